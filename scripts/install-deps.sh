@@ -1,0 +1,26 @@
+#!/bin/sh
+# Installs the Debian 12 packages the build, the tests and the benchmarks need, skipping those
+# already present. Runs apt-get as root (through sudo when not root).
+set -eu
+
+PACKAGES="build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  clang libclang-rt-14-dev
+  xvfb xauth fonts-noto-cjk
+  time"
+if [ "${1:-}" = "--bench" ]; then
+  PACKAGES="$PACKAGES dos2unix gnucobol3 python3"
+fi
+
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing:$missing" >&2
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null

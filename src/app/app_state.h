@@ -1,0 +1,45 @@
+#pragma once
+// What the program keeps process-wide: one object, owned by the program's main() and passed by
+// reference to whatever reads or changes it.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "definition/record_def.h"
+
+namespace sorvek {
+
+// Page numbers of the wizard.
+inline constexpr std::int32_t kPageFiles = 0;
+inline constexpr std::int32_t kPageRecordLength = 10;
+inline constexpr std::int32_t kPageRecordDefinition = 11;
+inline constexpr std::int32_t kPageLineEnding = 13;
+inline constexpr std::int32_t kPageExecute = 99;
+
+// Job kind keys.
+inline constexpr const char* kJobRecLen = "RECLEN";
+inline constexpr const char* kJobRec2Csv = "REC2CSV";
+inline constexpr const char* kJobCrlf = "CRLF";
+
+struct JobState {
+    std::string JobKind;
+    std::string JobTitle;
+    std::vector<std::int32_t> PageSequence;
+    std::vector<std::string> PageComments;
+    // 0: input path, 1: output path, 2: the job's parameter, all as typed.
+    std::array<std::string, 3> JobParams;
+};
+
+struct AppState {
+    JobState job;
+    RecordDefTable recordDefTable;
+    // Which edit the definition dialog performs; 99 after a cancel.
+    std::int32_t EditMode = 0;
+    // The settings file; empty in an unattended run, where no setting is read or written.
+    std::string IniFilePath;
+    // True when the program was started with a command line (an unattended run).
+    bool unattended = false;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,54 @@
+#pragma once
+// The record definition: entry 0 describes the whole file, entries 1..N the kinds of record.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sorvek {
+
+struct FieldDef {
+    std::string Name;
+    std::string Type;  // "X" text, "9" zoned decimal, "P" packed decimal; others copy as text
+    std::int32_t Pos = 0;   // 1-based byte position in the record
+    std::int32_t Size = 0;  // bytes in the record
+    std::int32_t Dec = 0;   // decimal places
+    std::int32_t Check = 0; // -1: written to the output; 0: left out
+    std::string Memo;
+
+    bool operator==(const FieldDef&) const = default;
+};
+
+struct RecordDef {
+    std::string Name;
+    // Entry 0: common record length, 0 = variable. Records: the length of this kind.
+    std::int32_t Size = 0;
+    // Entry 0: class-code position as decimal text, empty = no class code. Records: class code.
+    std::string Class;
+    std::int32_t Parent = 0;
+    std::int32_t Child = 0;
+    // Empty while the record has no field (an unallocated array).
+    std::vector<FieldDef> Fields;
+    std::string Delimiter;   // entry 0 only
+    bool TitleLine = false;  // entry 0 only
+    // Working memory of the record-to-CSV conversion: the last record of this kind read.
+    // Never stored in a file.
+    std::vector<unsigned char> Data;
+};
+
+// The one record-definition table of the process. States: no definition (no entries), file
+// definition only (entry 0), full definition (entries 0..N).
+struct RecordDefTable {
+    std::vector<RecordDef> entries;
+
+    bool hasDefinition() const { return !entries.empty(); }
+    // N, the highest record index; -1 without any definition.
+    int maxIndex() const { return static_cast<int>(entries.size()) - 1; }
+    RecordDef& operator[](std::size_t i) { return entries[i]; }
+    const RecordDef& operator[](std::size_t i) const { return entries[i]; }
+    // Replaces the contents by `count` cleared entries (indices 0..count-1).
+    void reset(std::size_t count) { entries.assign(count, RecordDef{}); }
+    // Erases the whole definition.
+    void clear() { entries.clear(); }
+};
+
+}  // namespace sorvek

@@ -1,0 +1,23 @@
+#pragma once
+// What an engine operation is handed besides its arguments.
+#include <cstddef>
+
+#include "engine/messages.h"
+#include "engine/progress.h"
+#include "platform/files.h"
+
+namespace sorvek {
+
+// Input block size of the conversions. Larger than the 20480 bytes of old, for throughput;
+// the output does not depend on it.
+inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
+
+struct EngineContext {
+    Progress& progress;
+    Messages& messages;
+    FileSystem& files = osFileSystem();
+    // Tests shrink the block to put every byte on a block boundary once.
+    std::size_t blockSize = kDefaultBlockSize;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,81 @@
+#pragma once
+// The input and output files of a conversion: the opening steps shared by every conversion,
+// with their messages, and the reading, writing and progress reporting they all do alike.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/engine_context.h"
+
+namespace sorvek {
+
+// Title of every message of the opening steps and of read and write failures.
+inline constexpr const char* kOpenTitle = "tranRecLen()";
+
+// Reports positions in the input, scaled so that files beyond 2 GiB fit the 32-bit bar.
+class ProgressReporter {
+public:
+    ProgressReporter(Progress& progress, std::int64_t total);
+    // Shows the label and reports 0 of `total`.
+    void start();
+    void reached(std::int64_t position);
+    void finished() { reached(total_); }
+
+private:
+    std::int32_t scaled(std::int64_t v) const { return static_cast<std::int32_t>(v >> shift_); }
+    Progress& progress_;
+    std::int64_t total_;
+    int shift_ = 0;
+};
+
+// Output through one large buffer. The first failed write is kept ("sticky") and every later
+// write is skipped, so the loops need not check each call; the caller asks `finish()` once.
+class OutputBuffer {
+public:
+    OutputBuffer(WritableFile& file, std::size_t capacity);
+
+    // Room for at least `n` bytes at the returned pointer; flushes or grows as needed.
+    char* reserve(std::size_t n);
+    // Takes the `n` bytes written at the pointer of the last `reserve`.
+    void commit(std::size_t n) { used_ += n; }
+    void append(const char* data, std::size_t n);
+    std::size_t buffered() const { return used_; }
+    // Writes what is buffered.
+    void flush();
+    // Flushes and closes the file; true when every byte reached it.
+    bool finish();
+    bool ok() const { return ok_; }
+
+private:
+    WritableFile& file_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
+
+// Both files of a conversion, opened.
+struct JobFiles {
+    std::unique_ptr<ReadableFile> input;
+    std::unique_ptr<WritableFile> output;
+    std::int64_t inputLength = 0;
+};
+
+// The opening steps: the input must exist, must open, must not be the output file; an existing
+// output is deleted and the output created. On failure shows the message (titled
+// "tranRecLen()") and returns nothing; the output is untouched unless the failure was in
+// creating it.
+std::optional<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
+                                     EngineContext& context);
+
+// Reads the next block of up to `n` bytes into `buffer`; the count read, 0 at the end, or -1
+// after showing the read-failure message. A file that ends before `remaining` bytes were read
+// counts as a read failure.
+std::int64_t readBlock(ReadableFile& input, char* buffer, std::size_t n, std::int64_t remaining,
+                       const std::string& inputPath, EngineContext& context);
+
+// Finishes the output; false after showing the write-failure message.
+bool finishOutput(OutputBuffer& output, const std::string& outputPath, EngineContext& context);
+
+}  // namespace sorvek

@@ -1,0 +1,36 @@
+#pragma once
+// The progress port: the engine's only way to show how far a job has come.
+#include <cstdint>
+#include <string>
+
+namespace sorvek {
+
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Makes the progress label visible; called before the first report of a job.
+    virtual void showLabel() = 0;
+    // Sets the bar's maximum (unless `maximum` is -1, which keeps the current one) and value.
+    // A maximum below 1 or a value above the maximum is refused: the display stays as it was.
+    virtual void showProgress(std::int32_t value, std::int32_t maximum) = 0;
+};
+
+// The state of a progress bar with the refusal rules above; the desktop and console programs
+// keep one each and draw from it.
+class ProgressBarModel {
+public:
+    // Applies one report; false when the bar refused it and nothing changed.
+    bool apply(std::int32_t value, std::int32_t maximum);
+    std::int32_t value() const { return value_; }
+    std::int32_t maximum() const { return maximum_; }
+    // Whole percent, fraction cut off.
+    int percent() const;
+    // The label text: "(37/100%)".
+    std::string label() const;
+
+private:
+    std::int32_t value_ = 0;
+    std::int32_t maximum_ = 100;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,27 @@
+#pragma once
+// The one place where text crosses between files (CP932 / Shift-JIS bytes) and memory (UTF-8).
+// Every file the program reads or writes holds CP932; every string in memory holds UTF-8.
+#include <string>
+#include <string_view>
+
+namespace sorvek {
+
+// Decodes CP932 bytes. Never fails: a byte sequence that is not CP932 becomes U+FFFD.
+std::string cp932ToUtf8(std::string_view bytes);
+
+// Encodes UTF-8 text as CP932. A character that CP932 cannot hold becomes "?"; so does a
+// malformed UTF-8 sequence.
+std::string utf8ToCp932(std::string_view text);
+
+// Text as Unicode code points, for the places that count or cut text in characters.
+std::u32string toCodePoints(std::string_view utf8);
+std::string fromCodePoints(std::u32string_view codePoints);
+
+// Number of characters (code points) of UTF-8 text.
+std::size_t characterCount(std::string_view utf8);
+
+// ASCII-only case mapping; the program upper-cases switches and line-ending names only.
+std::string asciiUpper(std::string_view text);
+std::string asciiLower(std::string_view text);
+
+}  // namespace sorvek

@@ -1,0 +1,81 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "support/recorders.h"
+
+namespace sorvek::testing {
+namespace {
+
+using Args = std::vector<std::string>;
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupOutcome start(const Args& args) { return prepareStartup(args, state, messages); }
+    void expectRefusal(const Args& args, const std::string& text) {
+        messages.shown.clear();
+        StartupOutcome outcome = start(args);
+        EXPECT_EQ(StartupAction::End, outcome.action);
+        EXPECT_EQ(kExitRefused, outcome.exitStatus);
+        ASSERT_EQ(1u, messages.shown.size());
+        EXPECT_EQ(text, messages.shown[0].text);
+        EXPECT_EQ("Sorvek", messages.shown[0].title);
+        EXPECT_EQ(MessageIcon::Exclamation, messages.shown[0].icon);
+    }
+
+    AppState state;
+    RecordingMessages messages;
+};
+
+TEST_F(StartupTest, NoArgumentsOpensTheMainWindow) {
+    EXPECT_EQ(StartupAction::ShowMainWindow, start({}).action);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(StartupTest, SwitchInEitherCaseFillsTheJobStateAsTyped) {
+    StartupOutcome outcome = start({"/l", "in.dat", "out dir/out.dat", "80"});
+    EXPECT_EQ(StartupAction::RunJob, outcome.action);
+    EXPECT_EQ("RECLEN", state.job.JobKind);
+    EXPECT_EQ("レコード長変換", state.job.JobTitle);
+    EXPECT_EQ(std::vector<std::int32_t>{99}, state.job.PageSequence);
+    EXPECT_EQ(std::vector<std::string>{"コマンドライン実行中です。"}, state.job.PageComments);
+    EXPECT_EQ((std::array<std::string, 3>{"in.dat", "out dir/out.dat", "80"}), state.job.JobParams);
+    EXPECT_TRUE(state.unattended);
+
+    EXPECT_EQ(StartupAction::RunJob, start({"/e", "a", "b", "lf"}).action);
+    EXPECT_EQ("CRLF", state.job.JobKind);
+    EXPECT_EQ("改行コード変換", state.job.JobTitle);
+    EXPECT_EQ("lf", state.job.JobParams[2]);  // upper-cased by the job, not here
+}
+
+TEST_F(StartupTest, WrongSwitchOrCountIsRefusedWithItsOwnText) {
+    expectRefusal({"/X", "a", "b", "c"}, "パラメータに誤りがあります。");
+    expectRefusal({"L", "a", "b", "c"}, "パラメータに誤りがあります。");
+    expectRefusal({"/L", "a", "b"}, "パラメータの数が違います");
+    expectRefusal({"/E", "a", "b", "c", "d"}, "パラメータの数が違います");
+    expectRefusal({"/C", "a", "b"}, "パラメータの数が違います。");
+    expectRefusal({"/c"}, "パラメータの数が違います。");
+}
+
+TEST_F(StartupTest, RecordLengthThatIsNoThirtyTwoBitNumberIsRefused) {
+    for (const char* bad : {"", "abc", "12.5", "99999999999"}) {
+        expectRefusal({"/L", "a", "b", bad}, std::string("レコード長の指定に誤りがあります。\nレコード長 = ") + bad);
+    }
+    for (const char* good : {" 80 ", "+5", "-3", "0"}) {
+        messages.shown.clear();
+        EXPECT_EQ(StartupAction::RunJob, start({"/L", "a", "b", good}).action) << good;
+        EXPECT_TRUE(messages.shown.empty());
+    }
+}
+
+TEST_F(StartupTest, DefinitionThatCannotBeLoadedEndsWithItsAbsolutePath) {
+    StartupOutcome outcome = start({"/C", "in.dat", "out.csv", "/no/such/def.trd"});
+    EXPECT_EQ(StartupAction::End, outcome.action);
+    EXPECT_EQ(kExitFailure, outcome.exitStatus);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ("/no/such/def.trd の読み込み中にエラーが発生しました。", messages.shown.back().text);
+    EXPECT_EQ(MessageIcon::Exclamation, messages.shown.back().icon);
+}
+
+}  // namespace
+}  // namespace sorvek::testing

@@ -1,0 +1,101 @@
+// The console program as users run it: exit status, standard output and standard error.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "support/temp_dir.h"
+
+namespace sorvek::testing {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    // Runs sorvek-cli with `args` (already quoted for the shell) in the temporary folder.
+    CliRun cli(const std::string& args) {
+        const char* exe = std::getenv("SORVEK_TEST_CLI");
+        EXPECT_NE(nullptr, exe) << "SORVEK_TEST_CLI names the program under test";
+        std::string command = "cd '" + dir.path() + "' && '" + (exe ? exe : "sorvek-cli") + "' " +
+                              args + " >'" + dir.file(".stdout") + "' 2>'" + dir.file(".stderr") + "'";
+        int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file(".stdout")),
+                readFile(dir.file(".stderr"))};
+    }
+    TempDir dir;
+};
+
+TEST_F(CliTest, ConvertsQuietlyWithPathsContainingSpaces) {
+    dir.write("in put.txt", "a\r\nb\rc\n");
+    CliRun r = cli("/e 'in put.txt' 'out put.txt' Lf");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("", r.err);  // no progress bar when standard error is no terminal
+    EXPECT_EQ("a\nb\nc\n", readFile(dir.file("out put.txt")));
+
+    r = cli("/L 'in put.txt' rec.txt ' 2 '");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("ab\r\nc", readFile(dir.file("rec.txt")));
+}
+
+TEST_F(CliTest, RefusedCommandLinesExitWithTwo) {
+    dir.write("in.txt", "x");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/X in.txt out.txt 1", "パラメータに誤りがあります。\n"},
+        {"/L in.txt out.txt", "パラメータの数が違います\n"},
+        {"/C in.txt out.txt a b", "パラメータの数が違います。\n"},
+        {"/L in.txt out.txt 12.5", "レコード長の指定に誤りがあります。\nレコード長 = 12.5\n"},
+        {"/L in.txt out.txt 99999999999", "レコード長の指定に誤りがあります。\nレコード長 = 99999999999\n"},
+    };
+    for (const auto& [args, text] : cases) {
+        CliRun r = cli(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_EQ("", r.out) << args;
+        EXPECT_EQ(text, r.err) << args;
+    }
+    EXPECT_FALSE(std::system(("test -e '" + dir.file("out.txt") + "'").c_str()) == 0);
+}
+
+TEST_F(CliTest, FailedJobsExitWithOneAndSayWhy) {
+    CliRun r = cli("/L missing.txt out.txt 80");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("入力ファイルが存在しません。\nfni = " + dir.file("missing.txt") + "\n", r.err);
+
+    dir.write("in.txt", "x");
+    r = cli("/E in.txt ./in.txt 'CR LF'");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("改行コードの指定に誤りがあります。\n改行コード = CR LF\n", r.err);
+
+    r = cli("/E in.txt ./in.txt CR");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("in.txt") + "\n", r.err);
+    EXPECT_EQ("x", readFile(dir.file("in.txt")));
+
+    r = cli("/L in.txt no-folder/out.txt 1");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") + "\n", r.err);
+}
+
+TEST_F(CliTest, HelpVersionAndNoArguments) {
+    CliRun r = cli("--help");
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("使い方"));
+    EXPECT_EQ("", r.err);
+
+    r = cli("--version");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(0u, r.out.rfind("sorvek-cli ", 0));
+
+    r = cli("");
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_NE(std::string::npos, r.err.find("使い方"));
+}
+
+}  // namespace
+}  // namespace sorvek::testing
