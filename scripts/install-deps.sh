@@ -8,9 +8,9 @@ PACKAGES="build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-noto-cjk
-  time"
+  time gnucobol3"
 if [ "${1:-}" = "--bench" ]; then
-  PACKAGES="$PACKAGES dos2unix gnucobol3 python3"
+  PACKAGES="$PACKAGES dos2unix python3"
 fi
 
 missing=""
