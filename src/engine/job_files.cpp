@@ -28,40 +28,52 @@ void ProgressReporter::reached(std::int64_t position) {
 }
 
 OutputBuffer::OutputBuffer(WritableFile& file, std::size_t capacity)
-    : file_(file), buffer_(capacity) {}
+    : file_(file), buffers_{std::vector<char>(capacity), std::vector<char>(capacity)}, writer_(file) {}
+
+OutputBuffer::~OutputBuffer() { writer_.wait(); }
 
 char* OutputBuffer::reserve(std::size_t n) {
-    if (buffer_.size() - used_ < n) {
+    std::vector<char>* buffer = &buffers_[active_];
+    if (buffer->size() - used_ < n) {
         flush();
-        if (buffer_.size() < n) buffer_.resize(n);
+        buffer = &buffers_[active_];
+        if (buffer->size() < n) buffer->resize(n);
     }
-    return buffer_.data() + used_;
+    return buffer->data() + used_;
 }
 
 void OutputBuffer::append(const char* data, std::size_t n) {
-    if (n <= buffer_.size() - used_) {
-        std::memcpy(buffer_.data() + used_, data, n);
+    std::vector<char>& buffer = buffers_[active_];
+    if (n <= buffer.size() - used_) {
+        std::memcpy(buffer.data() + used_, data, n);
         used_ += n;
         return;
     }
-    flush();
-    if (n >= buffer_.size()) {
-        if (ok_) ok_ = file_.write(data, n);
+    if (n < buffer.size()) {
+        std::memcpy(reserve(n), data, n);
+        used_ += n;
         return;
     }
-    std::memcpy(buffer_.data(), data, n);
-    used_ = n;
+    // Larger than a buffer: write it straight from the caller's memory.
+    flush();
+    writer_.wait();
+    writer_.submit(data, n);
+    writer_.wait();
 }
 
 void OutputBuffer::flush() {
-    if (used_ > 0 && ok_) ok_ = file_.write(buffer_.data(), used_);
+    if (used_ == 0) return;
+    writer_.wait();
+    writer_.submit(buffers_[active_].data(), used_);
+    active_ ^= 1;
     used_ = 0;
 }
 
 bool OutputBuffer::finish() {
     flush();
+    writer_.wait();
     bool closed = file_.close();
-    return ok_ && closed;
+    return writer_.ok() && closed;
 }
 
 std::optional<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,

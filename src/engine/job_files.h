@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/background_writer.h"
 #include "engine/engine_context.h"
 
 namespace sorvek {
@@ -30,11 +31,13 @@ private:
     int shift_ = 0;
 };
 
-// Output through one large buffer. The first failed write is kept ("sticky") and every later
-// write is skipped, so the loops need not check each call; the caller asks `finish()` once.
+// Output through large buffers. A full buffer is written on a background thread while the
+// other one fills. The first failed write is kept ("sticky") and every later write is skipped,
+// so the loops need not check each call; the caller asks `finish()` once.
 class OutputBuffer {
 public:
     OutputBuffer(WritableFile& file, std::size_t capacity);
+    ~OutputBuffer();
 
     // Room for at least `n` bytes at the returned pointer; flushes or grows as needed.
     char* reserve(std::size_t n);
@@ -42,17 +45,18 @@ public:
     void commit(std::size_t n) { used_ += n; }
     void append(const char* data, std::size_t n);
     std::size_t buffered() const { return used_; }
-    // Writes what is buffered.
+    // Hands what is buffered to the writer.
     void flush();
-    // Flushes and closes the file; true when every byte reached it.
+    // Flushes, waits for every write and closes the file; true when every byte reached it.
     bool finish();
-    bool ok() const { return ok_; }
+    bool ok() const { return writer_.ok(); }
 
 private:
     WritableFile& file_;
-    std::vector<char> buffer_;
+    std::vector<char> buffers_[2];
+    int active_ = 0;  // the buffer being filled; the other may be in flight
     std::size_t used_ = 0;
-    bool ok_ = true;
+    BackgroundWriter writer_;
 };
 
 // Both files of a conversion, opened.

@@ -5,36 +5,10 @@
 
 #include "engine/job_files.h"
 #include "engine/line_break_scan.h"
+#include "engine/text_blocks.h"
 #include "platform/codepage.h"
 
 namespace sorvek {
-namespace {
-
-// Replaces the line breaks of one block. `afterCr` tells that the byte before `p` was a CR, so
-// that an LF completing a CR LF pair split between blocks is not converted twice. Returns the
-// end of the output at `out`, which must have room for 2 × (end - p) bytes.
-char* convertBreaks(const char* p, const char* end, const char* ending, std::size_t endingLength,
-                    bool& afterCr, char* out) {
-    while (p < end) {
-        const char* lineEnd = findLineBreak(p, end);
-        if (lineEnd != p) {
-            std::memcpy(out, p, static_cast<std::size_t>(lineEnd - p));
-            out += lineEnd - p;
-            afterCr = false;
-        }
-        if (lineEnd == end) break;
-        if (*lineEnd == '\r' || !afterCr) {
-            std::memcpy(out, ending, endingLength);
-            out += endingLength;
-        }
-        afterCr = *lineEnd == '\r';
-        p = lineEnd + 1;
-    }
-    return out;
-}
-
-}  // namespace
-
 bool tranCrlf(const std::string& inputPath, const std::string& outputPath,
               std::string& lineEnding, EngineContext& context) {
     lineEnding = asciiUpper(lineEnding);

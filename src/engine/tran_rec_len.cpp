@@ -5,41 +5,9 @@
 #include <vector>
 
 #include "engine/job_files.h"
-#include "engine/line_break_scan.h"
+#include "engine/text_blocks.h"
 
 namespace sorvek {
-namespace {
-
-// Cuts the data bytes of one block into records. `count` is the number of data bytes since the
-// last inserted break and runs on across calls. Returns the end of the output written at `out`,
-// which must have room for 3 × (end - p) + 2 bytes.
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out) {
-    while (p < end) {
-        const char* lineEnd = findLineBreak(p, end);
-        if (length <= 0) {
-            std::memcpy(out, p, static_cast<std::size_t>(lineEnd - p));
-            out += lineEnd - p;
-        } else {
-            while (p < lineEnd) {
-                std::int64_t take = std::min<std::int64_t>(lineEnd - p, length - count);
-                std::memcpy(out, p, static_cast<std::size_t>(take));
-                out += take;
-                p += take;
-                count += take;
-                if (count == length) {
-                    *out++ = '\r';
-                    *out++ = '\n';
-                    count = 0;
-                }
-            }
-        }
-        p = lineEnd < end ? lineEnd + 1 : end;  // the CR or LF itself is dropped
-    }
-    return out;
-}
-
-}  // namespace
-
 bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                 std::int32_t recordLength, EngineContext& context) {
     auto files = openJobFiles(inputPath, outputPath, context);

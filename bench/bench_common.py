@@ -1,0 +1,42 @@
+"""Shared pieces of the command-line benchmarks: timing with peak memory, medians, the table."""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+
+
+def timed(command, runs, before=None):
+    """Runs a shell command `runs` times; returns (median seconds, peak resident KiB)."""
+    times, peaks = [], []
+    for _ in range(runs):
+        if before:
+            before()
+        with tempfile.NamedTemporaryFile(mode="r", suffix=".time") as report:
+            result = subprocess.run(
+                ["/usr/bin/time", "-f", "%e %M", "-o", report.name, "sh", "-c", command],
+                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            if result.returncode != 0:
+                sys.exit(f"failed ({result.returncode}): {command}\n{result.stderr.decode(errors='replace')}")
+            seconds, kib = report.read().split()
+            times.append(float(seconds))
+            peaks.append(int(kib))
+    return statistics.median(times), max(peaks)
+
+
+def remove(path):
+    def run():
+        if os.path.exists(path):
+            os.remove(path)
+    return run
+
+
+def report(rows, input_bytes, baseline):
+    """Prints MB/s of input, the ratio to the baseline row and peak memory."""
+    base = dict((name, secs) for name, secs, _ in rows)[baseline]
+    print(f"{'command':58} {'median s':>9} {'MB/s':>9} {'x ' + baseline:>8} {'peak MiB':>9}")
+    for name, secs, kib in rows:
+        mbs = input_bytes / 1e6 / secs if secs > 0 else float("inf")
+        ratio = base / secs if secs > 0 else float("inf")
+        print(f"{name:58} {secs:9.3f} {mbs:9.0f} {ratio:8.2f} {kib / 1024:9.1f}")
+    return dict((name, (secs, kib)) for name, secs, kib in rows)

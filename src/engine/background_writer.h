@@ -1,0 +1,44 @@
+#pragma once
+// Writes hand-over buffers to a file on a thread of its own, so that converting the next block
+// overlaps with copying the previous one into the file. At most one buffer is in flight.
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <thread>
+
+#include "platform/files.h"
+
+namespace sorvek {
+
+class BackgroundWriter {
+public:
+    explicit BackgroundWriter(WritableFile& file);
+    // Waits for the buffer in flight, then ends the thread.
+    ~BackgroundWriter();
+    BackgroundWriter(const BackgroundWriter&) = delete;
+    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+
+    // Starts writing `n` bytes at `data`. REQUIRES: no buffer in flight (call `wait` first);
+    // `data` stays valid and unchanged until the next `wait` returns.
+    void submit(const char* data, std::size_t n);
+    // Returns once the buffer in flight, if any, has been written.
+    void wait();
+    // False once any write failed; every later submission is then dropped.
+    bool ok() const { return ok_.load(std::memory_order_acquire); }
+
+private:
+    void run();
+
+    WritableFile& file_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool busy_ = false;
+    bool stopping_ = false;
+    std::atomic<bool> ok_{true};
+    std::thread thread_;
+};
+
+}  // namespace sorvek

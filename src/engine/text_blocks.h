@@ -1,0 +1,23 @@
+#pragma once
+// The in-memory work of the text jobs on one input block. Both carry their state across blocks,
+// so the output does not depend on where the input was cut into blocks.
+#include <cstddef>
+#include <cstdint>
+
+namespace sorvek {
+
+// Cuts the data bytes of [p, end) into records of `length` bytes, dropping every CR and LF and
+// appending CR LF after each complete record; with a length of 0 or below nothing is appended.
+// `count` is the number of data bytes since the last appended break and runs on across calls.
+// REQUIRES: room for 3 × (end - p) + 2 bytes at `out`. Returns the end of what was written.
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out);
+
+// Replaces every line break of [p, end) (CR LF, a lone CR, a lone LF) by `ending`. `afterCr`
+// tells that the byte before `p` was a CR, so that an LF completing a CR LF pair split between
+// blocks is not converted twice; it is updated for the next block.
+// REQUIRES: room for `endingLength` × (end - p) bytes at `out`, `endingLength` 1 or 2.
+// Returns the end of what was written.
+char* convertBreaks(const char* p, const char* end, const char* ending, std::size_t endingLength,
+                    bool& afterCr, char* out);
+
+}  // namespace sorvek
