@@ -121,6 +121,36 @@ std::int64_t readBlock(ReadableFile& input, char* buffer, std::size_t n, std::in
     return got;
 }
 
+bool convertByBlocks(const std::string& inputPath, const std::string& outputPath,
+                     EngineContext& context, std::size_t perByte, std::size_t extra,
+                     const BlockConverter& convert) {
+    auto files = openJobFiles(inputPath, outputPath, context);
+    if (!files) return false;
+
+    ProgressReporter progress(context.progress, files->inputLength);
+    progress.start();
+
+    const std::size_t blockSize = context.blockSize;
+    std::vector<char> block(blockSize);
+    OutputBuffer output(*files->output, 4 * blockSize + extra);
+    std::int64_t consumed = 0;
+    // A failed write ends the loop early: reading on would only delay the message.
+    while (consumed < files->inputLength && output.ok()) {
+        std::int64_t got = readBlock(*files->input, block.data(), blockSize,
+                                     files->inputLength - consumed, inputPath, context);
+        if (got < 0) return false;
+        std::size_t n = static_cast<std::size_t>(got);
+        char* out = output.reserve(perByte * n + extra);
+        char* outEnd = convert(block.data(), block.data() + n, out);
+        output.commit(static_cast<std::size_t>(outEnd - out));
+        consumed += got;
+        progress.reached(consumed);
+    }
+    if (!finishOutput(output, outputPath, context)) return false;
+    progress.finished();
+    return true;
+}
+
 bool finishOutput(OutputBuffer& output, const std::string& outputPath, EngineContext& context) {
     if (output.finish()) return true;
     context.messages.show("ファイルの書き込みに失敗しました。\nfno = " + outputPath, kOpenTitle,

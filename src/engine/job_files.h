@@ -2,6 +2,7 @@
 // The input and output files of a conversion: the opening steps shared by every conversion,
 // with their messages, and the reading, writing and progress reporting they all do alike.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,6 +79,18 @@ std::optional<JobFiles> openJobFiles(const std::string& inputPath, const std::st
 // counts as a read failure.
 std::int64_t readBlock(ReadableFile& input, char* buffer, std::size_t n, std::int64_t remaining,
                        const std::string& inputPath, EngineContext& context);
+
+// Converts one block: writes at most the promised bound at `out` and returns the end of what it
+// wrote. State that must run on across blocks lives in the function object.
+using BlockConverter = std::function<char*(const char* begin, const char* end, char* out)>;
+
+// The whole of a conversion whose output is made block by block: opens the files, converts
+// each block (at most `perByte` × n + `extra` output bytes for n input bytes), reports progress
+// after each block and at the end, and reports every failure. True when the output was written to
+// its end.
+bool convertByBlocks(const std::string& inputPath, const std::string& outputPath,
+                     EngineContext& context, std::size_t perByte, std::size_t extra,
+                     const BlockConverter& convert);
 
 // Finishes the output; false after showing the write-failure message.
 bool finishOutput(OutputBuffer& output, const std::string& outputPath, EngineContext& context);

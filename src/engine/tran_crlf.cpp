@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 
 namespace sorvek {
+
 bool tranCrlf(const std::string& inputPath, const std::string& outputPath,
               std::string& lineEnding, EngineContext& context) {
     lineEnding = asciiUpper(lineEnding);
@@ -26,31 +27,11 @@ bool tranCrlf(const std::string& inputPath, const std::string& outputPath,
     }
     const std::size_t endingLength = std::strlen(ending);
 
-    auto files = openJobFiles(inputPath, outputPath, context);
-    if (!files) return false;
-
-    ProgressReporter progress(context.progress, files->inputLength);
-    progress.start();
-
-    const std::size_t blockSize = context.blockSize;
-    std::vector<char> block(blockSize);
-    OutputBuffer output(*files->output, 4 * blockSize);
-    bool afterCr = false;
-    std::int64_t consumed = 0;
-    while (consumed < files->inputLength && output.ok()) {
-        std::int64_t got = readBlock(*files->input, block.data(), blockSize,
-                                     files->inputLength - consumed, inputPath, context);
-        if (got < 0) return false;
-        std::size_t n = static_cast<std::size_t>(got);
-        char* out = output.reserve(2 * n);
-        char* outEnd = convertBreaks(block.data(), block.data() + n, ending, endingLength, afterCr, out);
-        output.commit(static_cast<std::size_t>(outEnd - out));
-        consumed += got;
-        progress.reached(consumed);
-    }
-    if (!finishOutput(output, outputPath, context)) return false;
-    progress.finished();
-    return true;
+    bool afterCr = false;  // the last byte of the previous block was a CR
+    return convertByBlocks(inputPath, outputPath, context, endingLength, 0,
+                           [&](const char* begin, const char* end, char* out) {
+                               return convertBreaks(begin, end, ending, endingLength, afterCr, out);
+                           });
 }
 
 std::int16_t detectLineEnding(const std::string& path, FileSystem& files) {
