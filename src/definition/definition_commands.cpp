@@ -53,7 +53,8 @@ bool saveDefinition(const std::string& path, const RecordDefTable& table, Record
     if (path.empty()) return false;
     tree.Tag = path;
     if (!writer(path, table)) {
-        messages.show("ファイル保存中にエラーが発生しました。", kAppTitle, MessageIcon::Exclamation);
+        messages.show("ファイル保存中にエラーが発生しました。", kAppTitle,
+                      MessageIcon::Exclamation);
         return false;
     }
     return true;

@@ -80,7 +80,7 @@ bool deleteSelectedField(RecordDefTable& table, std::int32_t record, std::int32_
     if (sel < 1 || static_cast<std::size_t>(sel) > entry.Fields.size()) return false;
     const std::string& name = entry.Fields[static_cast<std::size_t>(sel - 1)].Name;
     if (!messages.askYesNo(deleteQuestion(name), kDeleteFieldTitle)) return false;
-    return deleteFieldDef(entry, sel - 1);
+    return DeleteFieldDef(entry, sel - 1);
 }
 
 DefinitionPageCheck checkDefinitionPage(const RecordTree& tree, const RecordDefTable& table) {

@@ -16,7 +16,8 @@
 
 namespace sorvek {
 
-inline constexpr const char* kMsgRecordHasChildNoDelete = "子レコードがあるレコードは削除できません。";
+inline constexpr const char* kMsgRecordHasChildNoDelete =
+    "子レコードがあるレコードは削除できません。";
 inline constexpr const char* kDeleteFileDefinitionTitle = "ファイル定義の削除";
 inline constexpr const char* kDeleteRecordDefinitionTitle = "レコード定義の削除";
 

@@ -13,7 +13,8 @@ constexpr const char* kMsgClassPos = "識別区分の開始位置には 1 以上
 constexpr const char* kMsgNoRecordName = "レコード名が入力されていません。";
 constexpr const char* kMsgRecordNameUsed = "そのレコード名は既に使用されています。";
 constexpr const char* kMsgNoClass = "識別区分が入力されていません。";
-constexpr const char* kMsgParentFixed = "子レコードがあるレコードは、親レコードの変更はできません。";
+constexpr const char* kMsgParentFixed =
+    "子レコードがあるレコードは、親レコードの変更はできません。";
 constexpr const char* kMsgBadParent = "親レコードの指定に誤りがあります。";
 constexpr const char* kMsgNoFieldName = "フィールド名が入力されていません。";
 constexpr const char* kMsgFieldNameComma = "フィールド名にカンマ（,）は使用できません。";
@@ -54,13 +55,20 @@ bool isRecordIndex(const RecordDefTable& table, std::int32_t index) {
 
 std::string editDialogTitle(std::int32_t mode) {
     switch (mode) {
-        case kEditNewFileDef: return "ファイル定義の新規作成";
-        case kEditChangeFileDef: return "ファイル定義の変更";
-        case kEditAddRecord: return "レコード定義の追加";
-        case kEditChangeRecord: return "レコード定義の変更";
-        case kEditAddField: return "フィールド定義の追加";
-        case kEditChangeField: return "フィールド定義の変更";
-        default: return "";
+        case kEditNewFileDef:
+            return "ファイル定義の新規作成";
+        case kEditChangeFileDef:
+            return "ファイル定義の変更";
+        case kEditAddRecord:
+            return "レコード定義の追加";
+        case kEditChangeRecord:
+            return "レコード定義の変更";
+        case kEditAddField:
+            return "フィールド定義の追加";
+        case kEditChangeField:
+            return "フィールド定義の変更";
+        default:
+            return "";
     }
 }
 
@@ -148,7 +156,8 @@ std::vector<ParentChoice> parentChoices(std::int32_t mode, const RecordDefTable&
     return choices;
 }
 
-RecordPanel fillRecordPanel(std::int32_t mode, const RecordDefTable& table, const RecordTree& tree) {
+RecordPanel fillRecordPanel(std::int32_t mode, const RecordDefTable& table,
+                            const RecordTree& tree) {
     RecordPanel panel;
     if (!table.hasDefinition()) return panel;
     const RecordDef& file = table[0];
@@ -204,9 +213,9 @@ EditOutcome submitRecord(std::int32_t mode, const RecordInput& input, RecordDefT
     // The parent must be one that the list offers: none, or a record that is neither the
     // record itself nor below it.
     const std::int32_t parent = input.cmbRecParent;
-    if (parent != 0 && (!isRecordIndex(table, parent) ||
-                        (mode == kEditChangeRecord &&
-                         (parent == self || isDescendant(table, parent, self))))) {
+    if (parent != 0 &&
+        (!isRecordIndex(table, parent) ||
+         (mode == kEditChangeRecord && (parent == self || isDescendant(table, parent, self))))) {
         return failed(info(kMsgBadParent, EditControl::cmbRecParent));
     }
     const std::int32_t size = digitsValue(input.txtRecLen).value_or(0);
@@ -303,6 +312,20 @@ EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTab
         insertFieldDef(entry, entry.Fields.empty() ? 0 : sel, std::move(field));
     }
     return applied(TreeChangeKind::None, -1);
+}
+
+std::optional<EditError> ValidateInput(std::int32_t mode, const EditInputs& inputs,
+                                       const RecordDefTable& table, const RecordTree& tree) {
+    switch (editPanelIndex(mode)) {
+        case 1:
+            return validateFileDef(inputs.file);
+        case 2:
+            return validateRecord(mode, inputs.record, table, tree);
+        case 3:
+            return validateField(inputs.field);
+        default:
+            return std::nullopt;
+    }
 }
 
 }  // namespace sorvek

@@ -27,7 +27,9 @@ inline constexpr std::int32_t kEditCancelled = 99;
 // The dialog's title for a mode ("ファイル定義の新規作成" ...); empty for any other value.
 std::string editDialogTitle(std::int32_t mode);
 // The panel of a mode: 1 file, 2 record, 3 field ((mode + 1) / 2).
-inline std::int32_t editPanelIndex(std::int32_t mode) { return (mode + 1) / 2; }
+inline std::int32_t editPanelIndex(std::int32_t mode) {
+    return (mode + 1) / 2;
+}
 
 inline constexpr std::array<const char*, 3> kRecLenAllChoices{"64", "128", "256"};
 // "\t" is the two characters backslash and t; the conversion turns it into a tab.
@@ -107,9 +109,15 @@ FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table);
 // empties and disables it. `chkTitleLine` is enabled while `cmbDelimiter` is not empty.
 void setRecLenAll(FileDefInput& input, bool ticked);
 void setRecClass(FileDefInput& input, bool ticked);
-inline bool cmbRecLenAllEnabled(const FileDefInput& input) { return input.chkRecLenAll; }
-inline bool txtRecClassPosEnabled(const FileDefInput& input) { return input.chkRecClass; }
-inline bool chkTitleLineEnabled(const FileDefInput& input) { return !input.cmbDelimiter.empty(); }
+inline bool cmbRecLenAllEnabled(const FileDefInput& input) {
+    return input.chkRecLenAll;
+}
+inline bool txtRecClassPosEnabled(const FileDefInput& input) {
+    return input.chkRecClass;
+}
+inline bool chkTitleLineEnabled(const FileDefInput& input) {
+    return !input.cmbDelimiter.empty();
+}
 
 // In order: a name ("ファイル定義名が入力されていません。", exclamation); with the length box
 // ticked a length of 1 or more that fits 32 bits; with the class box ticked a position of 1 or
@@ -188,7 +196,9 @@ FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::i
                           std::int32_t sel);
 
 // `lblFldDec` and `txtFldDec` are visible for the types "9" and "P" only.
-inline bool decimalsVisible(const std::string& type) { return type == "9" || type == "P"; }
+inline bool decimalsVisible(const std::string& type) {
+    return type == "9" || type == "P";
+}
 
 // In order: a name; no comma in the name; no comma in the type; a size of 1 or more that fits
 // 32 bits; for "9" and "P" decimals of digits only that fit 32 bits (0 allowed); no comma and no
@@ -201,5 +211,18 @@ std::optional<EditError> validateField(const FieldInput& input);
 // or 0 when it holds none.
 EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTable& table,
                         std::int32_t record, std::int32_t sel);
+
+// ---- All panels ----------------------------------------------------------------------------
+
+// The inputs of the three panels; only the panel of the mode counts.
+struct EditInputs {
+    FileDefInput file;
+    RecordInput record;
+    FieldInput field;
+};
+
+// `ValidateInput`: the validation of the mode's panel (modes 1 to 6); nothing for another mode.
+std::optional<EditError> ValidateInput(std::int32_t mode, const EditInputs& inputs,
+                                       const RecordDefTable& table, const RecordTree& tree);
 
 }  // namespace sorvek

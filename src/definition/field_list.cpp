@@ -28,14 +28,22 @@ FieldMenuState fieldMenuState(std::int32_t sel, std::int32_t count) {
 
 FieldCommand fieldMenuCommand(std::int32_t itemIndex) {
     switch (itemIndex) {
-        case 0: return FieldCommand::Add;
-        case 1: return FieldCommand::Change;
-        case 2: return FieldCommand::Delete;
-        case 4: return FieldCommand::MoveUp;
-        case 5: return FieldCommand::MoveDown;
-        case 7: return FieldCommand::CheckAll;
-        case 8: return FieldCommand::UncheckAll;
-        default: return FieldCommand::None;
+        case 0:
+            return FieldCommand::Add;
+        case 1:
+            return FieldCommand::Change;
+        case 2:
+            return FieldCommand::Delete;
+        case 4:
+            return FieldCommand::MoveUp;
+        case 5:
+            return FieldCommand::MoveDown;
+        case 7:
+            return FieldCommand::CheckAll;
+        case 8:
+            return FieldCommand::UncheckAll;
+        default:
+            return FieldCommand::None;
     }
 }
 

@@ -13,11 +13,11 @@
 namespace sorvek {
 
 struct FieldRow {
-    std::string name;  // item text, column "フィールド名"
-    std::string type;  // sub-item 1, "属性": the type display
-    std::string pos;   // sub-item 2, "位置"
-    std::string size;  // sub-item 3, "桁数"
-    std::string memo;  // sub-item 4, "メモ"
+    std::string name;      // item text, column "フィールド名"
+    std::string type;      // sub-item 1, "属性": the type display
+    std::string pos;       // sub-item 2, "位置"
+    std::string size;      // sub-item 3, "桁数"
+    std::string memo;      // sub-item 4, "メモ"
     bool checked = false;  // ticked rows are drawn in button-text colour, others greyed
 
     bool operator==(const FieldRow&) const = default;
@@ -31,12 +31,12 @@ enum class FieldCommand { None, Add, Change, Delete, MoveUp, MoveDown, CheckAll,
 
 // Which items of the pop-up menu `mnuTFldDef` are enabled when it opens.
 struct FieldMenuState {
-    bool add = true;        // item 0
-    bool change = false;    // item 1
-    bool remove = false;    // item 2
-    bool moveUp = false;    // item 4
-    bool moveDown = false;  // item 5
-    bool checkAll = false;  // item 7
+    bool add = true;          // item 0
+    bool change = false;      // item 1
+    bool remove = false;      // item 2
+    bool moveUp = false;      // item 4
+    bool moveDown = false;    // item 5
+    bool checkAll = false;    // item 7
     bool uncheckAll = false;  // item 8
 };
 FieldMenuState fieldMenuState(std::int32_t sel, std::int32_t count);

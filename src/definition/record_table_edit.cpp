@@ -13,9 +13,8 @@ bool isRecord(const RecordDefTable& table, std::int32_t index) {
 }
 
 std::int32_t clampToInt32(std::int64_t value) {
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                 std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 // Every field from `from` on starts where its predecessor ends.
@@ -100,7 +99,7 @@ std::int32_t positionAfter(const FieldDef& field) {
     return clampToInt32(static_cast<std::int64_t>(field.Pos) + field.Size);
 }
 
-bool deleteFieldDef(RecordDef& record, std::int32_t k) {
+bool DeleteFieldDef(RecordDef& record, std::int32_t k) {
     std::vector<FieldDef>& fields = record.Fields;
     if (k < 0 || static_cast<std::size_t>(k) >= fields.size()) return false;
     if (fields.size() == 1) {
@@ -112,7 +111,7 @@ bool deleteFieldDef(RecordDef& record, std::int32_t k) {
     return true;
 }
 
-bool moveFieldDef(RecordDef& record, std::int32_t k, std::int32_t direction) {
+bool MoveFieldDef(RecordDef& record, std::int32_t k, std::int32_t direction) {
     std::vector<FieldDef>& fields = record.Fields;
     const std::int64_t other = static_cast<std::int64_t>(k) + direction;
     if (fields.size() < 2 || (direction != -1 && direction != 1) || k < 0 || other < 0 ||

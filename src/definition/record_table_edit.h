@@ -47,13 +47,13 @@ std::int32_t positionAfter(const FieldDef& field);
 // Removes field `k`: the record loses its fields when it was the only one; otherwise every field
 // from `k` on is renumbered to start where its predecessor ends (the first at 1). False (nothing
 // changed) when `k` is out of range.
-bool deleteFieldDef(RecordDef& record, std::int32_t k);
+bool DeleteFieldDef(RecordDef& record, std::int32_t k);
 
 // Exchanges field `k` with its neighbour above (`direction` -1) or below (+1). The two keep
 // occupying the bytes they occupied together, starting at the upper one's former `Pos`; no other
 // field changes. False (nothing changed) for a single field, a bad direction or a move past
 // either end.
-bool moveFieldDef(RecordDef& record, std::int32_t k, std::int32_t direction);
+bool MoveFieldDef(RecordDef& record, std::int32_t k, std::int32_t direction);
 
 // Inserts `field` right after row `selectedRow` (1-based; 0 puts it first) and returns its
 // index. It starts where its predecessor ends (at 1 when first) and every later field's `Pos`

@@ -17,7 +17,9 @@ std::optional<std::int32_t> digitsValue(std::string_view text) {
     return parseInt32(text);
 }
 
-bool hasComma(std::string_view text) { return text.find(',') != std::string_view::npos; }
+bool hasComma(std::string_view text) {
+    return text.find(',') != std::string_view::npos;
+}
 
 bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;

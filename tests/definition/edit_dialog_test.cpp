@@ -37,10 +37,8 @@ TEST(ValidateFileDef, FirstFailureInOrder) {
         {"fresh dialog", [](FileDefInput&) {},
          EditError{"ファイル定義名が入力されていません。", MessageIcon::Exclamation,
                    EditControl::txtFileDefName}},
-        {"name but length still 0", named,
-         EditError{kRecLenMsg, kInfo, EditControl::cmbRecLenAll}},
-        {"length with a letter",
-         [&](FileDefInput& in) { named(in), in.cmbRecLenAll = "12a"; },
+        {"name but length still 0", named, EditError{kRecLenMsg, kInfo, EditControl::cmbRecLenAll}},
+        {"length with a letter", [&](FileDefInput& in) { named(in), in.cmbRecLenAll = "12a"; },
          EditError{kRecLenMsg, kInfo, EditControl::cmbRecLenAll}},
         {"length beyond 32 bits",
          [&](FileDefInput& in) { named(in), in.cmbRecLenAll = "2147483648"; },
@@ -96,8 +94,7 @@ TEST(ValidateRecord, FirstFailureInOrder) {
         {"name of the file definition", kEditAddRecord,
          [&](RecordInput& in) { valid(in), in.txtRecName = "受注"; },
          EditError{"そのレコード名は既に使用されています。", kInfo, EditControl::txtRecName}},
-        {"name of another record", kEditChangeRecord,
-         [&](RecordInput& in) { in.txtRecName = "A"; },
+        {"name of another record", kEditChangeRecord, [&](RecordInput& in) { in.txtRecName = "A"; },
          EditError{"そのレコード名は既に使用されています。", kInfo, EditControl::txtRecName}},
         {"own unchanged name", kEditChangeRecord, [](RecordInput&) {}, std::nullopt},
         {"own name in add mode", kEditAddRecord,
@@ -185,6 +182,18 @@ TEST(ValidateField, FirstFailureInOrder) {
         c.edit(input);
         EXPECT_EQ(c.expected, validateField(input)) << c.what;
     }
+}
+
+TEST(ValidateInput, ChecksOnlyThePanelOfTheMode) {
+    RecordDefTable table = makeTable({{"A"}});
+    RecordTree tree;
+    buildRecordTree(tree, table);
+    EditInputs inputs;  // every panel empty
+    EXPECT_EQ(EditControl::txtFileDefName,
+              ValidateInput(kEditChangeFileDef, inputs, table, tree)->focus);
+    EXPECT_EQ(EditControl::txtRecName, ValidateInput(kEditAddRecord, inputs, table, tree)->focus);
+    EXPECT_EQ(EditControl::txtFldName, ValidateInput(kEditChangeField, inputs, table, tree)->focus);
+    EXPECT_EQ(std::nullopt, ValidateInput(kEditCancelled, inputs, table, tree));
 }
 
 // ---- File definition edits ----------------------------------------------------------------
@@ -313,8 +322,7 @@ TEST(RecordEdit, ParentChoicesLeaveOutTheRecordAndItsDescendants) {
     tree.selectTag(2);
     RecordPanel panel = fillRecordPanel(kEditChangeRecord, table, tree);
     EXPECT_EQ((RecordInput{"B", "10", "", 1}), panel.input);
-    EXPECT_EQ((std::vector<ParentChoice>{{"(無し)", 0}, {"A", 1}, {"D", 4}}),
-              panel.parentChoices);
+    EXPECT_EQ((std::vector<ParentChoice>{{"(無し)", 0}, {"A", 1}, {"D", 4}}), panel.parentChoices);
     tree.selectTag(1);
     EXPECT_EQ((std::vector<ParentChoice>{{"(無し)", 0}, {"D", 4}}),
               parentChoices(kEditChangeRecord, table, tree));

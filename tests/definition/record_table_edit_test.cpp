@@ -103,7 +103,7 @@ TEST(IsDescendant, FollowsParentLinksAndStopsOnCircles) {
 
 TEST(DeleteFieldDef, SecondOfThreeRenumbersTheFieldsAfterIt) {
     RecordDef record = threeFields();
-    ASSERT_TRUE(deleteFieldDef(record, 1));
+    ASSERT_TRUE(DeleteFieldDef(record, 1));
     EXPECT_EQ((std::vector<std::string>{"a", "c"}), names(record));
     EXPECT_EQ((std::vector<std::int32_t>{1, 11}), positions(record));
 }
@@ -112,24 +112,24 @@ TEST(DeleteFieldDef, FirstStartsAtOneLastOnlyShrinksOnlyLeavesNoFields) {
     RecordDef record = threeFields();
     record.Fields[2].Pos = 40;  // a gap as a file may hold it
     RecordDef last = record;
-    ASSERT_TRUE(deleteFieldDef(last, 2));
+    ASSERT_TRUE(DeleteFieldDef(last, 2));
     EXPECT_EQ((std::vector<std::int32_t>{1, 11}), positions(last));
-    ASSERT_TRUE(deleteFieldDef(record, 0));
+    ASSERT_TRUE(DeleteFieldDef(record, 0));
     EXPECT_EQ((std::vector<std::int32_t>{1, 11}), positions(record));
     RecordDef one;
     one.Fields = {field("only", 5, 3)};
-    ASSERT_TRUE(deleteFieldDef(one, 0));
+    ASSERT_TRUE(DeleteFieldDef(one, 0));
     EXPECT_TRUE(one.Fields.empty());
-    EXPECT_FALSE(deleteFieldDef(one, 0));
+    EXPECT_FALSE(DeleteFieldDef(one, 0));
 }
 
 TEST(MoveFieldDef, SwapsTwoFieldsWithinTheBytesTheyShared) {
     RecordDef record;
     record.Fields = {field("f1", 1, 10), field("f2", 11, 4), field("f3", 15, 2)};
-    ASSERT_TRUE(moveFieldDef(record, 1, -1));
+    ASSERT_TRUE(MoveFieldDef(record, 1, -1));
     EXPECT_EQ((std::vector<std::string>{"f2", "f1", "f3"}), names(record));
     EXPECT_EQ((std::vector<std::int32_t>{1, 5, 15}), positions(record));
-    ASSERT_TRUE(moveFieldDef(record, 0, +1));
+    ASSERT_TRUE(MoveFieldDef(record, 0, +1));
     EXPECT_EQ((std::vector<std::string>{"f1", "f2", "f3"}), names(record));
     EXPECT_EQ((std::vector<std::int32_t>{1, 11, 15}), positions(record));
 }
@@ -137,13 +137,13 @@ TEST(MoveFieldDef, SwapsTwoFieldsWithinTheBytesTheyShared) {
 TEST(MoveFieldDef, RefusesMovesPastEitherEndAndSingleFields) {
     RecordDef record = threeFields();
     const RecordDef before = record;
-    EXPECT_FALSE(moveFieldDef(record, 0, -1));
-    EXPECT_FALSE(moveFieldDef(record, 2, +1));
-    EXPECT_FALSE(moveFieldDef(record, 1, 2));
+    EXPECT_FALSE(MoveFieldDef(record, 0, -1));
+    EXPECT_FALSE(MoveFieldDef(record, 2, +1));
+    EXPECT_FALSE(MoveFieldDef(record, 1, 2));
     EXPECT_EQ(before.Fields, record.Fields);
     RecordDef one;
     one.Fields = {field("only", 1, 3)};
-    EXPECT_FALSE(moveFieldDef(one, 0, +1));
+    EXPECT_FALSE(MoveFieldDef(one, 0, +1));
 }
 
 TEST(InsertFieldDef, AfterRowTwoShiftsOnlyTheLaterFields) {
@@ -183,8 +183,8 @@ TEST(FieldPositions, HugeSizesStopAtTheIntegerLimitInsteadOfOverflowing) {
     EXPECT_EQ(kMax, positionAfter(record.Fields[0]));
     insertFieldDef(record, 1, field("c", 0, kMax));
     EXPECT_EQ((std::vector<std::int32_t>{2, kMax, kMax}), positions(record));
-    ASSERT_TRUE(moveFieldDef(record, 2, -1));
-    ASSERT_TRUE(deleteFieldDef(record, 0));
+    ASSERT_TRUE(MoveFieldDef(record, 2, -1));
+    ASSERT_TRUE(DeleteFieldDef(record, 0));
     EXPECT_EQ(1, record.Fields[0].Pos);
 }
 

@@ -20,9 +20,9 @@ std::string hex(const std::string& bytes) {
     return out;
 }
 
-#define EXPECT_BYTES(expected, actual)                                             \
-    do {                                                                           \
-        const std::string e_ = (expected), a_ = (actual);                          \
+#define EXPECT_BYTES(expected, actual)                                           \
+    do {                                                                         \
+        const std::string e_ = (expected), a_ = (actual);                        \
         EXPECT_EQ(e_, a_) << "expected " << hex(e_) << "\n  actual " << hex(a_); \
     } while (0)
 

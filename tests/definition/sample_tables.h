@@ -46,8 +46,8 @@ inline RecordDefTable abcTable() {
     return makeTable({{"A"}, {"B", 0, 3}, {"C", 2, 0}});
 }
 
-inline FieldDef field(std::string name, std::int32_t pos, std::int32_t size,
-                      std::string type = "X", std::int32_t dec = 0) {
+inline FieldDef field(std::string name, std::int32_t pos, std::int32_t size, std::string type = "X",
+                      std::int32_t dec = 0) {
     return FieldDef{std::move(name), std::move(type), pos, size, dec, -1, ""};
 }
 
