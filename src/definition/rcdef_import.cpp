@@ -247,6 +247,9 @@ private:
                 const std::int64_t pos = static_cast<std::int64_t>(prev.Pos) + prev.Size;
                 if (!fitsInt32(pos)) return false;
                 FieldDef copy = fields_[j];
+                expandedTextBytes_ += static_cast<std::int64_t>(
+                    copy.Name.size() + copy.Type.size() + copy.Memo.size() + 8);
+                if (expandedTextBytes_ > kMaxExpandedTextBytes) return false;
                 copy.Name = numbered(copy.Name, baseNameLength_[j], k);
                 copy.Pos = static_cast<std::int32_t>(pos);
                 fields_.push_back(std::move(copy));
@@ -277,6 +280,7 @@ private:
     std::int32_t pending_ = 0;   // repetition count for the next item
     std::vector<Group> groups_;  // open groups, innermost last
     std::vector<std::size_t> baseNameLength_;  // per field: bytes of its name before any number
+    std::int64_t expandedTextBytes_ = 0;       // text of the copies made by expansions
 };
 
 }  // namespace

@@ -19,8 +19,10 @@
 
 namespace sorvek {
 
-// The most fields an import may produce; an expansion of repeated items beyond it fails.
+// The most an import may produce: an expansion of repeated items beyond either limit fails, so
+// that a damaged file cannot exhaust memory.
 inline constexpr std::int64_t kMaxImportedFields = 200000;
+inline constexpr std::int64_t kMaxExpandedTextBytes = 64 << 20;  // names, types and memos
 
 // Imports the SEWB3 file at `path` into `table`, which it resets to two cleared entries first.
 // Entry 0 gets the record's name and size, no class code, the delimiter "," and a title line;
@@ -30,8 +32,8 @@ inline constexpr std::int64_t kMaxImportedFields = 200000;
 // field (redefinitions) are not kept.
 // Fails, showing nothing, when the file cannot be read, a repetition count is no number or is
 // negative, an item comes after the last slot of the item count, there is no item count before
-// the first item, a number lies outside the 32-bit range, an expansion would exceed
-// kMaxImportedFields, or no field is kept. The table then holds what was filled so far.
+// the first item, a number lies outside the 32-bit range, an expansion would exceed one of the
+// limits above, or no field is kept. The table then holds what was filled so far.
 bool importRcdef(const std::string& path, RecordDefTable& table,
                  FileSystem& files = osFileSystem());
 

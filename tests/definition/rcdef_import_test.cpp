@@ -192,8 +192,9 @@ TEST_F(RcdefImportTest, FailureLeavesWhatWasFilled) {
     EXPECT_EQ("a", table[1].Fields[0].Name);
 }
 
-TEST_F(RcdefImportTest, ExpansionBeyondTheFieldLimitFails) {
+TEST_F(RcdefImportTest, ExpansionBeyondTheLimitsFails) {
     EXPECT_FALSE(import(join({header(2), repeated("a", "X", 1, 2000000, 1000000)})));
+    EXPECT_FALSE(import(join({header(2), repeated(std::string(1000, 'n'), "X", 1, 100000, 100000)})));
     ASSERT_TRUE(import(join({header(2), repeated("a", "X", 1, 2000, 1000)})));
     EXPECT_EQ(1000u, table[1].Fields.size());
     EXPECT_EQ("a(1000)", table[1].Fields.back().Name);
