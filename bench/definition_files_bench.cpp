@@ -12,7 +12,7 @@ namespace {
 using namespace sorvek;
 
 class SilentMessages final : public Messages {
-public:
+  public:
     void show(const std::string&, const std::string&, MessageIcon) override {}
     bool askYesNo(const std::string&, const std::string&) override { return false; }
 };

@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzzing::MemoryFileSystem files;
     files.files["/fuzz/settings.ini"] = std::string(bytes);
-    if (!writeIniString("/fuzz/settings.ini", "History", "File0_0", "/a b/", files)) __builtin_trap();
-    if (readIniString("/fuzz/settings.ini", "history", "file0_0", files) != "/a b/") __builtin_trap();
+    if (!writeIniString("/fuzz/settings.ini", "History", "File0_0", "/a b/", files))
+        __builtin_trap();
+    if (readIniString("/fuzz/settings.ini", "history", "file0_0", files) != "/a b/")
+        __builtin_trap();
     return 0;
 }

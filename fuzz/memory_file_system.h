@@ -13,7 +13,7 @@
 namespace sorvek::fuzzing {
 
 class MemoryFileSystem final : public FileSystem {
-public:
+  public:
     std::map<std::string, std::string> files;
 
     bool fileExists(const std::string& path) override { return files.count(path) != 0; }
@@ -43,9 +43,9 @@ public:
         return true;
     }
 
-private:
+  private:
     class Reader final : public ReadableFile {
-    public:
+      public:
         explicit Reader(std::string bytes) : bytes_(std::move(bytes)) {}
         std::int64_t read(char* buffer, std::size_t n) override {
             std::size_t count = std::min(n, bytes_.size() - at_);
@@ -54,13 +54,13 @@ private:
             return static_cast<std::int64_t>(count);
         }
 
-    private:
+      private:
         std::string bytes_;
         std::size_t at_ = 0;
     };
 
     class Writer final : public WritableFile {
-    public:
+      public:
         Writer(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
         bool write(const char* data, std::size_t n) override {
             fs_.files[path_].append(data, n);
@@ -68,7 +68,7 @@ private:
         }
         bool close() override { return true; }
 
-    private:
+      private:
         MemoryFileSystem& fs_;
         std::string path_;
     };
@@ -76,7 +76,7 @@ private:
 
 // A message port that only counts what it was shown.
 class CountingMessages final : public Messages {
-public:
+  public:
     void show(const std::string&, const std::string&, MessageIcon) override { ++shown; }
     bool askYesNo(const std::string&, const std::string&) override { return false; }
     int shown = 0;

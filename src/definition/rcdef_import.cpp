@@ -20,14 +20,17 @@ std::vector<std::u32string> splitLines(std::u32string_view text) {
         if (end == std::u32string_view::npos) end = text.size();
         lines.emplace_back(text.substr(start, end - start));
         start = end + 1;
-        if (end < text.size() && text[end] == U'\r' && start < text.size() && text[start] == U'\n') {
+        if (end < text.size() && text[end] == U'\r' && start < text.size() &&
+            text[start] == U'\n') {
             ++start;
         }
     }
     return lines;
 }
 
-std::u32string_view tagOf(std::u32string_view line) { return line.substr(0, 4); }
+std::u32string_view tagOf(std::u32string_view line) {
+    return line.substr(0, 4);
+}
 
 // Characters 7 to n-2: the value between the tag's two leading and the line's two trailing
 // characters. A line too short to hold any gives "".
@@ -40,7 +43,9 @@ std::u32string_view tailOf(std::u32string_view line) {
     return line.size() < 6 ? std::u32string_view() : line.substr(6);
 }
 
-std::string text(std::u32string_view chars) { return fromCodePoints(chars); }
+std::string text(std::u32string_view chars) {
+    return fromCodePoints(chars);
+}
 
 std::optional<std::int32_t> numberIn(std::u32string_view chars) {
     return leadingNumber(fromCodePoints(chars));
@@ -64,16 +69,16 @@ bool fitsInt32(std::int64_t v) {
 
 // One open repeated group: a repeated item on its own, or a group item with the items under it.
 struct Group {
-    std::int32_t count;        // repetitions
-    std::size_t first;         // index of the group's first field
-    std::int64_t start;        // byte position where the first repetition begins
-    std::int64_t each;         // bytes of one repetition
-    std::int64_t collected;    // bytes of the group's fields kept so far
+    std::int32_t count;      // repetitions
+    std::size_t first;       // index of the group's first field
+    std::int64_t start;      // byte position where the first repetition begins
+    std::int64_t each;       // bytes of one repetition
+    std::int64_t collected;  // bytes of the group's fields kept so far
     bool holds(std::int64_t pos) const { return pos >= start && pos < start + each; }
 };
 
 class Importer {
-public:
+  public:
     explicit Importer(RecordDefTable& table) : table_(table), fields_(table[1].Fields) {}
 
     bool run(const std::vector<std::u32string>& lines) {
@@ -103,7 +108,7 @@ public:
         return next_ > 0;
     }
 
-private:
+  private:
     // -1 failure, 1 the header's last line (ADSZ), 0 otherwise.
     int headerLine(std::u32string_view line) {
         std::u32string_view tag = tagOf(line);
@@ -159,7 +164,7 @@ private:
         } else if (tag == U"DALE") {
             std::size_t comma = line.find(U',');
             auto dec = comma == std::u32string_view::npos ? std::optional<std::int32_t>(0)
-                                                           : numberIn(line.substr(comma + 1, 1));
+                                                          : numberIn(line.substr(comma + 1, 1));
             f->Dec = dec.value_or(0);
         } else if (tag == U"BULO") {
             auto pos = numberIn(tailOf(line));
@@ -236,7 +241,8 @@ private:
         if (next_ <= group.first) return true;
         const std::size_t first = group.first, last = next_ - 1;
         const std::int64_t perRepetition = static_cast<std::int64_t>(last - first + 1);
-        const std::int64_t total = static_cast<std::int64_t>(next_) + perRepetition * (group.count - 1);
+        const std::int64_t total =
+            static_cast<std::int64_t>(next_) + perRepetition * (group.count - 1);
         if (total > kMaxImportedFields) return false;
         slots_ += perRepetition * group.count;
         fields_.resize(next_);

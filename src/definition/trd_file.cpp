@@ -14,8 +14,12 @@ constexpr const char* kMarkerSection = "Sorvek Trd File";
 constexpr const char* kMarkerValue = "REC2CSV";
 constexpr const char* kFileSection = "File Property";
 
-std::string recordSection(int i) { return "Record_" + std::to_string(i); }
-std::string fieldKey(int j) { return "Field_" + std::to_string(j); }
+std::string recordSection(int i) {
+    return "Record_" + std::to_string(i);
+}
+std::string fieldKey(int j) {
+    return "Field_" + std::to_string(j);
+}
 
 std::vector<std::string_view> splitAtCommas(std::string_view line) {
     std::vector<std::string_view> items;
@@ -138,7 +142,8 @@ bool writeTrdFile(const std::string& path, const RecordDefTable& table, FileSyst
         doc.set(section, "Child", std::to_string(record.Child));
         const int maxField = static_cast<int>(record.Fields.size()) - 1;
         doc.set(section, "MaxFieldIndex", std::to_string(maxField));
-        for (int j = 0; j <= maxField; ++j) doc.set(section, fieldKey(j), fieldLine(record.Fields[j]));
+        for (int j = 0; j <= maxField; ++j)
+            doc.set(section, fieldKey(j), fieldLine(record.Fields[j]));
     }
     return doc.save(path, files);
 }

@@ -7,8 +7,12 @@
 namespace sorvek {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -38,8 +42,9 @@ std::optional<std::int32_t> parseInt32(std::string_view text) {
     }
     if (text.empty()) return std::nullopt;
     std::int64_t value = 0;
-    const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
-                                        : std::numeric_limits<std::int32_t>::max();
+    const std::int64_t limit =
+        negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+                 : std::numeric_limits<std::int32_t>::max();
     for (char c : text) {
         if (!isDigit(c)) return std::nullopt;
         value = value * 10 + (c - '0');
@@ -93,7 +98,8 @@ std::optional<std::int32_t> leadingNumber(std::string_view text) {
         }
     }
     if (!digits) return 0;
-    if (at < text.size() && (text[at] == 'E' || text[at] == 'e' || text[at] == 'D' || text[at] == 'd')) {
+    if (at < text.size() &&
+        (text[at] == 'E' || text[at] == 'e' || text[at] == 'D' || text[at] == 'd')) {
         // An exponent counts only when digits follow it.
         std::size_t mark = at;
         std::size_t before = number.size();

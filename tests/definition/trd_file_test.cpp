@@ -58,7 +58,8 @@ RecordDefTable orderTable() {
     t[1] = RecordDef{"ヘッダ", 20, "H", 0, 2, {}, "", false, {}};
     t[1].Fields = {{"区分", "X", 1, 1, 0, 0, ""}, {"受注番号", "9", 2, 19, 0, -1, "伝票の番号"}};
     t[2] = RecordDef{"明細", 15, "D", 1, 0, {}, "", false, {}};
-    t[2].Fields = {{"区分", "X", 1, 1, 0, 0, ""}, {"数量", "9", 2, 9, 0, -1, ""},
+    t[2].Fields = {{"区分", "X", 1, 1, 0, 0, ""},
+                   {"数量", "9", 2, 9, 0, -1, ""},
                    {"金額", "P", 11, 5, 2, -1, ""}};
     return t;
 }
@@ -84,7 +85,7 @@ void expectTablesEqual(const RecordDefTable& expected, const RecordDefTable& act
 }
 
 class TrdFileTest : public ::testing::Test {
-protected:
+  protected:
     std::string writeDefinition(const std::string& utf8Text, const std::string& name = "def.trd") {
         return dir.write(name, utf8ToCp932(utf8Text));
     }
@@ -113,16 +114,23 @@ TEST_F(TrdFileTest, RandomTablesReadBackAsWritten) {
         return std::string(*(choices.begin() + random() % choices.size()));
     };
     auto text = [&] {
-        return pick({"", " ", "名前", " 前の空白", "後の空白 ", " 両方 ", "\tタブ", "\"引用\"", "\"",
-                     "a=b", "[括弧]", "ｶﾅ", "x;y"}) +
+        return pick({"", " ", "名前", " 前の空白", "後の空白 ", " 両方 ", "\tタブ", "\"引用\"",
+                     "\"", "a=b", "[括弧]", "ｶﾅ", "x;y"}) +
                pick({"", "1", "コード"});
     };
     auto number = [&] { return static_cast<std::int32_t>(random()) % 100000; };
     for (int round = 0; round < 40; ++round) {
         RecordDefTable t;
         t.reset(1 + random() % 6);
-        t[0] = RecordDef{text(), number(), pick({"", "1", "12"}), 0, 0, {},
-                         pick({",", "\\t", ";", "|", "", " ", "::"}), random() % 2 == 0, {}};
+        t[0] = RecordDef{text(),
+                         number(),
+                         pick({"", "1", "12"}),
+                         0,
+                         0,
+                         {},
+                         pick({",", "\\t", ";", "|", "", " ", "::"}),
+                         random() % 2 == 0,
+                         {}};
         for (int i = 1; i <= t.maxIndex(); ++i) {
             t[i] = RecordDef{text(), number(), text(), number(), number(), {}, "", false, {}};
             for (int j = 0, m = 1 + random() % 5; j < m; ++j) {
@@ -161,7 +169,7 @@ TEST_F(TrdFileTest, ValuesThatDoNotConvertFailWithoutAMessage) {
         {"TitleLine=True", "TitleLine=yes"},
         {"Size=15", "Size=15.0"},
         {"MaxFieldIndex=2", "MaxFieldIndex=-1"},
-        {"MaxFieldIndex=2", "MaxFieldIndex=3"},       // Field_3 is missing
+        {"MaxFieldIndex=2", "MaxFieldIndex=3"},                // Field_3 is missing
         {"Field_1=数量,9,2,9,0,-1,", "Field_1=数量,9,2,9,0"},  // five items
         {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,x,-1,"},
         {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,2,maybe,"},

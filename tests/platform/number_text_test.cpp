@@ -26,7 +26,7 @@ TEST(LeadingNumber, TakesTheNumberAtTheFrontIgnoringBlanks) {
     EXPECT_EQ(0, leadingNumber("abc 12"));
     EXPECT_EQ(0, leadingNumber("-"));
     EXPECT_EQ(250, leadingNumber("2.5E2"));
-    EXPECT_EQ(3, leadingNumber("3E"));       // an exponent needs digits
+    EXPECT_EQ(3, leadingNumber("3E"));  // an exponent needs digits
     EXPECT_EQ(30, leadingNumber("3d1"));
     EXPECT_EQ(0, leadingNumber("1e-400"));
 }
