@@ -46,10 +46,13 @@ std::string entryValue(std::string_view line) {
 std::string entryLine(std::string_view key, std::string_view value) {
     std::string line(key);
     line += '=';
-    bool padded = !value.empty() && (value.front() == ' ' || value.back() == ' ');
-    if (padded) line += '"';
+    // Reading trims blanks and removes one pair of enclosing quotes; quoting the values that
+    // either would change makes every value read back as it was written.
+    bool padded = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
+    bool enclosed = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    if (padded || enclosed) line += '"';
     line += value;
-    if (padded) line += '"';
+    if (padded || enclosed) line += '"';
     return line;
 }
 

@@ -26,7 +26,8 @@ public:
     std::string get(std::string_view section, std::string_view key) const;
     // True when the section exists.
     bool hasSection(std::string_view section) const;
-    // Sets `key` in `section`; quotes a value with leading or trailing spaces.
+    // Sets `key` in `section`. A value with leading or trailing blanks, or one that is itself
+    // enclosed in double quotes, is written in double quotes, so that it reads back unchanged.
     void set(std::string_view section, std::string_view key, std::string_view value);
 
     // CP932 bytes with CR LF line ends.

@@ -1,5 +1,7 @@
 #include "definition/load_definition.h"
 
+#include "definition/rcdef_import.h"
+#include "definition/trd_file.h"
 #include "platform/codepage.h"
 
 namespace sorvek {
@@ -12,12 +14,8 @@ bool isRcdefPath(const std::string& path) {
 
 bool loadDefinition(const std::string& fullPath, RecordDefTable& table, Messages& messages,
                     FileSystem& files) {
-    // Definition files are not read yet.
-    (void)fullPath;
-    (void)table;
-    (void)messages;
-    (void)files;
-    return false;
+    if (isRcdefPath(fullPath)) return importRcdef(fullPath, table, files);
+    return readTrdFile(fullPath, table, messages, files);
 }
 
 }  // namespace sorvek

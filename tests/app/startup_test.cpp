@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/codepage.h"
 #include "support/recorders.h"
+#include "support/temp_dir.h"
 
 namespace sorvek::testing {
 namespace {
@@ -75,6 +77,41 @@ TEST_F(StartupTest, DefinitionThatCannotBeLoadedEndsWithItsAbsolutePath) {
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ("/no/such/def.trd の読み込み中にエラーが発生しました。", messages.shown.back().text);
     EXPECT_EQ(MessageIcon::Exclamation, messages.shown.back().icon);
+}
+
+TEST_F(StartupTest, DefinitionIsReadOrImportedByItsExtensionInAnyCase) {
+    TempDir dir;
+    const std::string trd = dir.write(
+        "orders.trd", utf8ToCp932("[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
+                                  "MaxRecordIndex=2\r\nName=受注\r\nSize=0\r\nTitleLine=False\r\n"
+                                  "[Record_1]\r\nSize=1\r\nParent=0\r\nChild=2\r\nMaxFieldIndex=0\r\n"
+                                  "Field_0=a,X,1,1,0,-1,\r\n[Record_2]\r\nSize=1\r\nParent=1\r\n"
+                                  "Child=0\r\nMaxFieldIndex=0\r\nField_0=b,X,1,1,0,-1,\r\n"));
+    state.recordDefTable.reset(7);
+    StartupOutcome outcome = start({"/c", "in.dat", "out.csv", trd});
+    EXPECT_EQ(StartupAction::RunJob, outcome.action);
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(3u, state.recordDefTable.entries.size());
+    EXPECT_EQ("受注", state.recordDefTable[0].Name);
+    EXPECT_EQ("b", state.recordDefTable[2].Fields[0].Name);
+
+    const std::string rcdef = dir.write(
+        "layout.RcDef", utf8ToCp932("RNUM=0001;\r\nJPNM=\"明細\";\r\nDTNM=\"LINE\";\r\n"
+                                    "ADSZ=\"3\";\r\nJPNM=\"c\";\r\nDTAT=\"X\";\r\nBULO=\"1\";\r\n"
+                                    "ADSZ=\"3\";\r\nENDT\r\n"));
+    outcome = start({"/C", "in.dat", "out.csv", rcdef});
+    EXPECT_EQ(StartupAction::RunJob, outcome.action);
+    ASSERT_EQ(2u, state.recordDefTable.entries.size());
+    EXPECT_EQ("明細", state.recordDefTable[1].Name);
+    EXPECT_EQ((FieldDef{"c", "X", 1, 3, 0, -1, ""}), state.recordDefTable[1].Fields.at(0));
+
+    // A SEWB3 file that cannot be imported: only the caller's message.
+    const std::string broken = dir.write("broken.RCDEF", "JPNM=\"x\";\r\n");
+    outcome = start({"/C", "in.dat", "out.csv", broken});
+    EXPECT_EQ(StartupAction::End, outcome.action);
+    EXPECT_EQ(kExitFailure, outcome.exitStatus);
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ(broken + " の読み込み中にエラーが発生しました。", messages.shown[0].text);
 }
 
 }  // namespace

@@ -81,6 +81,22 @@ TEST_F(CliTest, FailedJobsExitWithOneAndSayWhy) {
     EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") + "\n", r.err);
 }
 
+TEST_F(CliTest, DefinitionThatCannotBeLoadedEndsWithOne) {
+    dir.write("in.dat", "x");
+    CliRun r = cli("/C in.dat out.csv no-such.trd");
+    EXPECT_EQ(1, r.status);
+    const std::string path = dir.file("no-such.trd");
+    EXPECT_EQ(path + " はレコード定義ファイルではありません。\n" + path +
+                  " の読み込み中にエラーが発生しました。\n",
+              r.err);
+
+    dir.write("empty.RCDEF", "");
+    r = cli("/c in.dat out.csv empty.RCDEF");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(dir.file("empty.RCDEF") + " の読み込み中にエラーが発生しました。\n", r.err);
+    EXPECT_FALSE(std::system(("test -e '" + dir.file("out.csv") + "'").c_str()) == 0);
+}
+
 TEST_F(CliTest, HelpVersionAndNoArguments) {
     CliRun r = cli("--help");
     EXPECT_EQ(0, r.status);

@@ -35,6 +35,19 @@ TEST(IniProfile, WritesInPlaceAtSectionEndOrAsNewSectionAtFileEnd) {
     EXPECT_EQ("[A]\r\nx=10\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nw=\" spaced \"\r\n", doc.serialize());
 }
 
+TEST(IniProfile, ValuesThatReadingWouldChangeAreQuotedAndReadBackUnchanged) {
+    IniDocument doc;
+    for (const char* value : {" a", "b\t", "\"c\"", "\"", "d\"e", ""}) doc.set("S", "K", value);
+    doc.set("S", "Tab", "\tx");
+    doc.set("S", "Quoted", "\"y\"");
+    doc.set("S", "Plain", "z \"w\" v");
+    EXPECT_EQ("[S]\r\nK=\r\nTab=\"\tx\"\r\nQuoted=\"\"y\"\"\r\nPlain=z \"w\" v\r\n", doc.serialize());
+    IniDocument back = IniDocument::parse(doc.serialize());
+    EXPECT_EQ("\tx", back.get("S", "Tab"));
+    EXPECT_EQ("\"y\"", back.get("S", "Quoted"));
+    EXPECT_EQ("z \"w\" v", back.get("S", "Plain"));
+}
+
 TEST(IniProfile, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {
     TempDir dir;
     const std::string path = dir.file("settings.ini");
