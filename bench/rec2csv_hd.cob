@@ -30,7 +30,7 @@
           05 D-AMOUNT    PIC S9(9)V99 COMP-3.
           05 FILLER      PIC X(56).
        FD OUT-FILE.
-       01 OUT-REC        PIC X(99).
+       01 OUT-REC        PIC X(108).
        WORKING-STORAGE SECTION.
        01 IN-PATH        PIC X(512).
        01 OUT-PATH       PIC X(512).

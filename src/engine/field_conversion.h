@@ -51,19 +51,27 @@ inline constexpr PackedDigitPairs kPackedDigitPairs;
 // Returns the end of what was written.
 inline char* writePacked(const unsigned char* field, std::size_t size, std::int32_t dec,
                          char* out) {
+    const auto& pairs = kPackedDigitPairs.pairs;
     const unsigned char last = field[size - 1];
     *out++ = (last & 0x0F) == 0x0D ? '-' : ' ';
-    for (std::size_t i = 0; i + 1 < size; ++i) {
-        std::memcpy(out, kPackedDigitPairs.pairs[field[i]], 2);
-        out += 2;
-    }
-    *out++ = static_cast<char>((last >> 4) | 0x30);
+    std::size_t j = 0;
     if (dec > 0) {
-        const std::size_t d = static_cast<std::size_t>(dec);
-        std::memmove(out - d + 1, out - d, d);
-        *(out - d) = '.';
-        ++out;
+        // The point goes before digit `whole`; the digits are written around it, not moved.
+        const std::size_t whole = 2 * size - 1 - static_cast<std::size_t>(dec);
+        for (; j < whole / 2; ++j, out += 2) std::memcpy(out, pairs[field[j]], 2);
+        if (whole % 2 != 0) {
+            // The point falls between the two digits of byte j (never the last byte).
+            out[0] = pairs[field[j]][0];
+            out[1] = '.';
+            out[2] = pairs[field[j]][1];
+            out += 3;
+            ++j;
+        } else {
+            *out++ = '.';
+        }
     }
+    for (; j + 1 < size; ++j, out += 2) std::memcpy(out, pairs[field[j]], 2);
+    *out++ = static_cast<char>((last >> 4) | 0x30);
     return out;
 }
 
