@@ -47,33 +47,26 @@ RecordDefTable layout(const std::string& name) {
     t[0].Size = 100;
     t[0].Delimiter = ",";
     if (name == "one") {
-        t.entries.push_back(record("ITEM", 100, "", 0, 0,
-                                   {field("CODE", "X", 1, 10, 0, true),
-                                    field("NAME", "X", 11, 30, 0, true),
-                                    field("QTY", "9", 41, 7, 0, true),
-                                    field("PRICE", "9", 48, 9, 2, true),
-                                    field("AMOUNT", "P", 57, 7, 2, true),
-                                    field("TAX", "P", 64, 5, 2, true),
-                                    field("FILLER", "X", 69, 10, 0, false),
-                                    field("DATE", "9", 79, 8, 0, true),
-                                    field("RATE", "P", 87, 3, 2, true),
-                                    field("REST", "X", 90, 11, 0, false)}));
+        t.entries.push_back(
+            record("ITEM", 100, "", 0, 0,
+                   {field("CODE", "X", 1, 10, 0, true), field("NAME", "X", 11, 30, 0, true),
+                    field("QTY", "9", 41, 7, 0, true), field("PRICE", "9", 48, 9, 2, true),
+                    field("AMOUNT", "P", 57, 7, 2, true), field("TAX", "P", 64, 5, 2, true),
+                    field("FILLER", "X", 69, 10, 0, false), field("DATE", "9", 79, 8, 0, true),
+                    field("RATE", "P", 87, 3, 2, true), field("REST", "X", 90, 11, 0, false)}));
     } else {
         t[0].Class = "1";
-        t.entries.push_back(record("HEADER", 100, "H", 0, 2,
-                                   {field("KIND", "X", 1, 1, 0, false),
-                                    field("ORDERNO", "9", 2, 10, 0, true),
-                                    field("CUSTOMER", "X", 12, 30, 0, true),
-                                    field("ORDERDATE", "9", 42, 8, 0, true),
-                                    field("FILLER", "X", 50, 51, 0, false)}));
-        t.entries.push_back(record("DETAIL", 100, "D", 1, 0,
-                                   {field("KIND", "X", 1, 1, 0, false),
-                                    field("LINENO", "9", 2, 3, 0, true),
-                                    field("ITEM", "X", 5, 20, 0, true),
-                                    field("QTY", "9", 25, 5, 0, true),
-                                    field("PRICE", "9", 30, 9, 2, true),
-                                    field("AMOUNT", "P", 39, 6, 2, true),
-                                    field("FILLER", "X", 45, 56, 0, false)}));
+        t.entries.push_back(record(
+            "HEADER", 100, "H", 0, 2,
+            {field("KIND", "X", 1, 1, 0, false), field("ORDERNO", "9", 2, 10, 0, true),
+             field("CUSTOMER", "X", 12, 30, 0, true), field("ORDERDATE", "9", 42, 8, 0, true),
+             field("FILLER", "X", 50, 51, 0, false)}));
+        t.entries.push_back(
+            record("DETAIL", 100, "D", 1, 0,
+                   {field("KIND", "X", 1, 1, 0, false), field("LINENO", "9", 2, 3, 0, true),
+                    field("ITEM", "X", 5, 20, 0, true), field("QTY", "9", 25, 5, 0, true),
+                    field("PRICE", "9", 30, 9, 2, true), field("AMOUNT", "P", 39, 6, 2, true),
+                    field("FILLER", "X", 45, 56, 0, false)}));
     }
     return t;
 }
@@ -92,7 +85,8 @@ struct Random {
 
 void putText(char* out, const std::string& cp932, int size) {
     std::memset(out, ' ', static_cast<std::size_t>(size));
-    std::memcpy(out, cp932.data(), std::min<std::size_t>(cp932.size(), static_cast<std::size_t>(size)));
+    std::memcpy(out, cp932.data(),
+                std::min<std::size_t>(cp932.size(), static_cast<std::size_t>(size)));
 }
 
 void putZoned(char* out, std::uint64_t value, int size) {
@@ -106,7 +100,8 @@ void putPacked(char* out, std::int64_t value, int size) {
     const int count = 2 * size;
     nibbles[count - 1] = value < 0 ? 0x0D : 0x0C;
     for (int i = count - 2; i >= 0; --i, v /= 10) nibbles[i] = static_cast<unsigned char>(v % 10);
-    for (int i = 0; i < size; ++i) out[i] = static_cast<char>(nibbles[2 * i] << 4 | nibbles[2 * i + 1]);
+    for (int i = 0; i < size; ++i)
+        out[i] = static_cast<char>(nibbles[2 * i] << 4 | nibbles[2 * i + 1]);
 }
 
 std::vector<std::string> names(std::initializer_list<const char*> utf8) {
@@ -116,12 +111,13 @@ std::vector<std::string> names(std::initializer_list<const char*> utf8) {
 }
 
 int generate(const std::string& kind, long megabytes, const std::string& path) {
-    const std::vector<std::string> items = names(
-        {"ボールペン　黒", "ノートＡ４方眼", "ｸﾘｯﾌﾟ ｽﾃﾝﾚｽ 50本入", "消しゴム", "付箋（黄）７５ｍｍ",
-         "Copy paper A4 500", "ホッチキス針 No.10", "修正テープ５ｍｍ", "封筒 長形3号 白", "蛍光ペン"});
-    const std::vector<std::string> customers = names(
-        {"株式会社山田商店", "有限会社佐藤工業", "ｶﾌﾞｼｷｶﾞｲｼｬ ｽｽﾞｷ", "東京文具販売株式会社",
-         "Global Trading Co.", "合同会社みらい", "大阪事務機", "株式会社ＡＢＣ"});
+    const std::vector<std::string> items =
+        names({"ボールペン　黒", "ノートＡ４方眼", "ｸﾘｯﾌﾟ ｽﾃﾝﾚｽ 50本入", "消しゴム",
+               "付箋（黄）７５ｍｍ", "Copy paper A4 500", "ホッチキス針 No.10", "修正テープ５ｍｍ",
+               "封筒 長形3号 白", "蛍光ペン"});
+    const std::vector<std::string> customers =
+        names({"株式会社山田商店", "有限会社佐藤工業", "ｶﾌﾞｼｷｶﾞｲｼｬ ｽｽﾞｷ", "東京文具販売株式会社",
+               "Global Trading Co.", "合同会社みらい", "大阪事務機", "株式会社ＡＢＣ"});
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return 1;
     const long records = megabytes * 1000000 / 100;
@@ -139,7 +135,8 @@ int generate(const std::string& kind, long megabytes, const std::string& path) {
             putText(rec + 10, items[rnd.below(items.size())], 30);
             putZoned(rec + 40, rnd.below(100000), 7);
             putZoned(rec + 47, rnd.below(100000000), 9);
-            putPacked(rec + 56, static_cast<std::int64_t>(rnd.below(20000000000ull)) - 2000000000, 7);
+            putPacked(rec + 56, static_cast<std::int64_t>(rnd.below(20000000000ull)) - 2000000000,
+                      7);
             putPacked(rec + 63, static_cast<std::int64_t>(rnd.below(200000000)) - 10000000, 5);
             putZoned(rec + 78, 20240101 + rnd.below(1130), 8);
             putPacked(rec + 86, static_cast<std::int64_t>(rnd.below(20000)) - 5000, 3);
@@ -155,7 +152,8 @@ int generate(const std::string& kind, long megabytes, const std::string& path) {
             putText(rec + 4, items[rnd.below(items.size())], 20);
             putZoned(rec + 24, rnd.below(100000), 5);
             putZoned(rec + 29, rnd.below(1000000000), 9);
-            putPacked(rec + 38, static_cast<std::int64_t>(rnd.below(199999999999ull)) - 99999999999, 6);
+            putPacked(rec + 38, static_cast<std::int64_t>(rnd.below(199999999999ull)) - 99999999999,
+                      6);
             --lines;
         }
         chunk.insert(chunk.end(), rec, rec + sizeof rec);
@@ -224,7 +222,9 @@ int run(const std::string& kind, const std::string& input, const std::string& ou
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 4 && args[0] == "gen") return generate(args[1], std::atol(args[2].c_str()), args[3]);
+    if (args.size() == 4 && args[0] == "gen") {
+        return generate(args[1], std::atol(args[2].c_str()), args[3]);
+    }
     if (args.size() == 3 && args[0] == "trd") return writeDefinition(args[1], args[2]);
     if (args.size() == 4 && args[0] == "run") return run(args[1], args[2], args[3]);
     std::cerr << "usage: rec2csv_tool gen one|hd MEGABYTES FILE | trd one|hd FILE | "

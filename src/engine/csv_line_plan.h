@@ -19,7 +19,9 @@ public:
     CsvLinePlan(const RecordDefTable& table, std::string_view delimiter);
 
     // Bytes `write` may touch for a line of `kind` (the line and one delimiter more).
-    std::size_t maxLineLength(int kind) const { return kinds_[static_cast<std::size_t>(kind)].maxLength; }
+    std::size_t maxLineLength(int kind) const {
+        return kinds_[static_cast<std::size_t>(kind)].maxLength;
+    }
 
     // Writes the line of record kind `kind` at `out`, without a line break, and returns its
     // end. `data[r]` holds the bytes of the last record of kind r (its whole `Size`), or is

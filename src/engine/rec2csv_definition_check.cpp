@@ -7,7 +7,9 @@
 namespace sorvek {
 namespace {
 
-std::string recordLine(const RecordDef& record) { return "\nレコード = " + record.Name; }
+std::string recordLine(const RecordDef& record) {
+    return "\nレコード = " + record.Name;
+}
 
 std::string fieldLines(const RecordDef& record, const FieldDef& field) {
     return recordLine(record) + "\nフィールド = " + field.Name;

@@ -105,7 +105,10 @@ std::string titleLine(const RecordDefTable& table, const std::string& delimiter)
 class RecordConverter {
 public:
     RecordConverter(RecordDefTable& table, const CsvLinePlan& plan, OutputBuffer& output)
-        : table_(table), plan_(plan), output_(output), finder_(table),
+        : table_(table),
+          plan_(plan),
+          output_(output),
+          finder_(table),
           kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
           data_(kinds_.size(), nullptr) {
         const RecordDef& file = table[0];
@@ -115,7 +118,9 @@ public:
             const RecordDef& record = table[k];
             kinds_[k].size = static_cast<std::size_t>(record.Size);
             kinds_[k].writesLine = record.Child == 0;
-            if (record.Parent != 0) kinds_[static_cast<std::size_t>(record.Parent)].isAncestor = true;
+            if (record.Parent != 0) {
+                kinds_[static_cast<std::size_t>(record.Parent)].isAncestor = true;
+            }
         }
     }
 
@@ -152,8 +157,8 @@ public:
                 }
                 kind = finder_.find(p, available);
             }
-            const std::size_t length = kind != 0 ? kinds_[static_cast<std::size_t>(kind)].size
-                                                 : unknownLength_;
+            const std::size_t length =
+                kind != 0 ? kinds_[static_cast<std::size_t>(kind)].size : unknownLength_;
             if (available < length) {
                 outcome.needed = length;
                 break;
@@ -228,8 +233,8 @@ private:
 
 }  // namespace
 
-bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
-                 RecordDefTable& table, EngineContext& context) {
+bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, RecordDefTable& table,
+                 EngineContext& context) {
     if (std::optional<std::string> refusal = checkRec2CsvDefinition(table)) {
         context.messages.show(*refusal, kAppTitle, MessageIcon::Exclamation);
         return false;
@@ -269,9 +274,8 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
             end -= begin;
             begin = 0;
         }
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(needed),
-                                   static_cast<std::int64_t>(end) + remaining));
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
+            static_cast<std::int64_t>(needed), static_cast<std::int64_t>(end) + remaining));
         if (buffer.size() < want) buffer.resize(want);
         if (buffer.size() == end) buffer.resize(end + blockSize);
         const std::size_t room = std::min(blockSize, buffer.size() - end);

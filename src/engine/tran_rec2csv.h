@@ -19,7 +19,7 @@ namespace sorvek {
 // record definition's `Data` holds the last record of its kind read in this run (cleared
 // first). REQUIRES: absolute paths. Returns true when the whole input was processed; false
 // after it has shown the failure.
-bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
-                 RecordDefTable& table, EngineContext& context);
+bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, RecordDefTable& table,
+                 EngineContext& context);
 
 }  // namespace sorvek

@@ -12,8 +12,9 @@
 namespace sorvek::testing {
 namespace {
 
-// Record layout (40 bytes, no line breaks) and the edited pictures whose text matches the conversion: a sign
-// position ("-" or blank) and every digit for packed fields, the digits and a point for zoned.
+// Record layout (40 bytes, no line breaks) and the edited pictures whose text matches the
+// conversion: a sign position ("-" or blank) and every digit for packed fields, the digits and a
+// point for zoned.
 constexpr const char* kProgram = R"(       IDENTIFICATION DIVISION.
        PROGRAM-ID. GENREC.
        ENVIRONMENT DIVISION.
@@ -66,24 +67,26 @@ constexpr const char* kProgram = R"(       IDENTIFICATION DIVISION.
            STOP RUN.
 )";
 
-bool cobolCompilerPresent() { return std::system("command -v cobc >/dev/null 2>&1") == 0; }
+bool cobolCompilerPresent() {
+    return std::system("command -v cobc >/dev/null 2>&1") == 0;
+}
 
 class CobolReferenceTest : public EngineTest {};
 
 TEST_F(CobolReferenceTest, PackedAndZonedFieldsMatchTheCompilersOwnDisplay) {
     if (!cobolCompilerPresent()) GTEST_SKIP() << "cobc (GnuCOBOL) is not installed";
     dir.write("genrec.cob", kProgram);
-    const std::string run = "cd '" + dir.path() +
-                            "' && cobc -x -o genrec genrec.cob && ./genrec > display.txt";
+    const std::string run =
+        "cd '" + dir.path() + "' && cobc -x -o genrec genrec.cob && ./genrec > display.txt";
     ASSERT_EQ(0, std::system(run.c_str())) << run;
 
-    RecordDefTable table = makeTable(
-        fileDefinition(40, "", ",", false),
-        {recordDefinition("REC", 40, "", 0, 0,
-                          {field("KIND", "X", 1, 2), field("ZONED", "9", 3, 7, 2),
-                           field("COUNT", "9", 10, 7), field("PACK1", "P", 17, 5, 2),
-                           field("PACK2", "P", 22, 5, 2), field("PACK3", "P", 27, 3),
-                           field("PACK4", "P", 30, 2), field("PACK5", "P", 32, 9, 2)})});
+    RecordDefTable table =
+        makeTable(fileDefinition(40, "", ",", false),
+                  {recordDefinition("REC", 40, "", 0, 0,
+                                    {field("KIND", "X", 1, 2), field("ZONED", "9", 3, 7, 2),
+                                     field("COUNT", "9", 10, 7), field("PACK1", "P", 17, 5, 2),
+                                     field("PACK2", "P", 22, 5, 2), field("PACK3", "P", 27, 3),
+                                     field("PACK4", "P", 30, 2), field("PACK5", "P", 32, 9, 2)})});
 
     EngineContext ctx = context();
     ASSERT_TRUE(tranRec2Csv(dir.file("records.dat"), dir.file("out.csv"), table, ctx));

@@ -7,7 +7,9 @@
 namespace sorvek::testing {
 namespace {
 
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes bytes(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 std::string unpack(const std::string& field, int dec) {
     return bytesText(unpackDecimal(bytes(field), 0, field.size(), dec));
@@ -63,10 +65,11 @@ protected:
         table = makeTable(
             fileDefinition(0, "1", ",", false),
             {recordDefinition("G", 4, "G", 0, 2, {unmarked("K", "X", 1, 1), field("g", "X", 2, 3)}),
-             recordDefinition("P", 3, "P", 1, 3, {unmarked("K", "X", 1, 1), field("p", "9", 2, 2, 1)}),
-             recordDefinition("C", 6, "C", 2, 0,
-                              {unmarked("K", "X", 1, 1), field("c1", "9", 2, 3),
-                               field("c2", "P", 5, 2, 1)})});
+             recordDefinition("P", 3, "P", 1, 3,
+                              {unmarked("K", "X", 1, 1), field("p", "9", 2, 2, 1)}),
+             recordDefinition(
+                 "C", 6, "C", 2, 0,
+                 {unmarked("K", "X", 1, 1), field("c1", "9", 2, 3), field("c2", "P", 5, 2, 1)})});
         table[1].Data = bytes("Gabc");
         table[2].Data = bytes("P12");
         table[3].Data = bytes("C007\x12\x3D");
@@ -83,7 +86,11 @@ TEST_F(BuildCsvLine, WritesGenerationsFromTheTopWithOneDelimiterBetweenFields) {
     table[0].Delimiter = "\t";
     EXPECT_EQ("abc\t1.2\t007\t-12.3", line(3));
     table[0].Delimiter = "、";
-    EXPECT_EQ("abc\x81\x41" "1.2\x81\x41" "007\x81\x41-12.3", line(3));
+    EXPECT_EQ(
+        "abc\x81\x41"
+        "1.2\x81\x41"
+        "007\x81\x41-12.3",
+        line(3));
 }
 
 TEST_F(BuildCsvLine, UnmarkedFieldsAndGenerationsWithoutMarkedFieldsLeaveNoDelimiter) {

@@ -16,21 +16,21 @@ FieldDef withMemo(FieldDef f, std::string memo) {
 }
 
 RecordDefTable ordersTable() {
-    RecordDefTable t = makeTable(
-        fileDefinition(0, "1", ",", true),
-        {recordDefinition("受注ヘッダ", 40, "H", 0, 2,
-                          {withMemo(unmarked("区分", "X", 1, 1), "H固定"),
-                           field("受注番号", "9", 2, 8),
-                           withMemo(field("受注日", "9", 10, 8), "YYYYMMDD"),
-                           withMemo(field("得意先名", "X", 18, 20), "全角・半角混在"),
-                           unmarked("予備", "X", 38, 3)}),
-         recordDefinition("受注明細", 36, "D", 1, 0,
-                          {withMemo(unmarked("区分", "X", 1, 1), "D固定"),
-                           field("行番号", "9", 2, 3), field("商品名", "X", 5, 16),
-                           field("数量", "9", 21, 4),
-                           withMemo(field("単価", "P", 25, 4, 2), "S9(5)V99 COMP-3"),
-                           withMemo(field("金額", "P", 29, 5), "S9(9) COMP-3"),
-                           withMemo(field("値引率", "9", 34, 3, 1), "99V9")})});
+    RecordDefTable t =
+        makeTable(fileDefinition(0, "1", ",", true),
+                  {recordDefinition("受注ヘッダ", 40, "H", 0, 2,
+                                    {withMemo(unmarked("区分", "X", 1, 1), "H固定"),
+                                     field("受注番号", "9", 2, 8),
+                                     withMemo(field("受注日", "9", 10, 8), "YYYYMMDD"),
+                                     withMemo(field("得意先名", "X", 18, 20), "全角・半角混在"),
+                                     unmarked("予備", "X", 38, 3)}),
+                   recordDefinition(
+                       "受注明細", 36, "D", 1, 0,
+                       {withMemo(unmarked("区分", "X", 1, 1), "D固定"), field("行番号", "9", 2, 3),
+                        field("商品名", "X", 5, 16), field("数量", "9", 21, 4),
+                        withMemo(field("単価", "P", 25, 4, 2), "S9(5)V99 COMP-3"),
+                        withMemo(field("金額", "P", 29, 5), "S9(9) COMP-3"),
+                        withMemo(field("値引率", "9", 34, 3, 1), "99V9")})});
     t[0].Name = "受注データ";
     return t;
 }

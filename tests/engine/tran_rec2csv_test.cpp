@@ -50,7 +50,8 @@ TEST_F(TranRec2CsvTest, LineBreaksAfterRecordsDoNotMatterAtAnyBlockBoundary) {
     const std::string expected = "ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n00002,678\r\n";
     for (const char* brk : {"\r\n", "\n", "\r", ""}) {
         std::string in;
-        for (const char* r : {"H00001", "D012", "D345", "H00002", "D678"}) in += r + std::string(brk);
+        for (const char* r : {"H00001", "D012", "D345", "H00002", "D678"})
+            in += r + std::string(brk);
         for (std::size_t block : kBlockSizes) {
             blockSize = block;
             EXPECT_BYTES_EQ(expected, convert(in, table)) << "block " << block;
@@ -60,8 +61,9 @@ TEST_F(TranRec2CsvTest, LineBreaksAfterRecordsDoNotMatterAtAnyBlockBoundary) {
 
 TEST_F(TranRec2CsvTest, IncompleteLastRecordAndEndOfFileByteAreIgnored) {
     const RecordDefTable variable = orderExampleTable();
-    RecordDefTable fixedNoClass = makeTable(fileDefinition(4, "", ",", false),
-                                            {recordDefinition("R", 4, "", 0, 0, {field("A", "X", 1, 4)})});
+    RecordDefTable fixedNoClass =
+        makeTable(fileDefinition(4, "", ",", false),
+                  {recordDefinition("R", 4, "", 0, 0, {field("A", "X", 1, 4)})});
     for (std::size_t block : kBlockSizes) {
         blockSize = block;
         for (const char* tail : {"\x1A", "D6", "H0000", "\r\n\x1A", "\x1A\x1A\x1A"}) {
@@ -84,8 +86,9 @@ TEST_F(TranRec2CsvTest, ThreeGenerationsWriteGrandparentParentAndOwnFields) {
         fileDefinition(0, "1", "|", true),
         {recordDefinition("G", 3, "G", 0, 2, {unmarked("K", "X", 1, 1), field("g", "X", 2, 2)}),
          recordDefinition("P", 3, "P", 1, 3, {unmarked("K", "X", 1, 1), unmarked("p", "X", 2, 2)}),
-         recordDefinition("C", 4, "C", 2, 0,
-                          {unmarked("K", "X", 1, 1), field("c1", "X", 2, 1), field("c2", "9", 3, 2, 1)})});
+         recordDefinition(
+             "C", 4, "C", 2, 0,
+             {unmarked("K", "X", 1, 1), field("c1", "X", 2, 1), field("c2", "9", 3, 2, 1)})});
     const std::string in = "Gg1Pp1C123C456Pp2C789Gg2C000";
     EXPECT_BYTES_EQ(std::string("g|c1|c2\r\ng1|1|2.3\r\ng1|4|5.6\r\ng1|7|8.9\r\ng2|0|0.0\r\n"),
                     convert(in, table));
@@ -94,8 +97,7 @@ TEST_F(TranRec2CsvTest, ThreeGenerationsWriteGrandparentParentAndOwnFields) {
 TEST_F(TranRec2CsvTest, RecordWithoutMarkedFieldsWritesItsAncestorsFields) {
     RecordDefTable table = orderExampleTable();
     table[2].Fields[1].Check = 0;
-    EXPECT_BYTES_EQ(std::string("ORDERNO\r\n00001\r\n00001\r\n"),
-                    convert("H00001D012D345", table));
+    EXPECT_BYTES_EQ(std::string("ORDERNO\r\n00001\r\n00001\r\n"), convert("H00001D012D345", table));
     for (FieldDef& f : table[1].Fields) f.Check = 0;
     EXPECT_BYTES_EQ(std::string("\r\n\r\n\r\n"), convert("H00001D012D345", table));
 }
@@ -118,7 +120,8 @@ TEST_F(TranRec2CsvTest, UnknownKindIsSkippedInFixedLengthFiles) {
          recordDefinition("B", 4, "bb", 0, 0, {field("w", "X", 1, 1), field("v", "X", 4, 1)})});
     for (std::size_t block : kBlockSizes) {
         blockSize = block;
-        EXPECT_BYTES_EQ(std::string("12\r\nx,3\r\n"), convert("-a12\r\n?z99\r\nxbb3\r\n-A00", table));
+        EXPECT_BYTES_EQ(std::string("12\r\nx,3\r\n"),
+                        convert("-a12\r\n?z99\r\nxbb3\r\n-A00", table));
     }
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -131,8 +134,9 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAfterWritingEarlierL
         EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
                         convert("H00001D012D345X99999D678", table, false));
         ShownMessage m = onlyMessage();
-        EXPECT_EQ("識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。",
-                  m.text);
+        EXPECT_EQ(
+            "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。",
+            m.text);
         EXPECT_EQ(kAppTitle, m.title);
         EXPECT_EQ(MessageIcon::Exclamation, m.icon);
         EXPECT_EQ("D345", bytesText(table[2].Data));
@@ -171,11 +175,16 @@ TEST_F(TranRec2CsvTest, ShiftJisTextPassesThroughAndDoubleByteDelimiterIsWritten
     RecordDefTable table = makeTable(
         fileDefinition(0, "1", "、", true),
         {recordDefinition("H", 5, "H", 0, 2, {unmarked("K", "X", 1, 1), field("受注", "X", 2, 4)}),
-         recordDefinition("D", 4, "D", 1, 0,
-                          {unmarked("K", "X", 1, 1), field("数量", "X", 2, 2), field("ｱ", "9", 4, 1)})});
-    const std::string in = "H\x8E\xF3\x92\x8D" "D\x82\xA0" "5";
+         recordDefinition(
+             "D", 4, "D", 1, 0,
+             {unmarked("K", "X", 1, 1), field("数量", "X", 2, 2), field("ｱ", "9", 4, 1)})});
+    const std::string in =
+        "H\x8E\xF3\x92\x8D"
+        "D\x82\xA0"
+        "5";
     EXPECT_BYTES_EQ(std::string("\x8E\xF3\x92\x8D\x81\x41\x90\x94\x97\xCA\x81\x41\xB1\r\n"
-                                "\x8E\xF3\x92\x8D\x81\x41\x82\xA0\x81\x41" "5\r\n"),
+                                "\x8E\xF3\x92\x8D\x81\x41\x82\xA0\x81\x41"
+                                "5\r\n"),
                     convert(in, table));
 }
 
@@ -188,9 +197,10 @@ TEST_F(TranRec2CsvTest, BackslashTDelimiterBecomesTabInOutputAndTable) {
 
 TEST_F(TranRec2CsvTest, RecordsAndLinesLongerThanTheBuffersAreConverted) {
     const int size = 70000;
-    RecordDefTable table = makeTable(
-        fileDefinition(0, "", ",", false),
-        {recordDefinition("R", size, "", 0, 0, {field("a", "X", 1, size), field("b", "X", 1, size)})});
+    RecordDefTable table =
+        makeTable(fileDefinition(0, "", ",", false),
+                  {recordDefinition("R", size, "", 0, 0,
+                                    {field("a", "X", 1, size), field("b", "X", 1, size)})});
     std::string in;
     std::mt19937 rng(3);
     for (int i = 0; i < 3 * size; ++i) in += static_cast<char>('a' + rng() % 26);
@@ -224,13 +234,15 @@ TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReported) {
     blockSize = 64;
     files.readLimit = 500;
     convert(in, table, false);
-    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat"), onlyMessage().text);
+    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat"),
+              onlyMessage().text);
 
     files.readLimit = INT64_MAX;
     files.writeLimit = 100;
     messages.shown.clear();
     convert(in, table, false);
-    EXPECT_EQ("ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv"), onlyMessage().text);
+    EXPECT_EQ("ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv"),
+              onlyMessage().text);
 }
 
 TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
@@ -264,7 +276,10 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
          "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = -1"},
         {[](RecordDefTable& t) { t[2].Fields[1].Dec = 4; },
          "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = 4"},
-        {[](RecordDefTable& t) { t[2].Fields[1].Type = "P"; t[2].Fields[1].Dec = 6; },
+        {[](RecordDefTable& t) {
+             t[2].Fields[1].Type = "P";
+             t[2].Fields[1].Dec = 6;
+         },
          "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = 6"},
     };
     const std::string input = dir.write("in.dat", "H00001D012");
