@@ -3,12 +3,14 @@
 would write without a tool. Usage: rec2csv.py one|hd INPUT OUTPUT"""
 import sys
 
-PAIRS = [bytes([0x30 | (b >> 4), 0x30 | (b & 15)]) for b in range(256)]
+# Nibbles as hex digits, with A to F as the characters ":" to "?" (nibble value OR 0x30).
+NIBBLES = bytes.maketrans(b'abcdef', b':;<=>?')
 
 
 def packed(f, dec):
-    sign = b'-' if (f[-1] & 15) == 13 else b' '
-    digits = b''.join([PAIRS[b] for b in f[:-1]]) + bytes([0x30 | (f[-1] >> 4)])
+    h = f.hex().encode().translate(NIBBLES)
+    sign = b'-' if h[-1:] == b'=' else b' '
+    digits = h[:-1]
     if dec:
         digits = digits[:-dec] + b'.' + digits[-dec:]
     return sign + digits

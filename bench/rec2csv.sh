@@ -39,54 +39,58 @@ else
   echo "Note: sorvek-cli cannot read definition files in this build; timing rec2csv_tool run" >&2
 fi
 
-# Runs one converter RUNS times; prints the median seconds and the largest peak memory (KiB).
-measure() {  # name kind command...
-  name=$1; kind=$2; shift 2
-  times=""; peak=0
-  i=0
-  while [ $i -lt "$RUNS" ]; do
-    rm -f "$WORK/out.$name.$kind"
-    sync
-    start=$(date +%s%N)
-    /usr/bin/time -v -o "$WORK/time.txt" "$@" >/dev/null 2>"$WORK/err.txt" || {
-      echo "$name failed:" >&2; cat "$WORK/err.txt" >&2; exit 1; }
-    t=$(echo "$start $(date +%s%N)" | awk '{ printf "%.3f", ($2 - $1) / 1e9 }')
-    m=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt")
-    [ "$m" -gt "$peak" ] && peak=$m
-    times="$times $t"
-    i=$((i + 1))
-  done
-  median=$(echo $times | tr ' ' '\n' | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
-  echo "$median $peak"
+# Runs one converter once; appends its seconds and peak memory (KiB) to $WORK/t.NAME, m.NAME.
+run_once() {  # name command...
+  name=$1; shift
+  rm -f "$WORK"/out.*
+  sync
+  start=$(date +%s%N)
+  /usr/bin/time -v -o "$WORK/time.txt" "$@" >/dev/null 2>"$WORK/err.txt" || {
+    echo "$name failed:" >&2; cat "$WORK/err.txt" >&2; exit 1; }
+  echo "$start $(date +%s%N)" | awk '{ printf "%.3f\n", ($2 - $1) / 1e9 }' >> "$WORK/t.$name"
+  awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt" >> "$WORK/m.$name"
 }
 
+median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+largest() { sort -n "$1" | tail -1; }
+
+# The converters take turns, run after run, so that a change in the machine's load touches
+# them alike.
 report() {  # kind
   kind=$1; in="$WORK/$kind.dat"
-  set -- $(measure cp "$kind" cp "$in" "$WORK/out.cp.$kind"); cp_t=$1; cp_m=$2
-  if [ "$SORVEK" = "sorvek-cli /C" ]; then
-    set -- $(measure sorvek "$kind" "$BUILD/sorvek-cli" /C "$in" "$WORK/out.sorvek.$kind" "$WORK/$kind.trd")
-  else
-    set -- $(measure sorvek "$kind" "$TOOL" run "$kind" "$in" "$WORK/out.sorvek.$kind")
-  fi
-  so_t=$1; so_m=$2
-  set -- $(measure cobol "$kind" "$WORK/cobol_$kind" "$in" "$WORK/out.cobol.$kind"); co_t=$1; co_m=$2
-  set -- $(measure python "$kind" python3 bench/rec2csv.py "$kind" "$in" "$WORK/out.python.$kind"); py_t=$1; py_m=$2
+  rm -f "$WORK"/t.* "$WORK"/m.*
   same="yes"
-  cmp -s "$WORK/out.sorvek.$kind" "$WORK/out.cobol.$kind" || same="NO (sorvek vs cobol)"
-  cmp -s "$WORK/out.sorvek.$kind" "$WORK/out.python.$kind" || same="NO (sorvek vs python)"
+  i=0
+  while [ $i -lt "$RUNS" ]; do
+    run_once cp cp "$in" "$WORK/out.cp"
+    if [ "$SORVEK" = "sorvek-cli /C" ]; then
+      run_once sorvek "$BUILD/sorvek-cli" /C "$in" "$WORK/out.sorvek" "$WORK/$kind.trd"
+    else
+      run_once sorvek "$TOOL" run "$kind" "$in" "$WORK/out.sorvek"
+    fi
+    mv "$WORK/out.sorvek" "$WORK/ref.csv"
+    run_once cobol "$WORK/cobol_$kind" "$in" "$WORK/out.cobol"
+    cmp -s "$WORK/ref.csv" "$WORK/out.cobol" || same="NO (sorvek and GnuCOBOL differ)"
+    run_once python python3 bench/rec2csv.py "$kind" "$in" "$WORK/out.python"
+    cmp -s "$WORK/ref.csv" "$WORK/out.python" || same="NO (sorvek and Python differ)"
+    i=$((i + 1))
+  done
+  rm -f "$WORK"/out.* "$WORK/ref.csv"
   size=$(stat -c %s "$in")
-  echo "== $kind: $(basename "$in"), $size bytes, median of $RUNS runs; same output: $same"
-  awk -v size="$size" -v cp="$cp_t" -v so="$so_t" -v co="$co_t" -v py="$py_t" \
-      -v cpm="$cp_m" -v som="$so_m" -v com="$co_m" -v pym="$py_m" -v name="$SORVEK" 'BEGIN {
+  echo "== $kind: $size bytes, median of $RUNS runs; same output: $same"
+  awk -v size="$size" -v name="$SORVEK" \
+      -v cp="$(median "$WORK/t.cp")" -v so="$(median "$WORK/t.sorvek")" \
+      -v co="$(median "$WORK/t.cobol")" -v py="$(median "$WORK/t.python")" \
+      -v cpm="$(largest "$WORK/m.cp")" -v som="$(largest "$WORK/m.sorvek")" \
+      -v com="$(largest "$WORK/m.cobol")" -v pym="$(largest "$WORK/m.python")" 'BEGIN {
     printf "  %-18s %8s %10s %10s\n", "", "seconds", "MB/s", "peak MiB"
-    printf "  %-18s %8.2f %10.0f %10.1f\n", "cp", cp, size / cp / 1e6, cpm / 1024
-    printf "  %-18s %8.2f %10.0f %10.1f\n", name, so, size / so / 1e6, som / 1024
-    printf "  %-18s %8.2f %10.0f %10.1f\n", "GnuCOBOL -O2", co, size / co / 1e6, com / 1024
-    printf "  %-18s %8.2f %10.0f %10.1f\n", "Python 3", py, size / py / 1e6, pym / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", "cp", cp, size / cp / 1e6, cpm / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", name, so, size / so / 1e6, som / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", "GnuCOBOL -O2", co, size / co / 1e6, com / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", "Python 3", py, size / py / 1e6, pym / 1024
     printf "  sorvek / cp = %.2f   sorvek / GnuCOBOL = %.1f   sorvek / Python = %.1f\n",
            cp / so, co / so, py / so
   }'
-  rm -f "$WORK"/out.*."$kind"
 }
 
 echo "load before the runs: $(uptime)"
