@@ -19,7 +19,8 @@ build/sorvek-cli /E samples/mixed-endings.txt "$OUT/crlf.txt" CRLF
 build/sorvek-cli /E samples/mixed-endings.txt "$OUT/lf.txt" LF
 build/sorvek-cli /L samples/mixed-endings.txt "$OUT/records-40.txt" 40
 if [ -f samples/orders.dat ]; then
-  build/sorvek-cli /C samples/orders.dat "$OUT/orders.csv" samples/orders.trd
+  build/sorvek-cli /C samples/orders.dat "$OUT/orders.csv" samples/orders.trd ||
+    echo "Note: the record-to-CSV sample did not run (see the message above)" >&2
 fi
 echo "Output written to $OUT:" >&2
 ls -l "$OUT" >&2

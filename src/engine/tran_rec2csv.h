@@ -6,10 +6,20 @@
 
 namespace sorvek {
 
-// Converts a file of fixed-length records into delimited text, one line per record of a kind
-// without children, as `table` describes. REQUIRES: absolute paths. Returns true when the whole
-// input was processed; false after it has shown the failure.
-bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
-                 RecordDefTable& table, EngineContext& context);
+// Converts a file of fixed-length records into delimited text, as `table` describes: an
+// optional title line, then one line per record of a kind without a child (`Child` 0), each
+// ended by CR LF. A record's kind is the first record definition whose class code equals the
+// bytes at the class-code position (every record is kind 1 without a class-code position); a
+// record may be followed by a CR, an LF or CR LF. A record of unknown kind is skipped in a
+// fixed-length file and ends the conversion in a variable-length one (the lines before it are
+// written). An incomplete last record is ignored.
+//
+// The definition is checked first (checkRec2CsvDefinition); a refused one is reported and no
+// file is touched. `table` is changed: a delimiter of backslash and "t" becomes a TAB, and each
+// record definition's `Data` holds the last record of its kind read in this run (cleared
+// first). REQUIRES: absolute paths. Returns true when the whole input was processed; false
+// after it has shown the failure.
+bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, RecordDefTable& table,
+                 EngineContext& context);
 
 }  // namespace sorvek

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/tran_crlf.h"
+#include "engine/tran_rec2csv.h"
 #include "engine/tran_rec_len.h"
 #include "support/engine_fixture.h"
 
@@ -110,6 +111,26 @@ TEST(LargeFile, LineEndingConversionBeyondFourGiB) {
     const std::int64_t lines = kLargeSize / kLineLength;
     EXPECT_EQ(kLargeSize + lines, fs.written);
     EXPECT_EQ(lines, fs.carriageReturns);
+    expectProgressWithinBar(progress.calls);
+}
+
+TEST(LargeFile, RecordToCsvConversionBeyondFourGiB) {
+    GeneratedFileSystem fs;
+    RecordingProgress progress;
+    RecordingMessages messages;
+    EngineContext context{progress, messages, fs, 4 << 20};
+    // Records of 99 bytes, each followed by an LF; the short last line is an incomplete record.
+    RecordDefTable table;
+    table.reset(2);
+    table[0].Delimiter = ",";
+    table[1].Size = 99;
+    table[1].Fields = {FieldDef{"a", "X", 1, 10, 0, -1, ""}, FieldDef{"b", "9", 95, 5, 2, -1, ""}};
+    ASSERT_TRUE(tranRec2Csv("/big.in", "/big.out", table, context));
+    const std::int64_t records = kLargeSize / kLineLength;
+    EXPECT_EQ(records * (10 + 1 + 6 + 2), fs.written);
+    EXPECT_EQ(records, fs.lineFeeds);
+    EXPECT_EQ(std::string(99, 'x'), std::string(table[1].Data.begin(), table[1].Data.end()));
+    EXPECT_TRUE(messages.shown.empty());
     expectProgressWithinBar(progress.calls);
 }
 

@@ -1,0 +1,99 @@
+#!/bin/sh
+# Record-to-CSV throughput against what users would otherwise use: cp (the limit of the
+# machine), sorvek-cli /C from a Release build, a GnuCOBOL program (cobc -x -O2) and a plain
+# Python 3 script doing the same conversion. Two files of 100-byte records under /tmp: one kind
+# of record ("one"), and headers with their detail lines told apart by a class code ("hd").
+# Prints the median of RUNS runs in MB/s of input, the ratios and the peak memory, and checks
+# that the three converters wrote the same bytes.
+#
+#   bench/rec2csv.sh [MEGABYTES [RUNS]]     defaults: 1074 MB (1 GiB), 3 runs
+set -eu
+cd "$(dirname "$0")/.."
+MB=${1:-1074}
+RUNS=${2:-3}
+WORK=${TMPDIR:-/tmp}/sorvek-bench-rec2csv
+BUILD=build-bench
+
+./scripts/install-deps.sh --bench
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORVEK_BUILD_BENCH=ON \
+  -DSORVEK_BUILD_TESTS=OFF -DSORVEK_BUILD_UI=OFF >/dev/null
+cmake --build "$BUILD" -j2 --target sorvek-cli rec2csv_tool >/dev/null
+mkdir -p "$WORK"
+TOOL="$BUILD/bench/rec2csv_tool"
+for kind in one hd; do
+  cobc -x -O2 -o "$WORK/cobol_$kind" "bench/rec2csv_$kind.cob"
+  "$TOOL" trd "$kind" "$WORK/$kind.trd"
+  if [ ! -f "$WORK/$kind.dat" ] || [ "$(stat -c %s "$WORK/$kind.dat")" -ne $((MB * 1000000)) ]; then
+    echo "Generating $WORK/$kind.dat ($MB MB)" >&2
+    "$TOOL" gen "$kind" "$MB" "$WORK/$kind.dat"
+  fi
+done
+
+# sorvek-cli reads the definition file; a build without the definition reader runs the same
+# conversion through the helper, with the definition built in memory.
+head -c 1000 "$WORK/one.dat" > "$WORK/probe.dat"
+if "$BUILD/sorvek-cli" /C "$WORK/probe.dat" "$WORK/probe.csv" "$WORK/one.trd" 2>/dev/null; then
+  SORVEK="sorvek-cli /C"
+else
+  SORVEK="rec2csv_tool run"
+  echo "Note: sorvek-cli cannot read definition files in this build; timing rec2csv_tool run" >&2
+fi
+
+# Runs one converter once; appends its seconds and peak memory (KiB) to $WORK/t.NAME, m.NAME.
+run_once() {  # name command...
+  name=$1; shift
+  rm -f "$WORK"/out.*
+  sync
+  start=$(date +%s%N)
+  /usr/bin/time -v -o "$WORK/time.txt" "$@" >/dev/null 2>"$WORK/err.txt" || {
+    echo "$name failed:" >&2; cat "$WORK/err.txt" >&2; exit 1; }
+  echo "$start $(date +%s%N)" | awk '{ printf "%.3f\n", ($2 - $1) / 1e9 }' >> "$WORK/t.$name"
+  awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt" >> "$WORK/m.$name"
+}
+
+median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+largest() { sort -n "$1" | tail -1; }
+
+# The converters take turns, run after run, so that a change in the machine's load touches
+# them alike.
+report() {  # kind
+  kind=$1; in="$WORK/$kind.dat"
+  rm -f "$WORK"/t.* "$WORK"/m.*
+  same="yes"
+  i=0
+  while [ $i -lt "$RUNS" ]; do
+    run_once cp cp "$in" "$WORK/out.cp"
+    if [ "$SORVEK" = "sorvek-cli /C" ]; then
+      run_once sorvek "$BUILD/sorvek-cli" /C "$in" "$WORK/out.sorvek" "$WORK/$kind.trd"
+    else
+      run_once sorvek "$TOOL" run "$kind" "$in" "$WORK/out.sorvek"
+    fi
+    mv "$WORK/out.sorvek" "$WORK/ref.csv"
+    run_once cobol "$WORK/cobol_$kind" "$in" "$WORK/out.cobol"
+    cmp -s "$WORK/ref.csv" "$WORK/out.cobol" || same="NO (sorvek and GnuCOBOL differ)"
+    run_once python python3 bench/rec2csv.py "$kind" "$in" "$WORK/out.python"
+    cmp -s "$WORK/ref.csv" "$WORK/out.python" || same="NO (sorvek and Python differ)"
+    i=$((i + 1))
+  done
+  rm -f "$WORK"/out.* "$WORK/ref.csv"
+  size=$(stat -c %s "$in")
+  echo "== $kind: $size bytes, median of $RUNS runs; same output: $same"
+  awk -v size="$size" -v name="$SORVEK" \
+      -v cp="$(median "$WORK/t.cp")" -v so="$(median "$WORK/t.sorvek")" \
+      -v co="$(median "$WORK/t.cobol")" -v py="$(median "$WORK/t.python")" \
+      -v cpm="$(largest "$WORK/m.cp")" -v som="$(largest "$WORK/m.sorvek")" \
+      -v com="$(largest "$WORK/m.cobol")" -v pym="$(largest "$WORK/m.python")" 'BEGIN {
+    printf "  %-18s %8s %10s %10s\n", "", "seconds", "MB/s", "peak MiB"
+    printf "  %-18s %8.3f %10.0f %10.1f\n", "cp", cp, size / cp / 1e6, cpm / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", name, so, size / so / 1e6, som / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", "GnuCOBOL -O2", co, size / co / 1e6, com / 1024
+    printf "  %-18s %8.3f %10.0f %10.1f\n", "Python 3", py, size / py / 1e6, pym / 1024
+    printf "  sorvek / cp = %.2f   sorvek / GnuCOBOL = %.1f   sorvek / Python = %.1f\n",
+           cp / so, co / so, py / so
+  }'
+}
+
+echo "load before the runs: $(uptime)"
+report one
+report hd
+echo "load after the runs: $(uptime)"

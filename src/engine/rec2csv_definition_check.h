@@ -1,0 +1,18 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "definition/record_def.h"
+
+namespace sorvek {
+
+// Checks that `table` can drive a record-to-CSV conversion: at least one record; entry 0's
+// `Size` not negative; its `Class` (the class-code position) empty or a positive number; every
+// record's `Size` 1 or more and its `Parent` 0 or another record, without a loop up the chain;
+// every marked field (`Check` -1) within its record (`Pos` >= 1, `Size` >= 1, last byte within
+// the record's `Size`) with `Dec` from 0 to `Size` for type "9" and to 2 × `Size` - 1 for type
+// "P". Returns the text of the first refusal, naming the record and the field, or nothing when
+// the definition is sound. Changes nothing.
+std::optional<std::string> checkRec2CsvDefinition(const RecordDefTable& table);
+
+}  // namespace sorvek
