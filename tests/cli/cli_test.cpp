@@ -97,6 +97,30 @@ TEST_F(CliTest, DefinitionThatCannotBeLoadedEndsWithOne) {
     EXPECT_FALSE(std::system(("test -e '" + dir.file("out.csv") + "'").c_str()) == 0);
 }
 
+TEST_F(CliTest, ConvertsRecordsWithADefinitionFileOrAnImportedLayout) {
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    CliRun r = cli("/C '" + samples + "orders.dat' orders.csv '" + samples + "orders.trd'");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ(readFile(samples + "orders.csv"), readFile(dir.file("orders.csv")));
+
+    // A SEWB3 layout of three items: text, zoned and packed; the import writes a title line.
+    auto tagged = [](const std::string& tag, const std::string& value) {
+        return tag + "=\"" + value + "\";\r\n";
+    };
+    dir.write("layout.Rcdef", "HEAD=\"SEWB3\";\r\nRNUM=0003;\r\n" + tagged("JPNM", "LINE") +
+                                  tagged("ADSZ", "8") + tagged("JPNM", "a") + tagged("DTAT", "X") +
+                                  tagged("BULO", "1") + tagged("ADSZ", "3") + tagged("JPNM", "b") +
+                                  tagged("DTAT", "9") + tagged("BULO", "4") + tagged("ADSZ", "3") +
+                                  tagged("JPNM", "c") + tagged("DTAT", "P") + tagged("BULO", "7") +
+                                  tagged("ADSZ", "2") + "ENDT\r\n");
+    dir.write("records.dat", std::string("ABC045\x12\x3C\r\nXYZ999\x00\x9D\r\n", 20));
+    r = cli("/C records.dat records.csv layout.Rcdef");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("a,b,c\r\nABC,045, 123\r\nXYZ,999,-009\r\n", readFile(dir.file("records.csv")));
+}
+
 TEST_F(CliTest, HelpVersionAndNoArguments) {
     CliRun r = cli("--help");
     EXPECT_EQ(0, r.status);
