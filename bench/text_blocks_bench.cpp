@@ -31,7 +31,7 @@ const std::string& sampleText() {
 
 void CutRecords(benchmark::State& state) {
     const std::string& in = sampleText();
-    std::vector<char> out(3 * in.size() + 2);
+    std::vector<char> out(3 * in.size() + 2 + sorvek::kOutputSlack);
     const auto length = static_cast<std::int32_t>(state.range(0));
     for (auto _ : state) {
         std::int64_t count = 0;
@@ -43,7 +43,7 @@ BENCHMARK(CutRecords)->Arg(0)->Arg(80);
 
 void ConvertBreaks(benchmark::State& state) {
     const std::string& in = sampleText();
-    std::vector<char> out(2 * in.size());
+    std::vector<char> out(2 * in.size() + sorvek::kOutputSlack);
     const char* ending = state.range(0) == 2 ? "\r\n" : "\n";
     for (auto _ : state) {
         bool afterCr = false;

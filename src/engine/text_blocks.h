@@ -6,16 +6,21 @@
 
 namespace sorvek {
 
+// Room the block functions need at `out` beyond their output: they copy sixteen bytes at a time
+// and only then decide how many of them count.
+inline constexpr std::size_t kOutputSlack = 16;
+
 // Cuts the data bytes of [p, end) into records of `length` bytes, dropping every CR and LF and
 // appending CR LF after each complete record; with a length of 0 or below nothing is appended.
 // `count` is the number of data bytes since the last appended break and runs on across calls.
-// REQUIRES: room for 3 × (end - p) + 2 bytes at `out`. Returns the end of what was written.
+// REQUIRES: room for 3 × (end - p) + 2 + kOutputSlack bytes at `out`. Returns the end of what was written.
 char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out);
 
 // Replaces every line break of [p, end) (CR LF, a lone CR, a lone LF) by `ending`. `afterCr`
 // tells that the byte before `p` was a CR, so that an LF completing a CR LF pair split between
 // blocks is not converted twice; it is updated for the next block.
-// REQUIRES: room for `endingLength` × (end - p) bytes at `out`, `endingLength` 1 or 2.
+// REQUIRES: room for `endingLength` × (end - p) + kOutputSlack bytes at `out`, `endingLength`
+// 1 or 2.
 // Returns the end of what was written.
 char* convertBreaks(const char* p, const char* end, const char* ending, std::size_t endingLength,
                     bool& afterCr, char* out);

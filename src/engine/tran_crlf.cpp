@@ -28,7 +28,7 @@ bool tranCrlf(const std::string& inputPath, const std::string& outputPath,
     const std::size_t endingLength = std::strlen(ending);
 
     bool afterCr = false;  // the last byte of the previous block was a CR
-    return convertByBlocks(inputPath, outputPath, context, endingLength, 0,
+    return convertByBlocks(inputPath, outputPath, context, endingLength, kOutputSlack,
                            [&](const char* begin, const char* end, char* out) {
                                return convertBreaks(begin, end, ending, endingLength, afterCr, out);
                            });

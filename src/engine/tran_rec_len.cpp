@@ -8,7 +8,7 @@ namespace sorvek {
 bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                 std::int32_t recordLength, EngineContext& context) {
     std::int64_t count = 0;  // data bytes since the last inserted break, across blocks
-    return convertByBlocks(inputPath, outputPath, context, 3, 2,
+    return convertByBlocks(inputPath, outputPath, context, 3, 2 + kOutputSlack,
                            [&](const char* begin, const char* end, char* out) {
                                return cutRecords(begin, end, recordLength, count, out);
                            });

@@ -38,6 +38,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ReadableFile> FaultyFileSystem::openRead(const std::string& path) {
+    if (failOpenRead) return nullptr;
     auto real = real_.openRead(path);
     if (!real) return nullptr;
     return std::make_unique<FaultyReadable>(std::move(real), *this);

@@ -18,6 +18,8 @@ public:
     std::int64_t writeLimit = std::numeric_limits<std::int64_t>::max();
     // close() of a written file fails.
     bool failClose = false;
+    // Opening a file for reading fails (as for a file without read permission).
+    bool failOpenRead = false;
     // replaceFile fails.
     bool failReplace = false;
 
