@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QMouseEvent>
 #include <QIcon>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -126,9 +127,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
                 return QMainWindow::eventFilter(watched, event);
             }
         }
-        // Form_MouseMove: over the window's free area the hint goes.
+        // Form_MouseMove: over the window's free area the hint goes. A move over a button that
+        // the button leaves unhandled reaches the area too; it keeps the button's hint.
         if (event->type() == QEvent::MouseMove && watched == centralWidget()) {
-            staComment->clearMessage();
+            const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+            bool overButton = false;
+            for (const QToolButton* button : std::as_const(cmdTrans_)) {
+                overButton = overButton || button->geometry().contains(pos);
+            }
+            if (!overButton) staComment->clearMessage();
         }
     }
     return QMainWindow::eventFilter(watched, event);
