@@ -202,7 +202,6 @@ QWidget* frmWizard::buildRecordLengthPage() {
     label->setBuddy(cmbRecLen);
     row->addWidget(label);
     row->addWidget(cmbRecLen);
-    row->addWidget(new QLabel(QStringLiteral("byte"), panel));
     row->addStretch();
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 8, 0, 0);
