@@ -15,12 +15,18 @@ bool isDigitsOnly(std::string_view text) {
 
 std::string lineEndingCaption(int code) {
     switch (code) {
-        case kNoLineBreak: return "改行無し";
-        case kCrLf: return "CR+LF";
-        case kCr: return "CR";
-        case kLf: return "LF";
-        case kNoFile: return "ファイル無し";
-        default: return "不明";
+        case kNoLineBreak:
+            return "改行無し";
+        case kCrLf:
+            return "CR+LF";
+        case kCr:
+            return "CR";
+        case kLf:
+            return "LF";
+        case kNoFile:
+            return "ファイル無し";
+        default:
+            return "不明";
     }
 }
 
@@ -59,7 +65,8 @@ std::optional<PageCheckResult> checkPage(std::int32_t page, const PageInputs& in
                                          AppState& state) {
     switch (page) {
         case kPageFiles:
-            return PageCheckResult{checkFilesPage(inputs.inputPath, inputs.outputPath, state.job), {}};
+            return PageCheckResult{checkFilesPage(inputs.inputPath, inputs.outputPath, state.job),
+                                   {}};
         case kPageRecordLength:
             return PageCheckResult{checkRecordLengthPage(inputs.recordLength, state.job), {}};
         case kPageRecordDefinition: {
@@ -68,9 +75,9 @@ std::optional<PageCheckResult> checkPage(std::int32_t page, const PageInputs& in
             return PageCheckResult{check.nextEnabled, check.saveEnabled};
         }
         case kPageLineEnding:
-            return PageCheckResult{checkLineEndingPage(inputs.lineEndingTarget,
-                                                       inputs.lineEndingPresent, state.job),
-                                   {}};
+            return PageCheckResult{
+                checkLineEndingPage(inputs.lineEndingTarget, inputs.lineEndingPresent, state.job),
+                {}};
         default:
             return std::nullopt;
     }

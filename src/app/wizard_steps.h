@@ -26,16 +26,16 @@ std::vector<std::string> summaryLines(const JobState& job);
 struct StepChange {
     std::int32_t hiddenPage;
     std::int32_t shownPage;
-    bool nextIsExecute;                // the Next button's caption: Execute or Next
-    std::optional<bool> nextEnabled;   // nothing: Next keeps its enabled state
+    bool nextIsExecute;               // the Next button's caption: Execute or Next
+    std::optional<bool> nextEnabled;  // nothing: Next keeps its enabled state
     bool backEnabled;
-    bool detectLineEnding = false;     // show the input file's present line ending
-    bool fillSummary = false;          // refill the summary list
+    bool detectLineEnding = false;  // show the input file's present line ending
+    bool fillSummary = false;       // refill the summary list
 };
 
 // The current step of one wizard. The job state must outlive it and keep its page sequence.
 class WizardSteps {
-public:
+  public:
     // Starts at step 0. REQUIRES: job.PageSequence and job.PageComments of equal, non-zero size.
     explicit WizardSteps(const JobState& job) : job_(job) {}
 
@@ -53,7 +53,7 @@ public:
     // Moves one step back. REQUIRES: canGoBack().
     StepChange back();
 
-private:
+  private:
     const JobState& job_;
     int step_ = 0;
 };

@@ -27,8 +27,8 @@ std::optional<QString> presetAnswer(const cDialog::Call& call) {
     return std::nullopt;
 }
 
-QString showFileDialog(bool save, QWidget* owner, int flags, const QString& filter,
-                       int filterIndex, const QString& title, const QString& startPath) {
+QString showFileDialog(bool save, QWidget* owner, int flags, const QString& filter, int filterIndex,
+                       const QString& title, const QString& startPath) {
     if (auto answer = presetAnswer({save ? "save" : "open", title, startPath, flags})) {
         return *answer;
     }
@@ -67,11 +67,17 @@ QString cDialog::showSaveDialog(QWidget* owner, int flags, const QString& filter
     return showFileDialog(true, owner, flags, filter, filterIndex, title, startPath);
 }
 
-void cDialog::setNextFileName(const QString& path) { hooks().answers.enqueue(path); }
+void cDialog::setNextFileName(const QString& path) {
+    hooks().answers.enqueue(path);
+}
 
-void cDialog::setTestMode(bool on) { hooks().testMode = on; }
+void cDialog::setTestMode(bool on) {
+    hooks().testMode = on;
+}
 
-const QList<cDialog::Call>& cDialog::calls() { return hooks().calls; }
+const QList<cDialog::Call>& cDialog::calls() {
+    return hooks().calls;
+}
 
 void cDialog::clearCalls() {
     hooks().calls.clear();
@@ -82,8 +88,7 @@ QString browseForFolder(QWidget* owner, const QString& prompt, const QString& st
     if (auto answer = presetAnswer({QStringLiteral("folder"), prompt, startFolder, 0})) {
         return *answer;
     }
-    return QFileDialog::getExistingDirectory(owner, prompt, startFolder,
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(owner, prompt, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 }  // namespace sorvek

@@ -15,10 +15,10 @@ inline constexpr int kOfnPathMustExist = 0x800;
 inline constexpr int kOfnFileMustExist = 0x1000;
 
 class cDialog {
-public:
-    // The filter is pairs of description and pattern separated by "|" ("全てのファイル (*.*)| *.*");
-    // a pattern may list several masks separated by ";". The filter index is 1-based. A start
-    // path ending in the folder separator opens that folder; any other non-empty start path
+  public:
+    // The filter is pairs of description and pattern separated by "|" ("全てのファイル (*.*)|
+    // *.*"); a pattern may list several masks separated by ";". The filter index is 1-based. A
+    // start path ending in the folder separator opens that folder; any other non-empty start path
     // opens its folder with its name filled in.
     QString showOpenDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
                            const QString& title, const QString& startPath);

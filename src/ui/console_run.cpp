@@ -13,10 +13,11 @@ namespace sorvek {
 
 int runWithoutDisplay(const std::vector<std::string>& args) {
     if (args.empty()) {
-        std::fputs("画面を表示できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n"
-                   "コマンドラインで変換するには、sorvek /L|/C|/E 入力ファイル 出力ファイル "
-                   "パラメータ のように指定してください。\n",
-                   stderr);
+        std::fputs(
+            "画面を表示できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n"
+            "コマンドラインで変換するには、sorvek /L|/C|/E 入力ファイル 出力ファイル "
+            "パラメータ のように指定してください。\n",
+            stderr);
         return kExitFailure;
     }
     ConsoleProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);

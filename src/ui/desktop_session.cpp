@@ -19,9 +19,13 @@ std::string DesktopSession::settingsPath() const {
     return settingsPath_ ? settingsPath_() : settingsFilePath();
 }
 
-frmMain* DesktopSession::mainWindow() const { return main_; }
+frmMain* DesktopSession::mainWindow() const {
+    return main_;
+}
 
-frmWizard* DesktopSession::wizard() const { return wizard_; }
+frmWizard* DesktopSession::wizard() const {
+    return wizard_;
+}
 
 frmMain* DesktopSession::showMainWindow() {
     auto* window = new frmMain(*this);

@@ -14,10 +14,9 @@ class frmWizard;
 
 class DesktopSession : public QObject {
     Q_OBJECT
-public:
+  public:
     // `settingsPath` gives the settings file's path each time the main window loads.
-    explicit DesktopSession(AppState& state,
-                            std::function<std::string()> settingsPath = nullptr);
+    explicit DesktopSession(AppState& state, std::function<std::string()> settingsPath = nullptr);
 
     AppState& state() { return state_; }
     std::string settingsPath() const;
@@ -33,7 +32,7 @@ public:
     frmMain* mainWindow() const;
     frmWizard* wizard() const;
 
-private:
+  private:
     AppState& state_;
     std::function<std::string()> settingsPath_;
     QPointer<frmMain> main_;

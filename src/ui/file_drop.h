@@ -11,13 +11,13 @@ namespace sorvek {
 
 class FileDropFilter : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
     // Installs the filter on the box (and the line edit of an editable combo box).
     static void install(QComboBox* box);
     static void install(QLineEdit* box);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 

@@ -1,5 +1,5 @@
-#include "ui/resources.h"
 #include "ui/frm_about.h"
+#include "ui/resources.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -40,8 +40,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
         this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDisclaimer = new QLabel(
-        QStringLiteral("このソフトウェアは現状のまま提供されます。変換結果は必ずご確認ください。"
-                       "本ソフトウェアの使用により生じたいかなる損害についても、作者は責任を負いません。"),
+        QStringLiteral(
+            "このソフトウェアは現状のまま提供されます。変換結果は必ずご確認ください。"
+            "本ソフトウェアの使用により生じたいかなる損害についても、作者は責任を負いません。"),
         this);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     lblDisclaimer->setWordWrap(true);

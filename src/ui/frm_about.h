@@ -9,7 +9,7 @@ namespace sorvek {
 
 class frmAbout : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(QWidget* parent = nullptr);
 
     // "version 1.00": major, a full stop, then minor and revision without a separator.
@@ -22,7 +22,7 @@ public:
     QLabel* lblDisclaimer = nullptr;
     QPushButton* cmdOK = nullptr;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 };
 

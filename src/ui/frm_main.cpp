@@ -1,11 +1,11 @@
-#include "ui/resources.h"
 #include "ui/frm_main.h"
+#include "ui/resources.h"
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QMouseEvent>
 #include <QIcon>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -54,7 +54,8 @@ frmMain::frmMain(DesktopSession& session, QWidget* parent)
     mnuOption->setObjectName(QStringLiteral("mnuOption"));
     mnuHelp_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnuHelp_->setObjectName(QStringLiteral("mnuHelp_"));
-    mnuHelp = mnuHelp_->addAction(QStringLiteral("Sorvek ヘルプ(&P)"), this, &frmMain::mnuHelp_Click);
+    mnuHelp =
+        mnuHelp_->addAction(QStringLiteral("Sorvek ヘルプ(&P)"), this, &frmMain::mnuHelp_Click);
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelp->setShortcut(QKeySequence(Qt::Key_F1));
     mnuVersion =
@@ -105,14 +106,18 @@ void frmMain::cmdTrans_MouseMove(int index) {
     staComment->showMessage(QString::fromStdString(jobHint(index)));
 }
 
-void frmMain::mnuExit_Click() { close(); }
+void frmMain::mnuExit_Click() {
+    close();
+}
 
 void frmMain::mnuOption_Click() {
     frmOptions dialog(session_.state().IniFilePath, this);
     dialog.exec();
 }
 
-void frmMain::mnuHelp_Click() { openManual(this); }
+void frmMain::mnuHelp_Click() {
+    openManual(this);
+}
 
 void frmMain::mnuVersion_Click() {
     frmAbout dialog(this);

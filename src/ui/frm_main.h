@@ -14,7 +14,7 @@ class DesktopSession;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Form_Load: computes the settings file's path.
     explicit frmMain(DesktopSession& session, QWidget* parent = nullptr);
 
@@ -36,10 +36,10 @@ public:
     QAction* mnuHelp = nullptr;
     QAction* mnuVersion = nullptr;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     DesktopSession& session_;
     QMap<int, QToolButton*> cmdTrans_;
 };

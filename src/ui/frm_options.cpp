@@ -17,7 +17,9 @@
 namespace sorvek {
 namespace {
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -81,8 +83,9 @@ frmOptions::frmOptions(std::string iniPath, QWidget* parent)
 
 void frmOptions::cmdFolderRef_Click(int index) {
     QLineEdit* box = index == 0 ? txtDataFolder : txtTrdFolder;
-    const QString prompt = index == 0 ? QStringLiteral("データファイルの既定フォルダを指定して下さい")
-                                      : QStringLiteral("レコード定義ファイルの既定フォルダを指定して下さい");
+    const QString prompt =
+        index == 0 ? QStringLiteral("データファイルの既定フォルダを指定して下さい")
+                   : QStringLiteral("レコード定義ファイルの既定フォルダを指定して下さい");
     const QString folder = browseForFolder(this, prompt, box->text());
     if (!folder.isEmpty()) box->setText(folder);
 }
@@ -99,7 +102,9 @@ void frmOptions::cmdOK_Click() {
                      MessageIcon::None);
 }
 
-void frmOptions::cmdCancel_Click() { reject(); }
+void frmOptions::cmdCancel_Click() {
+    reject();
+}
 
 void frmOptions::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

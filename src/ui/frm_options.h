@@ -13,7 +13,7 @@ namespace sorvek {
 
 class frmOptions : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Form_Load: fills both boxes from the settings file at `iniPath`.
     explicit frmOptions(std::string iniPath, QWidget* parent = nullptr);
 
@@ -34,10 +34,10 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     std::string iniPath_;
 };
 

@@ -1,5 +1,5 @@
-#include "ui/resources.h"
 #include "ui/frm_wizard.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,10 +26,16 @@
 namespace sorvek {
 namespace {
 
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
-std::string s(const QString& text) { return text.toStdString(); }
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string s(const QString& text) {
+    return text.toStdString();
+}
 
 QComboBox* editableCombo(const QString& name, QWidget* parent) {
     auto* box = new QComboBox(parent);
@@ -148,7 +154,9 @@ frmWizard::frmWizard(AppState& state, QWidget* parent)
     cmdBack->setEnabled(false);
 }
 
-frmWizard::~frmWizard() { delete progress_; }
+frmWizard::~frmWizard() {
+    delete progress_;
+}
 
 QWidget* frmWizard::addPanel(int page, QWidget* panel) {
     panel->setObjectName(QStringLiteral("pnlWiz_%1").arg(page));
@@ -170,8 +178,8 @@ QWidget* frmWizard::buildFilesPage() {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(20);
         box->setMaxCount(kHistorySize);
-        QPushButton* browse =
-            button(QStringLiteral("cmdFileRef_%1").arg(index), QStringLiteral("参照(&R)..."), panel);
+        QPushButton* browse = button(QStringLiteral("cmdFileRef_%1").arg(index),
+                                     QStringLiteral("参照(&R)..."), panel);
         label->setBuddy(box);
         grid->addWidget(label, row, 0, 1, 2);
         grid->addWidget(box, row + 1, 0);
@@ -183,9 +191,11 @@ QWidget* frmWizard::buildFilesPage() {
         connect(browse, &QPushButton::clicked, this, [this, index] { cmdFileRef_Click(index); });
         return std::pair{box, browse};
     };
-    std::tie(cmbFileName0, cmdFileRef0) = addField(kHistoryInput, QStringLiteral("入力ファイル:"), 0);
+    std::tie(cmbFileName0, cmdFileRef0) =
+        addField(kHistoryInput, QStringLiteral("入力ファイル:"), 0);
     grid->setRowMinimumHeight(2, 16);
-    std::tie(cmbFileName5, cmdFileRef5) = addField(kHistoryOutput, QStringLiteral("出力ファイル:"), 3);
+    std::tie(cmbFileName5, cmdFileRef5) =
+        addField(kHistoryOutput, QStringLiteral("出力ファイル:"), 3);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(5, 1);
     return panel;
@@ -268,9 +278,8 @@ QWidget* frmWizard::buildExecutePage() {
     ProgressBar->setValue(0);
     lblProgressBar = new QLabel(panel);
     lblProgressBar->setObjectName(QStringLiteral("lblProgressBar"));
-    lblProgressBar->setMinimumWidth(lblProgressBar->fontMetrics().horizontalAdvance(
-                                         QStringLiteral("(100/100%)")) +
-                                     4);
+    lblProgressBar->setMinimumWidth(
+        lblProgressBar->fontMetrics().horizontalAdvance(QStringLiteral("(100/100%)")) + 4);
     // Shown by the job once it has opened its files; the place is kept meanwhile.
     QSizePolicy keep = lblProgressBar->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
@@ -293,7 +302,8 @@ void frmWizard::apply(const StepChange& change) {
     setWindowTitle(q(steps_.caption()));
     lblComment->setText(q(steps_.comment()));
     if (change.detectLineEnding) {
-        lblCrlfFrom->setText(q(lineEndingCaption(detectLineEnding(s(cmbFileName0->currentText())))));
+        lblCrlfFrom->setText(
+            q(lineEndingCaption(detectLineEnding(s(cmbFileName0->currentText())))));
     }
     cmdNext->setText(QString::fromUtf8(change.nextIsExecute ? kExecuteCaption : kNextCaption));
     if (change.fillSummary) {
@@ -319,7 +329,9 @@ void frmWizard::cmdBack_Click() {
     apply(steps_.back());
 }
 
-void frmWizard::cmdCancel_Click() { close(); }
+void frmWizard::cmdCancel_Click() {
+    close();
+}
 
 void frmWizard::runPageCheck(int page) {
     PageInputs inputs;

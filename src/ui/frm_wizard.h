@@ -23,7 +23,7 @@ class RecordDefPage;
 
 class frmWizard : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Form_Load: the job state must be filled (page sequence, comments, parameters).
     explicit frmWizard(AppState& state, QWidget* parent = nullptr);
     ~frmWizard() override;
@@ -64,15 +64,15 @@ public:
     QProgressBar* ProgressBar = nullptr;
     QLabel* lblProgressBar = nullptr;
 
-signals:
+  signals:
     // The window is being unloaded (Form_Unload).
     void unloaded();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* buildFilesPage();
     QWidget* buildRecordLengthPage();
     QWidget* buildLineEndingPage();

@@ -20,10 +20,14 @@ Hooks& hooks() {
 
 QMessageBox::Icon qtIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Exclamation: return QMessageBox::Warning;
-        case MessageIcon::Critical: return QMessageBox::Critical;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -62,9 +66,13 @@ void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) {
     hooks().answers.enqueue(answer);
 }
 
-void MessageBox::setTestMode(bool on) { hooks().testMode = on; }
+void MessageBox::setTestMode(bool on) {
+    hooks().testMode = on;
+}
 
-const QList<MessageBox::Shown>& MessageBox::shown() { return hooks().shown; }
+const QList<MessageBox::Shown>& MessageBox::shown() {
+    return hooks().shown;
+}
 
 void MessageBox::clearShown() {
     hooks().shown.clear();

@@ -12,7 +12,7 @@ class QWidget;
 namespace sorvek {
 
 class MessageBox {
-public:
+  public:
     // Shows `text` with an OK button and waits for it. An empty title shows the application title.
     static void show(QWidget* parent, const QString& text, const QString& title, MessageIcon icon);
     // Asks a Yes/No question without an icon; true for Yes.
@@ -35,13 +35,13 @@ public:
 
 // The engine's message port on message boxes.
 class WidgetMessages final : public Messages {
-public:
+  public:
     explicit WidgetMessages(QWidget* parent) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void show(const std::string& text, const std::string& title, MessageIcon icon) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

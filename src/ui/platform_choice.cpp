@@ -3,7 +3,9 @@
 namespace sorvek {
 namespace {
 
-bool isSet(const char* value) { return value != nullptr && *value != '\0'; }
+bool isSet(const char* value) {
+    return value != nullptr && *value != '\0';
+}
 
 }  // namespace
 

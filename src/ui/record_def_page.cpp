@@ -13,7 +13,9 @@ namespace sorvek {
 namespace {
 
 // 15 twips make one pixel.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 
 QLabel* label(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);

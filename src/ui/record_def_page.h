@@ -14,7 +14,7 @@ struct AppState;
 
 class RecordDefPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     RecordDefPage(AppState& state, QWidget* parent = nullptr);
 
     // The number of nodes of the record tree (all levels).
@@ -29,12 +29,12 @@ public:
     QPushButton* cmdDefFileOpen = nullptr;
     QPushButton* cmdDefFileSave = nullptr;
 
-signals:
+  signals:
     // The page's check is to run again (a details refresh ended with no node or with a record
     // that has fields).
     void pageCheckRequested();
 
-private:
+  private:
     AppState& state_;
 };
 

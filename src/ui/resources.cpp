@@ -3,7 +3,9 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE declares a function of the global namespace.
-static void initSorvekResources() { Q_INIT_RESOURCE(sorvek); }
+static void initSorvekResources() {
+    Q_INIT_RESOURCE(sorvek);
+}
 
 namespace sorvek {
 

@@ -10,7 +10,7 @@ class QProgressBar;
 namespace sorvek {
 
 class WidgetProgress final : public Progress {
-public:
+  public:
     WidgetProgress(QProgressBar* bar, QLabel* label) : bar_(bar), label_(label) {}
 
     void showLabel() override;
@@ -19,7 +19,7 @@ public:
     // keeping mouse and keyboard input out until the job is over.
     void showProgress(std::int32_t value, std::int32_t maximum) override;
 
-private:
+  private:
     QProgressBar* bar_;
     QLabel* label_;
     ProgressBarModel model_;

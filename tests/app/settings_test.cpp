@@ -10,13 +10,13 @@ namespace sorvek::testing {
 namespace {
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     std::vector<std::string> history(int n) { return readHistory(ini, n); }
     std::string value(const std::string& key) { return readIniString(ini, kSectionHistory, key); }
     void seedHistory(int n, const std::vector<std::string>& paths) {
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            ASSERT_TRUE(writeIniString(ini, kSectionHistory, historyKey(n, static_cast<int>(i)),
-                                       paths[i]));
+            ASSERT_TRUE(
+                writeIniString(ini, kSectionHistory, historyKey(n, static_cast<int>(i)), paths[i]));
         }
     }
 

@@ -19,9 +19,10 @@ TEST(JobCatalog, ButtonsPrepareFreshJobStates) {
     EXPECT_EQ((std::array<std::string, 3>{}), job.JobParams);
 
     ASSERT_TRUE(startJob(0, job));
-    EXPECT_EQ("レコード長をバイト数で指定してください。\u3000"
-              "0 を指定すると、改行無しのデータに変換できます。",
-              job.PageComments[1]);
+    EXPECT_EQ(
+        "レコード長をバイト数で指定してください。\u3000"
+        "0 を指定すると、改行無しのデータに変換できます。",
+        job.PageComments[1]);
     EXPECT_FALSE(startJob(2, job));
     EXPECT_EQ("RECLEN", job.JobKind);
     EXPECT_EQ("", jobHint(2));

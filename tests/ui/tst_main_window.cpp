@@ -30,16 +30,16 @@ using namespace sorvek::testing;
 // Receives the URLs the program asks the desktop to open.
 class UrlCatcher : public QObject {
     Q_OBJECT
-public:
+  public:
     QList<QUrl> opened;
-public slots:
+  public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     AppState state_;
     std::unique_ptr<DesktopSession> session_;
@@ -56,7 +56,7 @@ private:
         return main;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         answerDialogsInTests();
@@ -105,9 +105,12 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("jobPage");
-        QTest::newRow("0") << 0 << "RECLEN" << "Sorvek - レコード長変換 (1/3)" << 10;
-        QTest::newRow("1") << 1 << "REC2CSV" << "Sorvek - REC→CSV変換 (1/3)" << 11;
-        QTest::newRow("3") << 3 << "CRLF" << "Sorvek - 改行コード変換 (1/3)" << 13;
+        QTest::newRow("0") << 0 << "RECLEN"
+                           << "Sorvek - レコード長変換 (1/3)" << 10;
+        QTest::newRow("1") << 1 << "REC2CSV"
+                           << "Sorvek - REC→CSV変換 (1/3)" << 11;
+        QTest::newRow("3") << 3 << "CRLF"
+                           << "Sorvek - 改行コード変換 (1/3)" << 13;
     }
     void jobButtonOpensTheWizardAndClosesTheMainWindow() {
         QFETCH(int, index);

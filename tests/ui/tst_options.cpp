@@ -19,7 +19,7 @@ using namespace sorvek::testing;
 class OptionsTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     std::string ini() const { return dir_.filePath(QStringLiteral("sorvek.ini")).toStdString(); }
     std::string setting(const char* key) const { return readSetting(ini(), kSectionDefault, key); }
@@ -33,7 +33,7 @@ private:
         QApplication::sendEvent(box, &event);
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         answerDialogsInTests();
@@ -61,9 +61,12 @@ private slots:
     void okAppendsTheSeparatorAndSaves_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("without separator") << "/srv/data" << "/srv/data/";
-        QTest::newRow("with separator") << "/srv/data/" << "/srv/data/";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("without separator") << "/srv/data"
+                                           << "/srv/data/";
+        QTest::newRow("with separator") << "/srv/data/"
+                                        << "/srv/data/";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void okAppendsTheSeparatorAndSaves() {
         QFETCH(QString, typed);

@@ -18,7 +18,7 @@ using namespace sorvek::testing;
 class UnattendedTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     QString file(const QString& name) const { return dir_.filePath(name); }
 
@@ -46,7 +46,7 @@ private:
         return env;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         answerDialogsInTests();
@@ -77,7 +77,8 @@ private slots:
         DesktopSession session(state);
         QCOMPARE(session.runUnattended(), kExitFailure);
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(MessageBox::shown()[0].text.startsWith(QStringLiteral("入力ファイルが存在しません。")));
+        QVERIFY(
+            MessageBox::shown()[0].text.startsWith(QStringLiteral("入力ファイルが存在しません。")));
     }
 
     void programUnderTheOffscreenPlatformConvertsAndExitsZero() {
@@ -131,7 +132,8 @@ private slots:
         PlatformChoice asked = choosePlatform("offscreen", nullptr, nullptr);
         QVERIFY(asked.displayAvailable);
         QVERIFY(!fellBackToOffscreen(asked, "offscreen"));
-        QCOMPARE(choosePlatform("vnc", nullptr, nullptr).platformList, std::string("vnc;offscreen"));
+        QCOMPARE(choosePlatform("vnc", nullptr, nullptr).platformList,
+                 std::string("vnc;offscreen"));
     }
 };
 

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <memory>
@@ -30,7 +32,7 @@ using namespace sorvek::testing;
 class WizardTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     AppState state_;
     std::unique_ptr<frmWizard> wizard_;
@@ -67,7 +69,7 @@ private:
         }
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         answerDialogsInTests();
@@ -95,13 +97,18 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
         QTest::addColumn<bool>("passes");
-        QTest::newRow("both given") << "/d/in.dat" << "/d/out.dat" << true;
-        QTest::newRow("no input") << "" << "/d/out.dat" << false;
-        QTest::newRow("no output") << "/d/in.dat" << "" << false;
-        QTest::newRow("equal") << "/d/in.dat" << "/d/in.dat" << false;
-        QTest::newRow("letter case differs") << "/d/IN.DAT" << "/d/in.dat" << true;
-        QTest::newRow("same file spelt twice") << "in.dat" << QDir::currentPath() + "/in.dat"
-                                               << true;
+        QTest::newRow("both given") << "/d/in.dat"
+                                    << "/d/out.dat" << true;
+        QTest::newRow("no input") << ""
+                                  << "/d/out.dat" << false;
+        QTest::newRow("no output") << "/d/in.dat"
+                                   << "" << false;
+        QTest::newRow("equal") << "/d/in.dat"
+                               << "/d/in.dat" << false;
+        QTest::newRow("letter case differs") << "/d/IN.DAT"
+                                             << "/d/in.dat" << true;
+        QTest::newRow("same file spelt twice")
+            << "in.dat" << QDir::currentPath() + "/in.dat" << true;
     }
     void filesPage() {
         QFETCH(QString, input);
@@ -150,19 +157,27 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("passes");
         const QByteArray crlf("a\r\nb\r\n");
-        QTest::newRow("CRLF to CR+LF") << crlf << "CR+LF" << "CR+LF" << false;
-        QTest::newRow("CRLF to LF") << crlf << "CR+LF" << "LF" << true;
-        QTest::newRow("CRLF to CR") << crlf << "CR+LF" << "CR" << true;
-        QTest::newRow("LF to LF") << QByteArray("a\nb\n") << "LF" << "LF" << false;
-        QTest::newRow("CR to CR") << QByteArray("a\rb\r") << "CR" << "CR" << false;
-        QTest::newRow("typed crlf") << crlf << "CR+LF" << "crlf" << false;
-        QTest::newRow("typed CRLF") << crlf << "CR+LF" << "CRLF" << false;
-        QTest::newRow("empty target") << crlf << "CR+LF" << "" << false;
+        QTest::newRow("CRLF to CR+LF") << crlf << "CR+LF"
+                                       << "CR+LF" << false;
+        QTest::newRow("CRLF to LF") << crlf << "CR+LF"
+                                    << "LF" << true;
+        QTest::newRow("CRLF to CR") << crlf << "CR+LF"
+                                    << "CR" << true;
+        QTest::newRow("LF to LF") << QByteArray("a\nb\n") << "LF"
+                                  << "LF" << false;
+        QTest::newRow("CR to CR") << QByteArray("a\rb\r") << "CR"
+                                  << "CR" << false;
+        QTest::newRow("typed crlf") << crlf << "CR+LF"
+                                    << "crlf" << false;
+        QTest::newRow("typed CRLF") << crlf << "CR+LF"
+                                    << "CRLF" << false;
+        QTest::newRow("empty target") << crlf << "CR+LF"
+                                      << "" << false;
         for (const char* target : {"CR+LF", "CR", "LF"}) {
             QTest::addRow("no line break to %s", target)
                 << QByteArray("abc") << "改行無し" << target << true;
-            QTest::addRow("no file to %s", target) << QByteArray("-") << "ファイル無し" << target
-                                                   << true;
+            QTest::addRow("no file to %s", target)
+                << QByteArray("-") << "ファイル無し" << target << true;
             QTest::addRow("undetermined to %s", target)
                 << QByteArray(20480, 'x') << "不明" << target << true;
         }
@@ -333,6 +348,31 @@ private slots:
         QVERIFY(w->lblProgressBar->isVisible() || !w->isVisible());
         QCOMPARE(w->lblProgressBar->text(), QStringLiteral("(100/100%)"));
         QCOMPARE(w->ProgressBar->value(), w->ProgressBar->maximum());
+    }
+
+    void windowPaintsButRefusesInputAndClosingWhileRunning() {
+        const QString input = file(QStringLiteral("big.txt"));
+        writeBytes(input, QByteArray(3 * 1024 * 1024, 'x'));
+        frmWizard* w = open(0);
+        toJobPage(w, input, file(QStringLiteral("big.out")));
+        typeInto(w->cmbRecLen, "100");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        bool sawRun = false, buttonsDisabled = false, closeRefused = false;
+        // Runs from the event processing that the progress display does during the job.
+        QTimer::singleShot(0, this, [&] {
+            sawRun = w->isRunning();
+            buttonsDisabled =
+                !w->cmdNext->isEnabled() && !w->cmdBack->isEnabled() && !w->cmdCancel->isEnabled();
+            closeRefused = !w->close();
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(sawRun);
+        QVERIFY(buttonsDisabled);
+        QVERIFY(closeRefused);
+        QCOMPARE(QFileInfo(file(QStringLiteral("big.out"))).size(),
+                 qint64(3 * 1024 * 1024 / 100 * 102 + 3 * 1024 * 1024 % 100));
+        QVERIFY(!w->isVisible());  // completed and closed afterwards
     }
 
     void cancelUnloadsAtOnce() {
