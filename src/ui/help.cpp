@@ -21,12 +21,15 @@ QString manualPathFor(const QString& programFolder) {
 }
 
 bool openManual(QWidget* parent) {
-    const QString path = manualPathFor(QCoreApplication::applicationDirPath());
+    return openManual(parent, QCoreApplication::applicationDirPath());
+}
+
+bool openManual(QWidget* parent, const QString& programFolder) {
+    const QString path = manualPathFor(programFolder);
     if (path.isEmpty()) {
         MessageBox::show(parent,
                          QStringLiteral("ヘルプファイルが見つかりません。\nfni = ") +
-                             QDir(QCoreApplication::applicationDirPath())
-                                 .filePath(QStringLiteral("manual/index.html")),
+                             QDir(programFolder).filePath(QStringLiteral("manual/index.html")),
                          QString(), MessageIcon::Exclamation);
         return false;
     }

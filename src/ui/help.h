@@ -14,5 +14,7 @@ QString manualPathFor(const QString& programFolder);
 // Opens the manual. A missing manual or a browser that cannot be started is told in a message
 // box; the program goes on either way. False when the manual was not opened.
 bool openManual(QWidget* parent);
+// The same for a program in `programFolder`.
+bool openManual(QWidget* parent, const QString& programFolder);
 
 }  // namespace sorvek

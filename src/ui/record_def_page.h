@@ -17,6 +17,7 @@ class RecordDefPage : public QWidget {
   public:
     RecordDefPage(AppState& state, QWidget* parent = nullptr);
 
+    AppState& state() { return state_; }
     // The number of nodes of the record tree (all levels).
     int treeNodeCount() const;
 

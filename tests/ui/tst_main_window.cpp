@@ -237,6 +237,12 @@ class MainWindowTest : public QObject {
         QVERIFY(MessageBox::shown()[0].text.startsWith(
             QStringLiteral("ヘルプファイルが見つかりません。")));
         QVERIFY(catcher.opened.isEmpty());
+
+        // With the manual found, the desktop is asked to open it.
+        QVERIFY(openManual(main, buildDir));
+        QCOMPARE(catcher.opened.size(), 1);
+        QVERIFY(catcher.opened[0].isLocalFile());
+        QCOMPARE(catcher.opened[0].toLocalFile(), manualPathFor(buildDir));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         main->close();
     }
