@@ -1,0 +1,110 @@
+#include "app/settings.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "definition/ini_profile.h"
+#include "platform/paths.h"
+
+namespace sorvek {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string envOrEmpty(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+bool isWritableFolder(const std::string& folder) {
+    return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+std::string settingsFilePathFor(const SettingsLocation& where,
+                                const std::function<bool(const std::string&)>& folderWritable) {
+    const std::string fileName = where.executableBaseName + ".ini";
+    if (folderWritable(where.executableFolder)) {
+        return withTrailingSeparator(where.executableFolder) + fileName;
+    }
+    // The XDG rules ignore a relative XDG_CONFIG_HOME.
+    std::string config = where.xdgConfigHome;
+    if (config.empty() || config.front() != '/') {
+        config = withTrailingSeparator(where.home) + ".config";
+    }
+    return withTrailingSeparator(config) + "sorvek" + folderSeparator() + fileName;
+}
+
+std::string settingsFilePath() {
+    SettingsLocation where{executableFolder(), executableBaseName(), envOrEmpty("XDG_CONFIG_HOME"),
+                           envOrEmpty("HOME")};
+    if (where.executableBaseName.empty()) where.executableBaseName = "sorvek";
+    return settingsFilePathFor(where, isWritableFolder);
+}
+
+std::string readSetting(const std::string& iniPath, const std::string& section,
+                        const std::string& key, FileSystem& files) {
+    if (iniPath.empty()) return {};
+    return readIniString(iniPath, section, key, files);
+}
+
+bool writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
+                  const std::string& value, FileSystem& files) {
+    if (iniPath.empty()) return false;
+    // The fallback folder under the user's configuration folder may not exist yet.
+    const fs::path folder = fs::path(iniPath).parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !fs::exists(folder, ec)) fs::create_directories(folder, ec);
+    return writeIniString(iniPath, section, key, value, files);
+}
+
+std::string historyKey(int n, int slot) {
+    return "File" + std::to_string(n) + "_" + std::to_string(slot);
+}
+
+std::vector<std::string> readHistory(const std::string& iniPath, int n, FileSystem& files) {
+    std::vector<std::string> list;
+    if (iniPath.empty()) return list;
+    // One read of the file for all ten keys; the values are those readIniString would give.
+    const IniDocument doc = IniDocument::load(iniPath, files);
+    for (int slot = 0; slot < kHistorySize; ++slot) {
+        std::string value = doc.get(kSectionHistory, historyKey(n, slot));
+        if (!value.empty()) list.push_back(std::move(value));
+    }
+    return list;
+}
+
+void saveHistory(const std::string& iniPath, int n, const std::string& path,
+                 const std::vector<std::string>& shownList, FileSystem& files) {
+    if (!writeSetting(iniPath, kSectionHistory, historyKey(n, 0), path, files)) return;
+    int slot = 1;
+    for (const std::string& entry : shownList) {
+        if (slot >= kHistorySize) break;
+        if (entry == path) continue;
+        if (!writeSetting(iniPath, kSectionHistory, historyKey(n, slot), entry, files)) return;
+        ++slot;
+    }
+}
+
+std::string folderForSaving(const std::string& text) {
+    return text.empty() ? text : withTrailingSeparator(text);
+}
+
+bool saveDefaultFolders(const std::string& iniPath, const std::string& dataFolder,
+                        const std::string& trdFolder, FileSystem& files) {
+    return writeSetting(iniPath, kSectionDefault, kKeyDataFolder, folderForSaving(dataFolder),
+                        files) &&
+           writeSetting(iniPath, kSectionDefault, kKeyTrdFolder, folderForSaving(trdFolder), files);
+}
+
+std::string browseStartPath(const std::string& fieldText, const std::string& iniPath,
+                            FileSystem& files) {
+    if (!fieldText.empty() && files.fileExists(fieldText)) return fieldText;
+    return withTrailingSeparator(readSetting(iniPath, kSectionDefault, kKeyDataFolder, files));
+}
+
+}  // namespace sorvek

@@ -1,0 +1,71 @@
+#pragma once
+// The wizard's step logic: which page is on show, what Next and Back change, the caption and
+// the summary, and the execute step. The window only moves these values into its controls.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "engine/engine_context.h"
+
+namespace sorvek {
+
+inline constexpr const char* kNextCaption = "次へ(&N) >";
+inline constexpr const char* kExecuteCaption = "実行(&X) >";
+inline constexpr const char* kCompletionMessage = "変換が完了しました。";
+
+// "Sorvek - レコード長変換 (1/3)": the application title, the job title, the 1-based step and
+// the number of steps.
+std::string wizardCaption(const JobState& job, int step);
+
+// The lines of the execute page's summary: the job title and the three parameters as typed.
+std::vector<std::string> summaryLines(const JobState& job);
+
+// What the window changes when the step moves.
+struct StepChange {
+    std::int32_t hiddenPage;
+    std::int32_t shownPage;
+    bool nextIsExecute;               // the Next button's caption: Execute or Next
+    std::optional<bool> nextEnabled;  // nothing: Next keeps its enabled state
+    bool backEnabled;
+    bool detectLineEnding = false;  // show the input file's present line ending
+    bool fillSummary = false;       // refill the summary list
+};
+
+// The current step of one wizard. The job state must outlive it and keep its page sequence.
+class WizardSteps {
+  public:
+    // Starts at step 0. REQUIRES: job.PageSequence and job.PageComments of equal, non-zero size.
+    explicit WizardSteps(const JobState& job) : job_(job) {}
+
+    int step() const { return step_; }
+    int stepCount() const { return static_cast<int>(job_.PageSequence.size()); }
+    std::int32_t page() const { return job_.PageSequence[static_cast<std::size_t>(step_)]; }
+    bool onExecutePage() const { return page() == kPageExecute; }
+    bool canGoNext() const { return !onExecutePage() && step_ + 1 < stepCount(); }
+    bool canGoBack() const { return step_ >= 1; }
+    std::string caption() const { return wizardCaption(job_, step_); }
+    std::string comment() const;
+
+    // Moves one step on. REQUIRES: canGoNext().
+    StepChange next();
+    // Moves one step back. REQUIRES: canGoBack().
+    StepChange back();
+
+  private:
+    const JobState& job_;
+    int step_ = 0;
+};
+
+struct ExecuteResult {
+    bool succeeded;
+    // An interactive run that succeeded: show the completion message, record the history and
+    // close the wizard. Otherwise the wizard stays on the execute page.
+    bool completeInteractively;
+};
+
+// The execute step: runs the prepared job (every failure has been shown when it fails).
+ExecuteResult executeJob(AppState& state, EngineContext& context);
+
+}  // namespace sorvek

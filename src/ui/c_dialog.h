@@ -1,0 +1,50 @@
+#pragma once
+// The file and folder dialogs. Callers pass everything per call and get a path back, or ""
+// when the user cancelled. Tests answer the dialogs through setNextFileName / test mode.
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace sorvek {
+
+// Flag bits of the file dialogs, as callers pass them.
+inline constexpr int kOfnOverwritePrompt = 0x2;
+inline constexpr int kOfnHideReadOnly = 0x4;
+inline constexpr int kOfnPathMustExist = 0x800;
+inline constexpr int kOfnFileMustExist = 0x1000;
+
+class cDialog {
+  public:
+    // The filter is pairs of description and pattern separated by "|" ("全てのファイル (*.*)|
+    // *.*"); a pattern may list several masks separated by ";". The filter index is 1-based. A
+    // start path ending in the folder separator opens that folder; any other non-empty start path
+    // opens its folder with its name filled in.
+    QString showOpenDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
+                           const QString& title, const QString& startPath);
+    // As showOpenDialog; asks before replacing an existing file only with kOfnOverwritePrompt.
+    QString showSaveDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
+                           const QString& title, const QString& startPath);
+
+    // The "description|pattern|..." filter in Qt's form: "description (masks);;...".
+    static QStringList qtFilters(const QString& filter);
+
+    // --- For tests ---
+    struct Call {
+        QString kind;  // "open", "save" or "folder"
+        QString title;
+        QString startPath;
+        int flags;
+    };
+    // The result of the next dialog (queued in order; "" = cancelled); the dialog is not shown.
+    static void setNextFileName(const QString& path);
+    // In test mode no dialog is ever shown: a dialog without a queued result is cancelled.
+    static void setTestMode(bool on);
+    static const QList<Call>& calls();
+    static void clearCalls();
+};
+
+// The folder chooser: the chosen folder without a trailing separator (except the root), or "".
+QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder);
+
+}  // namespace sorvek

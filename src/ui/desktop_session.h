@@ -1,0 +1,42 @@
+#pragma once
+// The windows of one run of the desktop program: the main window, the wizard it opens, and the
+// way back. Owns no window for long: each is deleted when it is closed.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <string>
+
+namespace sorvek {
+
+struct AppState;
+class frmMain;
+class frmWizard;
+
+class DesktopSession : public QObject {
+    Q_OBJECT
+  public:
+    // `settingsPath` gives the settings file's path each time the main window loads.
+    explicit DesktopSession(AppState& state, std::function<std::string()> settingsPath = nullptr);
+
+    AppState& state() { return state_; }
+    std::string settingsPath() const;
+
+    // Loads and shows a new main window (Form_Load sets the settings path).
+    frmMain* showMainWindow();
+    // Opens the wizard for the job state just prepared, then unloads `from`.
+    frmWizard* openWizard(frmMain* from);
+    // The unattended run: the wizard on its execute page, the job run in code, the wizard
+    // unloaded. REQUIRES: the job state prepared from the command line. Returns the exit status.
+    int runUnattended();
+
+    frmMain* mainWindow() const;
+    frmWizard* wizard() const;
+
+  private:
+    AppState& state_;
+    std::function<std::string()> settingsPath_;
+    QPointer<frmMain> main_;
+    QPointer<frmWizard> wizard_;
+};
+
+}  // namespace sorvek

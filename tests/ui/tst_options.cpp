@@ -1,0 +1,145 @@
+// The options dialog and the file and folder dialog wrappers.
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+
+#include "app/settings.h"
+#include "ui/c_dialog.h"
+#include "ui/frm_options.h"
+#include "ui/message_box.h"
+#include "ui_test_support.h"
+
+using namespace sorvek;
+using namespace sorvek::testing;
+
+class OptionsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+    std::string ini() const { return dir_.filePath(QStringLiteral("sorvek.ini")).toStdString(); }
+    std::string setting(const char* key) const { return readSetting(ini(), kSectionDefault, key); }
+
+    static void drop(QLineEdit* box, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+        QDropEvent event(QPointF(4, 4), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &event);
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        answerDialogsInTests();
+    }
+    void init() {
+        MessageBox::clearShown();
+        cDialog::clearCalls();
+        QFile::remove(QString::fromStdString(ini()));
+    }
+    void cleanup() { QCOMPARE(takeLeakedWindows(), QStringList()); }
+
+    void loadsBothFoldersAndOffersOneTab() {
+        writeSetting(ini(), kSectionDefault, kKeyDataFolder, "/data/");
+        frmOptions dialog(ini());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Sorvek オプション設定"));
+        QCOMPARE(dialog.txtDataFolder->text(), QStringLiteral("/data/"));
+        QCOMPARE(dialog.txtTrdFolder->text(), QString());
+        QCOMPARE(dialog.tbsOptions->count(), 1);
+        QCOMPARE(dialog.tbsOptions->tabText(0), QStringLiteral("フォルダ"));
+        dialog.show();
+        QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(dialog.tbsOptions->currentIndex(), 0);
+    }
+
+    void okAppendsTheSeparatorAndSaves_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("without separator") << "/srv/data"
+                                           << "/srv/data/";
+        QTest::newRow("with separator") << "/srv/data/"
+                                        << "/srv/data/";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void okAppendsTheSeparatorAndSaves() {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        frmOptions dialog(ini());
+        dialog.show();
+        dialog.txtDataFolder->setText(typed);
+        dialog.txtTrdFolder->setText(QStringLiteral("/defs"));
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(setting(kKeyDataFolder)), saved);
+        QCOMPARE(setting(kKeyTrdFolder), std::string("/defs/"));
+    }
+
+    void cancelSavesNothing() {
+        frmOptions dialog(ini());
+        dialog.show();
+        dialog.txtDataFolder->setText(QStringLiteral("/x"));
+        QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(setting(kKeyDataFolder), std::string());
+    }
+
+    void failedWriteKeepsTheDialogOpen() {
+        frmOptions dialog("/proc/sorvek-no-such-folder/sorvek.ini");
+        dialog.show();
+        dialog.txtDataFolder->setText(QStringLiteral("/x"));
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.txtDataFolder->text(), QStringLiteral("/x/"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("設定保存中にエラーが発生しました。"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Sorvek"));
+    }
+
+    void droppedFileBecomesTheFolderText() {
+        frmOptions dialog(ini());
+        drop(dialog.txtTrdFolder,
+             {QUrl::fromLocalFile("/defs/a.trd"), QUrl::fromLocalFile("/defs/b.trd")});
+        QCOMPARE(dialog.txtTrdFolder->text(), QStringLiteral("/defs/a.trd"));
+        drop(dialog.txtTrdFolder, {QUrl(QStringLiteral("https://example.invalid/x"))});
+        QCOMPARE(dialog.txtTrdFolder->text(), QStringLiteral("/defs/a.trd"));
+        dialog.cmdOK_Click();
+        QCOMPARE(setting(kKeyTrdFolder), std::string("/defs/a.trd/"));
+    }
+
+    void folderBrowserStartsAtTheBoxAndCancelKeepsIt() {
+        frmOptions dialog(ini());
+        dialog.txtDataFolder->setText(QStringLiteral("/start"));
+        cDialog::setNextFileName(QStringLiteral("/picked"));
+        QTest::mouseClick(dialog.cmdFolderRef0, Qt::LeftButton);
+        QCOMPARE(dialog.txtDataFolder->text(), QStringLiteral("/picked"));
+        QCOMPARE(cDialog::calls().last().kind, QStringLiteral("folder"));
+        QCOMPARE(cDialog::calls().last().title,
+                 QStringLiteral("データファイルの既定フォルダを指定して下さい"));
+        QCOMPARE(cDialog::calls().last().startPath, QStringLiteral("/start"));
+
+        dialog.txtTrdFolder->setText(QStringLiteral("/keep"));
+        QTest::mouseClick(dialog.cmdFolderRef1, Qt::LeftButton);  // cancelled
+        QCOMPARE(dialog.txtTrdFolder->text(), QStringLiteral("/keep"));
+        QCOMPARE(cDialog::calls().last().title,
+                 QStringLiteral("レコード定義ファイルの既定フォルダを指定して下さい"));
+    }
+
+    void filtersInQtForm() {
+        QCOMPARE(cDialog::qtFilters(QStringLiteral("全てのファイル (*.*)| *.*")),
+                 QStringList{QStringLiteral("全てのファイル (*.*) (*.*)")});
+        QCOMPARE(cDialog::qtFilters(QStringLiteral(
+                     "レコード定義ファイル(*.trd;*.rcdef)|*.trd;*.rcdef|SEWB3 (*.rcdef)|*.rcdef")),
+                 (QStringList{QStringLiteral("レコード定義ファイル(*.trd;*.rcdef) (*.trd *.rcdef)"),
+                              QStringLiteral("SEWB3 (*.rcdef) (*.rcdef)")}));
+    }
+};
+
+QTEST_MAIN(OptionsTest)
+#include "tst_options.moc"

@@ -1,0 +1,389 @@
+// The wizard: page checks, steps, the execute step, the file fields.
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/job_catalog.h"
+#include "app/settings.h"
+#include "ui/c_dialog.h"
+#include "ui/frm_wizard.h"
+#include "ui/message_box.h"
+#include "ui/record_def_page.h"
+#include "ui_test_support.h"
+
+using namespace sorvek;
+using namespace sorvek::testing;
+
+class WizardTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+    AppState state_;
+    std::unique_ptr<frmWizard> wizard_;
+
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+    // A wizard of job button `index` on its first page.
+    frmWizard* open(int index) {
+        state_ = AppState{};
+        state_.IniFilePath = file(QStringLiteral("sorvek.ini")).toStdString();
+        startJob(index, state_.job);
+        wizard_ = std::make_unique<frmWizard>(state_);
+        wizard_->show();
+        if (!QTest::qWaitForWindowExposed(wizard_.get())) qWarning("wizard not exposed");
+        return wizard_.get();
+    }
+
+    // Fills page 0 and goes to the job's page.
+    void toJobPage(frmWizard* w, const QString& input, const QString& output) {
+        w->cmbFileName0->setEditText(input);
+        w->cmbFileName5->setEditText(output);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    }
+
+    // Types ASCII text key by key; other text (which Qt Test cannot type) is set as a whole.
+    static void typeInto(QComboBox* box, const QString& text) {
+        box->lineEdit()->clear();
+        bool ascii = true;
+        for (QChar c : text) ascii = ascii && c.unicode() < 0x80;
+        if (ascii) {
+            QTest::keyClicks(box->lineEdit(), text);
+        } else {
+            box->setEditText(text);
+        }
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        answerDialogsInTests();
+    }
+    void init() { MessageBox::clearShown(), cDialog::clearCalls(); }
+    void cleanup() {
+        wizard_.reset();
+        QCOMPARE(takeLeakedWindows(), QStringList());
+    }
+
+    void firstPageCaptionAndButtons() {
+        frmWizard* w = open(0);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sorvek - レコード長変換 (1/3)"));
+        QCOMPARE(w->lblComment->text(),
+                 QStringLiteral("入力ファイル、出力ファイルをフルパスで指定してください。"));
+        QVERIFY(!w->cmdNext->isEnabled());
+        QVERIFY(!w->cmdBack->isEnabled());
+        QVERIFY(w->findChild<QWidget*>(QStringLiteral("pnlWiz_0"))->isVisible());
+        QVERIFY(!w->findChild<QWidget*>(QStringLiteral("pnlWiz_10"))->isVisible());
+        QVERIFY(!w->recordDefPage->cmdDefFileSave->isEnabled());
+        QVERIFY(w->findChild<QComboBox*>(QStringLiteral("cmbFileName_5")) == w->cmbFileName5);
+    }
+
+    void filesPage_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<bool>("passes");
+        QTest::newRow("both given") << "/d/in.dat"
+                                    << "/d/out.dat" << true;
+        QTest::newRow("no input") << ""
+                                  << "/d/out.dat" << false;
+        QTest::newRow("no output") << "/d/in.dat"
+                                   << "" << false;
+        QTest::newRow("equal") << "/d/in.dat"
+                               << "/d/in.dat" << false;
+        QTest::newRow("letter case differs") << "/d/IN.DAT"
+                                             << "/d/in.dat" << true;
+        QTest::newRow("same file spelt twice")
+            << "in.dat" << QDir::currentPath() + "/in.dat" << true;
+    }
+    void filesPage() {
+        QFETCH(QString, input);
+        QFETCH(QString, output);
+        QFETCH(bool, passes);
+        frmWizard* w = open(3);
+        typeInto(w->cmbFileName0, input);
+        typeInto(w->cmbFileName5, output);
+        QCOMPARE(w->cmdNext->isEnabled(), passes);
+        if (passes) {
+            QCOMPARE(QString::fromStdString(state_.job.JobParams[0]), input);
+            QCOMPARE(QString::fromStdString(state_.job.JobParams[1]), output);
+        }
+    }
+
+    void recordLengthPage_data() {
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<bool>("passes");
+        QTest::newRow("zero") << "0" << true;
+        QTest::newRow("from the list") << "128" << true;
+        QTest::newRow("largest") << "2147483647" << true;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("minus") << "-1" << false;
+        QTest::newRow("decimal point") << "1.5" << false;
+        QTest::newRow("full-width digits") << "１２" << false;
+        QTest::newRow("trailing blank") << "12 " << false;
+        QTest::newRow("beyond the range") << "2147483648" << false;
+        QTest::newRow("far beyond") << "99999999999999999999" << false;
+    }
+    void recordLengthPage() {
+        QFETCH(QString, length);
+        QFETCH(bool, passes);
+        frmWizard* w = open(0);
+        toJobPage(w, "/d/in", "/d/out");
+        QCOMPARE(w->currentPage(), 10);
+        QVERIFY(!w->cmdNext->isEnabled());
+        QVERIFY(w->cmdBack->isEnabled());
+        typeInto(w->cmbRecLen, length);
+        QCOMPARE(w->cmdNext->isEnabled(), passes);
+        if (passes) QCOMPARE(QString::fromStdString(state_.job.JobParams[2]), length);
+    }
+
+    void lineEndingPage_data() {
+        QTest::addColumn<QByteArray>("content");  // "-" for no file
+        QTest::addColumn<QString>("present");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("passes");
+        const QByteArray crlf("a\r\nb\r\n");
+        QTest::newRow("CRLF to CR+LF") << crlf << "CR+LF"
+                                       << "CR+LF" << false;
+        QTest::newRow("CRLF to LF") << crlf << "CR+LF"
+                                    << "LF" << true;
+        QTest::newRow("CRLF to CR") << crlf << "CR+LF"
+                                    << "CR" << true;
+        QTest::newRow("LF to LF") << QByteArray("a\nb\n") << "LF"
+                                  << "LF" << false;
+        QTest::newRow("CR to CR") << QByteArray("a\rb\r") << "CR"
+                                  << "CR" << false;
+        QTest::newRow("typed crlf") << crlf << "CR+LF"
+                                    << "crlf" << false;
+        QTest::newRow("typed CRLF") << crlf << "CR+LF"
+                                    << "CRLF" << false;
+        QTest::newRow("empty target") << crlf << "CR+LF"
+                                      << "" << false;
+        for (const char* target : {"CR+LF", "CR", "LF"}) {
+            QTest::addRow("no line break to %s", target)
+                << QByteArray("abc") << "改行無し" << target << true;
+            QTest::addRow("no file to %s", target)
+                << QByteArray("-") << "ファイル無し" << target << true;
+            QTest::addRow("undetermined to %s", target)
+                << QByteArray(20480, 'x') << "不明" << target << true;
+        }
+    }
+    void lineEndingPage() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, present);
+        QFETCH(QString, target);
+        QFETCH(bool, passes);
+        const QString input = file(QStringLiteral("endings.txt"));
+        QFile::remove(input);
+        if (content != "-") writeBytes(input, content);
+        frmWizard* w = open(3);
+        toJobPage(w, input, file(QStringLiteral("out.txt")));
+        QCOMPARE(w->currentPage(), 13);
+        QCOMPARE(w->lblCrlfFrom->text(), present);
+        if (target == "CR" || target == "LF" || target == "CR+LF") {
+            w->cmbCrlfTo->setCurrentText(target);  // chosen from the list
+            w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        } else {
+            typeInto(w->cmbCrlfTo, target);
+        }
+        QCOMPARE(w->cmdNext->isEnabled(), passes);
+        if (passes) QCOMPARE(QString::fromStdString(state_.job.JobParams[2]), target);
+    }
+
+    void recordDefinitionPage_data() {
+        QTest::addColumn<int>("nodes");
+        QTest::addColumn<bool>("fieldInRecordOne");
+        QTest::addColumn<bool>("next");
+        QTest::addColumn<bool>("save");
+        QTest::newRow("no definition") << 0 << false << false << false;
+        QTest::newRow("file definition only") << 1 << false << false << false;
+        QTest::newRow("record one without fields") << 3 << false << false << true;
+        QTest::newRow("record one with a field") << 3 << true << true << true;
+    }
+    void recordDefinitionPage() {
+        QFETCH(int, nodes);
+        QFETCH(bool, fieldInRecordOne);
+        QFETCH(bool, next);
+        QFETCH(bool, save);
+        frmWizard* w = open(1);
+        toJobPage(w, "/d/in", "/d/out");
+        QCOMPARE(w->currentPage(), 11);
+        state_.recordDefTable.reset(3);
+        state_.recordDefTable[0].Name = "受注";
+        state_.recordDefTable[2].Fields.push_back(FieldDef{});  // other records do not count
+        if (fieldInRecordOne) state_.recordDefTable[1].Fields.push_back(FieldDef{});
+        QTreeWidget* tree = w->recordDefPage->tvwRecDef;
+        for (int i = 0; i < nodes; ++i) tree->addTopLevelItem(new QTreeWidgetItem({"n"}));
+        emit w->recordDefPage->pageCheckRequested();
+        QCOMPARE(w->cmdNext->isEnabled(), next);
+        QCOMPARE(w->recordDefPage->cmdDefFileSave->isEnabled(), save);
+        if (next) QCOMPARE(state_.job.JobParams[2], std::string("受注"));
+    }
+
+    void backFromExecuteEnablesNextAndRechecks() {
+        frmWizard* w = open(0);
+        toJobPage(w, "/d/in", "/d/out");
+        typeInto(w->cmbRecLen, "80");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 99);
+        QCOMPARE(w->cmdNext->text(), QStringLiteral("実行(&X) >"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sorvek - レコード長変換 (3/3)"));
+        QVERIFY(w->cmdNext->isEnabled());
+        QStringList lines;
+        for (int i = 0; i < w->lstParam->count(); ++i) lines << w->lstParam->item(i)->text();
+        QCOMPARE(lines, (QStringList{"レコード長変換", "/d/in", "/d/out", "80"}));
+
+        QTest::mouseClick(w->cmdBack, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        QCOMPARE(w->cmdNext->text(), QStringLiteral("次へ(&N) >"));
+        QVERIFY(w->cmdNext->isEnabled());
+        typeInto(w->cmbRecLen, "x");
+        QVERIFY(!w->cmdNext->isEnabled());
+        QTest::mouseClick(w->cmdBack, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 0);
+        QVERIFY(!w->cmdBack->isEnabled());
+        QVERIFY(w->cmdNext->isEnabled());  // page 0 still passes its check
+    }
+
+    void historyFillsTheListsAndTextsStayEmpty() {
+        const std::string ini = file(QStringLiteral("sorvek.ini")).toStdString();
+        QFile::remove(QString::fromStdString(ini));
+        writeSetting(ini, kSectionHistory, "File0_0", "/a");
+        writeSetting(ini, kSectionHistory, "File0_1", "/b");
+        writeSetting(ini, kSectionHistory, "File0_3", "/d");
+        writeSetting(ini, kSectionHistory, "File5_2", "/out");
+        frmWizard* w = open(0);
+        QCOMPARE(w->cmbFileName0->count(), 3);
+        QCOMPARE(w->cmbFileName0->itemText(2), QStringLiteral("/d"));
+        QCOMPARE(w->cmbFileName5->count(), 1);
+        QCOMPARE(w->cmbFileName0->currentText(), QString());
+        QCOMPARE(w->cmbFileName5->currentText(), QString());
+        QFile::remove(QString::fromStdString(ini));
+    }
+
+    void browseStartsWhereTheFieldPointsAndCancelKeepsTheText() {
+        const QString existing = file(QStringLiteral("exists.dat"));
+        writeBytes(existing, "x");
+        frmWizard* w = open(0);
+        w->cmbFileName0->setEditText(existing);
+        cDialog::setNextFileName(file(QStringLiteral("chosen.dat")));
+        QTest::mouseClick(w->cmdFileRef0, Qt::LeftButton);
+        QCOMPARE(w->cmbFileName0->currentText(), file(QStringLiteral("chosen.dat")));
+        QCOMPARE(cDialog::calls().last().startPath, existing);
+        QCOMPARE(cDialog::calls().last().title, QStringLiteral("入力ファイルの指定"));
+        QCOMPARE(cDialog::calls().last().flags, 0x1004);
+
+        w->cmbFileName5->setEditText(QStringLiteral("typed"));
+        QTest::mouseClick(w->cmdFileRef5, Qt::LeftButton);  // cancelled
+        QCOMPARE(w->cmbFileName5->currentText(), QStringLiteral("typed"));
+        QCOMPARE(cDialog::calls().last().kind, QStringLiteral("save"));
+        QCOMPARE(cDialog::calls().last().startPath, QStringLiteral("/"));  // no data folder set
+        QCOMPARE(cDialog::calls().last().flags, 0);
+    }
+
+    void droppedFilesAndOtherData() {
+        frmWizard* w = open(0);
+        QMimeData text;
+        text.setText(QStringLiteral("plain text"));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->cmbFileName5->lineEdit(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent textDrop(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->cmbFileName5->lineEdit(), &textDrop);
+        QCOMPARE(w->cmbFileName5->currentText(), QString());
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile("/d/one.csv"), QUrl::fromLocalFile("/d/two.csv"),
+                       QUrl::fromLocalFile("/d/three.csv")});
+        QDragEnterEvent fileEnter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton,
+                                  Qt::NoModifier);
+        QApplication::sendEvent(w->cmbFileName5->lineEdit(), &fileEnter);
+        QVERIFY(fileEnter.isAccepted());
+        QCOMPARE(fileEnter.dropAction(), Qt::CopyAction);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->cmbFileName5->lineEdit(), &drop);
+        QCOMPARE(w->cmbFileName5->currentText(), QStringLiteral("/d/one.csv"));
+        w->cmbFileName0->setEditText(QStringLiteral("/d/in.dat"));
+        QVERIFY(w->cmdNext->isEnabled());  // the drop ran the page check
+    }
+
+    void failedRunStaysOnTheExecutePageAndRunsAgain() {
+        const QString input = file(QStringLiteral("later.txt"));
+        const QString output = file(QStringLiteral("later.out"));
+        QFile::remove(input);
+        frmWizard* w = open(0);
+        toJobPage(w, input, output);
+        typeInto(w->cmbRecLen, "2");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);  // Execute: the input is missing
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("入力ファイルが存在しません。\nfni = ") + input);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->currentPage(), 99);
+        QVERIFY(w->cmdNext->isEnabled() && w->cmdBack->isEnabled() && w->cmdCancel->isEnabled());
+
+        writeBytes(input, "abcd\n");
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QSignalSpy unloaded(w, &frmWizard::unloaded);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(readBytes(output), QByteArray("ab\r\ncd\r\n"));
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("変換が完了しました。"));
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!w->isVisible());
+        QVERIFY(w->lblProgressBar->isVisible() || !w->isVisible());
+        QCOMPARE(w->lblProgressBar->text(), QStringLiteral("(100/100%)"));
+        QCOMPARE(w->ProgressBar->value(), w->ProgressBar->maximum());
+    }
+
+    void windowPaintsButRefusesInputAndClosingWhileRunning() {
+        const QString input = file(QStringLiteral("big.txt"));
+        writeBytes(input, QByteArray(3 * 1024 * 1024, 'x'));
+        frmWizard* w = open(0);
+        toJobPage(w, input, file(QStringLiteral("big.out")));
+        typeInto(w->cmbRecLen, "100");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        bool sawRun = false, buttonsDisabled = false, closeRefused = false;
+        // Runs from the event processing that the progress display does during the job.
+        QTimer::singleShot(0, this, [&] {
+            sawRun = w->isRunning();
+            buttonsDisabled =
+                !w->cmdNext->isEnabled() && !w->cmdBack->isEnabled() && !w->cmdCancel->isEnabled();
+            closeRefused = !w->close();
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(sawRun);
+        QVERIFY(buttonsDisabled);
+        QVERIFY(closeRefused);
+        QCOMPARE(QFileInfo(file(QStringLiteral("big.out"))).size(),
+                 qint64(3 * 1024 * 1024 / 100 * 102 + 3 * 1024 * 1024 % 100));
+        QVERIFY(!w->isVisible());  // completed and closed afterwards
+    }
+
+    void cancelUnloadsAtOnce() {
+        frmWizard* w = open(3);
+        QSignalSpy unloaded(w, &frmWizard::unloaded);
+        QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!w->isVisible());
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+};
+
+QTEST_MAIN(WizardTest)
+#include "tst_wizard.moc"
