@@ -5,14 +5,6 @@
 
 namespace sorvek {
 
-bool isDigitsOnly(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 std::string lineEndingCaption(int code) {
     switch (code) {
         case kNoLineBreak:

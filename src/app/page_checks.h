@@ -7,12 +7,10 @@
 #include <string_view>
 
 #include "app/app_state.h"
+#include "definition/text_checks.h"
 
 namespace sorvek {
 
-// True when `text` is not empty and every character is an ASCII digit 0-9 (no sign, blank,
-// decimal point or full-width digit).
-bool isDigitsOnly(std::string_view text);
 
 // The target line endings the line-ending page offers, in list order.
 inline constexpr const char* kLineEndingChoices[] = {"CR+LF", "CR", "LF"};
