@@ -1,5 +1,6 @@
 #include "engine/job_files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -132,7 +133,7 @@ bool convertByBlocks(const std::string& inputPath, const std::string& outputPath
 
     const std::size_t blockSize = context.blockSize;
     std::vector<char> block(blockSize);
-    OutputBuffer output(*files->output, 4 * blockSize + extra);
+    OutputBuffer output(*files->output, std::max<std::size_t>(4 * blockSize, 2 << 20) + extra);
     std::int64_t consumed = 0;
     // A failed write ends the loop early: reading on would only delay the message.
     while (consumed < files->inputLength && output.ok()) {

@@ -55,31 +55,60 @@ char* cutRecordsTail(const char* p, const char* end, std::int32_t length, std::i
 
 }  // namespace
 
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out) {
 #if defined(__SSE2__)
-    // Sixteen bytes a step; a step ends early at a line break (dropped) or where a record is
-    // complete (CR LF appended).
+namespace {
+
+// Copies [p, end) without its CR and LF bytes; sixteen bytes a step, a step ending early at a
+// break.
+char* removeBreaks(const char* p, const char* end, char* out) {
     while (end - p >= 16) {
         const unsigned brk = copy16UpToBreak(p, out);
-        if (length > 0 && length - count <= brk) {
-            const std::int64_t room = length - count;
-            out += room;
-            p += room;
-            count = 0;
+        out += brk;
+        p += brk + (brk < 16 ? 1 : 0);
+    }
+    std::int64_t count = 0;
+    return cutRecordsTail(p, end, 0, count, out);
+}
+
+// Copies data without breaks into records of `length` bytes, each followed by CR LF. The copy
+// moves sixteen bytes at a time, so it reads up to 15 bytes beyond `end` and writes up to 15
+// beyond what it keeps; the loop count per record is the same for every record, which keeps it
+// well predicted.
+char* splitRecords(const char* q, const char* end, std::int32_t length, std::int64_t& count, char* out) {
+    while (q < end) {
+        const std::int64_t take = std::min<std::int64_t>(length - count, end - q);
+        for (std::int64_t i = 0; i < take; i += 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + i)));
+        }
+        out += take;
+        q += take;
+        count += take;
+        if (count == length) {
             *out++ = '\r';
             *out++ = '\n';
-        } else if (brk == 16) {
-            out += 16;
-            p += 16;
-            count += 16;
-        } else {
-            out += brk;
-            p += brk + 1;
-            count += brk;
+            count = 0;
         }
     }
+    return out;
+}
+
+}  // namespace
 #endif
+
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out) {
+#if defined(__SSE2__)
+    if (length <= 0) return removeBreaks(p, end, out);
+    // Two passes: drop the breaks, then cut. The data without breaks is put far enough behind
+    // the output that the cutting, which writes at most 3 bytes per byte it reads, never
+    // reaches what it has yet to read.
+    const std::size_t n = static_cast<std::size_t>(end - p);
+    char* compact = out + 2 * n + 32;
+    char* compactEnd = removeBreaks(p, end, compact);
+    return splitRecords(compact, compactEnd, length, count, out);
+#else
     return cutRecordsTail(p, end, length, count, out);
+#endif
 }
 
 char* convertBreaks(const char* p, const char* end, const char* ending, std::size_t endingLength,

@@ -7,8 +7,8 @@
 namespace sorvek {
 
 // Room the block functions need at `out` beyond their output: they copy sixteen bytes at a time
-// and only then decide how many of them count.
-inline constexpr std::size_t kOutputSlack = 16;
+// and only then decide how many of them count, and the record cutting stages its input there.
+inline constexpr std::size_t kOutputSlack = 64;
 
 // Cuts the data bytes of [p, end) into records of `length` bytes, dropping every CR and LF and
 // appending CR LF after each complete record; with a length of 0 or below nothing is appended.

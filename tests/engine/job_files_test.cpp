@@ -91,14 +91,14 @@ TEST_F(JobFilesTest, ReadFailureIsReportedNotHiddenAsSuccess) {
 }
 
 TEST_F(JobFilesTest, WriteFailureIsReportedNotHiddenAsSuccess) {
-    std::string in = dir.write("in.dat", std::string(100000, 'x'));
+    const std::int64_t size = 16 << 20;  // several output buffers' worth
+    std::string in = dir.write("in.dat", std::string(size, 'x'));
     std::string out = dir.file("out.dat");
-    blockSize = 4096;
     files.writeLimit = 30000;
     EXPECT_FALSE(recLen(in, out));
     expectOnly("ファイルの書き込みに失敗しました。\nfno = " + out);
     // The failure ends the job early instead of reading the rest of the input for nothing.
-    EXPECT_LT(files.bytesRead, 100000);
+    EXPECT_LT(files.bytesRead, size);
 }
 
 TEST_F(JobFilesTest, FailedCloseOfOutputIsReported) {
