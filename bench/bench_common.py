@@ -24,6 +24,19 @@ def timed(command, runs, before=None):
     return statistics.median(times), max(peaks)
 
 
+def timed_in_turns(commands, runs, before=None):
+    """Times every (name, command) once per round, `runs` rounds, so that a burst of other work
+    on the machine falls on all of them alike. Returns [(name, median seconds, peak KiB)]."""
+    times = {name: [] for name, _ in commands}
+    peaks = {name: 0 for name, _ in commands}
+    for _ in range(runs):
+        for name, command in commands:
+            secs, kib = timed(command, 1, before)
+            times[name].append(secs)
+            peaks[name] = max(peaks[name], kib)
+    return [(name, statistics.median(times[name]), peaks[name]) for name, _ in commands]
+
+
 def remove(path):
     def run():
         if os.path.exists(path):

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Times sorvek-cli /E and /L on a 1 GiB Shift-JIS-like text file against the tools a user would
-otherwise reach for, in one run: median of several runs each, MB/s of input, ratios, peak memory.
+otherwise reach for, in one run: the commands take turns, median of several rounds each; MB/s of
+input, ratios, peak memory.
 
 usage: text_jobs.py SORVEK_CLI [--size-mib N] [--runs N] [--dir DIR]
 """
@@ -8,7 +9,7 @@ import argparse
 import os
 import random
 
-from bench_common import remove, report, timed
+from bench_common import remove, report, timed, timed_in_turns
 
 
 def make_text_file(path, size):
@@ -64,10 +65,7 @@ def main():
         ("tr -d '\\r\\n' <file >out", f"tr -d '\\r\\n' <'{src}' >'{out}'"),
     ]
     timed(f"cat '{src}' >/dev/null", 1)  # into the page cache
-    rows = []
-    for name, command in commands:
-        secs, kib = timed(command, args.runs, before=remove(out))
-        rows.append((name, secs, kib))
+    rows = timed_in_turns(commands, args.runs, before=remove(out))
     results = report(rows, size, "cp file out")
 
     def speed(name):
