@@ -180,7 +180,9 @@ void RecordDefPage::tvwRecDef_Click() {
     setIfGiven(lblRecLen, details.lblRecLen);
     setIfGiven(lblClass, details.lblClass);
     lvwFldDef->setEnabled(details.fieldListEnabled);
-    setIfGiven(lblFldLenSum, details.lblFldLenSum);
+    // The sum belongs to the fields on show: without them the label is empty rather than
+    // showing another record's (or another definition's) sum.
+    lblFldLenSum->setText(q(details.lblFldLenSum.value_or("")));
     if (details.runPageCheck) emit pageCheckRequested();
 }
 
@@ -310,7 +312,7 @@ void RecordDefPage::mnuFldDef_Click(int index) {
 void RecordDefPage::refillFields(std::int32_t record) {
     RecordDef& entry = state_.recordDefTable[static_cast<std::size_t>(record)];
     lvwFldDef->showRows(refillFieldRows(entry));
-    setIfGiven(lblFldLenSum, fieldLengthSumText(entry));
+    lblFldLenSum->setText(q(fieldLengthSumText(entry).value_or("")));
 }
 
 void RecordDefPage::placeFields(const FieldListPlacement& placement) {

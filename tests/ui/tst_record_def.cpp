@@ -233,6 +233,7 @@ class RecordDefTest : public QObject {
         QCOMPARE(treeTexts(page->tvwRecDef), (QStringList{"受注", "H"}));
         QVERIFY(page->tvwRecDef->itemOfTag(0)->font(0).bold());
         QCOMPARE(page->lblRecLen->text(), QStringLiteral("レコード長: 6 byte"));
+        QCOMPARE(page->lblFldLenSum->text(), QString());  // no field yet
         QCOMPARE(page->lblClass->text(), QStringLiteral("識別区分: H"));
         QVERIFY(page->cmdDefFileSave->isEnabled());
         QVERIFY(!wizard_->cmdNext->isEnabled());  // record 1 has no field yet
@@ -382,6 +383,12 @@ class RecordDefTest : public QObject {
         QCOMPARE(list->rowCount(), 3);
         QCOMPARE(list->selectedRow(), 3);
         QCOMPARE(editDialogsShown(), 2);
+
+        // Space ticks and unticks the selected row; the table follows at once.
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(state_.recordDefTable[1].Fields[2].Check, 0);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(state_.recordDefTable[1].Fields[2].Check, -1);
     }
 
     void longListKeepsTheSelectionInView() {
@@ -444,6 +451,7 @@ class RecordDefTest : public QObject {
         QTest::keyClick(page->lvwFldDef, Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(state_.recordDefTable[4].Fields.empty());
         QCOMPARE(page->lvwFldDef->rowCount(), 0);
+        QCOMPARE(page->lblFldLenSum->text(), QString());
         rightClickNode(tree, tree->itemOfTag(1));
         QCOMPARE(tree->selectedTag(), 4);
         QCOMPARE(page->mnuRecDef[1]->text(), QStringLiteral("レコードの変更(&U)"));
@@ -718,6 +726,21 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
         QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);  // cancelled
         QCOMPARE(cDialog::calls().last().startPath, bare + QStringLiteral(".trd"));
+
+        // A SEWB3 file is imported whatever the letter case of its extension, and saving never
+        // offers to overwrite it.
+        const QString rcdef = file(QStringLiteral("DEF.RCDEF"));
+        const std::string lines =
+            "HEAD=\"SEWB3\";\r\nRNUM=0001;\r\nJPNM=\"明細\";\r\nDTNM=\"LINE\";\r\n"
+            "ADSZ=\"4\";\r\nJPNM=\"品番\";\r\nDTAT=\"X\";\r\nBULO=\"1\";\r\nADSZ=\"4\";\r\n"
+            "ENDT\r\n";
+        writeBytes(rcdef, QByteArray::fromStdString(utf8ToCp932(lines)));
+        cDialog::setNextFileName(rcdef);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        QCOMPARE(treeTexts(page->tvwRecDef), (QStringList{"明細", "明細"}));
+        QCOMPARE(page->lvwFldDef->topLevelItem(0)->text(0), QStringLiteral("品番"));
+        QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);  // cancelled
+        QCOMPARE(cDialog::calls().last().startPath, file(QStringLiteral("DEF.trd")));
         QVERIFY(QFile::remove(QString::fromStdString(ini)));
     }
 
