@@ -83,15 +83,4 @@ bool deleteSelectedField(RecordDefTable& table, std::int32_t record, std::int32_
     return DeleteFieldDef(entry, sel - 1);
 }
 
-DefinitionPageCheck checkDefinitionPage(const RecordTree& tree, const RecordDefTable& table) {
-    DefinitionPageCheck check;
-    if (tree.nodeCount() < 2) return check;
-    check.saveEnabled = true;
-    if (table.maxIndex() >= 1 && !table[1].Fields.empty()) {
-        check.nextEnabled = true;
-        check.jobParam = table[0].Name;
-    }
-    return check;
-}
-
 }  // namespace sorvek

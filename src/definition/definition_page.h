@@ -1,8 +1,7 @@
 #pragma once
 // The commands of the record-definition page that need no dialog of their own: the details
-// refresh of the selected node, the record pop-up menu, deleting a record or a field after the
-// question, and the page check. They act on the table and the tree model; the widgets then show
-// the result.
+// refresh of the selected node, the record pop-up menu, and deleting a record or a field after
+// the question. They act on the table and the tree model; the widgets then show the result.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,15 +70,5 @@ bool deleteSelectedDefinition(RecordDefTable& table, RecordTree& tree, Messages&
 // `placementAfterDelete`).
 bool deleteSelectedField(RecordDefTable& table, std::int32_t record, std::int32_t sel,
                          Messages& messages);
-
-// The page check of the record-definition page: save is enabled once the tree holds the file
-// definition and a record (two nodes or more); Next also needs record 1 to have fields, and then
-// the job parameter becomes the file definition's `Name`.
-struct DefinitionPageCheck {
-    bool saveEnabled = false;
-    bool nextEnabled = false;
-    std::optional<std::string> jobParam;
-};
-DefinitionPageCheck checkDefinitionPage(const RecordTree& tree, const RecordDefTable& table);
 
 }  // namespace sorvek

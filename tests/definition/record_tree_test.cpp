@@ -145,7 +145,6 @@ TEST(DeleteRecordDef, DeclinedChangesNothingFileDefinitionErasesEverything) {
     RecordDetails details = refreshDetails(table, tree);
     EXPECT_FALSE(details.fieldListEnabled);
     EXPECT_TRUE(details.rows.empty());
-    EXPECT_FALSE(checkDefinitionPage(tree, table).nextEnabled);
 }
 
 TEST(RefreshDetails, ByKindOfNode) {
@@ -204,21 +203,6 @@ TEST(RecordMenu, CaptionsAndCopyByNode) {
     tree.selected = -1;
     EXPECT_FALSE(recordMenu(tree, 1).show);
     EXPECT_EQ(0, changeEditMode(tree));
-}
-
-TEST(DefinitionPageCheck, NeedsTwoNodesAndFieldsInRecordOne) {
-    RecordDefTable table = abcTable();
-    RecordTree tree;
-    EXPECT_FALSE(checkDefinitionPage(tree, table).saveEnabled) << "an earlier job's table";
-    buildRecordTree(tree, table);
-    table[2].Fields = {field("b", 1, 1)};
-    DefinitionPageCheck noFields = checkDefinitionPage(tree, table);
-    EXPECT_TRUE(noFields.saveEnabled);
-    EXPECT_FALSE(noFields.nextEnabled);
-    table[1].Fields = {field("a", 1, 1)};
-    DefinitionPageCheck ready = checkDefinitionPage(tree, table);
-    EXPECT_TRUE(ready.nextEnabled);
-    EXPECT_EQ("受注", ready.jobParam);
 }
 
 TEST(DeleteSelectedField, AsksWithTheFieldNameAndDeletesOnYes) {

@@ -5,8 +5,13 @@
 #include <QEvent>
 #include <QFile>
 #include <QMenu>
+#include <QPointer>
+#include <QQueue>
+#include <QTest>
+#include <QTimer>
 
 #include "ui/c_dialog.h"
+#include "ui/frm_wiz_sub.h"
 #include "ui/message_box.h"
 
 namespace sorvek::testing {
@@ -30,6 +35,70 @@ QStringList takeLeakedWindows() {
         delete w;
     }
     return leaked;
+}
+
+namespace {
+
+class EditDialogDriver : public QObject {
+  public:
+    QQueue<std::function<void(frmWizSub&)>> handlers;
+    int shown = 0;
+    int unexpected = 0;
+
+    static EditDialogDriver& instance() {
+        static EditDialogDriver* driver = [] {
+            auto* d = new EditDialogDriver;
+            qApp->installEventFilter(d);
+            return d;
+        }();
+        return *driver;
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<frmWizSub*>(watched);
+        if (dialog != nullptr && event->type() == QEvent::Show) {
+            ++shown;
+            QPointer<frmWizSub> guard(dialog);
+            auto handler = handlers.isEmpty() ? nullptr : handlers.dequeue();
+            QTimer::singleShot(0, dialog, [this, guard, handler] {
+                // As a window manager would, give the new dialog the keyboard.
+                if (guard) {
+                    guard->activateWindow();
+                    if (!QTest::qWaitFor([&] { return QApplication::activeWindow() == guard; })) {
+                        qWarning("the edit dialog did not become active");
+                    }
+                }
+                if (guard && handler) handler(*guard);
+                if (guard && guard->isVisible()) {
+                    ++unexpected;
+                    guard->cmdCancel_Click();
+                }
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void onNextEditDialog(std::function<void(frmWizSub&)> handler) {
+    EditDialogDriver::instance().handlers.enqueue(std::move(handler));
+}
+
+int editDialogsShown() {
+    return EditDialogDriver::instance().shown;
+}
+
+int unexpectedEditDialogs() {
+    return EditDialogDriver::instance().unexpected;
+}
+
+void resetEditDialogs() {
+    EditDialogDriver& driver = EditDialogDriver::instance();
+    driver.handlers.clear();
+    driver.shown = 0;
+    driver.unexpected = 0;
 }
 
 QByteArray readBytes(const QString& path) {

@@ -5,8 +5,13 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 class QWidget;
+
+namespace sorvek {
+class frmWizSub;
+}
 
 namespace sorvek::testing {
 
@@ -18,6 +23,17 @@ QStringList takeLeakedWindows();
 
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
+
+// The edit dialog is modal: a test queues what to do with each one before the command that opens
+// it. When a dialog shows, the next handler runs on it (from the dialog's own event loop). A
+// dialog still open after its handler, or one without a handler, is cancelled and counted as
+// unexpected.
+void onNextEditDialog(std::function<void(frmWizSub&)> handler);
+// Edit dialogs shown since the last reset, and those that no handler closed.
+int editDialogsShown();
+int unexpectedEditDialogs();
+// Forgets queued handlers and zeroes both counts.
+void resetEditDialogs();
 
 // The widget named `name` below `root`, or a test failure.
 template <typename T>
