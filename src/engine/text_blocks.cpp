@@ -25,6 +25,15 @@ struct Sse2Lanes {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
     }
+    static std::uint64_t mask16(const char* p) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                            _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+        return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(breaks)));
+    }
+    static std::uint64_t breakMask64(const char* p) {
+        return mask16(p) | (mask16(p + 16) << 16) | (mask16(p + 32) << 32) | (mask16(p + 48) << 48);
+    }
 };
 #else
 // Without vectors: one byte a step.
@@ -35,6 +44,13 @@ struct Sse2Lanes {
         return (*p == '\r' || *p == '\n') ? 0u : 1u;
     }
     static void copy(const char* p, char* out) { *out = *p; }
+    static std::uint64_t breakMask64(const char* p) {
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 64; ++i) {
+            if (p[i] == '\r' || p[i] == '\n') mask |= std::uint64_t{1} << i;
+        }
+        return mask;
+    }
 };
 #endif
 

@@ -19,6 +19,15 @@ struct Lanes {
         const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(breaks));
         return mask == 0 ? 32u : static_cast<unsigned>(__builtin_ctz(mask));
     }
+    static std::uint32_t mask32(const char* p) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i breaks = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r')),
+                                               _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(breaks));
+    }
+    static std::uint64_t breakMask64(const char* p) {
+        return mask32(p) | (static_cast<std::uint64_t>(mask32(p + 32)) << 32);
+    }
     static void copy(const char* p, char* out) {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -34,6 +35,8 @@ private:
     int fd_;
 };
 
+constexpr std::size_t kWriteChunk = 64 * 1024;
+
 class PosixWritableFile final : public WritableFile {
 public:
     explicit PosixWritableFile(int fd) : fd_(fd) {}
@@ -43,7 +46,9 @@ public:
 
     bool write(const char* data, std::size_t n) override {
         while (n > 0) {
-            ssize_t done = ::write(fd_, data, n);
+            // Calls of at most 64 KiB: larger ones make the kernel look for large page-cache
+            // folios, which can cost more than the copy itself when memory is fragmented.
+            ssize_t done = ::write(fd_, data, std::min<std::size_t>(n, kWriteChunk));
             if (done < 0) {
                 if (errno == EINTR) continue;
                 return false;

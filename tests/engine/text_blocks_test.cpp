@@ -65,7 +65,10 @@ std::string randomText(std::mt19937& rng, std::size_t size, int breakPercent) {
 
 std::vector<std::size_t> randomCuts(std::mt19937& rng, std::size_t size) {
     std::vector<std::size_t> cuts{0};
-    while (cuts.back() < size) cuts.push_back(std::min(size, cuts.back() + 1 + rng() % 200));
+    while (cuts.back() < size) {
+        const std::size_t most = rng() % 2 ? 200 : 3000;  // around and well above the 128-byte step
+        cuts.push_back(std::min(size, cuts.back() + 1 + rng() % most));
+    }
     return cuts;
 }
 
