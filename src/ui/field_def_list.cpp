@@ -1,4 +1,5 @@
 #include "ui/field_def_list.h"
+#include "ui/ui_text.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -11,11 +12,6 @@ namespace sorvek {
 namespace {
 
 enum Column { kName, kType, kPos, kSize, kMemo, kColumnCount };
-
-// 15 twips make one pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
 
 FieldListKey listKey(int key) {
     switch (key) {

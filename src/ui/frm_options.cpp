@@ -13,16 +13,9 @@
 #include "ui/c_dialog.h"
 #include "ui/file_drop.h"
 #include "ui/message_box.h"
+#include "ui/ui_text.h"
 
 namespace sorvek {
-namespace {
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-}  // namespace
-
 frmOptions::frmOptions(std::string iniPath, QWidget* parent)
     : QDialog(parent), iniPath_(std::move(iniPath)) {
     setObjectName(QStringLiteral("frmOptions"));

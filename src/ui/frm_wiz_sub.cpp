@@ -15,21 +15,10 @@
 
 #include "app/app_state.h"
 #include "ui/message_box.h"
+#include "ui/ui_text.h"
 
 namespace sorvek {
 namespace {
-
-// 15 twips make one pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string s(const QString& text) {
-    return text.toStdString();
-}
 
 template <typename T>
 T* named(T* widget, const char* name) {

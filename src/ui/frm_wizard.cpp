@@ -22,20 +22,10 @@
 #include "ui/c_dialog.h"
 #include "ui/file_drop.h"
 #include "ui/record_def_page.h"
+#include "ui/ui_text.h"
 
 namespace sorvek {
 namespace {
-
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string s(const QString& text) {
-    return text.toStdString();
-}
 
 QComboBox* editableCombo(const QString& name, QWidget* parent) {
     auto* box = new QComboBox(parent);

@@ -21,18 +21,10 @@
 #include "ui/field_def_list.h"
 #include "ui/frm_wiz_sub.h"
 #include "ui/record_def_tree.h"
+#include "ui/ui_text.h"
 
 namespace sorvek {
 namespace {
-
-// 15 twips make one pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 void setIfGiven(QLabel* label, const std::optional<std::string>& text) {
     if (text) label->setText(q(*text));
