@@ -8,7 +8,7 @@
 #include <random>
 
 #include "engine/text_blocks_avx2.h"
-#include "support/temp_dir.h"
+#include "support/text_reference.h"
 
 namespace sorvek::testing {
 namespace {
@@ -26,31 +26,6 @@ std::vector<Variant> variants() {
     std::vector<Variant> all{{"sse2", sse2::cutRecords, sse2::convertBreaks}};
     if (avx2Available()) all.push_back({"avx2", avx2::cutRecords, avx2::convertBreaks});
     return all;
-}
-
-std::string referenceCut(const std::string& in, std::int32_t length) {
-    std::string out;
-    std::int32_t count = 0;
-    for (char c : in) {
-        if (c == '\r' || c == '\n') continue;
-        out += c;
-        if (++count == length) {
-            out += "\r\n";
-            count = 0;
-        }
-    }
-    return out;
-}
-
-std::string referenceConvert(const std::string& in, const std::string& ending) {
-    std::string out;
-    bool afterCr = false;
-    for (char c : in) {
-        if (c == '\r' || (c == '\n' && !afterCr)) out += ending;
-        if (c != '\r' && c != '\n') out += c;
-        afterCr = c == '\r';
-    }
-    return out;
 }
 
 // Random text whose breaks come often or rarely, cut into random blocks.
@@ -88,7 +63,7 @@ TEST(TextBlocks, EveryVariantCutsRecordsLikeTheByteWiseConversion) {
                     char* end = v.cut(p, p + n, length, count, buffer.data(), scratch.data());
                     out.append(buffer.data(), end);
                 }
-                EXPECT_EQ(referenceCut(in, length), out)
+                EXPECT_EQ(referenceRecLen(in, length), out)
                     << v.name << " length " << length << " breaks " << breakPercent << "%";
             }
         }
@@ -111,7 +86,7 @@ TEST(TextBlocks, EveryVariantConvertsBreaksLikeTheByteWiseConversion) {
                     char* end = v.convert(p, p + n, ending.data(), ending.size(), afterCr, buffer.data());
                     out.append(buffer.data(), end);
                 }
-                EXPECT_EQ(referenceConvert(in, ending), out)
+                EXPECT_EQ(referenceCrlf(in, ending), out)
                     << v.name << " ending size " << ending.size() << " breaks " << breakPercent << "%";
             }
         }

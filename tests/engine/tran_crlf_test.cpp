@@ -3,28 +3,10 @@
 #include <random>
 
 #include "support/engine_fixture.h"
+#include "support/text_reference.h"
 
 namespace sorvek::testing {
 namespace {
-
-// The conversion as described, one byte at a time.
-std::string referenceCrlf(const std::string& in, const std::string& ending) {
-    std::string out;
-    bool afterCr = false;
-    for (char c : in) {
-        if (c == '\r') {
-            out += ending;
-            afterCr = true;
-        } else if (c == '\n') {
-            if (!afterCr) out += ending;
-            afterCr = false;
-        } else {
-            out += c;
-            afterCr = false;
-        }
-    }
-    return out;
-}
 
 class TranCrlfTest : public EngineTest {
 protected:

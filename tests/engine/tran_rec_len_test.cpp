@@ -3,24 +3,10 @@
 #include <random>
 
 #include "support/engine_fixture.h"
+#include "support/text_reference.h"
 
 namespace sorvek::testing {
 namespace {
-
-// The conversion as described, one byte at a time: the reference the block-wise one must match.
-std::string referenceRecLen(const std::string& in, std::int32_t length) {
-    std::string out;
-    std::int32_t count = 0;
-    for (char c : in) {
-        if (c == '\r' || c == '\n') continue;
-        out += c;
-        if (++count == length) {
-            out += "\r\n";
-            count = 0;
-        }
-    }
-    return out;
-}
 
 class TranRecLenTest : public EngineTest {
 protected:
