@@ -1,5 +1,6 @@
 #include "ui/field_def_list.h"
 #include "ui/ui_text.h"
+#include "ui/window_placement.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -134,12 +135,9 @@ void FieldDefList::keyPressEvent(QKeyEvent* event) {
 
 bool FieldDefList::viewportEvent(QEvent* event) {
     // The right button opens the menu where it was pressed and leaves the selection alone.
-    if (event->type() == QEvent::MouseButtonPress) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton) {
-            emit menuRequested(mouse->globalPosition().toPoint());
-            return true;
-        }
+    if (const std::optional<QPoint> at = rightButtonPress(event)) {
+        emit menuRequested(*at);
+        return true;
     }
     return QTreeWidget::viewportEvent(event);
 }

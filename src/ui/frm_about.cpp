@@ -1,5 +1,6 @@
 #include "ui/frm_about.h"
 #include "ui/resources.h"
+#include "ui/window_placement.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -69,12 +70,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
 void frmAbout::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Centred on the screen rather than on the owner.
-    if (const QScreen* s = screen()) {
-        const QRect area = s->geometry();
-        move(area.left() + (area.width() - frameGeometry().width()) / 2,
-             area.top() + (area.height() - frameGeometry().height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 }  // namespace sorvek

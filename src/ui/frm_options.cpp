@@ -14,6 +14,7 @@
 #include "ui/file_drop.h"
 #include "ui/message_box.h"
 #include "ui/ui_text.h"
+#include "ui/window_placement.h"
 
 namespace sorvek {
 frmOptions::frmOptions(std::string iniPath, QWidget* parent)
@@ -101,11 +102,7 @@ void frmOptions::cmdCancel_Click() {
 
 void frmOptions::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (const QScreen* s = screen()) {
-        const QRect area = s->geometry();
-        move(area.left() + (area.width() - frameGeometry().width()) / 2,
-             area.top() + (area.height() - frameGeometry().height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 }  // namespace sorvek

@@ -6,6 +6,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "ui/record_icons.h"
+#include "ui/window_placement.h"
 
 namespace sorvek {
 namespace {
@@ -74,12 +75,9 @@ QTreeWidgetItem* RecordDefTree::itemOfTag(std::int32_t tag) const {
 
 bool RecordDefTree::viewportEvent(QEvent* event) {
     // The right button opens the menu for the selected node; it does not select.
-    if (event->type() == QEvent::MouseButtonPress) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton) {
-            emit menuRequested(mouse->globalPosition().toPoint());
-            return true;
-        }
+    if (const std::optional<QPoint> at = rightButtonPress(event)) {
+        emit menuRequested(*at);
+        return true;
     }
     return QTreeWidget::viewportEvent(event);
 }
