@@ -197,13 +197,13 @@ int writeDefinition(const std::string& kind, const std::string& path) {
 }
 
 class QuietProgress final : public Progress {
-public:
+  public:
     void showLabel() override {}
     void showProgress(std::int32_t, std::int32_t) override {}
 };
 
 class StderrMessages final : public Messages {
-public:
+  public:
     void show(const std::string& text, const std::string&, MessageIcon) override {
         std::cerr << text << '\n';
     }

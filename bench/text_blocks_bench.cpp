@@ -15,7 +15,8 @@ using sorvek::cutRecords;
 const std::string& sampleText() {
     static const std::string text = [] {
         std::mt19937 rng(1);
-        const char* words[] = {"\x8E\xF3\x92\x8D", "\x96\xBE\x8D\xD7", "ABC", "order", "0123456789", " "};
+        const char* words[] = {
+            "\x8E\xF3\x92\x8D", "\x96\xBE\x8D\xD7", "ABC", "order", "0123456789", " "};
         std::string s;
         while (s.size() < (256u << 10)) {
             std::size_t target = 20 + rng() % 181;
@@ -36,7 +37,8 @@ void CutRecords(benchmark::State& state) {
     const auto length = static_cast<std::int32_t>(state.range(0));
     for (auto _ : state) {
         std::int64_t count = 0;
-        benchmark::DoNotOptimize(cutRecords(in.data(), in.data() + in.size(), length, count, out.data(), scratch.data()));
+        benchmark::DoNotOptimize(cutRecords(in.data(), in.data() + in.size(), length, count,
+                                            out.data(), scratch.data()));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }
@@ -49,7 +51,8 @@ void ConvertBreaks(benchmark::State& state) {
     for (auto _ : state) {
         bool afterCr = false;
         benchmark::DoNotOptimize(convertBreaks(in.data(), in.data() + in.size(), ending,
-                                               static_cast<std::size_t>(state.range(0)), afterCr, out.data()));
+                                               static_cast<std::size_t>(state.range(0)), afterCr,
+                                               out.data()));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }

@@ -11,7 +11,6 @@
 
 namespace sorvek {
 
-
 // The target line endings the line-ending page offers, in list order.
 inline constexpr const char* kLineEndingChoices[] = {"CR+LF", "CR", "LF"};
 

@@ -21,7 +21,8 @@ bool runJob(AppState& state, EngineContext& context) {
     JobState& job = state.job;
     if (job.JobKind == kJobRecLen) {
         // Checked before the paths are resolved, so that nothing is touched for a bad length.
-        std::optional<std::int32_t> length = recordLengthFromText(job.JobParams[2], context.messages);
+        std::optional<std::int32_t> length =
+            recordLengthFromText(job.JobParams[2], context.messages);
         if (!length) return false;
         std::string input = getFullPath(job.JobParams[0]);
         std::string output = getFullPath(job.JobParams[1]);

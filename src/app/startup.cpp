@@ -34,7 +34,8 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
         return refuse(messages, "パラメータに誤りがあります。");
     }
     if (args.size() != 4) {
-        return refuse(messages, sw == "/C" ? "パラメータの数が違います。" : "パラメータの数が違います");
+        return refuse(messages,
+                      sw == "/C" ? "パラメータの数が違います。" : "パラメータの数が違います");
     }
     // A record length that is no 32-bit number is refused here, before anything is loaded.
     if (sw == "/L" && !recordLengthFromText(args[3], messages)) {

@@ -12,7 +12,7 @@ namespace sorvek {
 class ConsoleProgress;
 
 class ConsoleMessages final : public Messages {
-public:
+  public:
     // `progress`, when given, has its bar line ended before a message is written.
     ConsoleMessages(std::FILE* out, ConsoleProgress* progress) : out_(out), progress_(progress) {}
     // Writes the text exactly as it stands, followed by a line feed.
@@ -20,13 +20,13 @@ public:
     // Nobody can answer an unattended run: every question is answered No.
     bool askYesNo(const std::string& text, const std::string& title) override;
 
-private:
+  private:
     std::FILE* out_;
     ConsoleProgress* progress_;
 };
 
 class ConsoleProgress final : public Progress {
-public:
+  public:
     // Draws only when `enabled` (standard error is a terminal).
     ConsoleProgress(std::FILE* out, bool enabled) : out_(out), enabled_(enabled) {}
     ~ConsoleProgress() override { endLine(); }
@@ -36,7 +36,7 @@ public:
     // Ends the bar's line so that a following message starts on a line of its own.
     void endLine();
 
-private:
+  private:
     void draw();
 
     std::FILE* out_;

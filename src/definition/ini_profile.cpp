@@ -9,7 +9,9 @@
 namespace sorvek {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -103,7 +105,9 @@ IniDocument::Section* IniDocument::findSection(std::string_view section) {
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
-bool IniDocument::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+bool IniDocument::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
+}
 
 std::string IniDocument::get(std::string_view section, std::string_view key) const {
     const Section* s = findSection(section);
@@ -157,7 +161,8 @@ bool IniDocument::save(const std::string& path, FileSystem& files) const {
 
 bool replaceFileContents(const std::string& path, std::string_view bytes, FileSystem& files) {
     static std::atomic<unsigned> counter{0};
-    const std::string temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::string temp =
+        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     auto out = files.openWrite(temp);
     if (!out) return false;
     bool written = out->write(bytes.data(), bytes.size());

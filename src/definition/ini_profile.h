@@ -16,7 +16,7 @@ namespace sorvek {
 
 // A profile file in memory: parsed once, read and changed by name, written back whole.
 class IniDocument {
-public:
+  public:
     // Parses CP932 bytes.
     static IniDocument parse(std::string_view bytes);
     // Loads a file; a missing or unreadable file gives an empty document.
@@ -37,7 +37,7 @@ public:
     // was.
     bool save(const std::string& path, FileSystem& files = osFileSystem()) const;
 
-private:
+  private:
     struct Section {
         std::string header;              // the "[name]" line as written; empty for the preamble
         std::vector<std::string> lines;  // the lines after the header (UTF-8)

@@ -8,11 +8,11 @@ namespace sorvek {
 
 struct FieldDef {
     std::string Name;
-    std::string Type;  // "X" text, "9" zoned decimal, "P" packed decimal; others copy as text
-    std::int32_t Pos = 0;   // 1-based byte position in the record
-    std::int32_t Size = 0;  // bytes in the record
-    std::int32_t Dec = 0;   // decimal places
-    std::int32_t Check = 0; // -1: written to the output; 0: left out
+    std::string Type;        // "X" text, "9" zoned decimal, "P" packed decimal; others copy as text
+    std::int32_t Pos = 0;    // 1-based byte position in the record
+    std::int32_t Size = 0;   // bytes in the record
+    std::int32_t Dec = 0;    // decimal places
+    std::int32_t Check = 0;  // -1: written to the output; 0: left out
     std::string Memo;
 
     bool operator==(const FieldDef&) const = default;

@@ -12,7 +12,7 @@
 namespace sorvek {
 
 class BackgroundWriter {
-public:
+  public:
     explicit BackgroundWriter(WritableFile& file);
     // Waits for the buffer in flight, then ends the thread.
     ~BackgroundWriter();
@@ -27,7 +27,7 @@ public:
     // False once any write failed; every later submission is then dropped.
     bool ok() const { return ok_.load(std::memory_order_acquire); }
 
-private:
+  private:
     void run();
 
     WritableFile& file_;

@@ -13,7 +13,7 @@
 namespace sorvek {
 
 class CsvLinePlan {
-public:
+  public:
     // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the CP932 bytes written
     // between two fields.
     CsvLinePlan(const RecordDefTable& table, std::string_view delimiter);
@@ -31,7 +31,7 @@ public:
     // data[kind] is not nullptr.
     char* write(int kind, const unsigned char* const* data, char* out) const;
 
-private:
+  private:
     enum class Conversion : std::uint8_t { Copy, ZonedWithPoint, Packed };
     struct Step {
         std::uint32_t offset;  // 0-based position in the record

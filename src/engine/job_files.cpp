@@ -29,9 +29,13 @@ void ProgressReporter::reached(std::int64_t position) {
 }
 
 OutputBuffer::OutputBuffer(WritableFile& file, std::size_t capacity)
-    : file_(file), buffers_{std::vector<char>(capacity), std::vector<char>(capacity)}, writer_(file) {}
+    : file_(file),
+      buffers_{std::vector<char>(capacity), std::vector<char>(capacity)},
+      writer_(file) {}
 
-OutputBuffer::~OutputBuffer() { writer_.wait(); }
+OutputBuffer::~OutputBuffer() {
+    writer_.wait();
+}
 
 char* OutputBuffer::reserve(std::size_t n) {
     std::vector<char>* buffer = &buffers_[active_];
@@ -112,7 +116,8 @@ std::optional<JobFiles> openJobFiles(const std::string& inputPath, const std::st
 std::int64_t readBlock(ReadableFile& input, char* buffer, std::size_t n, std::int64_t remaining,
                        const std::string& inputPath, EngineContext& context) {
     if (remaining <= 0) return 0;
-    std::size_t want = remaining < static_cast<std::int64_t>(n) ? static_cast<std::size_t>(remaining) : n;
+    std::size_t want =
+        remaining < static_cast<std::int64_t>(n) ? static_cast<std::size_t>(remaining) : n;
     std::int64_t got = input.read(buffer, want);
     if (got != static_cast<std::int64_t>(want)) {
         context.messages.show("ファイルの読み込みに失敗しました。\nfni = " + inputPath, kOpenTitle,

@@ -18,14 +18,14 @@ inline constexpr const char* kOpenTitle = "tranRecLen()";
 
 // Reports positions in the input, scaled so that files beyond 2 GiB fit the 32-bit bar.
 class ProgressReporter {
-public:
+  public:
     ProgressReporter(Progress& progress, std::int64_t total);
     // Shows the label and reports 0 of `total`.
     void start();
     void reached(std::int64_t position);
     void finished() { reached(total_); }
 
-private:
+  private:
     std::int32_t scaled(std::int64_t v) const { return static_cast<std::int32_t>(v >> shift_); }
     Progress& progress_;
     std::int64_t total_;
@@ -36,7 +36,7 @@ private:
 // other one fills. The first failed write is kept ("sticky") and every later write is skipped,
 // so the loops need not check each call; the caller asks `finish()` once.
 class OutputBuffer {
-public:
+  public:
     OutputBuffer(WritableFile& file, std::size_t capacity);
     ~OutputBuffer();
 
@@ -52,7 +52,7 @@ public:
     bool finish();
     bool ok() const { return writer_.ok(); }
 
-private:
+  private:
     WritableFile& file_;
     std::vector<char> buffers_[2];
     int active_ = 0;  // the buffer being filled; the other may be in flight

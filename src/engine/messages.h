@@ -11,7 +11,7 @@ inline constexpr const char* kAppTitle = "Sorvek";
 enum class MessageIcon { None, Information, Exclamation, Critical };
 
 class Messages {
-public:
+  public:
     virtual ~Messages() = default;
     // Shows `text` with an OK button and waits until it is dismissed.
     virtual void show(const std::string& text, const std::string& title, MessageIcon icon) = 0;

@@ -6,7 +6,7 @@
 namespace sorvek {
 
 class Progress {
-public:
+  public:
     virtual ~Progress() = default;
     // Makes the progress label visible; called before the first report of a job.
     virtual void showLabel() = 0;
@@ -18,7 +18,7 @@ public:
 // The state of a progress bar with the refusal rules above; the desktop and console programs
 // keep one each and draw from it.
 class ProgressBarModel {
-public:
+  public:
     // Applies one report; false when the bar refused it and nothing changed.
     bool apply(std::int32_t value, std::int32_t maximum);
     std::int32_t value() const { return value_; }
@@ -28,7 +28,7 @@ public:
     // The label text: "(37/100%)".
     std::string label() const;
 
-private:
+  private:
     std::int32_t value_ = 0;
     std::int32_t maximum_ = 100;
 };

@@ -22,8 +22,8 @@
 namespace sorvek::text_loops {
 
 // The byte-wise form of the record cutting, for the last bytes of a block.
-inline char* cutRecordsTail(const char* p, const char* end, std::int32_t length, std::int64_t& count,
-                            char* out) {
+inline char* cutRecordsTail(const char* p, const char* end, std::int32_t length,
+                            std::int64_t& count, char* out) {
     while (p < end) {
         const char* lineEnd = findLineBreak(p, end);
         if (length <= 0) {
@@ -108,7 +108,8 @@ char* removeBreaks(const char* p, const char* end, char* out) {
 // up to kWidth - 1 bytes beyond `end`. The number of steps per record is the same for every
 // record, which keeps the loop well predicted.
 template <class Lanes>
-char* splitRecords(const char* q, const char* end, std::int32_t length, std::int64_t& count, char* out) {
+char* splitRecords(const char* q, const char* end, std::int32_t length, std::int64_t& count,
+                   char* out) {
     while (q < end) {
         const std::int64_t take = std::min<std::int64_t>(length - count, end - q);
         for (std::int64_t i = 0; i < take; i += Lanes::kWidth) Lanes::copy(q + i, out + i);
@@ -125,8 +126,8 @@ char* splitRecords(const char* q, const char* end, std::int32_t length, std::int
 }
 
 template <class Lanes>
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out,
-                 char* scratch) {
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count,
+                 char* out, char* scratch) {
     if (length <= 0) return removeBreaks<Lanes>(p, end, out);
     // Two passes, each with a loop that branches rarely: drop the breaks into the scratch area
     // (small and reused, so it stays in the cache), then cut what is left into records.

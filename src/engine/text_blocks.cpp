@@ -66,8 +66,8 @@ bool useAvx2() {
 }  // namespace
 
 namespace sse2 {
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out,
-                 char* scratch) {
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count,
+                 char* out, char* scratch) {
     return text_loops::cutRecords<Sse2Lanes>(p, end, length, count, out, scratch);
 }
 char* convertBreaks(const char* p, const char* end, const char* ending, std::size_t endingLength,
@@ -76,8 +76,8 @@ char* convertBreaks(const char* p, const char* end, const char* ending, std::siz
 }
 }  // namespace sse2
 
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out,
-                 char* scratch) {
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count,
+                 char* out, char* scratch) {
     if (useAvx2()) return avx2::cutRecords(p, end, length, count, out, scratch);
     return sse2::cutRecords(p, end, length, count, out, scratch);
 }
@@ -88,6 +88,8 @@ char* convertBreaks(const char* p, const char* end, const char* ending, std::siz
     return sse2::convertBreaks(p, end, ending, endingLength, afterCr, out);
 }
 
-bool avx2Available() { return useAvx2(); }
+bool avx2Available() {
+    return useAvx2();
+}
 
 }  // namespace sorvek

@@ -16,8 +16,8 @@ inline constexpr std::size_t kOutputSlack = 64;  // at least two 32-byte steps
 // REQUIRES: room for 3 × (end - p) + 2 + kOutputSlack bytes at `out`, and for (end - p) +
 // kOutputSlack bytes at `scratch`, a work area of the caller's. Returns the end of what was
 // written.
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out,
-                 char* scratch);
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count,
+                 char* out, char* scratch);
 
 // Replaces every line break of [p, end) (CR LF, a lone CR, a lone LF) by `ending`. `afterCr`
 // tells that the byte before `p` was a CR, so that an LF completing a CR LF pair split between
@@ -32,8 +32,8 @@ char* convertBreaks(const char* p, const char* end, const char* ending, std::siz
 // none) and 32-byte steps (AVX2, when `avx2Available()`). The functions above pick the widest the
 // processor has; the variants are named for tests, which hold each to the same results.
 namespace sse2 {
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out,
-                 char* scratch);
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count,
+                 char* out, char* scratch);
 char* convertBreaks(const char* p, const char* end, const char* ending, std::size_t endingLength,
                     bool& afterCr, char* out);
 }  // namespace sse2

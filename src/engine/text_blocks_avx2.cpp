@@ -36,10 +36,12 @@ struct Lanes {
 
 }  // namespace
 
-bool compiledIn() { return true; }
+bool compiledIn() {
+    return true;
+}
 
-char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count, char* out,
-                 char* scratch) {
+char* cutRecords(const char* p, const char* end, std::int32_t length, std::int64_t& count,
+                 char* out, char* scratch) {
     return text_loops::cutRecords<Lanes>(p, end, length, count, out, scratch);
 }
 
@@ -53,9 +55,15 @@ char* convertBreaks(const char* p, const char* end, const char* ending, std::siz
 #else
 
 namespace sorvek::avx2 {
-bool compiledIn() { return false; }
-char* cutRecords(const char*, const char*, std::int32_t, std::int64_t&, char* out, char*) { return out; }
-char* convertBreaks(const char*, const char*, const char*, std::size_t, bool&, char* out) { return out; }
+bool compiledIn() {
+    return false;
+}
+char* cutRecords(const char*, const char*, std::int32_t, std::int64_t&, char* out, char*) {
+    return out;
+}
+char* convertBreaks(const char*, const char*, const char*, std::size_t, bool&, char* out) {
+    return out;
+}
 }  // namespace sorvek::avx2
 
 #endif

@@ -10,8 +10,8 @@
 
 namespace sorvek {
 
-bool tranCrlf(const std::string& inputPath, const std::string& outputPath,
-              std::string& lineEnding, EngineContext& context) {
+bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::string& lineEnding,
+              EngineContext& context) {
     lineEnding = asciiUpper(lineEnding);
     const char* ending = nullptr;
     if (lineEnding == "CR+LF" || lineEnding == "CRLF") {

@@ -11,8 +11,8 @@ namespace sorvek {
 // into upper case in place; a name that is none of the four is refused before any file is
 // touched. REQUIRES: absolute paths. Returns true when the output was written to its end;
 // false after it has shown the failure.
-bool tranCrlf(const std::string& inputPath, const std::string& outputPath,
-              std::string& lineEnding, EngineContext& context);
+bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::string& lineEnding,
+              EngineContext& context);
 
 // The present line ending of a file, as one of these codes (shows no message).
 enum LineEndingCode : std::int16_t {

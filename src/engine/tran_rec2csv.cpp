@@ -19,7 +19,7 @@ constexpr const char* kUnknownKindText =
 
 // Tells the kind of a record by the class code at the class-code position.
 class KindFinder {
-public:
+  public:
     // REQUIRES: `table` passed the definition check.
     explicit KindFinder(const RecordDefTable& table) {
         const std::string& position = table[0].Class;
@@ -64,7 +64,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     struct Code {
         int kind;
         std::string bytes;
@@ -103,7 +103,7 @@ std::string titleLine(const RecordDefTable& table, const std::string& delimiter)
 // from one stretch to the next: whether a CR or LF may still follow the last record, and the
 // last record of each kind.
 class RecordConverter {
-public:
+  public:
     RecordConverter(RecordDefTable& table, const CsvLinePlan& plan, OutputBuffer& output)
         : table_(table),
           plan_(plan),
@@ -189,7 +189,7 @@ public:
 
     bool wroteLines() const { return wroteLines_; }
 
-private:
+  private:
     enum class Pending { None, Cr, Lf };
     struct Kind {
         std::size_t size = 0;

@@ -13,7 +13,8 @@ bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
     std::vector<char> scratch(context.blockSize + kOutputSlack);
     return convertByBlocks(inputPath, outputPath, context, 3, 2 + kOutputSlack,
                            [&](const char* begin, const char* end, char* out) {
-                               return cutRecords(begin, end, recordLength, count, out, scratch.data());
+                               return cutRecords(begin, end, recordLength, count, out,
+                                                 scratch.data());
                            });
 }
 

@@ -11,7 +11,7 @@ namespace {
 // One iconv descriptor per conversion call: descriptors carry shift state and are not
 // thread-safe, and conversions happen at the edges only (messages, names), never per record.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
@@ -48,7 +48,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

@@ -12,7 +12,7 @@ namespace sorvek {
 namespace {
 
 class PosixReadableFile final : public ReadableFile {
-public:
+  public:
     explicit PosixReadableFile(int fd) : fd_(fd) {}
     ~PosixReadableFile() override { ::close(fd_); }
 
@@ -31,14 +31,14 @@ public:
         return static_cast<std::int64_t>(total);
     }
 
-private:
+  private:
     int fd_;
 };
 
 constexpr std::size_t kWriteChunk = 64 * 1024;
 
 class PosixWritableFile final : public WritableFile {
-public:
+  public:
     explicit PosixWritableFile(int fd) : fd_(fd) {}
     ~PosixWritableFile() override {
         if (fd_ >= 0) ::close(fd_);
@@ -65,12 +65,12 @@ public:
         return fd >= 0 && ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     bool fileExists(const std::string& path) override {
         struct stat st {};
         return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -85,7 +85,8 @@ public:
     }
 
     bool isSameFile(const std::string& a, const std::string& b) override {
-        struct stat sa {}, sb {};
+        struct stat sa {
+        }, sb{};
         if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     }

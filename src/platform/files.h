@@ -9,7 +9,7 @@
 namespace sorvek {
 
 class ReadableFile {
-public:
+  public:
     virtual ~ReadableFile() = default;
     // Reads up to `n` bytes. Returns the number read (0 only at the end of the file), or -1 on
     // a read error.
@@ -17,7 +17,7 @@ public:
 };
 
 class WritableFile {
-public:
+  public:
     virtual ~WritableFile() = default;
     // Writes all `n` bytes or returns false.
     virtual bool write(const char* data, std::size_t n) = 0;
@@ -26,7 +26,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // True when something that can be opened as a file exists at `path` (not a folder).

@@ -40,8 +40,12 @@ fs::path executablePath() {
 }
 }  // namespace
 
-std::string executableFolder() { return executablePath().parent_path().string(); }
+std::string executableFolder() {
+    return executablePath().parent_path().string();
+}
 
-std::string executableBaseName() { return executablePath().stem().string(); }
+std::string executableBaseName() {
+    return executablePath().stem().string();
+}
 
 }  // namespace sorvek

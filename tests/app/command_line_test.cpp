@@ -16,7 +16,8 @@ Args split(const std::string& text) {
 TEST(SplitCommandLine, SpacesSeparateAndQuotesAlwaysStartOrEndAnArgument) {
     EXPECT_EQ((Args{"ab", "c d", "e"}), split("ab\"c d\"e"));
     EXPECT_EQ((Args{"/L", "in.dat", "out.dat", "80"}), split("  /L   in.dat out.dat 80  "));
-    EXPECT_EQ((Args{"/C", "C:\\my data\\in.dat", "", "x"}), split("/C \"C:\\my data\\in.dat\" \"\" x"));
+    EXPECT_EQ((Args{"/C", "C:\\my data\\in.dat", "", "x"}),
+              split("/C \"C:\\my data\\in.dat\" \"\" x"));
     EXPECT_EQ((Args{"a\tb"}), split("a\tb"));  // a tab is an ordinary character
 }
 

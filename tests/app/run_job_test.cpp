@@ -10,7 +10,7 @@ namespace sorvek::testing {
 namespace {
 
 class RunJobTest : public EngineTest {
-protected:
+  protected:
     bool run(const std::string& kind, const std::string& in, const std::string& out,
              const std::string& param) {
         state.job.JobKind = kind;

@@ -12,7 +12,7 @@ namespace {
 using Args = std::vector<std::string>;
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     StartupOutcome start(const Args& args) { return prepareStartup(args, state, messages); }
     void expectRefusal(const Args& args, const std::string& text) {
         messages.shown.clear();
@@ -61,7 +61,8 @@ TEST_F(StartupTest, WrongSwitchOrCountIsRefusedWithItsOwnText) {
 
 TEST_F(StartupTest, RecordLengthThatIsNoThirtyTwoBitNumberIsRefused) {
     for (const char* bad : {"", "abc", "12.5", "99999999999"}) {
-        expectRefusal({"/L", "a", "b", bad}, std::string("レコード長の指定に誤りがあります。\nレコード長 = ") + bad);
+        expectRefusal({"/L", "a", "b", bad},
+                      std::string("レコード長の指定に誤りがあります。\nレコード長 = ") + bad);
     }
     for (const char* good : {" 80 ", "+5", "-3", "0"}) {
         messages.shown.clear();
@@ -81,12 +82,13 @@ TEST_F(StartupTest, DefinitionThatCannotBeLoadedEndsWithItsAbsolutePath) {
 
 TEST_F(StartupTest, DefinitionIsReadOrImportedByItsExtensionInAnyCase) {
     TempDir dir;
-    const std::string trd = dir.write(
-        "orders.trd", utf8ToCp932("[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
-                                  "MaxRecordIndex=2\r\nName=受注\r\nSize=0\r\nTitleLine=False\r\n"
-                                  "[Record_1]\r\nSize=1\r\nParent=0\r\nChild=2\r\nMaxFieldIndex=0\r\n"
-                                  "Field_0=a,X,1,1,0,-1,\r\n[Record_2]\r\nSize=1\r\nParent=1\r\n"
-                                  "Child=0\r\nMaxFieldIndex=0\r\nField_0=b,X,1,1,0,-1,\r\n"));
+    const std::string trd =
+        dir.write("orders.trd",
+                  utf8ToCp932("[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
+                              "MaxRecordIndex=2\r\nName=受注\r\nSize=0\r\nTitleLine=False\r\n"
+                              "[Record_1]\r\nSize=1\r\nParent=0\r\nChild=2\r\nMaxFieldIndex=0\r\n"
+                              "Field_0=a,X,1,1,0,-1,\r\n[Record_2]\r\nSize=1\r\nParent=1\r\n"
+                              "Child=0\r\nMaxFieldIndex=0\r\nField_0=b,X,1,1,0,-1,\r\n"));
     state.recordDefTable.reset(7);
     StartupOutcome outcome = start({"/c", "in.dat", "out.csv", trd});
     EXPECT_EQ(StartupAction::RunJob, outcome.action);

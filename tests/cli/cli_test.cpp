@@ -16,13 +16,14 @@ struct CliRun {
 };
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     // Runs sorvek-cli with `args` (already quoted for the shell) in the temporary folder.
     CliRun cli(const std::string& args) {
         const char* exe = std::getenv("SORVEK_TEST_CLI");
         EXPECT_NE(nullptr, exe) << "SORVEK_TEST_CLI names the program under test";
         std::string command = "cd '" + dir.path() + "' && '" + (exe ? exe : "sorvek-cli") + "' " +
-                              args + " >'" + dir.file(".stdout") + "' 2>'" + dir.file(".stderr") + "'";
+                              args + " >'" + dir.file(".stdout") + "' 2>'" + dir.file(".stderr") +
+                              "'";
         int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file(".stdout")),
                 readFile(dir.file(".stderr"))};
@@ -50,7 +51,8 @@ TEST_F(CliTest, RefusedCommandLinesExitWithTwo) {
         {"/L in.txt out.txt", "パラメータの数が違います\n"},
         {"/C in.txt out.txt a b", "パラメータの数が違います。\n"},
         {"/L in.txt out.txt 12.5", "レコード長の指定に誤りがあります。\nレコード長 = 12.5\n"},
-        {"/L in.txt out.txt 99999999999", "レコード長の指定に誤りがあります。\nレコード長 = 99999999999\n"},
+        {"/L in.txt out.txt 99999999999",
+         "レコード長の指定に誤りがあります。\nレコード長 = 99999999999\n"},
     };
     for (const auto& [args, text] : cases) {
         CliRun r = cli(args);
@@ -78,7 +80,8 @@ TEST_F(CliTest, FailedJobsExitWithOneAndSayWhy) {
 
     r = cli("/L in.txt no-folder/out.txt 1");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") + "\n", r.err);
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") + "\n",
+              r.err);
 }
 
 TEST_F(CliTest, DefinitionThatCannotBeLoadedEndsWithOne) {

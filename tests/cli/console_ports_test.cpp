@@ -11,7 +11,7 @@ namespace {
 
 // What a port wrote to its stream.
 class Captured {
-public:
+  public:
     Captured() : file_(std::tmpfile()) {}
     ~Captured() { std::fclose(file_); }
     std::FILE* file() { return file_; }
@@ -24,7 +24,7 @@ public:
         return s;
     }
 
-private:
+  private:
     std::FILE* file_;
 };
 
@@ -40,7 +40,8 @@ TEST(ConsoleProgress, DrawsOnATerminalAtMostTenTimesASecondAndAlwaysTheEnd) {
     const std::string text = out.text();
     EXPECT_EQ(0u, text.find("\r[----------------------------------------] (0/100%)"));
     EXPECT_LE(std::count(text.begin(), text.end(), '\r'), 3);
-    EXPECT_NE(std::string::npos, text.find("\r[########################################] (100/100%)\n"));
+    EXPECT_NE(std::string::npos,
+              text.find("\r[########################################] (100/100%)\n"));
 }
 
 TEST(ConsoleProgress, DrawsNothingWhenNotATerminalOrForAnEmptyInput) {
@@ -61,7 +62,8 @@ TEST(ConsoleMessages, WritesTheTextAsItStandsOnALineOfItsOwn) {
     ConsoleProgress progress(out.file(), true);
     ConsoleMessages messages(out.file(), &progress);
     progress.showProgress(5, 10);
-    messages.show("入力ファイルが存在しません。\nfni = /x", "tranRecLen()", MessageIcon::Exclamation);
+    messages.show("入力ファイルが存在しません。\nfni = /x", "tranRecLen()",
+                  MessageIcon::Exclamation);
     EXPECT_FALSE(messages.askYesNo("削除してもよろしいですか？", "t"));
     const std::string text = out.text();
     EXPECT_NE(std::string::npos, text.find("(50/100%)\n入力ファイルが存在しません。\nfni = /x\n"));

@@ -29,10 +29,11 @@ TEST(IniProfile, ReadsLongValuesWhole) {
 
 TEST(IniProfile, WritesInPlaceAtSectionEndOrAsNewSectionAtFileEnd) {
     IniDocument doc = IniDocument::parse("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
-    doc.set("a", "X", "10");          // replaced in place, key spelling kept
-    doc.set("A", "z", "3");           // appended after the last entry of A
-    doc.set("C", "w", " spaced ");    // new section at the end, quoted value
-    EXPECT_EQ("[A]\r\nx=10\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nw=\" spaced \"\r\n", doc.serialize());
+    doc.set("a", "X", "10");        // replaced in place, key spelling kept
+    doc.set("A", "z", "3");         // appended after the last entry of A
+    doc.set("C", "w", " spaced ");  // new section at the end, quoted value
+    EXPECT_EQ("[A]\r\nx=10\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nw=\" spaced \"\r\n",
+              doc.serialize());
 }
 
 TEST(IniProfile, ValuesThatReadingWouldChangeAreQuotedAndReadBackUnchanged) {
@@ -41,7 +42,8 @@ TEST(IniProfile, ValuesThatReadingWouldChangeAreQuotedAndReadBackUnchanged) {
     doc.set("S", "Tab", "\tx");
     doc.set("S", "Quoted", "\"y\"");
     doc.set("S", "Plain", "z \"w\" v");
-    EXPECT_EQ("[S]\r\nK=\r\nTab=\"\tx\"\r\nQuoted=\"\"y\"\"\r\nPlain=z \"w\" v\r\n", doc.serialize());
+    EXPECT_EQ("[S]\r\nK=\r\nTab=\"\tx\"\r\nQuoted=\"\"y\"\"\r\nPlain=z \"w\" v\r\n",
+              doc.serialize());
     IniDocument back = IniDocument::parse(doc.serialize());
     EXPECT_EQ("\tx", back.get("S", "Tab"));
     EXPECT_EQ("\"y\"", back.get("S", "Quoted"));
@@ -54,8 +56,9 @@ TEST(IniProfile, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {
     EXPECT_EQ("", readIniString(path, "Default", "DataFolder"));
     ASSERT_TRUE(writeIniString(path, "Default", "DataFolder", "/データ/"));
     ASSERT_TRUE(writeIniString(path, "History", "File0_0", "/a.dat"));
-    EXPECT_EQ("[Default]\r\nDataFolder=/\x83\x66\x81\x5B\x83\x5E/\r\n\r\n[History]\r\nFile0_0=/a.dat\r\n",
-              readFile(path));
+    EXPECT_EQ(
+        "[Default]\r\nDataFolder=/\x83\x66\x81\x5B\x83\x5E/\r\n\r\n[History]\r\nFile0_0=/a.dat\r\n",
+        readFile(path));
     EXPECT_EQ("/データ/", readIniString(path, "default", "datafolder"));
 }
 

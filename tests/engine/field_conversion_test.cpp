@@ -59,7 +59,7 @@ TEST(ByteHelpers, MidPutAndJoin) {
 }
 
 class BuildCsvLine : public ::testing::Test {
-protected:
+  protected:
     // A three-generation table: G > P > C, each with data.
     void SetUp() override {
         table = makeTable(

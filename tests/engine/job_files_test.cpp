@@ -11,7 +11,7 @@ namespace sorvek::testing {
 namespace {
 
 class JobFilesTest : public EngineTest {
-protected:
+  protected:
     bool recLen(const std::string& in, const std::string& out) {
         EngineContext ctx = context();
         return tranRecLen(in, out, 3, ctx);
@@ -112,15 +112,21 @@ TEST_F(JobFilesTest, FailedCloseOfOutputIsReported) {
 TEST_F(JobFilesTest, InputThatShrinksWhileReadIsAReadFailure) {
     // A file that reports a length it does not deliver (truncated by someone else).
     class ShrinkingFs final : public FileSystem {
-    public:
+      public:
         bool fileExists(const std::string& p) override { return osFileSystem().fileExists(p); }
         bool deleteFile(const std::string& p) override { return osFileSystem().deleteFile(p); }
-        std::int64_t fileSize(const std::string& p) override { return osFileSystem().fileSize(p) + 10; }
+        std::int64_t fileSize(const std::string& p) override {
+            return osFileSystem().fileSize(p) + 10;
+        }
         bool isSameFile(const std::string& a, const std::string& b) override {
             return osFileSystem().isSameFile(a, b);
         }
-        std::unique_ptr<ReadableFile> openRead(const std::string& p) override { return osFileSystem().openRead(p); }
-        std::unique_ptr<WritableFile> openWrite(const std::string& p) override { return osFileSystem().openWrite(p); }
+        std::unique_ptr<ReadableFile> openRead(const std::string& p) override {
+            return osFileSystem().openRead(p);
+        }
+        std::unique_ptr<WritableFile> openWrite(const std::string& p) override {
+            return osFileSystem().openWrite(p);
+        }
         bool replaceFile(const std::string& a, const std::string& b) override {
             return osFileSystem().replaceFile(a, b);
         }

@@ -16,7 +16,7 @@ constexpr std::int64_t kLineLength = 100;                             // 99 byte
 constexpr std::size_t kPatternSize = 1 << 20;
 
 class GeneratedFileSystem final : public FileSystem {
-public:
+  public:
     bool fileExists(const std::string& p) override { return p == "/big.in"; }
     bool deleteFile(const std::string&) override { return true; }
     std::int64_t fileSize(const std::string&) override { return kLargeSize; }
@@ -25,16 +25,19 @@ public:
 
     std::unique_ptr<ReadableFile> openRead(const std::string&) override {
         class Reader final : public ReadableFile {
-        public:
+          public:
             Reader() {
                 // Lines of 99 'x' and an LF; copied from a period-aligned pattern.
                 pattern_.assign(kPatternSize + kLineLength, 'x');
-                for (std::size_t i = kLineLength - 1; i < pattern_.size(); i += kLineLength) pattern_[i] = '\n';
+                for (std::size_t i = kLineLength - 1; i < pattern_.size(); i += kLineLength)
+                    pattern_[i] = '\n';
             }
             std::int64_t read(char* buffer, std::size_t n) override {
-                std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(n, kLargeSize - offset_));
+                std::size_t want =
+                    static_cast<std::size_t>(std::min<std::int64_t>(n, kLargeSize - offset_));
                 for (std::size_t i = 0; i < want;) {
-                    std::size_t phase = static_cast<std::size_t>((offset_ + static_cast<std::int64_t>(i)) % kLineLength);
+                    std::size_t phase = static_cast<std::size_t>(
+                        (offset_ + static_cast<std::int64_t>(i)) % kLineLength);
                     std::size_t run = std::min(want - i, kPatternSize);
                     std::memcpy(buffer + i, pattern_.data() + phase, run);
                     i += run;
@@ -43,7 +46,7 @@ public:
                 return static_cast<std::int64_t>(want);
             }
 
-        private:
+          private:
             std::string pattern_;
             std::int64_t offset_ = 0;
         };
@@ -52,7 +55,7 @@ public:
 
     std::unique_ptr<WritableFile> openWrite(const std::string&) override {
         class Counter final : public WritableFile {
-        public:
+          public:
             explicit Counter(GeneratedFileSystem& fs) : fs_(fs) {}
             bool write(const char* data, std::size_t n) override {
                 fs_.written += static_cast<std::int64_t>(n);
@@ -62,7 +65,7 @@ public:
             }
             bool close() override { return true; }
 
-        private:
+          private:
             GeneratedFileSystem& fs_;
         };
         return std::make_unique<Counter>(*this);

@@ -33,7 +33,9 @@ std::string randomText(std::mt19937& rng, std::size_t size, int breakPercent) {
     std::string s;
     for (std::size_t i = 0; i < size; ++i) {
         int r = static_cast<int>(rng() % 100);
-        s += r < breakPercent / 2 ? '\r' : r < breakPercent ? '\n' : static_cast<char>('a' + rng() % 26);
+        s += r < breakPercent / 2 ? '\r'
+             : r < breakPercent   ? '\n'
+                                  : static_cast<char>('a' + rng() % 26);
     }
     return s;
 }
@@ -83,11 +85,13 @@ TEST(TextBlocks, EveryVariantConvertsBreaksLikeTheByteWiseConversion) {
                     const std::size_t n = cuts[i] - cuts[i - 1];
                     std::vector<char> buffer(ending.size() * n + kOutputSlack);
                     const char* p = in.data() + cuts[i - 1];
-                    char* end = v.convert(p, p + n, ending.data(), ending.size(), afterCr, buffer.data());
+                    char* end =
+                        v.convert(p, p + n, ending.data(), ending.size(), afterCr, buffer.data());
                     out.append(buffer.data(), end);
                 }
                 EXPECT_EQ(referenceCrlf(in, ending), out)
-                    << v.name << " ending size " << ending.size() << " breaks " << breakPercent << "%";
+                    << v.name << " ending size " << ending.size() << " breaks " << breakPercent
+                    << "%";
             }
         }
     }

@@ -9,7 +9,7 @@ namespace sorvek::testing {
 namespace {
 
 class TranCrlfTest : public EngineTest {
-protected:
+  protected:
     std::string convert(const std::string& in, std::string ending) {
         std::string input = dir.write("in.txt", in);
         EngineContext ctx = context();
@@ -49,7 +49,8 @@ TEST_F(TranCrlfTest, MatchesByteWiseConversionWhateverTheBlockSize) {
             std::size_t size = 20480 + rng() % 100;
             for (std::size_t i = 0; i < size; ++i) in += alphabet[rng() % sizeof alphabet];
             blockSize = block;
-            std::string bytes = std::string(ending) == "CR+LF" ? "\r\n" : (ending[0] == 'C' ? "\r" : "\n");
+            std::string bytes =
+                std::string(ending) == "CR+LF" ? "\r\n" : (ending[0] == 'C' ? "\r" : "\n");
             EXPECT_BYTES_EQ(referenceCrlf(in, bytes), convert(in, ending))
                 << "block " << block << " ending " << ending;
         }
@@ -75,7 +76,9 @@ TEST_F(TranCrlfTest, UpperCasesTheCallersNameAndRefusesUnknownNamesBeforeTouchin
     }
 }
 
-TEST_F(TranCrlfTest, EmptyInputGivesEmptyOutput) { EXPECT_EQ("", convert("", "CR")); }
+TEST_F(TranCrlfTest, EmptyInputGivesEmptyOutput) {
+    EXPECT_EQ("", convert("", "CR"));
+}
 
 TEST(DetectLineEnding, TellsTheFirstBreak) {
     TempDir dir;

@@ -14,7 +14,7 @@ namespace {
 const std::vector<std::size_t> kBlockSizes = {1, 2, 3, 5, 7, 16, kDefaultBlockSize};
 
 class TranRec2CsvTest : public EngineTest {
-protected:
+  protected:
     // Converts `in` by `table`; returns the output bytes and sets `ok`.
     std::string convert(const std::string& in, RecordDefTable& table, bool expectOk = true) {
         std::string input = dir.write("in.dat", in);

@@ -9,7 +9,7 @@ namespace sorvek::testing {
 namespace {
 
 class TranRecLenTest : public EngineTest {
-protected:
+  protected:
     // Converts `in` and returns the output bytes; expects success.
     std::string convert(const std::string& in, std::int32_t length) {
         std::string input = dir.write("in.dat", in);

@@ -17,13 +17,18 @@ TEST(Codepage, ShiftJisAndUtf8RoundTrip) {
 
 TEST(Codepage, CharactersCp932CannotHoldBecomeQuestionMarks) {
     EXPECT_EQ("a?b", utf8ToCp932("a😀b"));
-    EXPECT_EQ("a?b", utf8ToCp932("a\xC3\xA9" "b"));  // é has no CP932 code
-    EXPECT_EQ("a?b", utf8ToCp932("a\xFF" "b"));      // malformed UTF-8
+    EXPECT_EQ("a?b", utf8ToCp932("a\xC3\xA9"
+                                 "b"));  // é has no CP932 code
+    EXPECT_EQ("a?b", utf8ToCp932("a\xFF"
+                                 "b"));  // malformed UTF-8
 }
 
 TEST(Codepage, StrayBytesNeverFailReading) {
     // A lead byte followed by a byte that cannot trail, and a lead byte at the very end.
-    EXPECT_EQ("\xEF\xBF\xBD" " x", cp932ToUtf8("\x82 x"));
+    EXPECT_EQ(
+        "\xEF\xBF\xBD"
+        " x",
+        cp932ToUtf8("\x82 x"));
     EXPECT_EQ("ab\xEF\xBF\xBD", cp932ToUtf8("ab\x82"));
 }
 

@@ -35,8 +35,8 @@ TEST(ParseInt32, AcceptsSignedDecimalWithBlanksWithinRange) {
     EXPECT_EQ(2147483647, parseInt32("2147483647"));
     EXPECT_EQ(-2147483647 - 1, parseInt32("-2147483648"));
     EXPECT_EQ(12, parseInt32("\t0012\t"));
-    for (const char* bad : {"", " ", "abc", "12.5", "99999999999", "2147483648", "-2147483649",
-                            "+", "1 2", "１２", "0x10", "--1", "1e3"}) {
+    for (const char* bad : {"", " ", "abc", "12.5", "99999999999", "2147483648", "-2147483649", "+",
+                            "1 2", "１２", "0x10", "--1", "1e3"}) {
         EXPECT_FALSE(parseInt32(bad).has_value()) << bad;
     }
 }

@@ -11,7 +11,7 @@
 namespace sorvek::testing {
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     EngineContext context() { return EngineContext{progress, messages, files, blockSize}; }
 
     // The only message shown, or a test failure.
@@ -28,8 +28,8 @@ protected:
 };
 
 // Compares bytes and shows both in hex when they differ.
-#define EXPECT_BYTES_EQ(expected, actual)                                                   \
-    EXPECT_TRUE((expected) == (actual)) << "expected:\n"                                   \
+#define EXPECT_BYTES_EQ(expected, actual)                                                        \
+    EXPECT_TRUE((expected) == (actual)) << "expected:\n"                                         \
                                         << ::sorvek::testing::hexDump(expected) << "\nactual:\n" \
                                         << ::sorvek::testing::hexDump(actual)
 

@@ -4,7 +4,7 @@ namespace sorvek::testing {
 namespace {
 
 class FaultyReadable final : public ReadableFile {
-public:
+  public:
     FaultyReadable(std::unique_ptr<ReadableFile> real, FaultyFileSystem& fs)
         : real_(std::move(real)), fs_(fs) {}
     std::int64_t read(char* buffer, std::size_t n) override {
@@ -14,13 +14,13 @@ public:
         return got;
     }
 
-private:
+  private:
     std::unique_ptr<ReadableFile> real_;
     FaultyFileSystem& fs_;
 };
 
 class FaultyWritable final : public WritableFile {
-public:
+  public:
     FaultyWritable(std::unique_ptr<WritableFile> real, FaultyFileSystem& fs)
         : real_(std::move(real)), fs_(fs) {}
     bool write(const char* data, std::size_t n) override {
@@ -30,7 +30,7 @@ public:
     }
     bool close() override { return real_->close() && !fs_.failClose; }
 
-private:
+  private:
     std::unique_ptr<WritableFile> real_;
     FaultyFileSystem& fs_;
 };

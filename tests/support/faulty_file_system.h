@@ -9,7 +9,7 @@
 namespace sorvek::testing {
 
 class FaultyFileSystem final : public FileSystem {
-public:
+  public:
     explicit FaultyFileSystem(FileSystem& real = osFileSystem()) : real_(real) {}
 
     // Reads fail once this many bytes have been read (over all files).
@@ -38,7 +38,7 @@ public:
     std::int64_t bytesRead = 0;
     std::int64_t bytesWritten = 0;
 
-private:
+  private:
     FileSystem& real_;
 };
 

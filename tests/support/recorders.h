@@ -17,7 +17,7 @@ struct ShownMessage {
 };
 
 class RecordingMessages final : public Messages {
-public:
+  public:
     void show(const std::string& text, const std::string& title, MessageIcon icon) override {
         shown.push_back({text, title, icon});
     }
@@ -40,7 +40,7 @@ struct ProgressCall {
 };
 
 class RecordingProgress final : public Progress {
-public:
+  public:
     void showLabel() override { ++labelShown; }
     void showProgress(std::int32_t value, std::int32_t maximum) override {
         calls.push_back({value, maximum});
