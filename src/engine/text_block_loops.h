@@ -75,12 +75,13 @@ inline void copy64(const char* p, char* out) {
     for (int i = 0; i < 64; i += Lanes::kWidth) Lanes::copy(p + i, out + i);
 }
 
-// Copies [p, end) without its CR and LF bytes. The main loop takes 64 bytes a step at a fixed
-// pace, finds their breaks as one bit mask, and copies the runs between them, so the next load
-// never waits for where the previous step ended. It reads up to 127 bytes ahead, hence the
-// smaller steps for the last bytes.
-template <class Lanes>
-char* removeBreaks(const char* p, const char* end, char* out) {
+// The fast part of both conversions: takes 64 bytes a step at a fixed pace, finds their breaks
+// as one bit mask, and copies the runs between them, so the next load never waits for where the
+// previous step ended. At each break, `onBreak(brk, out)` may append to `out`; the break byte
+// itself is not copied. Reads up to 127 bytes ahead, so it stops when fewer than 128 bytes are
+// left and returns where it stopped; the caller finishes with smaller steps.
+template <class Lanes, class OnBreak>
+const char* copyRunsBy64(const char* p, const char* end, char*& out, OnBreak onBreak) {
     while (end - p >= 128) {
         std::uint64_t mask = Lanes::breakMask64(p);
         const char* from = p;
@@ -88,6 +89,7 @@ char* removeBreaks(const char* p, const char* end, char* out) {
             const char* brk = p + __builtin_ctzll(mask);
             copy64<Lanes>(from, out);
             out += brk - from;
+            onBreak(brk, out);
             from = brk + 1;
             mask &= mask - 1;
         }
@@ -95,6 +97,13 @@ char* removeBreaks(const char* p, const char* end, char* out) {
         out += p + 64 - from;
         p += 64;
     }
+    return p;
+}
+
+// Copies [p, end) without its CR and LF bytes.
+template <class Lanes>
+char* removeBreaks(const char* p, const char* end, char* out) {
+    p = copyRunsBy64<Lanes>(p, end, out, [](const char*, char*&) {});
     while (end - p >= Lanes::kWidth) {
         const unsigned brk = Lanes::copyUpToBreak(p, out);
         out += brk;
@@ -140,28 +149,15 @@ char* convertBreaks(const char* p, const char* end, const char* ending, std::siz
                     bool& afterCr, char* out) {
     const char e0 = ending[0];
     const char e1 = endingLength > 1 ? ending[1] : '\0';
-    // Every CR becomes the ending, and so does every LF that does not follow a CR. 64 bytes a
-    // step at a fixed pace, as in removeBreaks.
+    // Every CR becomes the ending, and so does every LF that does not follow a CR.
     const char* const blockStart = p;
-    while (end - p >= 128) {
-        std::uint64_t mask = Lanes::breakMask64(p);
-        const char* from = p;
-        while (mask != 0) {
-            const char* brk = p + __builtin_ctzll(mask);
-            copy64<Lanes>(from, out);
-            out += brk - from;
-            const bool afterCrHere = brk > blockStart ? brk[-1] == '\r' : afterCr;
-            const bool pairedLf = *brk == '\n' && afterCrHere;
-            out[0] = e0;
-            out[1] = e1;  // overwritten by what follows when the ending is one byte
-            out += pairedLf ? 0 : endingLength;
-            from = brk + 1;
-            mask &= mask - 1;
-        }
-        copy64<Lanes>(from, out);
-        out += p + 64 - from;
-        p += 64;
-    }
+    p = copyRunsBy64<Lanes>(p, end, out, [&](const char* brk, char*& o) {
+        const bool afterCrHere = brk > blockStart ? brk[-1] == '\r' : afterCr;
+        const bool pairedLf = *brk == '\n' && afterCrHere;
+        o[0] = e0;
+        o[1] = e1;  // overwritten by what follows when the ending is one byte
+        o += pairedLf ? 0 : endingLength;
+    });
     if (p > blockStart) afterCr = p[-1] == '\r';
     while (end - p >= Lanes::kWidth) {
         const unsigned brk = Lanes::copyUpToBreak(p, out);
