@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "definition/trd_file.h"
+#include "formats/trd_file.h"
 
 namespace {
 

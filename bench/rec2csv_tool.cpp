@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "definition/ini_profile.h"
 #include "engine/tran_rec2csv.h"
+#include "formats/ini_profile.h"
 #include "platform/codepage.h"
 
 namespace {

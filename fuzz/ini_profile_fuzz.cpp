@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "definition/ini_profile.h"
-#include "memory_file_system.h"
+#include "formats/ini_profile.h"
+#include "support/memory_file_system.h"
+#include "support/recorders.h"
 
 using namespace sorvek;
 
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (back.get("Default", "Quoted") != "\"q\"") __builtin_trap();
     if (back.serialize() != written) __builtin_trap();
 
-    fuzzing::MemoryFileSystem files;
+    testing::MemoryFileSystem files;
     files.files["/fuzz/settings.ini"] = std::string(bytes);
     if (!writeIniString("/fuzz/settings.ini", "History", "File0_0", "/a b/", files))
         __builtin_trap();

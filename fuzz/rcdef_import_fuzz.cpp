@@ -3,14 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "definition/rcdef_import.h"
-#include "definition/trd_file.h"
-#include "memory_file_system.h"
+#include "formats/rcdef_import.h"
+#include "formats/trd_file.h"
+#include "support/memory_file_system.h"
+#include "support/recorders.h"
 
 using namespace sorvek;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzzing::MemoryFileSystem files;
+    testing::MemoryFileSystem files;
     files.files["/fuzz/layout.rcdef"].assign(reinterpret_cast<const char*>(data), size);
     RecordDefTable table;
     const bool imported = importRcdef("/fuzz/layout.rcdef", table, files);

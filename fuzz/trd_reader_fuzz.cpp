@@ -3,14 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "definition/trd_file.h"
-#include "memory_file_system.h"
+#include "formats/trd_file.h"
+#include "support/memory_file_system.h"
+#include "support/recorders.h"
 
 using namespace sorvek;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzzing::MemoryFileSystem files;
-    fuzzing::CountingMessages messages;
+    testing::MemoryFileSystem files;
+    testing::CountingMessages messages;
     files.files["/fuzz/input.trd"].assign(reinterpret_cast<const char*>(data), size);
     RecordDefTable table;
     if (!readTrdFile("/fuzz/input.trd", table, messages, files)) return 0;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/app_state.h"
-#include "definition/text_checks.h"
+#include "platform/text_checks.h"
 
 namespace sorvek {
 

@@ -5,6 +5,7 @@
 #include "engine/tran_rec_len.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"
+#include "ports/app_title.h"
 
 namespace sorvek {
 

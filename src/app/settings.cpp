@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "definition/ini_profile.h"
+#include "formats/ini_profile.h"
 #include "platform/paths.h"
 
 namespace sorvek {

@@ -1,9 +1,10 @@
 #include "app/startup.h"
 
 #include "app/run_job.h"
-#include "definition/load_definition.h"
+#include "formats/load_definition.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "engine/messages.h"
 #include "platform/files.h"
+#include "ports/messages.h"
 
 namespace sorvek {
 

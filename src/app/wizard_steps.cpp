@@ -1,7 +1,7 @@
 #include "app/wizard_steps.h"
 
 #include "app/run_job.h"
-#include "engine/messages.h"
+#include "ports/app_title.h"
 
 namespace sorvek {
 

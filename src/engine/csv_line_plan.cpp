@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/field_conversion.h"
+#include "engine/packed_decimal.h"
 
 namespace sorvek {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "definition/record_def.h"
+#include "model/record_def.h"
 
 namespace sorvek {
 

@@ -2,9 +2,9 @@
 // What an engine operation is handed besides its arguments.
 #include <cstddef>
 
-#include "engine/messages.h"
-#include "engine/progress.h"
 #include "platform/files.h"
+#include "ports/messages.h"
+#include "ports/progress.h"
 
 namespace sorvek {
 

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "definition/record_def.h"
+#include "model/record_def.h"
 
 namespace sorvek {
 

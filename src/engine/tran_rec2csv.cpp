@@ -10,6 +10,7 @@
 #include "engine/rec2csv_definition_check.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
+#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "definition/record_def.h"
 #include "engine/engine_context.h"
+#include "model/record_def.h"
 
 namespace sorvek {
 

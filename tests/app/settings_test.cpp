@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "definition/ini_profile.h"
+#include "formats/ini_profile.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 

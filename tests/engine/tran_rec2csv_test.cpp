@@ -3,8 +3,9 @@
 #include <functional>
 #include <random>
 
-#include "engine/field_conversion.h"
+#include "ports/app_title.h"
 #include "support/engine_fixture.h"
+#include "support/rec2csv_reference.h"
 #include "support/record_tables.h"
 
 namespace sorvek::testing {
@@ -308,26 +309,6 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
     table[2].Fields.push_back(field("T", "X", 1, 1, 9));
     table[0].TitleLine = false;
     EXPECT_BYTES_EQ(std::string("00001,012,D\r\n"), convert("H00001D012", table));
-}
-
-// The conversion as described, one record at a time with buildCsvLine: the reference that
-// the compiled, block-wise conversion must match.
-std::string referenceConversion(const std::string& in, RecordDefTable table,
-                                const std::vector<int>& kinds) {
-    for (RecordDef& r : table.entries) r.Data.clear();
-    std::string out;
-    std::size_t p = 0;
-    for (int k : kinds) {
-        RecordDef& r = table[static_cast<std::size_t>(k)];
-        const std::size_t size = static_cast<std::size_t>(r.Size);
-        r.Data.assign(in.begin() + static_cast<std::ptrdiff_t>(p),
-                      in.begin() + static_cast<std::ptrdiff_t>(p + size));
-        p += size;
-        if (p < in.size() && in[p] == '\r') ++p;
-        if (p < in.size() && in[p] == '\n') ++p;
-        if (r.Child == 0) out += bytesText(buildCsvLine(table, k)) + "\r\n";
-    }
-    return out;
 }
 
 TEST_F(TranRec2CsvTest, MatchesRecordWiseReferenceOnRandomDefinitions) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine_context.h"
+#include "support/bytes_equal.h"
 #include "support/faulty_file_system.h"
 #include "support/recorders.h"
 #include "support/temp_dir.h"
@@ -26,11 +27,5 @@ class EngineTest : public ::testing::Test {
     FaultyFileSystem files;
     std::size_t blockSize = kDefaultBlockSize;
 };
-
-// Compares bytes and shows both in hex when they differ.
-#define EXPECT_BYTES_EQ(expected, actual)                                                        \
-    EXPECT_TRUE((expected) == (actual)) << "expected:\n"                                         \
-                                        << ::sorvek::testing::hexDump(expected) << "\nactual:\n" \
-                                        << ::sorvek::testing::hexDump(actual)
 
 }  // namespace sorvek::testing

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "definition/record_def.h"
+#include "model/record_def.h"
 
 namespace sorvek::testing {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/messages.h"
-#include "engine/progress.h"
+#include "ports/messages.h"
+#include "ports/progress.h"
 
 namespace sorvek::testing {
 
@@ -48,6 +48,14 @@ class RecordingProgress final : public Progress {
 
     int labelShown = 0;
     std::vector<ProgressCall> calls;
+};
+
+// A message port that only counts what it was shown.
+class CountingMessages final : public Messages {
+  public:
+    void show(const std::string&, const std::string&, MessageIcon) override { ++shown; }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    int shown = 0;
 };
 
 }  // namespace sorvek::testing

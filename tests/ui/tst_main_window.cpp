@@ -15,13 +15,13 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
-#include "ui/desktop_session.h"
-#include "ui/frm_about.h"
-#include "ui/frm_main.h"
-#include "ui/frm_options.h"
-#include "ui/frm_wizard.h"
-#include "ui/help.h"
-#include "ui/message_box.h"
+#include "ui/dialogs/frm_about.h"
+#include "ui/dialogs/frm_options.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/main_window/frm_main.h"
+#include "ui/program/desktop_session.h"
+#include "ui/program/help.h"
+#include "ui/wizard/frm_wizard.h"
 #include "ui_test_support.h"
 
 using namespace sorvek;

@@ -8,9 +8,9 @@
 #include <QUrl>
 
 #include "app/settings.h"
-#include "ui/c_dialog.h"
-#include "ui/frm_options.h"
-#include "ui/message_box.h"
+#include "ui/dialogs/c_dialog.h"
+#include "ui/dialogs/frm_options.h"
+#include "ui/dialogs/message_box.h"
 #include "ui_test_support.h"
 
 using namespace sorvek;

@@ -20,10 +20,10 @@
 #include "app/app_state.h"
 #include "app/job_catalog.h"
 #include "app/settings.h"
-#include "ui/c_dialog.h"
-#include "ui/frm_wizard.h"
-#include "ui/message_box.h"
-#include "ui/record_def_page.h"
+#include "ui/dialogs/c_dialog.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/wizard/frm_wizard.h"
+#include "ui/wizard/record_def_page.h"
 #include "ui_test_support.h"
 
 using namespace sorvek;

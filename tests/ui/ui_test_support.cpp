@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/c_dialog.h"
-#include "ui/frm_wiz_sub.h"
-#include "ui/message_box.h"
+#include "ui/dialogs/c_dialog.h"
+#include "ui/dialogs/frm_wiz_sub.h"
+#include "ui/dialogs/message_box.h"
 
 namespace sorvek::testing {
 

@@ -1,0 +1,64 @@
+#include "editor/definition_commands.h"
+
+#include "formats/load_definition.h"
+#include "platform/paths.h"
+#include "ports/app_title.h"
+
+namespace sorvek {
+
+std::string openDefinitionStartPath(const RecordTree& tree, const std::string& trdFolder) {
+    if (!tree.Tag.empty()) return tree.Tag;
+    return withTrailingSeparator(trdFolder);
+}
+
+std::string withTrdExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of(folderSeparator());
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    // A leading dot starts a hidden file's name; it is no extension.
+    if (dot == std::string::npos || dot <= nameStart) return path + ".trd";
+    return path.substr(0, dot) + ".trd";
+}
+
+std::string saveDefinitionStartPath(const RecordTree& tree, const std::string& trdFolder) {
+    if (!tree.Tag.empty()) return withTrdExtension(tree.Tag);
+    const std::string name = tree.nodes.empty() ? "" : tree.nodes.front().text;
+    return withTrailingSeparator(trdFolder) + name + ".trd";
+}
+
+DefinitionLoader definitionFileLoader(Messages& messages, FileSystem& files) {
+    return [&messages, &files](const std::string& path, RecordDefTable& table) {
+        return loadDefinition(path, table, messages, files);
+    };
+}
+
+bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
+                    Messages& messages, const DefinitionLoader& loader) {
+    if (path.empty()) return false;
+    // A reader that fails half-way must not leave a half-filled table behind the shown tree.
+    RecordDefTable fresh;
+    fresh.reset(2);
+    if (!loader(path, fresh) || !fresh.hasDefinition()) {
+        messages.show(path + " の読み込み中にエラーが発生しました。", kAppTitle,
+                      MessageIcon::Exclamation);
+        return false;
+    }
+    table = std::move(fresh);
+    tree.Tag = path;
+    buildRecordTree(tree, table);
+    return true;
+}
+
+bool saveDefinition(const std::string& path, const RecordDefTable& table, RecordTree& tree,
+                    Messages& messages, const DefinitionWriter& writer) {
+    if (path.empty()) return false;
+    tree.Tag = path;
+    if (!writer(path, table)) {
+        messages.show("ファイル保存中にエラーが発生しました。", kAppTitle,
+                      MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sorvek

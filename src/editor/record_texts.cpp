@@ -1,0 +1,64 @@
+#include "editor/record_texts.h"
+
+namespace sorvek {
+
+namespace {
+constexpr std::int32_t kMostNinesWritten = 32;
+}
+
+std::string typeDisplay(const FieldDef& field) {
+    const std::int64_t size = field.Size;
+    const std::int64_t digits = (field.Type == "P" ? 2 * size - 1 : size) - field.Dec;
+    std::string text = field.Type + "(" + std::to_string(digits) + ")";
+    if (field.Dec != 0) {
+        text += "V";
+        if (field.Dec > kMostNinesWritten) {
+            text += "9(" + std::to_string(field.Dec) + ")";
+        } else if (field.Dec > 0) {
+            text.append(static_cast<std::size_t>(field.Dec), '9');
+        }
+    }
+    return text;
+}
+
+std::optional<std::int64_t> lastFieldEnd(const RecordDef& record) {
+    if (record.Fields.empty()) return std::nullopt;
+    const FieldDef& last = record.Fields.back();
+    return static_cast<std::int64_t>(last.Pos) + last.Size - 1;
+}
+
+std::optional<std::string> fieldLengthSumText(const RecordDef& record) {
+    std::optional<std::int64_t> end = lastFieldEnd(record);
+    if (!end) return std::nullopt;
+    return "フィールド長の合計: " + std::to_string(*end) + " Byte";
+}
+
+std::string recordLengthText(const RecordDefTable& table, std::int32_t index) {
+    const std::int32_t size = table[index].Size;
+    return size != 0 ? "レコード長: " + std::to_string(size) + " byte" : "可変長";
+}
+
+std::string classText(const RecordDefTable& table, std::int32_t index) {
+    if (index == 0 || table[index].Class.empty()) return "";
+    return "識別区分: " + table[index].Class;
+}
+
+std::string recordCopyText(const RecordDefTable& table, std::int32_t index) {
+    const RecordDef& file = table[0];
+    const RecordDef& record = table[index];
+    const std::string fileSize = file.Size != 0 ? std::to_string(file.Size) : "可変";
+    std::string text;
+    text += "\t" + file.Name + " ファイル定義\t\tRec長\t" + fileSize + "\r\n";
+    text += "\r\n";
+    text += "\t" + record.Name + " レコード定義\t\tRec長\t" + std::to_string(record.Size) + "\r\n";
+    text += "\r\n";
+    text += "No\tフィールド名\t属性\t位置\t桁数\tメモ\r\n";
+    for (std::size_t i = 0; i < record.Fields.size(); ++i) {
+        const FieldDef& f = record.Fields[i];
+        text += std::to_string(i + 1) + "\t" + f.Name + "\t" + typeDisplay(f) + "\t" +
+                std::to_string(f.Pos) + "\t" + std::to_string(f.Size) + "\t" + f.Memo + "\r\n";
+    }
+    return text;
+}
+
+}  // namespace sorvek

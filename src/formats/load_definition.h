@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+#include "model/record_def.h"
+#include "platform/files.h"
+#include "ports/messages.h"
+
+namespace sorvek {
+
+// True when the last six characters of `path` are ".rcdef" in any letter case: such a file is
+// imported as a SEWB3 definition, any other is read as a definition file.
+bool isRcdefPath(const std::string& path);
+
+// Fills `table` from the definition file or SEWB3 file at `fullPath`. The caller has reset the
+// table to two cleared entries. Shows only the reader's own notice (a file that is no
+// definition file); the caller reports a failure.
+bool loadDefinition(const std::string& fullPath, RecordDefTable& table, Messages& messages,
+                    FileSystem& files = osFileSystem());
+
+}  // namespace sorvek

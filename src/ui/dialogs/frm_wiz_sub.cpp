@@ -1,0 +1,459 @@
+#include "ui/dialogs/frm_wiz_sub.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
+
+#include "app/app_state.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/widgets/ui_text.h"
+
+namespace sorvek {
+namespace {
+
+template <typename T>
+T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QComboBox* typedCombo(const char* name, QWidget* parent) {
+    auto* box = named(new QComboBox(parent), name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+// Hidden, the control keeps its place, so the panel does not jump.
+void keepPlaceWhenHidden(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
+QGridLayout* panelGrid(QWidget* panel) {
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(10, 10, 10, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(6);
+    return grid;
+}
+
+}  // namespace
+
+frmWizSub::frmWizSub(AppState& state, RecordTree& tree, std::int32_t sel, QWidget* parent)
+    : QDialog(parent), state_(state), tree_(tree), record_(tree.selectedTag()), sel_(sel) {
+    setObjectName(QStringLiteral("frmWizSub"));
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    pnlWiz[1] = buildFilePanel();
+    pnlWiz[2] = buildRecordPanel();
+    pnlWiz[3] = buildFieldPanel();
+    pnlWiz[0] = buildButtonPanel();
+    staComment = named(new QStatusBar(this), "staComment");
+    staComment->setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int i = 1; i <= 3; ++i) {
+        pnlWiz[i]->setMinimumSize(px(4890), px(2040));
+        pnlWiz[i]->hide();
+        layout->addWidget(pnlWiz[i]);
+    }
+    layout->addWidget(pnlWiz[0], 0, Qt::AlignRight);
+    layout->addWidget(staComment);
+    // The dialog is exactly as large as its panel, buttons and status bar.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setTabOrderOfAll();
+    Form_Load();
+}
+
+QWidget* frmWizSub::buildFilePanel() {
+    auto* panel = named(new QWidget(this), "pnlWiz_1");
+    auto* rows = new QVBoxLayout(panel);
+    rows->setContentsMargins(10, 10, 10, 6);
+    rows->setSpacing(6);
+    auto addRow = [rows](std::initializer_list<QWidget*> widgets, bool stretch = true) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(4);
+        for (QWidget* widget : widgets) row->addWidget(widget);
+        if (stretch) row->addStretch();
+        rows->addLayout(row);
+    };
+
+    txtFileDefName = named(new QLineEdit(panel), "txtFileDefName");
+    auto* nameLabel = new QLabel(QStringLiteral("ファイル定義名:"), panel);
+    nameLabel->setBuddy(txtFileDefName);
+    addRow({nameLabel, txtFileDefName}, false);
+
+    chkRecLenAll = named(new QCheckBox(QStringLiteral("全てのレコード長を同一にする:"), panel),
+                         "chkRecLenAll");
+    cmbRecLenAll = typedCombo("cmbRecLenAll", panel);
+    for (const char* choice : kRecLenAllChoices) cmbRecLenAll->addItem(QString::fromUtf8(choice));
+    cmbRecLenAll->setFixedWidth(90);
+    addRow({chkRecLenAll, cmbRecLenAll});
+
+    chkRecClass =
+        named(new QCheckBox(QStringLiteral("識別区分を使用する ("), panel), "chkRecClass");
+    txtRecClassPos = named(new QLineEdit(panel), "txtRecClassPos");
+    txtRecClassPos->setFixedWidth(50);
+    lblRecClassPos = named(new QLabel(QStringLiteral("桁目）"), panel), "lblRecClassPos");
+    addRow({chkRecClass, txtRecClassPos, lblRecClassPos});
+
+    chkTitleLine = named(new QCheckBox(QStringLiteral("1行目にフィールド名を出力する"), panel),
+                         "chkTitleLine");
+    addRow({chkTitleLine});
+
+    cmbDelimiter = typedCombo("cmbDelimiter", panel);
+    cmbDelimiter->setFixedWidth(70);
+    auto* delimiterLabel = new QLabel(QStringLiteral("フィールド区切り記号:"), panel);
+    delimiterLabel->setBuddy(cmbDelimiter);
+    addRow({delimiterLabel, cmbDelimiter});
+    rows->addStretch();
+
+    connect(chkRecLenAll, &QCheckBox::clicked, this, &frmWizSub::chkRecLenAll_Click);
+    connect(chkRecClass, &QCheckBox::clicked, this, &frmWizSub::chkRecClass_Click);
+    connect(cmbDelimiter, &QComboBox::editTextChanged, this, &frmWizSub::cmbDelimiter_Change);
+    return panel;
+}
+
+QWidget* frmWizSub::buildRecordPanel() {
+    auto* panel = named(new QWidget(this), "pnlWiz_2");
+    QGridLayout* grid = panelGrid(panel);
+    txtRecName = named(new QLineEdit(panel), "txtRecName");
+    txtRecLen = named(new QLineEdit(panel), "txtRecLen");
+    txtRecClass = named(new QLineEdit(panel), "txtRecClass");
+    cmbRecParent = named(new QComboBox(panel), "cmbRecParent");
+    lblRecClass = named(new QLabel(QStringLiteral("識別区分:"), panel), "lblRecClass");
+    keepPlaceWhenHidden(lblRecClass);
+    keepPlaceWhenHidden(txtRecClass);
+    const std::pair<QLabel*, QWidget*> rows[] = {
+        {new QLabel(QStringLiteral("レコード名:"), panel), txtRecName},
+        {new QLabel(QStringLiteral("レコード長:"), panel), txtRecLen},
+        {lblRecClass, txtRecClass},
+        {new QLabel(QStringLiteral("親レコード:"), panel), cmbRecParent},
+    };
+    int row = 0;
+    for (const auto& [label, input] : rows) {
+        label->setBuddy(input);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(input, row, 1);
+        ++row;
+    }
+    txtRecLen->setMaximumWidth(100);
+    txtRecClass->setMaximumWidth(100);
+    grid->setAlignment(txtRecLen, Qt::AlignLeft);
+    grid->setAlignment(txtRecClass, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(row, 1);
+    return panel;
+}
+
+QWidget* frmWizSub::buildFieldPanel() {
+    auto* panel = named(new QWidget(this), "pnlWiz_3");
+    QGridLayout* grid = panelGrid(panel);
+    txtFldName = named(new QLineEdit(panel), "txtFldName");
+    cmbFldType = named(new QComboBox(panel), "cmbFldType");
+    for (const char* type : kFieldTypeChoices) cmbFldType->addItem(QString::fromUtf8(type));
+    txtFldSize = named(new QLineEdit(panel), "txtFldSize");
+    lblFldDec = named(new QLabel(QStringLiteral("少数点以下桁数:"), panel), "lblFldDec");
+    txtFldDec = named(new QLineEdit(panel), "txtFldDec");
+    txtFldMemo = named(new QPlainTextEdit(panel), "txtFldMemo");
+    txtFldMemo->setTabChangesFocus(true);
+    txtFldMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Two lines high.
+    const int line = txtFldMemo->fontMetrics().lineSpacing();
+    txtFldMemo->setFixedHeight(2 * line + 2 * txtFldMemo->frameWidth() +
+                               2 * static_cast<int>(txtFldMemo->document()->documentMargin()));
+    keepPlaceWhenHidden(lblFldDec);
+    keepPlaceWhenHidden(txtFldDec);
+    txtFldSize->setMaximumWidth(70);
+    txtFldDec->setMaximumWidth(50);
+    cmbFldType->setMinimumWidth(70);
+
+    auto label = [panel](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, panel);
+        l->setBuddy(buddy);
+        return l;
+    };
+    grid->addWidget(label(QStringLiteral("フィールド名:"), txtFldName), 0, 0);
+    grid->addWidget(txtFldName, 0, 1, 1, 4);
+    grid->addWidget(label(QStringLiteral("タイプ:"), cmbFldType), 1, 0);
+    grid->addWidget(cmbFldType, 1, 1, Qt::AlignLeft);
+    grid->addWidget(label(QStringLiteral("バイト数:"), txtFldSize), 2, 0);
+    grid->addWidget(txtFldSize, 2, 1, Qt::AlignLeft);
+    grid->addWidget(lblFldDec, 2, 2, Qt::AlignRight);
+    grid->addWidget(txtFldDec, 2, 3, Qt::AlignLeft);
+    grid->addWidget(label(QStringLiteral("メモ:"), txtFldMemo), 3, 0, Qt::AlignTop);
+    grid->addWidget(txtFldMemo, 3, 1, 1, 4);
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(4, 1);
+    connect(cmbFldType, &QComboBox::currentTextChanged, this, &frmWizSub::cmbFldType_Change);
+    return panel;
+}
+
+QWidget* frmWizSub::buildButtonPanel() {
+    auto* panel = named(new QWidget(this), "pnlWiz_0");
+    cmdOk = named(new QPushButton(QStringLiteral("OK"), panel), "cmdOk");
+    cmdCancel = named(new QPushButton(QStringLiteral("キャンセル"), panel), "cmdCancel");
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(px(2565 - 2 * 1140) / 2);
+    for (QPushButton* button : {cmdOk, cmdCancel}) {
+        // Enter in an input moves on; no button takes it over.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->setMinimumSize(px(1140), px(390));
+        row->addWidget(button);
+    }
+    connect(cmdOk, &QPushButton::clicked, this, &frmWizSub::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmWizSub::cmdCancel_Click);
+    return panel;
+}
+
+void frmWizSub::setTabOrderOfAll() {
+    QWidget* order[] = {txtRecName,   txtRecLen,    txtRecClass, cmbRecParent,   txtFldName,
+                        cmbFldType,   txtFldSize,   txtFldDec,   txtFldMemo,     txtFileDefName,
+                        chkRecLenAll, cmbRecLenAll, chkRecClass, txtRecClassPos, chkTitleLine,
+                        cmbDelimiter, cmdOk,        cmdCancel};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    for (QWidget* control : order) watchKeys(control);
+}
+
+void frmWizSub::watchKeys(QWidget* control) {
+    control->installEventFilter(this);
+    if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit()) {
+        combo->lineEdit()->installEventFilter(this);
+    }
+}
+
+void frmWizSub::Form_Load() {
+    const std::int32_t mode = state_.EditMode;
+    const RecordDefTable& table = state_.recordDefTable;
+    setWindowTitle(q(editDialogTitle(mode)));
+    const std::int32_t panel = editPanelIndex(mode);
+    QWidget* first = nullptr;
+    if (panel == 1) {
+        showFileInput(fillFileDefPanel(mode, table));
+        first = txtFileDefName;
+    } else if (panel == 2) {
+        const RecordPanel fill = fillRecordPanel(mode, table, tree_);
+        txtRecName->setText(q(fill.input.txtRecName));
+        txtRecLen->setText(q(fill.input.txtRecLen));
+        txtRecLen->setEnabled(fill.txtRecLenEnabled);
+        txtRecClass->setText(q(fill.input.txtRecClass));
+        lblRecClass->setVisible(fill.txtRecClassVisible);
+        txtRecClass->setVisible(fill.txtRecClassVisible);
+        for (const ParentChoice& choice : fill.parentChoices) {
+            cmbRecParent->addItem(q(choice.text), choice.tag);
+        }
+        cmbRecParent->setCurrentIndex(std::max(0, cmbRecParent->findData(fill.input.cmbRecParent)));
+        first = txtRecName;
+    } else if (panel == 3) {
+        const FieldInput fill = fillFieldPanel(mode, table, record_, sel_);
+        txtFldName->setText(q(fill.txtFldName));
+        // A type read from a file that the list does not offer stays what it was.
+        if (cmbFldType->findText(q(fill.cmbFldType)) < 0) cmbFldType->addItem(q(fill.cmbFldType));
+        cmbFldType->setCurrentText(q(fill.cmbFldType));
+        txtFldSize->setText(q(fill.txtFldSize));
+        txtFldDec->setText(q(fill.txtFldDec));
+        txtFldMemo->setPlainText(q(fill.txtFldMemo));
+        cmbFldType_Change();
+        first = txtFldName;
+    }
+    for (int i = 1; i <= 3; ++i) pnlWiz[i]->setVisible(i == panel);
+    if (first != nullptr) first->setFocus();
+}
+
+void frmWizSub::showFileInput(const FileDefInput& input) {
+    txtFileDefName->setText(q(input.txtFileDefName));
+    chkRecLenAll->setChecked(input.chkRecLenAll);
+    cmbRecLenAll->setEditText(q(input.cmbRecLenAll));
+    cmbRecLenAll->setEnabled(cmbRecLenAllEnabled(input));
+    chkRecClass->setChecked(input.chkRecClass);
+    txtRecClassPos->setText(q(input.txtRecClassPos));
+    txtRecClassPos->setEnabled(txtRecClassPosEnabled(input));
+    chkTitleLine->setChecked(input.chkTitleLine);
+    if (cmbDelimiter->count() == 0) {
+        for (const char* choice : kDelimiterChoices)
+            cmbDelimiter->addItem(QString::fromUtf8(choice));
+    }
+    cmbDelimiter->setEditText(q(input.cmbDelimiter));
+    cmbDelimiter_Change();
+}
+
+void frmWizSub::chkRecLenAll_Click() {
+    FileDefInput input = fileInput();
+    setRecLenAll(input, chkRecLenAll->isChecked());
+    cmbRecLenAll->setEditText(q(input.cmbRecLenAll));
+    cmbRecLenAll->setEnabled(cmbRecLenAllEnabled(input));
+}
+
+void frmWizSub::chkRecClass_Click() {
+    FileDefInput input = fileInput();
+    setRecClass(input, chkRecClass->isChecked());
+    txtRecClassPos->setText(q(input.txtRecClassPos));
+    txtRecClassPos->setEnabled(txtRecClassPosEnabled(input));
+}
+
+void frmWizSub::cmbDelimiter_Change() {
+    chkTitleLine->setEnabled(chkTitleLineEnabled(fileInput()));
+}
+
+void frmWizSub::cmbFldType_Change() {
+    const bool visible = decimalsVisible(s(cmbFldType->currentText()));
+    lblFldDec->setVisible(visible);
+    txtFldDec->setVisible(visible);
+}
+
+FileDefInput frmWizSub::fileInput() const {
+    FileDefInput input;
+    input.txtFileDefName = s(txtFileDefName->text());
+    input.chkRecLenAll = chkRecLenAll->isChecked();
+    input.cmbRecLenAll = s(cmbRecLenAll->currentText());
+    input.chkRecClass = chkRecClass->isChecked();
+    input.txtRecClassPos = s(txtRecClassPos->text());
+    input.chkTitleLine = chkTitleLine->isChecked();
+    input.cmbDelimiter = s(cmbDelimiter->currentText());
+    return input;
+}
+
+RecordInput frmWizSub::recordInput() const {
+    RecordInput input;
+    input.txtRecName = s(txtRecName->text());
+    input.txtRecLen = s(txtRecLen->text());
+    input.txtRecClass = txtRecClass->isVisibleTo(pnlWiz[2]) ? s(txtRecClass->text()) : "";
+    input.cmbRecParent = cmbRecParent->currentData().toInt();
+    return input;
+}
+
+FieldInput frmWizSub::fieldInput() const {
+    FieldInput input;
+    input.txtFldName = s(txtFldName->text());
+    input.cmbFldType = s(cmbFldType->currentText());
+    input.txtFldSize = s(txtFldSize->text());
+    input.txtFldDec = s(txtFldDec->text());
+    input.txtFldMemo = s(txtFldMemo->toPlainText());
+    return input;
+}
+
+QWidget* frmWizSub::control(EditControl which) const {
+    switch (which) {
+        case EditControl::txtFileDefName:
+            return txtFileDefName;
+        case EditControl::cmbRecLenAll:
+            return cmbRecLenAll;
+        case EditControl::txtRecClassPos:
+            return txtRecClassPos;
+        case EditControl::txtRecName:
+            return txtRecName;
+        case EditControl::txtRecLen:
+            return txtRecLen;
+        case EditControl::txtRecClass:
+            return txtRecClass;
+        case EditControl::cmbRecParent:
+            return cmbRecParent;
+        case EditControl::txtFldName:
+            return txtFldName;
+        case EditControl::cmbFldType:
+            return cmbFldType;
+        case EditControl::txtFldSize:
+            return txtFldSize;
+        case EditControl::txtFldDec:
+            return txtFldDec;
+        case EditControl::txtFldMemo:
+            return txtFldMemo;
+    }
+    return nullptr;
+}
+
+void frmWizSub::cmdOk_Click() {
+    const std::int32_t mode = state_.EditMode;
+    RecordDefTable& table = state_.recordDefTable;
+    EditOutcome outcome;
+    switch (editPanelIndex(mode)) {
+        case 1: {
+            FileDefInput input = fileInput();
+            outcome = submitFileDef(mode, input, table, tree_);
+            chkTitleLine->setChecked(input.chkTitleLine);
+            break;
+        }
+        case 2:
+            outcome = submitRecord(mode, recordInput(), table, tree_);
+            break;
+        case 3:
+            outcome = submitField(mode, fieldInput(), table, record_, sel_);
+            break;
+        default:
+            break;
+    }
+    if (outcome.error) {
+        MessageBox::show(this, q(outcome.error->message), QString(), outcome.error->icon);
+        if (QWidget* input = control(outcome.error->focus)) {
+            input->setFocus(Qt::OtherFocusReason);
+            if (auto* line = qobject_cast<QLineEdit*>(input)) line->selectAll();
+            if (auto* combo = qobject_cast<QComboBox*>(input); combo && combo->lineEdit()) {
+                combo->lineEdit()->selectAll();
+            }
+        }
+        return;
+    }
+    if (!outcome.applied) {
+        // Nothing to edit (the record or field has gone): the same as a cancel.
+        reject();
+        return;
+    }
+    treeChange_ = outcome.tree;
+    accept();
+}
+
+void frmWizSub::reject() {
+    state_.EditMode = kEditCancelled;
+    QDialog::reject();
+}
+
+bool frmWizSub::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter) {
+            // On a button Enter presses it, as Space does; elsewhere it moves on as Tab would.
+            if (auto* button = qobject_cast<QPushButton*>(watched)) {
+                button->click();
+            } else {
+                focusNextChild();
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            cmdCancel_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmWizSub::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        cmdCancel_Click();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        focusNextChild();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace sorvek

@@ -1,0 +1,99 @@
+#pragma once
+// frmWizSub: the modal dialog of the definition editor's six edits (new and changed file
+// definition, added and changed record, added and changed field), chosen by `EditMode`. It
+// moves values between its controls and the editor's functions; they validate, change the
+// table and the record tree model. A cancel (button, Esc, close box) sets `EditMode` to 99.
+#include <QDialog>
+#include <cstdint>
+
+#include "editor/edit_dialog.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+
+namespace sorvek {
+
+struct AppState;
+
+class frmWizSub : public QDialog {
+    Q_OBJECT
+  public:
+    // Form_Load: fills the panel of `state.EditMode` (1 to 6). The record edits act on the
+    // selected node of `tree`; the field edits on row `sel` (1-based, 0 for none) of the field
+    // list of the selected record. `tree` and the state must outlive the dialog.
+    frmWizSub(AppState& state, RecordTree& tree, std::int32_t sel, QWidget* parent = nullptr);
+
+    // Validates and applies; on the first failure shows its message, focuses the input concerned
+    // and stays open. Otherwise the dialog closes with `EditMode` unchanged.
+    void cmdOk_Click();
+    // Sets `EditMode` to 99 and closes.
+    void cmdCancel_Click() { reject(); }
+    // What the accepted edit changed in the tree model.
+    const TreeChange& treeChange() const { return treeChange_; }
+
+    // pnlWiz(0) the buttons, (1) file, (2) record, (3) field.
+    QWidget* pnlWiz[4] = {};
+    QLineEdit* txtFileDefName = nullptr;
+    QCheckBox* chkRecLenAll = nullptr;
+    QComboBox* cmbRecLenAll = nullptr;
+    QCheckBox* chkRecClass = nullptr;
+    QLineEdit* txtRecClassPos = nullptr;
+    QLabel* lblRecClassPos = nullptr;
+    QCheckBox* chkTitleLine = nullptr;
+    QComboBox* cmbDelimiter = nullptr;
+    QLineEdit* txtRecName = nullptr;
+    QLineEdit* txtRecLen = nullptr;
+    QLabel* lblRecClass = nullptr;
+    QLineEdit* txtRecClass = nullptr;
+    QComboBox* cmbRecParent = nullptr;
+    QLineEdit* txtFldName = nullptr;
+    QComboBox* cmbFldType = nullptr;
+    QLineEdit* txtFldSize = nullptr;
+    QLabel* lblFldDec = nullptr;
+    QLineEdit* txtFldDec = nullptr;
+    QPlainTextEdit* txtFldMemo = nullptr;
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QStatusBar* staComment = nullptr;
+
+  public slots:
+    void reject() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QWidget* buildFilePanel();
+    QWidget* buildRecordPanel();
+    QWidget* buildFieldPanel();
+    QWidget* buildButtonPanel();
+    void setTabOrderOfAll();
+    void watchKeys(QWidget* control);
+    void Form_Load();
+
+    // The enabling rules.
+    void chkRecLenAll_Click();
+    void chkRecClass_Click();
+    void cmbDelimiter_Change();
+    void cmbFldType_Change();
+    void showFileInput(const FileDefInput& input);
+
+    FileDefInput fileInput() const;
+    RecordInput recordInput() const;
+    FieldInput fieldInput() const;
+    QWidget* control(EditControl which) const;
+
+    AppState& state_;
+    RecordTree& tree_;
+    std::int32_t record_;
+    std::int32_t sel_;
+    TreeChange treeChange_;
+};
+
+}  // namespace sorvek

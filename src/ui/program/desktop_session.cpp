@@ -1,0 +1,69 @@
+#include "ui/program/desktop_session.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/app_state.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "ui/main_window/frm_main.h"
+#include "ui/wizard/frm_wizard.h"
+
+namespace sorvek {
+
+DesktopSession::DesktopSession(AppState& state, std::function<std::string()> settingsPath)
+    : state_(state), settingsPath_(std::move(settingsPath)) {}
+
+std::string DesktopSession::settingsPath() const {
+    return settingsPath_ ? settingsPath_() : settingsFilePath();
+}
+
+frmMain* DesktopSession::mainWindow() const {
+    return main_;
+}
+
+frmWizard* DesktopSession::wizard() const {
+    return wizard_;
+}
+
+frmMain* DesktopSession::showMainWindow() {
+    auto* window = new frmMain(*this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    main_ = window;
+    window->show();
+    return window;
+}
+
+frmWizard* DesktopSession::openWizard(frmMain* from) {
+    auto* wizard = new frmWizard(state_);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    wizard_ = wizard;
+    // The main window comes back when the wizard goes, before it is hidden, so that the
+    // program never runs out of windows in between.
+    connect(wizard, &frmWizard::unloaded, this, [this] {
+        if (!state_.unattended) showMainWindow();
+    });
+    wizard->show();
+    if (from != nullptr) from->close();
+    return wizard;
+}
+
+int DesktopSession::runUnattended() {
+    frmWizard wizard(state_);
+    wizard_ = &wizard;
+    wizard.cmdNext->setText(QString::fromUtf8(kExecuteCaption));
+    wizard.lstParam->clear();
+    for (const std::string& line : summaryLines(state_.job)) {
+        wizard.lstParam->addItem(QString::fromStdString(line));
+    }
+    wizard.cmdCancel->setEnabled(false);
+    wizard.show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    wizard.cmdNext_Click();
+    const bool ok = wizard.lastRunSucceeded();
+    wizard.close();
+    return ok ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace sorvek

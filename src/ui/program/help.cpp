@@ -1,0 +1,44 @@
+#include "ui/program/help.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "ui/dialogs/message_box.h"
+
+namespace sorvek {
+
+QString manualPathFor(const QString& programFolder) {
+    const QDir folder(programFolder);
+    for (const QString& relative : {QStringLiteral("manual/index.html"),
+                                    QStringLiteral("../share/doc/sorvek/manual/index.html")}) {
+        const QFileInfo file(folder.filePath(relative));
+        if (file.isFile()) return file.canonicalFilePath();
+    }
+    return {};
+}
+
+bool openManual(QWidget* parent) {
+    return openManual(parent, QCoreApplication::applicationDirPath());
+}
+
+bool openManual(QWidget* parent, const QString& programFolder) {
+    const QString path = manualPathFor(programFolder);
+    if (path.isEmpty()) {
+        MessageBox::show(parent,
+                         QStringLiteral("ヘルプファイルが見つかりません。\nfni = ") +
+                             QDir(programFolder).filePath(QStringLiteral("manual/index.html")),
+                         QString(), MessageIcon::Exclamation);
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        MessageBox::show(parent, QStringLiteral("ヘルプを表示できませんでした。\nfni = ") + path,
+                         QString(), MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sorvek

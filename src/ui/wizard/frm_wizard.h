@@ -1,0 +1,96 @@
+#pragma once
+// frmWizard: one conversion job, page by page (files, the job's parameter, execute). The step
+// logic and the page checks are the core's; this window moves values between its controls and
+// them.
+#include <QMap>
+#include <QWidget>
+
+#include "app/wizard_steps.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/widgets/widget_progress.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+
+namespace sorvek {
+
+class RecordDefPage;
+
+class frmWizard : public QWidget {
+    Q_OBJECT
+  public:
+    // Form_Load: the job state must be filled (page sequence, comments, parameters).
+    explicit frmWizard(AppState& state, QWidget* parent = nullptr);
+    ~frmWizard() override;
+
+    // Next, and on the execute page Execute. Runs whatever the button's enabled state.
+    void cmdNext_Click();
+    void cmdBack_Click();
+    void cmdCancel_Click();
+
+    // The check of page `page` (pnlWiz_Paint): Next enabled exactly when it passes.
+    void runPageCheck(int page);
+    // The page on show.
+    int currentPage() const { return steps_.page(); }
+    // Whether the last Execute succeeded.
+    bool lastRunSucceeded() const { return lastRunSucceeded_; }
+    bool isRunning() const { return running_; }
+
+    QLabel* Image1 = nullptr;
+    QLabel* lblComment = nullptr;
+    QPushButton* cmdBack = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    // Page 0.
+    QComboBox* cmbFileName0 = nullptr;
+    QComboBox* cmbFileName5 = nullptr;
+    QPushButton* cmdFileRef0 = nullptr;
+    QPushButton* cmdFileRef5 = nullptr;
+    // Page 10.
+    QComboBox* cmbRecLen = nullptr;
+    // Page 11.
+    RecordDefPage* recordDefPage = nullptr;
+    // Page 13.
+    QGroupBox* fraEnterCode = nullptr;
+    QLabel* lblCrlfFrom = nullptr;
+    QComboBox* cmbCrlfTo = nullptr;
+    // Page 99.
+    QListWidget* lstParam = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    QLabel* lblProgressBar = nullptr;
+
+  signals:
+    // The window is being unloaded (Form_Unload).
+    void unloaded();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* buildFilesPage();
+    QWidget* buildRecordLengthPage();
+    QWidget* buildLineEndingPage();
+    QWidget* buildExecutePage();
+    QWidget* addPanel(int page, QWidget* panel);
+    void apply(const StepChange& change);
+    void cmdFileRef_Click(int index);
+    void execute();
+    void runCurrentPageCheck() { runPageCheck(steps_.page()); }
+
+    AppState& state_;
+    WizardSteps steps_;
+    QStackedWidget* pages_;
+    QMap<int, QWidget*> panels_;
+    WidgetMessages messages_;
+    WidgetProgress* progress_ = nullptr;
+    bool running_ = false;
+    bool lastRunSucceeded_ = false;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,383 @@
+#include "ui/wizard/record_def_page.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "app/app_state.h"
+#include "app/settings.h"
+#include "editor/definition_commands.h"
+#include "editor/definition_page.h"
+#include "editor/edit_dialog.h"
+#include "editor/record_texts.h"
+#include "formats/trd_file.h"
+#include "ui/dialogs/c_dialog.h"
+#include "ui/dialogs/frm_wiz_sub.h"
+#include "ui/widgets/ui_text.h"
+#include "ui/wizard/field_def_list.h"
+#include "ui/wizard/record_def_tree.h"
+
+namespace sorvek {
+namespace {
+
+void setIfGiven(QLabel* label, const std::optional<std::string>& text) {
+    if (text) label->setText(q(*text));
+}
+
+}  // namespace
+
+RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
+    : QWidget(parent), state_(state), messages_(this) {
+    tvwRecDef = new RecordDefTree(this);
+    tvwRecDef->setObjectName(QStringLiteral("tvwRecDef"));
+    lvwFldDef = new FieldDefList(this);
+    lvwFldDef->setObjectName(QStringLiteral("lvwFldDef"));
+    lvwFldDef->setEnabled(false);
+
+    lblRecLen = new QLabel(this);
+    lblRecLen->setObjectName(QStringLiteral("lblRecLen"));
+    lblClass = new QLabel(this);
+    lblClass->setObjectName(QStringLiteral("lblClass"));
+    lblFldLenSum = new QLabel(this);
+    lblFldLenSum->setObjectName(QStringLiteral("lblFldLenSum"));
+
+    cmdNewRec = new QPushButton(QStringLiteral("新規作成"), this);
+    cmdNewRec->setObjectName(QStringLiteral("cmdNewRec"));
+    cmdDefFileOpen = new QPushButton(QStringLiteral("定義を開く(&O)"), this);
+    cmdDefFileOpen->setObjectName(QStringLiteral("cmdDefFileOpen"));
+    cmdDefFileSave = new QPushButton(QStringLiteral("定義を保存(&S)"), this);
+    cmdDefFileSave->setObjectName(QStringLiteral("cmdDefFileSave"));
+    cmdDefFileSave->setEnabled(false);
+
+    // Left: the tree over the record's length and class code. Right: the field list over the
+    // field-length sum. A splitter lets the user give the list more room.
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(2);
+    auto* treeLabel = new QLabel(QStringLiteral("レコード定義:"), left);
+    treeLabel->setBuddy(tvwRecDef);
+    leftLayout->addWidget(treeLabel);
+    leftLayout->addWidget(tvwRecDef, 1);
+    leftLayout->addWidget(lblRecLen);
+    leftLayout->addWidget(lblClass);
+
+    auto* right = new QWidget(this);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(2);
+    auto* listLabel = new QLabel(QStringLiteral("フィールド定義:"), right);
+    listLabel->setBuddy(lvwFldDef);
+    rightLayout->addWidget(listLabel);
+    rightLayout->addWidget(lvwFldDef, 1);
+    rightLayout->addWidget(lblFldLenSum);
+    // Two lines under the tree, one under the list: the list's label line keeps the bottoms level.
+    rightLayout->addSpacing(lblClass->sizeHint().height() + 2);
+
+    splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    tvwRecDef->setMinimumWidth(100);
+    lvwFldDef->setMinimumWidth(180);
+    // The list's own width; the tree takes the rest of the page.
+    splitter->setSizes({px(7065 - 4770) - 8, px(4770)});
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdNewRec);
+    buttons->addStretch();
+    buttons->addWidget(cmdDefFileOpen);
+    buttons->addWidget(cmdDefFileSave);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(6);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
+
+    buildMenus();
+
+    connect(tvwRecDef, &RecordDefTree::selectionMoved, this, &RecordDefPage::treeSelectionMoved);
+    connect(tvwRecDef, &RecordDefTree::nodeDoubleClicked, this, [this] {
+        if (tree_.selectedTag() >= 0) mnuRecDef_Click(1);
+    });
+    connect(tvwRecDef, &RecordDefTree::menuRequested, this, &RecordDefPage::showRecordMenu);
+    connect(lvwFldDef, &FieldDefList::menuRequested, this, &RecordDefPage::showFieldMenu);
+    connect(lvwFldDef, &FieldDefList::commandKey, this, &RecordDefPage::runFieldCommand);
+    connect(lvwFldDef, &FieldDefList::rowChecked, this, &RecordDefPage::fieldRowChecked);
+    connect(lvwFldDef, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (lvwFldDef->rowCount() >= 1) runFieldCommand(FieldCommand::Change);
+    });
+    connect(cmdNewRec, &QPushButton::clicked, this, &RecordDefPage::cmdNewRec_Click);
+    connect(cmdDefFileOpen, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileOpen_Click);
+    connect(cmdDefFileSave, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileSave_Click);
+}
+
+void RecordDefPage::buildMenus() {
+    mnuTRecDef = new QMenu(QStringLiteral("レコード定義"), this);
+    mnuTRecDef->setObjectName(QStringLiteral("mnuTRecDef"));
+    const char* recordCaptions[] = {"レコードの追加(&A)", "レコードの変更(&U)",
+                                    "レコードの削除(&D)", "クリップボードにコピー(&C)"};
+    for (int i = 0; i < 4; ++i) {
+        mnuRecDef[i] = mnuTRecDef->addAction(QString::fromUtf8(recordCaptions[i]));
+        mnuRecDef[i]->setObjectName(QStringLiteral("mnuRecDef_%1").arg(i));
+        connect(mnuRecDef[i], &QAction::triggered, this, [this, i] { mnuRecDef_Click(i); });
+    }
+
+    mnuTFldDef = new QMenu(QStringLiteral("フィールド定義"), this);
+    mnuTFldDef->setObjectName(QStringLiteral("mnuTFldDef"));
+    const char* fieldCaptions[] = {"フィールドの追加(&A)",
+                                   "フィールドの変更(&U)",
+                                   "フィールドの削除(&D)",
+                                   "-",
+                                   "フィールドを上に移動(&U)",
+                                   "フィールドを下に移動(&D)",
+                                   "-",
+                                   "全てのチェックを入れる(&C)",
+                                   "全てのチェックを外す(&O)"};
+    for (int i = 0; i < 9; ++i) {
+        const QString caption = QString::fromUtf8(fieldCaptions[i]);
+        mnuFldDef[i] = caption == QLatin1String("-") ? mnuTFldDef->addSeparator()
+                                                     : mnuTFldDef->addAction(caption);
+        mnuFldDef[i]->setObjectName(QStringLiteral("mnuFldDef_%1").arg(i));
+        connect(mnuFldDef[i], &QAction::triggered, this, [this, i] { mnuFldDef_Click(i); });
+    }
+}
+
+int RecordDefPage::treeNodeCount() const {
+    return tvwRecDef->nodeCount();
+}
+
+void RecordDefPage::showTree() {
+    tvwRecDef->showModel(tree_);
+}
+
+void RecordDefPage::treeSelectionMoved() {
+    tree_.selected = tree_.findTag(tvwRecDef->selectedTag());
+    tvwRecDef_Click();
+}
+
+void RecordDefPage::tvwRecDef_Click() {
+    const RecordDetails details = refreshDetails(state_.recordDefTable, tree_);
+    lvwFldDef->showRows(details.rows);
+    setIfGiven(lblRecLen, details.lblRecLen);
+    setIfGiven(lblClass, details.lblClass);
+    lvwFldDef->setEnabled(details.fieldListEnabled);
+    // The sum belongs to the fields on show: without them the label is empty rather than
+    // showing another record's (or another definition's) sum.
+    lblFldLenSum->setText(q(details.lblFldLenSum.value_or("")));
+    if (details.runPageCheck) emit pageCheckRequested();
+}
+
+// ---- Record tree ---------------------------------------------------------------------------
+
+void RecordDefPage::showRecordMenu(const QPoint& globalPos) {
+    const RecordMenu menu = recordMenu(tree_, lvwFldDef->rowCount());
+    if (!menu.show) return;
+    mnuRecDef[1]->setText(q(menu.changeCaption));
+    mnuRecDef[2]->setText(q(menu.deleteCaption));
+    mnuRecDef[3]->setEnabled(menu.copyEnabled);
+    mnuTRecDef->popup(globalPos);
+}
+
+bool RecordDefPage::showEditDialog(std::int32_t mode, std::int32_t sel) {
+    state_.EditMode = mode;
+    {
+        frmWizSub dialog(state_, tree_, sel, window());
+        dialog.exec();
+    }
+    const bool applied = state_.EditMode != kEditCancelled;
+    if (applied && editPanelIndex(mode) <= 2) showTree();
+    return applied;
+}
+
+void RecordDefPage::mnuRecDef_Click(int index) {
+    RecordDefTable& table = state_.recordDefTable;
+    switch (index) {
+        case 0:
+            if (!table.hasDefinition()) return;
+            showEditDialog(kEditAddRecord);
+            break;
+        case 1: {
+            const std::int32_t mode = changeEditMode(tree_);
+            if (mode == 0) return;
+            showEditDialog(mode);
+            break;
+        }
+        case 2:
+            // Declined: nothing changes, and no refresh follows.
+            if (!deleteSelectedDefinition(table, tree_, messages_)) return;
+            showTree();
+            if (!table.hasDefinition()) {
+                lblRecLen->clear();
+                lblClass->clear();
+            }
+            break;
+        case 3: {
+            const std::int32_t tag = tree_.selectedTag();
+            if (tag < 1 || tag > table.maxIndex()) return;
+            QClipboard* clipboard = QGuiApplication::clipboard();
+            clipboard->clear();
+            clipboard->setText(q(recordCopyText(table, tag)));
+            break;
+        }
+        default:
+            return;
+    }
+    tvwRecDef_Click();
+    emit pageCheckRequested();
+}
+
+void RecordDefPage::cmdNewRec_Click() {
+    if (!showEditDialog(kEditNewFileDef)) return;
+    // The new definition belongs to no file yet.
+    tree_.Tag.clear();
+    tvwRecDef_Click();
+    emit pageCheckRequested();
+    if (showEditDialog(kEditAddRecord)) tvwRecDef_Click();
+    emit pageCheckRequested();
+}
+
+// ---- Open and save -------------------------------------------------------------------------
+
+std::string RecordDefPage::trdFolder() const {
+    return readSetting(state_.IniFilePath, kSectionDefault, kKeyTrdFolder);
+}
+
+void RecordDefPage::cmdDefFileOpen_Click() {
+    cDialog dialog;
+    const QString path = dialog.showOpenDialog(
+        window(), kOpenDefinitionFlags, QString::fromUtf8(kOpenDefinitionFilter),
+        kDefinitionFilterIndex, QString::fromUtf8(kOpenDefinitionTitle),
+        q(openDefinitionStartPath(tree_, trdFolder())));
+    if (path.isEmpty()) return;
+    if (!openDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
+                        definitionFileLoader(messages_))) {
+        return;
+    }
+    showTree();
+    tvwRecDef->setFocus();
+    tvwRecDef_Click();
+    emit pageCheckRequested();
+}
+
+void RecordDefPage::cmdDefFileSave_Click() {
+    cDialog dialog;
+    const QString path = dialog.showSaveDialog(
+        window(), kSaveDefinitionFlags, QString::fromUtf8(kSaveDefinitionFilter),
+        kDefinitionFilterIndex, QString::fromUtf8(kSaveDefinitionTitle),
+        q(saveDefinitionStartPath(tree_, trdFolder())));
+    if (path.isEmpty()) return;
+    saveDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
+                   [](const std::string& target, const RecordDefTable& table) {
+                       return writeTrdFile(target, table);
+                   });
+}
+
+// ---- Field list ----------------------------------------------------------------------------
+
+void RecordDefPage::showFieldMenu(const QPoint& globalPos) {
+    const FieldMenuState menu = fieldMenuState(lvwFldDef->selectedRow(), lvwFldDef->rowCount());
+    mnuFldDef[0]->setEnabled(menu.add);
+    mnuFldDef[1]->setEnabled(menu.change);
+    mnuFldDef[2]->setEnabled(menu.remove);
+    mnuFldDef[4]->setEnabled(menu.moveUp);
+    mnuFldDef[5]->setEnabled(menu.moveDown);
+    mnuFldDef[7]->setEnabled(menu.checkAll);
+    mnuFldDef[8]->setEnabled(menu.uncheckAll);
+    mnuTFldDef->popup(globalPos);
+}
+
+void RecordDefPage::mnuFldDef_Click(int index) {
+    runFieldCommand(fieldMenuCommand(index));
+}
+
+void RecordDefPage::refillFields(std::int32_t record) {
+    RecordDef& entry = state_.recordDefTable[static_cast<std::size_t>(record)];
+    lvwFldDef->showRows(refillFieldRows(entry));
+    lblFldLenSum->setText(q(fieldLengthSumText(entry).value_or("")));
+}
+
+void RecordDefPage::placeFields(const FieldListPlacement& placement) {
+    // Scrolling first restores the list's position; selecting then moves it only when the
+    // selected row would still be out of sight.
+    lvwFldDef->bringIntoView(placement.scrollToRow);
+    lvwFldDef->selectRow(placement.selectRow);
+}
+
+void RecordDefPage::runFieldCommand(FieldCommand command) {
+    RecordDefTable& table = state_.recordDefTable;
+    const std::int32_t record = tree_.selectedTag();
+    if (record < 1 || record > table.maxIndex() || command == FieldCommand::None) return;
+    const int sel = lvwFldDef->selectedRow();
+    const int top = lvwFldDef->topRow();
+    // Change, delete, the moves and the checks act on the selected row.
+    if (sel == 0 && command != FieldCommand::Add) return;
+
+    auto refilled = [&] {
+        refillFields(record);
+        return lvwFldDef->rowCount();
+    };
+    switch (command) {
+        case FieldCommand::Add: {
+            if (!showEditDialog(kEditAddField, sel)) return;
+            const int count = refilled();
+            placeFields(placementAfterAdd(sel, top, lvwFldDef->rowsPerPage(), count));
+            break;
+        }
+        case FieldCommand::Change: {
+            if (!showEditDialog(kEditChangeField, sel)) return;
+            const int count = refilled();
+            placeFields(placementAfterChange(sel, top, lvwFldDef->rowsPerPage(), count));
+            break;
+        }
+        case FieldCommand::Delete: {
+            if (!deleteSelectedField(table, record, sel, messages_)) return;
+            const int count = refilled();
+            if (count > 0) {
+                placeFields(placementAfterDelete(sel, top, lvwFldDef->rowsPerPage(), count));
+            }
+            break;
+        }
+        case FieldCommand::MoveUp:
+        case FieldCommand::MoveDown: {
+            const int direction = command == FieldCommand::MoveUp ? -1 : 1;
+            if (!MoveFieldDef(table[static_cast<std::size_t>(record)], sel - 1, direction)) {
+                return;
+            }
+            const int count = refilled();
+            placeFields(placementAfterMove(sel, direction, top, lvwFldDef->rowsPerPage(), count));
+            break;
+        }
+        case FieldCommand::CheckAll:
+        case FieldCommand::UncheckAll: {
+            const bool ticked = command == FieldCommand::CheckAll;
+            setAllChecks(table[static_cast<std::size_t>(record)], ticked);
+            for (int row = 1; row <= lvwFldDef->rowCount(); ++row) {
+                lvwFldDef->setRowChecked(row, ticked);
+            }
+            break;
+        }
+        case FieldCommand::None:
+            return;
+    }
+    emit pageCheckRequested();
+}
+
+void RecordDefPage::fieldRowChecked(int row, bool ticked) {
+    RecordDefTable& table = state_.recordDefTable;
+    const std::int32_t record = tree_.selectedTag();
+    if (record < 1 || record > table.maxIndex()) return;
+    setFieldCheck(table[static_cast<std::size_t>(record)], row - 1, ticked);
+}
+
+}  // namespace sorvek

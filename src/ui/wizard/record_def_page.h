@@ -1,0 +1,93 @@
+#pragma once
+// Page 11 of the wizard: the record definition. Its left half is the record tree with the
+// selected node's details, its right half the field list of the selected record; the buttons
+// start a new definition, open one and save it. Every command changes the table (and the tree
+// model) through the editor's functions first; the controls then show the result.
+#include <QWidget>
+#include <cstdint>
+
+#include "editor/field_list.h"
+#include "editor/record_tree.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/wizard/field_def_list.h"
+#include "ui/wizard/record_def_tree.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+
+namespace sorvek {
+
+struct AppState;
+
+class RecordDefPage : public QWidget {
+    Q_OBJECT
+  public:
+    RecordDefPage(AppState& state, QWidget* parent = nullptr);
+
+    AppState& state() { return state_; }
+    // The number of nodes of the record tree (all levels).
+    int treeNodeCount() const;
+    // The tree as the editor's functions see it; the control shows exactly this.
+    const RecordTree& treeModel() const { return tree_; }
+
+    // The handlers of the page's controls; the keyboard, the mouse and tests reach the same code.
+    // The details refresh of the selected node.
+    void tvwRecDef_Click();
+    // Record menu item: 0 add, 1 change, 2 delete (after the question), 3 copy.
+    void mnuRecDef_Click(int index);
+    // A new definition: the file definition, then its first record.
+    void cmdNewRec_Click();
+    void cmdDefFileOpen_Click();
+    void cmdDefFileSave_Click();
+    // Field menu item: 0 add, 1 change, 2 delete, 4 up, 5 down, 7 check all, 8 uncheck all.
+    void mnuFldDef_Click(int index);
+    // Opens the pop-up menus at `globalPos` with their items' states set (the record menu only
+    // while a node is selected).
+    void showRecordMenu(const QPoint& globalPos);
+    void showFieldMenu(const QPoint& globalPos);
+
+    RecordDefTree* tvwRecDef = nullptr;
+    FieldDefList* lvwFldDef = nullptr;
+    QLabel* lblRecLen = nullptr;
+    QLabel* lblClass = nullptr;
+    QLabel* lblFldLenSum = nullptr;
+    QPushButton* cmdNewRec = nullptr;
+    QPushButton* cmdDefFileOpen = nullptr;
+    QPushButton* cmdDefFileSave = nullptr;
+    QSplitter* splitter = nullptr;
+    // mnuTRecDef ("レコード定義") with the items mnuRecDef(0..3).
+    QMenu* mnuTRecDef = nullptr;
+    QAction* mnuRecDef[4] = {};
+    // mnuTFldDef ("フィールド定義") with the items mnuFldDef(0..8); 3 and 6 are separators.
+    QMenu* mnuTFldDef = nullptr;
+    QAction* mnuFldDef[9] = {};
+
+  signals:
+    // The page's check is to run again (after every edit and every details refresh that ends
+    // with no node or with a record that has fields).
+    void pageCheckRequested();
+
+  private:
+    void buildMenus();
+    // Opens frmWizSub for `mode` (field edits on row `sel`); true unless it was cancelled. The
+    // tree control follows the model after the record and file edits.
+    bool showEditDialog(std::int32_t mode, std::int32_t sel = 0);
+    // The tree control shows the model again.
+    void showTree();
+    void treeSelectionMoved();
+    void runFieldCommand(FieldCommand command);
+    void fieldRowChecked(int row, bool ticked);
+    // Refills the field list of `record` and sets the field-length sum.
+    void refillFields(std::int32_t record);
+    void placeFields(const FieldListPlacement& placement);
+    std::string trdFolder() const;
+
+    AppState& state_;
+    RecordTree tree_;
+    WidgetMessages messages_;
+};
+
+}  // namespace sorvek

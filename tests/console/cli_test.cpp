@@ -1,0 +1,168 @@
+// The console program as users run it: exit status, standard output and standard error.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace sorvek::testing {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// The console program, and the desktop program where no display can be reached: both run the
+// one console front end, so every case runs against both.
+std::vector<std::string> programsUnderTest() {
+    std::vector<std::string> programs;
+    if (const char* cli = std::getenv("SORVEK_TEST_CLI")) programs.emplace_back(cli);
+    if (const char* desktop = std::getenv("SORVEK_TEST_DESKTOP")) {
+        programs.push_back(std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") +
+                           desktop + "'");
+    }
+    return programs;
+}
+
+class CliTest : public ::testing::TestWithParam<std::string> {
+  protected:
+    // Runs the program with `args` (already quoted for the shell) in the temporary folder.
+    CliRun cli(const std::string& args) {
+        std::string program = GetParam();
+        if (program.find('\'') == std::string::npos) program = "'" + program + "'";
+        std::string command = "cd '" + dir.path() + "' && " + program + " " + args + " >'" +
+                              dir.file(".stdout") + "' 2>'" + dir.file(".stderr") + "'";
+        int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file(".stdout")),
+                readFile(dir.file(".stderr"))};
+    }
+    TempDir dir;
+};
+
+std::string programName(const ::testing::TestParamInfo<std::string>& program) {
+    return program.param.find("env ") == 0 ? "sorvek" : "sorvek_cli";
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, CliTest, ::testing::ValuesIn(programsUnderTest()), programName);
+
+TEST(ConsolePrograms, BothAreUnderTest) {
+    ASSERT_NE(nullptr, std::getenv("SORVEK_TEST_CLI")) << "SORVEK_TEST_CLI names sorvek-cli";
+}
+
+TEST_P(CliTest, ConvertsQuietlyWithPathsContainingSpaces) {
+    dir.write("in put.txt", "a\r\nb\rc\n");
+    CliRun r = cli("/e 'in put.txt' 'out put.txt' Lf");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("", r.err);  // no progress bar when standard error is no terminal
+    EXPECT_EQ("a\nb\nc\n", readFile(dir.file("out put.txt")));
+
+    r = cli("/L 'in put.txt' rec.txt ' 2 '");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("ab\r\nc", readFile(dir.file("rec.txt")));
+}
+
+TEST_P(CliTest, RefusedCommandLinesExitWithTwo) {
+    dir.write("in.txt", "x");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/X in.txt out.txt 1", "パラメータに誤りがあります。\n"},
+        {"/L in.txt out.txt", "パラメータの数が違います\n"},
+        {"/C in.txt out.txt a b", "パラメータの数が違います。\n"},
+        {"/L in.txt out.txt 12.5", "レコード長の指定に誤りがあります。\nレコード長 = 12.5\n"},
+        {"/L in.txt out.txt 99999999999",
+         "レコード長の指定に誤りがあります。\nレコード長 = 99999999999\n"},
+    };
+    for (const auto& [args, text] : cases) {
+        CliRun r = cli(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_EQ("", r.out) << args;
+        EXPECT_EQ(text, r.err) << args;
+    }
+    EXPECT_FALSE(std::system(("test -e '" + dir.file("out.txt") + "'").c_str()) == 0);
+}
+
+TEST_P(CliTest, FailedJobsExitWithOneAndSayWhy) {
+    CliRun r = cli("/L missing.txt out.txt 80");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("入力ファイルが存在しません。\nfni = " + dir.file("missing.txt") + "\n", r.err);
+
+    dir.write("in.txt", "x");
+    r = cli("/E in.txt ./in.txt 'CR LF'");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("改行コードの指定に誤りがあります。\n改行コード = CR LF\n", r.err);
+
+    r = cli("/E in.txt ./in.txt CR");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("in.txt") + "\n", r.err);
+    EXPECT_EQ("x", readFile(dir.file("in.txt")));
+
+    r = cli("/L in.txt no-folder/out.txt 1");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") + "\n",
+              r.err);
+}
+
+TEST_P(CliTest, DefinitionThatCannotBeLoadedEndsWithOne) {
+    dir.write("in.dat", "x");
+    CliRun r = cli("/C in.dat out.csv no-such.trd");
+    EXPECT_EQ(1, r.status);
+    const std::string path = dir.file("no-such.trd");
+    EXPECT_EQ(path + " はレコード定義ファイルではありません。\n" + path +
+                  " の読み込み中にエラーが発生しました。\n",
+              r.err);
+
+    dir.write("empty.RCDEF", "");
+    r = cli("/c in.dat out.csv empty.RCDEF");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(dir.file("empty.RCDEF") + " の読み込み中にエラーが発生しました。\n", r.err);
+    EXPECT_FALSE(std::system(("test -e '" + dir.file("out.csv") + "'").c_str()) == 0);
+}
+
+TEST_P(CliTest, ConvertsRecordsWithADefinitionFileOrAnImportedLayout) {
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    CliRun r = cli("/C '" + samples + "orders.dat' orders.csv '" + samples + "orders.trd'");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ(readFile(samples + "orders.csv"), readFile(dir.file("orders.csv")));
+
+    // A SEWB3 layout of three items: text, zoned and packed; the import writes a title line.
+    auto tagged = [](const std::string& tag, const std::string& value) {
+        return tag + "=\"" + value + "\";\r\n";
+    };
+    dir.write("layout.Rcdef", "HEAD=\"SEWB3\";\r\nRNUM=0003;\r\n" + tagged("JPNM", "LINE") +
+                                  tagged("ADSZ", "8") + tagged("JPNM", "a") + tagged("DTAT", "X") +
+                                  tagged("BULO", "1") + tagged("ADSZ", "3") + tagged("JPNM", "b") +
+                                  tagged("DTAT", "9") + tagged("BULO", "4") + tagged("ADSZ", "3") +
+                                  tagged("JPNM", "c") + tagged("DTAT", "P") + tagged("BULO", "7") +
+                                  tagged("ADSZ", "2") + "ENDT\r\n");
+    dir.write("records.dat", std::string("ABC045\x12\x3C\r\nXYZ999\x00\x9D\r\n", 20));
+    r = cli("/C records.dat records.csv layout.Rcdef");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("a,b,c\r\nABC,045, 123\r\nXYZ,999,-009\r\n", readFile(dir.file("records.csv")));
+}
+
+TEST_P(CliTest, HelpVersionAndNoArguments) {
+    CliRun r = cli("--help");
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("使い方"));
+    EXPECT_EQ("", r.err);
+
+    r = cli("--version");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(0u, r.out.rfind("Sorvek ", 0));
+    EXPECT_EQ("", r.err);
+
+    r = cli("");
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_NE(std::string::npos, r.err.find("使い方"));
+}
+
+}  // namespace
+}  // namespace sorvek::testing

@@ -1,0 +1,273 @@
+#include "formats/trd_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "platform/codepage.h"
+#include "support/bytes_equal.h"
+#include "support/faulty_file_system.h"
+#include "support/recorders.h"
+#include "support/temp_dir.h"
+
+namespace sorvek::testing {
+namespace {
+
+// The definition of an order file: a header record with one detail record under it.
+const char kOrderFile[] =
+    "[Sorvek Trd File]\r\n"
+    "Function=REC2CSV\r\n"
+    "\r\n"
+    "[File Property]\r\n"
+    "MaxRecordIndex=2\r\n"
+    "Name=受注データ\r\n"
+    "Size=0\r\n"
+    "ClassPos=1\r\n"
+    "Delimiter=,\r\n"
+    "TitleLine=True\r\n"
+    "\r\n"
+    "[Record_1]\r\n"
+    "Name=ヘッダ\r\n"
+    "Size=20\r\n"
+    "Class=H\r\n"
+    "Parent=0\r\n"
+    "Child=2\r\n"
+    "MaxFieldIndex=1\r\n"
+    "Field_0=区分,X,1,1,0,0,\r\n"
+    "Field_1=受注番号,9,2,19,0,-1,伝票の番号\r\n"
+    "\r\n"
+    "[Record_2]\r\n"
+    "Name=明細\r\n"
+    "Size=15\r\n"
+    "Class=D\r\n"
+    "Parent=1\r\n"
+    "Child=0\r\n"
+    "MaxFieldIndex=2\r\n"
+    "Field_0=区分,X,1,1,0,0,\r\n"
+    "Field_1=数量,9,2,9,0,-1,\r\n"
+    "Field_2=金額,P,11,5,2,-1,\r\n";
+
+RecordDefTable orderTable() {
+    RecordDefTable t;
+    t.reset(3);
+    t[0].Name = "受注データ";
+    t[0].Class = "1";
+    t[0].Delimiter = ",";
+    t[0].TitleLine = true;
+    t[1] = RecordDef{"ヘッダ", 20, "H", 0, 2, {}, "", false, {}};
+    t[1].Fields = {{"区分", "X", 1, 1, 0, 0, ""}, {"受注番号", "9", 2, 19, 0, -1, "伝票の番号"}};
+    t[2] = RecordDef{"明細", 15, "D", 1, 0, {}, "", false, {}};
+    t[2].Fields = {{"区分", "X", 1, 1, 0, 0, ""},
+                   {"数量", "9", 2, 9, 0, -1, ""},
+                   {"金額", "P", 11, 5, 2, -1, ""}};
+    return t;
+}
+
+void expectTablesEqual(const RecordDefTable& expected, const RecordDefTable& actual) {
+    ASSERT_EQ(expected.entries.size(), actual.entries.size());
+    for (std::size_t i = 0; i < expected.entries.size(); ++i) {
+        const RecordDef& e = expected[i];
+        const RecordDef& a = actual[i];
+        SCOPED_TRACE("entry " + std::to_string(i));
+        EXPECT_EQ(e.Name, a.Name);
+        EXPECT_EQ(e.Size, a.Size);
+        EXPECT_EQ(e.Class, a.Class);
+        if (i == 0) {
+            EXPECT_EQ(e.Delimiter, a.Delimiter);
+            EXPECT_EQ(e.TitleLine, a.TitleLine);
+            continue;
+        }
+        EXPECT_EQ(e.Parent, a.Parent);
+        EXPECT_EQ(e.Child, a.Child);
+        EXPECT_EQ(e.Fields, a.Fields);
+    }
+}
+
+class TrdFileTest : public ::testing::Test {
+  protected:
+    std::string writeDefinition(const std::string& utf8Text, const std::string& name = "def.trd") {
+        return dir.write(name, utf8ToCp932(utf8Text));
+    }
+    bool read(const std::string& path) { return readTrdFile(path, table, messages, files); }
+
+    TempDir dir;
+    RecordingMessages messages;
+    FaultyFileSystem files;
+    RecordDefTable table;
+};
+
+TEST_F(TrdFileTest, ExampleFileReadsIntoTheTableAndWritesBackByteForByte) {
+    const std::string path = writeDefinition(kOrderFile);
+    ASSERT_TRUE(read(path));
+    EXPECT_TRUE(messages.shown.empty());
+    expectTablesEqual(orderTable(), table);
+
+    const std::string out = dir.file("out.trd");
+    ASSERT_TRUE(writeTrdFile(out, orderTable()));
+    EXPECT_BYTES_EQ(readFile(path), readFile(out));
+}
+
+TEST_F(TrdFileTest, RandomTablesReadBackAsWritten) {
+    std::mt19937 random(20240611);
+    auto pick = [&](std::initializer_list<const char*> choices) {
+        return std::string(*(choices.begin() + random() % choices.size()));
+    };
+    auto text = [&] {
+        return pick({"", " ", "名前", " 前の空白", "後の空白 ", " 両方 ", "\tタブ", "\"引用\"",
+                     "\"", "a=b", "[括弧]", "ｶﾅ", "x;y"}) +
+               pick({"", "1", "コード"});
+    };
+    auto number = [&] { return static_cast<std::int32_t>(random()) % 100000; };
+    for (int round = 0; round < 40; ++round) {
+        RecordDefTable t;
+        t.reset(1 + random() % 6);
+        t[0] = RecordDef{text(),
+                         number(),
+                         pick({"", "1", "12"}),
+                         0,
+                         0,
+                         {},
+                         pick({",", "\\t", ";", "|", "", " ", "::"}),
+                         random() % 2 == 0,
+                         {}};
+        for (int i = 1; i <= t.maxIndex(); ++i) {
+            t[i] = RecordDef{text(), number(), text(), number(), number(), {}, "", false, {}};
+            for (int j = 0, m = 1 + random() % 5; j < m; ++j) {
+                t[i].Fields.push_back({text(), pick({"X", "9", "P", "", "Z"}), number(), number(),
+                                       number(), random() % 2 == 0 ? -1 : 0, text()});
+            }
+        }
+        const std::string path = dir.file("round.trd");
+        ASSERT_TRUE(writeTrdFile(path, t));
+        RecordDefTable back;
+        ASSERT_TRUE(readTrdFile(path, back, messages)) << hexDump(readFile(path));
+        SCOPED_TRACE("round " + std::to_string(round));
+        expectTablesEqual(t, back);
+    }
+}
+
+TEST_F(TrdFileTest, AFileThatIsNoDefinitionFileIsRefusedWithANotice) {
+    const std::string wrongCase = writeDefinition("[Sorvek Trd File]\r\nFunction=rec2csv\r\n");
+    const std::string missing = dir.file("missing.trd");
+    for (const std::string& path : {wrongCase, missing}) {
+        messages.shown.clear();
+        EXPECT_FALSE(read(path));
+        ASSERT_EQ(1u, messages.shown.size());
+        EXPECT_EQ(path + " はレコード定義ファイルではありません。", messages.shown[0].text);
+        EXPECT_EQ("Sorvek", messages.shown[0].title);
+        EXPECT_EQ(MessageIcon::Information, messages.shown[0].icon);
+    }
+}
+
+TEST_F(TrdFileTest, ValuesThatDoNotConvertFailWithoutAMessage) {
+    const std::string good = kOrderFile;
+    const std::pair<const char*, const char*> breaks[] = {
+        {"MaxRecordIndex=2", "MaxRecordIndex=two"},
+        {"MaxRecordIndex=2", "MaxRecordIndex=-1"},
+        {"Size=0", "Size="},
+        {"TitleLine=True", "TitleLine=yes"},
+        {"Size=15", "Size=15.0"},
+        {"MaxFieldIndex=2", "MaxFieldIndex=-1"},
+        {"MaxFieldIndex=2", "MaxFieldIndex=3"},                // Field_3 is missing
+        {"Field_1=数量,9,2,9,0,-1,", "Field_1=数量,9,2,9,0"},  // five items
+        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,x,-1,"},
+        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,2,maybe,"},
+        {"[Record_2]", "[Record_3]"},
+    };
+    for (const auto& [from, to] : breaks) {
+        std::string text = good;
+        text.replace(text.find(from), std::string(from).size(), to);
+        table.reset(2);
+        EXPECT_FALSE(read(writeDefinition(text))) << to;
+        EXPECT_TRUE(messages.shown.empty()) << to;
+    }
+}
+
+TEST_F(TrdFileTest, FailureLeavesTheEntriesReadSoFar) {
+    std::string text = kOrderFile;
+    text.replace(text.find("Size=15"), 7, "Size=");
+    EXPECT_FALSE(read(writeDefinition(text)));
+    ASSERT_EQ(3u, table.entries.size());
+    EXPECT_EQ("ヘッダ", table[1].Name);
+    EXPECT_EQ(2u, table[1].Fields.size());
+    EXPECT_EQ("明細", table[2].Name);
+}
+
+TEST_F(TrdFileTest, LenientFormsOfNumbersBooleansAndFieldLines) {
+    ASSERT_TRUE(read(writeDefinition(
+        "[sorvek trd file]\r\nfunction = REC2CSV\r\n[FILE PROPERTY]\r\nMaxRecordIndex= 1 \r\n"
+        "Size=+80\r\nTitleLine=false\r\n[Record_1]\r\nSize=-3\r\nParent=0\r\nChild=0\r\n"
+        "MaxFieldIndex=2\r\nField_0=六項目,X,1,2,0,1\r\n"
+        "Field_1=八項目,9, 3 ,4,0,-1,メモ,続き\r\nField_2=真偽,X,7,1,0,TRUE,memo\r\n")));
+    EXPECT_EQ(80, table[0].Size);
+    EXPECT_FALSE(table[0].TitleLine);
+    EXPECT_EQ("", table[0].Name);
+    EXPECT_EQ(-3, table[1].Size);
+    ASSERT_EQ(3u, table[1].Fields.size());
+    EXPECT_EQ((FieldDef{"六項目", "X", 1, 2, 0, -1, ""}), table[1].Fields[0]);
+    EXPECT_EQ((FieldDef{"八項目", "9", 3, 4, 0, -1, ""}), table[1].Fields[1]);
+    EXPECT_EQ((FieldDef{"真偽", "X", 7, 1, 0, -1, "memo"}), table[1].Fields[2]);
+}
+
+TEST_F(TrdFileTest, FileDefinitionWithoutRecordsAndLongValues) {
+    ASSERT_TRUE(read(writeDefinition(
+        "[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\nMaxRecordIndex=0\r\n"
+        "Name=空\r\nSize=0\r\nClassPos=\r\nDelimiter=\\t\r\nTitleLine=0\r\n")));
+    ASSERT_EQ(1u, table.entries.size());
+    EXPECT_EQ("\\t", table[0].Delimiter);
+
+    RecordDefTable t = orderTable();
+    t[1].Fields[1].Memo = std::string(3000, 'm');
+    t[1].Name = std::string(1500, 'n');
+    const std::string path = dir.file("long.trd");
+    ASSERT_TRUE(writeTrdFile(path, t));
+    ASSERT_TRUE(read(path));
+    expectTablesEqual(t, table);
+}
+
+TEST_F(TrdFileTest, SavingReplacesTheWholeFile) {
+    const std::string path = writeDefinition(kOrderFile);
+    RecordDefTable t = orderTable();
+    t.entries.pop_back();
+    t[1].Child = 0;
+    ASSERT_TRUE(writeTrdFile(path, t));
+    const std::string text = cp932ToUtf8(readFile(path));
+    EXPECT_EQ(std::string::npos, text.find("Record_2"));
+    EXPECT_NE(std::string::npos, text.find("MaxRecordIndex=1\r\n"));
+}
+
+TEST_F(TrdFileTest, AFailedWriteLeavesThePreviousFileAsItWas) {
+    const std::string path = writeDefinition(kOrderFile);
+    const std::string before = readFile(path);
+    RecordDefTable t = orderTable();
+    t[1].Name = "新しい名前";
+
+    files.writeLimit = 100;
+    EXPECT_FALSE(writeTrdFile(path, t, files));
+    files.writeLimit = std::numeric_limits<std::int64_t>::max();
+    files.failClose = true;
+    EXPECT_FALSE(writeTrdFile(path, t, files));
+    files.failClose = false;
+    files.failReplace = true;
+    EXPECT_FALSE(writeTrdFile(path, t, files));
+
+    // A record without fields is refused before anything is written.
+    files.failReplace = false;
+    files.bytesWritten = 0;
+    t[2].Fields.clear();
+    EXPECT_FALSE(writeTrdFile(path, t, files));
+    EXPECT_EQ(0, files.bytesWritten);
+    EXPECT_FALSE(writeTrdFile(path, RecordDefTable{}, files));
+
+    EXPECT_BYTES_EQ(before, readFile(path));
+    std::size_t entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(1u, entries);  // no temporary file left behind
+}
+
+}  // namespace
+}  // namespace sorvek::testing
