@@ -6,7 +6,6 @@
 
 #include "formats/ini_profile.h"
 #include "support/memory_file_system.h"
-#include "support/recorders.h"
 
 using namespace sorvek;
 
@@ -15,7 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     IniDocument doc = IniDocument::parse(bytes);
     (void)doc.get("Sorvek Trd File", "Function");
     (void)doc.get("File Property", "MaxRecordIndex");
-    (void)doc.hasSection("Record_1");
 
     doc.set("Fuzz Section", "Key", "value");
     doc.set("File Property", "Name", " padded ");

@@ -6,7 +6,6 @@
 #include "formats/rcdef_import.h"
 #include "formats/trd_file.h"
 #include "support/memory_file_system.h"
-#include "support/recorders.h"
 
 using namespace sorvek;
 
@@ -14,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     testing::MemoryFileSystem files;
     files.files["/fuzz/layout.rcdef"].assign(reinterpret_cast<const char*>(data), size);
     RecordDefTable table;
-    const bool imported = importRcdef("/fuzz/layout.rcdef", table, files);
+    const bool imported = importRcdef("/fuzz/layout.rcdef", table, files).ok();
     if (table.entries.size() != 2) __builtin_trap();
     if (!imported) return 0;
     const auto fields = static_cast<std::int64_t>(table[1].Fields.size());

@@ -34,8 +34,6 @@ struct JobState {
 struct AppState {
     JobState job;
     RecordDefTable recordDefTable;
-    // Which edit the definition dialog performs; 99 after a cancel.
-    std::int32_t EditMode = 0;
     // The settings file; empty in an unattended run, where no setting is read or written.
     std::string IniFilePath;
     // True when the program was started with a command line (an unattended run).

@@ -52,9 +52,9 @@ std::string readSetting(const std::string& iniPath, const std::string& section,
     return readIniString(iniPath, section, key, files);
 }
 
-bool writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
-                  const std::string& value, FileSystem& files) {
-    if (iniPath.empty()) return false;
+Status writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
+                    const std::string& value, FileSystem& files) {
+    if (iniPath.empty()) return failure("設定ファイルがありません。");
     // The fallback folder under the user's configuration folder may not exist yet.
     const fs::path folder = fs::path(iniPath).parent_path();
     std::error_code ec;
@@ -94,11 +94,12 @@ std::string folderForSaving(const std::string& text) {
     return text.empty() ? text : withTrailingSeparator(text);
 }
 
-bool saveDefaultFolders(const std::string& iniPath, const std::string& dataFolder,
-                        const std::string& trdFolder, FileSystem& files) {
-    return writeSetting(iniPath, kSectionDefault, kKeyDataFolder, folderForSaving(dataFolder),
-                        files) &&
-           writeSetting(iniPath, kSectionDefault, kKeyTrdFolder, folderForSaving(trdFolder), files);
+Status saveDefaultFolders(const std::string& iniPath, const std::string& dataFolder,
+                          const std::string& trdFolder, FileSystem& files) {
+    Status data =
+        writeSetting(iniPath, kSectionDefault, kKeyDataFolder, folderForSaving(dataFolder), files);
+    if (!data) return data;
+    return writeSetting(iniPath, kSectionDefault, kKeyTrdFolder, folderForSaving(trdFolder), files);
 }
 
 std::string browseStartPath(const std::string& fieldText, const std::string& iniPath,

@@ -41,10 +41,9 @@ std::string settingsFilePath();
 // One value of the settings file, "" when the file, section or key is missing.
 std::string readSetting(const std::string& iniPath, const std::string& section,
                         const std::string& key, FileSystem& files = osFileSystem());
-// Writes one value, creating the settings file (and its folder) when missing. False when the
-// value could not be written.
-bool writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
-                  const std::string& value, FileSystem& files = osFileSystem());
+// Writes one value, creating the settings file (and its folder) when missing.
+Status writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
+                    const std::string& value, FileSystem& files = osFileSystem());
 
 // History key of field `n` (0 input, 5 output) at `slot`: "File0_3".
 std::string historyKey(int n, int slot);
@@ -65,8 +64,8 @@ std::string folderForSaving(const std::string& text);
 
 // Writes DataFolder and then TrdFolder (each completed by folderForSaving). False at the first
 // write that fails; DataFolder may then already be written.
-bool saveDefaultFolders(const std::string& iniPath, const std::string& dataFolder,
-                        const std::string& trdFolder, FileSystem& files = osFileSystem());
+Status saveDefaultFolders(const std::string& iniPath, const std::string& dataFolder,
+                          const std::string& trdFolder, FileSystem& files = osFileSystem());
 
 // Where the browse button of a file field starts: the field's text when it names an existing
 // file, else the DataFolder setting with a trailing separator ("/" when unset).

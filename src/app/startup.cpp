@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/run_job.h"
+#include "editor/definition_commands.h"
 #include "formats/load_definition.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -51,9 +52,9 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     if (sw == "/C") {
         state.recordDefTable.reset(2);
         const std::string definitionPath = getFullPath(args[3]);
-        if (!loadDefinition(definitionPath, state.recordDefTable, messages, files)) {
-            messages.show(definitionPath + " の読み込み中にエラーが発生しました。", kAppTitle,
-                          MessageIcon::Exclamation);
+        const Status loaded = loadDefinition(definitionPath, state.recordDefTable, files);
+        if (!loaded) {
+            showLoadFailure(definitionPath, loaded, messages);
             return {StartupAction::End, kExitFailure};
         }
     }

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "console/console_ports.h"
+#include "platform/codepage.h"
 #include "ports/app_title.h"
 
 namespace sorvek {
@@ -58,6 +59,11 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     if (args.empty()) {
         std::fputs(kUsage, streams.err);
         return kExitRefused;
+    }
+
+    if (Status codePages = checkCodePages(); !codePages) {
+        std::fprintf(streams.err, "%s\n", codePages.error().message.c_str());
+        return kExitFailure;
     }
 
     ConsoleProgress progress(streams.err, streams.drawProgress);

@@ -26,10 +26,18 @@ std::string saveDefinitionStartPath(const RecordTree& tree, const std::string& t
     return withTrailingSeparator(trdFolder) + name + ".trd";
 }
 
-DefinitionLoader definitionFileLoader(Messages& messages, FileSystem& files) {
-    return [&messages, &files](const std::string& path, RecordDefTable& table) {
-        return loadDefinition(path, table, messages, files);
+DefinitionLoader definitionFileLoader(FileSystem& files) {
+    return [&files](const std::string& path, RecordDefTable& table) {
+        return loadDefinition(path, table, files);
     };
+}
+
+void showLoadFailure(const std::string& path, const Status& loaded, Messages& messages) {
+    if (!loaded && !loaded.error().message.empty()) {
+        messages.show(loaded.error().message, kAppTitle, loaded.error().icon);
+    }
+    messages.show(path + " の読み込み中にエラーが発生しました。", kAppTitle,
+                  MessageIcon::Exclamation);
 }
 
 bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
@@ -38,9 +46,9 @@ bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& 
     // A reader that fails half-way must not leave a half-filled table behind the shown tree.
     RecordDefTable fresh;
     fresh.reset(2);
-    if (!loader(path, fresh) || !fresh.hasDefinition()) {
-        messages.show(path + " の読み込み中にエラーが発生しました。", kAppTitle,
-                      MessageIcon::Exclamation);
+    const Status loaded = loader(path, fresh);
+    if (!loaded || !fresh.hasDefinition()) {
+        showLoadFailure(path, loaded, messages);
         return false;
     }
     table = std::move(fresh);

@@ -39,11 +39,15 @@ std::string withTrdExtension(const std::string& path);
 // tree's first node (the definition's name) and ".trd".
 std::string saveDefinitionStartPath(const RecordTree& tree, const std::string& trdFolder);
 
-// Reads a definition into `table`, which the caller has reset to two cleared entries; false on
-// failure after showing only the reader's own notice.
-using DefinitionLoader = std::function<bool(const std::string& path, RecordDefTable& table)>;
+// Reads a definition into `table`, which the caller has reset to two cleared entries. A
+// failure's message, when not empty, is the reader's own notice.
+using DefinitionLoader = std::function<Status(const std::string& path, RecordDefTable& table)>;
 // The loader of definition files and SEWB3 files (by the path's extension).
-DefinitionLoader definitionFileLoader(Messages& messages, FileSystem& files = osFileSystem());
+DefinitionLoader definitionFileLoader(FileSystem& files = osFileSystem());
+
+// After a failed load of `path`: the reader's notice when it has one, then "<path> の読み込み中に
+// エラーが発生しました。" (exclamation).
+void showLoadFailure(const std::string& path, const Status& loaded, Messages& messages);
 
 // `cmdDefFileOpen` after the dialog: an empty path (cancelled) changes nothing and gives false.
 // Otherwise the definition is read into a fresh table. On success it replaces `table`, the tree
@@ -53,8 +57,9 @@ DefinitionLoader definitionFileLoader(Messages& messages, FileSystem& files = os
 bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
                     Messages& messages, const DefinitionLoader& loader);
 
-// Writes `table` to `path`; false on failure without a message.
-using DefinitionWriter = std::function<bool(const std::string& path, const RecordDefTable& table)>;
+// Writes `table` to `path`.
+using DefinitionWriter =
+    std::function<Status(const std::string& path, const RecordDefTable& table)>;
 
 // `cmdDefFileSave` after the dialog: an empty path (cancelled) changes nothing and gives false.
 // Otherwise the tree's `Tag` becomes `path` and the table is written; on failure

@@ -37,8 +37,11 @@ void BackgroundWriter::run() {
         const char* data = data_;
         std::size_t n = size_;
         lock.unlock();
-        if (ok_.load(std::memory_order_relaxed) && !file_.write(data, n)) {
-            ok_.store(false, std::memory_order_release);
+        if (ok_.load(std::memory_order_relaxed)) {
+            if (Status written = file_.write(data, n); !written) {
+                failure_ = written.error();
+                ok_.store(false, std::memory_order_release);
+            }
         }
         lock.lock();
         busy_ = false;

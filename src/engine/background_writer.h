@@ -26,6 +26,8 @@ class BackgroundWriter {
     void wait();
     // False once any write failed; every later submission is then dropped.
     bool ok() const { return ok_.load(std::memory_order_acquire); }
+    // The first failed write's failure. REQUIRES: !ok(), and no buffer in flight.
+    Failure failure() const { return failure_; }
 
   private:
     void run();
@@ -38,6 +40,7 @@ class BackgroundWriter {
     bool busy_ = false;
     bool stopping_ = false;
     std::atomic<bool> ok_{true};
+    Failure failure_;  // written by the writer thread before ok_ turns false
     std::thread thread_;
 };
 

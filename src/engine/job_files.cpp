@@ -7,9 +7,10 @@
 namespace sorvek {
 namespace {
 
-void showOpenFailure(EngineContext& context, const std::string& text, const std::string& label,
-                     const std::string& path) {
-    context.messages.show(text + "\n" + label + path, kOpenTitle, MessageIcon::Exclamation);
+constexpr const char* kOpenFailed = "ファイルのオープンに失敗しました。";
+
+Failure fileFailure(const char* text, const char* label, const std::string& path) {
+    return failure(std::string(text) + "\n" + label + path);
 }
 
 }  // namespace
@@ -74,64 +75,54 @@ void OutputBuffer::flush() {
     used_ = 0;
 }
 
-bool OutputBuffer::finish() {
+Status OutputBuffer::finish() {
     flush();
     writer_.wait();
-    bool closed = file_.close();
-    return writer_.ok() && closed;
+    Status closed = file_.close();
+    if (!writer_.ok()) return writer_.failure();
+    return closed;
 }
 
-std::optional<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
-                                     EngineContext& context) {
-    FileSystem& fs = context.files;
+Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
+                              FileSystem& fs) {
     if (!fs.fileExists(inputPath)) {
-        showOpenFailure(context, "入力ファイルが存在しません。", "fni = ", inputPath);
-        return std::nullopt;
+        return fileFailure("入力ファイルが存在しません。", "fni = ", inputPath);
     }
     JobFiles files;
-    files.input = fs.openRead(inputPath);
-    if (!files.input) {
-        showOpenFailure(context, "ファイルのオープンに失敗しました。", "fni = ", inputPath);
-        return std::nullopt;
-    }
+    auto input = fs.openRead(inputPath);
+    if (!input) return fileFailure(kOpenFailed, "fni = ", inputPath);
+    files.input = std::move(*input);
     // Deleting the output before creating it would destroy the input when both name one file.
-    if (fs.isSameFile(inputPath, outputPath)) {
-        showOpenFailure(context, "ファイルのオープンに失敗しました。", "fno = ", outputPath);
-        return std::nullopt;
-    }
+    if (fs.isSameFile(inputPath, outputPath)) return fileFailure(kOpenFailed, "fno = ", outputPath);
     files.inputLength = fs.fileSize(inputPath);
-    if (files.inputLength < 0) {
-        showOpenFailure(context, "ファイルのオープンに失敗しました。", "fni = ", inputPath);
-        return std::nullopt;
+    if (files.inputLength < 0) return fileFailure(kOpenFailed, "fni = ", inputPath);
+    if (fs.fileExists(outputPath)) {
+        // A file that cannot be deleted shows as a failure to create the output just below.
+        (void)fs.deleteFile(outputPath);
     }
-    if (fs.fileExists(outputPath)) fs.deleteFile(outputPath);
-    files.output = fs.openWrite(outputPath);
-    if (!files.output) {
-        showOpenFailure(context, "ファイルのオープンに失敗しました。", "fno = ", outputPath);
-        return std::nullopt;
-    }
+    auto output = fs.openWrite(outputPath);
+    if (!output) return fileFailure(kOpenFailed, "fno = ", outputPath);
+    files.output = std::move(*output);
     return files;
 }
 
-std::int64_t readBlock(ReadableFile& input, char* buffer, std::size_t n, std::int64_t remaining,
-                       const std::string& inputPath, EngineContext& context) {
-    if (remaining <= 0) return 0;
-    std::size_t want =
+Result<std::size_t> readBlock(ReadableFile& input, char* buffer, std::size_t n,
+                              std::int64_t remaining, const std::string& inputPath) {
+    if (remaining <= 0) return std::size_t{0};
+    const std::size_t want =
         remaining < static_cast<std::int64_t>(n) ? static_cast<std::size_t>(remaining) : n;
-    std::int64_t got = input.read(buffer, want);
-    if (got != static_cast<std::int64_t>(want)) {
-        context.messages.show("ファイルの読み込みに失敗しました。\nfni = " + inputPath, kOpenTitle,
-                              MessageIcon::Exclamation);
-        return -1;
+    Result<std::size_t> got = input.read(buffer, want);
+    if (!got || *got != want) {
+        return fileFailure("ファイルの読み込みに失敗しました。", "fni = ", inputPath);
     }
     return got;
 }
 
-bool convertByBlocks(const std::string& inputPath, const std::string& outputPath,
-                     EngineContext& context, std::size_t perByte, std::size_t extra,
-                     const BlockConverter& convert) {
-    auto files = openJobFiles(inputPath, outputPath, context);
-    if (!files) return false;
+Status convertByBlocks(const std::string& inputPath, const std::string& outputPath,
+                       EngineContext& context, std::size_t perByte, std::size_t extra,
+                       const BlockConverter& convert) {
+    auto files = openJobFiles(inputPath, outputPath, context.files);
+    if (!files) return files.error();
 
     ProgressReporter progress(context.progress, files->inputLength);
     progress.start();
@@ -142,25 +133,29 @@ bool convertByBlocks(const std::string& inputPath, const std::string& outputPath
     std::int64_t consumed = 0;
     // A failed write ends the loop early: reading on would only delay the message.
     while (consumed < files->inputLength && output.ok()) {
-        std::int64_t got = readBlock(*files->input, block.data(), blockSize,
-                                     files->inputLength - consumed, inputPath, context);
-        if (got < 0) return false;
-        std::size_t n = static_cast<std::size_t>(got);
+        Result<std::size_t> got = readBlock(*files->input, block.data(), blockSize,
+                                            files->inputLength - consumed, inputPath);
+        if (!got) return got.error();
+        const std::size_t n = *got;
         char* out = output.reserve(perByte * n + extra);
         char* outEnd = convert(block.data(), block.data() + n, out);
         output.commit(static_cast<std::size_t>(outEnd - out));
-        consumed += got;
+        consumed += static_cast<std::int64_t>(n);
         progress.reached(consumed);
     }
-    if (!finishOutput(output, outputPath, context)) return false;
+    if (Status finished = finishOutput(output, outputPath); !finished) return finished;
     progress.finished();
-    return true;
+    return {};
 }
 
-bool finishOutput(OutputBuffer& output, const std::string& outputPath, EngineContext& context) {
-    if (output.finish()) return true;
-    context.messages.show("ファイルの書き込みに失敗しました。\nfno = " + outputPath, kOpenTitle,
-                          MessageIcon::Exclamation);
+Status finishOutput(OutputBuffer& output, const std::string& outputPath) {
+    if (output.finish()) return {};
+    return fileFailure("ファイルの書き込みに失敗しました。", "fno = ", outputPath);
+}
+
+bool reportJobStatus(const Status& status, EngineContext& context) {
+    if (status) return true;
+    context.messages.show(status.error().message, kOpenTitle, status.error().icon);
     return false;
 }
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,8 +47,8 @@ class OutputBuffer {
     std::size_t buffered() const { return used_; }
     // Hands what is buffered to the writer.
     void flush();
-    // Flushes, waits for every write and closes the file; true when every byte reached it.
-    bool finish();
+    // Flushes, waits for every write and closes the file; the first failure, if any.
+    Status finish();
     bool ok() const { return writer_.ok(); }
 
   private:
@@ -68,17 +67,19 @@ struct JobFiles {
 };
 
 // The opening steps: the input must exist, must open, must not be the output file; an existing
-// output is deleted and the output created. On failure shows the message (titled
-// "tranRecLen()") and returns nothing; the output is untouched unless the failure was in
-// creating it.
-std::optional<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
-                                     EngineContext& context);
+// output is deleted and the output created. A failure carries the message to show (the text, a
+// line feed, "fni = " or "fno = " and the path); the output is untouched unless the failure was
+// in creating it.
+Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
+                              FileSystem& fs);
 
-// Reads the next block of up to `n` bytes into `buffer`; the count read, 0 at the end, or -1
-// after showing the read-failure message. A file that ends before `remaining` bytes were read
-// counts as a read failure.
-std::int64_t readBlock(ReadableFile& input, char* buffer, std::size_t n, std::int64_t remaining,
-                       const std::string& inputPath, EngineContext& context);
+// Reads the next block of up to `n` bytes into `buffer`: the count read, 0 at the end. A file
+// that ends before `remaining` bytes were read counts as a read failure.
+Result<std::size_t> readBlock(ReadableFile& input, char* buffer, std::size_t n,
+                              std::int64_t remaining, const std::string& inputPath);
+
+// Finishes the output: a failure carries the write-failure message for `outputPath`.
+Status finishOutput(OutputBuffer& output, const std::string& outputPath);
 
 // Converts one block: writes at most the promised bound at `out` and returns the end of what it
 // wrote. State that must run on across blocks lives in the function object.
@@ -86,13 +87,13 @@ using BlockConverter = std::function<char*(const char* begin, const char* end, c
 
 // The whole of a conversion whose output is made block by block: opens the files, converts
 // each block (at most `perByte` × n + `extra` output bytes for n input bytes), reports progress
-// after each block and at the end, and reports every failure. True when the output was written to
-// its end.
-bool convertByBlocks(const std::string& inputPath, const std::string& outputPath,
-                     EngineContext& context, std::size_t perByte, std::size_t extra,
-                     const BlockConverter& convert);
+// after each block and at the end. Succeeds when the output was written to its end.
+Status convertByBlocks(const std::string& inputPath, const std::string& outputPath,
+                       EngineContext& context, std::size_t perByte, std::size_t extra,
+                       const BlockConverter& convert);
 
-// Finishes the output; false after showing the write-failure message.
-bool finishOutput(OutputBuffer& output, const std::string& outputPath, EngineContext& context);
+// Shows a failure of the opening steps, of reading or of writing through the message port,
+// titled "tranRecLen()". True when `status` is a success (nothing shown).
+bool reportJobStatus(const Status& status, EngineContext& context);
 
 }  // namespace sorvek

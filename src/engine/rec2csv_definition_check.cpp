@@ -15,28 +15,28 @@ std::string fieldLines(const RecordDef& record, const FieldDef& field) {
     return recordLine(record) + "\nフィールド = " + field.Name;
 }
 
-std::optional<std::string> checkField(const RecordDef& record, const FieldDef& f) {
+Status checkField(const RecordDef& record, const FieldDef& f) {
     if (f.Pos < 1) {
-        return "フィールドの位置に誤りがあります。" + fieldLines(record, f) +
-               "\n位置 = " + std::to_string(f.Pos);
+        return failure("フィールドの位置に誤りがあります。" + fieldLines(record, f) +
+                       "\n位置 = " + std::to_string(f.Pos));
     }
     if (f.Size < 1) {
-        return "フィールド長に誤りがあります。" + fieldLines(record, f) +
-               "\nフィールド長 = " + std::to_string(f.Size);
+        return failure("フィールド長に誤りがあります。" + fieldLines(record, f) +
+                       "\nフィールド長 = " + std::to_string(f.Size));
     }
     if (static_cast<std::int64_t>(f.Pos) + f.Size - 1 > record.Size) {
-        return "フィールドがレコード長を超えています。" + fieldLines(record, f) +
-               "\n位置 = " + std::to_string(f.Pos) + "\nフィールド長 = " + std::to_string(f.Size) +
-               "\nレコード長 = " + std::to_string(record.Size);
+        return failure("フィールドがレコード長を超えています。" + fieldLines(record, f) +
+                       "\n位置 = " + std::to_string(f.Pos) + "\nフィールド長 = " +
+                       std::to_string(f.Size) + "\nレコード長 = " + std::to_string(record.Size));
     }
     const std::int64_t maxDec = f.Type == "9"   ? f.Size
                                 : f.Type == "P" ? 2 * static_cast<std::int64_t>(f.Size) - 1
                                                 : INT32_MAX;
     if (f.Dec < 0 || f.Dec > maxDec) {
-        return "小数点以下桁数に誤りがあります。" + fieldLines(record, f) +
-               "\n小数点以下桁数 = " + std::to_string(f.Dec);
+        return failure("小数点以下桁数に誤りがあります。" + fieldLines(record, f) +
+                       "\n小数点以下桁数 = " + std::to_string(f.Dec));
     }
-    return std::nullopt;
+    return {};
 }
 
 // True when following `Parent` from `index` reaches 0 through existing records only.
@@ -52,35 +52,36 @@ bool parentChainEnds(const RecordDefTable& table, int index) {
 
 }  // namespace
 
-std::optional<std::string> checkRec2CsvDefinition(const RecordDefTable& table) {
-    if (table.maxIndex() < 1) return "レコード定義がありません。";
+Status checkRec2CsvDefinition(const RecordDefTable& table) {
+    if (table.maxIndex() < 1) return failure("レコード定義がありません。");
     const RecordDef& file = table[0];
     if (file.Size < 0) {
-        return "ファイル定義のレコード長に誤りがあります。\nレコード長 = " +
-               std::to_string(file.Size);
+        return failure("ファイル定義のレコード長に誤りがあります。\nレコード長 = " +
+                       std::to_string(file.Size));
     }
     if (!file.Class.empty()) {
         std::optional<std::int32_t> position = parseInt32(file.Class);
         if (!position || *position < 1) {
-            return "識別区分の開始位置に誤りがあります。\n識別区分の開始位置 = " + file.Class;
+            return failure("識別区分の開始位置に誤りがあります。\n識別区分の開始位置 = " +
+                           file.Class);
         }
     }
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[static_cast<std::size_t>(i)];
         if (record.Size < 1) {
-            return "レコード長に誤りがあります。" + recordLine(record) +
-                   "\nレコード長 = " + std::to_string(record.Size);
+            return failure("レコード長に誤りがあります。" + recordLine(record) +
+                           "\nレコード長 = " + std::to_string(record.Size));
         }
         if (!parentChainEnds(table, i)) {
-            return "親レコードの指定に誤りがあります。" + recordLine(record) +
-                   "\n親レコード = " + std::to_string(record.Parent);
+            return failure("親レコードの指定に誤りがあります。" + recordLine(record) +
+                           "\n親レコード = " + std::to_string(record.Parent));
         }
         for (const FieldDef& f : record.Fields) {
             if (f.Check != -1) continue;
-            if (std::optional<std::string> refusal = checkField(record, f)) return refusal;
+            if (Status field = checkField(record, f); !field) return field;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace sorvek

@@ -1,8 +1,7 @@
 #pragma once
-#include <optional>
-#include <string>
 
 #include "model/record_def.h"
+#include "ports/status.h"
 
 namespace sorvek {
 
@@ -11,8 +10,7 @@ namespace sorvek {
 // record's `Size` 1 or more and its `Parent` 0 or another record, without a loop up the chain;
 // every marked field (`Check` -1) within its record (`Pos` >= 1, `Size` >= 1, last byte within
 // the record's `Size`) with `Dec` from 0 to `Size` for type "9" and to 2 × `Size` - 1 for type
-// "P". Returns the text of the first refusal, naming the record and the field, or nothing when
-// the definition is sound. Changes nothing.
-std::optional<std::string> checkRec2CsvDefinition(const RecordDefTable& table);
+// "P". A refusal's message names the record and the field. Changes nothing.
+Status checkRec2CsvDefinition(const RecordDefTable& table);
 
 }  // namespace sorvek

@@ -28,10 +28,12 @@ bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::
     const std::size_t endingLength = std::strlen(ending);
 
     bool afterCr = false;  // the last byte of the previous block was a CR
-    return convertByBlocks(inputPath, outputPath, context, endingLength, kOutputSlack,
-                           [&](const char* begin, const char* end, char* out) {
-                               return convertBreaks(begin, end, ending, endingLength, afterCr, out);
-                           });
+    const Status status =
+        convertByBlocks(inputPath, outputPath, context, endingLength, kOutputSlack,
+                        [&](const char* begin, const char* end, char* out) {
+                            return convertBreaks(begin, end, ending, endingLength, afterCr, out);
+                        });
+    return reportJobStatus(status, context);
 }
 
 std::int16_t detectLineEnding(const std::string& path, FileSystem& files) {
@@ -40,10 +42,10 @@ std::int16_t detectLineEnding(const std::string& path, FileSystem& files) {
     auto input = files.openRead(path);
     if (!input) return kUndetermined;
     std::vector<char> sample(kSample);
-    std::int64_t got = input->read(sample.data(), kSample);
-    if (got < 0) return kUndetermined;
-    std::int16_t result = got >= static_cast<std::int64_t>(kSample) ? kUndetermined : kNoLineBreak;
-    const char* end = sample.data() + got;
+    Result<std::size_t> got = (*input)->read(sample.data(), kSample);
+    if (!got) return kUndetermined;
+    std::int16_t result = *got >= kSample ? kUndetermined : kNoLineBreak;
+    const char* end = sample.data() + *got;
     const char* p = findLineBreak(sample.data(), end);
     if (p == end) return result;
     if (*p == '\n') return kLf;

@@ -236,12 +236,12 @@ class RecordConverter {
 
 bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, RecordDefTable& table,
                  EngineContext& context) {
-    if (std::optional<std::string> refusal = checkRec2CsvDefinition(table)) {
-        context.messages.show(*refusal, kAppTitle, MessageIcon::Exclamation);
+    if (Status definition = checkRec2CsvDefinition(table); !definition) {
+        context.messages.show(definition.error().message, kAppTitle, definition.error().icon);
         return false;
     }
-    auto files = openJobFiles(inputPath, outputPath, context);
-    if (!files) return false;
+    auto files = openJobFiles(inputPath, outputPath, context.files);
+    if (!files) return reportJobStatus(files.error(), context);
 
     ProgressReporter progress(context.progress, files->inputLength);
     progress.start();
@@ -280,14 +280,15 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         if (buffer.size() < want) buffer.resize(want);
         if (buffer.size() == end) buffer.resize(end + blockSize);
         const std::size_t room = std::min(blockSize, buffer.size() - end);
-        std::int64_t got = readBlock(*files->input, reinterpret_cast<char*>(buffer.data() + end),
-                                     room, remaining, inputPath, context);
-        if (got < 0) {
+        Result<std::size_t> got =
+            readBlock(*files->input, reinterpret_cast<char*>(buffer.data() + end), room, remaining,
+                      inputPath);
+        if (!got) {
             converter.keepData();
-            return false;
+            return reportJobStatus(got.error(), context);
         }
-        end += static_cast<std::size_t>(got);
-        remaining -= got;
+        end += *got;
+        remaining -= static_cast<std::int64_t>(*got);
 
         RecordConverter::Outcome outcome =
             converter.convert(buffer.data() + begin, buffer.data() + end, remaining == 0);
@@ -296,14 +297,14 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         converter.keepData();
         if (outcome.unknownKind) {
             // The lines of the records before it are kept.
-            if (!finishOutput(output, outputPath, context)) return false;
+            if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
             context.messages.show(kUnknownKindText, kAppTitle, MessageIcon::Exclamation);
             return false;
         }
         progress.reached(remaining == 0 ? files->inputLength
                                         : bufferOffset + static_cast<std::int64_t>(begin));
     }
-    if (!finishOutput(output, outputPath, context)) return false;
+    if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
     if (converter.wroteLines()) progress.finished();
     return true;
 }

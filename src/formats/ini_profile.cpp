@@ -1,9 +1,5 @@
 #include "formats/ini_profile.h"
 
-#include <unistd.h>
-
-#include <atomic>
-
 #include "platform/codepage.h"
 
 namespace sorvek {
@@ -90,9 +86,8 @@ IniDocument IniDocument::parse(std::string_view bytes) {
 }
 
 IniDocument IniDocument::load(const std::string& path, FileSystem& files) {
-    std::string bytes;
-    if (!readWholeFile(files, path, bytes)) return IniDocument{};
-    return parse(bytes);
+    Result<std::string> bytes = readWholeFile(files, path);
+    return bytes ? parse(*bytes) : IniDocument{};
 }
 
 const IniDocument::Section* IniDocument::findSection(std::string_view section) const {
@@ -103,10 +98,6 @@ const IniDocument::Section* IniDocument::findSection(std::string_view section) c
 IniDocument::Section* IniDocument::findSection(std::string_view section) {
     auto it = sectionIndex_.find(asciiLower(trim(section)));
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
-}
-
-bool IniDocument::hasSection(std::string_view section) const {
-    return findSection(section) != nullptr;
 }
 
 std::string IniDocument::get(std::string_view section, std::string_view key) const {
@@ -155,23 +146,8 @@ std::string IniDocument::serialize() const {
     return utf8ToCp932(text);
 }
 
-bool IniDocument::save(const std::string& path, FileSystem& files) const {
-    return replaceFileContents(path, serialize(), files);
-}
-
-bool replaceFileContents(const std::string& path, std::string_view bytes, FileSystem& files) {
-    static std::atomic<unsigned> counter{0};
-    const std::string temp =
-        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    auto out = files.openWrite(temp);
-    if (!out) return false;
-    bool written = out->write(bytes.data(), bytes.size());
-    bool closed = out->close();
-    if (!written || !closed || !files.replaceFile(temp, path)) {
-        files.deleteFile(temp);
-        return false;
-    }
-    return true;
+Status IniDocument::save(const std::string& path, FileSystem& files) const {
+    return replaceFileContents(files, path, serialize());
 }
 
 std::string readIniString(const std::string& file, const std::string& section,
@@ -179,8 +155,8 @@ std::string readIniString(const std::string& file, const std::string& section,
     return IniDocument::load(file, files).get(section, key);
 }
 
-bool writeIniString(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& value, FileSystem& files) {
+Status writeIniString(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& value, FileSystem& files) {
     IniDocument doc = IniDocument::load(file, files);
     doc.set(section, key, value);
     return doc.save(file, files);

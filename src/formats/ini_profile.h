@@ -24,8 +24,6 @@ class IniDocument {
 
     // The value of `key` in `section` (first of each when repeated), or "".
     std::string get(std::string_view section, std::string_view key) const;
-    // True when the section exists.
-    bool hasSection(std::string_view section) const;
     // Sets `key` in `section`. A value with leading or trailing blanks, or one that is itself
     // enclosed in double quotes, is written in double quotes, so that it reads back unchanged.
     void set(std::string_view section, std::string_view key, std::string_view value);
@@ -33,9 +31,8 @@ class IniDocument {
     // CP932 bytes with CR LF line ends.
     std::string serialize() const;
     // Writes the document to `path` through a temporary file in the same folder, replacing the
-    // target only when every byte was written. False on any failure; the target is then as it
-    // was.
-    bool save(const std::string& path, FileSystem& files = osFileSystem()) const;
+    // target only when every byte was written. On failure the target is as it was.
+    Status save(const std::string& path, FileSystem& files = osFileSystem()) const;
 
   private:
     struct Section {
@@ -54,12 +51,7 @@ class IniDocument {
 // The two profile operations every INI value of the program goes through.
 std::string readIniString(const std::string& file, const std::string& section,
                           const std::string& key, FileSystem& files = osFileSystem());
-bool writeIniString(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& value, FileSystem& files = osFileSystem());
-
-// Writes `bytes` to `path` through a temporary file in the same folder; the target is replaced
-// only when every byte was written.
-bool replaceFileContents(const std::string& path, std::string_view bytes,
-                         FileSystem& files = osFileSystem());
+Status writeIniString(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& value, FileSystem& files = osFileSystem());
 
 }  // namespace sorvek

@@ -12,10 +12,14 @@ bool isRcdefPath(const std::string& path) {
     return asciiLower(fromCodePoints(chars.substr(chars.size() - 6))) == ".rcdef";
 }
 
-bool loadDefinition(const std::string& fullPath, RecordDefTable& table, Messages& messages,
-                    FileSystem& files) {
-    if (isRcdefPath(fullPath)) return importRcdef(fullPath, table, files);
-    return readTrdFile(fullPath, table, messages, files);
+Status loadDefinition(const std::string& fullPath, RecordDefTable& table, FileSystem& files) {
+    if (isRcdefPath(fullPath)) {
+        // Only the definition file reader has a notice of its own; the reason an import failed
+        // is not part of the import's messages.
+        if (Status imported = importRcdef(fullPath, table, files); !imported) return Failure{};
+        return {};
+    }
+    return readTrdFile(fullPath, table, files);
 }
 
 }  // namespace sorvek

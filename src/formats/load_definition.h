@@ -3,7 +3,6 @@
 
 #include "model/record_def.h"
 #include "platform/files.h"
-#include "ports/messages.h"
 
 namespace sorvek {
 
@@ -12,9 +11,9 @@ namespace sorvek {
 bool isRcdefPath(const std::string& path);
 
 // Fills `table` from the definition file or SEWB3 file at `fullPath`. The caller has reset the
-// table to two cleared entries. Shows only the reader's own notice (a file that is no
-// definition file); the caller reports a failure.
-bool loadDefinition(const std::string& fullPath, RecordDefTable& table, Messages& messages,
-                    FileSystem& files = osFileSystem());
+// table to two cleared entries. A failure's message, when not empty, is the reader's own notice
+// (a file that is no definition file), shown before the caller's message.
+Status loadDefinition(const std::string& fullPath, RecordDefTable& table,
+                      FileSystem& files = osFileSystem());
 
 }  // namespace sorvek

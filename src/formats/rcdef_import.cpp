@@ -291,11 +291,12 @@ class Importer {
 
 }  // namespace
 
-bool importRcdef(const std::string& path, RecordDefTable& table, FileSystem& files) {
+Status importRcdef(const std::string& path, RecordDefTable& table, FileSystem& files) {
     table.reset(2);
-    std::string bytes;
-    if (!readWholeFile(files, path, bytes)) return false;
-    return Importer(table).run(splitLines(toCodePoints(cp932ToUtf8(bytes))));
+    Result<std::string> bytes = readWholeFile(files, path);
+    if (!bytes) return bytes.error();
+    if (!Importer(table).run(splitLines(toCodePoints(cp932ToUtf8(*bytes))))) return Failure{};
+    return {};
 }
 
 }  // namespace sorvek

@@ -30,11 +30,12 @@ inline constexpr std::int64_t kMaxExpandedTextBytes = 64 << 20;  // names, types
 // into one field per repetition (names suffixed "(1)", "(2)", ...; positions consecutive).
 // Items without a type (group items) and items whose position does not continue the previous
 // field (redefinitions) are not kept.
-// Fails, showing nothing, when the file cannot be read, a repetition count is no number or is
-// negative, an item comes after the last slot of the item count, there is no item count before
-// the first item, a number lies outside the 32-bit range, an expansion would exceed one of the
-// limits above, or no field is kept. The table then holds what was filled so far.
-bool importRcdef(const std::string& path, RecordDefTable& table,
-                 FileSystem& files = osFileSystem());
+// Fails (with an empty message, or the reason the file could not be read) when the file cannot be
+// read, a repetition count is no number or is negative, an item comes after the last slot of the
+// item count, there is no item count before the first item, a number lies outside the 32-bit range,
+// an expansion would exceed one of the limits above, or no field is kept. The table then holds what
+// was filled so far.
+Status importRcdef(const std::string& path, RecordDefTable& table,
+                   FileSystem& files = osFileSystem());
 
 }  // namespace sorvek

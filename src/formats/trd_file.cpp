@@ -6,7 +6,6 @@
 
 #include "formats/ini_profile.h"
 #include "platform/number_text.h"
-#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {
@@ -66,33 +65,30 @@ std::string fieldLine(const FieldDef& f) {
 
 }  // namespace
 
-bool readTrdFile(const std::string& path, RecordDefTable& table, Messages& messages,
-                 FileSystem& files) {
+Status readTrdFile(const std::string& path, RecordDefTable& table, FileSystem& files) {
     // The file is parsed once; every value below is a lookup by name.
     const IniDocument doc = IniDocument::load(path, files);
     if (doc.get(kMarkerSection, "Function") != kMarkerValue) {
-        messages.show(path + " はレコード定義ファイルではありません。", kAppTitle,
-                      MessageIcon::Information);
-        return false;
+        return failure(path + " はレコード定義ファイルではありません。", MessageIcon::Information);
     }
     auto number = [&](const std::string& section, const char* key) {
         return parseInt32(doc.get(section, key));
     };
 
     auto maxRecord = number(kFileSection, "MaxRecordIndex");
-    if (!maxRecord || *maxRecord < 0) return false;
+    if (!maxRecord || *maxRecord < 0) return Failure{};
     // Entries are added as they are read rather than all at once: a count far beyond what the
     // file holds then fails at the first missing section instead of exhausting memory.
     table.reset(1);
     RecordDef& file = table[0];
     file.Name = doc.get(kFileSection, "Name");
     auto fileSize = number(kFileSection, "Size");
-    if (!fileSize) return false;
+    if (!fileSize) return Failure{};
     file.Size = *fileSize;
     file.Class = doc.get(kFileSection, "ClassPos");
     file.Delimiter = doc.get(kFileSection, "Delimiter");
     auto titleLine = parseBoolean(doc.get(kFileSection, "TitleLine"));
-    if (!titleLine) return false;
+    if (!titleLine) return Failure{};
     file.TitleLine = *titleLine;
 
     for (int i = 1; i <= *maxRecord; ++i) {
@@ -100,28 +96,28 @@ bool readTrdFile(const std::string& path, RecordDefTable& table, Messages& messa
         RecordDef& record = table.entries.emplace_back();
         record.Name = doc.get(section, "Name");
         auto size = number(section, "Size");
-        if (!size) return false;
+        if (!size) return Failure{};
         record.Size = *size;
         record.Class = doc.get(section, "Class");
         auto parent = number(section, "Parent");
         auto child = parent ? number(section, "Child") : std::nullopt;
         auto maxField = child ? number(section, "MaxFieldIndex") : std::nullopt;
-        if (!maxField || *maxField < 0) return false;
+        if (!maxField || *maxField < 0) return Failure{};
         record.Parent = *parent;
         record.Child = *child;
         for (int j = 0; j <= *maxField; ++j) {
             if (!parseFieldLine(doc.get(section, fieldKey(j)), record.Fields.emplace_back())) {
-                return false;
+                return Failure{};
             }
         }
     }
-    return true;
+    return {};
 }
 
-bool writeTrdFile(const std::string& path, const RecordDefTable& table, FileSystem& files) {
-    if (!table.hasDefinition()) return false;
+Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSystem& files) {
+    if (!table.hasDefinition()) return Failure{};
     for (int i = 1; i <= table.maxIndex(); ++i) {
-        if (table[i].Fields.empty()) return false;
+        if (table[i].Fields.empty()) return Failure{};
     }
 
     IniDocument doc;

@@ -11,24 +11,23 @@
 
 #include "model/record_def.h"
 #include "platform/files.h"
-#include "ports/messages.h"
 
 namespace sorvek {
 
 // Reads the definition file at `path` into `table`, replacing its contents.
 // A file whose `Function` is not exactly "REC2CSV" (a missing or unreadable file included) is
-// refused with the notice `path` + " はレコード定義ファイルではありません。" (information icon);
-// nothing else is shown. Fails without a message on a value that is no number (or boolean), a
-// field line of fewer than six items, or a negative record or field count; the table then holds
+// refused with the notice `path` + " はレコード定義ファイルではありません。" (information icon),
+// for the caller to show. Fails with an empty message on a value that is no number (or boolean),
+// a field line of fewer than six items, or a negative record or field count; the table then holds
 // the entries read so far. Names, class codes, positions and parent indices are not checked.
-bool readTrdFile(const std::string& path, RecordDefTable& table, Messages& messages,
-                 FileSystem& files = osFileSystem());
+Status readTrdFile(const std::string& path, RecordDefTable& table,
+                   FileSystem& files = osFileSystem());
 
 // Writes `table` to `path`, replacing any file there. Fails, without touching the file, when the
 // table has no entry 0 or a record has no field. The whole file is written to a temporary file
 // in the same folder and moved over the target only when every byte was written, so a failed
-// write leaves the previous file as it was. Shows nothing; the caller reports a failure.
-bool writeTrdFile(const std::string& path, const RecordDefTable& table,
-                  FileSystem& files = osFileSystem());
+// write leaves the previous file as it was. The caller reports a failure.
+Status writeTrdFile(const std::string& path, const RecordDefTable& table,
+                    FileSystem& files = osFileSystem());
 
 }  // namespace sorvek

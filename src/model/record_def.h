@@ -43,6 +43,8 @@ struct RecordDefTable {
     bool hasDefinition() const { return !entries.empty(); }
     // N, the highest record index; -1 without any definition.
     int maxIndex() const { return static_cast<int>(entries.size()) - 1; }
+    // True when `index` names a record definition (1..N).
+    bool isRecordIndex(std::int32_t index) const { return index >= 1 && index <= maxIndex(); }
     RecordDef& operator[](std::size_t i) { return entries[i]; }
     const RecordDef& operator[](std::size_t i) const { return entries[i]; }
     // Replaces the contents by `count` cleared entries (indices 0..count-1).

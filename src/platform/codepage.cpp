@@ -2,8 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <stdexcept>
+#include <utility>
 
 namespace sorvek {
 namespace {
@@ -12,12 +13,12 @@ namespace {
 // thread-safe, and conversions happen at the edges only (messages, names), never per record.
 class Converter {
   public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-        }
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (available()) iconv_close(cd_);
     }
-    ~Converter() { iconv_close(cd_); }
+    // False when the system has no such conversion (checkCodePages tells at start-up).
+    bool available() const { return cd_ != kNoDescriptor; }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -26,6 +27,19 @@ class Converter {
     template <typename SkipFn>
     std::string run(std::string_view in, std::string_view replacement, SkipFn skip) {
         std::string out;
+        if (!available()) {
+            // Without a converter ASCII stays and every other character is replaced.
+            while (!in.empty()) {
+                if (static_cast<unsigned char>(in[0]) < 0x80) {
+                    out += in[0];
+                    in.remove_prefix(1);
+                } else {
+                    out.append(replacement);
+                    in.remove_prefix(std::min(in.size(), skip(in)));
+                }
+            }
+            return out;
+        }
         out.reserve(in.size() * 2 + 8);
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
@@ -49,6 +63,7 @@ class Converter {
     }
 
   private:
+    static inline const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
     iconv_t cd_;
 };
 
@@ -109,6 +124,16 @@ bool isAscii(std::string_view s) {
 }
 
 }  // namespace
+
+Status checkCodePages() {
+    for (const auto& [to, from] : {std::pair{"UTF-8", "CP932"}, std::pair{"CP932", "UTF-8"}}) {
+        if (!Converter(to, from).available()) {
+            return failure(std::string("文字コードの変換ができません (") + from + " → " + to +
+                           ")。iconv の文字コード表 (gconv) を確認してください。");
+        }
+    }
+    return {};
+}
 
 std::string cp932ToUtf8(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);  // CP932 and UTF-8 agree on ASCII

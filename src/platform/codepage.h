@@ -4,7 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "ports/status.h"
+
 namespace sorvek {
+
+// Whether the system can convert between CP932 and UTF-8 (iconv with its code tables). The
+// programs check once at start-up and refuse to run without; the conversions below never fail,
+// and without a converter they keep ASCII and replace every other character.
+Status checkCodePages();
 
 // Decodes CP932 bytes. Never fails: a byte sequence that is not CP932 becomes U+FFFD.
 std::string cp932ToUtf8(std::string_view bytes);

@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+
+#include "platform/system_error.h"
 
 namespace sorvek {
 namespace {
@@ -16,19 +19,19 @@ class PosixReadableFile final : public ReadableFile {
     explicit PosixReadableFile(int fd) : fd_(fd) {}
     ~PosixReadableFile() override { ::close(fd_); }
 
-    std::int64_t read(char* buffer, std::size_t n) override {
+    Result<std::size_t> read(char* buffer, std::size_t n) override {
         std::size_t total = 0;
         // Fill the whole request unless the file ends, so callers see full blocks.
         while (total < n) {
             ssize_t got = ::read(fd_, buffer + total, n - total);
             if (got < 0) {
                 if (errno == EINTR) continue;
-                return -1;
+                return systemFailure(errno);
             }
             if (got == 0) break;
             total += static_cast<std::size_t>(got);
         }
-        return static_cast<std::int64_t>(total);
+        return total;
     }
 
   private:
@@ -44,25 +47,27 @@ class PosixWritableFile final : public WritableFile {
         if (fd_ >= 0) ::close(fd_);
     }
 
-    bool write(const char* data, std::size_t n) override {
+    Status write(const char* data, std::size_t n) override {
         while (n > 0) {
             // Calls of at most 64 KiB: larger ones make the kernel look for large page-cache
             // folios, which can cost more than the copy itself when memory is fragmented.
             ssize_t done = ::write(fd_, data, std::min<std::size_t>(n, kWriteChunk));
             if (done < 0) {
                 if (errno == EINTR) continue;
-                return false;
+                return systemFailure(errno);
             }
             data += done;
             n -= static_cast<std::size_t>(done);
         }
-        return true;
+        return {};
     }
 
-    bool close() override {
+    Status close() override {
         int fd = fd_;
         fd_ = -1;
-        return fd >= 0 && ::close(fd) == 0;
+        if (fd < 0) return systemFailure(EBADF);
+        if (::close(fd) != 0) return systemFailure(errno);
+        return {};
     }
 
   private:
@@ -76,7 +81,10 @@ class PosixFileSystem final : public FileSystem {
         return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
     }
 
-    bool deleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    Status deleteFile(const std::string& path) override {
+        if (::unlink(path.c_str()) != 0) return systemFailure(errno);
+        return {};
+    }
 
     std::int64_t fileSize(const std::string& path) override {
         struct stat st {};
@@ -91,26 +99,28 @@ class PosixFileSystem final : public FileSystem {
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     }
 
-    std::unique_ptr<ReadableFile> openRead(const std::string& path) override {
+    Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) override {
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return nullptr;
+        if (fd < 0) return systemFailure(errno);
         struct stat st {};
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
             ::close(fd);
-            return nullptr;
+            return systemFailure(error);
         }
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        return std::make_unique<PosixReadableFile>(fd);
+        return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
     }
 
-    std::unique_ptr<WritableFile> openWrite(const std::string& path) override {
+    Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) override {
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0) return nullptr;
-        return std::make_unique<PosixWritableFile>(fd);
+        if (fd < 0) return systemFailure(errno);
+        return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd));
     }
 
-    bool replaceFile(const std::string& from, const std::string& to) override {
-        return std::rename(from.c_str(), to.c_str()) == 0;
+    Status replaceFile(const std::string& from, const std::string& to) override {
+        if (std::rename(from.c_str(), to.c_str()) != 0) return systemFailure(errno);
+        return {};
     }
 };
 
@@ -121,17 +131,33 @@ FileSystem& osFileSystem() {
     return fs;
 }
 
-bool readWholeFile(FileSystem& fs, const std::string& path, std::string& contents) {
+Result<std::string> readWholeFile(FileSystem& fs, const std::string& path) {
     auto file = fs.openRead(path);
-    if (!file) return false;
-    contents.clear();
+    if (!file) return file.error();
+    std::string contents;
     char buffer[65536];
     for (;;) {
-        std::int64_t got = file->read(buffer, sizeof buffer);
-        if (got < 0) return false;
-        if (got == 0) return true;
-        contents.append(buffer, static_cast<std::size_t>(got));
+        Result<std::size_t> got = (*file)->read(buffer, sizeof buffer);
+        if (!got) return got.error();
+        if (*got == 0) return contents;
+        contents.append(buffer, *got);
     }
+}
+
+Status replaceFileContents(FileSystem& fs, const std::string& path, std::string_view bytes) {
+    static std::atomic<unsigned> counter{0};  // temporary names unique within the process
+    const std::string temp =
+        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    auto out = fs.openWrite(temp);
+    if (!out) return out.error();
+    Status written = (*out)->write(bytes.data(), bytes.size());
+    Status closed = (*out)->close();
+    Status replaced = written && closed ? fs.replaceFile(temp, path) : Status{};
+    if (!written || !closed || !replaced) {
+        (void)fs.deleteFile(temp);  // a leftover temporary file is harmless; the failure counts
+        return !written ? written : !closed ? closed : replaced;
+    }
+    return {};
 }
 
 }  // namespace sorvek

@@ -42,7 +42,7 @@ TEST(OpenDefinition, SuccessReplacesTheTableAndBuildsTheTree) {
         sizeSeen = fresh.entries.size();
         EXPECT_EQ("/defs/abc.trd", path);
         fresh = abcTable();
-        return true;
+        return Status{};
     };
     EXPECT_TRUE(openDefinition("/defs/abc.trd", table, tree, messages, loader));
     EXPECT_EQ(2u, sizeSeen) << "the reader starts from two cleared entries";
@@ -64,7 +64,7 @@ TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
     auto halfReader = [](const std::string&, RecordDefTable& fresh) {
         fresh[0].Name = "half";
         fresh[1].Name = "filled";
-        return false;
+        return Status{Failure{}};
     };
     EXPECT_FALSE(openDefinition("/defs/bad.trd", table, tree, messages, halfReader));
     ASSERT_EQ(1u, messages.shown.size());
@@ -80,7 +80,7 @@ TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
     bool called = false;
     EXPECT_FALSE(openDefinition("", table, tree, messages, [&](auto&, auto&) {
         called = true;
-        return true;
+        return Status{};
     }));
     EXPECT_FALSE(called) << "a cancelled dialog reads nothing";
 }
@@ -90,9 +90,12 @@ TEST(OpenDefinition, RealLoaderReportsAFileThatCannotBeRead) {
     RecordTree tree;
     buildRecordTree(tree, table);
     RecordingMessages messages;
-    EXPECT_FALSE(openDefinition("/nonexistent/none.trd", table, tree, messages,
-                                definitionFileLoader(messages)));
-    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_FALSE(
+        openDefinition("/nonexistent/none.trd", table, tree, messages, definitionFileLoader()));
+    ASSERT_EQ(2u, messages.shown.size());
+    EXPECT_EQ("/nonexistent/none.trd はレコード定義ファイルではありません。",
+              messages.shown.front().text);
+    EXPECT_EQ(MessageIcon::Information, messages.shown.front().icon);
     EXPECT_EQ("/nonexistent/none.trd の読み込み中にエラーが発生しました。",
               messages.shown.back().text);
     EXPECT_EQ(3, table.maxIndex());
@@ -106,7 +109,7 @@ TEST(SaveDefinition, SetsTheFileAndReportsAFailedWrite) {
     std::string written;
     auto writer = [&](const std::string& path, const RecordDefTable& t) {
         written = path + ":" + std::to_string(t.maxIndex());
-        return path != "/ro/x.trd";
+        return path != "/ro/x.trd" ? Status{} : Status{failure("read-only")};
     };
     EXPECT_FALSE(saveDefinition("", table, tree, messages, writer));
     EXPECT_EQ("", written);

@@ -114,20 +114,20 @@ TEST_F(JobFilesTest, InputThatShrinksWhileReadIsAReadFailure) {
     class ShrinkingFs final : public FileSystem {
       public:
         bool fileExists(const std::string& p) override { return osFileSystem().fileExists(p); }
-        bool deleteFile(const std::string& p) override { return osFileSystem().deleteFile(p); }
+        Status deleteFile(const std::string& p) override { return osFileSystem().deleteFile(p); }
         std::int64_t fileSize(const std::string& p) override {
             return osFileSystem().fileSize(p) + 10;
         }
         bool isSameFile(const std::string& a, const std::string& b) override {
             return osFileSystem().isSameFile(a, b);
         }
-        std::unique_ptr<ReadableFile> openRead(const std::string& p) override {
+        Result<std::unique_ptr<ReadableFile>> openRead(const std::string& p) override {
             return osFileSystem().openRead(p);
         }
-        std::unique_ptr<WritableFile> openWrite(const std::string& p) override {
+        Result<std::unique_ptr<WritableFile>> openWrite(const std::string& p) override {
             return osFileSystem().openWrite(p);
         }
-        bool replaceFile(const std::string& a, const std::string& b) override {
+        Status replaceFile(const std::string& a, const std::string& b) override {
             return osFileSystem().replaceFile(a, b);
         }
     } shrinking;

@@ -18,12 +18,14 @@ constexpr std::size_t kPatternSize = 1 << 20;
 class GeneratedFileSystem final : public FileSystem {
   public:
     bool fileExists(const std::string& p) override { return p == "/big.in"; }
-    bool deleteFile(const std::string&) override { return true; }
+    Status deleteFile(const std::string&) override { return {}; }
     std::int64_t fileSize(const std::string&) override { return kLargeSize; }
     bool isSameFile(const std::string&, const std::string&) override { return false; }
-    bool replaceFile(const std::string&, const std::string&) override { return false; }
+    Status replaceFile(const std::string&, const std::string&) override {
+        return failure("not here");
+    }
 
-    std::unique_ptr<ReadableFile> openRead(const std::string&) override {
+    Result<std::unique_ptr<ReadableFile>> openRead(const std::string&) override {
         class Reader final : public ReadableFile {
           public:
             Reader() {
@@ -32,7 +34,7 @@ class GeneratedFileSystem final : public FileSystem {
                 for (std::size_t i = kLineLength - 1; i < pattern_.size(); i += kLineLength)
                     pattern_[i] = '\n';
             }
-            std::int64_t read(char* buffer, std::size_t n) override {
+            Result<std::size_t> read(char* buffer, std::size_t n) override {
                 std::size_t want =
                     static_cast<std::size_t>(std::min<std::int64_t>(n, kLargeSize - offset_));
                 for (std::size_t i = 0; i < want;) {
@@ -43,32 +45,32 @@ class GeneratedFileSystem final : public FileSystem {
                     i += run;
                 }
                 offset_ += static_cast<std::int64_t>(want);
-                return static_cast<std::int64_t>(want);
+                return want;
             }
 
           private:
             std::string pattern_;
             std::int64_t offset_ = 0;
         };
-        return std::make_unique<Reader>();
+        return std::unique_ptr<ReadableFile>(std::make_unique<Reader>());
     }
 
-    std::unique_ptr<WritableFile> openWrite(const std::string&) override {
+    Result<std::unique_ptr<WritableFile>> openWrite(const std::string&) override {
         class Counter final : public WritableFile {
           public:
             explicit Counter(GeneratedFileSystem& fs) : fs_(fs) {}
-            bool write(const char* data, std::size_t n) override {
+            Status write(const char* data, std::size_t n) override {
                 fs_.written += static_cast<std::int64_t>(n);
                 fs_.lineFeeds += std::count(data, data + n, '\n');
                 fs_.carriageReturns += std::count(data, data + n, '\r');
-                return true;
+                return {};
             }
-            bool close() override { return true; }
+            Status close() override { return {}; }
 
           private:
             GeneratedFileSystem& fs_;
         };
-        return std::make_unique<Counter>(*this);
+        return std::unique_ptr<WritableFile>(std::make_unique<Counter>(*this));
     }
 
     std::int64_t written = 0, lineFeeds = 0, carriageReturns = 0;

@@ -54,7 +54,7 @@ class RcdefImportTest : public ::testing::Test {
     bool import(const Lines& lines, const std::string& ending = "\r\n") {
         std::string text;
         for (const std::string& line : lines) text += line + ending;
-        return importRcdef(dir.write("layout.rcdef", utf8ToCp932(text)), table);
+        return importRcdef(dir.write("layout.rcdef", utf8ToCp932(text)), table).ok();
     }
     void expectFields(const std::vector<Expected>& expected) {
         ASSERT_EQ(2u, table.entries.size());

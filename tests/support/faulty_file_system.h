@@ -24,16 +24,20 @@ class FaultyFileSystem final : public FileSystem {
     bool failReplace = false;
 
     bool fileExists(const std::string& path) override { return real_.fileExists(path); }
-    bool deleteFile(const std::string& path) override { return real_.deleteFile(path); }
+    Status deleteFile(const std::string& path) override { return real_.deleteFile(path); }
     std::int64_t fileSize(const std::string& path) override { return real_.fileSize(path); }
     bool isSameFile(const std::string& a, const std::string& b) override {
         return real_.isSameFile(a, b);
     }
-    std::unique_ptr<ReadableFile> openRead(const std::string& path) override;
-    std::unique_ptr<WritableFile> openWrite(const std::string& path) override;
-    bool replaceFile(const std::string& from, const std::string& to) override {
-        return !failReplace && real_.replaceFile(from, to);
+    Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) override;
+    Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) override;
+    Status replaceFile(const std::string& from, const std::string& to) override {
+        if (failReplace) return injectedFailure();
+        return real_.replaceFile(from, to);
     }
+
+    // The failure every injected fault reports.
+    static Failure injectedFailure() { return failure("injected fault"); }
 
     std::int64_t bytesRead = 0;
     std::int64_t bytesWritten = 0;

@@ -16,7 +16,10 @@ class MemoryFileSystem final : public FileSystem {
     std::map<std::string, std::string> files;
 
     bool fileExists(const std::string& path) override { return files.count(path) != 0; }
-    bool deleteFile(const std::string& path) override { return files.erase(path) != 0; }
+    Status deleteFile(const std::string& path) override {
+        if (files.erase(path) == 0) return failure("no such file");
+        return {};
+    }
     std::int64_t fileSize(const std::string& path) override {
         auto it = files.find(path);
         return it == files.end() ? -1 : static_cast<std::int64_t>(it->second.size());
@@ -24,33 +27,33 @@ class MemoryFileSystem final : public FileSystem {
     bool isSameFile(const std::string& a, const std::string& b) override {
         return a == b && fileExists(a);
     }
-    std::unique_ptr<ReadableFile> openRead(const std::string& path) override {
+    Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) override {
         auto it = files.find(path);
-        if (it == files.end()) return nullptr;
-        return std::make_unique<Reader>(it->second);
+        if (it == files.end()) return failure("no such file");
+        return std::unique_ptr<ReadableFile>(std::make_unique<Reader>(it->second));
     }
-    std::unique_ptr<WritableFile> openWrite(const std::string& path) override {
+    Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) override {
         files[path].clear();
-        return std::make_unique<Writer>(*this, path);
+        return std::unique_ptr<WritableFile>(std::make_unique<Writer>(*this, path));
     }
-    bool replaceFile(const std::string& from, const std::string& to) override {
+    Status replaceFile(const std::string& from, const std::string& to) override {
         auto it = files.find(from);
-        if (it == files.end()) return false;
+        if (it == files.end()) return failure("no such file");
         std::string bytes = std::move(it->second);
         files.erase(it);
         files[to] = std::move(bytes);
-        return true;
+        return {};
     }
 
   private:
     class Reader final : public ReadableFile {
       public:
         explicit Reader(std::string bytes) : bytes_(std::move(bytes)) {}
-        std::int64_t read(char* buffer, std::size_t n) override {
+        Result<std::size_t> read(char* buffer, std::size_t n) override {
             std::size_t count = std::min(n, bytes_.size() - at_);
             std::memcpy(buffer, bytes_.data() + at_, count);
             at_ += count;
-            return static_cast<std::int64_t>(count);
+            return count;
         }
 
       private:
@@ -61,11 +64,11 @@ class MemoryFileSystem final : public FileSystem {
     class Writer final : public WritableFile {
       public:
         Writer(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-        bool write(const char* data, std::size_t n) override {
+        Status write(const char* data, std::size_t n) override {
             fs_.files[path_].append(data, n);
-            return true;
+            return {};
         }
-        bool close() override { return true; }
+        Status close() override { return {}; }
 
       private:
         MemoryFileSystem& fs_;

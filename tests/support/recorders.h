@@ -50,12 +50,4 @@ class RecordingProgress final : public Progress {
     std::vector<ProgressCall> calls;
 };
 
-// A message port that only counts what it was shown.
-class CountingMessages final : public Messages {
-  public:
-    void show(const std::string&, const std::string&, MessageIcon) override { ++shown; }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    int shown = 0;
-};
-
 }  // namespace sorvek::testing

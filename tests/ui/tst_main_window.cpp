@@ -143,9 +143,9 @@ class MainWindowTest : public QObject {
         QFile::remove(output);
         QFile::remove(QString::fromStdString(ini()));
         // The input is already in the history, second place.
-        writeSetting(ini(), kSectionHistory, "File0_0", "/older");
-        writeSetting(ini(), kSectionHistory, "File0_1", input.toStdString());
-        writeSetting(ini(), kSectionHistory, "File0_2", "/oldest");
+        QVERIFY(writeSetting(ini(), kSectionHistory, "File0_0", "/older").ok());
+        QVERIFY(writeSetting(ini(), kSectionHistory, "File0_1", input.toStdString()).ok());
+        QVERIFY(writeSetting(ini(), kSectionHistory, "File0_2", "/oldest").ok());
 
         frmMain* main = start();
         QTest::mouseClick(main->cmdTrans(0), Qt::LeftButton);
@@ -208,7 +208,7 @@ class MainWindowTest : public QObject {
 
     void optionsOpenFromTheMenuWithTheSettings() {
         QFile::remove(QString::fromStdString(ini()));
-        writeSetting(ini(), kSectionDefault, kKeyDataFolder, "/data/");
+        QVERIFY(writeSetting(ini(), kSectionDefault, kKeyDataFolder, "/data/").ok());
         frmMain* main = start();
         QString shown;
         QTimer::singleShot(0, this, [&] {

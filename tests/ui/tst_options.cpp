@@ -46,7 +46,7 @@ class OptionsTest : public QObject {
     void cleanup() { QCOMPARE(takeLeakedWindows(), QStringList()); }
 
     void loadsBothFoldersAndOffersOneTab() {
-        writeSetting(ini(), kSectionDefault, kKeyDataFolder, "/data/");
+        QVERIFY(writeSetting(ini(), kSectionDefault, kKeyDataFolder, "/data/").ok());
         frmOptions dialog(ini());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Sorvek オプション設定"));
         QCOMPARE(dialog.txtDataFolder->text(), QStringLiteral("/data/"));

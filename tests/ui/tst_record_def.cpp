@@ -533,9 +533,9 @@ class RecordDefTest : public QObject {
             d.txtFldName->setText(QStringLiteral("X"));
             d.txtFldSize->setText(QStringLiteral("3"));
             QTest::keyClick(d.txtFldSize, Qt::Key_Escape);
+            QCOMPARE(d.result(), static_cast<int>(QDialog::Rejected));
         });
         QTest::keyClick(page->lvwFldDef, Qt::Key_Insert, Qt::ControlModifier);
-        QCOMPARE(state_.EditMode, 99);
         unchanged();
         QCOMPARE(page->lvwFldDef->selectedRow(), 2);  // neither refilled nor reselected
         QCOMPARE(page->lvwFldDef->rowCount(), 4);
@@ -551,9 +551,9 @@ class RecordDefTest : public QObject {
             QCOMPARE(d.windowTitle(), QStringLiteral("レコード定義の変更"));
             d.txtRecName->setText(QStringLiteral("Z"));
             d.close();  // the close box
+            QCOMPARE(d.result(), static_cast<int>(QDialog::Rejected));
         });
         doubleClick(page->tvwRecDef, page->tvwRecDef->itemOfTag(1));
-        QCOMPARE(state_.EditMode, 99);
         unchanged();
 
         onNextEditDialog([](frmWizSub& d) { QTest::keyClick(d.txtFileDefName, Qt::Key_Escape); });

@@ -262,10 +262,10 @@ class WizardTest : public QObject {
     void historyFillsTheListsAndTextsStayEmpty() {
         const std::string ini = file(QStringLiteral("sorvek.ini")).toStdString();
         QFile::remove(QString::fromStdString(ini));
-        writeSetting(ini, kSectionHistory, "File0_0", "/a");
-        writeSetting(ini, kSectionHistory, "File0_1", "/b");
-        writeSetting(ini, kSectionHistory, "File0_3", "/d");
-        writeSetting(ini, kSectionHistory, "File5_2", "/out");
+        QVERIFY(writeSetting(ini, kSectionHistory, "File0_0", "/a").ok());
+        QVERIFY(writeSetting(ini, kSectionHistory, "File0_1", "/b").ok());
+        QVERIFY(writeSetting(ini, kSectionHistory, "File0_3", "/d").ok());
+        QVERIFY(writeSetting(ini, kSectionHistory, "File5_2", "/out").ok());
         frmWizard* w = open(0);
         QCOMPARE(w->cmbFileName0->count(), 3);
         QCOMPARE(w->cmbFileName0->itemText(2), QStringLiteral("/d"));

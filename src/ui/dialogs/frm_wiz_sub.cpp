@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/app_state.h"
+#include "editor/field_def_panel.h"
+#include "editor/file_def_panel.h"
+#include "editor/record_def_panel.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/widgets/ui_text.h"
 
@@ -50,8 +52,14 @@ QGridLayout* panelGrid(QWidget* panel) {
 
 }  // namespace
 
-frmWizSub::frmWizSub(AppState& state, RecordTree& tree, std::int32_t sel, QWidget* parent)
-    : QDialog(parent), state_(state), tree_(tree), record_(tree.selectedTag()), sel_(sel) {
+frmWizSub::frmWizSub(std::int32_t EditMode, RecordDefTable& table, RecordTree& tree,
+                     std::int32_t sel, QWidget* parent)
+    : QDialog(parent),
+      editMode_(EditMode),
+      table_(table),
+      tree_(tree),
+      record_(tree.selectedTag()),
+      sel_(sel) {
     setObjectName(QStringLiteral("frmWizSub"));
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -239,8 +247,8 @@ void frmWizSub::watchKeys(QWidget* control) {
 }
 
 void frmWizSub::Form_Load() {
-    const std::int32_t mode = state_.EditMode;
-    const RecordDefTable& table = state_.recordDefTable;
+    const std::int32_t mode = editMode_;
+    const RecordDefTable& table = table_;
     setWindowTitle(q(editDialogTitle(mode)));
     const std::int32_t panel = editPanelIndex(mode);
     QWidget* first = nullptr;
@@ -379,9 +387,9 @@ QWidget* frmWizSub::control(EditControl which) const {
 }
 
 void frmWizSub::cmdOk_Click() {
-    const std::int32_t mode = state_.EditMode;
-    RecordDefTable& table = state_.recordDefTable;
-    EditOutcome outcome;
+    const std::int32_t mode = editMode_;
+    RecordDefTable& table = table_;
+    EditOutcome outcome = EditEffect::NothingToEdit;
     switch (editPanelIndex(mode)) {
         case 1: {
             FileDefInput input = fileInput();
@@ -398,9 +406,10 @@ void frmWizSub::cmdOk_Click() {
         default:
             break;
     }
-    if (outcome.error) {
-        MessageBox::show(this, q(outcome.error->message), QString(), outcome.error->icon);
-        if (QWidget* input = control(outcome.error->focus)) {
+    if (!outcome) {
+        const EditError& error = outcome.error();
+        MessageBox::show(this, q(error.message), QString(), error.icon);
+        if (QWidget* input = control(error.focus)) {
             input->setFocus(Qt::OtherFocusReason);
             if (auto* line = qobject_cast<QLineEdit*>(input)) line->selectAll();
             if (auto* combo = qobject_cast<QComboBox*>(input); combo && combo->lineEdit()) {
@@ -409,18 +418,12 @@ void frmWizSub::cmdOk_Click() {
         }
         return;
     }
-    if (!outcome.applied) {
+    if (*outcome == EditEffect::NothingToEdit) {
         // Nothing to edit (the record or field has gone): the same as a cancel.
         reject();
         return;
     }
-    treeChange_ = outcome.tree;
     accept();
-}
-
-void frmWizSub::reject() {
-    state_.EditMode = kEditCancelled;
-    QDialog::reject();
 }
 
 bool frmWizSub::eventFilter(QObject* watched, QEvent* event) {

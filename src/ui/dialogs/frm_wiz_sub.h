@@ -2,11 +2,15 @@
 // frmWizSub: the modal dialog of the definition editor's six edits (new and changed file
 // definition, added and changed record, added and changed field), chosen by `EditMode`. It
 // moves values between its controls and the editor's functions; they validate, change the
-// table and the record tree model. A cancel (button, Esc, close box) sets `EditMode` to 99.
+// table and the record tree model. `exec()` gives Accepted once the edit is applied, Rejected
+// after a cancel (button, Esc, close box), when nothing has changed.
 #include <QDialog>
 #include <cstdint>
 
 #include "editor/edit_dialog.h"
+#include "editor/field_def_panel.h"
+#include "editor/file_def_panel.h"
+#include "editor/record_def_panel.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,23 +22,20 @@ class QStatusBar;
 
 namespace sorvek {
 
-struct AppState;
-
 class frmWizSub : public QDialog {
     Q_OBJECT
   public:
-    // Form_Load: fills the panel of `state.EditMode` (1 to 6). The record edits act on the
-    // selected node of `tree`; the field edits on row `sel` (1-based, 0 for none) of the field
-    // list of the selected record. `tree` and the state must outlive the dialog.
-    frmWizSub(AppState& state, RecordTree& tree, std::int32_t sel, QWidget* parent = nullptr);
+    // Form_Load: fills the panel of `EditMode` (1 to 6). The record edits act on the selected
+    // node of `tree`; the field edits on row `sel` (1-based, 0 for none) of the field list of the
+    // selected record. `table` and `tree` must outlive the dialog.
+    frmWizSub(std::int32_t EditMode, RecordDefTable& table, RecordTree& tree, std::int32_t sel,
+              QWidget* parent = nullptr);
 
     // Validates and applies; on the first failure shows its message, focuses the input concerned
-    // and stays open. Otherwise the dialog closes with `EditMode` unchanged.
+    // and stays open. Otherwise the dialog closes, accepted.
     void cmdOk_Click();
-    // Sets `EditMode` to 99 and closes.
+    // Closes the dialog, rejected.
     void cmdCancel_Click() { reject(); }
-    // What the accepted edit changed in the tree model.
-    const TreeChange& treeChange() const { return treeChange_; }
 
     // pnlWiz(0) the buttons, (1) file, (2) record, (3) field.
     QWidget* pnlWiz[4] = {};
@@ -61,9 +62,6 @@ class frmWizSub : public QDialog {
     QPushButton* cmdCancel = nullptr;
     QStatusBar* staComment = nullptr;
 
-  public slots:
-    void reject() override;
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,11 +87,11 @@ class frmWizSub : public QDialog {
     FieldInput fieldInput() const;
     QWidget* control(EditControl which) const;
 
-    AppState& state_;
+    const std::int32_t editMode_;
+    RecordDefTable& table_;
     RecordTree& tree_;
     std::int32_t record_;
     std::int32_t sel_;
-    TreeChange treeChange_;
 };
 
 }  // namespace sorvek

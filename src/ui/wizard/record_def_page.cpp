@@ -190,12 +190,11 @@ void RecordDefPage::showRecordMenu(const QPoint& globalPos) {
 }
 
 bool RecordDefPage::showEditDialog(std::int32_t mode, std::int32_t sel) {
-    state_.EditMode = mode;
+    bool applied = false;
     {
-        frmWizSub dialog(state_, tree_, sel, window());
-        dialog.exec();
+        frmWizSub dialog(mode, state_.recordDefTable, tree_, sel, window());
+        applied = dialog.exec() == QDialog::Accepted;
     }
-    const bool applied = state_.EditMode != kEditCancelled;
     if (applied && editPanelIndex(mode) <= 2) showTree();
     return applied;
 }
@@ -261,7 +260,7 @@ void RecordDefPage::cmdDefFileOpen_Click() {
         q(openDefinitionStartPath(tree_, trdFolder())));
     if (path.isEmpty()) return;
     if (!openDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
-                        definitionFileLoader(messages_))) {
+                        definitionFileLoader())) {
         return;
     }
     showTree();

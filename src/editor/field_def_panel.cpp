@@ -1,0 +1,74 @@
+#include "editor/field_def_panel.h"
+
+#include "model/record_table_edit.h"
+#include "platform/text_checks.h"
+
+namespace sorvek {
+namespace {
+
+constexpr const char* kMsgNoFieldName = "フィールド名が入力されていません。";
+constexpr const char* kMsgFieldNameComma = "フィールド名にカンマ（,）は使用できません。";
+constexpr const char* kMsgFieldTypeComma = "タイプにカンマ（,）は使用できません。";
+constexpr const char* kMsgFieldSize = "フィールド長には 1 以上の数値を指定してください。";
+constexpr const char* kMsgFieldDec = "小数点以下桁数には 1 以上の数値を指定してください。";
+constexpr const char* kMsgMemoComma = "メモにカンマ（,）は使用できません。";
+constexpr const char* kMsgMemoLineBreak = "メモに改行は使用できません。";
+
+}  // namespace
+
+FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::int32_t record,
+                          std::int32_t sel) {
+    FieldInput input;
+    if (mode != kEditChangeField || !table.isRecordIndex(record)) return input;
+    const std::vector<FieldDef>& fields = table[record].Fields;
+    if (sel < 1 || static_cast<std::size_t>(sel) > fields.size()) return input;
+    const FieldDef& field = fields[static_cast<std::size_t>(sel - 1)];
+    input.txtFldName = field.Name;
+    input.cmbFldType = field.Type;
+    input.txtFldSize = std::to_string(field.Size);
+    input.txtFldDec = std::to_string(field.Dec);
+    input.txtFldMemo = field.Memo;
+    return input;
+}
+
+EditCheck validateField(const FieldInput& input) {
+    if (input.txtFldName.empty()) return editInfo(kMsgNoFieldName, EditControl::txtFldName);
+    if (hasComma(input.txtFldName)) return editInfo(kMsgFieldNameComma, EditControl::txtFldName);
+    if (hasComma(input.cmbFldType)) return editInfo(kMsgFieldTypeComma, EditControl::cmbFldType);
+    if (!isPositiveNumber(input.txtFldSize))
+        return editInfo(kMsgFieldSize, EditControl::txtFldSize);
+    if (decimalsVisible(input.cmbFldType) && !digitsValue(input.txtFldDec)) {
+        return editInfo(kMsgFieldDec, EditControl::txtFldDec);
+    }
+    if (hasComma(input.txtFldMemo)) return editInfo(kMsgMemoComma, EditControl::txtFldMemo);
+    if (hasLineBreak(input.txtFldMemo)) return editInfo(kMsgMemoLineBreak, EditControl::txtFldMemo);
+    return {};
+}
+
+EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTable& table,
+                        std::int32_t record, std::int32_t sel) {
+    if (!table.isRecordIndex(record)) return EditEffect::NothingToEdit;
+    RecordDef& entry = table[record];
+    const bool change = mode == kEditChangeField;
+    if (!change && mode != kEditAddField) return EditEffect::NothingToEdit;
+    if (change && (sel < 1 || static_cast<std::size_t>(sel) > entry.Fields.size()))
+        return EditEffect::NothingToEdit;
+    if (EditCheck check = validateField(input); !check) return check.error();
+
+    FieldDef field;
+    field.Name = input.txtFldName;
+    field.Type = input.cmbFldType;
+    field.Size = digitsValue(input.txtFldSize).value_or(0);
+    // The decimals box is hidden for "X"; whatever number it still holds is kept, else 0.
+    field.Dec = digitsValue(input.txtFldDec).value_or(0);
+    field.Check = -1;
+    field.Memo = input.txtFldMemo;
+    if (change) {
+        changeFieldDef(entry, sel - 1, field);
+    } else {
+        insertFieldDef(entry, entry.Fields.empty() ? 0 : sel, std::move(field));
+    }
+    return EditEffect::Changed;
+}
+
+}  // namespace sorvek

@@ -1,0 +1,48 @@
+#include "platform/system_error.h"
+
+#include <cerrno>
+
+namespace sorvek {
+
+std::string systemErrorText(int error) {
+    switch (error) {
+        case ENOENT:
+            return "ファイルまたはフォルダが存在しません。";
+        case ENOTDIR:
+            return "パスの途中にフォルダではないものがあります。";
+        case EACCES:
+        case EPERM:
+            return "アクセスが拒否されました。";
+        case ENOSPC:
+        case EDQUOT:
+            return "ディスクの空き容量が不足しています。";
+        case EROFS:
+            return "読み取り専用のファイルシステムです。";
+        case EISDIR:
+            return "フォルダが指定されています。";
+        case EIO:
+            return "入出力エラーが発生しました。";
+        case ENAMETOOLONG:
+            return "パスが長すぎます。";
+        case EMFILE:
+        case ENFILE:
+            return "開いているファイルが多すぎます。";
+        case EFBIG:
+            return "ファイルが大きすぎます。";
+        case ELOOP:
+            return "シンボリックリンクが多すぎるか、循環しています。";
+        case EBUSY:
+        case ETXTBSY:
+            return "ファイルが使用中です。";
+        case EXDEV:
+            return "別のファイルシステムへは移動できません。";
+        default:
+            return "システムエラーが発生しました (errno " + std::to_string(error) + ")。";
+    }
+}
+
+Failure systemFailure(int error) {
+    return failure(systemErrorText(error));
+}
+
+}  // namespace sorvek
