@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
+#include "app/job_catalog.h"
 #include "app/run_job.h"
 #include "editor/definition_commands.h"
 #include "formats/load_definition.h"
-#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
 
@@ -22,25 +22,13 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     if (args.empty()) return {StartupAction::ShowMainWindow, kExitSuccess};
 
     JobState& job = state.job;
-    const std::string sw = asciiUpper(args[0]);
-    if (sw == "/L") {
-        job.JobKind = kJobRecLen;
-        job.JobTitle = "レコード長変換";
-    } else if (sw == "/C") {
-        job.JobKind = kJobRec2Csv;
-        job.JobTitle = "REC→CSV変換";
-    } else if (sw == "/E") {
-        job.JobKind = kJobCrlf;
-        job.JobTitle = "改行コード変換";
-    } else {
-        return refuse(messages, "パラメータに誤りがあります。");
-    }
-    if (args.size() != 4) {
-        return refuse(messages,
-                      sw == "/C" ? "パラメータの数が違います。" : "パラメータの数が違います");
-    }
+    const JobDefinition* definition = findJobBySwitch(args[0]);
+    if (definition == nullptr) return refuse(messages, "パラメータに誤りがあります。");
+    job.JobKind = definition->kind;
+    job.JobTitle = definition->title;
+    if (args.size() != 4) return refuse(messages, definition->countRefusal);
     // A record length that is no 32-bit number is refused here, before anything is loaded.
-    if (sw == "/L" && !recordLengthFromText(args[3], messages)) {
+    if (job.JobKind == kJobRecLen && !recordLengthFromText(args[3], messages)) {
         return {StartupAction::End, kExitRefused};
     }
 
@@ -49,7 +37,7 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     job.JobParams = {args[1], args[2], args[3]};
     state.unattended = true;
 
-    if (sw == "/C") {
+    if (job.JobKind == kJobRec2Csv) {
         state.recordDefTable.reset(2);
         const std::string definitionPath = getFullPath(args[3]);
         const Status loaded = loadDefinition(definitionPath, state.recordDefTable, files);

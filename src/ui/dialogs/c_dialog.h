@@ -11,7 +11,6 @@ namespace sorvek {
 // Flag bits of the file dialogs, as callers pass them.
 inline constexpr int kOfnOverwritePrompt = 0x2;
 inline constexpr int kOfnHideReadOnly = 0x4;
-inline constexpr int kOfnPathMustExist = 0x800;
 inline constexpr int kOfnFileMustExist = 0x1000;
 
 class cDialog {

@@ -18,21 +18,6 @@
 #include "ui/program/help.h"
 
 namespace sorvek {
-namespace {
-
-struct JobButton {
-    int index;
-    const char* caption;
-    const char* icon;
-};
-
-constexpr JobButton kButtons[] = {
-    {0, "レコード長変換", ":/sorvek/job_reclen.svg"},
-    {1, "REC→CSV変換", ":/sorvek/job_rec2csv.svg"},
-    {3, "改行コード変換", ":/sorvek/job_crlf.svg"},
-};
-
-}  // namespace
 
 frmMain::frmMain(DesktopSession& session, QWidget* parent)
     : QMainWindow(parent), session_(session) {
@@ -70,11 +55,11 @@ frmMain::frmMain(DesktopSession& session, QWidget* parent)
     layout->setContentsMargins(24, 20, 24, 20);
     layout->setHorizontalSpacing(18);
     int column = 0;
-    for (const JobButton& b : kButtons) {
+    for (const JobDefinition& job : jobCatalog()) {
         auto* button = new QToolButton(central);
-        button->setObjectName(QStringLiteral("cmdTrans_%1").arg(b.index));
-        button->setText(QString::fromUtf8(b.caption));
-        button->setIcon(QIcon(QString::fromUtf8(b.icon)));
+        button->setObjectName(QStringLiteral("cmdTrans_%1").arg(job.buttonIndex));
+        button->setText(QString::fromUtf8(job.title));
+        button->setIcon(QIcon(QStringLiteral(":/sorvek/%1.svg").arg(QLatin1String(job.iconName))));
         button->setIconSize(QSize(48, 48));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFocusPolicy(Qt::StrongFocus);
@@ -82,7 +67,7 @@ frmMain::frmMain(DesktopSession& session, QWidget* parent)
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         button->setMouseTracking(true);
         button->installEventFilter(this);
-        const int index = b.index;
+        const int index = job.buttonIndex;
         connect(button, &QToolButton::clicked, this, [this, index] { cmdTrans_Click(index); });
         cmdTrans_.insert(index, button);
         layout->addWidget(button, 0, column++);

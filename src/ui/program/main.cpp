@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "console/console_front.h"
+#include "platform/codepage.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/program/desktop_session.h"
 #include "ui/program/platform_choice.h"
@@ -76,6 +77,11 @@ int main(int argc, char** argv) {
     }
 
     QApplication::setApplicationName(QStringLiteral("sorvek"));
+    if (sorvek::Status codePages = sorvek::checkCodePages(); !codePages) {
+        sorvek::MessageBox::show(nullptr, QString::fromStdString(codePages.error().message),
+                                 QString(), sorvek::MessageIcon::Critical);
+        return sorvek::kExitFailure;
+    }
     sorvek::ensureResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/sorvek/sorvek.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("sorvek"));

@@ -99,7 +99,7 @@ int FieldDefList::topRow() const {
     return first == nullptr ? 1 : indexOfTopLevelItem(first) + 1;
 }
 
-int FieldDefList::rowsPerPage() const {
+int FieldDefList::getRowsPerPage() const {
     int rowHeight = 0;
     if (rowCount() > 0) rowHeight = visualItemRect(topLevelItem(0)).height();
     if (rowHeight <= 0) rowHeight = fontMetrics().height() + 4;

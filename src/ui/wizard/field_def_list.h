@@ -26,7 +26,7 @@ class FieldDefList : public QTreeWidget {
     // The first visible row, 1-based; 0 when the list has no rows.
     int topRow() const;
     // How many rows fit completely in the visible area (at least 1).
-    int rowsPerPage() const;
+    int getRowsPerPage() const;
     // Selects row `row` (1-based), makes it the current row and scrolls the least amount that
     // shows it; nothing for 0.
     void selectRow(int row);

@@ -150,7 +150,6 @@ frmWizard::~frmWizard() {
 
 QWidget* frmWizard::addPanel(int page, QWidget* panel) {
     panel->setObjectName(QStringLiteral("pnlWiz_%1").arg(page));
-    panel->installEventFilter(this);
     panels_.insert(page, panel);
     pages_->addWidget(panel);
     return panel;
@@ -175,7 +174,6 @@ QWidget* frmWizard::buildFilesPage() {
         grid->addWidget(box, row + 1, 0);
         grid->addWidget(browse, row + 1, 1);
         FileDropFilter::install(box);
-        box->installEventFilter(this);
         connect(box, &QComboBox::editTextChanged, this, &frmWizard::runCurrentPageCheck);
         connect(box, &QComboBox::activated, this, &frmWizard::runCurrentPageCheck);
         connect(browse, &QPushButton::clicked, this, [this, index] { cmdFileRef_Click(index); });
@@ -207,7 +205,6 @@ QWidget* frmWizard::buildRecordLengthPage() {
     layout->setContentsMargins(0, 8, 0, 0);
     layout->addLayout(row);
     layout->addStretch();
-    cmbRecLen->installEventFilter(this);
     connect(cmbRecLen, &QComboBox::editTextChanged, this, &frmWizard::runCurrentPageCheck);
     connect(cmbRecLen, &QComboBox::activated, this, &frmWizard::runCurrentPageCheck);
     return panel;
@@ -250,7 +247,6 @@ QWidget* frmWizard::buildLineEndingPage() {
     layout->addSpacing(12);
     layout->addWidget(notes);
     layout->addStretch();
-    cmbCrlfTo->installEventFilter(this);
     connect(cmbCrlfTo, &QComboBox::editTextChanged, this, &frmWizard::runCurrentPageCheck);
     connect(cmbCrlfTo, &QComboBox::activated, this, &frmWizard::runCurrentPageCheck);
     return panel;
@@ -302,7 +298,7 @@ void frmWizard::apply(const StepChange& change) {
     }
     if (change.nextEnabled) cmdNext->setEnabled(*change.nextEnabled);
     cmdBack->setEnabled(change.backEnabled);
-    // The page just shown checks itself, as its first paint would.
+    // The page just shown checks what it holds.
     runCurrentPageCheck();
 }
 
@@ -382,18 +378,6 @@ void frmWizard::closeEvent(QCloseEvent* event) {
     }
     emit unloaded();
     event->accept();
-}
-
-bool frmWizard::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint) {
-        for (auto it = panels_.cbegin(); it != panels_.cend(); ++it) {
-            if (it.value() == watched) runPageCheck(it.key());
-        }
-    } else if (event->type() == QEvent::FocusIn &&
-               (watched == cmbFileName0 || watched == cmbRecLen || watched == cmbCrlfTo)) {
-        runCurrentPageCheck();
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace sorvek

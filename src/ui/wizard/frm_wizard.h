@@ -33,7 +33,9 @@ class frmWizard : public QWidget {
     void cmdBack_Click();
     void cmdCancel_Click();
 
-    // The check of page `page` (pnlWiz_Paint): Next enabled exactly when it passes.
+    // The check of page `page`: Next enabled exactly when it passes. It runs whenever what it
+    // checks changes (a typed, chosen or dropped path or value, an edit of the definition) and
+    // when the page is shown.
     void runPageCheck(int page);
     // The page on show.
     int currentPage() const { return steps_.page(); }
@@ -70,7 +72,6 @@ class frmWizard : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QWidget* buildFilesPage();

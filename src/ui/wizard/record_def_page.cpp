@@ -330,20 +330,20 @@ void RecordDefPage::runFieldCommand(FieldCommand command) {
         case FieldCommand::Add: {
             if (!showEditDialog(kEditAddField, sel)) return;
             const int count = refilled();
-            placeFields(placementAfterAdd(sel, top, lvwFldDef->rowsPerPage(), count));
+            placeFields(placementAfterAdd(sel, top, lvwFldDef->getRowsPerPage(), count));
             break;
         }
         case FieldCommand::Change: {
             if (!showEditDialog(kEditChangeField, sel)) return;
             const int count = refilled();
-            placeFields(placementAfterChange(sel, top, lvwFldDef->rowsPerPage(), count));
+            placeFields(placementAfterChange(sel, top, lvwFldDef->getRowsPerPage(), count));
             break;
         }
         case FieldCommand::Delete: {
             if (!deleteSelectedField(table, record, sel, messages_)) return;
             const int count = refilled();
             if (count > 0) {
-                placeFields(placementAfterDelete(sel, top, lvwFldDef->rowsPerPage(), count));
+                placeFields(placementAfterDelete(sel, top, lvwFldDef->getRowsPerPage(), count));
             }
             break;
         }
@@ -354,7 +354,8 @@ void RecordDefPage::runFieldCommand(FieldCommand command) {
                 return;
             }
             const int count = refilled();
-            placeFields(placementAfterMove(sel, direction, top, lvwFldDef->rowsPerPage(), count));
+            placeFields(
+                placementAfterMove(sel, direction, top, lvwFldDef->getRowsPerPage(), count));
             break;
         }
         case FieldCommand::CheckAll:

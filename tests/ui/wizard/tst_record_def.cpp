@@ -400,7 +400,7 @@ class RecordDefTest : public QObject {
         table[1].Size = 60;
         RecordDefPage* page = pageWith(table);
         FieldDefList* list = page->lvwFldDef;
-        const int perPage = list->rowsPerPage();
+        const int perPage = list->getRowsPerPage();
         QVERIFY2(perPage < 60, "the list must scroll");
         list->setFocus();
         list->selectRow(60);
