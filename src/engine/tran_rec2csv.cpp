@@ -240,10 +240,11 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         context.messages.show(definition.error().message, kAppTitle, definition.error().icon);
         return false;
     }
-    auto files = openJobFiles(inputPath, outputPath, context.files);
+    auto files = openJobFiles(inputPath, outputPath, context);
     if (!files) return reportJobStatus(files.error(), context);
+    JobInput& input = *files->input;
 
-    ProgressReporter progress(context.progress, files->inputLength);
+    ProgressReporter progress(context.progress, input.length());
     progress.start();
 
     RecordDef& file = table[0];
@@ -252,7 +253,7 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
     const std::string delimiter = utf8ToCp932(file.Delimiter);
 
     const std::size_t blockSize = std::max<std::size_t>(context.blockSize, 1);
-    OutputBuffer output(*files->output, 4 * blockSize);
+    OutputBuffer output(files->output->file(), 4 * blockSize);
     if (file.TitleLine) {
         const std::string title = titleLine(table, file.Delimiter);
         output.append(title.data(), title.size());
@@ -262,49 +263,55 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
     RecordConverter converter(table, plan, output);
 
     // The input buffer holds the unconverted rest of the last block and the next block; it
-    // grows only when a record (or its class code) is longer than a block.
+    // grows only when a record (or its class code) is longer than a block: to what the record
+    // needs, but never beyond what the input still holds (when its length is unknown, by
+    // doubling as the bytes come).
     std::vector<unsigned char> buffer(blockSize);
     std::size_t begin = 0, end = 0;  // unconverted bytes
-    std::int64_t bufferOffset = 0;   // file offset of buffer[0]
-    std::int64_t remaining = files->inputLength;
+    std::int64_t bufferOffset = 0;   // input offset of buffer[0]
     std::size_t needed = 0;
-    while (remaining > 0 && output.ok()) {
+    while (!input.atEnd() && output.ok()) {
         if (begin > 0) {
             std::memmove(buffer.data(), buffer.data() + begin, end - begin);
             bufferOffset += static_cast<std::int64_t>(begin);
             end -= begin;
             begin = 0;
         }
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
-            static_cast<std::int64_t>(needed), static_cast<std::int64_t>(end) + remaining));
+        const std::int64_t bound =
+            input.length() >= 0
+                ? static_cast<std::int64_t>(end) + input.length() - input.consumed()
+                : static_cast<std::int64_t>(std::max(2 * buffer.size(), end + blockSize));
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(needed), bound));
         if (buffer.size() < want) buffer.resize(want);
         if (buffer.size() == end) buffer.resize(end + blockSize);
         const std::size_t room = std::min(blockSize, buffer.size() - end);
-        Result<std::size_t> got =
-            readBlock(*files->input, reinterpret_cast<char*>(buffer.data() + end), room, remaining,
-                      inputPath);
+        Result<std::size_t> got = input.read(reinterpret_cast<char*>(buffer.data() + end), room);
         if (!got) {
             converter.keepData();
             return reportJobStatus(got.error(), context);
         }
         end += *got;
-        remaining -= static_cast<std::int64_t>(*got);
+        const bool atEnd = input.atEnd();
 
         RecordConverter::Outcome outcome =
-            converter.convert(buffer.data() + begin, buffer.data() + end, remaining == 0);
+            converter.convert(buffer.data() + begin, buffer.data() + end, atEnd);
         begin += outcome.consumed;
         needed = outcome.needed;
         converter.keepData();
         if (outcome.unknownKind) {
-            // The lines of the records before it are kept.
-            if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
+            // The lines of the records before it reach an output that takes them as they come (a
+            // pipe, a device); a file keeps what it held, as after any failure.
+            const Status flushed =
+                finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
+            if (!reportJobStatus(flushed, context)) return false;
             context.messages.show(kUnknownKindText, kAppTitle, MessageIcon::Exclamation);
             return false;
         }
-        progress.reached(remaining == 0 ? files->inputLength
-                                        : bufferOffset + static_cast<std::int64_t>(begin));
+        progress.reached(atEnd ? input.consumed()
+                               : bufferOffset + static_cast<std::int64_t>(begin));
     }
-    if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
+    if (!reportJobStatus(finishOutput(output, *files->output, outputPath), context)) return false;
     if (converter.wroteLines()) progress.finished();
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "ports/app_title.h"
 #include "support/engine_fixture.h"
+#include "support/memory_file_system.h"
 #include "support/rec2csv_reference.h"
 #include "support/record_tables.h"
 
@@ -127,13 +128,15 @@ TEST_F(TranRec2CsvTest, UnknownKindIsSkippedInFixedLengthFiles) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAfterWritingEarlierLines) {
+TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAndLeavesAFileAsItWas) {
     RecordDefTable table = orderExampleTable();
+    const std::string input = "H00001D012D345X99999D678";
     for (std::size_t block : kBlockSizes) {
         blockSize = block;
         messages.shown.clear();
-        EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
-                        convert("H00001D012D345X99999D678", table, false));
+        dir.write("out.csv", "old output");
+        const std::string output = convert(input, table, false);
+        EXPECT_EQ("old output", output) << block;
         ShownMessage m = onlyMessage();
         EXPECT_EQ(
             "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。",
@@ -141,6 +144,17 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAfterWritingEarlierL
         EXPECT_EQ(kAppTitle, m.title);
         EXPECT_EQ(MessageIcon::Exclamation, m.icon);
         EXPECT_EQ("D345", bytesText(table[2].Data));
+        EXPECT_EQ((std::vector<std::string>{"in.dat", "out.csv"}), dir.names());
+
+        // An output that takes the lines as they come (a pipe, a device) has the lines of the
+        // records before it.
+        MemoryFileSystem memory;
+        memory.files["/in.dat"] = input;
+        memory.devices["/out"] = "";
+        EngineContext ctx{progress, messages, memory, block};
+        EXPECT_FALSE(tranRec2Csv("/in.dat", "/out", table, ctx));
+        EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
+                        memory.devices["/out"]);
     }
 }
 
@@ -228,22 +242,25 @@ TEST_F(TranRec2CsvTest, ReportsTheFirstUnconvertedByteAfterEachBlock) {
     EXPECT_EQ((std::vector<ProgressCall>{{0, 0}}), progress.calls);
 }
 
-TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReported) {
+TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReportedAndTheOldOutputKept) {
     RecordDefTable table = orderExampleTable();
     std::string in;
     for (int i = 0; i < 200; ++i) in += "H00001\r\nD012\r\n";
     blockSize = 64;
     files.readLimit = 500;
-    convert(in, table, false);
-    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat"),
-              onlyMessage().text);
+    dir.write("out.csv", "old output");
+    EXPECT_EQ("old output", convert(in, table, false));
+    EXPECT_EQ(
+        "ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat") + "\ninjected fault",
+        onlyMessage().text);
 
     files.readLimit = INT64_MAX;
     files.writeLimit = 100;
     messages.shown.clear();
-    convert(in, table, false);
-    EXPECT_EQ("ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv"),
-              onlyMessage().text);
+    EXPECT_EQ("old output", convert(in, table, false));
+    EXPECT_EQ(
+        "ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv") + "\ninjected fault",
+        onlyMessage().text);
 }
 
 TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
