@@ -299,6 +299,21 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
              t[2].Fields[1].Dec = 6;
          },
          "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = 6"},
+        // Only a record without a child writes lines; a stale child is no child.
+        {[](RecordDefTable& t) { t[2].Child = 1; },
+         "子レコードの無いレコードがありません。出力する行がありません。"},
+        {[](RecordDefTable& t) { t[1].Child = 3; },
+         "子レコードの指定に誤りがあります。\nレコード = H\n子レコード = 3"},
+        {[](RecordDefTable& t) { t[1].Child = 1; },
+         "子レコードの指定に誤りがあります。\nレコード = H\n子レコード = 1"},
+        {[](RecordDefTable& t) {
+             t.entries.push_back(t[2]);
+             t[3].Name = "E";
+             t[3].Parent = 0;
+             t[3].Child = 2;  // the detail's parent is H
+             t[2].Child = 0;
+         },
+         "子レコードの指定に誤りがあります。\nレコード = E\n子レコード = 2"},
     };
     const std::string input = dir.write("in.dat", "H00001D012");
     for (const Case& c : cases) {
@@ -326,6 +341,27 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
     table[2].Fields.push_back(field("T", "X", 1, 1, 9));
     table[0].TitleLine = false;
     EXPECT_BYTES_EQ(std::string("00001,012,D\r\n"), convert("H00001D012", table));
+}
+
+TEST_F(TranRec2CsvTest, ADeepChainOfManyKindsIsConverted) {
+    // 20000 generations, each told by a five-digit code and adding one field to the line of
+    // the last: a cost that grew with depth times kinds would not end in reasonable time.
+    constexpr int kDepth = 20000;
+    RecordDefTable table = makeTable(fileDefinition(0, "1", ",", false), {});
+    std::string in, expected;
+    for (int k = 1; k <= kDepth; ++k) {
+        char code[8];
+        std::snprintf(code, sizeof code, "%05d", k);
+        table.entries.push_back(
+            recordDefinition("R", 6, code, k - 1, k < kDepth ? k + 1 : 0,
+                             {unmarked("code", "X", 1, 5), field("v", "X", 6, 1)}));
+        const char value = static_cast<char>('a' + k % 26);
+        in += std::string(code) + value + "\n";
+        expected += std::string(k > 1 ? "," : "") + value;
+    }
+    expected += "\r\n";
+    EXPECT_BYTES_EQ(expected, convert(in, table));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(TranRec2CsvTest, MatchesRecordWiseReferenceOnRandomDefinitions) {
