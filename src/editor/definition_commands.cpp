@@ -1,5 +1,6 @@
 #include "editor/definition_commands.h"
 
+#include "formats/definition_text.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
@@ -32,12 +33,17 @@ DefinitionLoader definitionFileLoader(FileSystem& files) {
     };
 }
 
-void showLoadFailure(const std::string& path, const Status& loaded, Messages& messages) {
-    if (!loaded && !loaded.error().message.empty()) {
-        messages.show(loaded.error().message, kAppTitle, loaded.error().icon);
-    }
-    messages.show(path + " の読み込み中にエラーが発生しました。", kAppTitle,
-                  MessageIcon::Exclamation);
+void showLoadFailure(const std::string& path, const DefinitionLoadFailure& failed,
+                     Messages& messages) {
+    if (!failed.notice.empty()) messages.show(failed.notice, kAppTitle, failed.noticeIcon);
+    std::string text = path + " の読み込み中にエラーが発生しました。";
+    if (!failed.reason.empty()) text += "\n" + failed.reason;
+    messages.show(text, kAppTitle, MessageIcon::Exclamation);
+}
+
+void showLoadNote(const std::string& path, const LoadedDefinition& loaded, Messages& messages) {
+    if (loaded.encoding != TextEncoding::Utf8) return;
+    messages.show(utf8DefinitionNote(path), kAppTitle, MessageIcon::Information);
 }
 
 bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
@@ -46,14 +52,15 @@ bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& 
     // A reader that fails half-way must not leave a half-filled table behind the shown tree.
     RecordDefTable fresh;
     fresh.reset(2);
-    const Status loaded = loader(path, fresh);
+    const auto loaded = loader(path, fresh);
     if (!loaded || !fresh.hasDefinition()) {
-        showLoadFailure(path, loaded, messages);
+        showLoadFailure(path, loaded ? DefinitionLoadFailure{} : loaded.error(), messages);
         return false;
     }
     table = std::move(fresh);
     tree.Tag = path;
     buildRecordTree(tree, table);
+    showLoadNote(path, *loaded, messages);
     return true;
 }
 

@@ -116,7 +116,7 @@ TEST_P(CliTest, DefinitionThatCannotBeLoadedEndsWithOne) {
     EXPECT_EQ(1, r.status);
     const std::string path = dir.file("no-such.trd");
     EXPECT_EQ(path + " はレコード定義ファイルではありません。\n" + path +
-                  " の読み込み中にエラーが発生しました。\n",
+                  " の読み込み中にエラーが発生しました。\nファイルまたはフォルダが存在しません。\n",
               r.err);
 
     dir.write("empty.RCDEF", "");
