@@ -38,4 +38,8 @@ class ProgressBarModel {
     std::int32_t maximum_ = 100;
 };
 
+// A count of bytes as people read it: "512 B", "12.3 KiB", "45.6 MiB", "7.8 GiB" (one decimal,
+// units of 1024).
+std::string byteCountText(std::int64_t bytes);
+
 }  // namespace sorvek
