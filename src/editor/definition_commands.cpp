@@ -68,9 +68,10 @@ bool saveDefinition(const std::string& path, const RecordDefTable& table, Record
                     Messages& messages, const DefinitionWriter& writer) {
     if (path.empty()) return false;
     tree.Tag = path;
-    if (!writer(path, table)) {
-        messages.show("ファイル保存中にエラーが発生しました。", kAppTitle,
-                      MessageIcon::Exclamation);
+    if (const Status written = writer(path, table); !written) {
+        std::string text = "ファイル保存中にエラーが発生しました。";
+        if (!written.error().message.empty()) text += "\n" + written.error().message;
+        messages.show(text, kAppTitle, MessageIcon::Exclamation);
         return false;
     }
     return true;

@@ -72,7 +72,8 @@ using DefinitionWriter =
 
 // `cmdDefFileSave` after the dialog: an empty path (cancelled) changes nothing and gives false.
 // Otherwise the tree's `Tag` becomes `path` and the table is written; on failure
-// "ファイル保存中にエラーが発生しました。" is shown (exclamation); the table is never changed.
+// "ファイル保存中にエラーが発生しました。" is shown (exclamation), with the reason the file could
+// not be written on a line of its own when there is one; the table is never changed.
 bool saveDefinition(const std::string& path, const RecordDefTable& table, RecordTree& tree,
                     Messages& messages, const DefinitionWriter& writer);
 

@@ -152,7 +152,7 @@ TEST(SaveDefinition, SetsTheFileAndReportsAFailedWrite) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(saveDefinition("/ro/x.trd", table, tree, messages, writer));
     ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_EQ("ファイル保存中にエラーが発生しました。", messages.shown[0].text);
+    EXPECT_EQ("ファイル保存中にエラーが発生しました。\nread-only", messages.shown[0].text);
     EXPECT_EQ(MessageIcon::Exclamation, messages.shown[0].icon);
     EXPECT_EQ("/ro/x.trd", tree.Tag) << "names the file that was tried";
 }
