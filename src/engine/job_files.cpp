@@ -145,6 +145,7 @@ Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
     probedUsed_ += got;
     // A pipe hands over what it has; the block is filled unless the input ends.
     while (got < want) {
+        if (cancelled()) return failure(kCancelledText);
         Result<std::size_t> more = file_->read(buffer + got, want - got);
         if (!more) {
             if (cancelled()) return failure(kCancelledText);

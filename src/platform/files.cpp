@@ -33,6 +33,11 @@ class PosixReadableFile final : public ReadableFile {
         std::size_t total = 0;
         // Fill the whole request unless the file ends, so callers see full blocks.
         while (total < n) {
+            // A stop requested between two reads: the next one could wait on an idle pipe.
+            if (!retryAfterInterrupt()) {
+                if (total > 0) break;
+                return systemFailure(EINTR);
+            }
             ssize_t got = ::read(fd_, buffer + total, n - total);
             if (got < 0) {
                 if (errno == EINTR) {
