@@ -19,7 +19,7 @@ constexpr const char* kCutShort = "読み込み中にファイルが短くなり
 // all the same.
 constexpr std::size_t kProbeBytes = 64 * 1024;
 
-// The specified lines, then the reason on a line of its own when there is one.
+// The message's own lines, then the reason on a line of its own when there is one.
 Failure fileFailure(const char* text, const char* label, const std::string& path,
                     const std::string& reason) {
     std::string message = std::string(text) + "\n" + label + path;
