@@ -11,12 +11,6 @@ namespace {
 
 using namespace sorvek;
 
-class SilentMessages final : public Messages {
-  public:
-    void show(const std::string&, const std::string&, MessageIcon) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-};
-
 RecordDefTable largeTable() {
     RecordDefTable table;
     table.reset(201);
@@ -59,10 +53,9 @@ BENCHMARK(BM_SaveDefinition)->Unit(benchmark::kMillisecond);
 void BM_LoadDefinition(benchmark::State& state) {
     const std::string path = benchPath();
     if (!writeTrdFile(path, largeTable())) state.SkipWithError("write failed");
-    SilentMessages messages;
     for (auto _ : state) {
         RecordDefTable table;
-        if (!readTrdFile(path, table, messages)) state.SkipWithError("read failed");
+        if (!readTrdFile(path, table)) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(table.entries.data());
     }
     std::remove(path.c_str());

@@ -34,6 +34,9 @@ struct JobState {
 struct AppState {
     JobState job;
     RecordDefTable recordDefTable;
+    // The file the definition was last read from or saved to (absolute); empty while none. A
+    // job's output may not name it.
+    std::string definitionFile;
     // The settings file; empty in an unattended run, where no setting is read or written.
     std::string IniFilePath;
     // True when the program was started with a command line (an unattended run).

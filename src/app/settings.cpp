@@ -40,7 +40,11 @@ std::string settingsFilePathFor(const SettingsLocation& where,
 }
 
 std::string settingsFilePath() {
-    SettingsLocation where{executableFolder(), executableBaseName(), envOrEmpty("XDG_CONFIG_HOME"),
+    return settingsFilePathOf(executableBaseName());
+}
+
+std::string settingsFilePathOf(const std::string& programName) {
+    SettingsLocation where{executableFolder(), programName, envOrEmpty("XDG_CONFIG_HOME"),
                            envOrEmpty("HOME")};
     if (where.executableBaseName.empty()) where.executableBaseName = "sorvek";
     return settingsFilePathFor(where, isWritableFolder);

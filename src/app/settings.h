@@ -37,6 +37,9 @@ std::string settingsFilePathFor(const SettingsLocation& where,
 
 // The settings file of the running program (the environment and the file system asked).
 std::string settingsFilePath();
+// The settings file a program of `programName` installed beside the running one uses: the
+// console program's jobs keep the desktop program's ("sorvek") safe too.
+std::string settingsFilePathOf(const std::string& programName);
 
 // One value of the settings file, "" when the file, section or key is missing.
 std::string readSetting(const std::string& iniPath, const std::string& section,

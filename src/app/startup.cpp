@@ -40,11 +40,14 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     if (job.JobKind == kJobRec2Csv) {
         state.recordDefTable.reset(2);
         const std::string definitionPath = getFullPath(args[3]);
-        const Status loaded = loadDefinition(definitionPath, state.recordDefTable, files);
+        const auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
         if (!loaded) {
-            showLoadFailure(definitionPath, loaded, messages);
+            showLoadFailure(definitionPath, loaded.error(), messages);
             return {StartupAction::End, kExitFailure};
         }
+        // A note, not a failure: the job runs.
+        showLoadNote(definitionPath, *loaded, messages);
+        state.definitionFile = definitionPath;
     }
     return {StartupAction::RunJob, kExitSuccess};
 }

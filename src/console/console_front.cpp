@@ -7,7 +7,9 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "console/console_ports.h"
+#include "console/stop_signals.h"
 #include "platform/codepage.h"
+#include "platform/stop_request.h"
 #include "ports/app_title.h"
 
 namespace sorvek {
@@ -27,8 +29,11 @@ const char kUsage[] =
     "デスクトッププログラム sorvek も同じコマンドラインを受け付けます。\n"
     "スイッチ (/L /C /E) と改行コードは大文字・小文字を区別しません。\n"
     "空白を含むパスは二重引用符で囲んでください。\n"
+    "入力ファイルに - を指定すると標準入力から、出力ファイルに - を指定すると標準出力へ\n"
+    "変換します。既存の出力ファイルは、変換が成功したときにだけ置き換えられます。\n"
     "メッセージと進行状況は標準エラー出力に表示されます。\n"
-    "終了コード: 0 成功、1 変換または定義の読み込みの失敗、2 コマンドラインの誤り。\n"
+    "終了コード: 0 成功、1 変換または定義の読み込みの失敗、2 コマンドラインの誤り、\n"
+    "128+シグナル番号 シグナル (Ctrl+C など) による中止 (SIGINT 130、SIGTERM 143)。\n"
     "\n"
     "  --help     この説明を表示します。\n"
     "  --version  バージョンを表示します。\n";
@@ -72,10 +77,14 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     const StartupOutcome outcome = prepareStartup(args, state, messages);
     if (outcome.action != StartupAction::RunJob) return outcome.exitStatus;
 
+    const StopSignals stopSignals;
     EngineContext context{progress, messages};
+    context.cancelled = &stopRequestFlag();
     const bool ok = runJob(state, context);
     progress.endLine();
-    return ok ? kExitSuccess : kExitFailure;
+    if (ok) return kExitSuccess;
+    const int stopped = stoppedExitStatus();
+    return stopped != 0 ? stopped : kExitFailure;
 }
 
 }  // namespace sorvek

@@ -26,8 +26,9 @@ bool isConsoleOnlyRequest(const std::vector<std::string>& args);
 
 // Runs the command line `args` (without the program's name): --help or -h prints the usage on
 // standard output, --version the version, no argument the usage on standard error (exit 2);
-// otherwise the job. Returns the exit status: 0 success, 1 the job or its definition failed,
-// 2 the command line was refused.
+// otherwise the job. While the job runs, SIGINT, SIGTERM and SIGHUP stop it cleanly
+// (StopSignals). Returns the exit status: 0 success, 1 the job or its definition failed, 2 the
+// command line was refused, 128 + the signal's number when a signal stopped the job.
 int runConsole(const std::vector<std::string>& args, const ConsoleStreams& streams);
 
 }  // namespace sorvek

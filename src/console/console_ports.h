@@ -3,6 +3,7 @@
 // bar on standard error when that is a terminal.
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "ports/messages.h"
 #include "ports/progress.h"
@@ -33,11 +34,16 @@ class ConsoleProgress final : public Progress {
 
     void showLabel() override;
     void showProgress(std::int32_t value, std::int32_t maximum) override;
+    // An input of unknown length: the bytes done and the rate, "12.3 MiB (45.6 MiB/s)".
+    void showBytesDone(std::int64_t bytes) override;
     // Ends the bar's line so that a following message starts on a line of its own.
     void endLine();
 
   private:
     void draw();
+    // Writes `line` over the line drawn last, blanking what it leaves of a longer one.
+    void drawLine(const std::string& line);
+    bool dueForRedraw(std::chrono::steady_clock::time_point now) const;
 
     std::FILE* out_;
     bool enabled_;
@@ -45,6 +51,8 @@ class ConsoleProgress final : public Progress {
     bool active_ = false;  // a job has set a maximum the bar accepted
     ProgressBarModel bar_;
     std::chrono::steady_clock::time_point lastDraw_{};
+    std::chrono::steady_clock::time_point countStart_{};  // when bytes done were first shown
+    std::size_t drawnWidth_ = 0;                          // bytes of the line drawn last
 };
 
 }  // namespace sorvek

@@ -1,5 +1,6 @@
 #include "editor/definition_commands.h"
 
+#include "formats/definition_text.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
@@ -32,12 +33,17 @@ DefinitionLoader definitionFileLoader(FileSystem& files) {
     };
 }
 
-void showLoadFailure(const std::string& path, const Status& loaded, Messages& messages) {
-    if (!loaded && !loaded.error().message.empty()) {
-        messages.show(loaded.error().message, kAppTitle, loaded.error().icon);
-    }
-    messages.show(path + " の読み込み中にエラーが発生しました。", kAppTitle,
-                  MessageIcon::Exclamation);
+void showLoadFailure(const std::string& path, const DefinitionLoadFailure& failed,
+                     Messages& messages) {
+    if (!failed.notice.empty()) messages.show(failed.notice, kAppTitle, failed.noticeIcon);
+    std::string text = path + " の読み込み中にエラーが発生しました。";
+    if (!failed.reason.empty()) text += "\n" + failed.reason;
+    messages.show(text, kAppTitle, MessageIcon::Exclamation);
+}
+
+void showLoadNote(const std::string& path, const LoadedDefinition& loaded, Messages& messages) {
+    if (loaded.encoding != TextEncoding::Utf8) return;
+    messages.show(utf8DefinitionNote(path), kAppTitle, MessageIcon::Information);
 }
 
 bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
@@ -46,14 +52,15 @@ bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& 
     // A reader that fails half-way must not leave a half-filled table behind the shown tree.
     RecordDefTable fresh;
     fresh.reset(2);
-    const Status loaded = loader(path, fresh);
+    const auto loaded = loader(path, fresh);
     if (!loaded || !fresh.hasDefinition()) {
-        showLoadFailure(path, loaded, messages);
+        showLoadFailure(path, loaded ? DefinitionLoadFailure{} : loaded.error(), messages);
         return false;
     }
     table = std::move(fresh);
     tree.Tag = path;
     buildRecordTree(tree, table);
+    showLoadNote(path, *loaded, messages);
     return true;
 }
 
@@ -61,9 +68,10 @@ bool saveDefinition(const std::string& path, const RecordDefTable& table, Record
                     Messages& messages, const DefinitionWriter& writer) {
     if (path.empty()) return false;
     tree.Tag = path;
-    if (!writer(path, table)) {
-        messages.show("ファイル保存中にエラーが発生しました。", kAppTitle,
-                      MessageIcon::Exclamation);
+    if (const Status written = writer(path, table); !written) {
+        std::string text = "ファイル保存中にエラーが発生しました。";
+        if (!written.error().message.empty()) text += "\n" + written.error().message;
+        messages.show(text, kAppTitle, MessageIcon::Exclamation);
         return false;
     }
     return true;

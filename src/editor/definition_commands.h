@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/record_tree.h"
+#include "formats/load_definition.h"
 #include "model/record_def.h"
 #include "platform/files.h"
 #include "ports/messages.h"
@@ -39,21 +40,29 @@ std::string withTrdExtension(const std::string& path);
 // tree's first node (the definition's name) and ".trd".
 std::string saveDefinitionStartPath(const RecordTree& tree, const std::string& trdFolder);
 
-// Reads a definition into `table`, which the caller has reset to two cleared entries. A
-// failure's message, when not empty, is the reader's own notice.
-using DefinitionLoader = std::function<Status(const std::string& path, RecordDefTable& table)>;
+// Reads a definition into `table`, which the caller has reset to two cleared entries
+// (loadDefinition).
+using DefinitionLoader =
+    std::function<DefinitionLoadResult(const std::string& path, RecordDefTable& table)>;
 // The loader of definition files and SEWB3 files (by the path's extension).
 DefinitionLoader definitionFileLoader(FileSystem& files = osFileSystem());
 
 // After a failed load of `path`: the reader's notice when it has one, then "<path> の読み込み中に
-// エラーが発生しました。" (exclamation).
-void showLoadFailure(const std::string& path, const Status& loaded, Messages& messages);
+// エラーが発生しました。" (exclamation), with the reason the file could not be read on a line of
+// its own when there is one.
+void showLoadFailure(const std::string& path, const DefinitionLoadFailure& failed,
+                     Messages& messages);
+
+// After a successful load of `path`: the note that the file was read as UTF-8 (information),
+// when it was; nothing otherwise.
+void showLoadNote(const std::string& path, const LoadedDefinition& loaded, Messages& messages);
 
 // `cmdDefFileOpen` after the dialog: an empty path (cancelled) changes nothing and gives false.
 // Otherwise the definition is read into a fresh table. On success it replaces `table`, the tree
-// is built from it (record 1 selected) and its `Tag` becomes `path`; true. On failure "<path> の
-// 読み込み中にエラーが発生しました。" is shown (exclamation) and the previous definition, its
-// tree and the tree's `Tag` stay as they were; false.
+// is built from it (record 1 selected) and its `Tag` becomes `path`, and a file read as UTF-8 is
+// noted once (showLoadNote); true. On failure "<path> の読み込み中にエラーが発生しました。" is
+// shown (exclamation) and the previous definition, its tree and the tree's `Tag` stay as they
+// were; false.
 bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
                     Messages& messages, const DefinitionLoader& loader);
 
@@ -63,7 +72,8 @@ using DefinitionWriter =
 
 // `cmdDefFileSave` after the dialog: an empty path (cancelled) changes nothing and gives false.
 // Otherwise the tree's `Tag` becomes `path` and the table is written; on failure
-// "ファイル保存中にエラーが発生しました。" is shown (exclamation); the table is never changed.
+// "ファイル保存中にエラーが発生しました。" is shown (exclamation), with the reason the file could
+// not be written on a line of its own when there is one; the table is never changed.
 bool saveDefinition(const std::string& path, const RecordDefTable& table, RecordTree& tree,
                     Messages& messages, const DefinitionWriter& writer);
 

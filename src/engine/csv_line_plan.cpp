@@ -42,10 +42,9 @@ inline void copyField(char* d, const unsigned char* s, std::size_t n) {
 CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter)
     : delimiter_(delimiter), kinds_(static_cast<std::size_t>(table.maxIndex()) + 1) {
     // The steps of each record's own fields, once.
-    std::vector<Level> own(kinds_.size());
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
     for (std::size_t r = 1; r < kinds_.size(); ++r) {
-        own[r] = {static_cast<std::uint32_t>(r), steps_.size(), steps_.size()};
+        kinds_[r].stepBegin = steps_.size();
         for (const FieldDef& f : table[r].Fields) {
             if (f.Check != -1) continue;
             Step step{static_cast<std::uint32_t>(f.Pos - 1), static_cast<std::uint32_t>(f.Size),
@@ -61,37 +60,56 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             steps_.push_back(step);
             ownLength[r] += width + delimiter_.size();
         }
-        own[r].stepEnd = steps_.size();
+        kinds_[r].stepEnd = steps_.size();
     }
-    // The generations of each kind, top-level ancestor first; the definition check guarantees
+    // Each kind's nearest marked ancestor and line length, from those of its parent: every
+    // record is settled once, parents before their children. The definition check guarantees
     // that every parent chain ends.
+    std::vector<bool> settled(kinds_.size(), false);
+    std::vector<std::size_t> pending;
+    std::size_t deepest = 0;  // marked generations of the longest line
+    std::vector<std::size_t> markedDepth(kinds_.size(), 0);
     for (std::size_t k = 1; k < kinds_.size(); ++k) {
-        std::vector<std::size_t> chain;
-        for (std::size_t r = k; r != 0; r = static_cast<std::size_t>(table[r].Parent)) {
-            chain.push_back(r);
+        for (std::size_t r = k; r != 0 && !settled[r];
+             r = static_cast<std::size_t>(table[r].Parent)) {
+            pending.push_back(r);
         }
-        KindPlan& plan = kinds_[k];
-        plan.levelBegin = levels_.size();
-        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-            if (own[*it].stepBegin == own[*it].stepEnd) continue;  // nothing marked
-            levels_.push_back(own[*it]);
-            plan.maxLength += ownLength[*it];
+        while (!pending.empty()) {
+            const std::size_t r = pending.back();
+            pending.pop_back();
+            const std::size_t parent = static_cast<std::size_t>(table[r].Parent);
+            KindPlan& plan = kinds_[r];
+            std::size_t depth = 0;
+            if (parent != 0) {
+                plan.markedAncestor = hasSteps(parent) ? static_cast<std::uint32_t>(parent)
+                                                       : kinds_[parent].markedAncestor;
+                plan.maxLength = kinds_[parent].maxLength;
+                depth = markedDepth[parent];
+            }
+            plan.maxLength += ownLength[r];
+            markedDepth[r] = depth + (hasSteps(r) ? 1 : 0);
+            deepest = std::max(deepest, markedDepth[r]);
+            settled[r] = true;
         }
-        plan.levelEnd = levels_.size();
     }
+    chain_.resize(deepest);
 }
 
 char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) const {
-    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
-    // Generations from the bottom up, as long as each has a record.
-    std::size_t top = plan.levelEnd;
-    while (top > plan.levelBegin && data[levels_[top - 1].record] != nullptr) --top;
+    // The marked generations from the bottom up, as long as each has a record.
+    std::size_t count = 0;
+    const std::size_t bottom = static_cast<std::size_t>(kind);
+    for (std::uint32_t r = hasSteps(bottom) ? static_cast<std::uint32_t>(bottom)
+                                            : kinds_[bottom].markedAncestor;
+         r != 0 && data[r] != nullptr; r = kinds_[r].markedAncestor) {
+        chain_[count++] = r;
+    }
     const std::size_t delimiterLength = delimiter_.size();
     char* o = out;
-    for (std::size_t l = top; l < plan.levelEnd; ++l) {
-        const Level& level = levels_[l];
-        const unsigned char* record = data[level.record];
-        for (std::size_t s = level.stepBegin; s < level.stepEnd; ++s) {
+    while (count > 0) {
+        const std::uint32_t r = chain_[--count];
+        const unsigned char* record = data[r];
+        for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
             switch (step.conversion) {

@@ -39,21 +39,23 @@ class CsvLinePlan {
         std::int32_t dec;
         Conversion conversion;
     };
-    // The marked fields of one generation (a record with at least one).
-    struct Level {
-        std::uint32_t record;
-        std::size_t stepBegin, stepEnd;
-    };
-    // The generations of a kind's line, top-level ancestor first.
+    // One record kind: its own marked fields, and the nearest ancestor that has some. A line
+    // walks up this chain, so the plan stays linear in the size of the record tree however
+    // deep it is.
     struct KindPlan {
-        std::size_t levelBegin = 0, levelEnd = 0;
-        std::size_t maxLength = 0;
+        std::size_t stepBegin = 0, stepEnd = 0;  // own marked fields
+        std::uint32_t markedAncestor = 0;        // nearest ancestor with marked fields, or 0
+        std::size_t maxLength = 0;               // of the line: own and ancestors' fields
     };
+
+    bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
 
     std::string delimiter_;
     std::vector<Step> steps_;
-    std::vector<Level> levels_;
     std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
+    // The generations of the line being written, bottom up: room for the deepest chain. Makes
+    // `write` unfit for two threads at once, as the converter that calls it is.
+    mutable std::vector<std::uint32_t> chain_;
 };
 
 }  // namespace sorvek

@@ -1,6 +1,9 @@
 #pragma once
 // What an engine operation is handed besides its arguments.
+#include <atomic>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "ports/messages.h"
@@ -12,12 +15,24 @@ namespace sorvek {
 // the output does not depend on it.
 inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
 
+// A file the output must not name (besides the input), and the line that says what it is.
+struct KeptFile {
+    std::string path;
+    std::string reason;  // "レコード定義ファイルと同じファイルです。"
+};
+
 struct EngineContext {
     Progress& progress;
     Messages& messages;
     FileSystem& files = osFileSystem();
     // Tests shrink the block to put every byte on a block boundary once.
     std::size_t blockSize = kDefaultBlockSize;
+    // Set (by a signal, or a cancel button) to end the job between two blocks, through the same
+    // path as any failure: the output is not replaced. May be null.
+    const std::atomic<bool>* cancelled = nullptr;
+    // Files the output is refused for naming (by device and inode): the definition file, the
+    // settings file.
+    std::vector<KeptFile> keptFiles = {};
 };
 
 }  // namespace sorvek

@@ -1,38 +1,77 @@
 #include "engine/job_files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
+
+#include "platform/system_error.h"
 
 namespace sorvek {
 namespace {
 
 constexpr const char* kOpenFailed = "ファイルのオープンに失敗しました。";
+constexpr const char* kReadFailed = "ファイルの読み込みに失敗しました。";
+constexpr const char* kWriteFailed = "ファイルの書き込みに失敗しました。";
+constexpr const char* kSameAsInput = "入力ファイルと同じファイルです。";
+constexpr const char* kCutShort = "読み込み中にファイルが短くなりました。";
+// Bytes read ahead from a regular file that says it is empty: a file of /proc has contents
+// all the same.
+constexpr std::size_t kProbeBytes = 64 * 1024;
 
-Failure fileFailure(const char* text, const char* label, const std::string& path) {
-    return failure(std::string(text) + "\n" + label + path);
+// The message's own lines, then the reason on a line of its own when there is one.
+Failure fileFailure(const char* text, const char* label, const std::string& path,
+                    const std::string& reason) {
+    std::string message = std::string(text) + "\n" + label + path;
+    if (!reason.empty()) message += "\n" + reason;
+    return failure(std::move(message));
+}
+
+bool isCancelled(const EngineContext& context) {
+    return context.cancelled != nullptr && context.cancelled->load(std::memory_order_acquire);
 }
 
 }  // namespace
 
-ProgressReporter::ProgressReporter(Progress& progress, std::int64_t total)
-    : progress_(progress), total_(total) {
-    while ((total_ >> shift_) > std::numeric_limits<std::int32_t>::max()) ++shift_;
+int ProgressReporter::shiftFor(std::int64_t total) {
+    int shift = 0;
+    while ((total >> shift) > std::numeric_limits<std::int32_t>::max()) ++shift;
+    return shift;
 }
+
+ProgressReporter::ProgressReporter(Progress& progress, std::int64_t total)
+    : progress_(progress), total_(total), shift_(shiftFor(total)) {}
 
 void ProgressReporter::start() {
     progress_.showLabel();
+    if (total_ < 0) {
+        progress_.showBytesDone(0);
+        return;
+    }
     progress_.showProgress(0, scaled(total_));
 }
 
 void ProgressReporter::reached(std::int64_t position) {
+    last_ = position;
+    if (total_ < 0) {
+        progress_.showBytesDone(position);
+        return;
+    }
     progress_.showProgress(scaled(position < total_ ? position : total_), -1);
 }
 
+void ProgressReporter::finished() {
+    if (total_ >= 0) {
+        reached(total_);
+        return;
+    }
+    // Now the length is known: the bar, scaled as for a file of this length, at its end.
+    shift_ = shiftFor(last_);
+    progress_.showProgress(scaled(last_), scaled(last_));
+}
+
 OutputBuffer::OutputBuffer(WritableFile& file, std::size_t capacity)
-    : file_(file),
-      buffers_{std::vector<char>(capacity), std::vector<char>(capacity)},
-      writer_(file) {}
+    : buffers_{std::vector<char>(capacity), std::vector<char>(capacity)}, writer_(file) {}
 
 OutputBuffer::~OutputBuffer() {
     writer_.wait();
@@ -78,84 +117,145 @@ void OutputBuffer::flush() {
 Status OutputBuffer::finish() {
     flush();
     writer_.wait();
-    Status closed = file_.close();
     if (!writer_.ok()) return writer_.failure();
-    return closed;
+    return {};
+}
+
+JobInput::JobInput(std::unique_ptr<ReadableFile> file, std::string path, std::int64_t length,
+                   const std::atomic<bool>* cancelled, std::string probed)
+    : file_(std::move(file)),
+      path_(std::move(path)),
+      length_(length),
+      cancelled_(cancelled),
+      probed_(std::move(probed)) {}
+
+Failure JobInput::readFailure(const std::string& reason) const {
+    return fileFailure(kReadFailed, "fni = ", path_, reason);
+}
+
+Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
+    if (cancelled()) return failure(kCancelledText);
+    if (atEnd()) return std::size_t{0};
+    std::size_t want = n;
+    if (length_ >= 0 && length_ - consumed_ < static_cast<std::int64_t>(n)) {
+        want = static_cast<std::size_t>(length_ - consumed_);
+    }
+    std::size_t got = std::min(want, probed_.size() - probedUsed_);
+    std::memcpy(buffer, probed_.data() + probedUsed_, got);
+    probedUsed_ += got;
+    // A pipe hands over what it has; the block is filled unless the input ends.
+    while (got < want) {
+        if (cancelled()) return failure(kCancelledText);
+        Result<std::size_t> more = file_->read(buffer + got, want - got);
+        if (!more) {
+            if (cancelled()) return failure(kCancelledText);
+            return readFailure(more.error().message);
+        }
+        if (*more == 0) break;
+        got += *more;
+    }
+    consumed_ += static_cast<std::int64_t>(got);
+    if (got < want) {
+        // A regular file that ends before the length it had when it was opened was cut short
+        // by someone else: what was converted would look whole and be not.
+        if (length_ >= 0) return readFailure(kCutShort);
+        ended_ = true;
+    }
+    return got;
 }
 
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
-                              FileSystem& fs) {
-    if (!fs.fileExists(inputPath)) {
-        return fileFailure("入力ファイルが存在しません。", "fni = ", inputPath);
+                              EngineContext& context) {
+    FileSystem& fs = context.files;
+    Result<FileInfo> input = fs.inspect(inputPath);
+    if (!input) return fileFailure(kOpenFailed, "fni = ", inputPath, input.error().message);
+    if (input->kind == FileKind::Missing) {
+        return fileFailure("入力ファイルが存在しません。", "fni = ", inputPath, "");
     }
+    if (input->kind == FileKind::Folder) {
+        return fileFailure(kOpenFailed, "fni = ", inputPath, systemErrorText(EISDIR));
+    }
+    auto opened = fs.openRead(inputPath);
+    if (!opened) return fileFailure(kOpenFailed, "fni = ", inputPath, opened.error().message);
+
+    // Refused before the output is touched: the input, the definition or the settings would be
+    // lost under the output (an output written as it is, a device, cannot be any of them).
+    if (outputPath != kStandardStream) {
+        if (inputPath != kStandardStream && fs.isSameFile(inputPath, outputPath)) {
+            return fileFailure(kOpenFailed, "fno = ", outputPath, kSameAsInput);
+        }
+        for (const KeptFile& kept : context.keptFiles) {
+            if (!kept.path.empty() && fs.isSameFile(kept.path, outputPath)) {
+                return fileFailure(kOpenFailed, "fno = ", outputPath, kept.reason);
+            }
+        }
+    }
+
+    std::int64_t length = input->kind == FileKind::Regular ? input->size : -1;
+    std::string probed;
+    if (length == 0) {
+        probed.resize(kProbeBytes);
+        Result<std::size_t> got = (*opened)->read(probed.data(), probed.size());
+        if (!got) return fileFailure(kReadFailed, "fni = ", inputPath, got.error().message);
+        probed.resize(*got);
+        if (!probed.empty()) length = -1;
+    }
+
+    auto output = SafeOutput::open(fs, outputPath);
+    if (!output) return fileFailure(kOpenFailed, "fno = ", outputPath, output.error().message);
     JobFiles files;
-    auto input = fs.openRead(inputPath);
-    if (!input) return fileFailure(kOpenFailed, "fni = ", inputPath);
-    files.input = std::move(*input);
-    // Deleting the output before creating it would destroy the input when both name one file.
-    if (fs.isSameFile(inputPath, outputPath)) return fileFailure(kOpenFailed, "fno = ", outputPath);
-    files.inputLength = fs.fileSize(inputPath);
-    if (files.inputLength < 0) return fileFailure(kOpenFailed, "fni = ", inputPath);
-    if (fs.fileExists(outputPath)) {
-        // A file that cannot be deleted shows as a failure to create the output just below.
-        (void)fs.deleteFile(outputPath);
-    }
-    auto output = fs.openWrite(outputPath);
-    if (!output) return fileFailure(kOpenFailed, "fno = ", outputPath);
+    files.input = std::make_unique<JobInput>(std::move(*opened), inputPath, length,
+                                             context.cancelled, std::move(probed));
     files.output = std::move(*output);
     return files;
 }
 
-Result<std::size_t> readBlock(ReadableFile& input, char* buffer, std::size_t n,
-                              std::int64_t remaining, const std::string& inputPath) {
-    if (remaining <= 0) return std::size_t{0};
-    const std::size_t want =
-        remaining < static_cast<std::int64_t>(n) ? static_cast<std::size_t>(remaining) : n;
-    Result<std::size_t> got = input.read(buffer, want);
-    if (!got || *got != want) {
-        return fileFailure("ファイルの読み込みに失敗しました。", "fni = ", inputPath);
-    }
-    return got;
+Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
+                    OutputEnd end) {
+    Status written = output.finish();
+    if (written && (end == OutputEnd::Replace || file.writesThrough())) written = file.commit();
+    if (written) return {};
+    return fileFailure(kWriteFailed, "fno = ", outputPath, written.error().message);
 }
 
 Status convertByBlocks(const std::string& inputPath, const std::string& outputPath,
                        EngineContext& context, std::size_t perByte, std::size_t extra,
                        const BlockConverter& convert) {
-    auto files = openJobFiles(inputPath, outputPath, context.files);
+    auto files = openJobFiles(inputPath, outputPath, context);
     if (!files) return files.error();
+    JobInput& input = *files->input;
 
-    ProgressReporter progress(context.progress, files->inputLength);
+    ProgressReporter progress(context.progress, input.length());
     progress.start();
 
     const std::size_t blockSize = context.blockSize;
     std::vector<char> block(blockSize);
-    OutputBuffer output(*files->output, std::max<std::size_t>(4 * blockSize, 2 << 20) + extra);
-    std::int64_t consumed = 0;
+    OutputBuffer output(files->output->file(),
+                        std::max<std::size_t>(4 * blockSize, 2 << 20) + extra);
     // A failed write ends the loop early: reading on would only delay the message.
-    while (consumed < files->inputLength && output.ok()) {
-        Result<std::size_t> got = readBlock(*files->input, block.data(), blockSize,
-                                            files->inputLength - consumed, inputPath);
+    while (!input.atEnd() && output.ok()) {
+        Result<std::size_t> got = input.read(block.data(), blockSize);
         if (!got) return got.error();
         const std::size_t n = *got;
+        if (n == 0) break;
         char* out = output.reserve(perByte * n + extra);
         char* outEnd = convert(block.data(), block.data() + n, out);
         output.commit(static_cast<std::size_t>(outEnd - out));
-        consumed += static_cast<std::int64_t>(n);
-        progress.reached(consumed);
+        progress.reached(input.consumed());
     }
-    if (Status finished = finishOutput(output, outputPath); !finished) return finished;
+    if (isCancelled(context)) return failure(kCancelledText);
+    if (Status finished = finishOutput(output, *files->output, outputPath); !finished) {
+        return finished;
+    }
     progress.finished();
     return {};
 }
 
-Status finishOutput(OutputBuffer& output, const std::string& outputPath) {
-    if (output.finish()) return {};
-    return fileFailure("ファイルの書き込みに失敗しました。", "fno = ", outputPath);
-}
-
 bool reportJobStatus(const Status& status, EngineContext& context) {
     if (status) return true;
-    context.messages.show(status.error().message, kOpenTitle, status.error().icon);
+    // A failure that a stop request brought about (an interrupted write) is the stop.
+    const Failure shown = isCancelled(context) ? failure(kCancelledText) : status.error();
+    context.messages.show(shown.message, kOpenTitle, shown.icon);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The input and output files of a conversion: the opening steps shared by every conversion,
 // with their messages, and the reading, writing and progress reporting they all do alike.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,25 +10,34 @@
 
 #include "engine/background_writer.h"
 #include "engine/engine_context.h"
+#include "platform/safe_output.h"
 
 namespace sorvek {
 
 // Title of every message of the opening steps and of read and write failures.
 inline constexpr const char* kOpenTitle = "tranRecLen()";
+// Shown when a job was cancelled (a signal, the cancel button).
+inline constexpr const char* kCancelledText = "変換を中止しました。";
 
-// Reports positions in the input, scaled so that files beyond 2 GiB fit the 32-bit bar.
+// Reports positions in the input, scaled so that files beyond 2 GiB fit the 32-bit bar. For an
+// input whose length is not known in advance it reports bytes done instead, and at the end
+// the display full.
 class ProgressReporter {
   public:
+    // `total`: bytes of the input, or -1 when not known in advance.
     ProgressReporter(Progress& progress, std::int64_t total);
-    // Shows the label and reports 0 of `total`.
+    // Shows the label and reports 0 of `total` (or 0 bytes done).
     void start();
     void reached(std::int64_t position);
-    void finished() { reached(total_); }
+    // The display at its end: the total, or the last position reached when there was none.
+    void finished();
 
   private:
+    static int shiftFor(std::int64_t total);
     std::int32_t scaled(std::int64_t v) const { return static_cast<std::int32_t>(v >> shift_); }
     Progress& progress_;
     std::int64_t total_;
+    std::int64_t last_ = 0;
     int shift_ = 0;
 };
 
@@ -47,39 +57,79 @@ class OutputBuffer {
     std::size_t buffered() const { return used_; }
     // Hands what is buffered to the writer.
     void flush();
-    // Flushes, waits for every write and closes the file; the first failure, if any.
+    // Flushes and waits for every write; the first failure, if any. The file stays open: its
+    // owner closes it (SafeOutput::commit).
     Status finish();
     bool ok() const { return writer_.ok(); }
 
   private:
-    WritableFile& file_;
     std::vector<char> buffers_[2];
     int active_ = 0;  // the buffer being filled; the other may be in flight
     std::size_t used_ = 0;
     BackgroundWriter writer_;
 };
 
-// Both files of a conversion, opened.
-struct JobFiles {
-    std::unique_ptr<ReadableFile> input;
-    std::unique_ptr<WritableFile> output;
-    std::int64_t inputLength = 0;
+// The input of a conversion, read to its end whatever it is: a regular file as long as it was
+// when opened, anything else (a pipe, standard input, a device, a file of /proc) until it ends.
+class JobInput {
+  public:
+    // `length`: the bytes a regular file holds, or -1 when not known in advance. `probed`: bytes
+    // already read from `file`, served first.
+    JobInput(std::unique_ptr<ReadableFile> file, std::string path, std::int64_t length,
+             const std::atomic<bool>* cancelled, std::string probed = {});
+
+    // The bytes the input holds, or -1 while not known.
+    std::int64_t length() const { return length_; }
+    std::int64_t consumed() const { return consumed_; }
+    // True once every byte has been read.
+    bool atEnd() const { return length_ >= 0 ? consumed_ == length_ : ended_; }
+
+    // Reads the next `n` bytes, fewer only at the end of the input, 0 once it has ended.
+    // Fails with the message to show: a read that failed ("ファイルの読み込みに失敗しました。",
+    // "fni = " and the path, the reason), a regular file that ends before its length (cut short
+    // while it was read), and a job cancelled before or during the read (kCancelledText).
+    Result<std::size_t> read(char* buffer, std::size_t n);
+
+  private:
+    bool cancelled() const {
+        return cancelled_ != nullptr && cancelled_->load(std::memory_order_acquire);
+    }
+    Failure readFailure(const std::string& reason) const;
+
+    std::unique_ptr<ReadableFile> file_;
+    std::string path_;
+    std::int64_t length_;
+    const std::atomic<bool>* cancelled_;
+    std::string probed_;
+    std::size_t probedUsed_ = 0;
+    std::int64_t consumed_ = 0;
+    bool ended_ = false;
 };
 
-// The opening steps: the input must exist, must open, must not be the output file; an existing
-// output is deleted and the output created. A failure carries the message to show (the text, a
-// line feed, "fni = " or "fno = " and the path); the output is untouched unless the failure was
-// in creating it.
+// Both files of a conversion, opened.
+struct JobFiles {
+    std::unique_ptr<JobInput> input;
+    std::unique_ptr<SafeOutput> output;
+};
+
+// The opening steps. The input must exist ("入力ファイルが存在しません。"), must be no folder and
+// must open; the output must not name the input or one of `context.keptFiles`, and is opened
+// through SafeOutput, so that an existing output keeps what it holds until the job succeeds.
+// A failure carries the message to show: the text, a line feed, "fni = " or "fno = " and the
+// path, and a line with the reason. Nothing at the output path is touched by a failure.
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
-                              FileSystem& fs);
+                              EngineContext& context);
 
-// Reads the next block of up to `n` bytes into `buffer`: the count read, 0 at the end. A file
-// that ends before `remaining` bytes were read counts as a read failure.
-Result<std::size_t> readBlock(ReadableFile& input, char* buffer, std::size_t n,
-                              std::int64_t remaining, const std::string& inputPath);
+// How an output ends: replaced by what was written (the job succeeded), or, after a failure
+// found in the data, given what was written only where it goes out as it comes (a pipe, a
+// device) while a file keeps what it held.
+enum class OutputEnd { Replace, KeepOldFile };
 
-// Finishes the output: a failure carries the write-failure message for `outputPath`.
-Status finishOutput(OutputBuffer& output, const std::string& outputPath);
+// Finishes the output: flushes the buffers and commits the file as `end` says (the old output
+// is replaced only now). A failure carries the write-failure message for `outputPath`, with
+// the reason; the old output is then as it was.
+Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
+                    OutputEnd end = OutputEnd::Replace);
 
 // Converts one block: writes at most the promised bound at `out` and returns the end of what it
 // wrote. State that must run on across blocks lives in the function object.
@@ -93,7 +143,8 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
                        const BlockConverter& convert);
 
 // Shows a failure of the opening steps, of reading or of writing through the message port,
-// titled "tranRecLen()". True when `status` is a success (nothing shown).
+// titled "tranRecLen()"; after a cancellation the cancellation is what is shown. True when
+// `status` is a success (nothing shown).
 bool reportJobStatus(const Status& status, EngineContext& context);
 
 }  // namespace sorvek

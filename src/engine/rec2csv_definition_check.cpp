@@ -1,11 +1,15 @@
 #include "engine/rec2csv_definition_check.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/number_text.h"
 
 namespace sorvek {
 namespace {
+
+constexpr const char* kNoLeafRecordText =
+    "子レコードの無いレコードがありません。出力する行がありません。";
 
 std::string recordLine(const RecordDef& record) {
     return "\nレコード = " + record.Name;
@@ -39,15 +43,42 @@ Status checkField(const RecordDef& record, const FieldDef& f) {
     return {};
 }
 
-// True when following `Parent` from `index` reaches 0 through existing records only.
-bool parentChainEnds(const RecordDefTable& table, int index) {
-    int r = table[static_cast<std::size_t>(index)].Parent;
-    for (int steps = 0; steps < table.maxIndex(); ++steps) {
-        if (r == 0) return true;
-        if (r < 1 || r > table.maxIndex() || r == index) return false;
-        r = table[static_cast<std::size_t>(r)].Parent;
+// For each record, whether following `Parent` from it reaches 0 through existing records
+// without a loop. Each record is walked once: a chain stops where it meets a record already
+// settled, so the cost is linear however deep the tree is.
+std::vector<bool> parentChainsEnd(const RecordDefTable& table) {
+    enum : std::uint8_t { kUnknown, kOnPath, kEnds, kBroken };
+    const int n = table.maxIndex();
+    std::vector<std::uint8_t> state(static_cast<std::size_t>(n) + 1, kUnknown);
+    std::vector<int> path;
+    for (int i = 1; i <= n; ++i) {
+        path.clear();
+        int r = i;
+        std::uint8_t result = kEnds;
+        for (;;) {
+            if (r == 0) break;
+            if (r < 1 || r > n) {
+                result = kBroken;
+                break;
+            }
+            const std::uint8_t seen = state[static_cast<std::size_t>(r)];
+            if (seen == kEnds || seen == kBroken) {
+                result = seen;
+                break;
+            }
+            if (seen == kOnPath) {  // a loop
+                result = kBroken;
+                break;
+            }
+            state[static_cast<std::size_t>(r)] = kOnPath;
+            path.push_back(r);
+            r = table[static_cast<std::size_t>(r)].Parent;
+        }
+        for (int p : path) state[static_cast<std::size_t>(p)] = result;
     }
-    return r == 0;
+    std::vector<bool> ends(state.size());
+    for (std::size_t i = 1; i < state.size(); ++i) ends[i] = state[i] == kEnds;
+    return ends;
 }
 
 }  // namespace
@@ -66,19 +97,35 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
                            file.Class);
         }
     }
+    const std::vector<bool> chainEnds = parentChainsEnd(table);
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[static_cast<std::size_t>(i)];
         if (record.Size < 1) {
             return failure("レコード長に誤りがあります。" + recordLine(record) +
                            "\nレコード長 = " + std::to_string(record.Size));
         }
-        if (!parentChainEnds(table, i)) {
+        if (!chainEnds[static_cast<std::size_t>(i)]) {
             return failure("親レコードの指定に誤りがあります。" + recordLine(record) +
                            "\n親レコード = " + std::to_string(record.Parent));
         }
         for (const FieldDef& f : record.Fields) {
             if (f.Check != -1) continue;
             if (Status field = checkField(record, f); !field) return field;
+        }
+    }
+    // Only a record without a child writes lines: without one nothing could be converted.
+    bool anyLeaf = false;
+    for (int i = 1; i <= table.maxIndex() && !anyLeaf; ++i) {
+        anyLeaf = table[static_cast<std::size_t>(i)].Child == 0;
+    }
+    if (!anyLeaf) return failure(kNoLeafRecordText);
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        const RecordDef& record = table[static_cast<std::size_t>(i)];
+        const std::int32_t child = record.Child;
+        if (child != 0 &&
+            (!table.isRecordIndex(child) || table[static_cast<std::size_t>(child)].Parent != i)) {
+            return failure("子レコードの指定に誤りがあります。" + recordLine(record) +
+                           "\n子レコード = " + std::to_string(child));
         }
     }
     return {};

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "engine/csv_line_plan.h"
@@ -17,6 +20,11 @@ namespace {
 
 constexpr const char* kUnknownKindText =
     "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。";
+
+bool isAsciiText(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 // Tells the kind of a record by the class code at the class-code position.
 class KindFinder {
@@ -33,8 +41,11 @@ class KindFinder {
             // text, so a code only matches when each of its characters is one CP932 byte:
             // comparing those bytes is the same test.
             const std::string& code = table[static_cast<std::size_t>(k)].Class;
-            std::string bytes = utf8ToCp932(code);
-            if (bytes.size() != characterCount(code) || cp932ToUtf8(bytes) != code) continue;
+            std::string bytes = code;  // ASCII is the same in CP932
+            if (!isAsciiText(code)) {
+                bytes = utf8ToCp932(code);
+                if (bytes.size() != characterCount(code) || cp932ToUtf8(bytes) != code) continue;
+            }
             needed_ = std::max(needed_, offset_ + bytes.size());
             allSingleBytes = allSingleBytes && bytes.size() == 1;
             codes_.push_back({k, std::move(bytes)});
@@ -45,6 +56,18 @@ class KindFinder {
                 byFirstByte_[static_cast<unsigned char>(it->bytes[0])] = it->kind;
             }
             lookup_ = true;
+        } else if (codes_.size() > kLinearSearchLimit) {
+            // Many kinds: one hash table per code length, so that telling a record's kind
+            // costs the same however many kinds there are.
+            for (const Code& c : codes_) {
+                auto at = std::find_if(byLength_.begin(), byLength_.end(),
+                                       [&](const auto& l) { return l.first == c.bytes.size(); });
+                if (at == byLength_.end()) {
+                    byLength_.emplace_back(c.bytes.size(), CodeTable{});
+                    at = byLength_.end() - 1;
+                }
+                at->second.emplace(c.bytes, c.kind);  // the lowest index, first in, wins
+            }
         }
     }
 
@@ -56,6 +79,17 @@ class KindFinder {
     // bytesNeeded only at the end of the file: codes beyond the end do not match); 0 for none.
     int find(const unsigned char* record, std::size_t available) const {
         if (lookup_) return available > offset_ ? byFirstByte_[record[offset_]] : 0;
+        if (!byLength_.empty()) {
+            int kind = 0;
+            for (const auto& [length, table] : byLength_) {
+                if (available < offset_ + length) continue;
+                const std::string_view code(reinterpret_cast<const char*>(record) + offset_,
+                                            length);
+                auto it = table.find(code);
+                if (it != table.end() && (kind == 0 || it->second < kind)) kind = it->second;
+            }
+            return kind;
+        }
         for (const Code& c : codes_) {
             if (available >= offset_ + c.bytes.size() &&
                 std::memcmp(record + offset_, c.bytes.data(), c.bytes.size()) == 0) {
@@ -66,16 +100,20 @@ class KindFinder {
     }
 
   private:
+    static constexpr std::size_t kLinearSearchLimit = 16;
     struct Code {
         int kind;
         std::string bytes;
     };
+    // Codes of one length; the views point into codes_, which no longer changes.
+    using CodeTable = std::unordered_map<std::string_view, int>;
     bool usesClassCode_ = false;
     std::size_t offset_ = 0;
     std::size_t needed_ = 0;
     std::vector<Code> codes_;
     bool lookup_ = false;
     std::array<int, 256> byFirstByte_{};
+    std::vector<std::pair<std::size_t, CodeTable>> byLength_;
 };
 
 // The title line: the marked field names of the first kind without a child and of its
@@ -240,10 +278,11 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         context.messages.show(definition.error().message, kAppTitle, definition.error().icon);
         return false;
     }
-    auto files = openJobFiles(inputPath, outputPath, context.files);
+    auto files = openJobFiles(inputPath, outputPath, context);
     if (!files) return reportJobStatus(files.error(), context);
+    JobInput& input = *files->input;
 
-    ProgressReporter progress(context.progress, files->inputLength);
+    ProgressReporter progress(context.progress, input.length());
     progress.start();
 
     RecordDef& file = table[0];
@@ -252,7 +291,7 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
     const std::string delimiter = utf8ToCp932(file.Delimiter);
 
     const std::size_t blockSize = std::max<std::size_t>(context.blockSize, 1);
-    OutputBuffer output(*files->output, 4 * blockSize);
+    OutputBuffer output(files->output->file(), 4 * blockSize);
     if (file.TitleLine) {
         const std::string title = titleLine(table, file.Delimiter);
         output.append(title.data(), title.size());
@@ -262,49 +301,55 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
     RecordConverter converter(table, plan, output);
 
     // The input buffer holds the unconverted rest of the last block and the next block; it
-    // grows only when a record (or its class code) is longer than a block.
+    // grows only when a record (or its class code) is longer than a block: to what the record
+    // needs, but never beyond what the input still holds (when its length is unknown, by
+    // doubling as the bytes come).
     std::vector<unsigned char> buffer(blockSize);
     std::size_t begin = 0, end = 0;  // unconverted bytes
-    std::int64_t bufferOffset = 0;   // file offset of buffer[0]
-    std::int64_t remaining = files->inputLength;
+    std::int64_t bufferOffset = 0;   // input offset of buffer[0]
     std::size_t needed = 0;
-    while (remaining > 0 && output.ok()) {
+    while (!input.atEnd() && output.ok()) {
         if (begin > 0) {
             std::memmove(buffer.data(), buffer.data() + begin, end - begin);
             bufferOffset += static_cast<std::int64_t>(begin);
             end -= begin;
             begin = 0;
         }
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
-            static_cast<std::int64_t>(needed), static_cast<std::int64_t>(end) + remaining));
+        const std::int64_t bound =
+            input.length() >= 0
+                ? static_cast<std::int64_t>(end) + input.length() - input.consumed()
+                : static_cast<std::int64_t>(std::max(2 * buffer.size(), end + blockSize));
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(needed), bound));
         if (buffer.size() < want) buffer.resize(want);
         if (buffer.size() == end) buffer.resize(end + blockSize);
         const std::size_t room = std::min(blockSize, buffer.size() - end);
-        Result<std::size_t> got =
-            readBlock(*files->input, reinterpret_cast<char*>(buffer.data() + end), room, remaining,
-                      inputPath);
+        Result<std::size_t> got = input.read(reinterpret_cast<char*>(buffer.data() + end), room);
         if (!got) {
             converter.keepData();
             return reportJobStatus(got.error(), context);
         }
         end += *got;
-        remaining -= static_cast<std::int64_t>(*got);
+        const bool atEnd = input.atEnd();
 
         RecordConverter::Outcome outcome =
-            converter.convert(buffer.data() + begin, buffer.data() + end, remaining == 0);
+            converter.convert(buffer.data() + begin, buffer.data() + end, atEnd);
         begin += outcome.consumed;
         needed = outcome.needed;
         converter.keepData();
         if (outcome.unknownKind) {
-            // The lines of the records before it are kept.
-            if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
+            // The lines of the records before it reach an output that takes them as they come (a
+            // pipe, a device); a file keeps what it held, as after any failure.
+            const Status flushed =
+                finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
+            if (!reportJobStatus(flushed, context)) return false;
             context.messages.show(kUnknownKindText, kAppTitle, MessageIcon::Exclamation);
             return false;
         }
-        progress.reached(remaining == 0 ? files->inputLength
-                                        : bufferOffset + static_cast<std::int64_t>(begin));
+        progress.reached(atEnd ? input.consumed()
+                               : bufferOffset + static_cast<std::int64_t>(begin));
     }
-    if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
+    if (!reportJobStatus(finishOutput(output, *files->output, outputPath), context)) return false;
     if (converter.wroteLines()) progress.finished();
     return true;
 }

@@ -62,13 +62,16 @@ void IniDocument::indexLine(Section& s, std::size_t line) {
 }
 
 IniDocument IniDocument::parse(std::string_view bytes) {
+    return parseText(cp932ToUtf8(bytes));
+}
+
+IniDocument IniDocument::parseText(std::string_view text) {
     IniDocument doc;
-    std::string text = cp932ToUtf8(bytes);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + start, end - start);
+        std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         start = end + 1;
 
@@ -86,7 +89,8 @@ IniDocument IniDocument::parse(std::string_view bytes) {
 }
 
 IniDocument IniDocument::load(const std::string& path, FileSystem& files) {
-    Result<std::string> bytes = readWholeFile(files, path);
+    constexpr std::size_t kMaxProfileBytes = 64 << 20;
+    Result<std::string> bytes = readRegularFile(files, path, kMaxProfileBytes);
     return bytes ? parse(*bytes) : IniDocument{};
 }
 

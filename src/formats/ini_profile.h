@@ -19,7 +19,10 @@ class IniDocument {
   public:
     // Parses CP932 bytes.
     static IniDocument parse(std::string_view bytes);
-    // Loads a file; a missing or unreadable file gives an empty document.
+    // Parses text already decoded (UTF-8).
+    static IniDocument parseText(std::string_view text);
+    // Loads a file; a missing or unreadable file gives an empty document, and so does anything
+    // but a regular file of at most 64 MiB (a device or a FIFO is never opened).
     static IniDocument load(const std::string& path, FileSystem& files = osFileSystem());
 
     // The value of `key` in `section` (first of each when repeated), or "".

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "model/record_def.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace sorvek {
@@ -10,10 +11,25 @@ namespace sorvek {
 // imported as a SEWB3 definition, any other is read as a definition file.
 bool isRcdefPath(const std::string& path);
 
-// Fills `table` from the definition file or SEWB3 file at `fullPath`. The caller has reset the
-// table to two cleared entries. A failure's message, when not empty, is the reader's own notice
-// (a file that is no definition file), shown before the caller's message.
-Status loadDefinition(const std::string& fullPath, RecordDefTable& table,
-                      FileSystem& files = osFileSystem());
+// A definition that was loaded, and how its file was written.
+struct LoadedDefinition {
+    TextEncoding encoding = TextEncoding::Cp932;
+};
+
+// Why a load failed. The caller shows the notice, when there is one, and then its own message
+// followed by the reason, when there is one.
+struct DefinitionLoadFailure {
+    std::string notice;  // the definition file reader's own: the file is no definition file
+    MessageIcon noticeIcon = MessageIcon::Information;
+    std::string reason;  // why the file could not be read ("ファイルが大きすぎます。")
+};
+
+using DefinitionLoadResult = Result<LoadedDefinition, DefinitionLoadFailure>;
+
+// Fills `table` from the definition file or SEWB3 file at `fullPath`, read as
+// readDefinitionText reads it: only a regular file of at most 64 MiB, refused otherwise without
+// being opened. The caller has reset the table to two cleared entries.
+DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable& table,
+                                    FileSystem& files = osFileSystem());
 
 }  // namespace sorvek

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/definition_text.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
 
@@ -293,9 +294,14 @@ class Importer {
 
 Status importRcdef(const std::string& path, RecordDefTable& table, FileSystem& files) {
     table.reset(2);
-    Result<std::string> bytes = readWholeFile(files, path);
-    if (!bytes) return bytes.error();
-    if (!Importer(table).run(splitLines(toCodePoints(cp932ToUtf8(*bytes))))) return Failure{};
+    Result<DefinitionText> read = readDefinitionText(path, files);
+    if (!read) return read.error();
+    return importRcdefText(read->text, table);
+}
+
+Status importRcdefText(std::string_view text, RecordDefTable& table) {
+    table.reset(2);
+    if (!Importer(table).run(splitLines(toCodePoints(text)))) return Failure{};
     return {};
 }
 

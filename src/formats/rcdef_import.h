@@ -13,6 +13,7 @@
 // Other lines are ignored.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/record_def.h"
 #include "platform/files.h"
@@ -21,10 +22,12 @@ namespace sorvek {
 
 // The most an import may produce: an expansion of repeated items beyond either limit fails, so
 // that a damaged file cannot exhaust memory.
-inline constexpr std::int64_t kMaxImportedFields = 200000;
-inline constexpr std::int64_t kMaxExpandedTextBytes = 64 << 20;  // names, types and memos
+inline constexpr std::int64_t kMaxImportedFields = 100000;
+inline constexpr std::int64_t kMaxExpandedTextBytes = 16 << 20;  // names, types and memos
 
 // Imports the SEWB3 file at `path` into `table`, which it resets to two cleared entries first.
+// The file is read as readDefinitionText reads it (a regular file of at most 64 MiB, CP932 or
+// UTF-8).
 // Entry 0 gets the record's name and size, no class code, the delimiter "," and a title line;
 // entry 1 the same name and size and one field per kept item, repeated items and groups expanded
 // into one field per repetition (names suffixed "(1)", "(2)", ...; positions consecutive).
@@ -37,5 +40,8 @@ inline constexpr std::int64_t kMaxExpandedTextBytes = 64 << 20;  // names, types
 // was filled so far.
 Status importRcdef(const std::string& path, RecordDefTable& table,
                    FileSystem& files = osFileSystem());
+
+// The same for the text of a SEWB3 file already read (UTF-8).
+Status importRcdefText(std::string_view text, RecordDefTable& table);
 
 }  // namespace sorvek

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/definition_text.h"
 #include "formats/ini_profile.h"
 #include "platform/number_text.h"
 
@@ -65,12 +66,19 @@ std::string fieldLine(const FieldDef& f) {
 
 }  // namespace
 
+Failure notDefinitionFile(const std::string& path) {
+    return failure(path + " はレコード定義ファイルではありません。", MessageIcon::Information);
+}
+
 Status readTrdFile(const std::string& path, RecordDefTable& table, FileSystem& files) {
+    // A file that cannot be read reads as no definition file, as a missing one does.
+    Result<DefinitionText> read = readDefinitionText(path, files);
+    return readTrdDocument(path, read ? IniDocument::parseText(read->text) : IniDocument{}, table);
+}
+
+Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDefTable& table) {
     // The file is parsed once; every value below is a lookup by name.
-    const IniDocument doc = IniDocument::load(path, files);
-    if (doc.get(kMarkerSection, "Function") != kMarkerValue) {
-        return failure(path + " はレコード定義ファイルではありません。", MessageIcon::Information);
-    }
+    if (doc.get(kMarkerSection, "Function") != kMarkerValue) return notDefinitionFile(path);
     auto number = [&](const std::string& section, const char* key) {
         return parseInt32(doc.get(section, key));
     };

@@ -9,12 +9,14 @@
 // quoting or escaping. Numbers are plain decimal text, booleans "True" or "False".
 #include <string>
 
+#include "formats/ini_profile.h"
 #include "model/record_def.h"
 #include "platform/files.h"
 
 namespace sorvek {
 
-// Reads the definition file at `path` into `table`, replacing its contents.
+// Reads the definition file at `path` into `table`, replacing its contents. The file is read
+// as readDefinitionText reads it (a regular file of at most 64 MiB, CP932 or UTF-8).
 // A file whose `Function` is not exactly "REC2CSV" (a missing or unreadable file included) is
 // refused with the notice `path` + " はレコード定義ファイルではありません。" (information icon),
 // for the caller to show. Fails with an empty message on a value that is no number (or boolean),
@@ -22,6 +24,12 @@ namespace sorvek {
 // the entries read so far. Names, class codes, positions and parent indices are not checked.
 Status readTrdFile(const std::string& path, RecordDefTable& table,
                    FileSystem& files = osFileSystem());
+
+// The notice for a file that is no definition file (information icon).
+Failure notDefinitionFile(const std::string& path);
+
+// The same for a definition file already read and parsed; `path` names it in the notice.
+Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDefTable& table);
 
 // Writes `table` to `path`, replacing any file there. Fails, without touching the file, when the
 // table has no entry 0 or a record has no field. The whole file is written to a temporary file

@@ -44,16 +44,29 @@ class Converter {
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
         char buffer[4096];
+        // iconv is handed the input in pieces: after a sequence it cannot convert, glibc works
+        // its way again through the input of the call, which over a large text full of such
+        // sequences would cost time by the square of its length. After a failure the pieces
+        // start small and grow again while they convert cleanly.
+        std::size_t pieceBytes = kMaxPieceBytes;
         while (srcLeft > 0) {
+            const std::size_t piece = std::min(srcLeft, pieceBytes);
+            std::size_t pieceLeft = piece;
             char* dst = buffer;
             std::size_t dstLeft = sizeof buffer;
-            std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            std::size_t rc = iconv(cd_, &src, &pieceLeft, &dst, &dstLeft);
+            srcLeft -= piece - pieceLeft;
             out.append(buffer, static_cast<std::size_t>(dst - buffer));
-            if (rc == static_cast<std::size_t>(-1)) {
+            if (rc != static_cast<std::size_t>(-1)) {
+                pieceBytes = std::min(2 * pieceBytes, kMaxPieceBytes);
+            } else {
                 if (errno == E2BIG) continue;
-                // EILSEQ or EINVAL (truncated sequence at the end): replace and resynchronise.
+                // A sequence cut by the end of the piece is whole in the next one.
+                if (errno == EINVAL && pieceLeft < srcLeft && pieceLeft < piece) continue;
+                // EILSEQ, or EINVAL (truncated sequence at the end): replace and resynchronise.
                 out.append(replacement);
-                std::size_t n = skip(std::string_view(src, srcLeft));
+                pieceBytes = kMinPieceBytes;
+                std::size_t n = std::min(srcLeft, skip(std::string_view(src, srcLeft)));
                 src += n;
                 srcLeft -= n;
                 iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -63,6 +76,8 @@ class Converter {
     }
 
   private:
+    static constexpr std::size_t kMinPieceBytes = 16;
+    static constexpr std::size_t kMaxPieceBytes = 4096;
     static inline const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
     iconv_t cd_;
 };
@@ -123,7 +138,83 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
+// Length of the well-formed UTF-8 sequence at `p` (no overlong form, no surrogate, nothing
+// beyond U+10FFFF), or 0 for a malformed one.
+std::size_t wellFormedUtf8Length(const unsigned char* p, std::size_t left) {
+    const unsigned char b = p[0];
+    if (b < 0x80) return 1;
+    std::size_t n;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (n > left || p[1] < low || p[1] > high) return 0;
+    for (std::size_t i = 2; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    }
+    return n;
+}
+
+// True when every byte sequence of `bytes` is a CP932 character.
+bool isValidCp932(std::string_view bytes) {
+    Converter converter("UTF-8", "CP932");
+    if (!converter.available()) return false;
+    bool valid = true;
+    converter.run(bytes, "", [&valid](std::string_view) -> std::size_t {
+        valid = false;
+        return 1;
+    });
+    return valid;
+}
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
+
+TextEncoding detectTextEncoding(std::string_view bytes) {
+    if (bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) return TextEncoding::Utf8;
+    bool multiByte = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = wellFormedUtf8Length(p + at, bytes.size() - at);
+        if (n == 0) return TextEncoding::Cp932;
+        multiByte = multiByte || n > 1;
+        at += n;
+    }
+    // Short Japanese texts can be both; what is valid CP932 is taken as the files are meant.
+    return multiByte && !isValidCp932(bytes) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+}
+
+std::string decodeText(std::string_view bytes, TextEncoding encoding) {
+    if (encoding == TextEncoding::Cp932) return cp932ToUtf8(bytes);
+    if (bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+        bytes.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    std::string text;
+    text.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = wellFormedUtf8Length(p + at, bytes.size() - at);
+        if (n == 0) {
+            text += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            text.append(bytes.data() + at, n);
+            at += n;
+        }
+    }
+    return text;
+}
 
 Status checkCodePages() {
     for (const auto& [to, from] : {std::pair{"UTF-8", "CP932"}, std::pair{"CP932", "UTF-8"}}) {

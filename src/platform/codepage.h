@@ -20,6 +20,17 @@ std::string cp932ToUtf8(std::string_view bytes);
 // malformed UTF-8 sequence.
 std::string utf8ToCp932(std::string_view text);
 
+// How a text file that ought to hold CP932 is written. Editors today mostly write UTF-8.
+enum class TextEncoding { Cp932, Utf8 };
+
+// UTF-8 when `bytes` start with the UTF-8 byte-order mark, or are well-formed UTF-8 holding at
+// least one multi-byte character and are not valid CP932; CP932 otherwise (ASCII included).
+TextEncoding detectTextEncoding(std::string_view bytes);
+
+// Decodes `bytes` written in `encoding`. For UTF-8 a byte-order mark is dropped and a malformed
+// sequence becomes U+FFFD; CP932 as cp932ToUtf8.
+std::string decodeText(std::string_view bytes, TextEncoding encoding);
+
 // Text as Unicode code points, for the places that count or cut text in characters.
 std::u32string toCodePoints(std::string_view utf8);
 std::string fromCodePoints(std::u32string_view codePoints);

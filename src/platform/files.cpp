@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,11 +9,20 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
+#include "platform/safe_output.h"
+#include "platform/stop_request.h"
 #include "platform/system_error.h"
 
 namespace sorvek {
 namespace {
+
+// A call interrupted by a signal is repeated, unless the signal asked the job to stop: a read
+// from a pipe that has nothing to give would otherwise wait on for ever.
+bool retryAfterInterrupt() {
+    return !stopRequestFlag().load(std::memory_order_acquire);
+}
 
 class PosixReadableFile final : public ReadableFile {
   public:
@@ -23,9 +33,17 @@ class PosixReadableFile final : public ReadableFile {
         std::size_t total = 0;
         // Fill the whole request unless the file ends, so callers see full blocks.
         while (total < n) {
+            // A stop requested between two reads: the next one could wait on an idle pipe.
+            if (!retryAfterInterrupt()) {
+                if (total > 0) break;
+                return systemFailure(EINTR);
+            }
             ssize_t got = ::read(fd_, buffer + total, n - total);
             if (got < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR) {
+                    if (retryAfterInterrupt()) continue;
+                    if (total > 0) break;  // what was read counts; the caller sees the stop
+                }
                 return systemFailure(errno);
             }
             if (got == 0) break;
@@ -39,10 +57,16 @@ class PosixReadableFile final : public ReadableFile {
 };
 
 constexpr std::size_t kWriteChunk = 64 * 1024;
+// A file that will be flushed to the disk at its end has its pages handed to the disk as it
+// grows, every this many bytes, so that the final flush finds little left to do.
+constexpr std::int64_t kWriteBehindBytes = 8 << 20;
 
 class PosixWritableFile final : public WritableFile {
   public:
-    explicit PosixWritableFile(int fd) : fd_(fd) {}
+    // `writeBehind`: start writing the file's pages out while it is written (a regular file
+    // that sync() will flush).
+    explicit PosixWritableFile(int fd, bool writeBehind = false)
+        : fd_(fd), writeBehind_(writeBehind) {}
     ~PosixWritableFile() override {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -53,12 +77,41 @@ class PosixWritableFile final : public WritableFile {
             // folios, which can cost more than the copy itself when memory is fragmented.
             ssize_t done = ::write(fd_, data, std::min<std::size_t>(n, kWriteChunk));
             if (done < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR && retryAfterInterrupt()) continue;
                 return systemFailure(errno);
             }
             data += done;
             n -= static_cast<std::size_t>(done);
+            written_ += done;
         }
+        if (writeBehind_ && written_ - handedOver_ >= kWriteBehindBytes) {
+            // Only a hint that starts the write-out and returns; sync() reports what failed.
+            (void)::sync_file_range(fd_, handedOver_, written_ - handedOver_,
+                                    SYNC_FILE_RANGE_WRITE);
+            handedOver_ = written_;
+        }
+        return {};
+    }
+
+    Status sync() override {
+        while (::fsync(fd_) != 0) {
+            if (errno != EINTR) return systemFailure(errno);
+        }
+        return {};
+    }
+
+    Status copyPermissions(const FileInfo& like) override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return systemFailure(errno);
+        // Owner first: changing the owner may clear the set-user-ID bits that fchmod then sets.
+        if (st.st_uid != like.owner || st.st_gid != like.group) {
+            // Only a privileged process may give a file away; anyone else keeps a file of
+            // their own, as a copy would.
+            if (::fchown(fd_, like.owner, like.group) != 0 && errno != EPERM) {
+                return systemFailure(errno);
+            }
+        }
+        if (::fchmod(fd_, static_cast<mode_t>(like.mode & 07777)) != 0) return systemFailure(errno);
         return {};
     }
 
@@ -72,7 +125,41 @@ class PosixWritableFile final : public WritableFile {
 
   private:
     int fd_;
+    bool writeBehind_;
+    off_t written_ = 0;
+    off_t handedOver_ = 0;  // bytes whose write-out has been started
 };
+
+FileKind kindOf(mode_t mode) {
+    if (S_ISREG(mode)) return FileKind::Regular;
+    if (S_ISDIR(mode)) return FileKind::Folder;
+    return FileKind::Other;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Six characters for a temporary file's name, different at every call.
+std::string uniqueSuffix() {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::atomic<unsigned> counter{0};
+    unsigned char random[6] = {};
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        // No entropy yet: the process id and a counter are unique enough, as O_EXCL checks.
+        unsigned v = static_cast<unsigned>(::getpid()) * 2654435761u + counter++;
+        for (unsigned char& c : random) {
+            c = static_cast<unsigned char>(v);
+            v = v * 1103515245u + 12345u;
+        }
+    }
+    std::string suffix;
+    for (unsigned char c : random) suffix += kChars[c % (sizeof kChars - 1)];
+    return suffix;
+}
 
 class PosixFileSystem final : public FileSystem {
   public:
@@ -99,8 +186,51 @@ class PosixFileSystem final : public FileSystem {
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     }
 
+    Result<FileInfo> inspect(const std::string& path) override {
+        FileInfo info;
+        if (path == kStandardStream) {
+            info.kind = FileKind::Other;
+            return info;
+        }
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT) return info;
+            return systemFailure(errno);
+        }
+        info.kind = kindOf(st.st_mode);
+        info.size = info.kind == FileKind::Regular ? static_cast<std::int64_t>(st.st_size) : 0;
+        info.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
+        info.owner = st.st_uid;
+        info.group = st.st_gid;
+        info.writable = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+        return info;
+    }
+
+    Result<std::string> resolveLinks(const std::string& path) override {
+        std::string current = path;
+        // As many links as the kernel itself follows before it gives up with ELOOP.
+        for (int hops = 0; hops < 40; ++hops) {
+            struct stat st {};
+            if (::lstat(current.c_str(), &st) != 0) {
+                if (errno == ENOENT) return current;  // a link to a file still to be made
+                return systemFailure(errno);
+            }
+            if (!S_ISLNK(st.st_mode)) return current;
+            std::vector<char> target(static_cast<std::size_t>(std::max<off_t>(st.st_size, 255)) +
+                                     1);
+            ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+            if (n < 0) return systemFailure(errno);
+            if (static_cast<std::size_t>(n) >= target.size()) return systemFailure(ENAMETOOLONG);
+            std::string next(target.data(), static_cast<std::size_t>(n));
+            if (next.empty() || next.front() != '/') next = folderOf(current) + "/" + next;
+            current = std::move(next);
+        }
+        return systemFailure(ELOOP);
+    }
+
     Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) override {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = path == kStandardStream ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
+                                         : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return systemFailure(errno);
         struct stat st {};
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -108,7 +238,7 @@ class PosixFileSystem final : public FileSystem {
             ::close(fd);
             return systemFailure(error);
         }
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        if (S_ISREG(st.st_mode)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
     }
 
@@ -118,8 +248,40 @@ class PosixFileSystem final : public FileSystem {
         return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd));
     }
 
+    Result<std::unique_ptr<WritableFile>> openWriteExisting(const std::string& path) override {
+        int fd = path == kStandardStream ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0)
+                                         : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return systemFailure(errno);
+        return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd));
+    }
+
+    Result<TemporaryFile> createTemporary(const std::string& prefix) override {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string path = prefix + uniqueSuffix();
+            int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                return TemporaryFile{std::make_unique<PosixWritableFile>(fd, true),
+                                     std::move(path)};
+            }
+            if (errno != EEXIST) return systemFailure(errno);
+        }
+        return systemFailure(EEXIST);
+    }
+
     Status replaceFile(const std::string& from, const std::string& to) override {
         if (std::rename(from.c_str(), to.c_str()) != 0) return systemFailure(errno);
+        return {};
+    }
+
+    Status syncFolder(const std::string& folder) override {
+        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return systemFailure(errno);
+        int result = ::fsync(fd);
+        // Some file systems cannot flush a folder at all; their renames are as durable as
+        // they get.
+        const int error = result == 0 || errno == EINVAL ? 0 : errno;
+        ::close(fd);
+        if (error != 0) return systemFailure(error);
         return {};
     }
 };
@@ -144,20 +306,44 @@ Result<std::string> readWholeFile(FileSystem& fs, const std::string& path) {
     }
 }
 
-Status replaceFileContents(FileSystem& fs, const std::string& path, std::string_view bytes) {
-    static std::atomic<unsigned> counter{0};  // temporary names unique within the process
-    const std::string temp =
-        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    auto out = fs.openWrite(temp);
-    if (!out) return out.error();
-    Status written = (*out)->write(bytes.data(), bytes.size());
-    Status closed = (*out)->close();
-    Status replaced = written && closed ? fs.replaceFile(temp, path) : Status{};
-    if (!written || !closed || !replaced) {
-        (void)fs.deleteFile(temp);  // a leftover temporary file is harmless; the failure counts
-        return !written ? written : !closed ? closed : replaced;
+Result<std::string> readRegularFile(FileSystem& fs, const std::string& path, std::size_t maxBytes) {
+    Result<FileInfo> info = fs.inspect(path);
+    if (!info) return info.error();
+    switch (info->kind) {
+        case FileKind::Missing:
+            return systemFailure(ENOENT);
+        case FileKind::Folder:
+            return systemFailure(EISDIR);
+        case FileKind::Other:
+            return failure(kNotRegularFileText);
+        case FileKind::Regular:
+            break;
     }
-    return {};
+    if (info->size < 0 || static_cast<std::uint64_t>(info->size) > maxBytes) {
+        return failure(kFileTooLargeText);
+    }
+    auto file = fs.openRead(path);
+    if (!file) return file.error();
+    std::string contents;
+    contents.reserve(static_cast<std::size_t>(info->size));
+    char buffer[65536];
+    for (;;) {
+        Result<std::size_t> got = (*file)->read(buffer, sizeof buffer);
+        if (!got) return got.error();
+        if (*got == 0) return contents;
+        // The file may have grown since it was looked at.
+        if (*got > maxBytes - contents.size()) return failure(kFileTooLargeText);
+        contents.append(buffer, *got);
+    }
+}
+
+Status replaceFileContents(FileSystem& fs, const std::string& path, std::string_view bytes) {
+    auto out = SafeOutput::open(fs, path);
+    if (!out) return out.error();
+    if (Status written = (*out)->file().write(bytes.data(), bytes.size()); !written) {
+        return written;  // the temporary file goes with the SafeOutput
+    }
+    return (*out)->commit();
 }
 
 }  // namespace sorvek

@@ -1,8 +1,9 @@
 #pragma once
 // File access of the core. Everything goes through `FileSystem`, so that tests can hand the
-// engine a file system whose reads or writes fail on demand and prove that failures are reported.
-// A failure's message is the reason in the user's words ("アクセスが拒否されました。"); the caller
-// puts its own lines (which file, which step) before it.
+// engine a file system whose reads, writes, flushes or renames fail on demand and prove that
+// failures are reported and nothing is lost. A failure's message is the reason in the user's
+// words ("アクセスが拒否されました。"); the caller puts its own lines (which file, which step)
+// before it.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,11 +14,34 @@
 
 namespace sorvek {
 
+// The path that names the standard streams: standard input where a file is read, standard
+// output where one is written. A file really called "-" is reached as "./-".
+inline constexpr std::string_view kStandardStream = "-";
+
 class ReadableFile {
   public:
     virtual ~ReadableFile() = default;
-    // Reads up to `n` bytes: the number read, 0 only at the end of the file.
+    // Reads up to `n` bytes: the number read, 0 only at the end of the file. Fewer than `n`
+    // bytes do not mean the end (a pipe delivers what it has).
     virtual Result<std::size_t> read(char* buffer, std::size_t n) = 0;
+};
+
+// What is at a path, symbolic links followed.
+enum class FileKind {
+    Missing,  // nothing (or a symbolic link to nothing)
+    Regular,
+    Folder,
+    Other,  // a device, a FIFO, a socket: written and read as it is, never replaced
+};
+
+struct FileInfo {
+    FileKind kind = FileKind::Missing;
+    // Bytes of a regular file. A file of the kernel's own (/proc) says 0 and yet has contents.
+    std::int64_t size = 0;
+    std::uint32_t mode = 0;  // permission bits (07777)
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+    bool writable = false;  // this process may write it
 };
 
 class WritableFile {
@@ -25,8 +49,19 @@ class WritableFile {
     virtual ~WritableFile() = default;
     // Writes all `n` bytes.
     virtual Status write(const char* data, std::size_t n) = 0;
-    // Flushes and closes; a failure means the data may not have reached the file.
+    // Makes everything written so far durable (fsync).
+    virtual Status sync() = 0;
+    // Gives the file the permission bits of `like`, and its owner and group where this process
+    // may (as root); a file of another owner is not refused for want of the right to chown.
+    virtual Status copyPermissions(const FileInfo& like) = 0;
+    // Closes; a failure means the data may not have reached the file.
     virtual Status close() = 0;
+};
+
+// A new file of a unique name, open for writing.
+struct TemporaryFile {
+    std::unique_ptr<WritableFile> file;
+    std::string path;
 };
 
 class FileSystem {
@@ -41,22 +76,49 @@ class FileSystem {
     // True when both paths name one existing file: same device and inode, so relative,
     // absolute, symbolically and hard linked spellings all count.
     virtual bool isSameFile(const std::string& a, const std::string& b) = 0;
+    // What is at `path`, symbolic links followed; `Missing` when nothing is there. Fails with
+    // the reason when it cannot be told (a folder on the way that may not be searched).
+    // "-" is standard input: `Other`.
+    virtual Result<FileInfo> inspect(const std::string& path) = 0;
+    // The path a write to `path` reaches: symbolic links followed to their last target, also
+    // when that does not exist yet; `path` itself when it is no link.
+    virtual Result<std::string> resolveLinks(const std::string& path) = 0;
 
+    // Opens for reading; "-" reads standard input.
     virtual Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) = 0;
     // Creates or truncates.
     virtual Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) = 0;
+    // Opens what already exists at `path` for writing as it is, without creating or truncating
+    // anything: for devices, FIFOs and sockets. "-" writes standard output.
+    virtual Result<std::unique_ptr<WritableFile>> openWriteExisting(const std::string& path) = 0;
+    // Creates a new, empty file whose name is `prefix` followed by six characters that make it
+    // unique, with the permission bits a newly created file gets (0666 less the umask).
+    virtual Result<TemporaryFile> createTemporary(const std::string& prefix) = 0;
     // Moves `from` over `to` in one step (same folder).
     virtual Status replaceFile(const std::string& from, const std::string& to) = 0;
+    // Makes the entries of `folder` durable (after a rename in it).
+    virtual Status syncFolder(const std::string& folder) = 0;
 };
 
 // The operating system's file system. Stateless; lives as long as the process.
 FileSystem& osFileSystem();
 
-// Reads a whole (small) file.
+// Reads a whole file, whatever it is and however long it runs; for what the user names, which
+// may be a device or a large file given by mistake, readRegularFile below.
 Result<std::string> readWholeFile(FileSystem& fs, const std::string& path);
 
-// Writes `bytes` to `path` through a temporary file in the same folder; the target is replaced
-// only when every byte was written and the file closed. On failure the target is as it was.
+// Reads a whole regular file (or one a symbolic link names) of at most `maxBytes` bytes. Anything
+// else is refused before it is opened, so that a device, a FIFO or a large file given by mistake
+// costs neither time nor memory: a missing file, a folder, a device, FIFO or socket ("通常の
+// ファイルではありません。") and a larger file ("ファイルが大きすぎます。") fail with the reason.
+Result<std::string> readRegularFile(FileSystem& fs, const std::string& path, std::size_t maxBytes);
+
+// The reason for a path that is not a regular file, and for one beyond a size limit.
+inline constexpr const char* kNotRegularFileText = "通常のファイルではありません。";
+inline constexpr const char* kFileTooLargeText = "ファイルが大きすぎます。";
+
+// Writes `bytes` to `path` through a SafeOutput (platform/safe_output.h): a regular file is
+// replaced only when every byte was written and made durable; on failure it is as it was.
 Status replaceFileContents(FileSystem& fs, const std::string& path, std::string_view bytes);
 
 }  // namespace sorvek

@@ -36,6 +36,13 @@ std::string systemErrorText(int error) {
             return "ファイルが使用中です。";
         case EXDEV:
             return "別のファイルシステムへは移動できません。";
+        case EPIPE:
+            return "書き込み先が閉じられました。";
+        case ENXIO:
+        case ENODEV:
+            return "デバイスがありません。";
+        case EINTR:
+            return "処理が中断されました。";
         default:
             return "システムエラーが発生しました (errno " + std::to_string(error) + ")。";
     }

@@ -21,4 +21,18 @@ std::string ProgressBarModel::label() const {
     return text;
 }
 
+std::string byteCountText(std::int64_t bytes) {
+    if (bytes < 1024) return std::to_string(bytes) + " B";
+    const char* units[] = {"KiB", "MiB", "GiB", "TiB", "PiB"};
+    // Tenths of the unit, rounded down: the count never shows more than was done.
+    std::int64_t scaled = bytes;
+    int unit = -1;
+    while (scaled >= 1024 * 1024 && unit < 3) {
+        scaled /= 1024;
+        ++unit;
+    }
+    const std::int64_t tenths = scaled * 10 / 1024;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + units[unit + 1];
+}
+
 }  // namespace sorvek

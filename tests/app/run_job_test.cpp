@@ -4,7 +4,10 @@
 
 #include <filesystem>
 
+#include "app/settings.h"
+#include "platform/paths.h"
 #include "support/engine_fixture.h"
+#include "support/record_tables.h"
 
 namespace sorvek::testing {
 namespace {
@@ -52,6 +55,51 @@ TEST_F(RunJobTest, LineEndingIsUpperCasedInTheJobState) {
     EXPECT_TRUE(run("CRLF", in, dir.file("out.txt"), "lf"));
     EXPECT_EQ("LF", state.job.JobParams[2]);
     EXPECT_EQ("a\nb", readFile(dir.file("out.txt")));
+}
+
+TEST_F(RunJobTest, TheOutputMayNotNameTheDefinitionOrTheSettingsFile) {
+    const std::string in = dir.write("in.dat", "H00001D012");
+    state.recordDefTable = orderExampleTable();
+    state.definitionFile = dir.write("def.trd", "the definition");
+    EXPECT_FALSE(run("REC2CSV", in, state.definitionFile, ""));
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + state.definitionFile +
+                  "\nレコード定義ファイルと同じファイルです。",
+              onlyMessage().text);
+    EXPECT_EQ("the definition", readFile(state.definitionFile));
+
+    // Another job has no definition to keep; the settings file is kept from every job.
+    EXPECT_TRUE(run("CRLF", in, state.definitionFile, "LF"));
+    messages.shown.clear();
+    state.IniFilePath = dir.write("sorvek.ini", "[History]\r\n");
+    EXPECT_FALSE(run("CRLF", in, state.IniFilePath, "LF"));
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + state.IniFilePath +
+                  "\n設定ファイルと同じファイルです。",
+              onlyMessage().text);
+    EXPECT_EQ("[History]\r\n", readFile(state.IniFilePath));
+}
+
+TEST(JobPath, TheStandardStreamsStayAsTheyAreAndAFileCalledSoIsReachedByItsPath) {
+    EXPECT_EQ("-", jobPath("-"));
+    EXPECT_EQ(getFullPath("./-"), jobPath("./-"));
+    EXPECT_EQ('/', jobPath("./-").front());
+}
+
+TEST(FilesKeptFromOutput, TheSettingsFilesAlwaysAndTheDefinitionForItsJob) {
+    AppState state;
+    state.definitionFile = "/defs/orders.trd";
+    state.job.JobKind = "CRLF";
+    const std::vector<KeptFile> crlf = filesKeptFromOutput(state);
+    ASSERT_EQ(2u, crlf.size());  // the running program's and the desktop program's settings
+    EXPECT_EQ(settingsFilePath(), crlf[0].path);
+    EXPECT_EQ(settingsFilePathOf("sorvek"), crlf[1].path);
+    state.job.JobKind = "REC2CSV";
+    state.IniFilePath = "/home/u/.config/sorvek/sorvek.ini";
+    const std::vector<KeptFile> rec2csv = filesKeptFromOutput(state);
+    ASSERT_EQ(4u, rec2csv.size());
+    EXPECT_EQ("/defs/orders.trd", rec2csv[0].path);
+    EXPECT_EQ("レコード定義ファイルと同じファイルです。", rec2csv[0].reason);
+    EXPECT_EQ(state.IniFilePath, rec2csv[1].path);
+    EXPECT_EQ("設定ファイルと同じファイルです。", rec2csv[1].reason);
 }
 
 }  // namespace

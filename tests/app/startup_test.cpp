@@ -76,7 +76,10 @@ TEST_F(StartupTest, DefinitionThatCannotBeLoadedEndsWithItsAbsolutePath) {
     EXPECT_EQ(StartupAction::End, outcome.action);
     EXPECT_EQ(kExitFailure, outcome.exitStatus);
     ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ("/no/such/def.trd の読み込み中にエラーが発生しました。", messages.shown.back().text);
+    EXPECT_EQ(
+        "/no/such/def.trd の読み込み中にエラーが発生しました。\n"
+        "ファイルまたはフォルダが存在しません。",
+        messages.shown.back().text);
     EXPECT_EQ(MessageIcon::Exclamation, messages.shown.back().icon);
 }
 

@@ -98,12 +98,15 @@ TEST_P(CliTest, FailedJobsExitWithOneAndSayWhy) {
 
     r = cli("/E in.txt ./in.txt CR");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("in.txt") + "\n", r.err);
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("in.txt") +
+                  "\n入力ファイルと同じファイルです。\n",
+              r.err);
     EXPECT_EQ("x", readFile(dir.file("in.txt")));
 
     r = cli("/L in.txt no-folder/out.txt 1");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") + "\n",
+    EXPECT_EQ("ファイルのオープンに失敗しました。\nfno = " + dir.file("no-folder/out.txt") +
+                  "\nフォルダが存在しません。\n",
               r.err);
 }
 
@@ -113,7 +116,7 @@ TEST_P(CliTest, DefinitionThatCannotBeLoadedEndsWithOne) {
     EXPECT_EQ(1, r.status);
     const std::string path = dir.file("no-such.trd");
     EXPECT_EQ(path + " はレコード定義ファイルではありません。\n" + path +
-                  " の読み込み中にエラーが発生しました。\n",
+                  " の読み込み中にエラーが発生しました。\nファイルまたはフォルダが存在しません。\n",
               r.err);
 
     dir.write("empty.RCDEF", "");

@@ -4,6 +4,7 @@
 
 #include "support/recorders.h"
 #include "support/sample_tables.h"
+#include "support/temp_dir.h"
 
 namespace sorvek::testing {
 namespace {
@@ -38,11 +39,11 @@ TEST(OpenDefinition, SuccessReplacesTheTableAndBuildsTheTree) {
     buildRecordTree(tree, table);
     RecordingMessages messages;
     std::size_t sizeSeen = 0;
-    auto loader = [&](const std::string& path, RecordDefTable& fresh) {
+    auto loader = [&](const std::string& path, RecordDefTable& fresh) -> DefinitionLoadResult {
         sizeSeen = fresh.entries.size();
         EXPECT_EQ("/defs/abc.trd", path);
         fresh = abcTable();
-        return Status{};
+        return LoadedDefinition{};
     };
     EXPECT_TRUE(openDefinition("/defs/abc.trd", table, tree, messages, loader));
     EXPECT_EQ(2u, sizeSeen) << "the reader starts from two cleared entries";
@@ -61,10 +62,10 @@ TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
     tree.selectTag(3);
     const RecordTree treeBefore = tree;
     RecordingMessages messages;
-    auto halfReader = [](const std::string&, RecordDefTable& fresh) {
+    auto halfReader = [](const std::string&, RecordDefTable& fresh) -> DefinitionLoadResult {
         fresh[0].Name = "half";
         fresh[1].Name = "filled";
-        return Status{Failure{}};
+        return DefinitionLoadFailure{};
     };
     EXPECT_FALSE(openDefinition("/defs/bad.trd", table, tree, messages, halfReader));
     ASSERT_EQ(1u, messages.shown.size());
@@ -80,7 +81,7 @@ TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
     bool called = false;
     EXPECT_FALSE(openDefinition("", table, tree, messages, [&](auto&, auto&) {
         called = true;
-        return Status{};
+        return DefinitionLoadResult(LoadedDefinition{});
     }));
     EXPECT_FALSE(called) << "a cancelled dialog reads nothing";
 }
@@ -96,9 +97,41 @@ TEST(OpenDefinition, RealLoaderReportsAFileThatCannotBeRead) {
     EXPECT_EQ("/nonexistent/none.trd はレコード定義ファイルではありません。",
               messages.shown.front().text);
     EXPECT_EQ(MessageIcon::Information, messages.shown.front().icon);
-    EXPECT_EQ("/nonexistent/none.trd の読み込み中にエラーが発生しました。",
+    EXPECT_EQ(
+        "/nonexistent/none.trd の読み込み中にエラーが発生しました。\n"
+        "ファイルまたはフォルダが存在しません。",
+        messages.shown.back().text);
+    EXPECT_EQ(3, table.maxIndex());
+
+    // A device is refused without being read, with the reason.
+    messages.shown.clear();
+    EXPECT_FALSE(openDefinition("/dev/zero", table, tree, messages, definitionFileLoader()));
+    ASSERT_EQ(2u, messages.shown.size());
+    EXPECT_EQ("/dev/zero の読み込み中にエラーが発生しました。\n通常のファイルではありません。",
               messages.shown.back().text);
     EXPECT_EQ(3, table.maxIndex());
+}
+
+TEST(OpenDefinition, AFileReadAsUtf8IsNotedOnce) {
+    TempDir dir;
+    const std::string path =
+        dir.write("utf8.trd",
+                  "\xEF\xBB\xBF[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
+                  "MaxRecordIndex=1\r\nName=受注\r\nSize=0\r\nClassPos=\r\nDelimiter=,\r\n"
+                  "TitleLine=False\r\n[Record_1]\r\nName=明細\r\nSize=2\r\nClass=\r\nParent=0\r\n"
+                  "Child=0\r\nMaxFieldIndex=0\r\nField_0=数量,9,1,2,0,-1,\r\n");
+    RecordDefTable table;
+    RecordTree tree;
+    RecordingMessages messages;
+    EXPECT_TRUE(openDefinition(path, table, tree, messages, definitionFileLoader()));
+    EXPECT_EQ("受注", table[0].Name);
+    EXPECT_EQ("数量", table[1].Fields[0].Name);
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ(path +
+                  " は UTF-8 のテキストとして読み込みました。保存するときは Shift-JIS (CP932) "
+                  "で書き込みます。",
+              messages.shown[0].text);
+    EXPECT_EQ(MessageIcon::Information, messages.shown[0].icon);
 }
 
 TEST(SaveDefinition, SetsTheFileAndReportsAFailedWrite) {
@@ -119,7 +152,7 @@ TEST(SaveDefinition, SetsTheFileAndReportsAFailedWrite) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(saveDefinition("/ro/x.trd", table, tree, messages, writer));
     ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_EQ("ファイル保存中にエラーが発生しました。", messages.shown[0].text);
+    EXPECT_EQ("ファイル保存中にエラーが発生しました。\nread-only", messages.shown[0].text);
     EXPECT_EQ(MessageIcon::Exclamation, messages.shown[0].icon);
     EXPECT_EQ("/ro/x.trd", tree.Tag) << "names the file that was tried";
 }

@@ -15,13 +15,29 @@ constexpr std::int64_t kLargeSize = (std::int64_t{1} << 32) + 12345;  // 4 GiB a
 constexpr std::int64_t kLineLength = 100;                             // 99 bytes + LF
 constexpr std::size_t kPatternSize = 1 << 20;
 
+// The input "/big.in" is made up; the output "/big.out" is a device that counts what reaches it.
 class GeneratedFileSystem final : public FileSystem {
   public:
     bool fileExists(const std::string& p) override { return p == "/big.in"; }
     Status deleteFile(const std::string&) override { return {}; }
     std::int64_t fileSize(const std::string&) override { return kLargeSize; }
     bool isSameFile(const std::string&, const std::string&) override { return false; }
+    Result<FileInfo> inspect(const std::string& p) override {
+        FileInfo info;
+        if (p == "/big.in") info.kind = FileKind::Regular;
+        if (p == "/big.out") info.kind = FileKind::Other;
+        info.size = kLargeSize;
+        return info;
+    }
+    Result<std::string> resolveLinks(const std::string& p) override { return p; }
+    Result<TemporaryFile> createTemporary(const std::string&) override {
+        return failure("not here");
+    }
     Status replaceFile(const std::string&, const std::string&) override {
+        return failure("not here");
+    }
+    Status syncFolder(const std::string&) override { return failure("not here"); }
+    Result<std::unique_ptr<WritableFile>> openWrite(const std::string&) override {
         return failure("not here");
     }
 
@@ -55,7 +71,7 @@ class GeneratedFileSystem final : public FileSystem {
         return std::unique_ptr<ReadableFile>(std::make_unique<Reader>());
     }
 
-    Result<std::unique_ptr<WritableFile>> openWrite(const std::string&) override {
+    Result<std::unique_ptr<WritableFile>> openWriteExisting(const std::string&) override {
         class Counter final : public WritableFile {
           public:
             explicit Counter(GeneratedFileSystem& fs) : fs_(fs) {}
@@ -65,6 +81,8 @@ class GeneratedFileSystem final : public FileSystem {
                 fs_.carriageReturns += std::count(data, data + n, '\r');
                 return {};
             }
+            Status sync() override { return {}; }
+            Status copyPermissions(const FileInfo&) override { return {}; }
             Status close() override { return {}; }
 
           private:

@@ -5,6 +5,7 @@
 
 #include "ports/app_title.h"
 #include "support/engine_fixture.h"
+#include "support/memory_file_system.h"
 #include "support/rec2csv_reference.h"
 #include "support/record_tables.h"
 
@@ -127,13 +128,15 @@ TEST_F(TranRec2CsvTest, UnknownKindIsSkippedInFixedLengthFiles) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAfterWritingEarlierLines) {
+TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAndLeavesAFileAsItWas) {
     RecordDefTable table = orderExampleTable();
+    const std::string input = "H00001D012D345X99999D678";
     for (std::size_t block : kBlockSizes) {
         blockSize = block;
         messages.shown.clear();
-        EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
-                        convert("H00001D012D345X99999D678", table, false));
+        dir.write("out.csv", "old output");
+        const std::string output = convert(input, table, false);
+        EXPECT_EQ("old output", output) << block;
         ShownMessage m = onlyMessage();
         EXPECT_EQ(
             "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。",
@@ -141,6 +144,17 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAfterWritingEarlierL
         EXPECT_EQ(kAppTitle, m.title);
         EXPECT_EQ(MessageIcon::Exclamation, m.icon);
         EXPECT_EQ("D345", bytesText(table[2].Data));
+        EXPECT_EQ((std::vector<std::string>{"in.dat", "out.csv"}), dir.names());
+
+        // An output that takes the lines as they come (a pipe, a device) has the lines of the
+        // records before it.
+        MemoryFileSystem memory;
+        memory.files["/in.dat"] = input;
+        memory.devices["/out"] = "";
+        EngineContext ctx{progress, messages, memory, block};
+        EXPECT_FALSE(tranRec2Csv("/in.dat", "/out", table, ctx));
+        EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
+                        memory.devices["/out"]);
     }
 }
 
@@ -228,22 +242,25 @@ TEST_F(TranRec2CsvTest, ReportsTheFirstUnconvertedByteAfterEachBlock) {
     EXPECT_EQ((std::vector<ProgressCall>{{0, 0}}), progress.calls);
 }
 
-TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReported) {
+TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReportedAndTheOldOutputKept) {
     RecordDefTable table = orderExampleTable();
     std::string in;
     for (int i = 0; i < 200; ++i) in += "H00001\r\nD012\r\n";
     blockSize = 64;
     files.readLimit = 500;
-    convert(in, table, false);
-    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat"),
-              onlyMessage().text);
+    dir.write("out.csv", "old output");
+    EXPECT_EQ("old output", convert(in, table, false));
+    EXPECT_EQ(
+        "ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat") + "\ninjected fault",
+        onlyMessage().text);
 
     files.readLimit = INT64_MAX;
     files.writeLimit = 100;
     messages.shown.clear();
-    convert(in, table, false);
-    EXPECT_EQ("ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv"),
-              onlyMessage().text);
+    EXPECT_EQ("old output", convert(in, table, false));
+    EXPECT_EQ(
+        "ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv") + "\ninjected fault",
+        onlyMessage().text);
 }
 
 TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
@@ -282,6 +299,21 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
              t[2].Fields[1].Dec = 6;
          },
          "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = 6"},
+        // Only a record without a child writes lines; a stale child is no child.
+        {[](RecordDefTable& t) { t[2].Child = 1; },
+         "子レコードの無いレコードがありません。出力する行がありません。"},
+        {[](RecordDefTable& t) { t[1].Child = 3; },
+         "子レコードの指定に誤りがあります。\nレコード = H\n子レコード = 3"},
+        {[](RecordDefTable& t) { t[1].Child = 1; },
+         "子レコードの指定に誤りがあります。\nレコード = H\n子レコード = 1"},
+        {[](RecordDefTable& t) {
+             t.entries.push_back(t[2]);
+             t[3].Name = "E";
+             t[3].Parent = 0;
+             t[3].Child = 2;  // the detail's parent is H
+             t[2].Child = 0;
+         },
+         "子レコードの指定に誤りがあります。\nレコード = E\n子レコード = 2"},
     };
     const std::string input = dir.write("in.dat", "H00001D012");
     for (const Case& c : cases) {
@@ -309,6 +341,27 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
     table[2].Fields.push_back(field("T", "X", 1, 1, 9));
     table[0].TitleLine = false;
     EXPECT_BYTES_EQ(std::string("00001,012,D\r\n"), convert("H00001D012", table));
+}
+
+TEST_F(TranRec2CsvTest, ADeepChainOfManyKindsIsConverted) {
+    // 20000 generations, each told by a five-digit code and adding one field to the line of
+    // the last: a cost that grew with depth times kinds would not end in reasonable time.
+    constexpr int kDepth = 20000;
+    RecordDefTable table = makeTable(fileDefinition(0, "1", ",", false), {});
+    std::string in, expected;
+    for (int k = 1; k <= kDepth; ++k) {
+        char code[8];
+        std::snprintf(code, sizeof code, "%05d", k);
+        table.entries.push_back(
+            recordDefinition("R", 6, code, k - 1, k < kDepth ? k + 1 : 0,
+                             {unmarked("code", "X", 1, 5), field("v", "X", 6, 1)}));
+        const char value = static_cast<char>('a' + k % 26);
+        in += std::string(code) + value + "\n";
+        expected += std::string(k > 1 ? "," : "") + value;
+    }
+    expected += "\r\n";
+    EXPECT_BYTES_EQ(expected, convert(in, table));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(TranRec2CsvTest, MatchesRecordWiseReferenceOnRandomDefinitions) {

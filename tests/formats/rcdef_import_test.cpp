@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "formats/trd_file.h"
 #include "platform/codepage.h"
 #include "support/temp_dir.h"
 
@@ -222,6 +223,33 @@ TEST_F(RcdefImportTest, ExpansionBeyondTheLimitsFails) {
     EXPECT_EQ(1000u, table[1].Fields.size());
     EXPECT_EQ("a(1000)", table[1].Fields.back().Name);
     EXPECT_EQ(1999, table[1].Fields.back().Pos);
+}
+
+TEST_F(RcdefImportTest, ADamagedFileThatExpandsIntoLongNamesImportsAndSavesAtOnce) {
+    // Found by fuzzing: its names grow to megabytes of characters the code page cannot hold,
+    // which the conversion once took half a minute to save.
+    const std::string path = std::string(std::getenv("SORVEK_SOURCE_DIR")) +
+                             "/fuzz/corpus/rcdef_import_fuzz/rcdef-slow-save.rcdef";
+    ASSERT_TRUE(importRcdef(path, table).ok());
+    ASSERT_EQ(2u, table.entries.size());
+    EXPECT_EQ(3256u, table[1].Fields.size());
+    const std::string saved = dir.file("saved.trd");
+    ASSERT_TRUE(writeTrdFile(saved, table).ok());
+    RecordDefTable back;
+    ASSERT_TRUE(readTrdFile(saved, back).ok());
+    EXPECT_EQ(table[1].Fields.size(), back[1].Fields.size());
+}
+
+TEST_F(RcdefImportTest, AFileSavedAsUtf8ImportsAsTheSameLayout) {
+    const Lines lines = join({header(2), field("品番", "X", 1, 4), field("数量", "9", 5, 3)});
+    ASSERT_TRUE(import(lines));
+    const RecordDefTable fromShiftJis = table;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    ASSERT_TRUE(importRcdef(dir.write("utf8.rcdef", text), table).ok());
+    EXPECT_EQ(fromShiftJis[0].Name, table[0].Name);
+    EXPECT_EQ(fromShiftJis[1].Fields, table[1].Fields);
+    EXPECT_EQ("品番", table[1].Fields[0].Name);
 }
 
 // Cases the layout leaves open.

@@ -1,6 +1,7 @@
 #include "formats/trd_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -164,6 +165,45 @@ TEST_F(TrdFileTest, AFileThatIsNoDefinitionFileIsRefusedWithANotice) {
     }
 }
 
+TEST_F(TrdFileTest, WhatCannotBeADefinitionFileIsRefusedWithoutBeingRead) {
+    std::filesystem::create_directory(dir.file("folder.trd"));
+    ASSERT_EQ(0, ::mkfifo(dir.file("fifo.trd").c_str(), 0600));  // opening it would wait
+    // Larger than any definition: a data file given by mistake (sparse, so the test is cheap).
+    const std::string large = dir.file("large.trd");
+    std::filesystem::resize_file(writeDefinition(kOrderFile, "large.trd"), 65 << 20);
+    for (const std::string& path :
+         {dir.file("folder.trd"), dir.file("fifo.trd"), large, std::string("/dev/zero")}) {
+        notices.clear();
+        EXPECT_FALSE(read(path)) << path;
+        ASSERT_EQ(1u, notices.size());
+        EXPECT_EQ(path + " はレコード定義ファイルではありません。", notices[0].message);
+    }
+}
+
+TEST_F(TrdFileTest, AFileSavedAsUtf8ReadsAsTheSameDefinitionAndIsSavedBackAsShiftJis) {
+    for (const std::string& bom : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        const std::string path = dir.write("utf8.trd", bom + kOrderFile);
+        ASSERT_TRUE(read(path));
+        expectTablesEqual(orderTable(), table);
+        ASSERT_TRUE(writeTrdFile(path, table));
+        EXPECT_BYTES_EQ(utf8ToCp932(kOrderFile), readFile(path));
+    }
+}
+
+TEST_F(TrdFileTest, SavingKeepsThePermissionBitsAndFollowsALink) {
+    const std::string path = writeDefinition(kOrderFile);
+    ASSERT_EQ(0, ::chmod(path.c_str(), 0600));
+    std::filesystem::create_symlink("def.trd", dir.file("link.trd"));
+    RecordDefTable t = orderTable();
+    t[0].Name = "新しい定義";
+    ASSERT_TRUE(writeTrdFile(dir.file("link.trd"), t, files));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.trd")));
+    EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+              std::filesystem::status(path).permissions());
+    ASSERT_TRUE(read(path));
+    EXPECT_EQ("新しい定義", table[0].Name);
+}
+
 TEST_F(TrdFileTest, ValuesThatDoNotConvertFailWithoutAMessage) {
     const std::string good = kOrderFile;
     const std::pair<const char*, const char*> breaks[] = {
@@ -255,9 +295,12 @@ TEST_F(TrdFileTest, AFailedWriteLeavesThePreviousFileAsItWas) {
     files.failClose = false;
     files.failReplace = true;
     EXPECT_FALSE(writeTrdFile(path, t, files));
+    files.failReplace = false;
+    files.failSync = true;  // not yet on the disk: the rename must not happen
+    EXPECT_FALSE(writeTrdFile(path, t, files));
+    files.failSync = false;
 
     // A record without fields is refused before anything is written.
-    files.failReplace = false;
     files.bytesWritten = 0;
     t[2].Fields.clear();
     EXPECT_FALSE(writeTrdFile(path, t, files));

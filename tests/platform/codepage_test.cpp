@@ -23,6 +23,58 @@ TEST(Codepage, CharactersCp932CannotHoldBecomeQuestionMarks) {
                                  "b"));  // malformed UTF-8
 }
 
+TEST(Codepage, LongTextsConvertWholeWhereverTheyHoldWhatCannotBeConverted) {
+    // Millions of characters CP932 cannot hold, and sequences that pieces of input cut in two.
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < 300000; ++i) {
+        text += i % 3 == 0 ? "\xEF\xBF\xBD" : "受";
+        expected += i % 3 == 0 ? "?" : "\x8E\xF3";
+    }
+    EXPECT_EQ(expected, utf8ToCp932(text));
+    EXPECT_EQ(std::string(300000 * 2, 'x'),
+              utf8ToCp932(std::string(300000 * 2, 'x')));  // the ASCII way
+    const std::string sjis = utf8ToCp932(std::string(5000, 'a') + std::string(3000, '\xC3') + "受");
+    EXPECT_EQ(5000u + 3000u + 2u, sjis.size());
+    EXPECT_EQ("\x8E\xF3", sjis.substr(sjis.size() - 2));
+}
+
+TEST(Codepage, DefinitionTextsWrittenAsUtf8AreTold) {
+    const std::string orderUtf8 =
+        "[File Property]\r\nName=受注データ\r\nField_1=数量,9,2,9,0,-1,\r\n";
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+        std::string text;
+    } cases[] = {
+        {"Name=orders\r\n", TextEncoding::Cp932, "Name=orders\r\n"},
+        {utf8ToCp932(orderUtf8), TextEncoding::Cp932, orderUtf8},
+        {orderUtf8, TextEncoding::Utf8, orderUtf8},
+        {"\xEF\xBB\xBF" + orderUtf8, TextEncoding::Utf8, orderUtf8},
+        {"\xEF\xBB\xBFName=x\r\n", TextEncoding::Utf8, "Name=x\r\n"},
+        // Valid in both: the bytes of "受注" in UTF-8 are also CP932 ("蜿玲ｳｨ").
+        {"受注", TextEncoding::Cp932, "蜿玲ｳｨ"},
+        // A malformed sequence after a byte-order mark becomes U+FFFD.
+        {"\xEF\xBB\xBF"
+         "a\xFF"
+         "b",
+         TextEncoding::Utf8,
+         "a\xEF\xBF\xBD"
+         "b"},
+        // Overlong forms and surrogates are no UTF-8.
+        {"\xC0\xAF"
+         "a\x8E\xF3",
+         TextEncoding::Cp932,
+         cp932ToUtf8("\xC0\xAF"
+                     "a\x8E\xF3")},
+        {"\xED\xA0\x80", TextEncoding::Cp932, cp932ToUtf8("\xED\xA0\x80")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.encoding, detectTextEncoding(c.bytes)) << c.text;
+        EXPECT_EQ(c.text, decodeText(c.bytes, c.encoding)) << c.text;
+    }
+}
+
 TEST(Codepage, StrayBytesNeverFailReading) {
     // A lead byte followed by a byte that cannot trail, and a lead byte at the very end.
     EXPECT_EQ(

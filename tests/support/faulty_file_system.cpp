@@ -26,11 +26,21 @@ class FaultyWritable final : public WritableFile {
     FaultyWritable(std::unique_ptr<WritableFile> real, FaultyFileSystem& fs)
         : real_(std::move(real)), fs_(fs) {}
     Status write(const char* data, std::size_t n) override {
-        if (fs_.bytesWritten + static_cast<std::int64_t>(n) > fs_.writeLimit) {
+        ++fs_.writeCalls;
+        if (fs_.writeCalls == fs_.failWriteCall ||
+            fs_.bytesWritten + static_cast<std::int64_t>(n) > fs_.writeLimit) {
             return FaultyFileSystem::injectedFailure();
         }
         fs_.bytesWritten += static_cast<std::int64_t>(n);
         return real_->write(data, n);
+    }
+    Status sync() override {
+        if (fs_.failSync) return FaultyFileSystem::injectedFailure();
+        return real_->sync();
+    }
+    Status copyPermissions(const FileInfo& like) override {
+        if (fs_.failPermissions) return FaultyFileSystem::injectedFailure();
+        return real_->copyPermissions(like);
     }
     Status close() override {
         Status closed = real_->close();
@@ -45,6 +55,18 @@ class FaultyWritable final : public WritableFile {
 
 }  // namespace
 
+std::unique_ptr<WritableFile> FaultyFileSystem::faulty(std::unique_ptr<WritableFile> real) {
+    return std::make_unique<FaultyWritable>(std::move(real), *this);
+}
+
+Result<FileInfo> FaultyFileSystem::inspect(const std::string& path) {
+    Result<FileInfo> info = real_.inspect(path);
+    if (!info) return info;
+    if (info->kind == FileKind::Regular) info->size += sizeExtra;
+    if (readOnly.count(path) != 0) info->writable = false;
+    return info;
+}
+
 Result<std::unique_ptr<ReadableFile>> FaultyFileSystem::openRead(const std::string& path) {
     if (failOpenRead) return injectedFailure();
     auto real = real_.openRead(path);
@@ -53,9 +75,24 @@ Result<std::unique_ptr<ReadableFile>> FaultyFileSystem::openRead(const std::stri
 }
 
 Result<std::unique_ptr<WritableFile>> FaultyFileSystem::openWrite(const std::string& path) {
+    if (failOpenWrite) return injectedFailure();
     auto real = real_.openWrite(path);
     if (!real) return real.error();
-    return std::unique_ptr<WritableFile>(std::make_unique<FaultyWritable>(std::move(*real), *this));
+    return faulty(std::move(*real));
+}
+
+Result<std::unique_ptr<WritableFile>> FaultyFileSystem::openWriteExisting(const std::string& path) {
+    if (failOpenWrite) return injectedFailure();
+    auto real = real_.openWriteExisting(path);
+    if (!real) return real.error();
+    return faulty(std::move(*real));
+}
+
+Result<TemporaryFile> FaultyFileSystem::createTemporary(const std::string& prefix) {
+    if (failOpenWrite) return injectedFailure();
+    auto real = real_.createTemporary(prefix);
+    if (!real) return real.error();
+    return TemporaryFile{faulty(std::move(real->file)), real->path};
 }
 
 }  // namespace sorvek::testing

@@ -1,10 +1,13 @@
 #pragma once
 // A file system held in memory: readers get their input without any disk access, and what the
-// writers produce can be compared afterwards. Used by the tests and the fuzz targets.
+// writers produce can be compared afterwards. Used by the tests and the fuzz targets. Folders
+// exist where files lie in them, or where `folders` names them; there are no links; `devices`
+// are outputs written as they are (what reaches them is kept).
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/files.h"
@@ -14,6 +17,8 @@ namespace sorvek::testing {
 class MemoryFileSystem final : public FileSystem {
   public:
     std::map<std::string, std::string> files;
+    std::set<std::string> folders;
+    std::map<std::string, std::string> devices;
 
     bool fileExists(const std::string& path) override { return files.count(path) != 0; }
     Status deleteFile(const std::string& path) override {
@@ -27,6 +32,21 @@ class MemoryFileSystem final : public FileSystem {
     bool isSameFile(const std::string& a, const std::string& b) override {
         return a == b && fileExists(a);
     }
+    Result<FileInfo> inspect(const std::string& path) override {
+        FileInfo info;
+        info.writable = true;
+        info.mode = 0644;
+        if (auto it = files.find(path); it != files.end()) {
+            info.kind = FileKind::Regular;
+            info.size = static_cast<std::int64_t>(it->second.size());
+        } else if (devices.count(path) != 0) {
+            info.kind = FileKind::Other;
+        } else if (isFolder(path)) {
+            info.kind = FileKind::Folder;
+        }
+        return info;
+    }
+    Result<std::string> resolveLinks(const std::string& path) override { return path; }
     Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) override {
         auto it = files.find(path);
         if (it == files.end()) return failure("no such file");
@@ -34,8 +54,18 @@ class MemoryFileSystem final : public FileSystem {
     }
     Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) override {
         files[path].clear();
-        return std::unique_ptr<WritableFile>(std::make_unique<Writer>(*this, path));
+        return std::unique_ptr<WritableFile>(std::make_unique<Writer>(files[path]));
     }
+    Result<std::unique_ptr<WritableFile>> openWriteExisting(const std::string& path) override {
+        if (devices.count(path) == 0) return failure("no such device");
+        return std::unique_ptr<WritableFile>(std::make_unique<Writer>(devices[path]));
+    }
+    Result<TemporaryFile> createTemporary(const std::string& prefix) override {
+        std::string path = prefix + std::to_string(100000 + temporaries_++);
+        files[path].clear();
+        return TemporaryFile{std::make_unique<Writer>(files[path]), path};
+    }
+    Status syncFolder(const std::string&) override { return {}; }
     Status replaceFile(const std::string& from, const std::string& to) override {
         auto it = files.find(from);
         if (it == files.end()) return failure("no such file");
@@ -46,6 +76,12 @@ class MemoryFileSystem final : public FileSystem {
     }
 
   private:
+    bool isFolder(const std::string& path) const {
+        if (path == "/" || path == "." || folders.count(path) != 0) return true;
+        auto it = files.lower_bound(path + "/");
+        return it != files.end() && it->first.compare(0, path.size() + 1, path + "/") == 0;
+    }
+
     class Reader final : public ReadableFile {
       public:
         explicit Reader(std::string bytes) : bytes_(std::move(bytes)) {}
@@ -61,19 +97,24 @@ class MemoryFileSystem final : public FileSystem {
         std::size_t at_ = 0;
     };
 
+    // Appends to a string of the maps above; std::map keeps its elements in place, and a file
+    // that is replaced or deleted while open is a fault of the code under test.
     class Writer final : public WritableFile {
       public:
-        Writer(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+        explicit Writer(std::string& bytes) : bytes_(bytes) {}
         Status write(const char* data, std::size_t n) override {
-            fs_.files[path_].append(data, n);
+            bytes_.append(data, n);
             return {};
         }
+        Status sync() override { return {}; }
+        Status copyPermissions(const FileInfo&) override { return {}; }
         Status close() override { return {}; }
 
       private:
-        MemoryFileSystem& fs_;
-        std::string path_;
+        std::string& bytes_;
     };
+
+    unsigned temporaries_ = 0;
 };
 
 }  // namespace sorvek::testing

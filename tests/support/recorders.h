@@ -45,9 +45,11 @@ class RecordingProgress final : public Progress {
     void showProgress(std::int32_t value, std::int32_t maximum) override {
         calls.push_back({value, maximum});
     }
+    void showBytesDone(std::int64_t bytes) override { bytesDone.push_back(bytes); }
 
     int labelShown = 0;
     std::vector<ProgressCall> calls;
+    std::vector<std::int64_t> bytesDone;
 };
 
 }  // namespace sorvek::testing

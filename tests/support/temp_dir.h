@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder per test, removed with everything in it afterwards.
 #include <string>
+#include <vector>
 
 namespace sorvek::testing {
 
@@ -16,6 +17,8 @@ class TempDir {
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     // Writes `bytes` to `name` and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const;
+    // The names of everything in the folder (hidden ones too), sorted.
+    std::vector<std::string> names() const;
 
   private:
     std::string path_;

@@ -87,13 +87,15 @@ void frmOptions::cmdFolderRef_Click(int index) {
 void frmOptions::cmdOK_Click() {
     txtDataFolder->setText(q(folderForSaving(txtDataFolder->text().toStdString())));
     txtTrdFolder->setText(q(folderForSaving(txtTrdFolder->text().toStdString())));
-    if (saveDefaultFolders(iniPath_, txtDataFolder->text().toStdString(),
-                           txtTrdFolder->text().toStdString())) {
+    const Status saved = saveDefaultFolders(iniPath_, txtDataFolder->text().toStdString(),
+                                            txtTrdFolder->text().toStdString());
+    if (saved) {
         accept();
         return;
     }
-    MessageBox::show(this, QStringLiteral("設定保存中にエラーが発生しました。"), QString(),
-                     MessageIcon::None);
+    QString text = QStringLiteral("設定保存中にエラーが発生しました。");
+    if (!saved.error().message.empty()) text += "\n" + q(saved.error().message);
+    MessageBox::show(this, text, QString(), MessageIcon::None);
 }
 
 void frmOptions::cmdCancel_Click() {

@@ -240,6 +240,7 @@ void RecordDefPage::cmdNewRec_Click() {
     if (!showEditDialog(kEditNewFileDef)) return;
     // The new definition belongs to no file yet.
     tree_.Tag.clear();
+    state_.definitionFile.clear();
     tvwRecDef_Click();
     emit pageCheckRequested();
     if (showEditDialog(kEditAddRecord)) tvwRecDef_Click();
@@ -263,6 +264,7 @@ void RecordDefPage::cmdDefFileOpen_Click() {
                         definitionFileLoader())) {
         return;
     }
+    state_.definitionFile = tree_.Tag;
     showTree();
     tvwRecDef->setFocus();
     tvwRecDef_Click();
@@ -280,6 +282,7 @@ void RecordDefPage::cmdDefFileSave_Click() {
                    [](const std::string& target, const RecordDefTable& table) {
                        return writeTrdFile(target, table);
                    });
+    state_.definitionFile = tree_.Tag;
 }
 
 // ---- Field list ----------------------------------------------------------------------------

@@ -98,7 +98,8 @@ class OptionsTest : public QObject {
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.txtDataFolder->text(), QStringLiteral("/x/"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("設定保存中にエラーが発生しました。"));
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("設定保存中にエラーが発生しました。\nフォルダが存在しません。"));
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Sorvek"));
     }
 
