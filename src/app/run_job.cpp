@@ -18,6 +18,12 @@ std::optional<std::int32_t> recordLengthFromText(const std::string& text, Messag
     return length;
 }
 
+bool lineEndingAccepted(const std::string& text, Messages& messages) {
+    if (lineEndingBytes(text) != nullptr) return true;
+    showLineEndingRefusal(text, messages);
+    return false;
+}
+
 bool runJob(AppState& state, EngineContext& context) {
     JobState& job = state.job;
     if (job.JobKind == kJobRecLen) {

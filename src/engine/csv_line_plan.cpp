@@ -1,5 +1,6 @@
 #include "engine/csv_line_plan.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/packed_decimal.h"
@@ -37,10 +38,134 @@ inline void copyField(char* d, const unsigned char* s, std::size_t n) {
     }
 }
 
+// Zone signs by byte, worked out once.
+struct ZoneSignTable {
+    ZoneSign signs[256];
+    constexpr ZoneSignTable() : signs{} {
+        auto set = [this](int byte, int digit, bool negative) {
+            signs[byte] = ZoneSign{static_cast<char>('0' + digit), negative, true};
+        };
+        for (int d = 0; d <= 9; ++d) {
+            set('0' + d, d, false);
+            set('p' + d, d, true);
+            for (int zone : {0xA, 0xC, 0xE, 0xF}) set(zone << 4 | d, d, false);
+            for (int zone : {0xB, 0xD}) set(zone << 4 | d, d, true);
+        }
+        set('{', 0, false);
+        set('}', 0, true);
+        for (int d = 1; d <= 9; ++d) {
+            set('A' + d - 1, d, false);
+            set('J' + d - 1, d, true);
+        }
+    }
+};
+inline constexpr ZoneSignTable kZoneSigns;
+
+// Whether each byte is a valid pair of packed digits, and a valid last byte (digit and sign).
+struct PackedValidity {
+    bool digits[256];
+    bool last[256];
+    constexpr PackedValidity() : digits{}, last{} {
+        for (int b = 0; b < 256; ++b) {
+            digits[b] = (b >> 4) <= 9 && (b & 0x0F) <= 9;
+            last[b] = (b >> 4) <= 9 && (b & 0x0F) >= 0x0A;
+        }
+    }
+};
+inline constexpr PackedValidity kPackedValidity;
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// Non-zero when some byte of `v` equals `c`.
+inline std::uint64_t hasByte(std::uint64_t v, unsigned char c) {
+    const std::uint64_t x = v ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighs;
+}
+
+bool isLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The end of [begin, end) without its trailing half-width and full-width blanks, in CP932.
+char* trimCp932(char* begin, char* end) {
+    bool ascii = true;
+    for (const char* p = begin; p != end && ascii; ++p)
+        ascii = static_cast<unsigned char>(*p) < 0x80;
+    if (ascii) {
+        while (end != begin && end[-1] == ' ') --end;
+        return end;
+    }
+    // Read from the front: the byte before a full-width blank's 0x81 may be a lead byte.
+    char* kept = begin;
+    for (char* p = begin; p != end;) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == ' ') {
+            ++p;
+        } else if (isLeadByte(c) && end - p >= 2) {
+            const bool blank = c == 0x81 && p[1] == 0x40;
+            p += 2;
+            if (!blank) kept = p;
+        } else {
+            kept = ++p;
+        }
+    }
+    return kept;
+}
+
+// The same in UTF-8, where reading from the back is safe: U+3000 is E3 80 80.
+char* trimUtf8(char* begin, char* end) {
+    while (end != begin) {
+        if (end[-1] == ' ') {
+            --end;
+        } else if (end - begin >= 3 && static_cast<unsigned char>(end[-3]) == 0xE3 &&
+                   static_cast<unsigned char>(end[-2]) == 0x80 &&
+                   static_cast<unsigned char>(end[-1]) == 0x80) {
+            end -= 3;
+        } else {
+            break;
+        }
+    }
+    return end;
+}
+
+bool anyHighByte(const unsigned char* p, std::size_t n) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; i < n; ++i) any |= p[i];
+    return (any & 0x80) != 0;
+}
+
 }  // namespace
 
-CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter)
-    : delimiter_(delimiter), kinds_(static_cast<std::size_t>(table.maxIndex()) + 1) {
+ZoneSign zoneSign(unsigned char byte) {
+    return kZoneSigns.signs[byte];
+}
+
+bool packedFieldValid(const unsigned char* field, std::size_t size) {
+    bool valid = kPackedValidity.last[field[size - 1]];
+    for (std::size_t i = 0; i + 1 < size; ++i) valid = valid && kPackedValidity.digits[field[i]];
+    return valid;
+}
+
+CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
+                         const CsvOutputOptions& options)
+    : delimiter_(delimiter),
+      options_(options),
+      formatted_(options.encoding != CsvEncoding::Cp932 || options.quoting != CsvQuoting::None ||
+                 options.trimBlanks || options.zonedSign != ZonedSign::Off ||
+                 options.invalidPacked != InvalidPacked::Keep),
+      kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
+      packedChecks_(kinds_.size()) {
+    const bool utf8 = options.encoding != CsvEncoding::Cp932;
+    if (utf8) decoder_ = &Cp932Decoder::get();
+    // The widest a field can become: every byte decoded to three, a sign, every byte a quote
+    // to double and the two enclosing quotes.
+    auto formattedWidth = [&](std::size_t width) {
+        if (utf8) width *= Cp932Decoder::kMaxGrowth;
+        if (options.quoting != CsvQuoting::None) width = 2 * width + 2;
+        return width;
+    };
+    std::size_t scratch = 0;
     // The steps of each record's own fields, once.
     std::vector<Level> own(kinds_.size());
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
@@ -48,21 +173,32 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         own[r] = {static_cast<std::uint32_t>(r), steps_.size(), steps_.size()};
         for (const FieldDef& f : table[r].Fields) {
             if (f.Check != -1) continue;
-            Step step{static_cast<std::uint32_t>(f.Pos - 1), static_cast<std::uint32_t>(f.Size),
-                      f.Dec, Conversion::Copy};
+            Step step{static_cast<std::uint32_t>(f.Pos - 1),
+                      static_cast<std::uint32_t>(f.Size),
+                      f.Dec,
+                      Conversion::Text,
+                      false,
+                      false};
             std::size_t width = step.size;
             if (f.Type == "P") {
                 step.conversion = Conversion::Packed;
                 width = packedWidth(step.size, f.Dec);
-            } else if (f.Type == "9" && f.Dec != 0) {
-                step.conversion = Conversion::ZonedWithPoint;
-                width = step.size + 1;
+                packedChecks_[r].push_back({step.offset, step.size, f.Name});
+            } else if (f.Type == "9") {
+                step.conversion = f.Dec != 0 ? Conversion::ZonedWithPoint : Conversion::Zoned;
+                width = step.size + (f.Dec != 0 ? 1 : 0);
+                step.decodeSign = options.zonedSign != ZonedSign::Off;
+                step.leadingSign = options.zonedSign == ZonedSign::Leading ||
+                                   (options.zonedSign == ZonedSign::Trailing && f.leadingSign);
+                if (step.decodeSign) ++width;  // the "-"
+                scratch = std::max(scratch, width);
             }
             steps_.push_back(step);
-            ownLength[r] += width + delimiter_.size();
+            ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
         }
         own[r].stepEnd = steps_.size();
     }
+    if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
     // The generations of each kind, top-level ancestor first; the definition check guarantees
     // that every parent chain ends.
     for (std::size_t k = 1; k < kinds_.size(); ++k) {
@@ -77,6 +213,8 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             levels_.push_back(own[*it]);
             plan.maxLength += ownLength[*it];
         }
+        // The decoder may write a few bytes beyond what it keeps.
+        if (formatted_) plan.maxLength += Cp932Decoder::kSlack;
         plan.levelEnd = levels_.size();
     }
 }
@@ -95,7 +233,8 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
             switch (step.conversion) {
-                case Conversion::Copy:
+                case Conversion::Text:
+                case Conversion::Zoned:
                     copyField(o, field, step.size);
                     o += step.size;
                     break;
@@ -123,6 +262,126 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
     }
     if (o != out) o -= delimiterLength;
     return o;
+}
+
+char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data, char* out) const {
+    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
+    std::size_t top = plan.levelEnd;
+    while (top > plan.levelBegin && data[levels_[top - 1].record] != nullptr) --top;
+    const std::size_t delimiterLength = delimiter_.size();
+    const bool quoting = options_.quoting != CsvQuoting::None;
+    char* o = out;
+    for (std::size_t l = top; l < plan.levelEnd; ++l) {
+        const Level& level = levels_[l];
+        const unsigned char* record = data[level.record];
+        for (std::size_t s = level.stepBegin; s < level.stepEnd; ++s) {
+            const Step& step = steps_[s];
+            char* end = writeValue(step, record + step.offset, o);
+            if (quoting) end = quote(o, end);
+            o = end;
+            copyField(o, reinterpret_cast<const unsigned char*>(delimiter_.data()),
+                      delimiterLength);
+            o += delimiterLength;
+        }
+    }
+    if (o != out) o -= delimiterLength;
+    return o;
+}
+
+char* CsvLinePlan::writeValue(const Step& step, const unsigned char* field, char* o) const {
+    switch (step.conversion) {
+        case Conversion::Text: {
+            char* end;
+            if (decoder_ != nullptr) {
+                end = decoder_->decode(field, step.size, o);
+                if (options_.trimBlanks) end = trimUtf8(o, end);
+            } else {
+                copyField(o, field, step.size);
+                end = o + step.size;
+                if (options_.trimBlanks) end = trimCp932(o, end);
+            }
+            return end;
+        }
+        case Conversion::Zoned:
+        case Conversion::ZonedWithPoint:
+            if (decoder_ != nullptr && anyHighByte(field, step.size)) {
+                // Bytes beyond ASCII (a zone that is no sign, stray text) are decoded too.
+                char* end = writeZoned(step, field, scratch_.data());
+                return decoder_->decode(reinterpret_cast<const unsigned char*>(scratch_.data()),
+                                        static_cast<std::size_t>(end - scratch_.data()), o);
+            }
+            return writeZoned(step, field, o);
+        case Conversion::Packed:
+            if (options_.invalidPacked == InvalidPacked::Empty &&
+                !packedFieldValid(field, step.size)) {
+                return o;
+            }
+            return writePacked(field, step.size, step.dec, o);
+    }
+    return o;
+}
+
+char* CsvLinePlan::writeZoned(const Step& step, const unsigned char* field, char* o) const {
+    ZoneSign sign;
+    if (step.decodeSign) sign = zoneSign(field[step.leadingSign ? 0 : step.size - 1]);
+    if (sign.valid && sign.negative) *o++ = '-';
+    char* const digits = o;
+    if (step.conversion == Conversion::Zoned) {
+        copyField(o, field, step.size);
+        o += step.size;
+    } else {
+        const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
+        copyField(o, field, whole);
+        o[whole] = '.';
+        copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
+        o += step.size + 1;
+    }
+    if (sign.valid) {
+        // The first digit follows the point when every digit is a decimal place.
+        const bool pointFirst = step.conversion == Conversion::ZonedWithPoint &&
+                                static_cast<std::uint32_t>(step.dec) == step.size;
+        char* at = step.leadingSign ? digits + (pointFirst ? 1 : 0) : o - 1;
+        *at = sign.digit;
+    }
+    return o;
+}
+
+char* CsvLinePlan::quote(char* begin, char* end) const {
+    std::size_t quotes = 0;
+    bool special = options_.quoting == CsvQuoting::All;
+    const std::size_t n = static_cast<std::size_t>(end - begin);
+    const bool oneByteDelimiter = delimiter_.size() == 1;
+    const unsigned char d = static_cast<unsigned char>(oneByteDelimiter ? delimiter_[0] : '\r');
+    std::size_t i = 0;
+    // Eight bytes at a time while nothing is found, which is the common case.
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, begin + i, 8);
+        if ((hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0) break;
+    }
+    for (; i < n; ++i) {
+        const char c = begin[i];
+        if (c == '"') {
+            ++quotes;
+        } else if (c == '\r' || c == '\n' || static_cast<unsigned char>(c) == d) {
+            special = true;
+        }
+    }
+    if (!special && !oneByteDelimiter && !delimiter_.empty()) {
+        special = std::string_view(begin, n).find(delimiter_) != std::string_view::npos;
+    }
+    if (!special && quotes == 0) return end;
+    // Moved from the back, so that no byte is overwritten before it is read.
+    char* const newEnd = end + quotes + 2;
+    char* w = newEnd;
+    *--w = '"';
+    for (char* r = end; r != begin;) {
+        --r;
+        *--w = *r;
+        if (*r == '"') *--w = '"';
+    }
+    *--w = '"';
+    return newEnd;
 }
 
 }  // namespace sorvek

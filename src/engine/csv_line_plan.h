@@ -8,17 +8,32 @@
 #include <string_view>
 #include <vector>
 
+#include "model/csv_output_options.h"
 #include "model/record_def.h"
+#include "platform/codepage.h"
 
 namespace sorvek {
 
+// A marked packed field of a kind's own, for the check of InvalidPacked::Fail.
+struct PackedFieldCheck {
+    std::uint32_t offset;  // 0-based position in the record
+    std::uint32_t size;
+    std::string name;
+};
+
 class CsvLinePlan {
   public:
-    // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the CP932 bytes written
-    // between two fields.
-    CsvLinePlan(const RecordDefTable& table, std::string_view delimiter);
+    // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the bytes written between
+    // two fields, in the output's encoding. `options` say how fields are written (encoding,
+    // quoting, trimming, zoned signs, invalid packed digits); the line end is the caller's.
+    CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
+                const CsvOutputOptions& options = {});
 
-    // Bytes `write` may touch for a line of `kind` (the line and one delimiter more).
+    // True when some option changes how fields are written: lines are then written by
+    // `writeFormatted`; otherwise by `write`, which copies the fields as they are.
+    bool formatted() const { return formatted_; }
+
+    // Bytes `write` or `writeFormatted` may touch for a line of `kind`.
     std::size_t maxLineLength(int kind) const {
         return kinds_[static_cast<std::size_t>(kind)].maxLength;
     }
@@ -31,13 +46,23 @@ class CsvLinePlan {
     // data[kind] is not nullptr.
     char* write(int kind, const unsigned char* const* data, char* out) const;
 
+    // As `write`, with every field written as the options say. Same requirements.
+    char* writeFormatted(int kind, const unsigned char* const* data, char* out) const;
+
+    // The marked packed fields of record kind `kind`'s own fields.
+    const std::vector<PackedFieldCheck>& packedFields(int kind) const {
+        return packedChecks_[static_cast<std::size_t>(kind)];
+    }
+
   private:
-    enum class Conversion : std::uint8_t { Copy, ZonedWithPoint, Packed };
+    enum class Conversion : std::uint8_t { Text, Zoned, ZonedWithPoint, Packed };
     struct Step {
         std::uint32_t offset;  // 0-based position in the record
         std::uint32_t size;    // bytes in the record
         std::int32_t dec;
         Conversion conversion;
+        bool decodeSign;   // zoned: the sign in a digit's zone becomes a leading "-"
+        bool leadingSign;  // zoned: the first digit carries it (else the last)
     };
     // The marked fields of one generation (a record with at least one).
     struct Level {
@@ -50,10 +75,37 @@ class CsvLinePlan {
         std::size_t maxLength = 0;
     };
 
+    // The bytes of one field as the options say, at `out`; returns their end.
+    char* writeValue(const Step& step, const unsigned char* field, char* out) const;
+    char* writeZoned(const Step& step, const unsigned char* field, char* out) const;
+    // Encloses [begin, end) in double quotes when the quoting asks for it, doubling the quotes
+    // inside; returns the new end. REQUIRES: room for 2 × (end - begin) + 2 bytes at begin.
+    char* quote(char* begin, char* end) const;
+
     std::string delimiter_;
+    CsvOutputOptions options_;
+    bool formatted_ = false;
+    const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output
+    mutable std::vector<char> scratch_;      // a zoned field before it is decoded
     std::vector<Step> steps_;
     std::vector<Level> levels_;
     std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
+    std::vector<std::vector<PackedFieldCheck>> packedChecks_;
 };
+
+// True when the `size` bytes of a packed field hold a valid value: every digit nibble 0 to 9 and
+// a sign nibble A to F.
+bool packedFieldValid(const unsigned char* field, std::size_t size);
+
+// The sign that a zoned digit's byte carries: the digit it stands for and whether it is
+// negative. ASCII digits are positive; the ASCII overpunch '{', 'A'-'I' positive and '}',
+// 'J'-'R' negative; 'p'-'y' negative; bytes that kept an EBCDIC zone (high nibble A, C, E or F
+// positive; B or D negative) over a digit 0 to 9. `valid` is false for any other byte.
+struct ZoneSign {
+    char digit = 0;
+    bool negative = false;
+    bool valid = false;
+};
+ZoneSign zoneSign(unsigned char byte);
 
 }  // namespace sorvek

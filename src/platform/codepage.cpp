@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace sorvek {
@@ -19,6 +21,7 @@ class Converter {
     }
     // False when the system has no such conversion (checkCodePages tells at start-up).
     bool available() const { return cd_ != kNoDescriptor; }
+    iconv_t descriptor() const { return cd_; }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -151,6 +154,52 @@ std::string utf8ToCp932(std::string_view text) {
         decodeUtf8(reinterpret_cast<const unsigned char*>(rest.data()), rest.size(), length);
         return length;
     });
+}
+
+Cp932Decoder::Cp932Decoder() : pairs_(1) {
+    Converter converter("UTF-8", "CP932");
+    // The UTF-8 of one CP932 sequence, or nothing when iconv takes it for no whole character.
+    auto convert = [&converter](const char* bytes, std::size_t n, Entry& entry) {
+        if (!converter.available()) return false;
+        char* src = const_cast<char*>(bytes);
+        std::size_t srcLeft = n;
+        char buffer[8];
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof buffer;
+        const std::size_t rc = iconv(converter.descriptor(), &src, &srcLeft, &dst, &dstLeft);
+        iconv(converter.descriptor(), nullptr, nullptr, nullptr, nullptr);
+        const std::size_t length = sizeof buffer - dstLeft;
+        if (rc == static_cast<std::size_t>(-1) || srcLeft != 0 || length == 0 || length > 3) {
+            return false;
+        }
+        std::memcpy(entry.bytes, buffer, length);
+        entry.length = static_cast<std::uint8_t>(length);
+        return true;
+    };
+    for (int b = 0; b < 0x80; ++b) single_[b] = Entry{{static_cast<char>(b), 0, 0}, 1};
+    for (int b = 0x80; b < 0x100; ++b) {
+        const char one = static_cast<char>(b);
+        if (convert(&one, 1, single_[b])) continue;
+        // A lead byte when some byte after it makes a character; otherwise invalid on its own.
+        std::array<Entry, 256> row{};
+        bool lead = false;
+        for (int t = 0; t < 0x100; ++t) {
+            const char two[2] = {one, static_cast<char>(t)};
+            lead = convert(two, 2, row[t]) || lead;
+        }
+        if (lead) {
+            single_[b] = Entry{{0, 0, 0}, 0};
+            leadRow_[b] = static_cast<std::uint8_t>(pairs_.size());
+            pairs_.push_back(row);
+        } else {
+            single_[b] = kReplacement;
+        }
+    }
+}
+
+const Cp932Decoder& Cp932Decoder::get() {
+    static const Cp932Decoder decoder;
+    return decoder;
 }
 
 std::u32string toCodePoints(std::string_view utf8) {
