@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "engine/packed_decimal.h"
 
 namespace sorvek {
@@ -129,6 +133,46 @@ char* trimUtf8(char* begin, char* end) {
     return end;
 }
 
+// `size` without the ASCII blanks at the end of the field.
+std::size_t withoutTrailingSpaces(const unsigned char* field, std::size_t size) {
+    constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+    while (size >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, field + size - 8, 8);
+        if (v != kBlanks) break;
+        size -= 8;
+    }
+    while (size > 0 && field[size - 1] == ' ') --size;
+    return size;
+}
+
+// Whether the `n` bytes at `p` hold a double quote, CR, LF or `d`.
+bool holdsQuoteSpecial(const unsigned char* p, std::size_t n, unsigned char d) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
+                  delimiter = _mm_set1_epi8(static_cast<char>(d));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
+        if (_mm_movemask_epi8(hit) != 0) return true;
+    }
+#endif
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        if ((hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0) {
+            return true;
+        }
+    }
+    for (; i < n; ++i) {
+        if (p[i] == '"' || p[i] == '\r' || p[i] == '\n' || p[i] == d) return true;
+    }
+    return false;
+}
+
 bool anyHighByte(const unsigned char* p, std::size_t n) {
     unsigned char any = 0;
     for (std::size_t i = 0; i < n; ++i) any |= p[i];
@@ -155,9 +199,13 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                  options.trimBlanks || options.zonedSign != ZonedSign::Off ||
                  options.invalidPacked != InvalidPacked::Keep),
       kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
-      packedChecks_(kinds_.size()) {
+      packedChecks_(kinds_.size()),
+      quoteScanRanges_(kinds_.size()) {
     const bool utf8 = options.encoding != CsvEncoding::Cp932;
     if (utf8) decoder_ = &Cp932Decoder::get();
+    const bool oneByteDelimiter = delimiter_.size() == 1;
+    const char d = oneByteDelimiter ? delimiter_[0] : '"';
+    scanEveryField_ = delimiter_.size() > 1;
     // The widest a field can become: every byte decoded to three, a sign, every byte a quote
     // to double and the two enclosing quotes.
     auto formattedWidth = [&](std::size_t width) {
@@ -178,12 +226,15 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                       f.Dec,
                       Conversion::Text,
                       false,
+                      false,
                       false};
             std::size_t width = step.size;
             if (f.Type == "P") {
                 step.conversion = Conversion::Packed;
                 width = packedWidth(step.size, f.Dec);
                 packedChecks_[r].push_back({step.offset, step.size, f.Name});
+                step.alwaysScan =
+                    oneByteDelimiter && std::strchr(" -.0123456789:;<=>?", d) != nullptr;
             } else if (f.Type == "9") {
                 step.conversion = f.Dec != 0 ? Conversion::ZonedWithPoint : Conversion::Zoned;
                 width = step.size + (f.Dec != 0 ? 1 : 0);
@@ -191,10 +242,20 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                 step.leadingSign = options.zonedSign == ZonedSign::Leading ||
                                    (options.zonedSign == ZonedSign::Trailing && f.leadingSign);
                 if (step.decodeSign) ++width;  // the "-"
+                step.alwaysScan = oneByteDelimiter && std::strchr("-.0123456789", d) != nullptr;
                 scratch = std::max(scratch, width);
             }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
+            if (step.conversion != Conversion::Packed) {
+                std::vector<ByteRange>& ranges = quoteScanRanges_[r];
+                const ByteRange range{step.offset, step.offset + step.size};
+                if (!ranges.empty() && range.begin <= ranges.back().end) {
+                    ranges.back().end = std::max(ranges.back().end, range.end);
+                } else {
+                    ranges.push_back(range);
+                }
+            }
         }
         own[r].stepEnd = steps_.size();
     }
@@ -264,43 +325,27 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
     return o;
 }
 
-char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data, char* out) const {
-    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
-    std::size_t top = plan.levelEnd;
-    while (top > plan.levelBegin && data[levels_[top - 1].record] != nullptr) --top;
-    const std::size_t delimiterLength = delimiter_.size();
-    const bool quoting = options_.quoting != CsvQuoting::None;
-    char* o = out;
-    for (std::size_t l = top; l < plan.levelEnd; ++l) {
-        const Level& level = levels_[l];
-        const unsigned char* record = data[level.record];
-        for (std::size_t s = level.stepBegin; s < level.stepEnd; ++s) {
-            const Step& step = steps_[s];
-            char* end = writeValue(step, record + step.offset, o);
-            if (quoting) end = quote(o, end);
-            o = end;
-            copyField(o, reinterpret_cast<const unsigned char*>(delimiter_.data()),
-                      delimiterLength);
-            o += delimiterLength;
-        }
-    }
-    if (o != out) o -= delimiterLength;
-    return o;
-}
-
-char* CsvLinePlan::writeValue(const Step& step, const unsigned char* field, char* o) const {
+// Inlined into writeFormatted: a call per field costs more than most fields take.
+[[gnu::always_inline]] inline char* CsvLinePlan::writeValue(const Step& step,
+                                                            const unsigned char* field,
+                                                            char* o) const {
     switch (step.conversion) {
         case Conversion::Text: {
-            char* end;
+            std::size_t size = step.size;
+            // Trailing ASCII blanks go before anything else: no byte below 0x40 ends a
+            // double-byte character, so they are whole characters.
+            if (options_.trimBlanks) size = withoutTrailingSpaces(field, size);
             if (decoder_ != nullptr) {
-                end = decoder_->decode(field, step.size, o);
-                if (options_.trimBlanks) end = trimUtf8(o, end);
-            } else {
-                copyField(o, field, step.size);
-                end = o + step.size;
-                if (options_.trimBlanks) end = trimCp932(o, end);
+                char* end = decoder_->decode(field, size, o);
+                return options_.trimBlanks ? trimUtf8(o, end) : end;
             }
-            return end;
+            copyField(o, field, size);
+            // A full-width blank may still end it.
+            if (options_.trimBlanks && size >= 2 && field[size - 2] == 0x81 &&
+                field[size - 1] == 0x40) {
+                return trimCp932(o, o + size);
+            }
+            return o + size;
         }
         case Conversion::Zoned:
         case Conversion::ZonedWithPoint:
@@ -321,7 +366,9 @@ char* CsvLinePlan::writeValue(const Step& step, const unsigned char* field, char
     return o;
 }
 
-char* CsvLinePlan::writeZoned(const Step& step, const unsigned char* field, char* o) const {
+[[gnu::always_inline]] inline char* CsvLinePlan::writeZoned(const Step& step,
+                                                            const unsigned char* field,
+                                                            char* o) const {
     ZoneSign sign;
     if (step.decodeSign) sign = zoneSign(field[step.leadingSign ? 0 : step.size - 1]);
     if (sign.valid && sign.negative) *o++ = '-';
@@ -346,9 +393,62 @@ char* CsvLinePlan::writeZoned(const Step& step, const unsigned char* field, char
     return o;
 }
 
-char* CsvLinePlan::quote(char* begin, char* end) const {
+char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
+                                  const std::uint8_t* mayNeedQuotes, char* out) const {
+    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
+    std::size_t top = plan.levelEnd;
+    while (top > plan.levelBegin && data[levels_[top - 1].record] != nullptr) --top;
+    const std::size_t delimiterLength = delimiter_.size();
+    const CsvQuoting quoting = options_.quoting;
+    char* o = out;
+    for (std::size_t l = top; l < plan.levelEnd; ++l) {
+        const Level& level = levels_[l];
+        const unsigned char* record = data[level.record];
+        const bool recordScan =
+            quoting != CsvQuoting::None && (scanEveryField_ || mayNeedQuotes[level.record] != 0);
+        for (std::size_t s = level.stepBegin; s < level.stepEnd; ++s) {
+            const Step& step = steps_[s];
+            const unsigned char* field = record + step.offset;
+            if (quoting == CsvQuoting::All) {
+                // Written after the opening quote; only a double quote in the record can need
+                // more than the enclosing pair.
+                *o = '"';
+                char* end = writeValue(step, field, o + 1);
+                if (recordScan) end = doubleQuotes(o + 1, end);
+                *end = '"';
+                o = end + 1;
+            } else {
+                char* end = writeValue(step, field, o);
+                if (recordScan || (quoting != CsvQuoting::None && step.alwaysScan)) {
+                    end = quoteIfNeeded(o, end);
+                }
+                o = end;
+            }
+            if (delimiterLength == 1) {
+                *o = delimiter_[0];
+            } else {
+                copyField(o, reinterpret_cast<const unsigned char*>(delimiter_.data()),
+                          delimiterLength);
+            }
+            o += delimiterLength;
+        }
+    }
+    if (o != out) o -= delimiterLength;
+    return o;
+}
+
+bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
+    const unsigned char d =
+        static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
+    for (const ByteRange& range : quoteScanRanges_[static_cast<std::size_t>(kind)]) {
+        if (holdsQuoteSpecial(record + range.begin, range.end - range.begin, d)) return true;
+    }
+    return false;
+}
+
+char* CsvLinePlan::quoteIfNeeded(char* begin, char* end) const {
     std::size_t quotes = 0;
-    bool special = options_.quoting == CsvQuoting::All;
+    bool special = false;
     const std::size_t n = static_cast<std::size_t>(end - begin);
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const unsigned char d = static_cast<unsigned char>(oneByteDelimiter ? delimiter_[0] : '\r');
@@ -381,6 +481,19 @@ char* CsvLinePlan::quote(char* begin, char* end) const {
         if (*r == '"') *--w = '"';
     }
     *--w = '"';
+    return newEnd;
+}
+
+char* CsvLinePlan::doubleQuotes(char* begin, char* end) {
+    const std::size_t quotes = static_cast<std::size_t>(std::count(begin, end, '"'));
+    if (quotes == 0) return end;
+    char* const newEnd = end + quotes;
+    char* w = newEnd;
+    for (char* r = end; r != begin;) {
+        --r;
+        *--w = *r;
+        if (*r == '"') *--w = '"';
+    }
     return newEnd;
 }
 

@@ -46,8 +46,17 @@ class CsvLinePlan {
     // data[kind] is not nullptr.
     char* write(int kind, const unsigned char* const* data, char* out) const;
 
-    // As `write`, with every field written as the options say. Same requirements.
-    char* writeFormatted(int kind, const unsigned char* const* data, char* out) const;
+    // As `write`, with every field written as the options say. `mayNeedQuotes[r]` is what
+    // `recordMayNeedQuotes` said of data[r] (read only when quoting). Same requirements.
+    char* writeFormatted(int kind, const unsigned char* const* data,
+                         const std::uint8_t* mayNeedQuotes, char* out) const;
+
+    // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
+    // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
+    // without any are only looked at where their conversion can make the delimiter (a packed
+    // field with ";" as delimiter).
+    bool recordMayNeedQuotes(int kind, const unsigned char* record) const;
+    bool quoting() const { return options_.quoting != CsvQuoting::None; }
 
     // The marked packed fields of record kind `kind`'s own fields.
     const std::vector<PackedFieldCheck>& packedFields(int kind) const {
@@ -63,6 +72,7 @@ class CsvLinePlan {
         Conversion conversion;
         bool decodeSign;   // zoned: the sign in a digit's zone becomes a leading "-"
         bool leadingSign;  // zoned: the first digit carries it (else the last)
+        bool alwaysScan;   // quoting: the conversion itself may write the delimiter
     };
     // The marked fields of one generation (a record with at least one).
     struct Level {
@@ -78,19 +88,30 @@ class CsvLinePlan {
     // The bytes of one field as the options say, at `out`; returns their end.
     char* writeValue(const Step& step, const unsigned char* field, char* out) const;
     char* writeZoned(const Step& step, const unsigned char* field, char* out) const;
-    // Encloses [begin, end) in double quotes when the quoting asks for it, doubling the quotes
-    // inside; returns the new end. REQUIRES: room for 2 × (end - begin) + 2 bytes at begin.
-    char* quote(char* begin, char* end) const;
+    // Encloses [begin, end) in double quotes when it holds a double quote, CR, LF or the
+    // delimiter, doubling the quotes inside; returns the new end. REQUIRES: room for
+    // 2 × (end - begin) + 2 bytes at begin.
+    char* quoteIfNeeded(char* begin, char* end) const;
+    // Doubles every double quote in [begin, end); returns the new end. REQUIRES: room for
+    // 2 × (end - begin) bytes at begin.
+    static char* doubleQuotes(char* begin, char* end);
 
     std::string delimiter_;
     CsvOutputOptions options_;
     bool formatted_ = false;
     const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output
-    mutable std::vector<char> scratch_;      // a zoned field before it is decoded
+    // Quoting looks at every field: the delimiter is more than one byte, so decoding may make it.
+    bool scanEveryField_ = false;
+    mutable std::vector<char> scratch_;  // a zoned field before it is decoded
     std::vector<Step> steps_;
     std::vector<Level> levels_;
     std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
     std::vector<std::vector<PackedFieldCheck>> packedChecks_;
+    // By record kind: the byte ranges of its marked text and zoned fields, merged.
+    struct ByteRange {
+        std::uint32_t begin, end;
+    };
+    std::vector<std::vector<ByteRange>> quoteScanRanges_;
 };
 
 // True when the `size` bytes of a packed field hold a valid value: every digit nibble 0 to 9 and

@@ -142,7 +142,8 @@ class RecordConverter {
           formatted_(plan.formatted() || lineEnd != "\r\n" || failOnInvalidPacked),
           finder_(table),
           kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
-          data_(kinds_.size(), nullptr) {
+          data_(kinds_.size(), nullptr),
+          mayNeedQuotes_(kinds_.size(), 0) {
         const RecordDef& file = table[0];
         variableLength_ = file.Size == 0;
         unknownLength_ = static_cast<std::size_t>(variableLength_ ? table[1].Size : file.Size);
@@ -265,6 +266,9 @@ class RecordConverter {
     void take(int kind, const unsigned char* record) {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
+        if constexpr (kFormatted) {
+            if (plan_.quoting()) mayNeedQuotes_[k] = plan_.recordMayNeedQuotes(kind, record);
+        }
         if (info.isAncestor) {
             std::vector<unsigned char>& stored = table_[k].Data;
             stored.assign(record, record + info.size);
@@ -277,8 +281,9 @@ class RecordConverter {
         if (!info.writesLine) return;
         if constexpr (kFormatted) {
             char* out = output_.reserve(plan_.maxLineLength(kind) + lineEnd_.size());
-            char* end = plan_.formatted() ? plan_.writeFormatted(kind, data_.data(), out)
-                                          : plan_.write(kind, data_.data(), out);
+            char* end = plan_.formatted()
+                            ? plan_.writeFormatted(kind, data_.data(), mayNeedQuotes_.data(), out)
+                            : plan_.write(kind, data_.data(), out);
             std::memcpy(end, lineEnd_.data(), lineEnd_.size());
             output_.commit(static_cast<std::size_t>(end + lineEnd_.size() - out));
         } else {
@@ -300,6 +305,7 @@ class RecordConverter {
     KindFinder finder_;
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
+    std::vector<std::uint8_t> mayNeedQuotes_;  // by kind: of the record in data_
     bool variableLength_ = false;
     std::size_t unknownLength_ = 0;
     Pending pending_ = Pending::None;

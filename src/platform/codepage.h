@@ -30,64 +30,37 @@ std::string utf8ToCp932(std::string_view text);
 class Cp932Decoder {
   public:
     // Bytes `decode` writes at most per input byte (a one-byte katakana or an invalid byte
-    // becomes three), plus one byte it may write beyond its result.
+    // becomes three), plus the bytes it may write beyond its result.
     static constexpr std::size_t kMaxGrowth = 3;
-    static constexpr std::size_t kSlack = 1;
+    static constexpr std::size_t kSlack = 8;
 
     // The decoder of the process, built from the system's converter at its first use.
     static const Cp932Decoder& get();
 
     // Writes the UTF-8 of the `n` bytes at `in` to `out` and returns the end of what it wrote.
-    // ASCII bytes are copied. REQUIRES: room for kMaxGrowth × n + kSlack bytes at `out`.
-    char* decode(const unsigned char* in, std::size_t n, char* out) const {
-        const unsigned char* const end = in + n;
-        while (in != end) {
-            if (end - in >= 8) {
-                std::uint64_t eight;
-                std::memcpy(&eight, in, 8);
-                if ((eight & 0x8080808080808080ull) == 0) {
-                    std::memcpy(out, &eight, 8);
-                    in += 8;
-                    out += 8;
-                    continue;
-                }
-            }
-            const unsigned char c = *in;
-            if (c < 0x80) {
-                *out++ = static_cast<char>(c);
-                ++in;
-                continue;
-            }
-            Entry e = single_[c];
-            ++in;
-            if (e.length == 0) {
-                // A lead byte: its pair, or U+FFFD for the lead byte alone when the pair is
-                // none (the byte after it is then read on its own).
-                const Entry* pair = in != end ? &pairs_[leadRow_[c]][*in] : nullptr;
-                if (pair != nullptr && pair->length != 0) {
-                    e = *pair;
-                    ++in;
-                } else {
-                    e = kReplacement;
-                }
-            }
-            std::memcpy(out, &e, sizeof e);
-            out += e.length;
-        }
-        return out;
-    }
+    // REQUIRES: room for kMaxGrowth × n + kSlack bytes at `out`.
+    char* decode(const unsigned char* in, std::size_t n, char* out) const;
 
   private:
-    struct Entry {
-        char bytes[3];
-        std::uint8_t length;  // 0: a lead byte (single_) or no character (pairs_)
-    };
-    static constexpr Entry kReplacement{{'\xEF', '\xBF', '\xBD'}, 3};
+    // The UTF-8 bytes of the character at a pair of bytes (one to three), how many it has and
+    // how many input bytes it took: bytes 0-2 UTF-8, byte 3 the output length plus 4 × the
+    // input length.
+    using Entry = std::uint32_t;
     Cp932Decoder();
+    // Rests shorter than this go byte by byte: finding the starts costs more than it saves.
+    static constexpr std::size_t kChunkFrom = 16;
+    // Byte by byte, one lookup per character.
+    char* decodeSerially(const unsigned char* in, const unsigned char* end, char* out) const;
+    // Up to 64 bytes with their characters' starts found first, so that the lookups do not wait
+    // for each other; `next` is the byte after them (0 at the end). Returns nullptr when a lead
+    // byte has no pair there (the caller then goes byte by byte); sets `taken` to the bytes
+    // consumed (n, or n + 1 when the last character took `next`).
+    char* decodeChunk(const unsigned char* in, std::size_t n, unsigned char next, char* out,
+                      std::size_t& taken) const;
 
-    std::array<Entry, 256> single_{};
-    std::array<std::uint8_t, 256> leadRow_{};    // lead byte -> row of pairs_
-    std::vector<std::array<Entry, 256>> pairs_;  // row 0: no pair at all
+    std::vector<Entry> entries_;  // by first byte × 256 + next byte
+    // The lead bytes are exactly 81-9F and E0-FC, which decodeChunk assumes.
+    bool standardLeads_ = false;
 };
 
 // Text as Unicode code points, for the places that count or cut text in characters.
