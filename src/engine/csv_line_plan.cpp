@@ -248,16 +248,23 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
             if (step.conversion != Conversion::Packed) {
-                std::vector<ByteRange>& ranges = quoteScanRanges_[r];
-                const ByteRange range{step.offset, step.offset + step.size};
-                if (!ranges.empty() && range.begin <= ranges.back().end) {
-                    ranges.back().end = std::max(ranges.back().end, range.end);
-                } else {
-                    ranges.push_back(range);
-                }
+                quoteScanRanges_[r].push_back({step.offset, step.offset + step.size});
             }
         }
         own[r].stepEnd = steps_.size();
+        // Fields may overlap and come in any order: the ranges are sorted and merged.
+        std::vector<ByteRange>& ranges = quoteScanRanges_[r];
+        std::sort(ranges.begin(), ranges.end(),
+                  [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+        std::vector<ByteRange> merged;
+        for (const ByteRange& range : ranges) {
+            if (!merged.empty() && range.begin <= merged.back().end) {
+                merged.back().end = std::max(merged.back().end, range.end);
+            } else {
+                merged.push_back(range);
+            }
+        }
+        ranges = std::move(merged);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
     // The generations of each kind, top-level ancestor first; the definition check guarantees
