@@ -176,12 +176,12 @@ constexpr bool isLeadByte(unsigned c) {
 
 // Bit i set when byte i of the 64 at `p` is in the lead-byte range; in `beyondAscii`, when it is
 // beyond ASCII.
-std::uint64_t leadRangeMask(const unsigned char* p, std::uint64_t& beyondAscii) {
+std::uint64_t leadRangeMask(const unsigned char* p, int blocks, std::uint64_t& beyondAscii) {
     beyondAscii = 0;
 #ifdef __SSE2__
     std::uint64_t mask = 0;
     const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-    for (int b = 0; b < 4; ++b) {
+    for (int b = 0; b < blocks; ++b) {
         // Signed compares after flipping the top bit: 81-9F becomes 01-1F, E0-FC 60-7C.
         const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * b));
         beyondAscii |=
@@ -198,7 +198,7 @@ std::uint64_t leadRangeMask(const unsigned char* p, std::uint64_t& beyondAscii) 
     return mask;
 #else
     std::uint64_t mask = 0;
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < 16 * blocks; ++i) {
         if (isLeadByte(p[i])) mask |= std::uint64_t{1} << i;
         if (p[i] >= 0x80) beyondAscii |= std::uint64_t{1} << i;
     }
@@ -267,12 +267,15 @@ char* Cp932Decoder::decodeSerially(const unsigned char* in, const unsigned char*
 
 char* Cp932Decoder::decodeChunk(const unsigned char* in, std::size_t n, unsigned char next,
                                 char* out, std::size_t& taken) const {
-    unsigned char bytes[65] = {};
+    // The blocks of 16 that hold the chunk, the byte after it included.
+    const int blocks = static_cast<int>(n / 16 + 1);
+    alignas(16) unsigned char bytes[80];
+    std::memset(bytes + 16 * (blocks - 1), 0, 16);
     std::memcpy(bytes, in, n);
     bytes[n] = next;
     const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
     std::uint64_t high = 0;
-    const std::uint64_t leads = leadRangeMask(bytes, high) & valid;
+    const std::uint64_t leads = leadRangeMask(bytes, blocks < 4 ? blocks : 4, high) & valid;
     high &= valid;
     // A run of lead-range bytes starts a character (the byte before it ends one); from there
     // every other byte is a trail byte. Runs that start at an even position have their trail
