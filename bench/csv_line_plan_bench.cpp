@@ -79,9 +79,9 @@ void writeLines(benchmark::State& state, const CsvOutputOptions& options) {
             data[1] = in.data() + p;
             char* end;
             if (plan.formatted()) {
-                const std::uint8_t flags[2] = {
-                    0, plan.quoting() && plan.recordMayNeedQuotes(1, data[1])};
-                end = plan.writeFormatted(1, data, flags, out.data());
+                CsvLinePlan::RecordMark marks[2];
+                marks[1].mayNeedQuotes = plan.quoting() && plan.recordMayNeedQuotes(1, data[1]);
+                end = plan.writeFormatted(1, data, marks, out.data());
             } else {
                 end = plan.write(1, data, out.data());
             }

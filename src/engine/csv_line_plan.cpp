@@ -200,7 +200,8 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                  options.invalidPacked != InvalidPacked::Keep),
       kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
       packedChecks_(kinds_.size()),
-      quoteScanRanges_(kinds_.size()) {
+      quoteScanRanges_(kinds_.size()),
+      levelCopies_(kinds_.size()) {
     const bool utf8 = options.encoding != CsvEncoding::Cp932;
     if (utf8) decoder_ = &Cp932Decoder::get();
     const bool oneByteDelimiter = delimiter_.size() == 1;
@@ -267,6 +268,8 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         ranges = std::move(merged);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
+    // Room for each kind's part once, so that copying it never allocates while converting.
+    for (std::size_t r = 1; r < kinds_.size(); ++r) levelCopies_[r].bytes.resize(ownLength[r]);
     // The generations of each kind, top-level ancestor first; the definition check guarantees
     // that every parent chain ends.
     for (std::size_t k = 1; k < kinds_.size(); ++k) {
@@ -401,7 +404,7 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
 }
 
 char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
-                                  const std::uint8_t* mayNeedQuotes, char* out) const {
+                                  const RecordMark* marks, char* out) const {
     const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
     std::size_t top = plan.levelEnd;
     while (top > plan.levelBegin && data[levels_[top - 1].record] != nullptr) --top;
@@ -410,9 +413,19 @@ char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
     char* o = out;
     for (std::size_t l = top; l < plan.levelEnd; ++l) {
         const Level& level = levels_[l];
+        const RecordMark& mark = marks[level.record];
+        // An ancestor's part stays the same for every line until its next record.
+        const bool ancestor = l + 1 < plan.levelEnd;
+        LevelCopy& copy = levelCopies_[level.record];
+        if (ancestor && mark.serial != 0 && copy.serial == mark.serial) {
+            std::memcpy(o, copy.bytes.data(), copy.length);
+            o += copy.length;
+            continue;
+        }
+        char* const levelStart = o;
         const unsigned char* record = data[level.record];
         const bool recordScan =
-            quoting != CsvQuoting::None && (scanEveryField_ || mayNeedQuotes[level.record] != 0);
+            quoting != CsvQuoting::None && (scanEveryField_ || mark.mayNeedQuotes);
         for (std::size_t s = level.stepBegin; s < level.stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
@@ -438,6 +451,12 @@ char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
                           delimiterLength);
             }
             o += delimiterLength;
+        }
+        if (ancestor && mark.serial != 0) {
+            copy.length = static_cast<std::size_t>(o - levelStart);
+            if (copy.bytes.size() < copy.length) copy.bytes.resize(copy.length);
+            std::memcpy(copy.bytes.data(), levelStart, copy.length);
+            copy.serial = mark.serial;
         }
     }
     if (o != out) o -= delimiterLength;

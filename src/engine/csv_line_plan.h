@@ -46,10 +46,19 @@ class CsvLinePlan {
     // data[kind] is not nullptr.
     char* write(int kind, const unsigned char* const* data, char* out) const;
 
-    // As `write`, with every field written as the options say. `mayNeedQuotes[r]` is what
-    // `recordMayNeedQuotes` said of data[r] (read only when quoting). Same requirements.
-    char* writeFormatted(int kind, const unsigned char* const* data,
-                         const std::uint8_t* mayNeedQuotes, char* out) const;
+    // What the caller knows of the record of each kind in `data`.
+    struct RecordMark {
+        // Changes whenever another record of the kind is taken (0: none yet). The ancestors'
+        // part of a line is written once per record and copied for the lines after it.
+        std::uint32_t serial = 0;
+        // What `recordMayNeedQuotes` said of it (looked at only when quoting).
+        bool mayNeedQuotes = false;
+    };
+
+    // As `write`, with every field written as the options say; `marks[r]` describes data[r].
+    // Same requirements.
+    char* writeFormatted(int kind, const unsigned char* const* data, const RecordMark* marks,
+                         char* out) const;
 
     // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
     // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
@@ -112,6 +121,14 @@ class CsvLinePlan {
         std::uint32_t begin, end;
     };
     std::vector<std::vector<ByteRange>> quoteScanRanges_;
+    // By record kind: its part of the line as last written for an ancestor, and the serial of
+    // the record it was written from.
+    struct LevelCopy {
+        std::uint32_t serial = 0;
+        std::size_t length = 0;
+        std::vector<char> bytes;
+    };
+    mutable std::vector<LevelCopy> levelCopies_;
 };
 
 // True when the `size` bytes of a packed field hold a valid value: every digit nibble 0 to 9 and

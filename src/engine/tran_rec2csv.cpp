@@ -143,7 +143,7 @@ class RecordConverter {
           finder_(table),
           kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
           data_(kinds_.size(), nullptr),
-          mayNeedQuotes_(kinds_.size(), 0) {
+          marks_(kinds_.size()) {
         const RecordDef& file = table[0];
         variableLength_ = file.Size == 0;
         unknownLength_ = static_cast<std::size_t>(variableLength_ ? table[1].Size : file.Size);
@@ -267,7 +267,9 @@ class RecordConverter {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
         if constexpr (kFormatted) {
-            if (plan_.quoting()) mayNeedQuotes_[k] = plan_.recordMayNeedQuotes(kind, record);
+            CsvLinePlan::RecordMark& mark = marks_[k];
+            mark.serial = ++serial_;
+            if (plan_.quoting()) mark.mayNeedQuotes = plan_.recordMayNeedQuotes(kind, record);
         }
         if (info.isAncestor) {
             std::vector<unsigned char>& stored = table_[k].Data;
@@ -282,7 +284,7 @@ class RecordConverter {
         if constexpr (kFormatted) {
             char* out = output_.reserve(plan_.maxLineLength(kind) + lineEnd_.size());
             char* end = plan_.formatted()
-                            ? plan_.writeFormatted(kind, data_.data(), mayNeedQuotes_.data(), out)
+                            ? plan_.writeFormatted(kind, data_.data(), marks_.data(), out)
                             : plan_.write(kind, data_.data(), out);
             std::memcpy(end, lineEnd_.data(), lineEnd_.size());
             output_.commit(static_cast<std::size_t>(end + lineEnd_.size() - out));
@@ -305,7 +307,8 @@ class RecordConverter {
     KindFinder finder_;
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
-    std::vector<std::uint8_t> mayNeedQuotes_;  // by kind: of the record in data_
+    std::vector<CsvLinePlan::RecordMark> marks_;  // by kind: of the record in data_
+    std::uint32_t serial_ = 0;                    // records taken on the formatted path
     bool variableLength_ = false;
     std::size_t unknownLength_ = 0;
     Pending pending_ = Pending::None;
