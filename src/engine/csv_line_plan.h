@@ -49,8 +49,9 @@ class CsvLinePlan {
     // What the caller knows of the record of each kind in `data`.
     struct RecordMark {
         // Changes whenever another record of the kind is taken (0: none yet). The ancestors'
-        // part of a line is written once per record and copied for the lines after it.
-        std::uint32_t serial = 0;
+        // part of a line is written once per record and copied for the lines after it. 64 bits,
+        // so that no file holds enough records for a serial to come round again.
+        std::uint64_t serial = 0;
         // What `recordMayNeedQuotes` said of it (looked at only when quoting).
         bool mayNeedQuotes = false;
     };
@@ -124,7 +125,7 @@ class CsvLinePlan {
     // By record kind: its part of the line as last written for an ancestor, and the serial of
     // the record it was written from.
     struct LevelCopy {
-        std::uint32_t serial = 0;
+        std::uint64_t serial = 0;
         std::size_t length = 0;
         std::vector<char> bytes;
     };
