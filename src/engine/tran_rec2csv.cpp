@@ -308,7 +308,7 @@ class RecordConverter {
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
     std::vector<CsvLinePlan::RecordMark> marks_;  // by kind: of the record in data_
-    std::uint32_t serial_ = 0;                    // records taken on the formatted path
+    std::uint64_t serial_ = 0;                    // records taken on the formatted path
     bool variableLength_ = false;
     std::size_t unknownLength_ = 0;
     Pending pending_ = Pending::None;
