@@ -3,8 +3,8 @@
 # already present. Runs apt-get as root (through sudo when not root).
 set -eu
 
-PACKAGES="build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev python3-pandas
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   clang clang-format libclang-rt-14-dev
   xvfb xauth fonts-noto-cjk

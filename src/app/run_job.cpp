@@ -37,6 +37,12 @@ std::vector<KeptFile> filesKeptFromOutput(const AppState& state) {
     return kept;
 }
 
+bool lineEndingAccepted(const std::string& text, Messages& messages) {
+    if (lineEndingBytes(text) != nullptr) return true;
+    showLineEndingRefusal(text, messages);
+    return false;
+}
+
 bool runJob(AppState& state, EngineContext& context) {
     JobState& job = state.job;
     context.keptFiles = filesKeptFromOutput(state);

@@ -27,4 +27,8 @@ bool runJob(AppState& state, EngineContext& context);
 // The record length of a RECLEN job, or nothing after showing why the text is refused.
 std::optional<std::int32_t> recordLengthFromText(const std::string& text, Messages& messages);
 
+// True when `text` names a line ending of a CRLF job; otherwise false after showing the refusal
+// the job itself would show.
+bool lineEndingAccepted(const std::string& text, Messages& messages);
+
 }  // namespace sorvek

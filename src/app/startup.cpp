@@ -31,6 +31,9 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     if (job.JobKind == kJobRecLen && !recordLengthFromText(args[3], messages)) {
         return {StartupAction::End, kExitRefused};
     }
+    if (job.JobKind == kJobCrlf && !lineEndingAccepted(args[3], messages)) {
+        return {StartupAction::End, kExitRefused};
+    }
 
     job.PageSequence = {kPageExecute};
     job.PageComments = {"コマンドライン実行中です。"};
@@ -50,6 +53,12 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
         state.definitionFile = definitionPath;
     }
     return {StartupAction::RunJob, kExitSuccess};
+}
+
+void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state) {
+    RecordDefTable& table = state.recordDefTable;
+    overrides.applyTo(table.output);
+    if (overrides.titleLine && table.hasDefinition()) table[0].TitleLine = *overrides.titleLine;
 }
 
 }  // namespace sorvek

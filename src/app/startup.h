@@ -27,8 +27,14 @@ struct StartupOutcome {
 
 // Looks at the arguments (the switch and three parameters, as the shell split them), fills
 // the job state for an unattended run and, for /C, loads the definition into the table.
-// Every refusal and failure is shown through `messages` (titled with the application title).
+// A record length or a line ending that the job cannot take is refused here, before any file
+// is touched (exit status 2). Every refusal and failure is shown through `messages` (titled
+// with the application title).
 StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& state,
                               Messages& messages, FileSystem& files = osFileSystem());
+
+// Puts the command line's output options over those of the loaded definition (and its title
+// line), for this run only.
+void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state);
 
 }  // namespace sorvek

@@ -1,69 +1,84 @@
 #include "console/console_front.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include "app/app_state.h"
 #include "app/run_job.h"
 #include "app/startup.h"
 #include "app/version.h"
+#include "console/command_options.h"
 #include "console/console_ports.h"
 #include "console/stop_signals.h"
+#include "console/usage_text.h"
 #include "platform/codepage.h"
+#include "platform/paths.h"
 #include "platform/stop_request.h"
 #include "ports/app_title.h"
 
 namespace sorvek {
 namespace {
 
-const char kUsage[] =
-    "使い方:\n"
-    "  sorvek-cli /L 入力ファイル 出力ファイル レコード長\n"
-    "      レコード長変換: 改行を取り除き、指定バイト数ごとに CR LF を入れます。\n"
-    "      レコード長 0 は改行無しのデータにします。\n"
-    "  sorvek-cli /C 入力ファイル 出力ファイル 定義ファイル\n"
-    "      REC→CSV変換: 固定長レコードを定義ファイル(.trd または .rcdef)に従って\n"
-    "      区切り文字付きのテキストに変換します。\n"
-    "  sorvek-cli /E 入力ファイル 出力ファイル 改行コード\n"
-    "      改行コード変換: 改行を CR+LF, CRLF, CR, LF のいずれかに揃えます。\n"
-    "\n"
-    "デスクトッププログラム sorvek も同じコマンドラインを受け付けます。\n"
-    "スイッチ (/L /C /E) と改行コードは大文字・小文字を区別しません。\n"
-    "空白を含むパスは二重引用符で囲んでください。\n"
-    "入力ファイルに - を指定すると標準入力から、出力ファイルに - を指定すると標準出力へ\n"
-    "変換します。既存の出力ファイルは、変換が成功したときにだけ置き換えられます。\n"
-    "メッセージと進行状況は標準エラー出力に表示されます。\n"
-    "終了コード: 0 成功、1 変換または定義の読み込みの失敗、2 コマンドラインの誤り、\n"
-    "128+シグナル番号 シグナル (Ctrl+C など) による中止 (SIGINT 130、SIGTERM 143)。\n"
-    "\n"
-    "  --help     この説明を表示します。\n"
-    "  --version  バージョンを表示します。\n";
+// A path as the job takes it: "-" (a standard stream) as it is, any other made absolute.
+std::string shownPath(const std::string& typed) {
+    return typed == "-" ? typed : getFullPath(typed);
+}
 
-bool isHelp(const std::string& arg) {
-    return arg == "--help" || arg == "-h";
+// What -v tells before the job runs: the job, its files and, for /C, how the text is written.
+void describeJob(const AppState& state, const ConsoleStreams& streams) {
+    const JobState& job = state.job;
+    const char* name = streams.programName;
+    std::fprintf(streams.err, "%s: %s: %s → %s\n", name, job.JobTitle.c_str(),
+                 shownPath(job.JobParams[0]).c_str(), shownPath(job.JobParams[1]).c_str());
+    if (job.JobKind != kJobRec2Csv) {
+        std::fprintf(streams.err, "%s: パラメータ: %s\n", name, job.JobParams[2].c_str());
+        return;
+    }
+    const CsvOutputOptions& o = state.recordDefTable.output;
+    const bool title = state.recordDefTable.hasDefinition() && state.recordDefTable[0].TitleLine;
+    std::fprintf(streams.err,
+                 "%s: 定義ファイル: %s\n%s: 出力形式: encoding=%s quote=%s trim=%s "
+                 "zoned-sign=%s invalid-packed=%s title-line=%s line-end=%s\n",
+                 name, getFullPath(job.JobParams[2]).c_str(), name,
+                 std::string(optionWord(kEncodingWords, o.encoding)).c_str(),
+                 std::string(optionWord(kQuotingWords, o.quoting)).c_str(),
+                 o.trimBlanks ? "on" : "off",
+                 std::string(optionWord(kZonedSignWords, o.zonedSign)).c_str(),
+                 std::string(optionWord(kInvalidPackedWords, o.invalidPacked)).c_str(),
+                 title ? "on" : "off", std::string(optionWord(kLineEndWords, o.lineEnd)).c_str());
 }
 
 }  // namespace
 
-ConsoleStreams processStreams() {
-    return ConsoleStreams{stdout, stderr, ::isatty(STDERR_FILENO) == 1};
+ConsoleStreams processStreams(const char* programName) {
+    return ConsoleStreams{stdout, stderr, ::isatty(STDERR_FILENO) == 1, programName};
 }
 
 bool isConsoleOnlyRequest(const std::vector<std::string>& args) {
-    return args.size() == 1 && (isHelp(args[0]) || args[0] == "--version");
+    const ConsoleRequest request = parseConsoleCommand(args).request;
+    return request == ConsoleRequest::Help || request == ConsoleRequest::Version;
 }
 
 int runConsole(const std::vector<std::string>& args, const ConsoleStreams& streams) {
-    if (args.size() == 1 && isHelp(args[0])) {
-        std::fputs(kUsage, streams.out);
-        return kExitSuccess;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        std::fprintf(streams.out, "%s %s\n", kAppTitle, kVersionText);
-        return kExitSuccess;
-    }
-    if (args.empty()) {
-        std::fputs(kUsage, streams.err);
-        return kExitRefused;
+    const ConsoleCommand command = parseConsoleCommand(args);
+    switch (command.request) {
+        case ConsoleRequest::Help:
+            std::fputs(jobUsageText(command.helpSwitch).c_str(), streams.out);
+            return kExitSuccess;
+        case ConsoleRequest::Version:
+            std::fprintf(streams.out, "%s %s\n", kAppTitle, kVersionText);
+            return kExitSuccess;
+        case ConsoleRequest::Usage:
+            std::fputs(usageText().c_str(), streams.err);
+            return kExitRefused;
+        case ConsoleRequest::Refused:
+            std::fprintf(streams.err, "%s: %s\n%s", streams.programName, command.refusal.c_str(),
+                         moreHelpText(streams.programName).c_str());
+            return kExitRefused;
+        case ConsoleRequest::Job:
+            break;
     }
 
     if (Status codePages = checkCodePages(); !codePages) {
@@ -71,17 +86,25 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
         return kExitFailure;
     }
 
-    ConsoleProgress progress(streams.err, streams.drawProgress);
+    ConsoleProgress progress(streams.err, streams.drawProgress && !command.quiet);
     ConsoleMessages messages(streams.err, &progress);
     AppState state;
-    const StartupOutcome outcome = prepareStartup(args, state, messages);
+    const StartupOutcome outcome = prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != StartupAction::RunJob) return outcome.exitStatus;
+    applyOutputOverrides(command.output, state);
 
     const StopSignals stopSignals;
+    if (command.verbose) describeJob(state, streams);
+    const auto started = std::chrono::steady_clock::now();
     EngineContext context{progress, messages};
     context.cancelled = &stopRequestFlag();
     const bool ok = runJob(state, context);
     progress.endLine();
+    if (command.verbose) {
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+        std::fprintf(streams.err, "%s: %s (%.2f 秒)\n", streams.programName,
+                     ok ? "完了しました" : "失敗しました", seconds.count());
+    }
     if (ok) return kExitSuccess;
     const int stopped = stoppedExitStatus();
     return stopped != 0 ? stopped : kExitFailure;

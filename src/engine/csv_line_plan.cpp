@@ -1,6 +1,11 @@
 #include "engine/csv_line_plan.h"
 
+#include <algorithm>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "engine/packed_decimal.h"
 
@@ -37,31 +42,233 @@ inline void copyField(char* d, const unsigned char* s, std::size_t n) {
     }
 }
 
+// Zone signs by byte, worked out once.
+struct ZoneSignTable {
+    ZoneSign signs[256];
+    constexpr ZoneSignTable() : signs{} {
+        auto set = [this](int byte, int digit, bool negative) {
+            signs[byte] = ZoneSign{static_cast<char>('0' + digit), negative, true};
+        };
+        for (int d = 0; d <= 9; ++d) {
+            set('0' + d, d, false);
+            set('p' + d, d, true);
+            for (int zone : {0xA, 0xC, 0xE, 0xF}) set(zone << 4 | d, d, false);
+            for (int zone : {0xB, 0xD}) set(zone << 4 | d, d, true);
+        }
+        set('{', 0, false);
+        set('}', 0, true);
+        for (int d = 1; d <= 9; ++d) {
+            set('A' + d - 1, d, false);
+            set('J' + d - 1, d, true);
+        }
+    }
+};
+inline constexpr ZoneSignTable kZoneSigns;
+
+// Whether each byte is a valid pair of packed digits, and a valid last byte (digit and sign).
+struct PackedValidity {
+    bool digits[256];
+    bool last[256];
+    constexpr PackedValidity() : digits{}, last{} {
+        for (int b = 0; b < 256; ++b) {
+            digits[b] = (b >> 4) <= 9 && (b & 0x0F) <= 9;
+            last[b] = (b >> 4) <= 9 && (b & 0x0F) >= 0x0A;
+        }
+    }
+};
+inline constexpr PackedValidity kPackedValidity;
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// Non-zero when some byte of `v` equals `c`.
+inline std::uint64_t hasByte(std::uint64_t v, unsigned char c) {
+    const std::uint64_t x = v ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighs;
+}
+
+bool isLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The end of [begin, end) without its trailing half-width and full-width blanks, in CP932.
+char* trimCp932(char* begin, char* end) {
+    bool ascii = true;
+    for (const char* p = begin; p != end && ascii; ++p)
+        ascii = static_cast<unsigned char>(*p) < 0x80;
+    if (ascii) {
+        while (end != begin && end[-1] == ' ') --end;
+        return end;
+    }
+    // Read from the front: the byte before a full-width blank's 0x81 may be a lead byte.
+    char* kept = begin;
+    for (char* p = begin; p != end;) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == ' ') {
+            ++p;
+        } else if (isLeadByte(c) && end - p >= 2) {
+            const bool blank = c == 0x81 && p[1] == 0x40;
+            p += 2;
+            if (!blank) kept = p;
+        } else {
+            kept = ++p;
+        }
+    }
+    return kept;
+}
+
+// The same in UTF-8, where reading from the back is safe: U+3000 is E3 80 80.
+char* trimUtf8(char* begin, char* end) {
+    while (end != begin) {
+        if (end[-1] == ' ') {
+            --end;
+        } else if (end - begin >= 3 && static_cast<unsigned char>(end[-3]) == 0xE3 &&
+                   static_cast<unsigned char>(end[-2]) == 0x80 &&
+                   static_cast<unsigned char>(end[-1]) == 0x80) {
+            end -= 3;
+        } else {
+            break;
+        }
+    }
+    return end;
+}
+
+// `size` without the ASCII blanks at the end of the field.
+std::size_t withoutTrailingSpaces(const unsigned char* field, std::size_t size) {
+    constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+    while (size >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, field + size - 8, 8);
+        if (v != kBlanks) break;
+        size -= 8;
+    }
+    while (size > 0 && field[size - 1] == ' ') --size;
+    return size;
+}
+
+// Whether the `n` bytes at `p` hold a double quote, CR, LF or `d`.
+bool holdsQuoteSpecial(const unsigned char* p, std::size_t n, unsigned char d) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
+                  delimiter = _mm_set1_epi8(static_cast<char>(d));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
+        if (_mm_movemask_epi8(hit) != 0) return true;
+    }
+#endif
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        if ((hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0) {
+            return true;
+        }
+    }
+    for (; i < n; ++i) {
+        if (p[i] == '"' || p[i] == '\r' || p[i] == '\n' || p[i] == d) return true;
+    }
+    return false;
+}
+
+bool anyHighByte(const unsigned char* p, std::size_t n) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; i < n; ++i) any |= p[i];
+    return (any & 0x80) != 0;
+}
+
 }  // namespace
 
-CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter)
-    : delimiter_(delimiter), kinds_(static_cast<std::size_t>(table.maxIndex()) + 1) {
+ZoneSign zoneSign(unsigned char byte) {
+    return kZoneSigns.signs[byte];
+}
+
+bool packedFieldValid(const unsigned char* field, std::size_t size) {
+    bool valid = kPackedValidity.last[field[size - 1]];
+    for (std::size_t i = 0; i + 1 < size; ++i) valid = valid && kPackedValidity.digits[field[i]];
+    return valid;
+}
+
+CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
+                         const CsvOutputOptions& options)
+    : delimiter_(delimiter),
+      options_(options),
+      formatted_(options.encoding != CsvEncoding::Cp932 || options.quoting != CsvQuoting::None ||
+                 options.trimBlanks || options.zonedSign != ZonedSign::Off ||
+                 options.invalidPacked != InvalidPacked::Keep),
+      kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
+      packedChecks_(kinds_.size()),
+      quoteScanRanges_(kinds_.size()),
+      levelCopies_(kinds_.size()) {
+    const bool utf8 = options.encoding != CsvEncoding::Cp932;
+    if (utf8) decoder_ = &Cp932Decoder::get();
+    const bool oneByteDelimiter = delimiter_.size() == 1;
+    const char d = oneByteDelimiter ? delimiter_[0] : '"';
+    scanEveryField_ = delimiter_.size() > 1;
+    // The widest a field can become: every byte decoded to three, a sign, every byte a quote
+    // to double and the two enclosing quotes.
+    auto formattedWidth = [&](std::size_t width) {
+        if (utf8) width *= Cp932Decoder::kMaxGrowth;
+        if (options.quoting != CsvQuoting::None) width = 2 * width + 2;
+        return width;
+    };
+    std::size_t scratch = 0;
     // The steps of each record's own fields, once.
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
     for (std::size_t r = 1; r < kinds_.size(); ++r) {
         kinds_[r].stepBegin = steps_.size();
         for (const FieldDef& f : table[r].Fields) {
             if (f.Check != -1) continue;
-            Step step{static_cast<std::uint32_t>(f.Pos - 1), static_cast<std::uint32_t>(f.Size),
-                      f.Dec, Conversion::Copy};
+            Step step{static_cast<std::uint32_t>(f.Pos - 1),
+                      static_cast<std::uint32_t>(f.Size),
+                      f.Dec,
+                      Conversion::Text,
+                      false,
+                      false,
+                      false};
             std::size_t width = step.size;
             if (f.Type == "P") {
                 step.conversion = Conversion::Packed;
                 width = packedWidth(step.size, f.Dec);
-            } else if (f.Type == "9" && f.Dec != 0) {
-                step.conversion = Conversion::ZonedWithPoint;
-                width = step.size + 1;
+                packedChecks_[r].push_back({step.offset, step.size, f.Name});
+                step.alwaysScan =
+                    oneByteDelimiter && std::strchr(" -.0123456789:;<=>?", d) != nullptr;
+            } else if (f.Type == "9") {
+                step.conversion = f.Dec != 0 ? Conversion::ZonedWithPoint : Conversion::Zoned;
+                width = step.size + (f.Dec != 0 ? 1 : 0);
+                step.decodeSign = options.zonedSign != ZonedSign::Off;
+                step.leadingSign = options.zonedSign == ZonedSign::Leading ||
+                                   (options.zonedSign == ZonedSign::Trailing && f.leadingSign);
+                if (step.decodeSign) ++width;  // the "-"
+                step.alwaysScan = oneByteDelimiter && std::strchr("-.0123456789", d) != nullptr;
+                scratch = std::max(scratch, width);
             }
             steps_.push_back(step);
-            ownLength[r] += width + delimiter_.size();
+            ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
+            if (step.conversion != Conversion::Packed) {
+                quoteScanRanges_[r].push_back({step.offset, step.offset + step.size});
+            }
         }
         kinds_[r].stepEnd = steps_.size();
+        // Fields may overlap and come in any order: the ranges are sorted and merged.
+        std::vector<ByteRange>& ranges = quoteScanRanges_[r];
+        std::sort(ranges.begin(), ranges.end(),
+                  [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+        std::vector<ByteRange> merged;
+        for (const ByteRange& range : ranges) {
+            if (!merged.empty() && range.begin <= merged.back().end) {
+                merged.back().end = std::max(merged.back().end, range.end);
+            } else {
+                merged.push_back(range);
+            }
+        }
+        ranges = std::move(merged);
     }
+    if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
+    // Room for each kind's part once, so that copying it never allocates while converting.
+    for (std::size_t r = 1; r < kinds_.size(); ++r) levelCopies_[r].bytes.resize(ownLength[r]);
     // Each kind's nearest marked ancestor and line length, from those of its parent: every
     // record is settled once, parents before their children. The definition check guarantees
     // that every parent chain ends.
@@ -85,6 +292,9 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                                                        : kinds_[parent].markedAncestor;
                 plan.maxLength = kinds_[parent].maxLength;
                 depth = markedDepth[parent];
+            } else if (formatted_) {
+                // The decoder may write a few bytes beyond what it keeps.
+                plan.maxLength = Cp932Decoder::kSlack;
             }
             plan.maxLength += ownLength[r];
             markedDepth[r] = depth + (hasSteps(r) ? 1 : 0);
@@ -95,8 +305,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
     chain_.resize(deepest);
 }
 
-char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) const {
-    // The marked generations from the bottom up, as long as each has a record.
+std::size_t CsvLinePlan::markedChain(int kind, const unsigned char* const* data) const {
     std::size_t count = 0;
     const std::size_t bottom = static_cast<std::size_t>(kind);
     for (std::uint32_t r = hasSteps(bottom) ? static_cast<std::uint32_t>(bottom)
@@ -104,6 +313,12 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
          r != 0 && data[r] != nullptr; r = kinds_[r].markedAncestor) {
         chain_[count++] = r;
     }
+    return count;
+}
+
+char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) const {
+    // The marked generations from the bottom up, as long as each has a record.
+    std::size_t count = markedChain(kind, data);
     const std::size_t delimiterLength = delimiter_.size();
     char* o = out;
     while (count > 0) {
@@ -113,7 +328,8 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
             switch (step.conversion) {
-                case Conversion::Copy:
+                case Conversion::Text:
+                case Conversion::Zoned:
                     copyField(o, field, step.size);
                     o += step.size;
                     break;
@@ -141,6 +357,192 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
     }
     if (o != out) o -= delimiterLength;
     return o;
+}
+
+// Inlined into writeFormatted: a call per field costs more than most fields take.
+[[gnu::always_inline]] inline char* CsvLinePlan::writeValue(const Step& step,
+                                                            const unsigned char* field,
+                                                            char* o) const {
+    switch (step.conversion) {
+        case Conversion::Text: {
+            std::size_t size = step.size;
+            // Trailing ASCII blanks go before anything else: no byte below 0x40 ends a
+            // double-byte character, so they are whole characters.
+            if (options_.trimBlanks) size = withoutTrailingSpaces(field, size);
+            if (decoder_ != nullptr) {
+                char* end = decoder_->decode(field, size, o);
+                return options_.trimBlanks ? trimUtf8(o, end) : end;
+            }
+            copyField(o, field, size);
+            // A full-width blank may still end it.
+            if (options_.trimBlanks && size >= 2 && field[size - 2] == 0x81 &&
+                field[size - 1] == 0x40) {
+                return trimCp932(o, o + size);
+            }
+            return o + size;
+        }
+        case Conversion::Zoned:
+        case Conversion::ZonedWithPoint:
+            if (decoder_ != nullptr && anyHighByte(field, step.size)) {
+                // Bytes beyond ASCII (a zone that is no sign, stray text) are decoded too.
+                char* end = writeZoned(step, field, scratch_.data());
+                return decoder_->decode(reinterpret_cast<const unsigned char*>(scratch_.data()),
+                                        static_cast<std::size_t>(end - scratch_.data()), o);
+            }
+            return writeZoned(step, field, o);
+        case Conversion::Packed:
+            if (options_.invalidPacked == InvalidPacked::Empty &&
+                !packedFieldValid(field, step.size)) {
+                return o;
+            }
+            return writePacked(field, step.size, step.dec, o);
+    }
+    return o;
+}
+
+[[gnu::always_inline]] inline char* CsvLinePlan::writeZoned(const Step& step,
+                                                            const unsigned char* field,
+                                                            char* o) const {
+    ZoneSign sign;
+    if (step.decodeSign) sign = zoneSign(field[step.leadingSign ? 0 : step.size - 1]);
+    if (sign.valid && sign.negative) *o++ = '-';
+    char* const digits = o;
+    if (step.conversion == Conversion::Zoned) {
+        copyField(o, field, step.size);
+        o += step.size;
+    } else {
+        const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
+        copyField(o, field, whole);
+        o[whole] = '.';
+        copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
+        o += step.size + 1;
+    }
+    if (sign.valid) {
+        // The first digit follows the point when every digit is a decimal place.
+        const bool pointFirst = step.conversion == Conversion::ZonedWithPoint &&
+                                static_cast<std::uint32_t>(step.dec) == step.size;
+        char* at = step.leadingSign ? digits + (pointFirst ? 1 : 0) : o - 1;
+        *at = sign.digit;
+    }
+    return o;
+}
+
+char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
+                                  const RecordMark* marks, char* out) const {
+    std::size_t count = markedChain(kind, data);
+    const std::size_t delimiterLength = delimiter_.size();
+    const CsvQuoting quoting = options_.quoting;
+    char* o = out;
+    while (count > 0) {
+        const std::uint32_t r = chain_[--count];
+        const RecordMark& mark = marks[r];
+        // An ancestor's part stays the same for every line until its next record.
+        const bool ancestor = count > 0;
+        LevelCopy& copy = levelCopies_[r];
+        if (ancestor && mark.serial != 0 && copy.serial == mark.serial) {
+            std::memcpy(o, copy.bytes.data(), copy.length);
+            o += copy.length;
+            continue;
+        }
+        char* const levelStart = o;
+        const unsigned char* record = data[r];
+        const bool recordScan =
+            quoting != CsvQuoting::None && (scanEveryField_ || mark.mayNeedQuotes);
+        for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
+            const Step& step = steps_[s];
+            const unsigned char* field = record + step.offset;
+            if (quoting == CsvQuoting::All) {
+                // Written after the opening quote; only a double quote in the record can need
+                // more than the enclosing pair.
+                *o = '"';
+                char* end = writeValue(step, field, o + 1);
+                if (recordScan) end = doubleQuotes(o + 1, end);
+                *end = '"';
+                o = end + 1;
+            } else {
+                char* end = writeValue(step, field, o);
+                if (recordScan || (quoting != CsvQuoting::None && step.alwaysScan)) {
+                    end = quoteIfNeeded(o, end);
+                }
+                o = end;
+            }
+            if (delimiterLength == 1) {
+                *o = delimiter_[0];
+            } else {
+                copyField(o, reinterpret_cast<const unsigned char*>(delimiter_.data()),
+                          delimiterLength);
+            }
+            o += delimiterLength;
+        }
+        if (ancestor && mark.serial != 0) {
+            copy.length = static_cast<std::size_t>(o - levelStart);
+            if (copy.bytes.size() < copy.length) copy.bytes.resize(copy.length);
+            std::memcpy(copy.bytes.data(), levelStart, copy.length);
+            copy.serial = mark.serial;
+        }
+    }
+    if (o != out) o -= delimiterLength;
+    return o;
+}
+
+bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
+    const unsigned char d =
+        static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
+    for (const ByteRange& range : quoteScanRanges_[static_cast<std::size_t>(kind)]) {
+        if (holdsQuoteSpecial(record + range.begin, range.end - range.begin, d)) return true;
+    }
+    return false;
+}
+
+char* CsvLinePlan::quoteIfNeeded(char* begin, char* end) const {
+    std::size_t quotes = 0;
+    bool special = false;
+    const std::size_t n = static_cast<std::size_t>(end - begin);
+    const bool oneByteDelimiter = delimiter_.size() == 1;
+    const unsigned char d = static_cast<unsigned char>(oneByteDelimiter ? delimiter_[0] : '\r');
+    std::size_t i = 0;
+    // Eight bytes at a time while nothing is found, which is the common case.
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, begin + i, 8);
+        if ((hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0) break;
+    }
+    for (; i < n; ++i) {
+        const char c = begin[i];
+        if (c == '"') {
+            ++quotes;
+        } else if (c == '\r' || c == '\n' || static_cast<unsigned char>(c) == d) {
+            special = true;
+        }
+    }
+    if (!special && !oneByteDelimiter && !delimiter_.empty()) {
+        special = std::string_view(begin, n).find(delimiter_) != std::string_view::npos;
+    }
+    if (!special && quotes == 0) return end;
+    // Moved from the back, so that no byte is overwritten before it is read.
+    char* const newEnd = end + quotes + 2;
+    char* w = newEnd;
+    *--w = '"';
+    for (char* r = end; r != begin;) {
+        --r;
+        *--w = *r;
+        if (*r == '"') *--w = '"';
+    }
+    *--w = '"';
+    return newEnd;
+}
+
+char* CsvLinePlan::doubleQuotes(char* begin, char* end) {
+    const std::size_t quotes = static_cast<std::size_t>(std::count(begin, end, '"'));
+    if (quotes == 0) return end;
+    char* const newEnd = end + quotes;
+    char* w = newEnd;
+    for (char* r = end; r != begin;) {
+        --r;
+        *--w = *r;
+        if (*r == '"') *--w = '"';
+    }
+    return newEnd;
 }
 
 }  // namespace sorvek

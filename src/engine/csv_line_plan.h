@@ -8,17 +8,32 @@
 #include <string_view>
 #include <vector>
 
+#include "model/csv_output_options.h"
 #include "model/record_def.h"
+#include "platform/codepage.h"
 
 namespace sorvek {
 
+// A marked packed field of a kind's own, for the check of InvalidPacked::Fail.
+struct PackedFieldCheck {
+    std::uint32_t offset;  // 0-based position in the record
+    std::uint32_t size;
+    std::string name;
+};
+
 class CsvLinePlan {
   public:
-    // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the CP932 bytes written
-    // between two fields.
-    CsvLinePlan(const RecordDefTable& table, std::string_view delimiter);
+    // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the bytes written between
+    // two fields, in the output's encoding. `options` say how fields are written (encoding,
+    // quoting, trimming, zoned signs, invalid packed digits); the line end is the caller's.
+    CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
+                const CsvOutputOptions& options = {});
 
-    // Bytes `write` may touch for a line of `kind` (the line and one delimiter more).
+    // True when some option changes how fields are written: lines are then written by
+    // `writeFormatted`; otherwise by `write`, which copies the fields as they are.
+    bool formatted() const { return formatted_; }
+
+    // Bytes `write` or `writeFormatted` may touch for a line of `kind`.
     std::size_t maxLineLength(int kind) const {
         return kinds_[static_cast<std::size_t>(kind)].maxLength;
     }
@@ -31,13 +46,43 @@ class CsvLinePlan {
     // data[kind] is not nullptr.
     char* write(int kind, const unsigned char* const* data, char* out) const;
 
+    // What the caller knows of the record of each kind in `data`.
+    struct RecordMark {
+        // Changes whenever another record of the kind is taken (0: none yet). The ancestors'
+        // part of a line is written once per record and copied for the lines after it. 64 bits,
+        // so that no file holds enough records for a serial to come round again.
+        std::uint64_t serial = 0;
+        // What `recordMayNeedQuotes` said of it (looked at only when quoting).
+        bool mayNeedQuotes = false;
+    };
+
+    // As `write`, with every field written as the options say; `marks[r]` describes data[r].
+    // Same requirements.
+    char* writeFormatted(int kind, const unsigned char* const* data, const RecordMark* marks,
+                         char* out) const;
+
+    // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
+    // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
+    // without any are only looked at where their conversion can make the delimiter (a packed
+    // field with ";" as delimiter).
+    bool recordMayNeedQuotes(int kind, const unsigned char* record) const;
+    bool quoting() const { return options_.quoting != CsvQuoting::None; }
+
+    // The marked packed fields of record kind `kind`'s own fields.
+    const std::vector<PackedFieldCheck>& packedFields(int kind) const {
+        return packedChecks_[static_cast<std::size_t>(kind)];
+    }
+
   private:
-    enum class Conversion : std::uint8_t { Copy, ZonedWithPoint, Packed };
+    enum class Conversion : std::uint8_t { Text, Zoned, ZonedWithPoint, Packed };
     struct Step {
         std::uint32_t offset;  // 0-based position in the record
         std::uint32_t size;    // bytes in the record
         std::int32_t dec;
         Conversion conversion;
+        bool decodeSign;   // zoned: the sign in a digit's zone becomes a leading "-"
+        bool leadingSign;  // zoned: the first digit carries it (else the last)
+        bool alwaysScan;   // quoting: the conversion itself may write the delimiter
     };
     // One record kind: its own marked fields, and the nearest ancestor that has some. A line
     // walks up this chain, so the plan stays linear in the size of the record tree however
@@ -49,13 +94,62 @@ class CsvLinePlan {
     };
 
     bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
+    // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
+    // up, and returns how many there are.
+    std::size_t markedChain(int kind, const unsigned char* const* data) const;
+
+    // The bytes of one field as the options say, at `out`; returns their end.
+    char* writeValue(const Step& step, const unsigned char* field, char* out) const;
+    char* writeZoned(const Step& step, const unsigned char* field, char* out) const;
+    // Encloses [begin, end) in double quotes when it holds a double quote, CR, LF or the
+    // delimiter, doubling the quotes inside; returns the new end. REQUIRES: room for
+    // 2 × (end - begin) + 2 bytes at begin.
+    char* quoteIfNeeded(char* begin, char* end) const;
+    // Doubles every double quote in [begin, end); returns the new end. REQUIRES: room for
+    // 2 × (end - begin) bytes at begin.
+    static char* doubleQuotes(char* begin, char* end);
 
     std::string delimiter_;
+    CsvOutputOptions options_;
+    bool formatted_ = false;
+    const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output
+    // Quoting looks at every field: the delimiter is more than one byte, so decoding may make it.
+    bool scanEveryField_ = false;
+    mutable std::vector<char> scratch_;  // a zoned field before it is decoded
     std::vector<Step> steps_;
     std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
     // The generations of the line being written, bottom up: room for the deepest chain. Makes
-    // `write` unfit for two threads at once, as the converter that calls it is.
+    // the writers unfit for two threads at once, as the converter that calls them is.
     mutable std::vector<std::uint32_t> chain_;
+    std::vector<std::vector<PackedFieldCheck>> packedChecks_;
+    // By record kind: the byte ranges of its marked text and zoned fields, merged.
+    struct ByteRange {
+        std::uint32_t begin, end;
+    };
+    std::vector<std::vector<ByteRange>> quoteScanRanges_;
+    // By record kind: its part of the line as last written for an ancestor, and the serial of
+    // the record it was written from.
+    struct LevelCopy {
+        std::uint64_t serial = 0;
+        std::size_t length = 0;
+        std::vector<char> bytes;
+    };
+    mutable std::vector<LevelCopy> levelCopies_;
 };
+
+// True when the `size` bytes of a packed field hold a valid value: every digit nibble 0 to 9 and
+// a sign nibble A to F.
+bool packedFieldValid(const unsigned char* field, std::size_t size);
+
+// The sign that a zoned digit's byte carries: the digit it stands for and whether it is
+// negative. ASCII digits are positive; the ASCII overpunch '{', 'A'-'I' positive and '}',
+// 'J'-'R' negative; 'p'-'y' negative; bytes that kept an EBCDIC zone (high nibble A, C, E or F
+// positive; B or D negative) over a digit 0 to 9. `valid` is false for any other byte.
+struct ZoneSign {
+    char digit = 0;
+    bool negative = false;
+    bool valid = false;
+};
+ZoneSign zoneSign(unsigned char byte);
 
 }  // namespace sorvek

@@ -10,19 +10,25 @@
 
 namespace sorvek {
 
+const char* lineEndingBytes(std::string_view lineEnding) {
+    const std::string upper = asciiUpper(lineEnding);
+    if (upper == "CR+LF" || upper == "CRLF") return "\r\n";
+    if (upper == "CR") return "\r";
+    if (upper == "LF") return "\n";
+    return nullptr;
+}
+
+void showLineEndingRefusal(std::string_view lineEnding, Messages& messages) {
+    messages.show("改行コードの指定に誤りがあります。\n改行コード = " + asciiUpper(lineEnding),
+                  "tranCrlf()", MessageIcon::Exclamation);
+}
+
 bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::string& lineEnding,
               EngineContext& context) {
     lineEnding = asciiUpper(lineEnding);
-    const char* ending = nullptr;
-    if (lineEnding == "CR+LF" || lineEnding == "CRLF") {
-        ending = "\r\n";
-    } else if (lineEnding == "CR") {
-        ending = "\r";
-    } else if (lineEnding == "LF") {
-        ending = "\n";
-    } else {
-        context.messages.show("改行コードの指定に誤りがあります。\n改行コード = " + lineEnding,
-                              "tranCrlf()", MessageIcon::Exclamation);
+    const char* ending = lineEndingBytes(lineEnding);
+    if (ending == nullptr) {
+        showLineEndingRefusal(lineEnding, context.messages);
         return false;
     }
     const std::size_t endingLength = std::strlen(ending);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/engine_context.h"
 
@@ -13,6 +14,14 @@ namespace sorvek {
 // false after it has shown the failure.
 bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::string& lineEnding,
               EngineContext& context);
+
+// The bytes of the line ending named `lineEnding` ("CR+LF", "CRLF", "CR" or "LF" in any letter
+// case), or nullptr for any other name.
+const char* lineEndingBytes(std::string_view lineEnding);
+
+// Shows the refusal of a line-ending name, as tranCrlf does: "改行コードの指定に誤りがあります。",
+// a line feed and "改行コード = " with the name in upper case, titled "tranCrlf()".
+void showLineEndingRefusal(std::string_view lineEnding, Messages& messages);
 
 // The present line ending of a file, as one of these codes (shows no message).
 enum LineEndingCode : std::int16_t {

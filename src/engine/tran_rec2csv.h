@@ -14,6 +14,12 @@ namespace sorvek {
 // fixed-length file and ends the conversion in a variable-length one (the lines before it are
 // written). An incomplete last record is ignored.
 //
+// `table.output` says how the text is written: its encoding (CP932 as read, or UTF-8 with or
+// without a byte order mark), quoting, trimming of text fields, the sign of zoned fields, what
+// becomes of invalid packed digits (kept as ":" to "?", an empty field, or a failure naming the
+// record number, the field's file offset and the field, after the lines before it), and CR LF
+// or LF after each line. With every option off the output is fixed-width CP932 as always.
+//
 // The definition is checked first (checkRec2CsvDefinition); a refused one is reported and no
 // file is touched. `table` is changed: a delimiter of backslash and "t" becomes a TAB, and each
 // record definition's `Data` holds the last record of its kind read in this run (cleared

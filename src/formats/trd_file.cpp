@@ -1,5 +1,6 @@
 #include "formats/trd_file.h"
 
+#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,9 @@ namespace {
 constexpr const char* kMarkerSection = "Sorvek Trd File";
 constexpr const char* kMarkerValue = "REC2CSV";
 constexpr const char* kFileSection = "File Property";
+// The output options; written only when one of them is set, so that a definition without any
+// is saved exactly as before, and readers that do not know the section pass over it.
+constexpr const char* kOutputSection = "CSV Output";
 
 std::string recordSection(int i) {
     return "Record_" + std::to_string(i);
@@ -62,6 +66,79 @@ std::string fieldLine(const FieldDef& f) {
     line += ',';
     line += f.Memo;
     return line;
+}
+
+std::string leadingSignKey(int i) {
+    return "LeadingSign_" + std::to_string(i);
+}
+
+Failure badOutputValue(const char* key, const std::string& value) {
+    return failure("出力形式の指定に誤りがあります。\n" + std::string(key) + " = " + value);
+}
+
+// One option of the output section: its default when the key is missing.
+template <typename E, std::size_t N>
+Status readOutputWord(const IniDocument& doc, const char* key,
+                      const std::array<OptionWord<E>, N>& words, E& value) {
+    const std::string text = doc.get(kOutputSection, key);
+    if (text.empty()) return {};
+    std::optional<E> parsed = parseOptionWord(words, text);
+    if (!parsed) return badOutputValue(key, text);
+    value = *parsed;
+    return {};
+}
+
+Status readOutputSection(const IniDocument& doc, RecordDefTable& table) {
+    CsvOutputOptions& o = table.output;
+    if (Status s = readOutputWord(doc, "Encoding", kEncodingWords, o.encoding); !s) return s;
+    if (Status s = readOutputWord(doc, "Quote", kQuotingWords, o.quoting); !s) return s;
+    if (const std::string trim = doc.get(kOutputSection, "TrimBlanks"); !trim.empty()) {
+        std::optional<bool> value = parseBoolean(trim);
+        if (!value) return badOutputValue("TrimBlanks", trim);
+        o.trimBlanks = *value;
+    }
+    if (Status s = readOutputWord(doc, "ZonedSign", kZonedSignWords, o.zonedSign); !s) return s;
+    if (Status s = readOutputWord(doc, "InvalidPacked", kInvalidPackedWords, o.invalidPacked); !s)
+        return s;
+    if (Status s = readOutputWord(doc, "LineEnd", kLineEndWords, o.lineEnd); !s) return s;
+    // The zoned fields whose first digit carries the sign, by record: field indices.
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        const std::string key = leadingSignKey(i);
+        const std::string list = doc.get(kOutputSection, key);
+        if (list.empty()) continue;
+        std::vector<FieldDef>& fields = table[static_cast<std::size_t>(i)].Fields;
+        for (std::string_view item : splitAtCommas(list)) {
+            std::optional<std::int32_t> j = parseInt32(item);
+            if (!j || *j < 0 || static_cast<std::size_t>(*j) >= fields.size()) {
+                return badOutputValue(key.c_str(), list);
+            }
+            fields[static_cast<std::size_t>(*j)].leadingSign = true;
+        }
+    }
+    return {};
+}
+
+void writeOutputSection(IniDocument& doc, const RecordDefTable& table) {
+    const CsvOutputOptions& o = table.output;
+    std::vector<std::pair<int, std::string>> leading;
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        std::string list;
+        const std::vector<FieldDef>& fields = table[static_cast<std::size_t>(i)].Fields;
+        for (std::size_t j = 0; j < fields.size(); ++j) {
+            if (!fields[j].leadingSign) continue;
+            if (!list.empty()) list += ',';
+            list += std::to_string(j);
+        }
+        if (!list.empty()) leading.emplace_back(i, std::move(list));
+    }
+    if (o.isDefault() && leading.empty()) return;
+    doc.set(kOutputSection, "Encoding", optionWord(kEncodingWords, o.encoding));
+    doc.set(kOutputSection, "Quote", optionWord(kQuotingWords, o.quoting));
+    doc.set(kOutputSection, "TrimBlanks", o.trimBlanks ? "True" : "False");
+    doc.set(kOutputSection, "ZonedSign", optionWord(kZonedSignWords, o.zonedSign));
+    doc.set(kOutputSection, "InvalidPacked", optionWord(kInvalidPackedWords, o.invalidPacked));
+    doc.set(kOutputSection, "LineEnd", optionWord(kLineEndWords, o.lineEnd));
+    for (const auto& [i, list] : leading) doc.set(kOutputSection, leadingSignKey(i), list);
 }
 
 }  // namespace
@@ -119,7 +196,7 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
             }
         }
     }
-    return {};
+    return readOutputSection(doc, table);
 }
 
 Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSystem& files) {
@@ -150,6 +227,7 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
         for (int j = 0; j <= maxField; ++j)
             doc.set(section, fieldKey(j), fieldLine(record.Fields[j]));
     }
+    writeOutputSection(doc, table);
     return doc.save(path, files);
 }
 

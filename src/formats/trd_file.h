@@ -4,7 +4,11 @@
 //   [Sorvek Trd File]   Function=REC2CSV (marks the file kind)
 //   [File Property]     MaxRecordIndex, Name, Size, ClassPos, Delimiter, TitleLine
 //   [Record_1..N]       Name, Size, Class, Parent, Child, MaxFieldIndex, Field_0..M
+//   [CSV Output]        Encoding, Quote, TrimBlanks, ZonedSign, InvalidPacked, LineEnd,
+//                       LeadingSign_i (the field indices of record i whose sign leads)
 //
+// The output section is written only when an output option is set (a definition without one
+// is written exactly as it always was); a file without it reads with every option off.
 // A field line joins Name, Type, Pos, Size, Dec, Check (-1 or 0) and Memo with commas, without
 // quoting or escaping. Numbers are plain decimal text, booleans "True" or "False".
 #include <string>
@@ -22,6 +26,8 @@ namespace sorvek {
 // for the caller to show. Fails with an empty message on a value that is no number (or boolean),
 // a field line of fewer than six items, or a negative record or field count; the table then holds
 // the entries read so far. Names, class codes, positions and parent indices are not checked.
+// An output option whose value is none of its words (any letter case) fails with
+// "出力形式の指定に誤りがあります。", a line feed and "key = value".
 Status readTrdFile(const std::string& path, RecordDefTable& table,
                    FileSystem& files = osFileSystem());
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "model/csv_output_options.h"
+
 namespace sorvek {
 
 struct FieldDef {
@@ -14,6 +16,9 @@ struct FieldDef {
     std::int32_t Dec = 0;    // decimal places
     std::int32_t Check = 0;  // -1: written to the output; 0: left out
     std::string Memo;
+    // Zoned ("9") only: the sign is carried by the first digit's zone rather than the last,
+    // when zoned signs are decoded (CsvOutputOptions::zonedSign Trailing).
+    bool leadingSign = false;
 
     bool operator==(const FieldDef&) const = default;
 };
@@ -39,6 +44,8 @@ struct RecordDef {
 // definition only (entry 0), full definition (entries 0..N).
 struct RecordDefTable {
     std::vector<RecordDef> entries;
+    // How the record-to-CSV conversion writes its text; stored with the definition.
+    CsvOutputOptions output;
 
     bool hasDefinition() const { return !entries.empty(); }
     // N, the highest record index; -1 without any definition.
@@ -48,9 +55,16 @@ struct RecordDefTable {
     RecordDef& operator[](std::size_t i) { return entries[i]; }
     const RecordDef& operator[](std::size_t i) const { return entries[i]; }
     // Replaces the contents by `count` cleared entries (indices 0..count-1).
-    void reset(std::size_t count) { entries.assign(count, RecordDef{}); }
+    // The output options return to their defaults.
+    void reset(std::size_t count) {
+        entries.assign(count, RecordDef{});
+        output = CsvOutputOptions{};
+    }
     // Erases the whole definition.
-    void clear() { entries.clear(); }
+    void clear() {
+        entries.clear();
+        output = CsvOutputOptions{};
+    }
 };
 
 }  // namespace sorvek

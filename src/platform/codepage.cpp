@@ -3,7 +3,13 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <utility>
 
 namespace sorvek {
@@ -19,6 +25,7 @@ class Converter {
     }
     // False when the system has no such conversion (checkCodePages tells at start-up).
     bool available() const { return cd_ != kNoDescriptor; }
+    iconv_t descriptor() const { return cd_; }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -242,6 +249,191 @@ std::string utf8ToCp932(std::string_view text) {
         decodeUtf8(reinterpret_cast<const unsigned char*>(rest.data()), rest.size(), length);
         return length;
     });
+}
+
+namespace {
+
+using DecoderEntry = std::uint32_t;
+
+inline char* putEntry(char* out, const unsigned char*& in, DecoderEntry e) {
+    std::memcpy(out, &e, sizeof e);
+    in += e >> 26;
+    return out + ((e >> 24) & 3);
+}
+
+constexpr bool isLeadByte(unsigned c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Bit i set when byte i of the 64 at `p` is in the lead-byte range; in `beyondAscii`, when it is
+// beyond ASCII.
+std::uint64_t leadRangeMask(const unsigned char* p, int blocks, std::uint64_t& beyondAscii) {
+    beyondAscii = 0;
+#ifdef __SSE2__
+    std::uint64_t mask = 0;
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    for (int b = 0; b < blocks; ++b) {
+        // Signed compares after flipping the top bit: 81-9F becomes 01-1F, E0-FC 60-7C.
+        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * b));
+        beyondAscii |=
+            static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(raw)))
+            << (16 * b);
+        const __m128i x = _mm_xor_si128(raw, flip);
+        const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x00)),
+                                          _mm_cmpgt_epi8(_mm_set1_epi8(0x20), x));
+        const __m128i high = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x5F)),
+                                           _mm_cmpgt_epi8(_mm_set1_epi8(0x7D), x));
+        const auto bits = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_or_si128(low, high)));
+        mask |= static_cast<std::uint64_t>(bits) << (16 * b);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 16 * blocks; ++i) {
+        if (isLeadByte(p[i])) mask |= std::uint64_t{1} << i;
+        if (p[i] >= 0x80) beyondAscii |= std::uint64_t{1} << i;
+    }
+    return mask;
+#endif
+}
+
+}  // namespace
+
+Cp932Decoder::Cp932Decoder() : entries_(256 * 256) {
+    Converter converter("UTF-8", "CP932");
+    // The entry of one CP932 sequence, or 0 when iconv takes it for no whole character.
+    auto convert = [&converter](const char* bytes, std::size_t n) -> Entry {
+        if (!converter.available()) return 0;
+        char* src = const_cast<char*>(bytes);
+        std::size_t srcLeft = n;
+        char buffer[8];
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof buffer;
+        const std::size_t rc = iconv(converter.descriptor(), &src, &srcLeft, &dst, &dstLeft);
+        iconv(converter.descriptor(), nullptr, nullptr, nullptr, nullptr);
+        const std::size_t length = sizeof buffer - dstLeft;
+        if (rc == static_cast<std::size_t>(-1) || srcLeft != 0 || length == 0 || length > 3) {
+            return 0;
+        }
+        Entry e = 0;
+        std::memcpy(&e, buffer, length);
+        return e | static_cast<Entry>(length) << 24 | static_cast<Entry>(n) << 26;
+    };
+    // A byte that is no character and starts none: U+FFFD, and the next byte is read anew.
+    const Entry replacement = 0xBDBFEFu | 3u << 24 | 1u << 26;
+    for (int b = 0; b < 0x100; ++b) {
+        Entry* row = &entries_[static_cast<std::size_t>(b) << 8];
+        const char one = static_cast<char>(b);
+        Entry single = b < 0x80 ? static_cast<Entry>(b) | 1u << 24 | 1u << 26 : convert(&one, 1);
+        if (single != 0) {
+            std::fill(row, row + 256, single);
+            continue;
+        }
+        // A lead byte: its pair with each byte after it, where that makes a character.
+        for (int t = 0; t < 0x100; ++t) {
+            const char two[2] = {one, static_cast<char>(t)};
+            const Entry pair = convert(two, 2);
+            row[t] = pair != 0 ? pair : replacement;
+        }
+    }
+    // A lead byte is one whose pairs take two bytes; the chunks rely on every one of them
+    // being in the usual range.
+    standardLeads_ = converter.available();
+    for (unsigned b = 0; b < 0x100; ++b) {
+        bool lead = false;
+        for (unsigned t = 0; t < 0x100; ++t) lead = lead || (entries_[b << 8 | t] >> 26) == 2;
+        // A byte of the range without any pair is met as a lead byte without its pair.
+        if (lead && !isLeadByte(b)) standardLeads_ = false;
+    }
+}
+
+char* Cp932Decoder::decodeSerially(const unsigned char* in, const unsigned char* end,
+                                   char* out) const {
+    const Entry* const table = entries_.data();
+    while (end - in >= 2) out = putEntry(out, in, table[in[0] << 8 | in[1]]);
+    // The last byte alone: a lead byte without its pair is no character.
+    if (in != end) out = putEntry(out, in, table[in[0] << 8]);
+    return out;
+}
+
+char* Cp932Decoder::decodeChunk(const unsigned char* in, std::size_t n, unsigned char next,
+                                char* out, std::size_t& taken) const {
+    // The blocks of 16 that hold the chunk, the byte after it included.
+    const int blocks = static_cast<int>(n / 16 + 1);
+    alignas(16) unsigned char bytes[80];
+    std::memset(bytes + 16 * (blocks - 1), 0, 16);
+    std::memcpy(bytes, in, n);
+    bytes[n] = next;
+    const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+    std::uint64_t high = 0;
+    const std::uint64_t leads = leadRangeMask(bytes, blocks < 4 ? blocks : 4, high) & valid;
+    high &= valid;
+    // A run of lead-range bytes starts a character (the byte before it ends one); from there
+    // every other byte is a trail byte. Runs that start at an even position have their trail
+    // bytes at odd positions and the other way round; adding a run's first bit carries through
+    // it, which tells the runs that start at even positions from the others.
+    constexpr std::uint64_t kEven = 0x5555555555555555ull;
+    const std::uint64_t runStarts = leads & ~(leads << 1);
+    const std::uint64_t evenRuns = leads & ~(leads + (runStarts & kEven));
+    const std::uint64_t oddRuns = leads & ~evenRuns;
+    const std::uint64_t trails = ((evenRuns << 1) & ~kEven) | ((oddRuns << 1) & kEven);
+    // The characters up to the last byte beyond ASCII are looked up; the ASCII after them is
+    // copied. The lookups do not depend on each other, so they overlap.
+    const int lastHigh = high == 0 ? -1 : 63 - __builtin_clzll(high);
+    std::uint64_t starts = ~trails & valid;
+    if (lastHigh < 63) starts &= (std::uint64_t{2} << lastHigh) - 1;
+    const Entry* const table = entries_.data();
+    std::size_t done = 0;  // bytes of `bytes` consumed
+    while (starts != 0) {
+        const int p = __builtin_ctzll(starts);
+        starts &= starts - 1;
+        const Entry e = table[bytes[p] << 8 | bytes[p + 1]];
+        const std::size_t length = e >> 26;
+        if (length == 1 && (leads >> p & 1) != 0 && p + 1 < static_cast<int>(n)) {
+            // A lead byte without a pair: its trail byte is a character of its own after all.
+            return nullptr;
+        }
+        std::memcpy(out, &e, sizeof e);
+        out += (e >> 24) & 3;
+        done = static_cast<std::size_t>(p) + length;
+    }
+    if (done < n) {
+        std::memcpy(out, bytes + done, n - done);
+        out += n - done;
+        done = n;
+    }
+    taken = done;
+    return out;
+}
+
+char* Cp932Decoder::decode(const unsigned char* in, std::size_t n, char* out) const {
+    const unsigned char* const end = in + n;
+    while (in != end) {
+        const std::size_t left = static_cast<std::size_t>(end - in);
+        if (left >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, in, 8);
+            if ((eight & 0x8080808080808080ull) == 0) {  // ASCII is copied as it is
+                std::memcpy(out, &eight, 8);
+                in += 8;
+                out += 8;
+                continue;
+            }
+        }
+        if (!standardLeads_ || left < kChunkFrom) return decodeSerially(in, end, out);
+        const std::size_t chunk = left < 64 ? left : 64;
+        std::size_t taken = 0;
+        char* const done = decodeChunk(in, chunk, chunk < left ? in[chunk] : 0, out, taken);
+        if (done == nullptr) return decodeSerially(in, end, out);
+        out = done;
+        in += taken;
+    }
+    return out;
+}
+
+const Cp932Decoder& Cp932Decoder::get() {
+    static const Cp932Decoder decoder;
+    return decoder;
 }
 
 std::u32string toCodePoints(std::string_view utf8) {

@@ -212,7 +212,7 @@ TEST_P(CliFilesTest, AnExistingOutputIsReplacedOnlyBySuccess) {
     dir.write("out.txt", "old output");
     ASSERT_EQ(0, ::chmod(dir.file("out.txt").c_str(), 0640));
     ProgramRun r = cli("/E in.txt out.txt 'CR LF'");  // refused
-    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(2, r.status);
     EXPECT_EQ("old output", readFile(dir.file("out.txt")));
     r = cli("/E in.txt out.txt LF");
     EXPECT_EQ(0, r.status);

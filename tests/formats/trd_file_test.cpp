@@ -318,3 +318,63 @@ TEST_F(TrdFileTest, AFailedWriteLeavesThePreviousFileAsItWas) {
 
 }  // namespace
 }  // namespace sorvek::testing
+
+namespace sorvek::testing {
+namespace {
+
+// The output options go to a section of their own after the others, which readers that do not
+// know it pass over; without any option set the file is written as it always was.
+TEST_F(TrdFileTest, OutputOptionsHaveASectionOfTheirOwn) {
+    RecordDefTable options = orderTable();
+    options.output = {CsvEncoding::Utf8Bom, CsvQuoting::Minimal, true,
+                      ZonedSign::Trailing,  InvalidPacked::Fail, CsvLineEnd::Lf};
+    options[2].Fields[1].leadingSign = true;
+    const std::string out = dir.file("options.trd");
+    ASSERT_TRUE(writeTrdFile(out, options));
+    EXPECT_BYTES_EQ(utf8ToCp932(std::string(kOrderFile) + "\r\n"
+                                                          "[CSV Output]\r\n"
+                                                          "Encoding=utf-8-bom\r\n"
+                                                          "Quote=minimal\r\n"
+                                                          "TrimBlanks=True\r\n"
+                                                          "ZonedSign=trailing\r\n"
+                                                          "InvalidPacked=fail\r\n"
+                                                          "LineEnd=lf\r\n"
+                                                          "LeadingSign_2=1\r\n"),
+                    readFile(out));
+    ASSERT_TRUE(read(out));
+    EXPECT_EQ(options.output, table.output);
+    expectTablesEqual(options, table);
+
+    // Reading a file without the section, or writing a table whose options are all off again,
+    // gives the defaults and the file of old.
+    ASSERT_TRUE(read(writeDefinition(kOrderFile)));
+    EXPECT_TRUE(table.output.isDefault());
+    EXPECT_FALSE(table[2].Fields[1].leadingSign);
+    ASSERT_TRUE(writeTrdFile(out, table));
+    EXPECT_BYTES_EQ(utf8ToCp932(kOrderFile), readFile(out));
+}
+
+TEST_F(TrdFileTest, OutputOptionsReadInAnyLetterCaseAndRefuseUnknownValues) {
+    ASSERT_TRUE(read(writeDefinition(std::string(kOrderFile) +
+                                     "[csv output]\r\nENCODING=UTF-8\r\nquote=ALL\r\n")));
+    EXPECT_EQ(CsvEncoding::Utf8, table.output.encoding);
+    EXPECT_EQ(CsvQuoting::All, table.output.quoting);
+    EXPECT_FALSE(table.output.trimBlanks);
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"Encoding=utf-16", "出力形式の指定に誤りがあります。\nEncoding = utf-16"},
+        {"TrimBlanks=perhaps", "出力形式の指定に誤りがあります。\nTrimBlanks = perhaps"},
+        {"LeadingSign_2=3", "出力形式の指定に誤りがあります。\nLeadingSign_2 = 3"},
+        {"LeadingSign_1=0,x", "出力形式の指定に誤りがあります。\nLeadingSign_1 = 0,x"},
+    };
+    for (const auto& [line, message] : refused) {
+        notices.clear();
+        EXPECT_FALSE(
+            read(writeDefinition(std::string(kOrderFile) + "[CSV Output]\r\n" + line + "\r\n")));
+        ASSERT_EQ(1u, notices.size()) << line;
+        EXPECT_EQ(message, notices[0].message);
+    }
+}
+
+}  // namespace
+}  // namespace sorvek::testing

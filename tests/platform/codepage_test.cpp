@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace sorvek {
 namespace {
 
@@ -89,6 +91,42 @@ TEST(Codepage, CountsAndCutsCharactersNotBytes) {
     EXPECT_EQ(U"aあ", toCodePoints("aあ"));
     EXPECT_EQ("aあ", fromCodePoints(U"aあ"));
     EXPECT_EQ("ABC+あ", asciiUpper("abC+あ"));
+}
+
+}  // namespace
+}  // namespace sorvek
+
+namespace sorvek {
+namespace {
+
+// The table decoder gives what the converter gives, byte for byte, on any bytes: text of every
+// kind, stray lead bytes, pieces that cut characters in two, at every length and offset.
+TEST(Cp932Decoder, MatchesTheConverterOnAnyBytes) {
+    const Cp932Decoder& decoder = Cp932Decoder::get();
+    const std::string text = utf8ToCp932("受注データ　ﾊﾞｰｼﾞｮﾝ①髙 order-0123 ポ|ソ\\表");
+    std::mt19937 rng(5);
+    for (int round = 0; round < 3000; ++round) {
+        std::string in;
+        const std::size_t length = rng() % 150;
+        while (in.size() < length) {
+            switch (rng() % 4) {
+                case 0:
+                    in += static_cast<char>(rng() % 256);
+                    break;
+                case 1:
+                    in += static_cast<char>(0x81 + rng() % 0x7C);
+                    break;
+                default:
+                    in += text.substr(rng() % text.size(), rng() % 12);
+                    break;
+            }
+        }
+        std::string out(Cp932Decoder::kMaxGrowth * in.size() + Cp932Decoder::kSlack, '#');
+        char* end = decoder.decode(reinterpret_cast<const unsigned char*>(in.data()), in.size(),
+                                   out.data());
+        out.resize(static_cast<std::size_t>(end - out.data()));
+        ASSERT_EQ(cp932ToUtf8(in), out) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -28,13 +28,17 @@ Bytes joinBytes(const Bytes& left, const Bytes& right, const std::string& separa
 Bytes unpackDecimal(const Bytes& bytes, std::size_t start, std::size_t size, std::int32_t dec);
 
 // The output line of record definition `k` from the `Data` of it and its ancestors: their marked
-// fields, top generation first, joined by the delimiter. An ancestor whose fields cannot be given
-// leaves it and the generations above it out; `k` itself failing gives an empty line.
+// fields, top generation first, joined by the delimiter, each written as `table.output` says
+// (encoding, trimming, zoned sign, invalid packed digits, quoting). An ancestor whose fields
+// cannot be given leaves it and the generations above it out; `k` itself failing gives an empty
+// line.
 Bytes buildCsvLine(const RecordDefTable& table, int k);
 
 // The whole conversion of `in`, whose records are of the kinds `kinds` in order, each possibly
-// followed by CR, LF or CR LF; without a title line.
+// followed by CR, LF or CR LF; without a title line, with the byte order mark and line end of
+// `table.output`. With InvalidPacked::Fail it ends before the first record with an invalid marked
+// packed field of its own and sets `stopped`.
 std::string referenceConversion(const std::string& in, RecordDefTable table,
-                                const std::vector<int>& kinds);
+                                const std::vector<int>& kinds, bool* stopped = nullptr);
 
 }  // namespace sorvek::testing

@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "console/command_options.h"
 #include "console/console_front.h"
 #include "platform/codepage.h"
 #include "ui/dialogs/message_box.h"
@@ -37,7 +38,7 @@ int runWithoutDisplay(const std::vector<std::string>& args) {
         std::fputs("画面を表示できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n",
                    stderr);
     }
-    return sorvek::runConsole(args, sorvek::processStreams());
+    return sorvek::runConsole(args, sorvek::processStreams("sorvek"));
 }
 
 std::string envOrEmpty(const char* name) {
@@ -50,7 +51,7 @@ std::string envOrEmpty(const char* name) {
 int main(int argc, char** argv) {
     const std::vector<std::string> rawArgs(argv + 1, argv + argc);
     if (sorvek::isConsoleOnlyRequest(rawArgs)) {
-        return sorvek::runConsole(rawArgs, sorvek::processStreams());
+        return sorvek::runConsole(rawArgs, sorvek::processStreams("sorvek"));
     }
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const bool hadQpa = qpa != nullptr;
@@ -97,8 +98,14 @@ int main(int argc, char** argv) {
         session.showMainWindow();
         return QApplication::exec();
     }
+    // The same command line as the console program's: options, then the job's arguments.
+    const sorvek::ConsoleCommand command = sorvek::parseConsoleCommand(args);
+    if (command.request != sorvek::ConsoleRequest::Job) {
+        return sorvek::runConsole(args, sorvek::processStreams("sorvek"));
+    }
     sorvek::WidgetMessages messages(nullptr);
-    const sorvek::StartupOutcome outcome = sorvek::prepareStartup(args, state, messages);
+    const sorvek::StartupOutcome outcome = sorvek::prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != sorvek::StartupAction::RunJob) return outcome.exitStatus;
+    sorvek::applyOutputOverrides(command.output, state);
     return session.runUnattended();
 }

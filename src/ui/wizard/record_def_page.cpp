@@ -15,9 +15,11 @@
 #include "editor/definition_commands.h"
 #include "editor/definition_page.h"
 #include "editor/edit_dialog.h"
+#include "editor/output_format.h"
 #include "editor/record_texts.h"
 #include "formats/trd_file.h"
 #include "ui/dialogs/c_dialog.h"
+#include "ui/dialogs/frm_output_format.h"
 #include "ui/dialogs/frm_wiz_sub.h"
 #include "ui/widgets/ui_text.h"
 #include "ui/wizard/field_def_list.h"
@@ -54,6 +56,8 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     cmdDefFileSave = new QPushButton(QStringLiteral("定義を保存(&S)"), this);
     cmdDefFileSave->setObjectName(QStringLiteral("cmdDefFileSave"));
     cmdDefFileSave->setEnabled(false);
+    cmdOutputFormat = new QPushButton(QStringLiteral("出力形式(&F)..."), this);
+    cmdOutputFormat->setObjectName(QStringLiteral("cmdOutputFormat"));
 
     // Left: the tree over the record's length and class code. Right: the field list over the
     // field-length sum. A splitter lets the user give the list more room.
@@ -94,6 +98,7 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdNewRec);
+    buttons->addWidget(cmdOutputFormat);
     buttons->addStretch();
     buttons->addWidget(cmdDefFileOpen);
     buttons->addWidget(cmdDefFileSave);
@@ -120,6 +125,16 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     connect(cmdNewRec, &QPushButton::clicked, this, &RecordDefPage::cmdNewRec_Click);
     connect(cmdDefFileOpen, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileOpen_Click);
     connect(cmdDefFileSave, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileSave_Click);
+    connect(cmdOutputFormat, &QPushButton::clicked, this, &RecordDefPage::cmdOutputFormat_Click);
+}
+
+void RecordDefPage::cmdOutputFormat_Click() {
+    if (!state_.recordDefTable.hasDefinition()) {
+        messages_.show(kNoDefinitionForOutputFormat, std::string(), MessageIcon::Information);
+        return;
+    }
+    frmOutputFormat dialog(state_.recordDefTable, this);
+    dialog.exec();
 }
 
 void RecordDefPage::buildMenus() {

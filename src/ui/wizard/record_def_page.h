@@ -42,6 +42,8 @@ class RecordDefPage : public QWidget {
     void cmdNewRec_Click();
     void cmdDefFileOpen_Click();
     void cmdDefFileSave_Click();
+    // Opens the "出力形式" dialog on the table's output options.
+    void cmdOutputFormat_Click();
     // Field menu item: 0 add, 1 change, 2 delete, 4 up, 5 down, 7 check all, 8 uncheck all.
     void mnuFldDef_Click(int index);
     // Opens the pop-up menus at `globalPos` with their items' states set (the record menu only
@@ -57,6 +59,7 @@ class RecordDefPage : public QWidget {
     QPushButton* cmdNewRec = nullptr;
     QPushButton* cmdDefFileOpen = nullptr;
     QPushButton* cmdDefFileSave = nullptr;
+    QPushButton* cmdOutputFormat = nullptr;
     QSplitter* splitter = nullptr;
     // mnuTRecDef ("レコード定義") with the items mnuRecDef(0..3).
     QMenu* mnuTRecDef = nullptr;

@@ -1,0 +1,179 @@
+#include "console/command_options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "app/job_catalog.h"
+
+namespace sorvek {
+namespace {
+
+// The GNU-style name of each job's parameter; with one of them the job needs only INPUT and
+// OUTPUT. A new command is a row here, or a flag of its own below.
+struct JobOption {
+    const char* name;
+    const char* commandSwitch;
+};
+constexpr JobOption kJobOptions[] = {
+    {"--record-length", "/L"},
+    {"--definition", "/C"},
+    {"--line-ending", "/E"},
+};
+
+// The option that names the rest of the command: "--help" after an unknown option, and so on.
+constexpr const char* kOutputOptions[] = {"--encoding",   "--quote",          "--trim",
+                                          "--zoned-sign", "--invalid-packed", "--title-line",
+                                          "--line-end"};
+
+// An option's value in words, into `target`; a refusal when it is none of them.
+template <typename E, std::size_t N>
+bool takeWord(const CLI::Option* option, const std::string& text,
+              const std::array<OptionWord<E>, N>& words, std::optional<E>& target,
+              std::string& refusal) {
+    if (option->count() == 0) return true;
+    target = parseOptionWord(words, text);
+    if (!target) {
+        refusal =
+            option->get_name() + " に指定できる値は " + optionWordList(words) + " です: " + text;
+        return false;
+    }
+    return true;
+}
+
+ConsoleCommand refused(std::string text) {
+    ConsoleCommand command;
+    command.request = ConsoleRequest::Refused;
+    command.refusal = std::move(text);
+    return command;
+}
+
+// The option CLI11 names at the start of its message ("--encoding: ..."), or nothing.
+std::string optionNamedIn(const std::string& message) {
+    const std::size_t colon = message.find(':');
+    if (colon == std::string::npos || message.rfind("-", 0) != 0) return {};
+    return message.substr(0, colon);
+}
+
+}  // namespace
+
+std::vector<std::string> knownLongOptions() {
+    std::vector<std::string> names = {"--help", "--version", "--quiet", "--verbose"};
+    for (const JobOption& o : kJobOptions) names.emplace_back(o.name);
+    for (const char* o : kOutputOptions) names.emplace_back(o);
+    return names;
+}
+
+ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
+    CLI::App app;
+    app.set_help_flag();  // --help is answered in the program's own words
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    bool help = false, version = false, quiet = false, verbose = false, trim = false;
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
+    app.add_flag("-q,--quiet", quiet);
+    app.add_flag("-v,--verbose", verbose);
+
+    std::array<std::string, std::size(kJobOptions)> jobValues;
+    std::array<CLI::Option*, std::size(kJobOptions)> jobOptions{};
+    for (std::size_t i = 0; i < jobValues.size(); ++i) {
+        jobOptions[i] = app.add_option(kJobOptions[i].name, jobValues[i]);
+    }
+
+    std::string encoding, quote, zonedSign, invalidPacked, titleLine, lineEnd;
+    CLI::Option* encodingOption = app.add_option("--encoding", encoding);
+    CLI::Option* quoteOption = app.add_option("--quote", quote);
+    CLI::Option* trimOption = app.add_flag("--trim", trim);
+    CLI::Option* zonedOption = app.add_option("--zoned-sign", zonedSign);
+    CLI::Option* packedOption = app.add_option("--invalid-packed", invalidPacked);
+    CLI::Option* titleOption = app.add_option("--title-line", titleLine);
+    CLI::Option* lineEndOption = app.add_option("--line-end", lineEnd);
+
+    // Everything from the first argument that is no option on is the job's, as it stands.
+    std::vector<std::string> positionals;
+    app.add_option("arguments", positionals)->allow_extra_args();
+    app.positionals_at_end();
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ExtrasError&) {
+        const std::vector<std::string> rest = app.remaining();
+        return refused("不明なオプションです: " + (rest.empty() ? std::string() : rest.front()));
+    } catch (const CLI::ArgumentMismatch& e) {
+        const std::string name = optionNamedIn(e.what());
+        return refused(name.empty() ? std::string("オプションの指定に誤りがあります: ") + e.what()
+                                    : name + " に値を指定してください。");
+    } catch (const CLI::ParseError& e) {
+        return refused(std::string("オプションの指定に誤りがあります: ") + e.what());
+    }
+
+    ConsoleCommand command;
+    command.quiet = quiet;
+    command.verbose = verbose;
+
+    const JobOption* jobOption = nullptr;
+    std::string jobValue;
+    for (std::size_t i = 0; i < jobValues.size(); ++i) {
+        if (jobOptions[i]->count() == 0) continue;
+        if (jobOption != nullptr) {
+            return refused(std::string(jobOption->name) + " と " + kJobOptions[i].name +
+                           " は同時に指定できません。");
+        }
+        jobOption = &kJobOptions[i];
+        jobValue = jobValues[i];
+    }
+
+    if (help) {
+        command.request = ConsoleRequest::Help;
+        if (jobOption != nullptr) {
+            command.helpSwitch = jobOption->commandSwitch;
+        } else if (!positionals.empty()) {
+            if (const JobDefinition* job = findJobBySwitch(positionals.front())) {
+                command.helpSwitch = job->commandSwitch;
+            }
+        }
+        return command;
+    }
+    if (version) {
+        command.request = ConsoleRequest::Version;
+        return command;
+    }
+
+    std::string refusal;
+    CsvOutputOverrides& out = command.output;
+    if (!takeWord(encodingOption, encoding, kEncodingWords, out.encoding, refusal) ||
+        !takeWord(quoteOption, quote, kQuotingWords, out.quoting, refusal) ||
+        !takeWord(zonedOption, zonedSign, kZonedSignWords, out.zonedSign, refusal) ||
+        !takeWord(packedOption, invalidPacked, kInvalidPackedWords, out.invalidPacked, refusal) ||
+        !takeWord(titleOption, titleLine, kOnOffWords, out.titleLine, refusal) ||
+        !takeWord(lineEndOption, lineEnd, kLineEndWords, out.lineEnd, refusal)) {
+        return refused(refusal);
+    }
+    if (trimOption->count() > 0) out.trimBlanks = true;
+
+    if (jobOption != nullptr) {
+        if (positionals.size() != 2) {
+            return refused(std::string(jobOption->name) +
+                           " のほかに入力ファイルと出力ファイルを指定してください。");
+        }
+        command.jobArgs = {jobOption->commandSwitch, positionals[0], positionals[1], jobValue};
+    } else {
+        command.jobArgs = positionals;
+    }
+    if (command.jobArgs.empty()) {
+        command.request = ConsoleRequest::Usage;
+        return command;
+    }
+    // The output options belong to the record-to-CSV job.
+    const JobDefinition* job = findJobBySwitch(command.jobArgs.front());
+    if (!out.empty() && job != nullptr && std::string(job->commandSwitch) != "/C") {
+        return refused(
+            "出力形式のオプションは REC→CSV変換 (/C, --definition) にだけ指定できます。");
+    }
+    command.request = ConsoleRequest::Job;
+    return command;
+}
+
+}  // namespace sorvek

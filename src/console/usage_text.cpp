@@ -1,0 +1,101 @@
+#include "console/usage_text.h"
+
+#include "model/csv_output_options.h"
+
+namespace sorvek {
+namespace {
+
+const char kRecLenUsage[] =
+    "  sorvek-cli [オプション] /L 入力ファイル 出力ファイル レコード長\n"
+    "  sorvek-cli [オプション] --record-length レコード長 入力ファイル 出力ファイル\n"
+    "      レコード長変換: 改行を取り除き、指定バイト数ごとに CR LF を入れます。\n"
+    "      レコード長 0 は改行無しのデータにします。\n";
+
+const char kRec2CsvUsage[] =
+    "  sorvek-cli [オプション] /C 入力ファイル 出力ファイル 定義ファイル\n"
+    "  sorvek-cli [オプション] --definition 定義ファイル 入力ファイル 出力ファイル\n"
+    "      REC→CSV変換: 固定長レコードを定義ファイル(.trd または .rcdef)に従って\n"
+    "      区切り文字付きのテキストに変換します。\n";
+
+const char kCrlfUsage[] =
+    "  sorvek-cli [オプション] /E 入力ファイル 出力ファイル 改行コード\n"
+    "  sorvek-cli [オプション] --line-ending 改行コード 入力ファイル 出力ファイル\n"
+    "      改行コード変換: 改行を CR+LF, CRLF, CR, LF のいずれかに揃えます。\n";
+
+std::string outputOptionsText() {
+    return "REC→CSV変換の出力形式 (定義ファイルの指定より優先します):\n"
+           "  --encoding " +
+           optionWordList(kEncodingWords) +
+           "\n"
+           "      文字コード。既定は cp932 (Shift-JIS のまま)。utf-8-bom は先頭に BOM "
+           "を付けます。\n"
+           "  --quote " +
+           optionWordList(kQuotingWords) +
+           "\n"
+           "      引用符。minimal は区切り文字・\"・CR・LF を含む値だけを \"\" で囲み、\n"
+           "      値の中の \" は \"\" にします。all はすべての値を囲みます。既定は none。\n"
+           "  --trim\n"
+           "      文字項目 (X) の末尾の空白 (半角・全角) を取り除きます。\n"
+           "  --zoned-sign " +
+           optionWordList(kZonedSignWords) +
+           "\n"
+           "      ゾーン10進数 (9) の符号を読み取り、負の値の先頭に - を付けます。\n"
+           "      trailing は最後の桁、leading は最初の桁のゾーンに符号があるものとします。\n"
+           "      ('{' 'A'-'I' 正、'}' 'J'-'R' 負、'p'-'y' 負、EBCDIC のゾーン C/F 正・D 負)\n"
+           "  --invalid-packed " +
+           optionWordList(kInvalidPackedWords) +
+           "\n"
+           "      パック10進数 (P) の不正な値: keep はそのまま (: から ? の文字)、empty は\n"
+           "      空の値、fail はレコード番号・オフセット・フィールド名を示して中止します。\n"
+           "  --title-line " +
+           optionWordList(kOnOffWords) +
+           "\n"
+           "      1行目にフィールド名を出力するかどうか。\n"
+           "  --line-end " +
+           optionWordList(kLineEndWords) +
+           "\n"
+           "      各行の改行。既定は crlf。\n";
+}
+
+const char kCommonOptions[] =
+    "オプション:\n"
+    "  -q, --quiet    進行状況を表示しません (エラーは表示します)。\n"
+    "  -v, --verbose  処理するファイルと結果を表示します。\n"
+    "  -h, --help     この説明を表示します。--help /C のようにジョブの説明も表示できます。\n"
+    "  --version      バージョンを表示します。\n"
+    "  --             ここでオプションを終わります (- で始まるファイル名の前に)。\n";
+
+const char kNotes[] =
+    "オプションはジョブの引数 (/L /C /E や入力ファイル) より前に書きます。\n"
+    "デスクトッププログラム sorvek も同じコマンドラインを受け付けます。\n"
+    "スイッチ (/L /C /E) と改行コードは大文字・小文字を区別しません。\n"
+    "空白を含むパスは二重引用符で囲んでください。\n"
+    "入力ファイルに - を指定すると標準入力から、出力ファイルに - を指定すると標準出力へ\n"
+    "変換します。既存の出力ファイルは、変換が成功したときにだけ置き換えられます。\n"
+    "メッセージと進行状況は標準エラー出力に表示されます。\n"
+    "終了コード: 0 成功、1 変換または定義の読み込みの失敗、2 コマンドラインの誤り、\n"
+    "128+シグナル番号 シグナル (Ctrl+C など) による中止 (SIGINT 130、SIGTERM 143)。\n";
+
+}  // namespace
+
+std::string usageText() {
+    return std::string("使い方:\n") + kRecLenUsage + kRec2CsvUsage + kCrlfUsage + "\n" +
+           kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
+}
+
+std::string jobUsageText(const std::string& commandSwitch) {
+    if (commandSwitch == "/L")
+        return std::string("使い方:\n") + kRecLenUsage + "\n" + kCommonOptions;
+    if (commandSwitch == "/E") return std::string("使い方:\n") + kCrlfUsage + "\n" + kCommonOptions;
+    if (commandSwitch == "/C") {
+        return std::string("使い方:\n") + kRec2CsvUsage + "\n" + kCommonOptions + "\n" +
+               outputOptionsText();
+    }
+    return usageText();
+}
+
+std::string moreHelpText(const std::string& programName) {
+    return "詳しくは '" + programName + " --help' を実行してください。\n";
+}
+
+}  // namespace sorvek

@@ -1,0 +1,79 @@
+#pragma once
+// The "出力形式" dialog of the record-definition page, apart from its widgets: the choices it
+// offers, the form it fills from the table and what OK writes back.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/record_def.h"
+
+namespace sorvek {
+
+inline constexpr const char* kOutputFormatTitle = "出力形式";
+inline constexpr const char* kNoDefinitionForOutputFormat =
+    "レコード定義がありません。先にファイル定義を作成するか、定義を開いてください。";
+
+// A choice of a list: its caption and its value.
+template <typename E>
+struct OutputChoice {
+    const char* caption;
+    E value;
+};
+inline constexpr std::array<OutputChoice<CsvEncoding>, 3> kEncodingChoices{{
+    {"Shift-JIS (CP932)", CsvEncoding::Cp932},
+    {"UTF-8", CsvEncoding::Utf8},
+    {"UTF-8 (BOM付き)", CsvEncoding::Utf8Bom},
+}};
+inline constexpr std::array<OutputChoice<CsvQuoting>, 3> kQuotingChoices{{
+    {"囲まない", CsvQuoting::None},
+    {"必要な値だけ囲む (区切り文字・\"・改行を含む値)", CsvQuoting::Minimal},
+    {"すべての値を囲む", CsvQuoting::All},
+}};
+inline constexpr std::array<OutputChoice<ZonedSign>, 3> kZonedSignChoices{{
+    {"読み取らない (そのまま出力)", ZonedSign::Off},
+    {"最後の桁のゾーン (先頭に指定したフィールドを除く)", ZonedSign::Trailing},
+    {"最初の桁のゾーン", ZonedSign::Leading},
+}};
+inline constexpr std::array<OutputChoice<InvalidPacked>, 3> kInvalidPackedChoices{{
+    {"そのまま出力 (: から ? の文字)", InvalidPacked::Keep},
+    {"空の値にする", InvalidPacked::Empty},
+    {"エラーとして変換を中止する", InvalidPacked::Fail},
+}};
+inline constexpr std::array<OutputChoice<CsvLineEnd>, 2> kLineEndChoices{{
+    {"CR LF", CsvLineEnd::CrLf},
+    {"LF", CsvLineEnd::Lf},
+}};
+
+// The index of `value` among `choices` (0 when absent).
+template <typename E, std::size_t N>
+int choiceIndex(const std::array<OutputChoice<E>, N>& choices, E value) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (choices[i].value == value) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+// What the dialog shows and edits.
+struct OutputFormatForm {
+    CsvOutputOptions options;
+    // The zoned fields marked for output, each with the position of its sign.
+    struct ZonedField {
+        std::int32_t record = 0;  // table index
+        std::int32_t field = 0;   // index in the record's Fields
+        std::string caption;      // "record name / field name"
+        bool leadingSign = false;
+    };
+    std::vector<ZonedField> zonedFields;
+    // The per-field sign position matters only while trailing signs are decoded.
+    bool zonedFieldsEnabled() const { return options.zonedSign == ZonedSign::Trailing; }
+};
+
+// The form for `table`'s options and zoned fields.
+OutputFormatForm loadOutputFormat(const RecordDefTable& table);
+
+// Writes the form back: the options, and the sign position of each zoned field listed. Fields
+// that are no longer where the form found them are left alone.
+void applyOutputFormat(const OutputFormatForm& form, RecordDefTable& table);
+
+}  // namespace sorvek
