@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "engine/csv_line_plan.h"
+#include "engine/inspection.h"
 #include "engine/job_files.h"
 #include "engine/rec2csv_definition_check.h"
+#include "engine/record_kind_finder.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
 #include "ports/app_title.h"
@@ -17,66 +19,6 @@ namespace {
 
 constexpr const char* kUnknownKindText =
     "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。";
-
-// Tells the kind of a record by the class code at the class-code position.
-class KindFinder {
-  public:
-    // REQUIRES: `table` passed the definition check.
-    explicit KindFinder(const RecordDefTable& table) {
-        const std::string& position = table[0].Class;
-        if (position.empty()) return;
-        usesClassCode_ = true;
-        offset_ = static_cast<std::size_t>(*parseInt32(position) - 1);
-        bool allSingleBytes = true;
-        for (int k = 1; k <= table.maxIndex(); ++k) {
-            // As many bytes are compared as the code has characters, decoded and compared as
-            // text, so a code only matches when each of its characters is one CP932 byte:
-            // comparing those bytes is the same test.
-            const std::string& code = table[static_cast<std::size_t>(k)].Class;
-            std::string bytes = utf8ToCp932(code);
-            if (bytes.size() != characterCount(code) || cp932ToUtf8(bytes) != code) continue;
-            needed_ = std::max(needed_, offset_ + bytes.size());
-            allSingleBytes = allSingleBytes && bytes.size() == 1;
-            codes_.push_back({k, std::move(bytes)});
-        }
-        if (allSingleBytes && !codes_.empty()) {
-            // The lowest index wins when two kinds share a code.
-            for (auto it = codes_.rbegin(); it != codes_.rend(); ++it) {
-                byFirstByte_[static_cast<unsigned char>(it->bytes[0])] = it->kind;
-            }
-            lookup_ = true;
-        }
-    }
-
-    bool usesClassCode() const { return usesClassCode_; }
-    // Bytes from a record's start that decide its kind.
-    std::size_t bytesNeeded() const { return needed_; }
-
-    // The kind of the record at `record`, of which `available` bytes are there (fewer than
-    // bytesNeeded only at the end of the file: codes beyond the end do not match); 0 for none.
-    int find(const unsigned char* record, std::size_t available) const {
-        if (lookup_) return available > offset_ ? byFirstByte_[record[offset_]] : 0;
-        for (const Code& c : codes_) {
-            if (available >= offset_ + c.bytes.size() &&
-                std::memcmp(record + offset_, c.bytes.data(), c.bytes.size()) == 0) {
-                return c.kind;
-            }
-        }
-        return 0;
-    }
-
-  private:
-    struct Code {
-        int kind;
-        std::string bytes;
-    };
-    bool usesClassCode_ = false;
-    std::size_t offset_ = 0;
-    std::size_t needed_ = 0;
-    std::vector<Code> codes_;
-    bool lookup_ = false;
-    std::array<int, 256> byFirstByte_{};
-};
 
 // The title line: the marked field names of the first kind without a child and of its
 // ancestors, top-level ancestor first.
@@ -164,6 +106,7 @@ class RecordConverter {
                 outcome.needed = length;
                 break;
             }
+            ++recordsMet_;
             if (kind == 0 && variableLength_) {
                 outcome.unknownKind = true;
                 break;
@@ -189,6 +132,8 @@ class RecordConverter {
     }
 
     bool wroteLines() const { return wroteLines_; }
+    // Records met so far, the one of unknown kind that stopped the conversion included.
+    std::int64_t recordsMet() const { return recordsMet_; }
 
   private:
     enum class Pending { None, Cr, Lf };
@@ -230,6 +175,7 @@ class RecordConverter {
     std::size_t unknownLength_ = 0;
     Pending pending_ = Pending::None;
     bool wroteLines_ = false;
+    std::int64_t recordsMet_ = 0;
 };
 
 }  // namespace
@@ -298,7 +244,10 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         if (outcome.unknownKind) {
             // The lines of the records before it are kept.
             if (!reportJobStatus(finishOutput(output, outputPath), context)) return false;
-            context.messages.show(kUnknownKindText, kAppTitle, MessageIcon::Exclamation);
+            const std::int64_t at = bufferOffset + static_cast<std::int64_t>(begin);
+            context.messages.show(
+                std::string(kUnknownKindText) + "\n" + recordPlaceText(converter.recordsMet(), at),
+                kAppTitle, MessageIcon::Exclamation);
             return false;
         }
         progress.reached(remaining == 0 ? files->inputLength

@@ -13,9 +13,11 @@ namespace {
 // thread-safe, and conversions happen at the edges only (messages, names), never per record.
 class Converter {
   public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)), owned_(true) {}
+    // Uses a descriptor that the caller keeps open between conversions.
+    explicit Converter(iconv_t cd) : cd_(cd), owned_(false) {}
     ~Converter() {
-        if (available()) iconv_close(cd_);
+        if (owned_ && available()) iconv_close(cd_);
     }
     // False when the system has no such conversion (checkCodePages tells at start-up).
     bool available() const { return cd_ != kNoDescriptor; }
@@ -65,7 +67,14 @@ class Converter {
   private:
     static inline const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
     iconv_t cd_;
+    bool owned_;
 };
+
+// A lead byte with a bad trail byte: replace the lead byte only, so that an ASCII byte after it
+// survives.
+std::size_t skipOneByte(std::string_view) {
+    return 1;
+}
 
 std::size_t utf8SequenceLength(unsigned char b) {
     if (b < 0x80) return 1;
@@ -138,9 +147,21 @@ Status checkCodePages() {
 std::string cp932ToUtf8(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);  // CP932 and UTF-8 agree on ASCII
     Converter converter("UTF-8", "CP932");
-    // A lead byte with a bad trail byte: replace the lead byte only, so that an ASCII byte
-    // after it survives.
-    return converter.run(bytes, "\xEF\xBF\xBD", [](std::string_view) -> std::size_t { return 1; });
+    return converter.run(bytes, "\xEF\xBF\xBD", skipOneByte);
+}
+
+Cp932Decoder::Cp932Decoder() : descriptor_(iconv_open("UTF-8", "CP932")) {}
+
+Cp932Decoder::~Cp932Decoder() {
+    if (descriptor_ != reinterpret_cast<void*>(-1)) iconv_close(descriptor_);
+}
+
+std::string Cp932Decoder::decode(std::string_view bytes) {
+    if (isAscii(bytes)) return std::string(bytes);
+    // Each text starts in the initial state, whatever the last one ended with.
+    iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
+    Converter converter(descriptor_);
+    return converter.run(bytes, "\xEF\xBF\xBD", skipOneByte);
 }
 
 std::string utf8ToCp932(std::string_view text) {

@@ -135,8 +135,10 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAfterWritingEarlierL
         EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
                         convert("H00001D012D345X99999D678", table, false));
         ShownMessage m = onlyMessage();
+        // The specified text, then the line that finds the record: the fourth, 14 bytes in.
         EXPECT_EQ(
-            "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。",
+            "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。"
+            "\nレコード番号 = 4、オフセット = 14 (0xE)",
             m.text);
         EXPECT_EQ(kAppTitle, m.title);
         EXPECT_EQ(MessageIcon::Exclamation, m.icon);
