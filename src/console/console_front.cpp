@@ -6,6 +6,7 @@
 #include "app/run_job.h"
 #include "app/startup.h"
 #include "app/version.h"
+#include "console/check_command.h"
 #include "console/console_ports.h"
 #include "platform/codepage.h"
 #include "ports/app_title.h"
@@ -23,6 +24,11 @@ const char kUsage[] =
     "      区切り文字付きのテキストに変換します。\n"
     "  sorvek-cli /E 入力ファイル 出力ファイル 改行コード\n"
     "      改行コード変換: 改行を CR+LF, CRLF, CR, LF のいずれかに揃えます。\n"
+    "  sorvek-cli --check [--json] 入力ファイル [定義ファイル]\n"
+    "      点検: ファイルを最後まで読み、改行、テキストかレコードデータか、レコード長の\n"
+    "      候補を、定義ファイルがあれば変換で起きること (識別区分の不明なレコード、\n"
+    "      不完全なレコード、正しくない値など) を報告します。何も書き出しません。\n"
+    "      --json を付けると JSON で出力します。終了コード: 0 問題なし、1 問題あり。\n"
     "\n"
     "デスクトッププログラム sorvek も同じコマンドラインを受け付けます。\n"
     "スイッチ (/L /C /E) と改行コードは大文字・小文字を区別しません。\n"
@@ -44,7 +50,8 @@ ConsoleStreams processStreams() {
 }
 
 bool isConsoleOnlyRequest(const std::vector<std::string>& args) {
-    return args.size() == 1 && (isHelp(args[0]) || args[0] == "--version");
+    return (args.size() == 1 && (isHelp(args[0]) || args[0] == "--version")) ||
+           isCheckCommand(args);
 }
 
 int runConsole(const std::vector<std::string>& args, const ConsoleStreams& streams) {
@@ -65,6 +72,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
         std::fprintf(streams.err, "%s\n", codePages.error().message.c_str());
         return kExitFailure;
     }
+    if (isCheckCommand(args)) return runCheckCommand(args, streams);
 
     ConsoleProgress progress(streams.err, streams.drawProgress);
     ConsoleMessages messages(streams.err, &progress);

@@ -20,14 +20,15 @@ struct ConsoleStreams {
 // The streams of the running process; the bar is drawn when standard error is a terminal.
 ConsoleStreams processStreams();
 
-// True for the arguments that only ask the program about itself (--help, -h, --version): the
-// desktop program answers them on the console even where it could show windows.
+// True for the arguments that only ask the program about itself (--help, -h, --version) or ask
+// for the check report (--check): the desktop program answers them on the console even where
+// it could show windows.
 bool isConsoleOnlyRequest(const std::vector<std::string>& args);
 
 // Runs the command line `args` (without the program's name): --help or -h prints the usage on
-// standard output, --version the version, no argument the usage on standard error (exit 2);
-// otherwise the job. Returns the exit status: 0 success, 1 the job or its definition failed,
-// 2 the command line was refused.
+// standard output, --version the version, no argument the usage on standard error (exit 2),
+// --check the check report (runCheckCommand); otherwise the job. Returns the exit status: 0
+// success, 1 the job or its definition failed, 2 the command line was refused.
 int runConsole(const std::vector<std::string>& args, const ConsoleStreams& streams);
 
 }  // namespace sorvek
