@@ -1,8 +1,8 @@
 #pragma once
 // The console front end: what `sorvek-cli` does with its arguments, and what the desktop program
 // does where no window can be shown. Messages go to standard error exactly as written, progress
-// is drawn there only when it is a terminal, standard output stays empty but for --help and
-// --version.
+// is drawn there only when it is a terminal, standard output stays empty but for --help,
+// --version and the check report.
 #include <cstdio>
 #include <string>
 #include <vector>
