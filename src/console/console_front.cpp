@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include "app/app_state.h"
+#include "app/check_report.h"
+#include "app/record_data_check.h"
 #include "app/run_job.h"
 #include "app/startup.h"
 #include "app/version.h"
@@ -80,6 +82,11 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     const StartupOutcome outcome = prepareStartup(args, state, messages);
     if (outcome.action != StartupAction::RunJob) return outcome.exitStatus;
 
+    // The console never asks: it warns and runs the job.
+    if (const auto recordData = recordDataInInput(state.job)) {
+        messages.show(recordDataWarning(*recordData, state.job.JobTitle), kAppTitle,
+                      MessageIcon::Exclamation);
+    }
     EngineContext context{progress, messages};
     const bool ok = runJob(state, context);
     progress.endLine();

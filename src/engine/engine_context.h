@@ -1,6 +1,7 @@
 #pragma once
 // What an engine operation is handed besides its arguments.
 #include <cstddef>
+#include <functional>
 
 #include "platform/files.h"
 #include "ports/messages.h"
@@ -18,6 +19,9 @@ struct EngineContext {
     FileSystem& files = osFileSystem();
     // Tests shrink the block to put every byte on a block boundary once.
     std::size_t blockSize = kDefaultBlockSize;
+    // When set, handed every block of the input as it is read, in order: the desktop program
+    // inspects the input this way while a job runs, for its completion message.
+    std::function<void(const char* data, std::size_t size)> observeInput = {};
 };
 
 }  // namespace sorvek

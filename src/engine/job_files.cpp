@@ -137,6 +137,7 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
                                             files->inputLength - consumed, inputPath);
         if (!got) return got.error();
         const std::size_t n = *got;
+        if (context.observeInput) context.observeInput(block.data(), n);
         char* out = output.reserve(perByte * n + extra);
         char* outEnd = convert(block.data(), block.data() + n, out);
         output.commit(static_cast<std::size_t>(outEnd - out));

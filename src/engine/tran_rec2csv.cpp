@@ -233,6 +233,9 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
             converter.keepData();
             return reportJobStatus(got.error(), context);
         }
+        if (context.observeInput) {
+            context.observeInput(reinterpret_cast<const char*>(buffer.data() + end), *got);
+        }
         end += *got;
         remaining -= static_cast<std::int64_t>(*got);
 

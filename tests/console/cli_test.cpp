@@ -247,5 +247,27 @@ TEST_P(CliTest, CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne) {
     EXPECT_NE(std::string::npos, r.err.find("missing.trd")) << r.err;
 }
 
+TEST_P(CliTest, LineBreakJobsOnRecordDataWarnAndStillRun) {
+    // A packed amount holds 0D: the line-ending job turns it into 0A, as asked, after a warning.
+    std::string records;
+    for (int i = 0; i < 20; ++i) records += std::string("D001\x00\x0D\x3C", 7) + "\r\n";
+    dir.write("in.dat", records);
+    CliRun r = cli("/E in.dat out.dat LF");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ(0u, r.err.rfind(
+                      "警告: 入力ファイルは固定長のレコードデータのようです。改行コード変換は", 0))
+        << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("\n・テキストに現れない制御コードが ")) << r.err;
+    EXPECT_EQ(std::string::npos, r.err.find("実行しますか")) << r.err;
+    EXPECT_EQ(records.size() - 20, readFile(dir.file("out.dat")).size());
+
+    r = cli("/L in.dat out2.dat 9");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(0u, r.err.rfind(
+                      "警告: 入力ファイルは固定長のレコードデータのようです。レコード長変換は", 0))
+        << r.err;
+}
+
 }  // namespace
 }  // namespace sorvek::testing

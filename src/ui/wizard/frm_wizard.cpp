@@ -15,8 +15,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <cstdio>
 
+#include "app/check_report.h"
 #include "app/page_checks.h"
+#include "app/record_data_check.h"
 #include "app/settings.h"
 #include "engine/tran_crlf.h"
 #include "ui/dialogs/c_dialog.h"
@@ -348,6 +351,17 @@ void frmWizard::cmdFileRef_Click(int index) {
 
 void frmWizard::execute() {
     if (running_) return;
+    // A job that rewrites line breaks, on record data: the user decides; an unattended run
+    // warns on standard error, as the console program does, and runs.
+    if (const auto recordData = recordDataInInput(state_.job)) {
+        const std::string& title = state_.job.JobTitle;
+        if (state_.unattended) {
+            std::fprintf(stderr, "%s\n", recordDataWarning(*recordData, title).c_str());
+        } else if (!MessageBox::askYesNo(this, q(recordDataQuestion(*recordData, title)),
+                                         q(title))) {
+            return;
+        }
+    }
     running_ = true;
     cmdBack->setEnabled(false);
     cmdCancel->setEnabled(false);
@@ -361,8 +375,10 @@ void frmWizard::execute() {
     lastRunSucceeded_ = result.succeeded;
     if (!result.completeInteractively) return;
 
-    MessageBox::show(this, QString::fromUtf8(kCompletionMessage), QString(),
-                     MessageIcon::Information);
+    MessageBox::show(this,
+                     QString::fromUtf8(kCompletionMessage) + QStringLiteral("\n\n") +
+                         q(result.completionDetails),
+                     QString(), MessageIcon::Information);
     saveHistory(state_.IniFilePath, kHistoryInput, s(cmbFileName0->currentText()),
                 listOf(cmbFileName0));
     saveHistory(state_.IniFilePath, kHistoryOutput, s(cmbFileName5->currentText()),
