@@ -31,12 +31,21 @@ std::string fieldType(const DefinitionFindings& d, int kind, int field) {
     return d.fieldTypes[k][f];
 }
 
-std::vector<FindingPlace> placesOf(const Occurrences& o) {
+// The places of `o`; `start` is how far into its record a field finding lies.
+std::vector<FindingPlace> placesOf(const Occurrences& o, std::int64_t start = 0) {
     std::vector<FindingPlace> places;
     for (std::size_t i = 0; i < o.offsets.size(); ++i) {
-        places.push_back({o.offsets[i], i < o.recordNumbers.size() ? o.recordNumbers[i] : 0});
+        places.push_back({o.offsets[i], i < o.recordNumbers.size() ? o.recordNumbers[i] : 0,
+                          o.offsets[i] - start});
     }
     return places;
+}
+
+std::int64_t fieldStart(const DefinitionFindings& d, int kind, int field) {
+    const auto k = static_cast<std::size_t>(kind);
+    const auto f = static_cast<std::size_t>(field);
+    if (k >= d.fieldPositions.size() || f >= d.fieldPositions[k].size()) return 0;
+    return d.fieldPositions[k][f] - 1;
 }
 
 std::string firstPlace(const Occurrences& o) {
@@ -53,8 +62,8 @@ std::string lineEndingLine(const ByteProfile& b) {
 }
 
 void addGroup(std::vector<FindingGroup>& out, std::string text, bool problem,
-              const Occurrences& where) {
-    out.push_back({std::move(text), problem, placesOf(where)});
+              const Occurrences& where, std::int64_t start = 0) {
+    out.push_back({std::move(text), problem, placesOf(where, start)});
 }
 
 void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& out) {
@@ -95,7 +104,7 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
     }
     if (d.trailingBytes > 0) {
         Occurrences at;
-        at.add(d.trailingOffset);
+        at.add(d.trailingOffset, d.trailingRecord);
         addGroup(out,
                  "末尾の " + n(d.trailingBytes) +
                      " バイトはレコード長に満たない不完全なレコードで、出力されません",
@@ -124,7 +133,7 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
                                              : "ゾーン10進数として正しくない値 (数字でないバイト)";
         addGroup(out,
                  fieldName(d, f.kind, f.field) + ": " + what + ": " + n(f.places.count) + " 件",
-                 true, f.places);
+                 true, f.places, fieldStart(d, f.kind, f.field));
     }
     for (const SplitFinding& s : d.splitCharacters) {
         addGroup(out,
@@ -132,7 +141,7 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
                      (s.at == SplitAt::Start ? ": 始まりが2バイト文字の途中です: "
                                              : ": 終わりで2バイト文字が分断されます: ") +
                      n(s.places.count) + " 件",
-                 true, s.places);
+                 true, s.places, fieldStart(d, s.kind, s.field));
     }
 }
 

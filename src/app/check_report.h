@@ -11,10 +11,12 @@
 
 namespace sorvek {
 
-// A place of a finding: a byte offset, and the record there (0 for findings about bytes).
+// A place of a finding: a byte offset, and the record there (0 for findings about bytes) with
+// the offset of its first byte (the same offset but for findings about a field).
 struct FindingPlace {
     std::int64_t offset = 0;
     std::int64_t recordNumber = 0;
+    std::int64_t recordOffset = 0;
 };
 
 // "レコード 4 (オフセット 120)", or "オフセット 120" without a record.

@@ -74,9 +74,11 @@ Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nul
         findings_.kindNames.push_back(record.Name);
         findings_.fieldNames.emplace_back();
         findings_.fieldTypes.emplace_back();
+        findings_.fieldPositions.emplace_back();
         for (const FieldDef& f : record.Fields) {
             findings_.fieldNames.back().push_back(f.Name);
             findings_.fieldTypes.back().push_back(f.Type);
+            findings_.fieldPositions.back().push_back(f.Pos);
         }
     }
     if (Status check = checkRec2CsvDefinition(*table); !check) {
@@ -121,7 +123,8 @@ InspectionReport Inspector::finish(bool cancelled) {
     if (records_) {
         if (!cancelled) records_->stream.finish(records_->collector);
         records_->collector.finish(cancelled ? 0 : records_->stream.trailingBytes(),
-                                   records_->stream.trailingOffset());
+                                   records_->stream.trailingOffset(),
+                                   records_->stream.records() + 1);
     }
     report.definition = std::move(findings_);
     return report;

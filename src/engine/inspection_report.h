@@ -87,6 +87,7 @@ struct DefinitionFindings {
     std::vector<std::string> kindNames;
     std::vector<std::vector<std::string>> fieldNames;
     std::vector<std::vector<std::string>> fieldTypes;
+    std::vector<std::vector<std::int32_t>> fieldPositions;  // `Pos`, 1-based
     // The definition check's refusal (the conversion would not run), empty when it passes.
     std::string definitionError;
     // False when the definition cannot cut records at all (no records, a bad length, ...).
@@ -102,6 +103,7 @@ struct DefinitionFindings {
     // An incomplete last record, which the conversion leaves out.
     std::int64_t trailingBytes = 0;
     std::int64_t trailingOffset = 0;
+    std::int64_t trailingRecord = 0;  // the number it would have
     // Records of a kind with a parent, read before any record of the parent's kind.
     std::vector<Occurrences> childBeforeParent;  // index 1..N
     // Lines the conversion writes, the title line included when there is one.

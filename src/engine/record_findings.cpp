@@ -44,9 +44,11 @@ void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number) 
     out_.stopRecord = number;
 }
 
-void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t trailingOffset) {
+void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t trailingOffset,
+                                     std::int64_t trailingRecord) {
     out_.trailingBytes = trailingBytes;
     out_.trailingOffset = trailingBytes > 0 ? trailingOffset : 0;
+    out_.trailingRecord = trailingBytes > 0 ? trailingRecord : 0;
     lineage_.forEachUnused([&](int kind, std::int64_t offset, std::int64_t number) {
         out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(offset, number);
     });

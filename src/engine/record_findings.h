@@ -45,7 +45,8 @@ class RecordFindingsCollector {
 
     // After the last record: the incomplete last record, the records still waiting for a
     // child, and the tallies of the fields.
-    void finish(std::int64_t trailingBytes, std::int64_t trailingOffset);
+    void finish(std::int64_t trailingBytes, std::int64_t trailingOffset,
+                std::int64_t trailingRecord);
 
   private:
     void followLineage(int kind, std::int64_t offset, std::int64_t number);

@@ -49,8 +49,9 @@ TEST(CheckReport, FindingsSayWhatAndWhereProblemsFirst) {
     ASSERT_EQ(1u, amount.places.size());
     EXPECT_EQ(22, amount.places[0].offset);
     EXPECT_EQ(4, amount.places[0].recordNumber);
+    EXPECT_EQ(18, amount.places[0].recordOffset);
     EXPECT_EQ("レコード 4 (オフセット 22)", placeText(amount.places[0]));
-    EXPECT_EQ("オフセット 1,234,567", placeText({1234567, 0}));
+    EXPECT_EQ("オフセット 1,234,567", placeText({1234567, 0, 1234567}));
 }
 
 TEST(CheckReport, CompletionWarningsNameWhatTheOutputLacks) {
@@ -101,7 +102,7 @@ TEST(CheckReport, TheTextReportEndsWithTheProblemsAndTheirPlaces) {
                   "定義: /def.trd", "  レコード数: H 1 件、D 1 件",
                   "  書き出される行数: 2 行 (見出し行を含む)", "  問題: 1 種類",
                   "  ・末尾の 1 バイトはレコード長に満たない不完全なレコードで、出力されません",
-                  "      オフセット 14"}),
+                  "      レコード 3 (オフセット 14)"}),
               tail);
 }
 

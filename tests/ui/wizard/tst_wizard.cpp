@@ -378,6 +378,40 @@ class WizardTest : public QObject {
         QVERIFY(!w->isVisible());  // completed and closed afterwards
     }
 
+    void recordLengthPageSuggestsLengthsOfTheInput() {
+        // 64-byte records: a class code, a number, blanks.
+        QByteArray records;
+        for (int i = 0; i < 200; ++i) {
+            QByteArray r(64, ' ');
+            r[0] = i % 3 == 0 ? 'H' : 'D';
+            r.replace(1, 6, QByteArray::number(100000 + i * 7));
+            r[63] = '\x0C';
+            records += r;
+        }
+        const QString input = file(QStringLiteral("records64.dat"));
+        writeBytes(input, records);
+        frmWizard* w = open(0);
+        toJobPage(w, input, file(QStringLiteral("out.dat")));
+        QCOMPARE(w->currentPage(), 10);
+        QTRY_VERIFY(w->lstRecLenHint->count() > 0 &&
+                    w->lstRecLenHint->item(0)->data(Qt::UserRole).isValid());
+        QListWidgetItem* first = w->lstRecLenHint->item(0);
+        QVERIFY2(first->text().startsWith(QStringLiteral("64 バイト — ")),
+                 qPrintable(first->text()));
+        QVERIFY(first->text().contains(QStringLiteral("1 バイト目に識別区分らしい値 (D, H)")));
+        QVERIFY(!w->cmdNext->isEnabled());
+        QTest::mouseClick(w->lstRecLenHint->viewport(), Qt::LeftButton, {},
+                          w->lstRecLenHint->visualItemRect(first).center());
+        QCOMPARE(w->cmbRecLen->currentText(), QStringLiteral("64"));
+        QVERIFY(w->cmdNext->isEnabled());
+
+        // A missing input says so instead.
+        w = open(0);
+        toJobPage(w, file(QStringLiteral("missing.dat")), file(QStringLiteral("out.dat")));
+        QTRY_COMPARE(w->lstRecLenHint->item(0)->text(),
+                     QStringLiteral("入力ファイルが存在しません。"));
+    }
+
     void lineBreakJobOnRecordDataAsksFirst() {
         // Records whose packed amount holds the byte 0D.
         QByteArray records;
