@@ -61,7 +61,7 @@ void Records(benchmark::State& state, const std::string& name) {
         RecordStream stream(layout);
         stream.add(reinterpret_cast<const unsigned char*>(in.data()), in.size(), collector);
         stream.finish(collector);
-        collector.finish(stream.trailingBytes(), stream.trailingOffset());
+        collector.finish(stream.trailingBytes(), stream.trailingOffset(), stream.records() + 1);
         benchmark::DoNotOptimize(findings.linesWritten);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));

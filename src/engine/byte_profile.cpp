@@ -3,53 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/byte_lanes.h"
 #include "engine/text_blocks.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace sorvek {
 namespace byte_classes {
 namespace {
 
-#if defined(__SSE2__)
-struct Lanes {
-    using V = __m128i;
-    static constexpr int kWidth = 16;
-    static V load(const unsigned char* p) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    }
-    static V eq(V v, unsigned char c) {
-        return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(c)));
-    }
-    static V inRange(V v, unsigned char lo, unsigned char hi) {
-        const V t = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(lo)));
-        return _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(static_cast<char>(hi - lo))), t);
-    }
-    static V orV(V a, V b) { return _mm_or_si128(a, b); }
-    static V andNot(V a, V b) { return _mm_andnot_si128(a, b); }
-    static std::uint64_t bits(V v) {
-        return static_cast<std::uint32_t>(_mm_movemask_epi8(v)) & 0xFFFFu;
-    }
-};
-#else
-// One byte per lane where the processor offers nothing wider.
-struct Lanes {
-    using V = std::uint8_t;
-    static constexpr int kWidth = 1;
-    static V load(const unsigned char* p) { return *p; }
-    static V eq(V v, unsigned char c) { return v == c ? 0xFF : 0; }
-    static V inRange(V v, unsigned char lo, unsigned char hi) {
-        return v >= lo && v <= hi ? 0xFF : 0;
-    }
-    static V orV(V a, V b) { return a | b; }
-    static V andNot(V a, V b) { return static_cast<V>(~a & b); }
-    static std::uint64_t bits(V v) { return v != 0 ? 1 : 0; }
-};
-#endif
-
-using Sse2Profile = Profile<ClassifyByLanes<Lanes>>;
+using Sse2Profile = Profile<ClassifyByLanes<Sse2Lanes>>;
 
 }  // namespace
 

@@ -4,7 +4,9 @@
 
 namespace sorvek {
 FieldCheckPlan::FieldCheckPlan(const RecordDefTable& table)
-    : ranges_(static_cast<std::size_t>(std::max(table.maxIndex(), 0)) + 1, {0, 0}) {
+    : ranges_(static_cast<std::size_t>(std::max(table.maxIndex(), 0)) + 1, {0, 0}),
+      screens_(ranges_.size()),
+      screen_(recordScreen()) {
     for (int k = 1; k <= table.maxIndex(); ++k) {
         const RecordDef& record = table[static_cast<std::size_t>(k)];
         const std::size_t begin = checks_.size();
@@ -33,6 +35,38 @@ FieldCheckPlan::FieldCheckPlan(const RecordDefTable& table)
             checks_.push_back(check);
         }
         ranges_[static_cast<std::size_t>(k)] = {begin, checks_.size()};
+        buildScreen(k);
+    }
+}
+
+void FieldCheckPlan::buildScreen(int kind) {
+    Screen& screen = screens_[static_cast<std::size_t>(kind)];
+    screen.first = chunks_.size();
+    for (const FieldCheck& c : checks(kind)) {
+        screen.length = std::max<std::size_t>(screen.length, c.offset + c.size);
+    }
+    screen.count = (screen.length + 63) / 64;
+    chunks_.resize(chunks_.size() + screen.count);
+    ScreenChunk* chunks = chunks_.data() + screen.first;
+    auto mark = [&](std::uint64_t ScreenChunk::*which, std::size_t byte) {
+        chunks[byte / 64].*which |= std::uint64_t{1} << (byte % 64);
+    };
+    for (const FieldCheck& c : checks(kind)) {
+        const std::size_t end = c.offset + c.size;
+        switch (c.cls) {
+            case FieldClass::Zoned:
+                for (std::size_t b = c.offset; b < end; ++b) mark(&ScreenChunk::zoned, b);
+                break;
+            case FieldClass::Packed:
+                for (std::size_t b = c.offset; b + 1 < end; ++b)
+                    mark(&ScreenChunk::packedDigits, b);
+                mark(&ScreenChunk::packedLast, end - 1);
+                break;
+            case FieldClass::Text:
+                mark(&ScreenChunk::textEdges, end - 1);
+                if (c.beforeSize != 0) mark(&ScreenChunk::textEdges, c.offset - 1);
+                break;
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/record_screen.h"
 #include "model/record_def.h"
 
 namespace sorvek {
@@ -148,12 +149,32 @@ class FieldCheckPlan {
     const FieldCheck& check(std::size_t index) const { return checks_[index]; }
     // The kind of the check at `index`.
     int kindOf(std::size_t index) const;
+    // True when every check of `kind` passes for the record at `bytes`, as the screen finds it;
+    // false when some check may fail (then run them one by one).
+    bool screenPasses(int kind, const unsigned char* bytes) const {
+        return screenPasses(kind, bytes, screen_);
+    }
+    // The same with the screen of a given instruction set (tests hold each to the checks).
+    bool screenPasses(int kind, const unsigned char* bytes, RecordScreen screen) const {
+        const Screen& s = screens_[static_cast<std::size_t>(kind)];
+        return screen(bytes, s.length, chunks_.data() + s.first, s.count);
+    }
     // (kind, field) of every field without bytes or reaching past its record's end.
     const std::vector<std::pair<int, int>>& outside() const { return outside_; }
 
   private:
+    struct Screen {
+        std::size_t first = 0;   // in chunks_
+        std::size_t count = 0;   // chunks of 64 bytes
+        std::size_t length = 0;  // bytes from the record's start that the checks look at
+    };
+    void buildScreen(int kind);
+
     std::vector<FieldCheck> checks_;
     std::vector<std::pair<std::size_t, std::size_t>> ranges_;  // by kind: [begin, end)
+    std::vector<ScreenChunk> chunks_;
+    std::vector<Screen> screens_;  // by kind
+    RecordScreen screen_;
     std::vector<std::pair<int, int>> outside_;
 };
 

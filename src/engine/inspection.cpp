@@ -146,7 +146,7 @@ Result<InspectionReport> inspectFile(const std::string& path, const RecordDefTab
         // The bytes are profiled on the reading thread while the records of the block before
         // are checked here.
         BlockReader reader(
-            **file, context.blockSize, 4,
+            **file, context.blockSize, context.mapSize, 3,
             [&](const unsigned char* data, std::size_t size) { inspector.addBytes(data, size); });
         for (;;) {
             if (context.cancel != nullptr && context.cancel->load(std::memory_order_relaxed)) {

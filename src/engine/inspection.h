@@ -60,7 +60,9 @@ struct InspectionContext {
     FileSystem& files = osFileSystem();
     // Set from another thread to stop the reading; the report then covers what was read.
     const std::atomic<bool>* cancel = nullptr;
+    // Blocks read at a time, or mapped windows of a regular file (tests make both small).
     std::size_t blockSize = 512 * 1024;
+    std::size_t mapSize = 2 * 1024 * 1024;
 };
 
 // Inspects the file at `path` to its end (a pipe too), through `table` when given. Progress is

@@ -39,7 +39,7 @@ class RecordFindingsCollector {
         } else {
             followLineage(kind, offset, number);
         }
-        checkFields(kind, bytes, offset, number);
+        if (!plan_.screenPasses(kind, bytes)) checkFields(kind, bytes, offset, number);
     }
     void stopped(std::int64_t offset, std::int64_t number);
 

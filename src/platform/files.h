@@ -13,11 +13,26 @@
 
 namespace sorvek {
 
+// Bytes of a file held in memory without a copy (mapped); released when destroyed.
+class MappedBytes {
+  public:
+    virtual ~MappedBytes() = default;
+    virtual const unsigned char* data() const = 0;
+    virtual std::size_t size() const = 0;
+};
+
 class ReadableFile {
   public:
     virtual ~ReadableFile() = default;
     // Reads up to `n` bytes: the number read, 0 only at the end of the file.
     virtual Result<std::size_t> read(char* buffer, std::size_t n) = 0;
+    // Maps the next bytes of the file, up to `n` (fewer only at its end, none there), instead of
+    // reading them; the position moves past them. No object where the file cannot be mapped (a
+    // pipe, a device, a file system that does not map): read instead. A regular file must not
+    // shrink while its bytes are mapped.
+    virtual Result<std::unique_ptr<MappedBytes>> mapNext(std::size_t /*n*/) {
+        return std::unique_ptr<MappedBytes>{};
+    }
 };
 
 class WritableFile {

@@ -287,7 +287,7 @@ TEST(Inspection, RecordDataLooksBinaryAndUtf8TextDoesNot) {
 
 class InspectFileTest : public EngineTest {
   protected:
-    InspectionContext context() { return InspectionContext{progress, files, nullptr, 7}; }
+    InspectionContext context() { return InspectionContext{progress, files, nullptr, 7, 7}; }
 };
 
 TEST_F(InspectFileTest, ReadsTheWholeFileReportingProgress) {
@@ -302,6 +302,27 @@ TEST_F(InspectFileTest, ReadsTheWholeFileReportingProgress) {
     ASSERT_FALSE(progress.calls.empty());
     EXPECT_EQ((ProgressCall{0, 20}), progress.calls.front());
     EXPECT_EQ((ProgressCall{20, -1}), progress.calls.back());
+}
+
+TEST_F(InspectFileTest, AMappedFileGivesTheReportOfAReadOne) {
+    std::string data;
+    for (int i = 0; i < 3000; ++i) data += i % 7 == 0 ? "H00001" : "D\x82\x9F\x12\x3C\r\n";
+    data += "D9";
+    const std::string path = dir.write("in.dat", data);
+    RecordDefTable table = orderExampleTable();
+    table[2].Size = 6;
+    InspectionContext read = context();  // through the faulty file system: read
+    Result<InspectionReport> expected = inspectFile(path, &table, read);
+    ASSERT_TRUE(expected.ok());
+    for (std::size_t window : {1u, 7u, 4096u, 5000u, 1u << 20}) {
+        InspectionContext mapped{progress, osFileSystem(), nullptr, 7, window};
+        Result<InspectionReport> r = inspectFile(path, &table, mapped);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(summary(*expected), summary(*r)) << "window " << window;
+        EXPECT_EQ(expected->bytes.crlf, r->bytes.crlf);
+        EXPECT_EQ(expected->bytes.invalidSjis.offsets, r->bytes.invalidSjis.offsets);
+    }
+    EXPECT_TRUE(expected->hasProblems());
 }
 
 TEST_F(InspectFileTest, MissingUnreadableAndFailingFilesAreRefusedWithTheReason) {
