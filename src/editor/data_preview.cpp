@@ -14,6 +14,9 @@
 namespace sorvek {
 namespace {
 
+// Bytes of a value a cell shows at most.
+constexpr std::size_t kMostCellBytes = 512;
+
 // The bytes of a field as the conversion writes them.
 std::string convertedBytes(const FieldDef& f, const unsigned char* bytes) {
     const auto size = static_cast<std::size_t>(f.Size);
@@ -40,13 +43,15 @@ std::string convertedBytes(const FieldDef& f, const unsigned char* bytes) {
 }
 
 // Control codes would break the display of a cell; they show as ".". (They are single bytes,
-// never part of a double-byte character.)
+// never part of a double-byte character.) A very long value shows its start.
 std::string forDisplay(std::string bytes, Cp932Decoder& decoder) {
+    const bool cut = bytes.size() > kMostCellBytes;
+    if (cut) bytes.resize(kMostCellBytes);
     for (char& c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 0x20 || b == 0x7F) c = '.';
     }
-    return decoder.decode(bytes);
+    return cut ? decoder.decode(bytes) + "…" : decoder.decode(bytes);
 }
 
 // The checks of each kind by field index (nullptr for fields not checked).

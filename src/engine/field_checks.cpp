@@ -3,6 +3,12 @@
 #include <algorithm>
 
 namespace sorvek {
+namespace {
+
+// Bytes of a record that a screen covers at most.
+constexpr std::size_t kMaxScreenBytes = 64 * 1024;
+
+}  // namespace
 FieldCheckPlan::FieldCheckPlan(const RecordDefTable& table)
     : ranges_(static_cast<std::size_t>(std::max(table.maxIndex(), 0)) + 1, {0, 0}),
       screens_(ranges_.size()),
@@ -45,6 +51,9 @@ void FieldCheckPlan::buildScreen(int kind) {
     for (const FieldCheck& c : checks(kind)) {
         screen.length = std::max<std::size_t>(screen.length, c.offset + c.size);
     }
+    // A field far into a long record would make the screen as long as the record.
+    if (screen.length > kMaxScreenBytes) return;
+    screen.usable = true;
     screen.count = (screen.length + 63) / 64;
     chunks_.resize(chunks_.size() + screen.count);
     ScreenChunk* chunks = chunks_.data() + screen.first;

@@ -157,7 +157,7 @@ class FieldCheckPlan {
     // The same with the screen of a given instruction set (tests hold each to the checks).
     bool screenPasses(int kind, const unsigned char* bytes, RecordScreen screen) const {
         const Screen& s = screens_[static_cast<std::size_t>(kind)];
-        return screen(bytes, s.length, chunks_.data() + s.first, s.count);
+        return s.usable && screen(bytes, s.length, chunks_.data() + s.first, s.count);
     }
     // (kind, field) of every field without bytes or reaching past its record's end.
     const std::vector<std::pair<int, int>>& outside() const { return outside_; }
@@ -167,6 +167,9 @@ class FieldCheckPlan {
         std::size_t first = 0;   // in chunks_
         std::size_t count = 0;   // chunks of 64 bytes
         std::size_t length = 0;  // bytes from the record's start that the checks look at
+        // False for a kind whose checks look too far into the record for a screen of bounded
+        // size: its records are always checked field by field.
+        bool usable = false;
     };
     void buildScreen(int kind);
 

@@ -165,6 +165,15 @@ TEST(DataPreview, ShowsAtMostTheFirstRecordsButJudgesTheLastOneByWhatFollows) {
     EXPECT_EQ(RowMark::NoLine, p.rows[3].mark);  // the fifth record replaced it
 }
 
+TEST(DataPreview, AVeryLongValueShowsItsStart) {
+    const RecordDefTable table =
+        makeTable(fileDefinition(0, "", ",", false),
+                  {recordDefinition("R", 100000, "", 0, 0, {field("text", "X", 1, 100000)})});
+    const Preview p = buildPreview(table, sourceOf(std::string(100000, 'a')), 1);
+    ASSERT_EQ(1u, p.rows.size());
+    EXPECT_EQ(std::string(512, 'a') + "…", p.rows[0].cells[0].text);
+}
+
 TEST(DataPreview, ADefinitionThatCannotCutRecordsShowsWhy) {
     RecordDefTable table = orders();
     table[1].Size = 0;

@@ -210,6 +210,20 @@ TEST(Inspection, FieldsOutsideTheirRecordAreListedAndTheRecordsStillRead) {
     EXPECT_EQ(2, r.definition.recordsByKind[1]);
 }
 
+TEST(Inspection, AFieldFarIntoAHugeRecordIsCheckedWithoutAScreenAsLongAsTheRecord) {
+    // A record of 2 GB with a packed field at its end: only a file that long has such a record.
+    RecordDefTable table =
+        makeTable(fileDefinition(0, "", ",", false),
+                  {recordDefinition("R", 2000000000, "", 0, 0, {field("p", "P", 1999999999, 2)})});
+    const InspectionReport r = inspect("short", &table);
+    EXPECT_EQ(5, r.definition.trailingBytes);
+    EXPECT_TRUE(r.definition.invalidFields.empty());
+    table[1].Size = 6;
+    table[1].Fields[0].Pos = 5;
+    // The same check, screened or not, finds the same value.
+    EXPECT_EQ(1u, inspect("abcd\x1A\x3C", &table).definition.invalidFields.size());
+}
+
 TEST(Inspection, ARecordThatBeginsWithALineBreakShowsAnExtraBlankLine) {
     const RecordDefTable table =
         makeTable(fileDefinition(4, "", ",", false),

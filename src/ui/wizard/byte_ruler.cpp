@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
 
@@ -27,9 +28,18 @@ ByteRuler::ByteRuler(QWidget* parent) : QWidget(parent) {
 
 void ByteRuler::setRecord(const QByteArray& bytes, std::vector<RulerSpan> spans,
                           const QString& caption) {
-    bytes_ = bytes;
-    spans_ = std::move(spans);
+    // A record of megabytes would make a ruler too long to use: its start is shown.
+    bytes_ = bytes.left(kMostBytes);
+    spans_.clear();
+    for (RulerSpan& span : spans) {
+        if (span.begin >= static_cast<std::size_t>(bytes_.size())) continue;
+        span.end = std::min(span.end, static_cast<std::size_t>(bytes_.size()));
+        spans_.push_back(std::move(span));
+    }
     caption_ = caption;
+    if (bytes.size() > kMostBytes) {
+        caption_ += QStringLiteral("  (先頭 %1 バイトを表示)").arg(kMostBytes);
+    }
     updateGeometry();
     update();
 }
@@ -105,8 +115,17 @@ QSize ByteRuler::minimumSizeHint() const {
     return sizeHint();
 }
 
-void ByteRuler::paintEvent(QPaintEvent*) {
+void ByteRuler::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // Only the lines in the exposed area are drawn.
+    const int lineHeight = nameHeight_ + byteHeight_;
+    const int firstLine = std::max(0, (event->rect().top() - captionHeight_) / lineHeight);
+    const int lastLine =
+        std::min(lineCount() - 1, (event->rect().bottom() - captionHeight_) / lineHeight);
+    const std::size_t firstByte = static_cast<std::size_t>(firstLine) * kBytesPerLine;
+    const std::size_t endByte =
+        std::min<std::size_t>(static_cast<std::size_t>(lastLine + 1) * kBytesPerLine,
+                              static_cast<std::size_t>(bytes_.size()));
     painter.setFont(font());
     const QFontMetrics fm(font());
     painter.setPen(palette().color(QPalette::WindowText));
@@ -131,21 +150,21 @@ void ByteRuler::paintEvent(QPaintEvent*) {
         }
     }
     // Positions (1-based, as in the definition) and the bytes.
-    for (int line = 0; line < lineCount(); ++line) {
+    for (int line = firstLine; line <= lastLine; ++line) {
         painter.setPen(QColor(0x70, 0x70, 0x70));
         painter.drawText(QRect(0, lineTop(line) + nameHeight_, left_ - charWidth_, byteHeight_),
                          Qt::AlignRight | Qt::AlignVCenter,
                          QString::number(line * kBytesPerLine + 1));
     }
     painter.setPen(palette().color(QPalette::WindowText));
-    for (int i = 0; i < bytes_.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes_[i]);
-        painter.drawText(byteRect(static_cast<std::size_t>(i)), Qt::AlignCenter,
+    for (std::size_t i = firstByte; i < endByte; ++i) {
+        const auto b = static_cast<unsigned char>(bytes_[static_cast<qsizetype>(i)]);
+        painter.drawText(byteRect(i), Qt::AlignCenter,
                          QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper());
     }
     // The frame of the highlighted field, line by line.
     for (const RulerSpan& span : spans_) {
-        if (span.field != highlighted_) continue;
+        if (span.field != highlighted_ || span.end <= firstByte || span.begin >= endByte) continue;
         painter.setPen(QPen(QColor(0xE0, 0x8A, 0x00), 2));
         for (std::size_t i = span.begin; i < span.end;) {
             const std::size_t lineEnd = std::min(span.end, (i / kBytesPerLine + 1) * kBytesPerLine);
@@ -157,6 +176,7 @@ void ByteRuler::paintEvent(QPaintEvent*) {
     QPen boundary(boundaryColor());
     boundary.setWidth(2);
     for (const RulerSpan& span : spans_) {
+        if (span.end < firstByte || span.begin > endByte) continue;
         for (std::size_t edge : {span.begin, span.end}) {
             const bool atLineEnd = edge > 0 && edge % kBytesPerLine == 0;
             const QRect r = atLineEnd ? byteRect(edge - 1) : byteRect(edge);

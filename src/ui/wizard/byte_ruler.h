@@ -17,6 +17,8 @@ class ByteRuler : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kBytesPerLine = 16;
+    // Bytes of a record shown at most.
+    static constexpr int kMostBytes = 16 * 1024;
 
     explicit ByteRuler(QWidget* parent = nullptr);
 

@@ -208,6 +208,21 @@ class DataPreviewTest : public QObject {
                  PreviewTableModel::highlightColor());
     }
 
+    void aLongRecordShowsTheStartOfItsBytes() {
+        RecordDefTable table = itemTable();
+        table[0].Size = 100000;
+        table[1].Size = 100000;
+        const QString input = file(QStringLiteral("long.dat"));
+        writeBytes(input, QByteArray(100000, 'x'));
+        RecordDefPage* page = openWith(input, table);
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 1);
+        pane->selectRow(0);
+        QCOMPARE(pane->picRuler->bytes().size(), ByteRuler::kMostBytes);
+        QVERIFY(pane->picRuler->sizeHint().height() < 16777215);
+        QVERIFY(!pane->picRuler->grab().isNull());
+    }
+
     void aFindingLeadsToItsRecord() {
         const QString input = file(QStringLiteral("many.dat"));
         // 300 records; the 250th holds an invalid amount, beyond the first 200 that are shown.
