@@ -281,10 +281,13 @@ void DataPreviewPane::selectRow(int row, int field) {
 void DataPreviewPane::showSelectedRecord() {
     const int row = selectedRow();
     if (row < 0) {
+        model_->setHeaderKind(0);
         picRuler->clear(QString());
         return;
     }
     const PreviewRow& r = model_->preview().rows[static_cast<std::size_t>(row)];
+    // The columns are headed by the fields of the record looked at.
+    model_->setHeaderKind(r.kind);
     const QByteArray bytes(source_.bytes.data() + r.begin, static_cast<qsizetype>(r.length));
     picRuler->setRecord(bytes, rulerSpans(table_, r), rowCaption(table_, r));
     picRuler->resize(picRuler->sizeHint());

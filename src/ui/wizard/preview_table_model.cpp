@@ -15,7 +15,16 @@ PreviewTableModel::PreviewTableModel(const RecordDefTable& table, const PreviewS
 void PreviewTableModel::setPreview(Preview preview) {
     beginResetModel();
     preview_ = std::move(preview);
+    headerKind_ = 0;
     endResetModel();
+}
+
+void PreviewTableModel::setHeaderKind(int kind) {
+    if (kind == headerKind_) return;
+    headerKind_ = kind;
+    if (columnCount() > kFirstFieldColumn) {
+        emit headerDataChanged(Qt::Horizontal, kFirstFieldColumn, columnCount() - 1);
+    }
 }
 
 void PreviewTableModel::setHighlightedField(int field, int kind) {
@@ -140,6 +149,10 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
     if (section == kOffsetColumn) return QStringLiteral("オフセット");
     if (section == kKindColumn) return QStringLiteral("レコード");
     const auto f = static_cast<std::size_t>(section - kFirstFieldColumn);
+    if (table_.isRecordIndex(headerKind_)) {
+        const auto& fields = table_[static_cast<std::size_t>(headerKind_)].Fields;
+        return f < fields.size() ? q(fields[f].Name) : QVariant();
+    }
     return f < preview_.columnTitles.size() ? q(preview_.columnTitles[f]) : QVariant();
 }
 

@@ -23,6 +23,9 @@ class PreviewTableModel : public QAbstractTableModel {
 
     // Shows `preview` (built from the table and source given above).
     void setPreview(Preview preview);
+    // The field names of kind `kind` head the columns (those of the record the user is looking
+    // at); other values go back to the preview's own heads.
+    void setHeaderKind(int kind);
     const Preview& preview() const { return preview_; }
     // Highlights field `field` (-1 for none) in the rows of kind `kind` (each kind has fields
     // of its own under the same columns).
@@ -48,6 +51,7 @@ class PreviewTableModel : public QAbstractTableModel {
     Preview preview_;
     int highlighted_ = -1;
     int highlightedKind_ = 0;
+    int headerKind_ = 0;
 };
 
 }  // namespace sorvek

@@ -208,6 +208,44 @@ class DataPreviewTest : public QObject {
                  PreviewTableModel::highlightColor());
     }
 
+    void theColumnsAreHeadedByTheFieldsOfTheRecordLookedAt() {
+        // A header H (order number) with details D (item, amount), class code in column 1.
+        RecordDefTable table;
+        table.reset(1);
+        table[0].Name = "受注";
+        table[0].Class = "1";
+        table[0].Delimiter = ",";
+        RecordDef header;
+        header.Name = "H";
+        header.Size = 4;
+        header.Class = "H";
+        header.Child = 2;
+        header.Fields = {field("K", "X", 1, 1, 0, 0), field("NO", "9", 2, 3)};
+        RecordDef detail;
+        detail.Name = "D";
+        detail.Size = 6;
+        detail.Class = "D";
+        detail.Parent = 1;
+        detail.Fields = {field("K", "X", 1, 1, 0, 0), field("ITEM", "X", 2, 3),
+                         field("AMT", "P", 5, 2)};
+        table.entries = {table[0], header, detail};
+        const QString input = file(QStringLiteral("orders.dat"));
+        writeBytes(input, QByteArray("H001Dpen\x12\x3C", 10));
+        DataPreviewPane* pane = openWith(input, table)->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 2);
+        auto head = [pane](int field) {
+            return pane->model()
+                ->headerData(PreviewTableModel::kFirstFieldColumn + field, Qt::Horizontal,
+                             Qt::DisplayRole)
+                .toString();
+        };
+        pane->selectRow(0);
+        QCOMPARE(head(1), QStringLiteral("NO"));
+        pane->selectRow(1);
+        QCOMPARE(head(1), QStringLiteral("ITEM"));
+        QCOMPARE(head(2), QStringLiteral("AMT"));
+    }
+
     void aLongRecordShowsTheStartOfItsBytes() {
         RecordDefTable table = itemTable();
         table[0].Size = 100000;
