@@ -27,16 +27,6 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
     if (out_.titleLine) out_.linesWritten = 1;
 }
 
-void RecordFindingsCollector::followLineage(int kind, std::int64_t offset, std::int64_t number) {
-    const std::size_t k = static_cast<std::size_t>(kind);
-    const RecordLineage::Step step = lineage_.record(kind, offset, number);
-    if (step.writesLine) ++out_.linesWritten;
-    if (step.childBeforeParent) out_.childBeforeParent[k].add(offset, number);
-    if (step.replacedUnused) {
-        out_.recordsWithoutLine[k].add(step.replacedOffset, step.replacedNumber);
-    }
-}
-
 void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number) {
     out_.unknownKind.add(offset, number);
     out_.stopped = true;

@@ -49,7 +49,17 @@ class RecordFindingsCollector {
                 std::int64_t trailingRecord);
 
   private:
-    void followLineage(int kind, std::int64_t offset, std::int64_t number);
+    void followLineage(int kind, std::int64_t offset, std::int64_t number) {
+        const RecordLineage::Step step = lineage_.record(kind, offset, number);
+        if (step.writesLine) ++out_.linesWritten;
+        if (step.childBeforeParent) [[unlikely]] {
+            out_.childBeforeParent[static_cast<std::size_t>(kind)].add(offset, number);
+        }
+        if (step.replacedUnused) [[unlikely]] {
+            out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(step.replacedOffset,
+                                                                        step.replacedNumber);
+        }
+    }
     void checkFields(int kind, const unsigned char* bytes, std::int64_t offset,
                      std::int64_t number) {
         std::size_t index = plan_.firstIndex(kind);

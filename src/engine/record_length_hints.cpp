@@ -12,7 +12,7 @@ namespace sorvek {
 namespace {
 
 // Positions compared per candidate length: enough to tell, small enough to try every length.
-constexpr std::size_t kComparedBytes = 64 * 1024;
+constexpr std::size_t kComparedBytes = 32 * 1024;
 // Every length up to this is tried; longer ones only when they divide the file size.
 constexpr std::size_t kShortLengths = 512;
 // Columns looked at for a class code, and the records looked at per column.
