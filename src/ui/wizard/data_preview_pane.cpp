@@ -85,7 +85,8 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     rulerArea->setObjectName(QStringLiteral("rulerArea"));
     rulerArea->setWidget(picRuler);
     rulerArea->setWidgetResizable(false);
-    rulerArea->setMinimumWidth(picRuler->sizeHint().width() + 24);
+    // In a narrow window the ruler scrolls sideways rather than squeezing the table away.
+    rulerArea->setMinimumWidth(160);
 
     auto* previewSplitter = new QSplitter(Qt::Horizontal);
     previewSplitter->setObjectName(QStringLiteral("previewSplitter"));
@@ -93,7 +94,8 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     previewSplitter->addWidget(lvwPreview);
     previewSplitter->addWidget(rulerArea);
     previewSplitter->setStretchFactor(0, 1);
-    previewSplitter->setStretchFactor(1, 0);
+    previewSplitter->setStretchFactor(1, 1);
+    previewSplitter->setSizes({1000, picRuler->sizeHint().width() + 24});
 
     checkProgress = new QProgressBar;
     checkProgress->setObjectName(QStringLiteral("checkProgress"));
