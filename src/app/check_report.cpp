@@ -53,6 +53,11 @@ std::string firstPlace(const Occurrences& o) {
     return placeText({o.offsets[0], o.recordNumbers.empty() ? 0 : o.recordNumbers[0]});
 }
 
+// Where the Shift-JIS test looked: "先頭 4,194,304 バイトで、" when not the whole file.
+std::string sjisScope(const ByteProfile& b) {
+    return b.sjisBytes < b.size ? "先頭 " + n(b.sjisBytes) + " バイトで、" : "";
+}
+
 std::string lineEndingLine(const ByteProfile& b) {
     std::string line = "改行: CR+LF " + n(b.crlf) + "、LF " + n(b.lf) + "、CR " + n(b.cr);
     const int forms = (b.crlf > 0) + (b.lf > 0) + (b.cr > 0);
@@ -163,7 +168,7 @@ std::vector<std::string> recordDataEvidence(const InspectionReport& report) {
                         " バイトあります (最初は" + firstPlace(b.nonText) + ")");
     }
     if (b.invalidSjis.any() && !report.looksUtf8) {
-        lines.push_back("Shift-JIS として読めない並びが " + n(b.invalidSjis.count) +
+        lines.push_back(sjisScope(b) + "Shift-JIS として読めない並びが " + n(b.invalidSjis.count) +
                         " か所あります (最初は" + firstPlace(b.invalidSjis) + ")");
     }
     const int forms = (b.crlf > 0) + (b.lf > 0) + (b.cr > 0);
@@ -184,8 +189,9 @@ std::vector<FindingGroup> reportFindings(const InspectionReport& report) {
                  b.nonText);
     }
     if (b.invalidSjis.any()) {
-        addGroup(out, "Shift-JIS として読めない並び: " + n(b.invalidSjis.count) + " か所", false,
-                 b.invalidSjis);
+        addGroup(out,
+                 sjisScope(b) + "Shift-JIS として読めない並び: " + n(b.invalidSjis.count) + " か所",
+                 false, b.invalidSjis);
     }
     return out;
 }

@@ -60,6 +60,7 @@ Json reportJson(const InspectionReport& report, const std::string& input,
     j["evidence"] = recordDataEvidence(report);
     j["non_text_bytes"] = occurrencesJson(b.nonText, false);
     j["invalid_sjis"] = occurrencesJson(b.invalidSjis, false);
+    j["invalid_sjis"]["bytes_examined"] = b.sjisBytes;
     j["record_length_suggestions"] = Json::array();
     for (const RecordLengthSuggestion& s : report.suggestions) {
         j["record_length_suggestions"].push_back({{"length", s.length}, {"reason", s.reason}});

@@ -202,6 +202,7 @@ TEST_P(CliTest, CheckAsJsonGivesTheFindingsAndExitsWithOneOnProblems) {
     EXPECT_EQ((nlohmann::json{{"crlf", 0}, {"lf", 0}, {"cr", 0}}), j["line_endings"]);
     EXPECT_TRUE(j["looks_binary"].is_boolean());
     EXPECT_TRUE(j["record_length_suggestions"].is_array());
+    EXPECT_EQ(23, j["invalid_sjis"]["bytes_examined"]);
     EXPECT_EQ((nlohmann::json{{"H", 3}, {"D", 2}}), j["records_by_kind"]);
     EXPECT_EQ(0, j["unknown_kind"]["count"]);
     EXPECT_TRUE(j["unknown_kind"]["first_offsets"].is_array());
