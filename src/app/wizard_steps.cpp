@@ -1,6 +1,8 @@
 #include "app/wizard_steps.h"
 
+#include "app/completion_text.h"
 #include "app/run_job.h"
+#include "engine/inspection.h"
 #include "ports/app_title.h"
 
 namespace sorvek {
@@ -47,8 +49,19 @@ StepChange WizardSteps::back() {
 }
 
 ExecuteResult executeJob(AppState& state, EngineContext& context) {
+    if (state.unattended) {
+        const bool ok = runJob(state, context);
+        return {ok, false, {}};
+    }
+    // The definition is taken as it is before the job changes it (a "\t" delimiter, the data).
+    Inspector inspector(state.job.JobKind == kJobRec2Csv ? &state.recordDefTable : nullptr);
+    context.observeInput = [&inspector](const char* data, std::size_t size) {
+        inspector.add(data, size);
+    };
     const bool ok = runJob(state, context);
-    return {ok, ok && !state.unattended};
+    context.observeInput = nullptr;
+    if (!ok) return {false, false, {}};
+    return {true, true, completionDetails(summarizeJob(state, inspector.finish(), context.files))};
 }
 
 }  // namespace sorvek

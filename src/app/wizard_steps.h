@@ -63,9 +63,13 @@ struct ExecuteResult {
     // An interactive run that succeeded: show the completion message, record the history and
     // close the wizard. Otherwise the wizard stays on the execute page.
     bool completeInteractively;
+    // What the completion message adds after kCompletionMessage (completionDetails); empty
+    // unless completeInteractively.
+    std::string completionDetails;
 };
 
-// The execute step: runs the prepared job (every failure has been shown when it fails).
+// The execute step: runs the prepared job (every failure has been shown when it fails). An
+// interactive run inspects the input as the job reads it, for the completion message.
 ExecuteResult executeJob(AppState& state, EngineContext& context);
 
 }  // namespace sorvek

@@ -59,7 +59,8 @@ std::string optionNamedIn(const std::string& message) {
 }  // namespace
 
 std::vector<std::string> knownLongOptions() {
-    std::vector<std::string> names = {"--help", "--version", "--quiet", "--verbose"};
+    std::vector<std::string> names = {"--help",    "--version", "--quiet",
+                                      "--verbose", "--check",   "--json"};
     for (const JobOption& o : kJobOptions) names.emplace_back(o.name);
     for (const char* o : kOutputOptions) names.emplace_back(o);
     return names;
@@ -70,10 +71,13 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     app.set_help_flag();  // --help is answered in the program's own words
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     bool help = false, version = false, quiet = false, verbose = false, trim = false;
+    bool check = false, json = false;
     app.add_flag("-h,--help", help);
     app.add_flag("--version", version);
     app.add_flag("-q,--quiet", quiet);
     app.add_flag("-v,--verbose", verbose);
+    app.add_flag("--check", check);
+    app.add_flag("--json", json);
 
     std::array<std::string, std::size(kJobOptions)> jobValues;
     std::array<CLI::Option*, std::size(kJobOptions)> jobOptions{};
@@ -152,6 +156,20 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         return refused(refusal);
     }
     if (trimOption->count() > 0) out.trimBlanks = true;
+
+    if (check || json) {
+        if (!check) return refused("--json は --check と一緒に指定してください。");
+        if (jobOption != nullptr || !out.empty()) {
+            return refused("--check にはジョブや出力形式のオプションを指定できません。");
+        }
+        if (positionals.empty() || positionals.size() > 2) {
+            return refused("--check には入力ファイルと、必要なら定義ファイルを指定してください。");
+        }
+        command.request = ConsoleRequest::Check;
+        command.checkArgs = positionals;
+        command.json = json;
+        return command;
+    }
 
     if (jobOption != nullptr) {
         if (positionals.size() != 2) {

@@ -4,6 +4,7 @@
 //
 //   [OPTIONS] /L|/C|/E INPUT OUTPUT PARAMETER
 //   [OPTIONS] --record-length N | --definition FILE | --line-ending LE   INPUT OUTPUT
+//   --check [--json] INPUT [DEFINITION]
 //   --help [/L|/C|/E]    --version
 //
 // Options end at the first argument that is not one (the switch, or INPUT) and at "--"; what
@@ -20,6 +21,7 @@ enum class ConsoleRequest {
     Help,     // --help: the usage, or a job's usage, on standard output
     Version,  // --version
     Job,      // run `jobArgs` (the switch form) with the options
+    Check,    // --check: the check report of `checkArgs` (INPUT and, when given, DEFINITION)
     Refused,  // the options were refused: `refusal` says why
 };
 
@@ -31,6 +33,9 @@ struct ConsoleCommand {
     // and the count are checked by the job's start-up, with its own refusals.
     std::vector<std::string> jobArgs;
     CsvOutputOverrides output;
+    // Check: the input and, when given, the definition; `json` for one JSON object.
+    std::vector<std::string> checkArgs;
+    bool json = false;
     bool quiet = false;    // -q: no progress bar
     bool verbose = false;  // -v: the job, its files and its outcome on standard error
     // Refused: the lines to show, without the program's name.

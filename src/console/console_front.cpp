@@ -6,9 +6,12 @@
 #include <chrono>
 
 #include "app/app_state.h"
+#include "app/check_report.h"
+#include "app/record_data_check.h"
 #include "app/run_job.h"
 #include "app/startup.h"
 #include "app/version.h"
+#include "console/check_command.h"
 #include "console/command_options.h"
 #include "console/console_ports.h"
 #include "console/stop_signals.h"
@@ -58,7 +61,8 @@ ConsoleStreams processStreams(const char* programName) {
 
 bool isConsoleOnlyRequest(const std::vector<std::string>& args) {
     const ConsoleRequest request = parseConsoleCommand(args).request;
-    return request == ConsoleRequest::Help || request == ConsoleRequest::Version;
+    return request == ConsoleRequest::Help || request == ConsoleRequest::Version ||
+           request == ConsoleRequest::Check;
 }
 
 int runConsole(const std::vector<std::string>& args, const ConsoleStreams& streams) {
@@ -78,12 +82,18 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
                          moreHelpText(streams.programName).c_str());
             return kExitRefused;
         case ConsoleRequest::Job:
+        case ConsoleRequest::Check:
             break;
     }
 
     if (Status codePages = checkCodePages(); !codePages) {
         std::fprintf(streams.err, "%s\n", codePages.error().message.c_str());
         return kExitFailure;
+    }
+    if (command.request == ConsoleRequest::Check) {
+        return runCheck({command.checkArgs[0], command.checkArgs.size() > 1 ? command.checkArgs[1] : "",
+                         command.json, command.quiet},
+                        streams);
     }
 
     ConsoleProgress progress(streams.err, streams.drawProgress && !command.quiet);
@@ -95,6 +105,11 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
 
     const StopSignals stopSignals;
     if (command.verbose) describeJob(state, streams);
+    // The console never asks: it warns and runs the job.
+    if (const auto recordData = recordDataInInput(state.job)) {
+        messages.show(recordDataWarning(*recordData, state.job.JobTitle), kAppTitle,
+                      MessageIcon::Exclamation);
+    }
     const auto started = std::chrono::steady_clock::now();
     EngineContext context{progress, messages};
     context.cancelled = &stopRequestFlag();

@@ -22,6 +22,13 @@ const char kCrlfUsage[] =
     "  sorvek-cli [オプション] --line-ending 改行コード 入力ファイル 出力ファイル\n"
     "      改行コード変換: 改行を CR+LF, CRLF, CR, LF のいずれかに揃えます。\n";
 
+const char kCheckUsage[] =
+    "  sorvek-cli [-q] --check [--json] 入力ファイル [定義ファイル]\n"
+    "      点検: ファイルを最後まで読み、改行、テキストかレコードデータか、レコード長の\n"
+    "      候補を、定義ファイルがあれば変換で起きること (識別区分の不明なレコード、\n"
+    "      不完全なレコード、正しくない値など) を標準出力に報告します。何も書き出しません。\n"
+    "      --json を付けると JSON で出力します。終了コード: 0 問題なし、1 問題あり。\n";
+
 std::string outputOptionsText() {
     return "REC→CSV変換の出力形式 (定義ファイルの指定より優先します):\n"
            "  --encoding " +
@@ -79,7 +86,8 @@ const char kNotes[] =
 }  // namespace
 
 std::string usageText() {
-    return std::string("使い方:\n") + kRecLenUsage + kRec2CsvUsage + kCrlfUsage + "\n" +
+    return std::string("使い方:\n") + kRecLenUsage + kRec2CsvUsage + kCrlfUsage + kCheckUsage +
+           "\n" +
            kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <vector>
+#include <functional>
 
 #include "platform/files.h"
 #include "ports/messages.h"
@@ -33,6 +34,9 @@ struct EngineContext {
     // Files the output is refused for naming (by device and inode): the definition file, the
     // settings file.
     std::vector<KeptFile> keptFiles = {};
+    // When set, handed every block of the input as it is read, in order: the desktop program
+    // inspects the input this way while a job runs, for its completion message.
+    std::function<void(const char* data, std::size_t size)> observeInput = {};
 };
 
 }  // namespace sorvek

@@ -238,6 +238,7 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
         if (!got) return got.error();
         const std::size_t n = *got;
         if (n == 0) break;
+        if (context.observeInput) context.observeInput(block.data(), n);
         char* out = output.reserve(perByte * n + extra);
         char* outEnd = convert(block.data(), block.data() + n, out);
         output.commit(static_cast<std::size_t>(outEnd - out));

@@ -89,6 +89,12 @@ class Converter {
     iconv_t cd_;
 };
 
+// A lead byte with a bad trail byte: replace the lead byte only, so that an ASCII byte after it
+// survives.
+std::size_t skipOneByte(std::string_view) {
+    return 1;
+}
+
 std::size_t utf8SequenceLength(unsigned char b) {
     if (b < 0x80) return 1;
     if ((b & 0xE0) == 0xC0) return 2;
@@ -236,9 +242,7 @@ Status checkCodePages() {
 std::string cp932ToUtf8(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);  // CP932 and UTF-8 agree on ASCII
     Converter converter("UTF-8", "CP932");
-    // A lead byte with a bad trail byte: replace the lead byte only, so that an ASCII byte
-    // after it survives.
-    return converter.run(bytes, "\xEF\xBF\xBD", [](std::string_view) -> std::size_t { return 1; });
+    return converter.run(bytes, "\xEF\xBF\xBD", skipOneByte);
 }
 
 std::string utf8ToCp932(std::string_view text) {
@@ -478,6 +482,15 @@ std::string asciiLower(std::string_view text) {
     for (char& c : out) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
+    return out;
+}
+
+std::string Cp932Decoder::decode(std::string_view bytes) const {
+    if (isAscii(bytes)) return std::string(bytes);
+    std::string out(kMaxGrowth * bytes.size() + kSlack, '\0');
+    char* end =
+        decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), out.data());
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 

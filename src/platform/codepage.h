@@ -50,6 +50,9 @@ class Cp932Decoder {
     // Writes the UTF-8 of the `n` bytes at `in` to `out` and returns the end of what it wrote.
     // REQUIRES: room for kMaxGrowth × n + kSlack bytes at `out`.
     char* decode(const unsigned char* in, std::size_t n, char* out) const;
+    // The UTF-8 of `bytes`, as cp932ToUtf8 gives it, for many short texts in a row (the values
+    // of a preview) where a conversion call per text would cost more than the decoding.
+    std::string decode(std::string_view bytes) const;
 
   private:
     // The UTF-8 bytes of the character at a pair of bytes (one to three), how many it has and

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/random.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,11 +24,54 @@ namespace {
 bool retryAfterInterrupt() {
     return !stopRequestFlag().load(std::memory_order_acquire);
 }
+class PosixMappedBytes final : public MappedBytes {
+  public:
+    PosixMappedBytes(void* mapping, std::size_t length, std::size_t skip)
+        : mapping_(mapping), length_(length), skip_(skip) {}
+    ~PosixMappedBytes() override {
+        if (mapping_ != nullptr) ::munmap(mapping_, length_);
+    }
+    const unsigned char* data() const override {
+        return static_cast<const unsigned char*>(mapping_) + skip_;
+    }
+    std::size_t size() const override { return length_ - skip_; }
+
+  private:
+    void* mapping_;
+    std::size_t length_;  // of the mapping, from a page boundary
+    std::size_t skip_;    // bytes before the position asked for
+};
 
 class PosixReadableFile final : public ReadableFile {
   public:
     explicit PosixReadableFile(int fd) : fd_(fd) {}
     ~PosixReadableFile() override { ::close(fd_); }
+
+    Result<std::unique_ptr<MappedBytes>> mapNext(std::size_t n) override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return std::unique_ptr<MappedBytes>{};
+        const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+        if (position < 0) return std::unique_ptr<MappedBytes>{};
+        if (position >= st.st_size || n == 0) {
+            return std::unique_ptr<MappedBytes>(std::make_unique<PosixMappedBytes>(nullptr, 0, 0));
+        }
+        const std::size_t take =
+            static_cast<std::size_t>(std::min<off_t>(static_cast<off_t>(n), st.st_size - position));
+        static const off_t page = ::sysconf(_SC_PAGESIZE);
+        const off_t start = position / page * page;
+        const std::size_t skip = static_cast<std::size_t>(position - start);
+        // Populated at once: one call fills the pages in, instead of a fault per page.
+        void* mapping =
+            ::mmap(nullptr, take + skip, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, start);
+        if (mapping == MAP_FAILED) return std::unique_ptr<MappedBytes>{};
+        if (::lseek(fd_, position + static_cast<off_t>(take), SEEK_SET) < 0) {
+            const int error = errno;
+            ::munmap(mapping, take + skip);
+            return systemFailure(error);
+        }
+        return std::unique_ptr<MappedBytes>(
+            std::make_unique<PosixMappedBytes>(mapping, take + skip, skip));
+    }
 
     Result<std::size_t> read(char* buffer, std::size_t n) override {
         std::size_t total = 0;

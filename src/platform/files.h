@@ -17,6 +17,13 @@ namespace sorvek {
 // The path that names the standard streams: standard input where a file is read, standard
 // output where one is written. A file really called "-" is reached as "./-".
 inline constexpr std::string_view kStandardStream = "-";
+// Bytes of a file held in memory without a copy (mapped); released when destroyed.
+class MappedBytes {
+  public:
+    virtual ~MappedBytes() = default;
+    virtual const unsigned char* data() const = 0;
+    virtual std::size_t size() const = 0;
+};
 
 class ReadableFile {
   public:
@@ -24,6 +31,13 @@ class ReadableFile {
     // Reads up to `n` bytes: the number read, 0 only at the end of the file. Fewer than `n`
     // bytes do not mean the end (a pipe delivers what it has).
     virtual Result<std::size_t> read(char* buffer, std::size_t n) = 0;
+    // Maps the next bytes of the file, up to `n` (fewer only at its end, none there), instead of
+    // reading them; the position moves past them. No object where the file cannot be mapped (a
+    // pipe, a device, a file system that does not map): read instead. A regular file must not
+    // shrink while its bytes are mapped.
+    virtual Result<std::unique_ptr<MappedBytes>> mapNext(std::size_t /*n*/) {
+        return std::unique_ptr<MappedBytes>{};
+    }
 };
 
 // What is at a path, symbolic links followed.

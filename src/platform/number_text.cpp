@@ -130,4 +130,15 @@ std::optional<std::int32_t> leadingNumber(std::string_view text) {
     return static_cast<std::int32_t>(rounded);
 }
 
+std::string groupedNumber(std::int64_t value) {
+    const std::string digits = std::to_string(value);
+    const std::size_t sign = value < 0 ? 1 : 0;
+    std::string out = digits.substr(0, sign);
+    for (std::size_t i = sign; i < digits.size(); ++i) {
+        if (i > sign && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
 }  // namespace sorvek

@@ -23,4 +23,7 @@ std::optional<bool> parseBoolean(std::string_view text);
 // range.
 std::optional<std::int32_t> leadingNumber(std::string_view text);
 
+// A whole number in decimal with its digits grouped by threes: "1,234,567", "-1,000", "0".
+std::string groupedNumber(std::int64_t value);
+
 }  // namespace sorvek

@@ -229,7 +229,8 @@ TEST_P(CliFilesTest, AnUnknownClassCodeLeavesTheOldOutput) {
     ProgramRun r = cli("/C data.dat out.csv " + quoted(samples + "orders.trd"));
     EXPECT_EQ(1, r.status);
     EXPECT_EQ(
-        "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。\n",
+        "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。\n"
+        "レコード番号 = 10、オフセット = 354 (0x162)\n",
         r.err);
     EXPECT_EQ("old output", readFile(dir.file("out.csv")));
     EXPECT_EQ((std::vector<std::string>{"data.dat", "out.csv"}), dir.names());
@@ -285,7 +286,8 @@ TEST_P(CliOnlyTest, TerminatedHalfWayTheOldOutputStaysAndNoTemporaryFileIsLeft) 
     ASSERT_EQ(0, ::kill(pid, SIGTERM));
     ProgramRun r = finish(pid);
     EXPECT_EQ(128 + SIGTERM, r.status);
-    EXPECT_EQ("変換を中止しました。\n", r.err);
+    // After the warning that the input (all zero bytes) looks like record data.
+    EXPECT_TRUE(r.err.ends_with("\n変換を中止しました。\n")) << r.err;
     EXPECT_EQ("old output", readFile(dir.file("out.dat")));
     EXPECT_EQ((std::vector<std::string>{"in.dat", "out.dat"}), dir.names());
 }
@@ -353,9 +355,10 @@ TEST_P(CliOnlyTest, AFullDiskLeavesTheOldOutputAndNoTemporaryFile) {
     }
     ProgramRun r = cli("/L in.dat small/out.dat 0");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("ファイルの書き込みに失敗しました。\nfno = " + small +
-                  "/out.dat\nディスクの空き容量が不足しています。\n",
-              r.err);
+    // After the warning that the input (all zero bytes) looks like record data.
+    EXPECT_TRUE(r.err.ends_with("\nファイルの書き込みに失敗しました。\nfno = " + small +
+                                "/out.dat\nディスクの空き容量が不足しています。\n"))
+        << r.err;
     EXPECT_EQ("old output", readFile(small + "/out.dat"));
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(small)) {

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
 #include "platform/codepage.h"
 #include "support/bytes_equal.h"
+
 #include "support/temp_dir.h"
 
 namespace sorvek::testing {
@@ -165,6 +167,118 @@ TEST_P(CliTest, HelpVersionAndNoArguments) {
     EXPECT_EQ(2, r.status);
     EXPECT_EQ("", r.out);
     EXPECT_NE(std::string::npos, r.err.find("使い方"));
+}
+
+// A header H (number) with details D (text, packed amount), variable length, class code in
+// column 1.
+const char kCheckDefinition[] =
+    "[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\nMaxRecordIndex=2\r\nName=T\r\n"
+    "Size=0\r\nClassPos=1\r\nDelimiter=,\r\nTitleLine=True\r\n"
+    "[Record_1]\r\nName=H\r\nSize=4\r\nClass=H\r\nParent=0\r\nChild=2\r\nMaxFieldIndex=1\r\n"
+    "Field_0=K,X,1,1,0,0,\r\nField_1=N,9,2,3,0,-1,\r\n"
+    "[Record_2]\r\nName=D\r\nSize=5\r\nClass=D\r\nParent=1\r\nChild=0\r\nMaxFieldIndex=2\r\n"
+    "Field_0=K,X,1,1,0,0,\r\nField_1=T,X,2,2,0,-1,\r\nField_2=A,P,4,2,0,-1,\r\n";
+
+TEST_P(CliTest, CheckReportsInJapaneseAndWritesNothing) {
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    CliRun r = cli("--check '" + samples + "orders.dat' '" + samples + "orders.trd'");
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    EXPECT_EQ("", r.err);
+    EXPECT_NE(std::string::npos, r.out.find("ファイルサイズ: 354 バイト")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("書き出される行数: 7 行 (見出し行を含む)")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("問題は見つかりませんでした。")) << r.out;
+    EXPECT_TRUE(
+        std::system(("test -z \"$(ls -A '" + dir.path() + "' | grep -v '^\\.std')\"").c_str()) ==
+        0);
+}
+
+TEST_P(CliTest, CheckAsJsonGivesTheFindingsAndExitsWithOneOnProblems) {
+    dir.write("t.trd", kCheckDefinition);
+    // H001 D(A, 82 | 1A 3C) H002 H003 D(BC, 12 3C) and a stray X at the end: a split character
+    // and an invalid packed value in the first detail, a header without detail, a trailing byte.
+    dir.write("in.dat", std::string("H001DA\x82\x1A\x3CH002H003DBC\x12\x3CX"));
+    CliRun r = cli("--check --json in.dat t.trd");
+    EXPECT_EQ(1, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(23, j["file_size"]);
+    EXPECT_EQ((nlohmann::json{{"crlf", 0}, {"lf", 0}, {"cr", 0}}), j["line_endings"]);
+    EXPECT_TRUE(j["looks_binary"].is_boolean());
+    EXPECT_TRUE(j["record_length_suggestions"].is_array());
+    EXPECT_EQ(23, j["invalid_sjis"]["bytes_examined"]);
+    EXPECT_EQ((nlohmann::json{{"H", 3}, {"D", 2}}), j["records_by_kind"]);
+    EXPECT_EQ(0, j["unknown_kind"]["count"]);
+    EXPECT_TRUE(j["unknown_kind"]["first_offsets"].is_array());
+    EXPECT_EQ(1, j["trailing_bytes"]);
+    EXPECT_EQ(22, j["trailing_offset"]);
+    EXPECT_EQ(3, j["lines_written"]);
+    EXPECT_EQ((nlohmann::json{{"H", 1}, {"D", 0}}), j["records_without_line"]);
+    ASSERT_EQ(1u, j["invalid_fields"].size());
+    EXPECT_EQ("D", j["invalid_fields"][0]["record_kind"]);
+    EXPECT_EQ("A", j["invalid_fields"][0]["field"]);
+    EXPECT_EQ(1, j["invalid_fields"][0]["count"]);
+    EXPECT_EQ(nlohmann::json::array({7}), j["invalid_fields"][0]["first_offsets"]);
+    ASSERT_EQ(1u, j["split_characters"].size());
+    EXPECT_EQ("D", j["split_characters"][0]["record_kind"]);
+    EXPECT_EQ("T", j["split_characters"][0]["field"]);
+    EXPECT_EQ(true, j["problems"]);
+
+    // Without a definition only the bytes are judged: nothing is wrong.
+    r = cli("--json --check in.dat");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_FALSE(nlohmann::json::parse(r.out).contains("records_by_kind"));
+}
+
+// The name the program puts before its own messages (defined below).
+std::string nameOf(const std::string& program);
+
+TEST_P(CliTest, CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne) {
+    dir.write("in.dat", "x");
+    const std::string name = nameOf(GetParam());
+    const std::pair<const char*, const char*> refused[] = {
+        {"--check", "--check には入力ファイルと、必要なら定義ファイルを指定してください。"},
+        {"--check in.dat a.trd b",
+         "--check には入力ファイルと、必要なら定義ファイルを指定してください。"},
+        {"--json in.dat", "--json は --check と一緒に指定してください。"},
+        {"--check --frob in.dat", "不明なオプションです: --frob"},
+        {"--check --trim in.dat", "--check にはジョブや出力形式のオプションを指定できません。"},
+    };
+    for (const auto& [args, reason] : refused) {
+        CliRun r = cli(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_EQ("", r.out) << args;
+        EXPECT_EQ(name + ": " + reason + "\n詳しくは '" + name + " --help' を実行してください。\n",
+                  r.err)
+            << args;
+    }
+    CliRun r = cli("--check missing.dat");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("入力ファイルが存在しません。\nfni = " + dir.file("missing.dat") + "\n", r.err);
+    r = cli("--check in.dat missing.trd");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("missing.trd")) << r.err;
+}
+
+TEST_P(CliTest, LineBreakJobsOnRecordDataWarnAndStillRun) {
+    // A packed amount holds 0D: the line-ending job turns it into 0A, as asked, after a warning.
+    std::string records;
+    for (int i = 0; i < 20; ++i) records += std::string("D001\x00\x0D\x3C", 7) + "\r\n";
+    dir.write("in.dat", records);
+    CliRun r = cli("/E in.dat out.dat LF");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ(0u, r.err.rfind(
+                      "警告: 入力ファイルは固定長のレコードデータのようです。改行コード変換は", 0))
+        << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("\n・テキストに現れない制御コードが ")) << r.err;
+    EXPECT_EQ(std::string::npos, r.err.find("実行しますか")) << r.err;
+    EXPECT_EQ(records.size() - 20, readFile(dir.file("out.dat")).size());
+
+    r = cli("/L in.dat out2.dat 9");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(0u, r.err.rfind(
+                      "警告: 入力ファイルは固定長のレコードデータのようです。レコード長変換は", 0))
+        << r.err;
 }
 
 }  // namespace

@@ -138,8 +138,10 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAndLeavesAFileAsItWa
         const std::string output = convert(input, table, false);
         EXPECT_EQ("old output", output) << block;
         ShownMessage m = onlyMessage();
+        // The specified text, then the line that finds the record: the fourth, 14 bytes in.
         EXPECT_EQ(
-            "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。",
+            "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。"
+            "\nレコード番号 = 4、オフセット = 14 (0xE)",
             m.text);
         EXPECT_EQ(kAppTitle, m.title);
         EXPECT_EQ(MessageIcon::Exclamation, m.icon);

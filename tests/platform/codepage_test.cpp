@@ -93,6 +93,14 @@ TEST(Codepage, CountsAndCutsCharactersNotBytes) {
     EXPECT_EQ("ABC+あ", asciiUpper("abC+あ"));
 }
 
+TEST(Codepage, ADecoderUsedAgainAndAgainGivesWhatEachDecodingGives) {
+    const Cp932Decoder& decoder = Cp932Decoder::get();
+    // A text that ends inside a character must not leave its state to the next one.
+    for (const char* bytes : {"\x8E\xF3\x92\x8D", "ab\x82", "\x82\xA0", "plain", "\xB1\xB2", ""}) {
+        EXPECT_EQ(cp932ToUtf8(bytes), decoder.decode(bytes)) << bytes;
+    }
+}
+
 }  // namespace
 }  // namespace sorvek
 

@@ -44,5 +44,15 @@ TEST(LeadingNumber, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
     EXPECT_FALSE(leadingNumber(std::string(400, '9')).has_value());
 }
 
+TEST(GroupedNumber, GroupsDigitsByThreesWithTheSignInFront) {
+    EXPECT_EQ("0", groupedNumber(0));
+    EXPECT_EQ("999", groupedNumber(999));
+    EXPECT_EQ("1,000", groupedNumber(1000));
+    EXPECT_EQ("-1,000", groupedNumber(-1000));
+    EXPECT_EQ("-100", groupedNumber(-100));
+    EXPECT_EQ("1,074,000,000", groupedNumber(1074000000));
+    EXPECT_EQ("-9,223,372,036,854,775,808", groupedNumber(INT64_MIN));
+}
+
 }  // namespace
 }  // namespace sorvek

@@ -13,12 +13,19 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <cstdio>
 
+#include "app/check_report.h"
 #include "app/page_checks.h"
+#include "app/record_data_check.h"
 #include "app/settings.h"
+#include "engine/inspection.h"
+#include "engine/record_length_hints.h"
 #include "engine/tran_crlf.h"
+#include "platform/paths.h"
 #include "ui/dialogs/c_dialog.h"
 #include "ui/widgets/file_drop.h"
 #include "ui/widgets/ui_text.h"
@@ -201,12 +208,33 @@ QWidget* frmWizard::buildRecordLengthPage() {
     row->addWidget(label);
     row->addWidget(cmbRecLen);
     row->addStretch();
+    auto* hintLabel = new QLabel(QStringLiteral("入力ファイルから見たレコード長の候補:"), panel);
+    hintLabel->setObjectName(QStringLiteral("lblRecLenHint"));
+    lstRecLenHint = new QListWidget(panel);
+    lstRecLenHint->setObjectName(QStringLiteral("lstRecLenHint"));
+    lstRecLenHint->setWordWrap(true);
+    hintLabel->setBuddy(lstRecLenHint);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 8, 0, 0);
     layout->addLayout(row);
-    layout->addStretch();
+    layout->addSpacing(12);
+    layout->addWidget(hintLabel);
+    layout->addWidget(lstRecLenHint, 1);
     connect(cmbRecLen, &QComboBox::editTextChanged, this, &frmWizard::runCurrentPageCheck);
     connect(cmbRecLen, &QComboBox::activated, this, &frmWizard::runCurrentPageCheck);
+    auto choose = [this](QListWidgetItem* item) {
+        const QVariant length = item->data(Qt::UserRole);
+        if (length.isValid()) cmbRecLen->setEditText(length.toString());
+    };
+    connect(lstRecLenHint, &QListWidget::itemClicked, this, choose);
+    connect(lstRecLenHint, &QListWidget::itemActivated, this, choose);
+    hintLoader_ = new FileWindowLoader(this);
+    connect(hintLoader_, &FileWindowLoader::loaded, this, &frmWizard::recordLengthHintsLoaded);
+    connect(hintLoader_, &FileWindowLoader::failed, this, [this](const QString& reason) {
+        lstRecLenHint->clear();
+        auto* item = new QListWidgetItem(reason, lstRecLenHint);
+        item->setFlags(Qt::NoItemFlags);
+    });
     return panel;
 }
 
@@ -292,6 +320,8 @@ void frmWizard::apply(const StepChange& change) {
             q(lineEndingCaption(detectLineEnding(s(cmbFileName0->currentText())))));
     }
     cmdNext->setText(QString::fromUtf8(change.nextIsExecute ? kExecuteCaption : kNextCaption));
+    if (change.shownPage == kPageRecordDefinition) showRecordDefinitionPage();
+    if (change.shownPage == kPageRecordLength) showRecordLengthHints();
     if (change.fillSummary) {
         lstParam->clear();
         for (const std::string& line : summaryLines(state_.job)) lstParam->addItem(q(line));
@@ -300,6 +330,42 @@ void frmWizard::apply(const StepChange& change) {
     cmdBack->setEnabled(change.backEnabled);
     // The page just shown checks what it holds.
     runCurrentPageCheck();
+}
+
+void frmWizard::showRecordDefinitionPage() {
+    // The preview needs room: the window grows once, within the screen.
+    const QScreen* screen = this->screen();
+    const QSize wanted(px(14400), px(11250));
+    if (screen != nullptr && (width() < wanted.width() || height() < wanted.height())) {
+        const QRect available = screen->availableGeometry();
+        resize(std::min(std::max(width(), wanted.width()), available.width()),
+               std::min(std::max(height(), wanted.height()), available.height() - 40));
+    }
+    recordDefPage->setInputFile(q(getFullPath(state_.job.JobParams[0])));
+}
+
+void frmWizard::showRecordLengthHints() {
+    lstRecLenHint->clear();
+    auto* item = new QListWidgetItem(QStringLiteral("調べています…"), lstRecLenHint);
+    item->setFlags(Qt::NoItemFlags);
+    hintLoader_->load(q(getFullPath(state_.job.JobParams[0])), 0, kInspectionHeadBytes, 1);
+}
+
+void frmWizard::recordLengthHintsLoaded(const PreviewSource& source) {
+    const auto* head = reinterpret_cast<const unsigned char*>(source.bytes.data());
+    const std::vector<RecordLengthSuggestion> suggestions =
+        suggestRecordLengthsFromHead({head, source.bytes.size()}, source.fileSize);
+    lstRecLenHint->clear();
+    for (const RecordLengthSuggestion& s : suggestions) {
+        auto* item = new QListWidgetItem(QStringLiteral("%1 バイト — ").arg(s.length) + q(s.reason),
+                                         lstRecLenHint);
+        item->setData(Qt::UserRole, QVariant::fromValue<qint64>(s.length));
+        item->setToolTip(QStringLiteral("選ぶとレコード長に入ります"));
+    }
+    if (suggestions.empty()) {
+        auto* item = new QListWidgetItem(QStringLiteral("候補はありません。"), lstRecLenHint);
+        item->setFlags(Qt::NoItemFlags);
+    }
 }
 
 void frmWizard::cmdNext_Click() {
@@ -348,6 +414,17 @@ void frmWizard::cmdFileRef_Click(int index) {
 
 void frmWizard::execute() {
     if (running_) return;
+    // A job that rewrites line breaks, on record data: the user decides; an unattended run
+    // warns on standard error, as the console program does, and runs.
+    if (const auto recordData = recordDataInInput(state_.job)) {
+        const std::string& title = state_.job.JobTitle;
+        if (state_.unattended) {
+            std::fprintf(stderr, "%s\n", recordDataWarning(*recordData, title).c_str());
+        } else if (!MessageBox::askYesNo(this, q(recordDataQuestion(*recordData, title)),
+                                         q(title))) {
+            return;
+        }
+    }
     running_ = true;
     cmdBack->setEnabled(false);
     cmdCancel->setEnabled(false);
@@ -361,8 +438,10 @@ void frmWizard::execute() {
     lastRunSucceeded_ = result.succeeded;
     if (!result.completeInteractively) return;
 
-    MessageBox::show(this, QString::fromUtf8(kCompletionMessage), QString(),
-                     MessageIcon::Information);
+    MessageBox::show(this,
+                     QString::fromUtf8(kCompletionMessage) + QStringLiteral("\n\n") +
+                         q(result.completionDetails),
+                     QString(), MessageIcon::Information);
     saveHistory(state_.IniFilePath, kHistoryInput, s(cmbFileName0->currentText()),
                 listOf(cmbFileName0));
     saveHistory(state_.IniFilePath, kHistoryOutput, s(cmbFileName5->currentText()),

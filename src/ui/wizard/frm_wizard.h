@@ -8,6 +8,7 @@
 #include "app/wizard_steps.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/widgets/widget_progress.h"
+#include "ui/wizard/file_window_loader.h"
 
 class QComboBox;
 class QGroupBox;
@@ -53,8 +54,9 @@ class frmWizard : public QWidget {
     QComboBox* cmbFileName5 = nullptr;
     QPushButton* cmdFileRef0 = nullptr;
     QPushButton* cmdFileRef5 = nullptr;
-    // Page 10.
+    // Page 10, with the record lengths the input file may have; choosing one fills the box.
     QComboBox* cmbRecLen = nullptr;
+    QListWidget* lstRecLenHint = nullptr;
     // Page 11.
     RecordDefPage* recordDefPage = nullptr;
     // Page 13.
@@ -80,6 +82,11 @@ class frmWizard : public QWidget {
     QWidget* buildExecutePage();
     QWidget* addPanel(int page, QWidget* panel);
     void apply(const StepChange& change);
+    // Page 11 is shown: the preview reads the input file, and the window makes room for it.
+    void showRecordDefinitionPage();
+    // Page 10 is shown: the start of the input file is read for record-length suggestions.
+    void showRecordLengthHints();
+    void recordLengthHintsLoaded(const PreviewSource& source);
     void cmdFileRef_Click(int index);
     void execute();
     void runCurrentPageCheck() { runPageCheck(steps_.page()); }
@@ -90,6 +97,7 @@ class frmWizard : public QWidget {
     QMap<int, QWidget*> panels_;
     WidgetMessages messages_;
     WidgetProgress* progress_ = nullptr;
+    FileWindowLoader* hintLoader_ = nullptr;
     bool running_ = false;
     bool lastRunSucceeded_ = false;
 };

@@ -103,11 +103,25 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     buttons->addWidget(cmdDefFileOpen);
     buttons->addWidget(cmdDefFileSave);
 
+    auto* definition = new QWidget(this);
+    auto* definitionLayout = new QVBoxLayout(definition);
+    definitionLayout->setContentsMargins(0, 0, 0, 0);
+    definitionLayout->setSpacing(6);
+    definitionLayout->addWidget(splitter, 1);
+    definitionLayout->addLayout(buttons);
+
+    preview = new DataPreviewPane(state_.recordDefTable, this);
+    pageSplitter = new QSplitter(Qt::Vertical, this);
+    pageSplitter->setObjectName(QStringLiteral("pageSplitter"));
+    pageSplitter->setChildrenCollapsible(false);
+    pageSplitter->addWidget(definition);
+    pageSplitter->addWidget(preview);
+    pageSplitter->setStretchFactor(0, 2);
+    pageSplitter->setStretchFactor(1, 3);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
-    layout->setSpacing(6);
-    layout->addWidget(splitter, 1);
-    layout->addLayout(buttons);
+    layout->addWidget(pageSplitter, 1);
 
     buildMenus();
 
@@ -122,6 +136,8 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     connect(lvwFldDef, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (lvwFldDef->rowCount() >= 1) runFieldCommand(FieldCommand::Change);
     });
+    // Every edit of the definition ends in a page check: the preview follows it.
+    connect(this, &RecordDefPage::pageCheckRequested, this, &RecordDefPage::previewDefinition);
     connect(cmdNewRec, &QPushButton::clicked, this, &RecordDefPage::cmdNewRec_Click);
     connect(cmdDefFileOpen, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileOpen_Click);
     connect(cmdDefFileSave, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileSave_Click);
@@ -168,6 +184,15 @@ void RecordDefPage::buildMenus() {
     }
 }
 
+void RecordDefPage::setInputFile(const QString& path) {
+    preview->setInputFile(path);
+    previewDefinition();
+}
+
+void RecordDefPage::previewDefinition() {
+    preview->definitionChanged(tree_.selectedTag());
+}
+
 int RecordDefPage::treeNodeCount() const {
     return tvwRecDef->nodeCount();
 }
@@ -191,6 +216,7 @@ void RecordDefPage::tvwRecDef_Click() {
     // showing another record's (or another definition's) sum.
     lblFldLenSum->setText(q(details.lblFldLenSum.value_or("")));
     if (details.runPageCheck) emit pageCheckRequested();
+    previewDefinition();
 }
 
 // ---- Record tree ---------------------------------------------------------------------------
@@ -396,6 +422,7 @@ void RecordDefPage::fieldRowChecked(int row, bool ticked) {
     const std::int32_t record = tree_.selectedTag();
     if (record < 1 || record > table.maxIndex()) return;
     setFieldCheck(table[static_cast<std::size_t>(record)], row - 1, ticked);
+    previewDefinition();
 }
 
 }  // namespace sorvek

@@ -9,6 +9,7 @@
 #include "editor/field_list.h"
 #include "editor/record_tree.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/wizard/data_preview_pane.h"
 #include "ui/wizard/field_def_list.h"
 #include "ui/wizard/record_def_tree.h"
 
@@ -50,6 +51,8 @@ class RecordDefPage : public QWidget {
     // while a node is selected).
     void showRecordMenu(const QPoint& globalPos);
     void showFieldMenu(const QPoint& globalPos);
+    // The input file the preview shows (an absolute path; empty for none).
+    void setInputFile(const QString& path);
 
     RecordDefTree* tvwRecDef = nullptr;
     FieldDefList* lvwFldDef = nullptr;
@@ -61,6 +64,9 @@ class RecordDefPage : public QWidget {
     QPushButton* cmdDefFileSave = nullptr;
     QPushButton* cmdOutputFormat = nullptr;
     QSplitter* splitter = nullptr;
+    // The definition above, the preview of the input file through it below.
+    QSplitter* pageSplitter = nullptr;
+    DataPreviewPane* preview = nullptr;
     // mnuTRecDef ("レコード定義") with the items mnuRecDef(0..3).
     QMenu* mnuTRecDef = nullptr;
     QAction* mnuRecDef[4] = {};
@@ -75,6 +81,8 @@ class RecordDefPage : public QWidget {
 
   private:
     void buildMenus();
+    // The preview follows the definition (and shows the fields of the selected record).
+    void previewDefinition();
     // Opens frmWizSub for `mode` (field edits on row `sel`); true unless it was cancelled. The
     // tree control follows the model after the record and file edits.
     bool showEditDialog(std::int32_t mode, std::int32_t sel = 0);

@@ -166,7 +166,11 @@ class MainWindowTest : public QObject {
 
         QCOMPARE(readBytes(output), QByteArray("ABC\r\nDEF\r\nG"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("変換が完了しました。"));
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("変換が完了しました。\n\n出力ファイル: ") + output +
+                     QStringLiteral("\nサイズ: 11 バイト\n書き出したレコード数: 3 件\n\n注意:\n"
+                                    "・最後のレコードは 1 バイトでレコード長 (3 バイト) に満たない"
+                                    "ため、改行を付けていません。"));
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Sorvek"));
         QCOMPARE(MessageBox::shown()[0].icon, MessageIcon::Information);
         QCOMPARE(readHistory(ini(), kHistoryInput),

@@ -90,6 +90,21 @@ class UnattendedTest : public QObject {
         QCOMPARE(readBytes(file("p.out")), QByteArray("ab"));
     }
 
+    void lineBreakJobOnRecordDataWarnsOnStandardErrorAndRuns() {
+        // An unattended run asks nothing: it warns, as the console program does, and converts.
+        QByteArray records;
+        for (int i = 0; i < 20; ++i) records += QByteArray("D001\x00\x0D\x3C\r\n", 9);
+        writeBytes(file("records.dat"), records);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const Run run = program({"/E", file("records.dat"), file("records.out"), "LF"}, env);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.errors.contains(
+                     QStringLiteral("警告: 入力ファイルは固定長のレコードデータのようです。")),
+                 qPrintable(run.errors));
+        QCOMPARE(readBytes(file("records.out")).size(), records.size() - 20);
+    }
+
     // Every command line runs through the console front end without a display (the console
     // tests run against both programs); without arguments the program also says why it shows
     // no window.

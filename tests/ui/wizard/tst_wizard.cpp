@@ -342,7 +342,10 @@ class WizardTest : public QObject {
         QSignalSpy unloaded(w, &frmWizard::unloaded);
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(readBytes(output), QByteArray("ab\r\ncd\r\n"));
-        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("変換が完了しました。"));
+        // The completion message adds the output, its size and the records written.
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("変換が完了しました。\n\n出力ファイル: ") + output +
+                     QStringLiteral("\nサイズ: 8 バイト\n書き出したレコード数: 2 件"));
         QCOMPARE(unloaded.size(), 1);
         QVERIFY(!w->isVisible());
         QVERIFY(w->lblProgressBar->isVisible() || !w->isVisible());
@@ -373,6 +376,91 @@ class WizardTest : public QObject {
         QCOMPARE(QFileInfo(file(QStringLiteral("big.out"))).size(),
                  qint64(3 * 1024 * 1024 / 100 * 102 + 3 * 1024 * 1024 % 100));
         QVERIFY(!w->isVisible());  // completed and closed afterwards
+    }
+
+    void recordLengthPageSuggestsLengthsOfTheInput() {
+        // 64-byte records: a class code, a number, blanks.
+        QByteArray records;
+        for (int i = 0; i < 200; ++i) {
+            QByteArray r(64, ' ');
+            r[0] = i % 3 == 0 ? 'H' : 'D';
+            r.replace(1, 6, QByteArray::number(100000 + i * 7));
+            r[63] = '\x0C';
+            records += r;
+        }
+        const QString input = file(QStringLiteral("records64.dat"));
+        writeBytes(input, records);
+        frmWizard* w = open(0);
+        toJobPage(w, input, file(QStringLiteral("out.dat")));
+        QCOMPARE(w->currentPage(), 10);
+        QTRY_VERIFY(w->lstRecLenHint->count() > 0 &&
+                    w->lstRecLenHint->item(0)->data(Qt::UserRole).isValid());
+        QListWidgetItem* first = w->lstRecLenHint->item(0);
+        QVERIFY2(first->text().startsWith(QStringLiteral("64 バイト — ")),
+                 qPrintable(first->text()));
+        QVERIFY(first->text().contains(QStringLiteral("1 バイト目に識別区分らしい値 (D, H)")));
+        QVERIFY(!w->cmdNext->isEnabled());
+        QTest::mouseClick(w->lstRecLenHint->viewport(), Qt::LeftButton, {},
+                          w->lstRecLenHint->visualItemRect(first).center());
+        QCOMPARE(w->cmbRecLen->currentText(), QStringLiteral("64"));
+        QVERIFY(w->cmdNext->isEnabled());
+
+        // A missing input says so instead.
+        w = open(0);
+        toJobPage(w, file(QStringLiteral("missing.dat")), file(QStringLiteral("out.dat")));
+        QTRY_COMPARE(w->lstRecLenHint->item(0)->text(),
+                     QStringLiteral("入力ファイルが存在しません。"));
+    }
+
+    void lineBreakJobOnRecordDataAsksFirst() {
+        // Records whose packed amount holds the byte 0D.
+        QByteArray records;
+        for (int i = 0; i < 20; ++i) records += QByteArray("D001\x00\x0D\x3C\r\n", 9);
+        const QString input = file(QStringLiteral("records.dat"));
+        const QString output = file(QStringLiteral("records.out"));
+        QFile::remove(output);
+        writeBytes(input, records);
+        frmWizard* w = open(3);
+        toJobPage(w, input, output);
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 99);
+
+        // No: nothing runs, the wizard stays.
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const MessageBox::Shown question = MessageBox::shown()[0];
+        QCOMPARE(question.title, QStringLiteral("改行コード変換"));
+        QCOMPARE(question.icon, MessageIcon::None);
+        QVERIFY(question.text.startsWith(
+            QStringLiteral("入力ファイルは固定長のレコードデータのようです。\n")));
+        QVERIFY(question.text.contains(QStringLiteral("\n・テキストに現れない制御コードが ")));
+        QVERIFY(question.text.endsWith(QStringLiteral("このまま実行しますか？")));
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(w->currentPage(), 99);
+        QVERIFY(w->cmdNext->isEnabled());
+
+        // Yes: the job runs as asked.
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(QFile::exists(output));
+        QVERIFY(MessageBox::shown().last().text.startsWith(QStringLiteral("変換が完了しました。")));
+
+        // Text is not asked about.
+        MessageBox::clearShown();
+        writeBytes(input, "one\r\ntwo\r\n");
+        w = open(3);
+        toJobPage(w, input, output);
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(readBytes(output), QByteArray("one\ntwo\n"));
     }
 
     void cancelUnloadsAtOnce() {

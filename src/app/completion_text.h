@@ -1,0 +1,31 @@
+#pragma once
+// What the completion message of a job adds after "変換が完了しました。": the output's path and
+// size, how many lines or records were written, and the warnings that apply (from the inspection
+// of the input that ran alongside the job). Used by both programs; the console program prints
+// nothing on success.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "engine/inspection_report.h"
+#include "platform/files.h"
+
+namespace sorvek {
+
+struct JobSummary {
+    std::string outputPath;        // absolute
+    std::int64_t outputSize = -1;  // -1 when it cannot be read
+    std::string countText;         // "書き出した行数: 12 行", or empty
+    std::vector<std::string> warnings;
+};
+
+// The summary of the job of `state` that has just succeeded, whose input `input` describes.
+JobSummary summarizeJob(const AppState& state, const InspectionReport& input,
+                        FileSystem& files = osFileSystem());
+
+// The lines of the summary: "出力ファイル: …", "サイズ: 1,234 バイト", the count, and after an
+// empty line "注意:" with one line per warning.
+std::string completionDetails(const JobSummary& summary);
+
+}  // namespace sorvek

@@ -1,0 +1,169 @@
+#include "console/check_command.h"
+
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "app/app_state.h"
+#include "app/check_report.h"
+#include "app/startup.h"
+#include "console/console_ports.h"
+#include "editor/definition_commands.h"
+#include "engine/inspection.h"
+#include "formats/load_definition.h"
+#include "platform/paths.h"
+#include "ports/app_title.h"
+
+namespace sorvek {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json occurrencesJson(const Occurrences& o, bool withRecords = true) {
+    Json j;
+    j["count"] = o.count;
+    j["first_offsets"] = o.offsets;
+    if (withRecords) j["first_record_numbers"] = o.recordNumbers;
+    return j;
+}
+
+// Kind names as JSON keys: a name met twice gets its index after it.
+std::vector<std::string> kindKeys(const DefinitionFindings& d) {
+    std::vector<std::string> keys(d.kindNames.size());
+    std::map<std::string, int> seen;
+    for (std::size_t k = 1; k < d.kindNames.size(); ++k) {
+        keys[k] = d.kindNames[k];
+        if (seen[keys[k]]++ > 0) keys[k] += "#" + std::to_string(k);
+    }
+    return keys;
+}
+
+std::string fieldNameOf(const DefinitionFindings& d, int kind, int field) {
+    const auto k = static_cast<std::size_t>(kind);
+    const auto f = static_cast<std::size_t>(field);
+    return k < d.fieldNames.size() && f < d.fieldNames[k].size() ? d.fieldNames[k][f] : "";
+}
+
+Json reportJson(const InspectionReport& report, const std::string& input,
+                const std::string& definition) {
+    const ByteProfile& b = report.bytes;
+    Json j;
+    j["file"] = input;
+    j["file_size"] = b.size;
+    j["line_endings"] = {{"crlf", b.crlf}, {"lf", b.lf}, {"cr", b.cr}};
+    j["lines"] = b.lines;
+    j["longest_line"] = b.breaks() > 0 ? Json(b.longestLine) : Json(nullptr);
+    j["shortest_line"] = b.breaks() > 0 ? Json(b.shortestLine) : Json(nullptr);
+    j["looks_binary"] = report.looksBinary;
+    j["evidence"] = recordDataEvidence(report);
+    j["non_text_bytes"] = occurrencesJson(b.nonText, false);
+    j["invalid_sjis"] = occurrencesJson(b.invalidSjis, false);
+    j["invalid_sjis"]["bytes_examined"] = b.sjisBytes;
+    j["record_length_suggestions"] = Json::array();
+    for (const RecordLengthSuggestion& s : report.suggestions) {
+        j["record_length_suggestions"].push_back({{"length", s.length}, {"reason", s.reason}});
+    }
+    if (report.cancelled) j["cancelled"] = true;
+    if (report.withDefinition) {
+        const DefinitionFindings& d = report.definition;
+        const std::vector<std::string> keys = kindKeys(d);
+        j["definition"] = definition;
+        j["definition_error"] = d.definitionError.empty() ? Json(nullptr) : Json(d.definitionError);
+        j["records_cut"] = d.recordsCut;
+        Json byKind = Json::object();
+        Json withoutLine = Json::object();
+        Json withoutLinePlaces = Json::object();
+        Json beforeParent = Json::object();
+        for (std::size_t k = 1; k < keys.size() && d.recordsCut; ++k) {
+            byKind[keys[k]] = d.recordsByKind[k];
+            withoutLine[keys[k]] = d.recordsWithoutLine[k].count;
+            if (d.recordsWithoutLine[k].any()) {
+                withoutLinePlaces[keys[k]] = occurrencesJson(d.recordsWithoutLine[k]);
+            }
+            if (d.childBeforeParent[k].any()) {
+                beforeParent[keys[k]] = occurrencesJson(d.childBeforeParent[k]);
+            }
+        }
+        j["records_by_kind"] = byKind;
+        j["unknown_kind"] = occurrencesJson(d.unknownKind);
+        j["stopped_at"] = d.stopped
+                              ? Json{{"offset", d.stopOffset}, {"record_number", d.stopRecord}}
+                              : Json(nullptr);
+        j["trailing_bytes"] = d.trailingBytes;
+        j["trailing_offset"] = d.trailingBytes > 0 ? Json(d.trailingOffset) : Json(nullptr);
+        j["children_before_parent"] = beforeParent;
+        j["lines_written"] = d.linesWritten;
+        j["records_without_line"] = withoutLine;
+        j["records_without_line_places"] = withoutLinePlaces;
+        j["extra_line_breaks"] = occurrencesJson(d.extraLineBreaks);
+        j["invalid_fields"] = Json::array();
+        for (const FieldFinding& f : d.invalidFields) {
+            Json item = {{"record_kind", keys[static_cast<std::size_t>(f.kind)]},
+                         {"field", fieldNameOf(d, f.kind, f.field)}};
+            item.update(occurrencesJson(f.places));
+            j["invalid_fields"].push_back(item);
+        }
+        j["split_characters"] = Json::array();
+        for (const SplitFinding& s : d.splitCharacters) {
+            Json item = {{"record_kind", keys[static_cast<std::size_t>(s.kind)]},
+                         {"field", fieldNameOf(d, s.kind, s.field)},
+                         {"at", s.at == SplitAt::Start ? "start" : "end"}};
+            item.update(occurrencesJson(s.places));
+            j["split_characters"].push_back(item);
+        }
+        j["fields_outside_record"] = Json::array();
+        for (const FieldFinding& f : d.fieldsOutside) {
+            j["fields_outside_record"].push_back(
+                {{"record_kind", keys[static_cast<std::size_t>(f.kind)]},
+                 {"field", fieldNameOf(d, f.kind, f.field)}});
+        }
+    }
+    j["problems"] = report.hasProblems();
+    return j;
+}
+
+}  // namespace
+
+int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
+    ConsoleProgress progress(streams.err, streams.drawProgress && !request.quiet);
+    ConsoleMessages messages(streams.err, &progress);
+    const bool json = request.json;
+    const bool withDefinition = !request.definition.empty();
+    const std::string input = getFullPath(request.input);
+
+    RecordDefTable table;
+    std::string definitionPath;
+    if (withDefinition) {
+        definitionPath = getFullPath(request.definition);
+        table.reset(2);
+        const auto loaded = loadDefinition(definitionPath, table);
+        if (!loaded) {
+            showLoadFailure(definitionPath, loaded.error(), messages);
+            return kExitFailure;
+        }
+        showLoadNote(definitionPath, *loaded, messages);
+    }
+
+    InspectionContext context{progress};
+    Result<InspectionReport> report =
+        inspectFile(input, withDefinition ? &table : nullptr, context);
+    progress.endLine();
+    if (!report) {
+        messages.show(report.error().message, kAppTitle, report.error().icon);
+        return kExitFailure;
+    }
+    if (json) {
+        const std::string text = reportJson(*report, input, definitionPath)
+                                     .dump(2, ' ', false, Json::error_handler_t::replace);
+        std::fputs(text.c_str(), streams.out);
+        std::fputc('\n', streams.out);
+    } else {
+        for (const std::string& line : reportLines(*report, input, definitionPath)) {
+            std::fputs(line.c_str(), streams.out);
+            std::fputc('\n', streams.out);
+        }
+    }
+    std::fflush(streams.out);
+    return report->hasProblems() ? kExitFailure : kExitSuccess;
+}
+
+}  // namespace sorvek

@@ -1,0 +1,343 @@
+#include "editor/data_preview.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "editor/record_texts.h"
+#include "engine/field_checks.h"
+#include "engine/packed_decimal.h"
+#include "engine/record_lineage.h"
+#include "engine/record_walk.h"
+#include "platform/codepage.h"
+#include "platform/number_text.h"
+
+namespace sorvek {
+namespace {
+
+// Bytes of a value a cell shows at most.
+constexpr std::size_t kMostCellBytes = 512;
+
+// The bytes of a field as the conversion writes them.
+std::string convertedBytes(const FieldDef& f, const unsigned char* bytes) {
+    const auto size = static_cast<std::size_t>(f.Size);
+    switch (fieldClass(f)) {
+        case FieldClass::Packed: {
+            const std::int32_t dec = std::clamp<std::int32_t>(f.Dec, 0, 2 * f.Size - 1);
+            std::string out(packedWidth(size, dec), ' ');
+            writePacked(bytes, size, dec, out.data());
+            return out;
+        }
+        case FieldClass::Zoned:
+            if (f.Dec > 0 && f.Dec <= f.Size) {
+                const std::size_t whole = size - static_cast<std::size_t>(f.Dec);
+                std::string out(reinterpret_cast<const char*>(bytes), whole);
+                out += '.';
+                out.append(reinterpret_cast<const char*>(bytes) + whole, size - whole);
+                return out;
+            }
+            break;
+        case FieldClass::Text:
+            break;
+    }
+    return std::string(reinterpret_cast<const char*>(bytes), size);
+}
+
+// Control codes would break the display of a cell; they show as ".". (They are single bytes,
+// never part of a double-byte character.) A very long value shows its start.
+std::string forDisplay(std::string bytes, const Cp932Decoder& decoder) {
+    const bool cut = bytes.size() > kMostCellBytes;
+    if (cut) bytes.resize(kMostCellBytes);
+    for (char& c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) c = '.';
+    }
+    return cut ? decoder.decode(bytes) + "…" : decoder.decode(bytes);
+}
+
+// The checks of each kind by field index (nullptr for fields not checked).
+std::vector<std::vector<const FieldCheck*>> checksByField(const RecordDefTable& table,
+                                                          const FieldCheckPlan& plan) {
+    std::vector<std::vector<const FieldCheck*>> out(table.entries.size());
+    for (std::size_t k = 1; k < table.entries.size(); ++k) {
+        out[k].assign(table[k].Fields.size(), nullptr);
+        for (const FieldCheck& c : plan.checks(static_cast<int>(k))) {
+            out[k][static_cast<std::size_t>(c.field)] = &c;
+        }
+    }
+    return out;
+}
+
+CellMark markOf(const FieldCheck& c, const unsigned char* record) {
+    const unsigned char* f = record + c.offset;
+    switch (c.cls) {
+        case FieldClass::Packed:
+            return packedValid(f, c.size) ? CellMark::None : CellMark::InvalidValue;
+        case FieldClass::Zoned:
+            return zonedValid(f, c.size) ? CellMark::None : CellMark::InvalidValue;
+        case FieldClass::Text:
+            if (c.beforeSize != 0 && isSjisLead(f[-1]) &&
+                endSplitsCharacter(record + c.beforeOffset, c.beforeSize)) {
+                return CellMark::SplitStart;
+            }
+            if (endSplitsCharacter(f, c.size)) return CellMark::SplitEnd;
+            return CellMark::None;
+    }
+    return CellMark::None;
+}
+
+class RowCollector {
+  public:
+    RowCollector(const RecordDefTable& table, const PreviewSource& source, std::size_t maxRows,
+                 Preview& out)
+        : table_(table),
+          source_(source),
+          base_(reinterpret_cast<const unsigned char*>(source.bytes.data())),
+          maxRows_(maxRows),
+          out_(out),
+          plan_(table),
+          checks_(checksByField(table, plan_)),
+          lineage_(table),
+          // Before the first record of the file, no parent can have come yet.
+          lineageFromStart_(source.offset == 0) {}
+
+    void record(int kind, const unsigned char* bytes, std::size_t length, std::int64_t offset,
+                std::int64_t number) {
+        RowMark mark = RowMark::None;
+        if (kind != 0) {
+            const RecordLineage::Step step = lineage_.record(kind, offset, number);
+            if (step.replacedUnused) markRow(step.replacedNumber, RowMark::NoLine);
+            if (step.childBeforeParent && lineageFromStart_) mark = RowMark::ChildBeforeParent;
+        } else {
+            mark = RowMark::UnknownKind;
+        }
+        if (bytes[0] == '\r' || bytes[0] == '\n') mark = RowMark::ExtraLineBreak;
+        if (out_.rows.size() >= maxRows_) return;
+        PreviewRow& row = addRow(kind, bytes, length, offset, number, mark);
+        if (kind != 0) fillCells(row, bytes);
+    }
+
+    void stopped(std::int64_t offset, std::int64_t number) {
+        if (out_.rows.size() >= maxRows_) return;
+        const std::size_t begin = static_cast<std::size_t>(offset);
+        const std::size_t length =
+            std::min(source_.bytes.size() - begin, static_cast<std::size_t>(table_[1].Size));
+        addRow(0, base_ + begin, length, offset, number, RowMark::Stopped);
+    }
+
+    // The end of the source: an incomplete last record, and at the end of the file the records
+    // still waiting for a child.
+    void finish(std::size_t consumed, std::int64_t number, bool stopped) {
+        if (!source_.reachesEnd() || stopped) return;
+        if (consumed < source_.bytes.size() && out_.rows.size() < maxRows_) {
+            addRow(0, base_ + consumed, source_.bytes.size() - consumed,
+                   static_cast<std::int64_t>(consumed), number + 1, RowMark::Incomplete);
+        }
+        lineage_.forEachUnused(
+            [&](int, std::int64_t, std::int64_t unused) { markRow(unused, RowMark::NoLine); });
+    }
+
+  private:
+    // Offsets and numbers here count from the start of the source, as the cutter does.
+    PreviewRow& addRow(int kind, const unsigned char* bytes, std::size_t length,
+                       std::int64_t offset, std::int64_t number, RowMark mark) {
+        PreviewRow& row = out_.rows.emplace_back();
+        row.number = number;
+        row.offset = source_.offset + offset;
+        row.kind = kind;
+        row.begin = static_cast<std::size_t>(bytes - base_);
+        row.length = length;
+        row.mark = mark;
+        return row;
+    }
+
+    void markRow(std::int64_t number, RowMark mark) {
+        const std::int64_t index = number - 1;
+        if (index < 0 || index >= static_cast<std::int64_t>(out_.rows.size())) return;
+        PreviewRow& row = out_.rows[static_cast<std::size_t>(index)];
+        if (row.mark == RowMark::None) row.mark = mark;
+    }
+
+    void fillCells(PreviewRow& row, const unsigned char* bytes) {
+        const RecordDef& record = table_[static_cast<std::size_t>(row.kind)];
+        const auto& checks = checks_[static_cast<std::size_t>(row.kind)];
+        row.cells.resize(record.Fields.size());
+        for (std::size_t i = 0; i < record.Fields.size(); ++i) {
+            const FieldDef& f = record.Fields[i];
+            PreviewCell& cell = row.cells[i];
+            cell.written = f.Check == -1;
+            if (!fieldWithinRecord(f, record.Size)) {
+                cell.mark = CellMark::Outside;
+                continue;
+            }
+            cell.text = forDisplay(convertedBytes(f, bytes + f.Pos - 1), decoder_);
+            if (checks[i] != nullptr) cell.mark = markOf(*checks[i], bytes);
+        }
+    }
+
+    const RecordDefTable& table_;
+    const PreviewSource& source_;
+    const unsigned char* base_;
+    std::size_t maxRows_;
+    Preview& out_;
+    FieldCheckPlan plan_;
+    std::vector<std::vector<const FieldCheck*>> checks_;
+    RecordLineage lineage_;
+    bool lineageFromStart_;
+    const Cp932Decoder& decoder_ = Cp932Decoder::get();
+};
+
+std::string hexBytes(const unsigned char* p, std::size_t n) {
+    std::string out;
+    char hex[4];
+    for (std::size_t i = 0; i < n && i < 32; ++i) {
+        std::snprintf(hex, sizeof hex, "%02X", p[i]);
+        if (i > 0) out += ' ';
+        out += hex;
+    }
+    if (n > 32) out += " …";
+    return out;
+}
+
+}  // namespace
+
+Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, int columnKind,
+                     std::size_t maxRows) {
+    Preview out;
+    if (!table.hasDefinition() || table.maxIndex() < 1) {
+        out.status = "レコード定義がまだありません。";
+        return out;
+    }
+    if (Status structure = checkRecordStructure(table); !structure) {
+        std::string message = structure.error().message;
+        for (std::size_t i = message.find('\n'); i != std::string::npos;
+             i = message.find('\n', i)) {
+            message.replace(i, 1, " / ");
+        }
+        out.status = "この定義ではレコードを切り出せません: " + message;
+        return out;
+    }
+    out.definitionUsable = true;
+    out.columnKind = table.isRecordIndex(columnKind) ? columnKind : 1;
+    for (const FieldDef& f : table[static_cast<std::size_t>(out.columnKind)].Fields) {
+        out.columnTitles.push_back(f.Name);
+    }
+    if (source.bytes.empty()) {
+        out.status = source.fileSize == 0 ? "ファイルは空です。" : "";
+        return out;
+    }
+
+    const RecordLayout layout(table);
+    RecordCutter cutter(layout);
+    RowCollector collector(table, source, maxRows, out);
+    const auto* begin = reinterpret_cast<const unsigned char*>(source.bytes.data());
+    const RecordCutter::Outcome cut =
+        cutter.cut(begin, begin + source.bytes.size(), source.reachesEnd(), collector);
+    collector.finish(cut.consumed, cutter.records(), cut.stopped);
+    // The cutter counts from 1; the source may start further on in the file.
+    for (PreviewRow& row : out.rows) row.number += source.firstRecord - 1;
+
+    std::size_t widest = out.columnTitles.size();
+    for (const PreviewRow& row : out.rows) widest = std::max(widest, row.cells.size());
+    while (out.columnTitles.size() < widest) {
+        out.columnTitles.push_back("(" + std::to_string(out.columnTitles.size() + 1) + ")");
+    }
+    if (out.rows.empty()) {
+        out.status = "表示できるレコードがありません。";
+    } else {
+        out.status = "レコード " + groupedNumber(out.rows.front().number) + "～" +
+                     groupedNumber(out.rows.back().number) + " (ファイルサイズ " +
+                     groupedNumber(source.fileSize) + " バイト)";
+    }
+    return out;
+}
+
+std::string rowMarkText(RowMark mark) {
+    switch (mark) {
+        case RowMark::None:
+            return {};
+        case RowMark::UnknownKind:
+            return "識別区分の不明なレコードです。変換では読み飛ばされます。";
+        case RowMark::Stopped:
+            return "識別区分の不明なレコードです。可変長のため、変換はここで止まります。";
+        case RowMark::ChildBeforeParent:
+            return "親レコードより前にある子レコードです。親のフィールドなしで出力されます。";
+        case RowMark::NoLine:
+            return "子レコードが続かないため、このレコードのフィールドはどの行にも出力されません。";
+        case RowMark::ExtraLineBreak:
+            return "改行で始まっています。前に余分な改行があり、ここからレコードがずれています。";
+        case RowMark::Incomplete:
+            return "ファイルの終わりでレコードが途切れています。このバイトは出力されません。";
+    }
+    return {};
+}
+
+std::string cellTip(const RecordDefTable& table, const PreviewSource& source, const PreviewRow& row,
+                    std::size_t field) {
+    if (!table.isRecordIndex(row.kind)) return {};
+    const RecordDef& record = table[static_cast<std::size_t>(row.kind)];
+    if (field >= record.Fields.size() || field >= row.cells.size()) return {};
+    const FieldDef& f = record.Fields[field];
+    const PreviewCell& cell = row.cells[field];
+    std::string tip = record.Name + "." + f.Name + " (" + typeDisplay(f) + "、位置 " +
+                      std::to_string(f.Pos) + "、" + std::to_string(f.Size) + " バイト)";
+    if (!cell.written) tip += " 出力しないフィールド";
+    if (cell.mark == CellMark::Outside) {
+        return tip + "\nレコードの外にあるフィールドです (レコード長 " +
+               std::to_string(record.Size) + " バイト)。";
+    }
+    tip += "\n値: " + cell.text;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(source.bytes.data()) + row.begin +
+                        static_cast<std::size_t>(f.Pos - 1);
+    tip += "\nバイト: " + hexBytes(bytes, static_cast<std::size_t>(f.Size));
+    switch (cell.mark) {
+        case CellMark::None:
+        case CellMark::Outside:
+            break;
+        case CellMark::InvalidValue:
+            tip +=
+                fieldClass(f) == FieldClass::Packed
+                    ? "\nパック10進数として正しくない値です (数字でない半バイト、または符号でない"
+                      "最後の半バイトがあります)。"
+                    : "\nゾーン10進数として正しくない値です (数字でないバイトがあります)。";
+            break;
+        case CellMark::SplitStart:
+            tip += "\n2バイト文字の途中から始まっています。";
+            break;
+        case CellMark::SplitEnd:
+            tip += "\n最後のバイトが2バイト文字の1バイト目で、文字が分断されています。";
+            break;
+    }
+    return tip;
+}
+
+std::vector<RulerSpan> rulerSpans(const RecordDefTable& table, const PreviewRow& row) {
+    std::vector<RulerSpan> spans;
+    if (!table.isRecordIndex(row.kind)) return spans;
+    const RecordDef& record = table[static_cast<std::size_t>(row.kind)];
+    for (std::size_t i = 0; i < record.Fields.size(); ++i) {
+        const FieldDef& f = record.Fields[i];
+        if (f.Pos < 1 || f.Size < 1) continue;
+        const std::size_t begin = static_cast<std::size_t>(f.Pos - 1);
+        const std::size_t end = std::min(row.length, begin + static_cast<std::size_t>(f.Size));
+        if (begin >= end) continue;
+        RulerSpan span;
+        span.field = static_cast<int>(i);
+        span.begin = begin;
+        span.end = end;
+        span.name = f.Name;
+        span.written = f.Check == -1;
+        span.mark = i < row.cells.size() ? row.cells[i].mark : CellMark::None;
+        spans.push_back(std::move(span));
+    }
+    return spans;
+}
+
+int fieldAtByte(const RecordDefTable& table, const PreviewRow& row, std::size_t at) {
+    int found = -1;
+    for (const RulerSpan& span : rulerSpans(table, row)) {
+        if (at >= span.begin && at < span.end) found = span.field;
+    }
+    return found;
+}
+
+}  // namespace sorvek

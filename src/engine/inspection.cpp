@@ -1,0 +1,175 @@
+#include "engine/inspection.h"
+
+#include <cstdio>
+
+#include "engine/block_reader.h"
+#include "engine/field_checks.h"
+#include "engine/job_files.h"
+#include "engine/rec2csv_definition_check.h"
+#include "engine/record_findings.h"
+#include "engine/record_length_hints.h"
+#include "engine/record_walk.h"
+
+namespace sorvek {
+namespace {
+
+// Bytes that text does not hold, per thousand bytes, from which a file looks like record data.
+constexpr std::int64_t kNonTextPerThousand = 1;
+
+// True when `bytes` are valid UTF-8 holding at least one character beyond ASCII; a sequence cut
+// off at the end does not count against it.
+bool looksLikeUtf8(const std::string& bytes) {
+    bool beyondAscii = false;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        std::size_t n = 1;
+        if (b < 0x80) {
+            n = 1;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            n = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            n = 3;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 4;
+        } else {
+            return false;
+        }
+        if (i + n > bytes.size()) return beyondAscii;
+        for (std::size_t j = 1; j < n; ++j) {
+            if ((static_cast<unsigned char>(bytes[i + j]) & 0xC0) != 0x80) return false;
+        }
+        beyondAscii |= n > 1;
+        i += n;
+    }
+    return beyondAscii;
+}
+
+Failure readFailure(const std::string& path) {
+    return failure("ファイルの読み込みに失敗しました。\nfni = " + path);
+}
+
+}  // namespace
+
+// The record part of an inspection with a definition.
+struct Inspector::Records {
+    explicit Records(const RecordDefTable& definition, DefinitionFindings& findings)
+        : table(definition),
+          layout(table),
+          plan(table),
+          stream(layout),
+          collector(table, plan, findings) {}
+    RecordDefTable table;
+    RecordLayout layout;
+    FieldCheckPlan plan;
+    RecordStream stream;
+    RecordFindingsCollector collector;
+};
+
+Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nullptr) {
+    head_.reserve(kInspectionHeadBytes);
+    if (table == nullptr) return;
+    for (std::size_t k = 0; k < table->entries.size(); ++k) {
+        const RecordDef& record = (*table)[k];
+        findings_.kindNames.push_back(record.Name);
+        findings_.fieldNames.emplace_back();
+        findings_.fieldTypes.emplace_back();
+        findings_.fieldPositions.emplace_back();
+        for (const FieldDef& f : record.Fields) {
+            findings_.fieldNames.back().push_back(f.Name);
+            findings_.fieldTypes.back().push_back(f.Type);
+            findings_.fieldPositions.back().push_back(f.Pos);
+        }
+    }
+    if (Status check = checkRec2CsvDefinition(*table); !check) {
+        findings_.definitionError = check.error().message;
+    }
+    // A definition whose fields are wrong still cuts records; one whose records are wrong
+    // does not.
+    if (checkRecordStructure(*table)) records_ = std::make_unique<Records>(*table, findings_);
+}
+
+Inspector::~Inspector() = default;
+
+void Inspector::addBytes(const unsigned char* p, std::size_t n) {
+    if (head_.size() < kInspectionHeadBytes) {
+        head_.append(reinterpret_cast<const char*>(p),
+                     std::min(n, kInspectionHeadBytes - head_.size()));
+    }
+    profiler_.add(p, n);
+}
+
+void Inspector::addRecords(const unsigned char* p, std::size_t n) {
+    if (records_) records_->stream.add(p, n, records_->collector);
+}
+
+InspectionReport Inspector::finish(bool cancelled) {
+    InspectionReport report;
+    report.cancelled = cancelled;
+    report.bytes = profiler_.finish();
+    const ByteProfile& b = report.bytes;
+    report.looksUtf8 = looksLikeUtf8(head_);
+    // Control codes, or bytes that are no Shift-JIS in a file that is no UTF-8 text either.
+    report.looksBinary =
+        b.nonText.count * 1000 >= b.size * kNonTextPerThousand && b.nonText.count > 0;
+    if (!report.looksUtf8 && b.invalidSjis.count * 1000 >= b.size * kNonTextPerThousand &&
+        b.invalidSjis.count > 0) {
+        report.looksBinary = true;
+    }
+    const auto* head = reinterpret_cast<const unsigned char*>(head_.data());
+    report.suggestions = suggestRecordLengths({head, head_.size()}, b.size, b, !cancelled);
+
+    report.withDefinition = withDefinition_;
+    if (records_) {
+        if (!cancelled) records_->stream.finish(records_->collector);
+        records_->collector.finish(cancelled ? 0 : records_->stream.trailingBytes(),
+                                   records_->stream.trailingOffset(),
+                                   records_->stream.records() + 1);
+    }
+    report.definition = std::move(findings_);
+    return report;
+}
+
+Result<InspectionReport> inspectFile(const std::string& path, const RecordDefTable* table,
+                                     InspectionContext& context) {
+    FileSystem& fs = context.files;
+    if (!fs.fileExists(path)) return failure("入力ファイルが存在しません。\nfni = " + path);
+    auto file = fs.openRead(path);
+    if (!file) return failure("ファイルのオープンに失敗しました。\nfni = " + path);
+
+    Inspector inspector(table);
+    ProgressReporter progress(context.progress, std::max<std::int64_t>(fs.fileSize(path), 0));
+    progress.start();
+    std::int64_t read = 0;
+    bool cancelled = false;
+    {
+        // The bytes are profiled on the reading thread while the records of the block before
+        // are checked here.
+        BlockReader reader(
+            **file, context.blockSize, context.mapSize, 3,
+            [&](const unsigned char* data, std::size_t size) { inspector.addBytes(data, size); });
+        for (;;) {
+            if (context.cancel != nullptr && context.cancel->load(std::memory_order_relaxed)) {
+                cancelled = true;
+                break;
+            }
+            Result<BlockReader::Block> block = reader.next();
+            if (!block) return readFailure(path);
+            if (block->size == 0) break;
+            inspector.addRecords(block->data, block->size);
+            read += static_cast<std::int64_t>(block->size);
+            progress.reached(read);
+        }
+    }
+    if (!cancelled) progress.finished();
+    return inspector.finish(cancelled);
+}
+
+std::string recordPlaceText(std::int64_t recordNumber, std::int64_t offset) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(offset));
+    return "レコード番号 = " + std::to_string(recordNumber) +
+           "、オフセット = " + std::to_string(offset) + " (0x" + hex + ")";
+}
+
+}  // namespace sorvek

@@ -1,0 +1,145 @@
+#pragma once
+// What the inspection of a data file found: the values behind the check report of the console
+// program, the desktop program's findings list and the completion message of a job.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sorvek {
+
+// How many places of one finding are listed (the count goes on).
+inline constexpr std::size_t kListedPlaces = 20;
+
+// Where something was found: how often, and the first places (byte offsets from the start of
+// the file, 0-based, and for findings about records the 1-based record numbers).
+struct Occurrences {
+    std::int64_t count = 0;
+    std::vector<std::int64_t> offsets;
+    std::vector<std::int64_t> recordNumbers;
+
+    void add(std::int64_t offset, std::int64_t recordNumber = 0) {
+        if (offsets.size() < kListedPlaces) {
+            offsets.push_back(offset);
+            if (recordNumber > 0) recordNumbers.push_back(recordNumber);
+        }
+        ++count;
+    }
+    bool any() const { return count > 0; }
+};
+
+// What the bytes of the whole file say, without any definition.
+struct ByteProfile {
+    std::int64_t size = 0;
+    // Line breaks by form: CR LF, a lone LF, a lone CR.
+    std::int64_t crlf = 0;
+    std::int64_t lf = 0;
+    std::int64_t cr = 0;
+    std::int64_t breaks() const { return crlf + lf + cr; }
+    // Lines: one per break, and the text after the last break when there is any.
+    std::int64_t lines = 0;
+    // Lengths of the lines without their break bytes; 0 when the file has no break.
+    std::int64_t longestLine = 0;
+    std::int64_t shortestLine = 0;
+    // The most frequent line length (below 4096 bytes) and how many lines have it.
+    std::int64_t commonLineLength = 0;
+    std::int64_t commonLineCount = 0;
+    // Bytes that text does not hold: control codes other than TAB, LF, FF, CR and the
+    // end-of-file mark 0x1A, and DEL.
+    Occurrences nonText;
+    // Places where the bytes cannot be read as Shift-JIS: a lead byte without a valid second
+    // byte, or a byte that is neither a character nor a lead byte (0x80, 0xA0, 0xFD to 0xFF).
+    // Looked for in the first `sjisBytes` bytes of the file only.
+    Occurrences invalidSjis;
+    std::int64_t sjisBytes = 0;
+};
+
+}  // namespace sorvek
+
+namespace sorvek {
+
+// A length the records of a file may have, with the one-line reason it was chosen.
+struct RecordLengthSuggestion {
+    std::int64_t length = 0;
+    std::string reason;
+};
+
+// Where a field's start or end cuts a double-byte character in two.
+enum class SplitAt { Start, End };
+
+// A finding about one field of one record kind (indices into the definition).
+struct FieldFinding {
+    int kind = 0;
+    int field = 0;
+    Occurrences places;  // offsets of the field's first byte in the records concerned
+};
+
+struct SplitFinding {
+    int kind = 0;
+    int field = 0;
+    SplitAt at = SplitAt::End;
+    Occurrences places;
+};
+
+// What reading the file through a definition found.
+struct DefinitionFindings {
+    // Names of the kinds (index 1..N) and of their fields, for the texts of the report.
+    std::vector<std::string> kindNames;
+    std::vector<std::vector<std::string>> fieldNames;
+    std::vector<std::vector<std::string>> fieldTypes;
+    std::vector<std::vector<std::int32_t>> fieldPositions;  // `Pos`, 1-based
+    // The definition check's refusal (the conversion would not run), empty when it passes.
+    std::string definitionError;
+    // False when the definition cannot cut records at all (no records, a bad length, ...).
+    bool recordsCut = false;
+
+    std::vector<std::int64_t> recordsByKind;  // index 1..N
+    Occurrences unknownKind;
+    // A record of unknown kind in a variable-length file: the conversion stops there, and so
+    // does the reading; offset and record number of that record.
+    bool stopped = false;
+    std::int64_t stopOffset = 0;
+    std::int64_t stopRecord = 0;
+    // An incomplete last record, which the conversion leaves out.
+    std::int64_t trailingBytes = 0;
+    std::int64_t trailingOffset = 0;
+    std::int64_t trailingRecord = 0;  // the number it would have
+    // Records of a kind with a parent, read before any record of the parent's kind.
+    std::vector<Occurrences> childBeforeParent;  // index 1..N
+    // Lines the conversion writes, the title line included when there is one.
+    std::int64_t linesWritten = 0;
+    bool titleLine = false;
+    // Records of a kind with children that no child followed: no line holds their fields.
+    std::vector<Occurrences> recordsWithoutLine;  // index 1..N
+    // Records that begin with a CR or LF: an extra line break before them shifted the record.
+    Occurrences extraLineBreaks;
+    // Fields written to the output whose value is not valid for their type: packed decimal
+    // with a digit nibble above 9 or a sign nibble below A, zoned decimal with a byte that is
+    // not a digit.
+    std::vector<FieldFinding> invalidFields;
+    // Text fields written to the output whose start or end falls inside a double-byte
+    // character.
+    std::vector<SplitFinding> splitCharacters;
+    // Fields that lie outside their record (past its end, or with no bytes at all).
+    std::vector<FieldFinding> fieldsOutside;
+
+    // True when anything here means the output will not be what the data holds.
+    bool hasProblems() const;
+};
+
+struct InspectionReport {
+    ByteProfile bytes;
+    // The file looks like record data (binary fields) rather than text.
+    bool looksBinary = false;
+    // The first bytes can be read as UTF-8 text (and hold characters beyond ASCII).
+    bool looksUtf8 = false;
+    std::vector<RecordLengthSuggestion> suggestions;
+    bool withDefinition = false;
+    DefinitionFindings definition;
+    // The reading was cancelled: the report covers the bytes read until then.
+    bool cancelled = false;
+
+    bool hasProblems() const { return withDefinition && definition.hasProblems(); }
+};
+
+}  // namespace sorvek

@@ -1,0 +1,70 @@
+#include "engine/record_findings.h"
+
+namespace sorvek {
+
+RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
+                                                 const FieldCheckPlan& plan,
+                                                 DefinitionFindings& out)
+    : plan_(plan),
+      out_(out),
+      lineage_(table),
+      loneKinds_(true),
+      invalid_(plan.checkCount()),
+      splitEnd_(plan.checkCount()),
+      splitStart_(plan.checkCount()) {
+    const std::size_t kinds = table.entries.size();
+    out_.recordsCut = true;
+    out_.recordsByKind.assign(kinds, 0);
+    out_.childBeforeParent.assign(kinds, {});
+    out_.recordsWithoutLine.assign(kinds, {});
+    for (const auto& [kind, field] : plan.outside()) {
+        out_.fieldsOutside.push_back({kind, field, {}});
+    }
+    for (std::size_t k = 1; k < kinds; ++k) {
+        loneKinds_ = loneKinds_ && table[k].Parent == 0 && table[k].Child == 0;
+    }
+    out_.titleLine = table[0].TitleLine;
+    if (out_.titleLine) out_.linesWritten = 1;
+}
+
+void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number) {
+    out_.unknownKind.add(offset, number);
+    out_.stopped = true;
+    out_.stopOffset = offset;
+    out_.stopRecord = number;
+}
+
+void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t trailingOffset,
+                                     std::int64_t trailingRecord) {
+    out_.trailingBytes = trailingBytes;
+    out_.trailingOffset = trailingBytes > 0 ? trailingOffset : 0;
+    out_.trailingRecord = trailingBytes > 0 ? trailingRecord : 0;
+    lineage_.forEachUnused([&](int kind, std::int64_t offset, std::int64_t number) {
+        out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(offset, number);
+    });
+    for (std::size_t i = 0; i < plan_.checkCount(); ++i) {
+        const int kind = plan_.kindOf(i);
+        const int field = plan_.check(i).field;
+        if (invalid_[i].any()) out_.invalidFields.push_back({kind, field, invalid_[i]});
+        if (splitStart_[i].any()) {
+            out_.splitCharacters.push_back({kind, field, SplitAt::Start, splitStart_[i]});
+        }
+        if (splitEnd_[i].any()) {
+            out_.splitCharacters.push_back({kind, field, SplitAt::End, splitEnd_[i]});
+        }
+    }
+}
+
+bool DefinitionFindings::hasProblems() const {
+    if (!definitionError.empty() || !recordsCut) return true;
+    if (unknownKind.any() || stopped || trailingBytes > 0 || extraLineBreaks.any()) return true;
+    for (const Occurrences& o : childBeforeParent) {
+        if (o.any()) return true;
+    }
+    for (const Occurrences& o : recordsWithoutLine) {
+        if (o.any()) return true;
+    }
+    return !invalidFields.empty() || !splitCharacters.empty() || !fieldsOutside.empty();
+}
+
+}  // namespace sorvek

@@ -1,0 +1,76 @@
+#include "ui/wizard/check_runner.h"
+
+#include <QMetaObject>
+
+#include "engine/inspection.h"
+
+namespace sorvek {
+
+// What the run's thread and the window's thread both see.
+struct CheckRunner::Shared {
+    std::atomic<bool> cancel{false};
+    std::atomic<int> percent{0};
+};
+
+namespace {
+
+// The progress port of the run: keeps the percentage for the window's thread to fetch.
+class AtomicProgress final : public Progress {
+  public:
+    explicit AtomicProgress(std::atomic<int>& percent) : percent_(percent) {}
+    void showLabel() override {}
+    void showProgress(std::int32_t value, std::int32_t maximum) override {
+        if (model_.apply(value, maximum)) percent_ = model_.percent();
+    }
+
+  private:
+    std::atomic<int>& percent_;
+    ProgressBarModel model_;
+};
+
+}  // namespace
+
+CheckRunner::CheckRunner(QObject* parent) : QObject(parent) {
+    poll_.setInterval(100);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        if (shared_) emit progressed(shared_->percent.load());
+    });
+}
+
+CheckRunner::~CheckRunner() {
+    if (shared_) shared_->cancel = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void CheckRunner::start(const QString& path, const RecordDefTable& table) {
+    if (thread_.joinable()) thread_.join();
+    shared_ = std::make_shared<Shared>();
+    running_ = true;
+    poll_.start();
+    emit progressed(0);
+    thread_ = std::thread([this, shared = shared_, file = path.toStdString(), table] {
+        AtomicProgress progress(shared->percent);
+        InspectionContext context{progress};
+        context.cancel = &shared->cancel;
+        Result<InspectionReport> report = inspectFile(file, &table, context);
+        QMetaObject::invokeMethod(
+            this,
+            [this, report = std::move(report)] {
+                running_ = false;
+                poll_.stop();
+                if (report) {
+                    emit progressed(report->cancelled ? shared_->percent.load() : 100);
+                    emit finished(*report);
+                } else {
+                    emit failed(QString::fromStdString(report.error().message));
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CheckRunner::cancel() {
+    if (shared_) shared_->cancel = true;
+}
+
+}  // namespace sorvek

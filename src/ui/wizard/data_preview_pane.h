@@ -1,0 +1,110 @@
+#pragma once
+// The data pane of the record-definition page: the preview of the input file through the
+// definition being edited (a table of the first records and the byte ruler of the selected one),
+// rebuilt after every edit from the bytes read once; and the "点検" of the whole file, run in
+// the background with progress and a stop button, whose findings lead to their records.
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "editor/data_preview.h"
+#include "engine/inspection_report.h"
+#include "ui/wizard/check_runner.h"
+#include "ui/wizard/file_window_loader.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+class QSplitter;
+class QTabWidget;
+class QTableView;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace sorvek {
+
+class ByteRuler;
+class PreviewTableModel;
+
+class DataPreviewPane : public QWidget {
+    Q_OBJECT
+  public:
+    // `table` is the definition being edited; it must outlive the pane.
+    explicit DataPreviewPane(const RecordDefTable& table, QWidget* parent = nullptr);
+    ~DataPreviewPane() override;
+
+    // The input file (an absolute path): its start is read again when it changes.
+    void setInputFile(const QString& path);
+    const QString& inputFile() const { return path_; }
+    // The definition changed; `columnKind` is the record whose fields head the columns (the
+    // record selected in the tree; other values keep the present one). The preview is rebuilt
+    // once the events at hand are handled.
+    void definitionChanged(int columnKind);
+    // Shows the records from the one at `offset` (record `recordNumber`) on and selects it.
+    void showRecordAt(std::int64_t offset, std::int64_t recordNumber);
+
+    void cmdCheck_Click();
+    void cmdCheckCancel_Click();
+    void cmdPreviewTop_Click();
+
+    // The row shown in the ruler (0-based), -1 for none.
+    int selectedRow() const;
+    void selectRow(int row, int field = -1);
+    bool previewLoaded() const { return loaded_; }
+    bool checkRunning() const { return runner_.running(); }
+    const PreviewSource& source() const { return source_; }
+    PreviewTableModel* model() const { return model_; }
+    const std::optional<InspectionReport>& lastReport() const { return report_; }
+
+    QLabel* lblPreviewFile = nullptr;
+    QLabel* lblPreviewStatus = nullptr;
+    QPushButton* cmdPreviewTop = nullptr;
+    QPushButton* cmdCheck = nullptr;
+    QTabWidget* tbsPreview = nullptr;
+    QTableView* lvwPreview = nullptr;
+    QScrollArea* rulerArea = nullptr;
+    ByteRuler* picRuler = nullptr;
+    QProgressBar* checkProgress = nullptr;
+    QPushButton* cmdCheckCancel = nullptr;
+    QLabel* lblCheckSummary = nullptr;
+    QTreeWidget* tvwFindings = nullptr;
+
+  signals:
+    // The preview was rebuilt (after an edit or a new stretch of the file).
+    void previewRebuilt();
+    // The check ended (finished, stopped or failed).
+    void checkEnded();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void rebuild();
+    void sourceLoaded(const PreviewSource& source);
+    void sourceFailed(const QString& reason);
+    void showSelectedRecord();
+    void hoverField(int field, int kind);
+    // The field of the current cell is highlighted in the table and on the ruler.
+    void highlightCurrentField();
+    void checkFinished(const InspectionReport& report);
+    void checkFailed(const QString& message);
+    void findingChosen(QTreeWidgetItem* item);
+    void setChecking(bool running);
+
+    const RecordDefTable& table_;
+    PreviewSource source_;
+    QString path_;
+    bool loaded_ = false;
+    int columnKind_ = 1;
+    std::optional<std::int64_t> selectOffset_;  // to select once the stretch is loaded
+    std::optional<InspectionReport> report_;
+    PreviewTableModel* model_ = nullptr;
+    FileWindowLoader loader_;
+    CheckRunner runner_;
+    QTimer rebuildSoon_;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,41 @@
+#pragma once
+// Reads a stretch of the input file on a thread of its own, for the preview and the
+// record-length hints, so that the window never waits on the disk. Only regular files are read
+// (the head of a pipe would be taken from the job). A newer request makes the results of older
+// ones be dropped.
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "editor/data_preview.h"
+
+namespace sorvek {
+
+class FileWindowLoader : public QObject {
+    Q_OBJECT
+  public:
+    explicit FileWindowLoader(QObject* parent = nullptr) : QObject(parent) {}
+    // Waits for a reading still under way.
+    ~FileWindowLoader() override;
+
+    // Reads up to `bytes` bytes of the file at `path` from `offset` on, where record number
+    // `firstRecord` starts. The result arrives as `loaded` (or `failed`) on this object's thread.
+    void load(const QString& path, std::int64_t offset, std::size_t bytes,
+              std::int64_t firstRecord);
+    // True while a request has not been answered.
+    bool busy() const { return busy_; }
+
+  signals:
+    void loaded(const sorvek::PreviewSource& source);
+    // Why the file cannot be shown: it is missing, no regular file, or cannot be read.
+    void failed(const QString& reason);
+
+  private:
+    std::thread thread_;
+    std::atomic<std::uint64_t> generation_{0};
+    bool busy_ = false;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,110 @@
+// The texts made from an inspection: the findings list, the warnings of a completion message
+// and the question before a job that rewrites line breaks.
+#include "app/check_report.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/inspection.h"
+#include "support/record_tables.h"
+
+namespace sorvek::testing {
+namespace {
+
+using namespace std::string_literals;
+
+InspectionReport inspect(const std::string& data, const RecordDefTable* table) {
+    Inspector inspector(table);
+    inspector.add(data.data(), data.size());
+    return inspector.finish();
+}
+
+// The order example with a packed amount in the detail: D, QTY 9(3), AMT P(2).
+RecordDefTable ordersWithAmount() {
+    RecordDefTable table = orderExampleTable();
+    table[2].Size = 6;
+    table[2].Fields.push_back(field("AMT", "P", 5, 2));
+    return table;
+}
+
+TEST(CheckReport, FindingsSayWhatAndWhereProblemsFirst) {
+    const RecordDefTable table = ordersWithAmount();
+    // A detail before any header, a header with no detail, an invalid amount, a trailing byte.
+    const InspectionReport r =
+        inspect("D001\x12\x3C"s + "H00001H00002D002\xA2\x3C"s + "D003\x00\x1C"s + "H", &table);
+    const std::vector<FindingGroup> groups = reportFindings(r);
+    std::vector<std::string> texts;
+    for (const FindingGroup& g : groups) {
+        if (g.problem) texts.push_back(g.text);
+    }
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "末尾の 1 バイトはレコード長に満たない不完全なレコードで、出力されません",
+            "親レコードより前にある子レコード (D): 1 件 (親のフィールドなしで出力されます)",
+            "子レコードが続かないため、どの行にも出力されないレコード (H): 1 件",
+            "D.AMT: パック10進数として正しくない値 (数字でない半バイト、または符号でない最後の"
+            "半バイト): 1 件"}),
+        texts);
+    // The places of the invalid amount: the field's offset, the record's number.
+    const FindingGroup& amount = groups[3];
+    ASSERT_EQ(1u, amount.places.size());
+    EXPECT_EQ(22, amount.places[0].offset);
+    EXPECT_EQ(4, amount.places[0].recordNumber);
+    EXPECT_EQ(18, amount.places[0].recordOffset);
+    EXPECT_EQ("レコード 4 (オフセット 22)", placeText(amount.places[0]));
+    EXPECT_EQ("オフセット 1,234,567", placeText({1234567, 0, 1234567}));
+}
+
+TEST(CheckReport, CompletionWarningsNameWhatTheOutputLacks) {
+    const RecordDefTable table = ordersWithAmount();
+    InspectionReport r = inspect("H00001H00002D002\xA2\x3C"s + "D3", &table);
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "末尾の 2 バイト (オフセット 18 から) はレコード長に満たないため出力していません。",
+            "子レコードが続かなかったため、H の 1 件のレコードはどの行にも出力されていません ("
+            "最初はレコード 1 (オフセット 0))。",
+            "D.AMT に正しくない値が 1 件ありました (最初はレコード 3 (オフセット 16))。"}),
+        completionWarnings(r));
+    r = inspect("H00001D002\x12\x3C", &table);
+    EXPECT_TRUE(completionWarnings(r).empty());
+    EXPECT_TRUE(completionWarnings(inspect("x", nullptr)).empty());
+}
+
+TEST(CheckReport, TheQuestionBeforeALineBreakJobGivesTheEvidence) {
+    std::string records;
+    for (int i = 0; i < 20; ++i) records += "D001\x00\x12\x3C\r\n"s;
+    const InspectionReport r = inspect(records, nullptr);
+    ASSERT_TRUE(r.looksBinary);
+    const std::string question = recordDataQuestion(r, "改行コード変換");
+    EXPECT_EQ(0u, question.rfind(
+                      "入力ファイルは固定長のレコードデータのようです。\n改行コード変換は", 0));
+    EXPECT_NE(
+        std::string::npos,
+        question.find("\n・テキストに現れない制御コードが 40 バイトあります (最初はオフセット 4)"))
+        << question;
+    const std::string ask = "\n\nこのまま実行しますか？";
+    EXPECT_EQ(ask, question.substr(question.size() - ask.size()));
+    const std::string warning = recordDataWarning(r, "改行コード変換");
+    EXPECT_EQ(0u, warning.rfind("警告: ", 0));
+    EXPECT_EQ(std::string::npos, warning.find("このまま実行しますか"));
+    EXPECT_TRUE(recordDataEvidence(inspect("plain text\r\n", nullptr)).empty());
+}
+
+TEST(CheckReport, TheTextReportEndsWithTheProblemsAndTheirPlaces) {
+    const RecordDefTable table = orderExampleTable();
+    const InspectionReport r = inspect("H00001\r\nD012\r\nX", &table);
+    const std::vector<std::string> lines = reportLines(r, "/in.dat", "/def.trd");
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ("点検したファイル: /in.dat", lines[0]);
+    EXPECT_EQ("  ファイルサイズ: 15 バイト", lines[1]);
+    EXPECT_EQ("  改行: CR+LF 2、LF 0、CR 0", lines[2]);
+    const std::vector<std::string> tail(lines.end() - 6, lines.end());
+    EXPECT_EQ((std::vector<std::string>{
+                  "定義: /def.trd", "  レコード数: H 1 件、D 1 件",
+                  "  書き出される行数: 2 行 (見出し行を含む)", "  問題: 1 種類",
+                  "  ・末尾の 1 バイトはレコード長に満たない不完全なレコードで、出力されません",
+                  "      レコード 3 (オフセット 14)"}),
+              tail);
+}
+
+}  // namespace
+}  // namespace sorvek::testing

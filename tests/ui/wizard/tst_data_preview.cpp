@@ -1,0 +1,349 @@
+// The preview on the record-definition page: it follows the edits of the definition, marks what
+// the conversion would get wrong, lays the fields over the bytes of the selected record, leads
+// from the findings of the "点検" to their records, and stays usable on a file of a gibibyte.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include <sys/stat.h>
+
+#include "app/app_state.h"
+#include "app/job_catalog.h"
+#include "formats/trd_file.h"
+#include "ui/dialogs/c_dialog.h"
+#include "ui/dialogs/frm_wiz_sub.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/wizard/byte_ruler.h"
+#include "ui/wizard/data_preview_pane.h"
+#include "ui/wizard/frm_wizard.h"
+#include "ui/wizard/preview_table_model.h"
+#include "ui/wizard/record_def_page.h"
+#include "ui_test_support.h"
+
+using namespace sorvek;
+using namespace sorvek::testing;
+
+namespace {
+
+FieldDef field(const std::string& name, const std::string& type, int pos, int size, int dec = 0,
+               int check = -1) {
+    return FieldDef{name, type, pos, size, dec, check, ""};
+}
+
+// One kind of 8-byte record: a code X(2), a quantity 9(3), an amount P(2) and a filler X(1).
+RecordDefTable itemTable() {
+    RecordDefTable t;
+    t.reset(1);
+    t[0].Name = "品目";
+    t[0].Size = 8;
+    t[0].Delimiter = ",";
+    RecordDef r;
+    r.Name = "ITEM";
+    r.Size = 8;
+    r.Fields = {field("CODE", "X", 1, 2), field("QTY", "9", 3, 3), field("AMT", "P", 6, 2),
+                field("FIL", "X", 8, 1, 0, 0)};
+    t.entries.push_back(r);
+    return t;
+}
+
+QString cellText(DataPreviewPane* pane, int row, int fieldIndex) {
+    return pane->model()
+        ->index(row, PreviewTableModel::kFirstFieldColumn + fieldIndex)
+        .data(Qt::DisplayRole)
+        .toString();
+}
+
+}  // namespace
+
+class DataPreviewTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+    AppState state_;
+    std::unique_ptr<frmWizard> wizard_;
+
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+    // A record-to-CSV wizard on the definition page, with `input` chosen and `table` opened.
+    RecordDefPage* openWith(const QString& input, const RecordDefTable& table) {
+        state_ = AppState{};
+        state_.IniFilePath = file(QStringLiteral("sorvek.ini")).toStdString();
+        startJob(1, state_.job);
+        wizard_ = std::make_unique<frmWizard>(state_);
+        wizard_->show();
+        if (!QTest::qWaitForWindowExposed(wizard_.get())) qWarning("wizard not exposed");
+        wizard_->cmbFileName0->setEditText(input);
+        wizard_->cmbFileName5->setEditText(file(QStringLiteral("out.csv")));
+        QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
+        RecordDefPage* page = wizard_->recordDefPage;
+        const QString trd = file(QStringLiteral("given.trd"));
+        if (!writeTrdFile(trd.toStdString(), table)) qWarning("cannot write the definition");
+        cDialog::setNextFileName(trd);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        return page;
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        answerDialogsInTests();
+    }
+    void init() {
+        MessageBox::clearShown();
+        cDialog::clearCalls();
+        resetEditDialogs();
+    }
+    void cleanup() {
+        QCOMPARE(unexpectedEditDialogs(), 0);
+        wizard_.reset();
+        QCOMPARE(takeLeakedWindows(), QStringList());
+    }
+
+    void followsAnEditOfAFieldsPosition() {
+        const QString input = file(QStringLiteral("items.dat"));
+        writeBytes(input, QByteArray("AB123\x45\x6C ", 8) + QByteArray("CD789\x01\x2D ", 8));
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 2);
+        QCOMPARE(cellText(pane, 0, 0), QStringLiteral("AB"));
+        QCOMPARE(cellText(pane, 0, 1), QStringLiteral("123"));
+        QCOMPARE(cellText(pane, 1, 2), QStringLiteral("-012"));
+
+        // CODE becomes one byte long: QTY and AMT now start a byte earlier, as the edit dialog
+        // lays the fields out, and the preview shows at once what that reads.
+        QSignalSpy rebuilt(pane, &DataPreviewPane::previewRebuilt);
+        page->lvwFldDef->selectRow(1);
+        onNextEditDialog([](frmWizSub& d) {
+            d.txtFldSize->setText(QStringLiteral("1"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef_Click(1);
+        QCOMPARE(state_.recordDefTable[1].Fields[1].Pos, 2);
+        QTRY_VERIFY(!rebuilt.isEmpty());
+        QCOMPARE(cellText(pane, 0, 0), QStringLiteral("A"));
+        QCOMPARE(cellText(pane, 0, 1), QStringLiteral("B12"));
+        QCOMPARE(pane->model()->preview().rows[0].cells[1].mark, CellMark::InvalidValue);
+        QCOMPARE(editDialogsShown(), 1);
+    }
+
+    void marksAnInvalidPackedValue() {
+        const QString input = file(QStringLiteral("bad.dat"));
+        // The second amount holds the nibble A.
+        writeBytes(input, QByteArray("AB123\x45\x6C ", 8) + QByteArray("CD789\x0A\x2C ", 8));
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 2);
+        const QModelIndex good = pane->model()->index(0, PreviewTableModel::kFirstFieldColumn + 2);
+        const QModelIndex bad = pane->model()->index(1, PreviewTableModel::kFirstFieldColumn + 2);
+        QCOMPARE(bad.data(Qt::DisplayRole).toString(), QStringLiteral(" 0:2"));
+        QCOMPARE(bad.data(Qt::BackgroundRole).value<QBrush>().color(),
+                 PreviewTableModel::markColor(CellMark::InvalidValue));
+        QVERIFY(good.data(Qt::BackgroundRole).value<QBrush>().color() !=
+                PreviewTableModel::markColor(CellMark::InvalidValue));
+        const QString tip = bad.data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.contains(QStringLiteral("パック10進数として正しくない値です")),
+                 qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("バイト: 0A 2C")), qPrintable(tip));
+        // The ruler of that record shows the amount in the colour of the mark.
+        pane->selectRow(1);
+        QCOMPARE(pane->picRuler->spans()[2].mark, CellMark::InvalidValue);
+    }
+
+    void theRulerShowsTheFieldBoundaries() {
+        const QString input = file(QStringLiteral("items.dat"));
+        writeBytes(input, QByteArray("AB123\x45\x6C ", 8));
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 1);
+        pane->selectRow(0);
+        ByteRuler* ruler = pane->picRuler;
+        QCOMPARE(ruler->bytes(), QByteArray("AB123\x45\x6C ", 8));
+        const std::vector<RulerSpan>& spans = ruler->spans();
+        QCOMPARE(spans.size(), std::size_t{4});
+        const std::size_t starts[] = {0, 2, 5, 7};
+        const std::size_t ends[] = {2, 5, 7, 8};
+        for (std::size_t i = 0; i < 4; ++i) {
+            QCOMPARE(spans[i].begin, starts[i]);
+            QCOMPARE(spans[i].end, ends[i]);
+        }
+        QCOMPARE(spans[1].name, std::string("QTY"));
+        QVERIFY(!spans[3].written);
+
+        // What is drawn: a boundary line at the start of every field, none inside one.
+        const QImage image = ruler->grab().toImage();
+        auto lineAt = [&](std::size_t byte) {
+            const int x = ruler->boundaryX(byte);
+            const int y = ruler->byteRect(byte).center().y();
+            for (int dx : {-1, 0}) {
+                if (image.pixelColor(x + dx, y) == ByteRuler::boundaryColor()) return true;
+            }
+            return false;
+        };
+        for (std::size_t start : starts)
+            QVERIFY2(lineAt(start), qPrintable(QString::number(start)));
+        QVERIFY(!lineAt(1));
+        QVERIFY(!lineAt(3));
+
+        // The field under the mouse on the ruler is the highlighted column of the table.
+        QTest::mouseMove(ruler, ruler->byteRect(3).center());
+        QTRY_COMPARE(ruler->highlightedField(), 1);
+        QCOMPARE(pane->model()->highlightedField(), 1);
+        QCOMPARE(pane->model()
+                     ->index(0, PreviewTableModel::kFirstFieldColumn + 1)
+                     .data(Qt::BackgroundRole)
+                     .value<QBrush>()
+                     .color(),
+                 PreviewTableModel::highlightColor());
+    }
+
+    void theColumnsAreHeadedByTheFieldsOfTheRecordLookedAt() {
+        // A header H (order number) with details D (item, amount), class code in column 1.
+        RecordDefTable table;
+        table.reset(1);
+        table[0].Name = "受注";
+        table[0].Class = "1";
+        table[0].Delimiter = ",";
+        RecordDef header;
+        header.Name = "H";
+        header.Size = 4;
+        header.Class = "H";
+        header.Child = 2;
+        header.Fields = {field("K", "X", 1, 1, 0, 0), field("NO", "9", 2, 3)};
+        RecordDef detail;
+        detail.Name = "D";
+        detail.Size = 6;
+        detail.Class = "D";
+        detail.Parent = 1;
+        detail.Fields = {field("K", "X", 1, 1, 0, 0), field("ITEM", "X", 2, 3),
+                         field("AMT", "P", 5, 2)};
+        table.entries = {table[0], header, detail};
+        const QString input = file(QStringLiteral("orders.dat"));
+        writeBytes(input, QByteArray("H001Dpen\x12\x3C", 10));
+        DataPreviewPane* pane = openWith(input, table)->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 2);
+        auto head = [pane](int field) {
+            return pane->model()
+                ->headerData(PreviewTableModel::kFirstFieldColumn + field, Qt::Horizontal,
+                             Qt::DisplayRole)
+                .toString();
+        };
+        pane->selectRow(0);
+        QCOMPARE(head(1), QStringLiteral("NO"));
+        pane->selectRow(1);
+        QCOMPARE(head(1), QStringLiteral("ITEM"));
+        QCOMPARE(head(2), QStringLiteral("AMT"));
+    }
+
+    void aLongRecordShowsTheStartOfItsBytes() {
+        RecordDefTable table = itemTable();
+        table[0].Size = 100000;
+        table[1].Size = 100000;
+        const QString input = file(QStringLiteral("long.dat"));
+        writeBytes(input, QByteArray(100000, 'x'));
+        RecordDefPage* page = openWith(input, table);
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 1);
+        pane->selectRow(0);
+        QCOMPARE(pane->picRuler->bytes().size(), ByteRuler::kMostBytes);
+        QVERIFY(pane->picRuler->sizeHint().height() < 16777215);
+        QVERIFY(!pane->picRuler->grab().isNull());
+    }
+
+    void aFindingLeadsToItsRecord() {
+        const QString input = file(QStringLiteral("many.dat"));
+        // 300 records; the 250th holds an invalid amount, beyond the first 200 that are shown.
+        QByteArray bytes;
+        for (int i = 1; i <= 300; ++i) {
+            bytes += i == 250 ? QByteArray("ZZ999\x0A\x0C ", 8) : QByteArray("AB123\x45\x6C ", 8);
+        }
+        writeBytes(input, bytes);
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 200);
+        QSignalSpy ended(pane, &DataPreviewPane::checkEnded);
+        QTest::mouseClick(pane->cmdCheck, Qt::LeftButton);
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(pane->tbsPreview->currentIndex(), 1);
+        QVERIFY(pane->lastReport().has_value());
+        QCOMPARE(pane->lastReport()->definition.invalidFields.size(), std::size_t{1});
+        QTreeWidgetItem* group = pane->tvwFindings->topLevelItem(0);
+        QVERIFY(group->text(0).contains(QStringLiteral("ITEM.AMT")));
+        pane->tvwFindings->setCurrentItem(group->child(0));
+        QCOMPARE(pane->tbsPreview->currentIndex(), 0);
+        QTRY_COMPARE(pane->model()->preview().rows.front().number, std::int64_t{250});
+        QCOMPARE(pane->selectedRow(), 0);
+        QCOMPARE(pane->model()->preview().rows.front().offset, std::int64_t{249 * 8});
+        QCOMPARE(pane->model()->preview().rows.front().cells[2].mark, CellMark::InvalidValue);
+        QVERIFY(pane->cmdPreviewTop->isVisible());
+    }
+
+    void staysResponsiveOnAOneGibibyteFile() {
+        // A gibibyte of zeros without any disk behind it.
+        const QString input = file(QStringLiteral("large.dat"));
+        {
+            QFile large(input);
+            QVERIFY(large.open(QIODevice::WriteOnly));
+            QVERIFY(large.resize(qint64{1} << 30));
+        }
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        // Only the start is read: the first 200 records are there while nothing else waits.
+        QTRY_COMPARE(pane->model()->rowCount(), 200);
+        QCOMPARE(pane->source().fileSize, qint64{1} << 30);
+        QVERIFY(pane->source().bytes.size() <= kPreviewWindowBytes);
+
+        // The whole file is checked in the background: the window goes on handling events and
+        // edits rebuild the preview meanwhile; the check can be stopped.
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(5);
+        QSignalSpy ended(pane, &DataPreviewPane::checkEnded);
+        QSignalSpy rebuilt(pane, &DataPreviewPane::previewRebuilt);
+        pane->cmdCheck_Click();
+        QVERIFY(pane->checkRunning());
+        QVERIFY(!pane->cmdCheck->isEnabled());
+        QVERIFY(pane->cmdCheckCancel->isEnabled());
+        page->lvwFldDef->topLevelItem(3)->setCheckState(0, Qt::Checked);
+        QTRY_VERIFY(!rebuilt.isEmpty());
+        QTest::qWait(50);
+        const bool stillRunning = pane->checkRunning();
+        QTest::mouseClick(pane->cmdCheckCancel, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
+        QVERIFY(ticks > 0);
+        QVERIFY(pane->lastReport().has_value());
+        if (stillRunning) {
+            QVERIFY(pane->lastReport()->cancelled);
+            QVERIFY(pane->lblCheckSummary->text().startsWith(QStringLiteral("中止しました。")));
+        } else {
+            QCOMPARE(pane->lastReport()->bytes.size, qint64{1} << 30);
+        }
+        QVERIFY(pane->cmdCheck->isEnabled());
+        QVERIFY(!pane->cmdCheckCancel->isEnabled());
+    }
+
+    void aPipeIsNeverReadForThePreview() {
+        const QString fifo = file(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        RecordDefPage* page = openWith(fifo, itemTable());
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->lblPreviewStatus->text(),
+                     QStringLiteral("通常のファイルではないため、プレビューしません。"));
+        QCOMPARE(pane->model()->rowCount(), 0);
+    }
+};
+
+QTEST_MAIN(DataPreviewTest)
+#include "tst_data_preview.moc"
