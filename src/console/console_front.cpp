@@ -91,9 +91,10 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
         return kExitFailure;
     }
     if (command.request == ConsoleRequest::Check) {
-        return runCheck({command.checkArgs[0], command.checkArgs.size() > 1 ? command.checkArgs[1] : "",
-                         command.json, command.quiet},
-                        streams);
+        return runCheck(
+            {command.checkArgs[0], command.checkArgs.size() > 1 ? command.checkArgs[1] : "",
+             command.json, command.quiet},
+            streams);
     }
 
     ConsoleProgress progress(streams.err, streams.drawProgress && !command.quiet);

@@ -87,8 +87,7 @@ const char kNotes[] =
 
 std::string usageText() {
     return std::string("使い方:\n") + kRecLenUsage + kRec2CsvUsage + kCrlfUsage + kCheckUsage +
-           "\n" +
-           kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
+           "\n" + kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
 }
 
 std::string jobUsageText(const std::string& commandSwitch) {

@@ -2,9 +2,9 @@
 // What an engine operation is handed besides its arguments.
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
-#include <functional>
 
 #include "platform/files.h"
 #include "ports/messages.h"

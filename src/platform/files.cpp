@@ -1,8 +1,8 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/mman.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
