@@ -139,35 +139,45 @@ std::size_t withoutTrailingSpaces(const unsigned char* field, std::size_t size) 
     while (size >= 8) {
         std::uint64_t v;
         std::memcpy(&v, field + size - 8, 8);
-        if (v != kBlanks) break;
+        // Read little-endian, the last byte is the highest: the blanks at the end are the
+        // zero bytes at the top.
+        const std::uint64_t other = v ^ kBlanks;
+        if (other != 0) return size - static_cast<std::size_t>(__builtin_clzll(other) / 8);
         size -= 8;
     }
     while (size > 0 && field[size - 1] == ' ') --size;
     return size;
 }
 
-// Whether the `n` bytes at `p` hold a double quote, CR, LF or `d`.
+// Whether the `n` bytes at `p` hold a double quote, CR, LF or `d`. Read in pieces of 16 or 8
+// that may overlap, never beyond the n bytes.
 bool holdsQuoteSpecial(const unsigned char* p, std::size_t n, unsigned char d) {
-    std::size_t i = 0;
+    auto eight = [p, d](std::size_t at) {
+        std::uint64_t v;
+        std::memcpy(&v, p + at, 8);
+        return (hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0;
+    };
 #ifdef __SSE2__
-    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
-                  delimiter = _mm_set1_epi8(static_cast<char>(d));
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
-        if (_mm_movemask_epi8(hit) != 0) return true;
+    if (n >= 16) {
+        const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'),
+                      lf = _mm_set1_epi8('\n'), delimiter = _mm_set1_epi8(static_cast<char>(d));
+        auto sixteen = [&](std::size_t at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
+                                _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
+        };
+        __m128i hits = sixteen(n - 16);
+        for (std::size_t i = 0; i + 16 < n; i += 16) hits = _mm_or_si128(hits, sixteen(i));
+        return _mm_movemask_epi8(hits) != 0;
     }
 #endif
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t v;
-        std::memcpy(&v, p + i, 8);
-        if ((hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0) {
-            return true;
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            if (eight(i)) return true;
         }
+        return eight(n - 8);
     }
-    for (; i < n; ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (p[i] == '"' || p[i] == '\r' || p[i] == '\n' || p[i] == d) return true;
     }
     return false;
@@ -192,7 +202,7 @@ bool packedFieldValid(const unsigned char* field, std::size_t size) {
 }
 
 CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
-                         const CsvOutputOptions& options)
+                         const CsvOutputOptions& options, Utf8Decoding decoding)
     : delimiter_(delimiter),
       options_(options),
       formatted_(options.encoding != CsvEncoding::Cp932 || options.quoting != CsvQuoting::None ||
@@ -202,8 +212,22 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
       packedChecks_(kinds_.size()),
       quoteScanRanges_(kinds_.size()),
       levelCopies_(kinds_.size()) {
-    const bool utf8 = options.encoding != CsvEncoding::Cp932;
-    if (utf8) decoder_ = &Cp932Decoder::get();
+    bool utf8 = options.encoding != CsvEncoding::Cp932;
+    if (utf8) {
+        const Cp932Decoder& decoder = Cp932Decoder::get();
+        auto standsAlone = [&decoder](char c) {
+            return decoder.standsAlone(static_cast<unsigned char>(c));
+        };
+        if (decoding == Utf8Decoding::ByCaller && delimiter_.size() == 1 &&
+            standsAlone(delimiter_[0]) && standsAlone('"') && standsAlone('\r') &&
+            standsAlone('\n') && standsAlone(' ')) {
+            // The lines stay CP932 (as wide as they are there) until the caller decodes them.
+            trimDecoder_ = &decoder;
+            utf8 = false;
+        } else {
+            decoder_ = &decoder;
+        }
+    }
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
@@ -224,30 +248,38 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             Step step{static_cast<std::uint32_t>(f.Pos - 1),
                       static_cast<std::uint32_t>(f.Size),
                       f.Dec,
-                      Conversion::Text,
+                      Op::Copy,
                       false,
                       false,
                       false};
             std::size_t width = step.size;
             if (f.Type == "P") {
-                step.conversion = Conversion::Packed;
+                step.op =
+                    options.invalidPacked == InvalidPacked::Empty ? Op::PackedOrEmpty : Op::Packed;
                 width = packedWidth(step.size, f.Dec);
                 packedChecks_[r].push_back({step.offset, step.size, f.Name});
                 step.alwaysScan =
                     oneByteDelimiter && std::strchr(" -.0123456789:;<=>?", d) != nullptr;
             } else if (f.Type == "9") {
-                step.conversion = f.Dec != 0 ? Conversion::ZonedWithPoint : Conversion::Zoned;
-                width = step.size + (f.Dec != 0 ? 1 : 0);
                 step.decodeSign = options.zonedSign != ZonedSign::Off;
                 step.leadingSign = options.zonedSign == ZonedSign::Leading ||
                                    (options.zonedSign == ZonedSign::Trailing && f.leadingSign);
+                step.op = decoder_ != nullptr ? Op::DecodedZoned
+                          : step.decodeSign   ? Op::SignedZoned
+                          : f.Dec != 0        ? Op::CopyWithPoint
+                                              : Op::Copy;
+                width = step.size + (f.Dec != 0 ? 1 : 0);
                 if (step.decodeSign) ++width;  // the "-"
                 step.alwaysScan = oneByteDelimiter && std::strchr("-.0123456789", d) != nullptr;
                 scratch = std::max(scratch, width);
+            } else if (decoder_ != nullptr) {
+                step.op = options.trimBlanks ? Op::DecodedTrimmedText : Op::DecodedText;
+            } else if (options.trimBlanks) {
+                step.op = Op::TrimmedText;
             }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
-            if (step.conversion != Conversion::Packed) {
+            if (f.Type != "P") {
                 quoteScanRanges_[r].push_back({step.offset, step.offset + step.size});
             }
         }
@@ -303,6 +335,17 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         }
     }
     chain_.resize(deepest);
+    switch (options.quoting) {
+        case CsvQuoting::None:
+            formattedWriter_ = &CsvLinePlan::writeFormattedAs<CsvQuoting::None>;
+            break;
+        case CsvQuoting::Minimal:
+            formattedWriter_ = &CsvLinePlan::writeFormattedAs<CsvQuoting::Minimal>;
+            break;
+        case CsvQuoting::All:
+            formattedWriter_ = &CsvLinePlan::writeFormattedAs<CsvQuoting::All>;
+            break;
+    }
 }
 
 std::size_t CsvLinePlan::markedChain(int kind, const unsigned char* const* data) const {
@@ -327,21 +370,16 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
         for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
-            switch (step.conversion) {
-                case Conversion::Text:
-                case Conversion::Zoned:
+            // Without options there are only these three.
+            switch (step.op) {
+                case Op::Copy:
                     copyField(o, field, step.size);
                     o += step.size;
                     break;
-                case Conversion::ZonedWithPoint: {
-                    const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
-                    copyField(o, field, whole);
-                    o[whole] = '.';
-                    copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
-                    o += step.size + 1;
+                case Op::CopyWithPoint:
+                    o = copyWithPoint(step, field, o);
                     break;
-                }
-                case Conversion::Packed:
+                default:
                     o = writePacked(field, step.size, step.dec, o);
                     break;
             }
@@ -363,41 +401,61 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
 [[gnu::always_inline]] inline char* CsvLinePlan::writeValue(const Step& step,
                                                             const unsigned char* field,
                                                             char* o) const {
-    switch (step.conversion) {
-        case Conversion::Text: {
-            std::size_t size = step.size;
-            // Trailing ASCII blanks go before anything else: no byte below 0x40 ends a
-            // double-byte character, so they are whole characters.
-            if (options_.trimBlanks) size = withoutTrailingSpaces(field, size);
-            if (decoder_ != nullptr) {
-                char* end = decoder_->decode(field, size, o);
-                return options_.trimBlanks ? trimUtf8(o, end) : end;
-            }
-            copyField(o, field, size);
+    switch (step.op) {
+        case Op::Copy:
+            copyField(o, field, step.size);
+            return o + step.size;
+        case Op::CopyWithPoint:
+            return copyWithPoint(step, field, o);
+        case Op::Packed:
+            return writePacked(field, step.size, step.dec, o);
+        case Op::TrimmedText: {
+            // The whole field is copied, a copy of the same width every time; the blanks cut
+            // after it are overwritten by what follows. Trailing ASCII blanks go first: no
+            // byte below 0x40 ends a double-byte character, so they are whole characters.
+            copyField(o, field, step.size);
+            const std::size_t size = withoutTrailingSpaces(field, step.size);
             // A full-width blank may still end it.
-            if (options_.trimBlanks && size >= 2 && field[size - 2] == 0x81 &&
-                field[size - 1] == 0x40) {
+            if (size >= 2 && field[size - 2] == 0x81 && field[size - 1] == 0x40) [[unlikely]] {
+                // Read as the decoder will read them, where it will.
+                if (trimDecoder_ != nullptr) {
+                    return o + trimDecoder_->withoutTrailingBlanks(field, size);
+                }
                 return trimCp932(o, o + size);
             }
             return o + size;
         }
-        case Conversion::Zoned:
-        case Conversion::ZonedWithPoint:
-            if (decoder_ != nullptr && anyHighByte(field, step.size)) {
+        case Op::SignedZoned:
+            return writeZoned(step, field, o);
+        case Op::PackedOrEmpty:
+            if (!packedFieldValid(field, step.size)) return o;
+            return writePacked(field, step.size, step.dec, o);
+        case Op::DecodedText:
+            return decoder_->decode(field, step.size, o);
+        case Op::DecodedTrimmedText: {
+            char* end = decoder_->decode(field, withoutTrailingSpaces(field, step.size), o);
+            return trimUtf8(o, end);
+        }
+        case Op::DecodedZoned:
+            if (anyHighByte(field, step.size)) {
                 // Bytes beyond ASCII (a zone that is no sign, stray text) are decoded too.
                 char* end = writeZoned(step, field, scratch_.data());
                 return decoder_->decode(reinterpret_cast<const unsigned char*>(scratch_.data()),
                                         static_cast<std::size_t>(end - scratch_.data()), o);
             }
             return writeZoned(step, field, o);
-        case Conversion::Packed:
-            if (options_.invalidPacked == InvalidPacked::Empty &&
-                !packedFieldValid(field, step.size)) {
-                return o;
-            }
-            return writePacked(field, step.size, step.dec, o);
     }
     return o;
+}
+
+[[gnu::always_inline]] inline char* CsvLinePlan::copyWithPoint(const Step& step,
+                                                               const unsigned char* field,
+                                                               char* o) {
+    const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
+    copyField(o, field, whole);
+    o[whole] = '.';
+    copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
+    return o + step.size + 1;
 }
 
 [[gnu::always_inline]] inline char* CsvLinePlan::writeZoned(const Step& step,
@@ -407,31 +465,27 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
     if (step.decodeSign) sign = zoneSign(field[step.leadingSign ? 0 : step.size - 1]);
     if (sign.valid && sign.negative) *o++ = '-';
     char* const digits = o;
-    if (step.conversion == Conversion::Zoned) {
+    if (step.dec == 0) {
         copyField(o, field, step.size);
         o += step.size;
     } else {
-        const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
-        copyField(o, field, whole);
-        o[whole] = '.';
-        copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
-        o += step.size + 1;
+        o = copyWithPoint(step, field, o);
     }
     if (sign.valid) {
         // The first digit follows the point when every digit is a decimal place.
-        const bool pointFirst = step.conversion == Conversion::ZonedWithPoint &&
-                                static_cast<std::uint32_t>(step.dec) == step.size;
+        const bool pointFirst = static_cast<std::uint32_t>(step.dec) == step.size;
         char* at = step.leadingSign ? digits + (pointFirst ? 1 : 0) : o - 1;
         *at = sign.digit;
     }
     return o;
 }
 
-char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
-                                  const RecordMark* marks, char* out) const {
+template <CsvQuoting kQuoting>
+char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
+                                    const RecordMark* marks, char* out) const {
     std::size_t count = markedChain(kind, data);
     const std::size_t delimiterLength = delimiter_.size();
-    const CsvQuoting quoting = options_.quoting;
+    constexpr CsvQuoting quoting = kQuoting;
     char* o = out;
     while (count > 0) {
         const std::uint32_t r = chain_[--count];
@@ -451,7 +505,7 @@ char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
         for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
-            if (quoting == CsvQuoting::All) {
+            if constexpr (quoting == CsvQuoting::All) {
                 // Written after the opening quote; only a double quote in the record can need
                 // more than the enclosing pair.
                 *o = '"';

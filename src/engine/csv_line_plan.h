@@ -21,13 +21,29 @@ struct PackedFieldCheck {
     std::string name;
 };
 
+// Where the text of UTF-8 lines is decoded from CP932.
+enum class Utf8Decoding {
+    // Every field as it is written.
+    ByField,
+    // By the caller, over whole lines: the lines are written in CP932, quoted and trimmed as
+    // their UTF-8 will be, wherever that gives the same bytes (see `callerDecodes`).
+    ByCaller,
+};
+
 class CsvLinePlan {
   public:
     // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the bytes written between
     // two fields, in the output's encoding. `options` say how fields are written (encoding,
     // quoting, trimming, zoned signs, invalid packed digits); the line end is the caller's.
     CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
-                const CsvOutputOptions& options = {});
+                const CsvOutputOptions& options = {},
+                Utf8Decoding decoding = Utf8Decoding::ByField);
+
+    // True when UTF-8 was asked for, with Utf8Decoding::ByCaller, and the delimiter is one
+    // byte that stands alone in CP932 (Cp932Decoder::standsAlone, as must the double quote, CR,
+    // LF and the blank): the lines are then CP932 whose Cp932Decoder::decode, over any run of
+    // whole lines each followed by a line end of CR and LF, is the UTF-8 output.
+    bool callerDecodes() const { return trimDecoder_ != nullptr; }
 
     // True when some option changes how fields are written: lines are then written by
     // `writeFormatted`; otherwise by `write`, which copies the fields as they are.
@@ -59,7 +75,9 @@ class CsvLinePlan {
     // As `write`, with every field written as the options say; `marks[r]` describes data[r].
     // Same requirements.
     char* writeFormatted(int kind, const unsigned char* const* data, const RecordMark* marks,
-                         char* out) const;
+                         char* out) const {
+        return (this->*formattedWriter_)(kind, data, marks, out);
+    }
 
     // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
     // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
@@ -74,12 +92,23 @@ class CsvLinePlan {
     }
 
   private:
-    enum class Conversion : std::uint8_t { Text, Zoned, ZonedWithPoint, Packed };
+    // How a field is written: the first three are the only ones without options.
+    enum class Op : std::uint8_t {
+        Copy,           // text, zoned without a point: the bytes as they are
+        CopyWithPoint,  // zoned with decimal places
+        Packed,
+        TrimmedText,    // in CP932, without trailing blanks
+        SignedZoned,    // the sign in a digit's zone becomes a leading "-"
+        PackedOrEmpty,  // empty when a digit or the sign is invalid
+        DecodedText,    // decoded to UTF-8 as the field is written
+        DecodedTrimmedText,
+        DecodedZoned,
+    };
     struct Step {
         std::uint32_t offset;  // 0-based position in the record
         std::uint32_t size;    // bytes in the record
         std::int32_t dec;
-        Conversion conversion;
+        Op op;
         bool decodeSign;   // zoned: the sign in a digit's zone becomes a leading "-"
         bool leadingSign;  // zoned: the first digit carries it (else the last)
         bool alwaysScan;   // quoting: the conversion itself may write the delimiter
@@ -98,8 +127,18 @@ class CsvLinePlan {
     // up, and returns how many there are.
     std::size_t markedChain(int kind, const unsigned char* const* data) const;
 
+    // writeFormatted for one way of quoting, so that the walk over the fields does not ask.
+    template <CsvQuoting kQuoting>
+    char* writeFormattedAs(int kind, const unsigned char* const* data, const RecordMark* marks,
+                           char* out) const;
+    using FormattedWriter = char* (CsvLinePlan::*)(int, const unsigned char* const*,
+                                                   const RecordMark*, char*) const;
+    FormattedWriter formattedWriter_ = nullptr;
+
     // The bytes of one field as the options say, at `out`; returns their end.
     char* writeValue(const Step& step, const unsigned char* field, char* out) const;
+    // A zoned field's digits with the point before the decimal places.
+    static char* copyWithPoint(const Step& step, const unsigned char* field, char* out);
     char* writeZoned(const Step& step, const unsigned char* field, char* out) const;
     // Encloses [begin, end) in double quotes when it holds a double quote, CR, LF or the
     // delimiter, doubling the quotes inside; returns the new end. REQUIRES: room for
@@ -112,7 +151,9 @@ class CsvLinePlan {
     std::string delimiter_;
     CsvOutputOptions options_;
     bool formatted_ = false;
-    const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output
+    const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output decoded by field
+    // For UTF-8 output decoded by the caller: the characters that trimming reads.
+    const Cp932Decoder* trimDecoder_ = nullptr;
     // Quoting looks at every field: the delimiter is more than one byte, so decoding may make it.
     bool scanEveryField_ = false;
     mutable std::vector<char> scratch_;  // a zoned field before it is decoded

@@ -157,6 +157,23 @@ TEST_F(CsvOutputOptionsTest, TrimDropsTrailingHalfAndFullWidthBlanksOfTextOnly) 
     EXPECT_BYTES_EQ(std::string(" ab,  1.23\r\nａ@,000.01\r\n,000.02\r\n"), convert(in, table));
 }
 
+TEST_F(CsvOutputOptionsTest, Utf8OfStrayBytesAtTheEdgesOfQuotedAndTrimmedFields) {
+    // 85 81 is no character, so 85 stands for itself and 81 40 is a full-width blank; a lead
+    // byte at a field's end has no pair, whatever follows it in the line.
+    RecordDefTable table = makeTable(
+        fileDefinition(10, "", ",", false),
+        {recordDefinition("R", 10, "", 0, 0,
+                          {field("a", "X", 1, 5), field("b", "X", 6, 3), field("c", "X", 9, 2)})});
+    table.output.encoding = CsvEncoding::Utf8;
+    table.output.trimBlanks = true;
+    const std::string in = "a\x85\x81\x40 \"x\x83\x82\n";
+    table.output.quoting = CsvQuoting::Minimal;
+    EXPECT_BYTES_EQ(std::string("a\uFFFD,\"\"\"x\uFFFD\",\"\uFFFD\n\"\r\n"), convert(in, table));
+    table.output.quoting = CsvQuoting::All;
+    table.output.lineEnd = CsvLineEnd::Lf;
+    EXPECT_BYTES_EQ(std::string("\"a\uFFFD\",\"\"\"x\uFFFD\",\"\uFFFD\n\"\n"), convert(in, table));
+}
+
 TEST_F(CsvOutputOptionsTest, ZonedSignsInEveryFormTrailingAndLeading) {
     struct Case {
         const char* digits;  // the 5 bytes of a field with 2 decimal places
