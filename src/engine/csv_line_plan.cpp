@@ -106,7 +106,9 @@ char* trimCp932(char* begin, char* end) {
         const auto c = static_cast<unsigned char>(*p);
         if (c == ' ') {
             ++p;
-        } else if (isLeadByte(c) && end - p >= 2) {
+        } else if (isLeadByte(c) && end - p >= 2 && static_cast<unsigned char>(p[1]) >= 0x40) {
+            // No byte below 0x40 ends a double-byte character: a blank after a stray lead
+            // byte is a blank of its own, as the trimming of trailing ASCII blanks reads it.
             const bool blank = c == 0x81 && p[1] == 0x40;
             p += 2;
             if (!blank) kept = p;
@@ -149,40 +151,6 @@ std::size_t withoutTrailingSpaces(const unsigned char* field, std::size_t size) 
     return size;
 }
 
-// Whether the `n` bytes at `p` hold a double quote, CR, LF or `d`. Read in pieces of 16 or 8
-// that may overlap, never beyond the n bytes.
-bool holdsQuoteSpecial(const unsigned char* p, std::size_t n, unsigned char d) {
-    auto eight = [p, d](std::size_t at) {
-        std::uint64_t v;
-        std::memcpy(&v, p + at, 8);
-        return (hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0;
-    };
-#ifdef __SSE2__
-    if (n >= 16) {
-        const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'),
-                      lf = _mm_set1_epi8('\n'), delimiter = _mm_set1_epi8(static_cast<char>(d));
-        auto sixteen = [&](std::size_t at) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
-                                _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
-        };
-        __m128i hits = sixteen(n - 16);
-        for (std::size_t i = 0; i + 16 < n; i += 16) hits = _mm_or_si128(hits, sixteen(i));
-        return _mm_movemask_epi8(hits) != 0;
-    }
-#endif
-    if (n >= 8) {
-        for (std::size_t i = 0; i + 8 < n; i += 8) {
-            if (eight(i)) return true;
-        }
-        return eight(n - 8);
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] == '"' || p[i] == '\r' || p[i] == '\n' || p[i] == d) return true;
-    }
-    return false;
-}
-
 bool anyHighByte(const unsigned char* p, std::size_t n) {
     unsigned char any = 0;
     for (std::size_t i = 0; i < n; ++i) any |= p[i];
@@ -210,7 +178,6 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                  options.invalidPacked != InvalidPacked::Keep),
       kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
       packedChecks_(kinds_.size()),
-      quoteScanRanges_(kinds_.size()),
       levelCopies_(kinds_.size()) {
     bool utf8 = options.encoding != CsvEncoding::Cp932;
     if (utf8) {
@@ -239,10 +206,12 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         return width;
     };
     std::size_t scratch = 0;
+    std::vector<ByteRange> ranges;
     // The steps of each record's own fields, once.
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
     for (std::size_t r = 1; r < kinds_.size(); ++r) {
         kinds_[r].stepBegin = steps_.size();
+        ranges.clear();
         for (const FieldDef& f : table[r].Fields) {
             if (f.Check != -1) continue;
             Step step{static_cast<std::uint32_t>(f.Pos - 1),
@@ -279,24 +248,10 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
-            if (f.Type != "P") {
-                quoteScanRanges_[r].push_back({step.offset, step.offset + step.size});
-            }
+            if (f.Type != "P") ranges.push_back({step.offset, step.offset + step.size});
         }
         kinds_[r].stepEnd = steps_.size();
-        // Fields may overlap and come in any order: the ranges are sorted and merged.
-        std::vector<ByteRange>& ranges = quoteScanRanges_[r];
-        std::sort(ranges.begin(), ranges.end(),
-                  [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
-        std::vector<ByteRange> merged;
-        for (const ByteRange& range : ranges) {
-            if (!merged.empty() && range.begin <= merged.back().end) {
-                merged.back().end = std::max(merged.back().end, range.end);
-            } else {
-                merged.push_back(range);
-            }
-        }
-        ranges = std::move(merged);
+        addQuoteScreen(kinds_[r], ranges);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
     // Room for each kind's part once, so that copying it never allocates while converting.
@@ -539,13 +494,65 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
     return o;
 }
 
+void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges) {
+    // Fields may overlap and come in any order.
+    std::sort(ranges.begin(), ranges.end(),
+              [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+    std::uint32_t span = 0;
+    for (const ByteRange& range : ranges) span = std::max(span, range.end);
+    plan.screenSpan = span;
+    plan.screenBegin = screenWindows_.size();
+    // Each window reads 16 bytes inside the span and looks at those of its bits; a window
+    // starts at the first byte that no earlier one looked at.
+    for (const ByteRange& range : ranges) {
+        for (std::uint32_t at = range.begin; at < range.end; ++at) {
+            if (screenWindows_.size() == plan.screenBegin ||
+                at >= screenWindows_.back().start + kScreenWidth) {
+                const std::uint32_t start =
+                    span >= kScreenWidth ? std::min(at, span - kScreenWidth) : 0;
+                screenWindows_.push_back({start, 0});
+            }
+            screenWindows_.back().bits |= 1u << (at - screenWindows_.back().start);
+        }
+    }
+    plan.screenEnd = screenWindows_.size();
+}
+
 bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
+    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
     const unsigned char d =
         static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
-    for (const ByteRange& range : quoteScanRanges_[static_cast<std::size_t>(kind)]) {
-        if (holdsQuoteSpecial(record + range.begin, range.end - range.begin, d)) return true;
+    // A record whose text is shorter than a window is read from a copy.
+    unsigned char shortRecord[kScreenWidth] = {};
+    if (plan.screenSpan < kScreenWidth) {
+        std::memcpy(shortRecord, record, plan.screenSpan);
+        record = shortRecord;
+    }
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
+                  delimiter = _mm_set1_epi8(static_cast<char>(d));
+    unsigned hits = 0;
+    for (std::size_t w = plan.screenBegin; w < plan.screenEnd; ++w) {
+        const ScreenWindow& window = screenWindows_[w];
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + window.start));
+        const __m128i found =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
+        hits |= static_cast<unsigned>(_mm_movemask_epi8(found)) & window.bits;
+    }
+    return hits != 0;
+#else
+    for (std::size_t w = plan.screenBegin; w < plan.screenEnd; ++w) {
+        const ScreenWindow& window = screenWindows_[w];
+        for (std::uint32_t i = 0; i < kScreenWidth; ++i) {
+            const unsigned char c = record[window.start + i];
+            if ((window.bits >> i & 1u) != 0 && (c == '"' || c == '\r' || c == '\n' || c == d)) {
+                return true;
+            }
+        }
     }
     return false;
+#endif
 }
 
 char* CsvLinePlan::quoteIfNeeded(char* begin, char* end) const {

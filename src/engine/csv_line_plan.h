@@ -117,10 +117,17 @@ class CsvLinePlan {
     // walks up this chain, so the plan stays linear in the size of the record tree however
     // deep it is.
     struct KindPlan {
-        std::size_t stepBegin = 0, stepEnd = 0;  // own marked fields
-        std::uint32_t markedAncestor = 0;        // nearest ancestor with marked fields, or 0
-        std::size_t maxLength = 0;               // of the line: own and ancestors' fields
+        std::size_t stepBegin = 0, stepEnd = 0;      // own marked fields
+        std::uint32_t markedAncestor = 0;            // nearest ancestor with marked fields, or 0
+        std::size_t maxLength = 0;                   // of the line: own and ancestors' fields
+        std::size_t screenBegin = 0, screenEnd = 0;  // its quote screen's windows
+        std::uint32_t screenSpan = 0;                // the screen reads below this
     };
+    struct ByteRange {
+        std::uint32_t begin, end;
+    };
+    // Sets up `plan`'s quote screen over `ranges`, the marked text and zoned fields.
+    void addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges);
 
     bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
     // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
@@ -163,11 +170,14 @@ class CsvLinePlan {
     // the writers unfit for two threads at once, as the converter that calls them is.
     mutable std::vector<std::uint32_t> chain_;
     std::vector<std::vector<PackedFieldCheck>> packedChecks_;
-    // By record kind: the byte ranges of its marked text and zoned fields, merged.
-    struct ByteRange {
-        std::uint32_t begin, end;
+    // The quote screen: 16-byte windows over the record's marked text and zoned fields, each
+    // with a bit for each byte it looks at, by kind from KindPlan::screenBegin to screenEnd.
+    static constexpr std::uint32_t kScreenWidth = 16;
+    struct ScreenWindow {
+        std::uint32_t start;  // in the record
+        std::uint32_t bits;
     };
-    std::vector<std::vector<ByteRange>> quoteScanRanges_;
+    std::vector<ScreenWindow> screenWindows_;
     // By record kind: its part of the line as last written for an ancestor, and the serial of
     // the record it was written from.
     struct LevelCopy {
