@@ -67,14 +67,40 @@ const std::vector<unsigned char>& records() {
     return data;
 }
 
-void writeLines(benchmark::State& state, const CsvOutputOptions& options) {
+// Writes the line of each record at `out` (followed by CR LF when `lineEnds`); returns the end.
+char* writeAll(const CsvLinePlan& plan, const std::vector<unsigned char>& in, char* out,
+               bool lineEnds) {
+    const unsigned char* data[2] = {nullptr, nullptr};
+    for (std::size_t p = 0; p < in.size(); p += 100) {
+        data[1] = in.data() + p;
+        if (plan.formatted()) {
+            CsvLinePlan::RecordMark marks[2];
+            marks[1].mayNeedQuotes = plan.quoting() && plan.recordMayNeedQuotes(1, data[1]);
+            out = plan.writeFormatted(1, data, marks, out);
+        } else {
+            out = plan.write(1, data, out);
+        }
+        if (lineEnds) {
+            std::memcpy(out, "\r\n", 2);
+            out += 2;
+        }
+    }
+    return out;
+}
+
+void writeLines(benchmark::State& state, const CsvOutputOptions& options,
+                Utf8Decoding decoding = Utf8Decoding::ByField) {
     const RecordDefTable table = itemTable();
-    const std::string delimiter = options.encoding == CsvEncoding::Cp932 ? "," : ",";
-    const CsvLinePlan plan(table, delimiter, options);
+    const CsvLinePlan plan(table, ",", options, decoding);
+    if (decoding == Utf8Decoding::ByCaller && !plan.callerDecodes()) {
+        state.SkipWithError("the lines are decoded by field");
+        return;
+    }
     const std::vector<unsigned char>& in = records();
     std::vector<char> out(plan.maxLineLength(1) + 8);
-    const unsigned char* data[2] = {nullptr, nullptr};
     for (auto _ : state) {
+        // Each line over the last, as a line buffer is reused.
+        const unsigned char* data[2] = {nullptr, nullptr};
         for (std::size_t p = 0; p < in.size(); p += 100) {
             data[1] = in.data() + p;
             char* end;
@@ -116,10 +142,42 @@ void Utf8QuoteMinimalTrim(benchmark::State& state) {
     o.trimBlanks = true;
     writeLines(state, o);
 }
+// The converting thread's part when the lines are decoded on the writer's thread.
+void Utf8QuoteMinimalTrimByCaller(benchmark::State& state) {
+    CsvOutputOptions o;
+    o.encoding = CsvEncoding::Utf8;
+    o.quoting = CsvQuoting::Minimal;
+    o.trimBlanks = true;
+    writeLines(state, o, Utf8Decoding::ByCaller);
+}
+// The writer's part: the lines of the records above, CP932, decoded in one piece. Bytes
+// processed are those of the records, as above.
+void DecodeLines(benchmark::State& state) {
+    CsvOutputOptions o;
+    o.encoding = CsvEncoding::Utf8;
+    o.quoting = CsvQuoting::Minimal;
+    o.trimBlanks = true;
+    const RecordDefTable table = itemTable();
+    const CsvLinePlan plan(table, ",", o, Utf8Decoding::ByCaller);
+    const std::vector<unsigned char>& in = records();
+    std::vector<char> lines(in.size() / 100 * (plan.maxLineLength(1) + 2));
+    lines.resize(static_cast<std::size_t>(writeAll(plan, in, lines.data(), true) - lines.data()));
+    const Cp932Decoder& decoder = Cp932Decoder::get();
+    std::vector<char> out(Cp932Decoder::kMaxGrowth * lines.size() + Cp932Decoder::kSlack);
+    for (auto _ : state) {
+        char* end = decoder.decode(reinterpret_cast<const unsigned char*>(lines.data()),
+                                   lines.size(), out.data());
+        benchmark::DoNotOptimize(end);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
 BENCHMARK(AsTheyAre);
 BENCHMARK(Utf8);
 BENCHMARK(QuoteMinimal);
 BENCHMARK(Trim);
 BENCHMARK(Utf8QuoteMinimalTrim);
+BENCHMARK(Utf8QuoteMinimalTrimByCaller);
+BENCHMARK(DecodeLines);
 
 }  // namespace

@@ -106,7 +106,9 @@ char* trimCp932(char* begin, char* end) {
         const auto c = static_cast<unsigned char>(*p);
         if (c == ' ') {
             ++p;
-        } else if (isLeadByte(c) && end - p >= 2) {
+        } else if (isLeadByte(c) && end - p >= 2 && static_cast<unsigned char>(p[1]) >= 0x40) {
+            // No byte below 0x40 ends a double-byte character: a blank after a stray lead
+            // byte is a blank of its own, as the trimming of trailing ASCII blanks reads it.
             const bool blank = c == 0x81 && p[1] == 0x40;
             p += 2;
             if (!blank) kept = p;
@@ -139,38 +141,14 @@ std::size_t withoutTrailingSpaces(const unsigned char* field, std::size_t size) 
     while (size >= 8) {
         std::uint64_t v;
         std::memcpy(&v, field + size - 8, 8);
-        if (v != kBlanks) break;
+        // Read little-endian, the last byte is the highest: the blanks at the end are the
+        // zero bytes at the top.
+        const std::uint64_t other = v ^ kBlanks;
+        if (other != 0) return size - static_cast<std::size_t>(__builtin_clzll(other) / 8);
         size -= 8;
     }
     while (size > 0 && field[size - 1] == ' ') --size;
     return size;
-}
-
-// Whether the `n` bytes at `p` hold a double quote, CR, LF or `d`.
-bool holdsQuoteSpecial(const unsigned char* p, std::size_t n, unsigned char d) {
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
-                  delimiter = _mm_set1_epi8(static_cast<char>(d));
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
-        if (_mm_movemask_epi8(hit) != 0) return true;
-    }
-#endif
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t v;
-        std::memcpy(&v, p + i, 8);
-        if ((hasByte(v, '"') | hasByte(v, '\r') | hasByte(v, '\n') | hasByte(v, d)) != 0) {
-            return true;
-        }
-    }
-    for (; i < n; ++i) {
-        if (p[i] == '"' || p[i] == '\r' || p[i] == '\n' || p[i] == d) return true;
-    }
-    return false;
 }
 
 bool anyHighByte(const unsigned char* p, std::size_t n) {
@@ -192,7 +170,7 @@ bool packedFieldValid(const unsigned char* field, std::size_t size) {
 }
 
 CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
-                         const CsvOutputOptions& options)
+                         const CsvOutputOptions& options, Utf8Decoding decoding)
     : delimiter_(delimiter),
       options_(options),
       formatted_(options.encoding != CsvEncoding::Cp932 || options.quoting != CsvQuoting::None ||
@@ -200,10 +178,23 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                  options.invalidPacked != InvalidPacked::Keep),
       kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
       packedChecks_(kinds_.size()),
-      quoteScanRanges_(kinds_.size()),
       levelCopies_(kinds_.size()) {
-    const bool utf8 = options.encoding != CsvEncoding::Cp932;
-    if (utf8) decoder_ = &Cp932Decoder::get();
+    bool utf8 = options.encoding != CsvEncoding::Cp932;
+    if (utf8) {
+        const Cp932Decoder& decoder = Cp932Decoder::get();
+        auto standsAlone = [&decoder](char c) {
+            return decoder.standsAlone(static_cast<unsigned char>(c));
+        };
+        if (decoding == Utf8Decoding::ByCaller && delimiter_.size() == 1 &&
+            standsAlone(delimiter_[0]) && standsAlone('"') && standsAlone('\r') &&
+            standsAlone('\n') && standsAlone(' ')) {
+            // The lines stay CP932 (as wide as they are there) until the caller decodes them.
+            trimDecoder_ = &decoder;
+            utf8 = false;
+        } else {
+            decoder_ = &decoder;
+        }
+    }
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
@@ -215,56 +206,52 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         return width;
     };
     std::size_t scratch = 0;
+    std::vector<ByteRange> ranges;
     // The steps of each record's own fields, once.
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
     for (std::size_t r = 1; r < kinds_.size(); ++r) {
         kinds_[r].stepBegin = steps_.size();
+        ranges.clear();
         for (const FieldDef& f : table[r].Fields) {
             if (f.Check != -1) continue;
             Step step{static_cast<std::uint32_t>(f.Pos - 1),
                       static_cast<std::uint32_t>(f.Size),
                       f.Dec,
-                      Conversion::Text,
+                      Op::Copy,
                       false,
                       false,
                       false};
             std::size_t width = step.size;
             if (f.Type == "P") {
-                step.conversion = Conversion::Packed;
+                step.op =
+                    options.invalidPacked == InvalidPacked::Empty ? Op::PackedOrEmpty : Op::Packed;
                 width = packedWidth(step.size, f.Dec);
                 packedChecks_[r].push_back({step.offset, step.size, f.Name});
                 step.alwaysScan =
                     oneByteDelimiter && std::strchr(" -.0123456789:;<=>?", d) != nullptr;
             } else if (f.Type == "9") {
-                step.conversion = f.Dec != 0 ? Conversion::ZonedWithPoint : Conversion::Zoned;
-                width = step.size + (f.Dec != 0 ? 1 : 0);
                 step.decodeSign = options.zonedSign != ZonedSign::Off;
                 step.leadingSign = options.zonedSign == ZonedSign::Leading ||
                                    (options.zonedSign == ZonedSign::Trailing && f.leadingSign);
+                step.op = decoder_ != nullptr ? Op::DecodedZoned
+                          : step.decodeSign   ? Op::SignedZoned
+                          : f.Dec != 0        ? Op::CopyWithPoint
+                                              : Op::Copy;
+                width = step.size + (f.Dec != 0 ? 1 : 0);
                 if (step.decodeSign) ++width;  // the "-"
                 step.alwaysScan = oneByteDelimiter && std::strchr("-.0123456789", d) != nullptr;
                 scratch = std::max(scratch, width);
+            } else if (decoder_ != nullptr) {
+                step.op = options.trimBlanks ? Op::DecodedTrimmedText : Op::DecodedText;
+            } else if (options.trimBlanks) {
+                step.op = Op::TrimmedText;
             }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
-            if (step.conversion != Conversion::Packed) {
-                quoteScanRanges_[r].push_back({step.offset, step.offset + step.size});
-            }
+            if (f.Type != "P") ranges.push_back({step.offset, step.offset + step.size});
         }
         kinds_[r].stepEnd = steps_.size();
-        // Fields may overlap and come in any order: the ranges are sorted and merged.
-        std::vector<ByteRange>& ranges = quoteScanRanges_[r];
-        std::sort(ranges.begin(), ranges.end(),
-                  [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
-        std::vector<ByteRange> merged;
-        for (const ByteRange& range : ranges) {
-            if (!merged.empty() && range.begin <= merged.back().end) {
-                merged.back().end = std::max(merged.back().end, range.end);
-            } else {
-                merged.push_back(range);
-            }
-        }
-        ranges = std::move(merged);
+        addQuoteScreen(kinds_[r], ranges);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
     // Room for each kind's part once, so that copying it never allocates while converting.
@@ -303,6 +290,17 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         }
     }
     chain_.resize(deepest);
+    switch (options.quoting) {
+        case CsvQuoting::None:
+            formattedWriter_ = &CsvLinePlan::writeFormattedAs<CsvQuoting::None>;
+            break;
+        case CsvQuoting::Minimal:
+            formattedWriter_ = &CsvLinePlan::writeFormattedAs<CsvQuoting::Minimal>;
+            break;
+        case CsvQuoting::All:
+            formattedWriter_ = &CsvLinePlan::writeFormattedAs<CsvQuoting::All>;
+            break;
+    }
 }
 
 std::size_t CsvLinePlan::markedChain(int kind, const unsigned char* const* data) const {
@@ -327,21 +325,16 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
         for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
-            switch (step.conversion) {
-                case Conversion::Text:
-                case Conversion::Zoned:
+            // Without options there are only these three.
+            switch (step.op) {
+                case Op::Copy:
                     copyField(o, field, step.size);
                     o += step.size;
                     break;
-                case Conversion::ZonedWithPoint: {
-                    const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
-                    copyField(o, field, whole);
-                    o[whole] = '.';
-                    copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
-                    o += step.size + 1;
+                case Op::CopyWithPoint:
+                    o = copyWithPoint(step, field, o);
                     break;
-                }
-                case Conversion::Packed:
+                default:
                     o = writePacked(field, step.size, step.dec, o);
                     break;
             }
@@ -363,41 +356,61 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
 [[gnu::always_inline]] inline char* CsvLinePlan::writeValue(const Step& step,
                                                             const unsigned char* field,
                                                             char* o) const {
-    switch (step.conversion) {
-        case Conversion::Text: {
-            std::size_t size = step.size;
-            // Trailing ASCII blanks go before anything else: no byte below 0x40 ends a
-            // double-byte character, so they are whole characters.
-            if (options_.trimBlanks) size = withoutTrailingSpaces(field, size);
-            if (decoder_ != nullptr) {
-                char* end = decoder_->decode(field, size, o);
-                return options_.trimBlanks ? trimUtf8(o, end) : end;
-            }
-            copyField(o, field, size);
+    switch (step.op) {
+        case Op::Copy:
+            copyField(o, field, step.size);
+            return o + step.size;
+        case Op::CopyWithPoint:
+            return copyWithPoint(step, field, o);
+        case Op::Packed:
+            return writePacked(field, step.size, step.dec, o);
+        case Op::TrimmedText: {
+            // The whole field is copied, a copy of the same width every time; the blanks cut
+            // after it are overwritten by what follows. Trailing ASCII blanks go first: no
+            // byte below 0x40 ends a double-byte character, so they are whole characters.
+            copyField(o, field, step.size);
+            const std::size_t size = withoutTrailingSpaces(field, step.size);
             // A full-width blank may still end it.
-            if (options_.trimBlanks && size >= 2 && field[size - 2] == 0x81 &&
-                field[size - 1] == 0x40) {
+            if (size >= 2 && field[size - 2] == 0x81 && field[size - 1] == 0x40) [[unlikely]] {
+                // Read as the decoder will read them, where it will.
+                if (trimDecoder_ != nullptr) {
+                    return o + trimDecoder_->withoutTrailingBlanks(field, size);
+                }
                 return trimCp932(o, o + size);
             }
             return o + size;
         }
-        case Conversion::Zoned:
-        case Conversion::ZonedWithPoint:
-            if (decoder_ != nullptr && anyHighByte(field, step.size)) {
+        case Op::SignedZoned:
+            return writeZoned(step, field, o);
+        case Op::PackedOrEmpty:
+            if (!packedFieldValid(field, step.size)) return o;
+            return writePacked(field, step.size, step.dec, o);
+        case Op::DecodedText:
+            return decoder_->decode(field, step.size, o);
+        case Op::DecodedTrimmedText: {
+            char* end = decoder_->decode(field, withoutTrailingSpaces(field, step.size), o);
+            return trimUtf8(o, end);
+        }
+        case Op::DecodedZoned:
+            if (anyHighByte(field, step.size)) {
                 // Bytes beyond ASCII (a zone that is no sign, stray text) are decoded too.
                 char* end = writeZoned(step, field, scratch_.data());
                 return decoder_->decode(reinterpret_cast<const unsigned char*>(scratch_.data()),
                                         static_cast<std::size_t>(end - scratch_.data()), o);
             }
             return writeZoned(step, field, o);
-        case Conversion::Packed:
-            if (options_.invalidPacked == InvalidPacked::Empty &&
-                !packedFieldValid(field, step.size)) {
-                return o;
-            }
-            return writePacked(field, step.size, step.dec, o);
     }
     return o;
+}
+
+[[gnu::always_inline]] inline char* CsvLinePlan::copyWithPoint(const Step& step,
+                                                               const unsigned char* field,
+                                                               char* o) {
+    const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
+    copyField(o, field, whole);
+    o[whole] = '.';
+    copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
+    return o + step.size + 1;
 }
 
 [[gnu::always_inline]] inline char* CsvLinePlan::writeZoned(const Step& step,
@@ -407,31 +420,27 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
     if (step.decodeSign) sign = zoneSign(field[step.leadingSign ? 0 : step.size - 1]);
     if (sign.valid && sign.negative) *o++ = '-';
     char* const digits = o;
-    if (step.conversion == Conversion::Zoned) {
+    if (step.dec == 0) {
         copyField(o, field, step.size);
         o += step.size;
     } else {
-        const std::size_t whole = step.size - static_cast<std::uint32_t>(step.dec);
-        copyField(o, field, whole);
-        o[whole] = '.';
-        copyField(o + whole + 1, field + whole, static_cast<std::size_t>(step.dec));
-        o += step.size + 1;
+        o = copyWithPoint(step, field, o);
     }
     if (sign.valid) {
         // The first digit follows the point when every digit is a decimal place.
-        const bool pointFirst = step.conversion == Conversion::ZonedWithPoint &&
-                                static_cast<std::uint32_t>(step.dec) == step.size;
+        const bool pointFirst = static_cast<std::uint32_t>(step.dec) == step.size;
         char* at = step.leadingSign ? digits + (pointFirst ? 1 : 0) : o - 1;
         *at = sign.digit;
     }
     return o;
 }
 
-char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
-                                  const RecordMark* marks, char* out) const {
+template <CsvQuoting kQuoting>
+char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
+                                    const RecordMark* marks, char* out) const {
     std::size_t count = markedChain(kind, data);
     const std::size_t delimiterLength = delimiter_.size();
-    const CsvQuoting quoting = options_.quoting;
+    constexpr CsvQuoting quoting = kQuoting;
     char* o = out;
     while (count > 0) {
         const std::uint32_t r = chain_[--count];
@@ -451,7 +460,7 @@ char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
         for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
-            if (quoting == CsvQuoting::All) {
+            if constexpr (quoting == CsvQuoting::All) {
                 // Written after the opening quote; only a double quote in the record can need
                 // more than the enclosing pair.
                 *o = '"';
@@ -485,13 +494,65 @@ char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
     return o;
 }
 
+void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges) {
+    // Fields may overlap and come in any order.
+    std::sort(ranges.begin(), ranges.end(),
+              [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+    std::uint32_t span = 0;
+    for (const ByteRange& range : ranges) span = std::max(span, range.end);
+    plan.screenSpan = span;
+    plan.screenBegin = screenWindows_.size();
+    // Each window reads 16 bytes inside the span and looks at those of its bits; a window
+    // starts at the first byte that no earlier one looked at.
+    for (const ByteRange& range : ranges) {
+        for (std::uint32_t at = range.begin; at < range.end; ++at) {
+            if (screenWindows_.size() == plan.screenBegin ||
+                at >= screenWindows_.back().start + kScreenWidth) {
+                const std::uint32_t start =
+                    span >= kScreenWidth ? std::min(at, span - kScreenWidth) : 0;
+                screenWindows_.push_back({start, 0});
+            }
+            screenWindows_.back().bits |= 1u << (at - screenWindows_.back().start);
+        }
+    }
+    plan.screenEnd = screenWindows_.size();
+}
+
 bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
+    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
     const unsigned char d =
         static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
-    for (const ByteRange& range : quoteScanRanges_[static_cast<std::size_t>(kind)]) {
-        if (holdsQuoteSpecial(record + range.begin, range.end - range.begin, d)) return true;
+    // A record whose text is shorter than a window is read from a copy.
+    unsigned char shortRecord[kScreenWidth] = {};
+    if (plan.screenSpan < kScreenWidth) {
+        std::memcpy(shortRecord, record, plan.screenSpan);
+        record = shortRecord;
+    }
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
+                  delimiter = _mm_set1_epi8(static_cast<char>(d));
+    unsigned hits = 0;
+    for (std::size_t w = plan.screenBegin; w < plan.screenEnd; ++w) {
+        const ScreenWindow& window = screenWindows_[w];
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + window.start));
+        const __m128i found =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
+        hits |= static_cast<unsigned>(_mm_movemask_epi8(found)) & window.bits;
+    }
+    return hits != 0;
+#else
+    for (std::size_t w = plan.screenBegin; w < plan.screenEnd; ++w) {
+        const ScreenWindow& window = screenWindows_[w];
+        for (std::uint32_t i = 0; i < kScreenWidth; ++i) {
+            const unsigned char c = record[window.start + i];
+            if ((window.bits >> i & 1u) != 0 && (c == '"' || c == '\r' || c == '\n' || c == d)) {
+                return true;
+            }
+        }
     }
     return false;
+#endif
 }
 
 char* CsvLinePlan::quoteIfNeeded(char* begin, char* end) const {

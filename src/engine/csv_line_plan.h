@@ -21,13 +21,29 @@ struct PackedFieldCheck {
     std::string name;
 };
 
+// Where the text of UTF-8 lines is decoded from CP932.
+enum class Utf8Decoding {
+    // Every field as it is written.
+    ByField,
+    // By the caller, over whole lines: the lines are written in CP932, quoted and trimmed as
+    // their UTF-8 will be, wherever that gives the same bytes (see `callerDecodes`).
+    ByCaller,
+};
+
 class CsvLinePlan {
   public:
     // REQUIRES: `table` passed checkRec2CsvDefinition. `delimiter` is the bytes written between
     // two fields, in the output's encoding. `options` say how fields are written (encoding,
     // quoting, trimming, zoned signs, invalid packed digits); the line end is the caller's.
     CsvLinePlan(const RecordDefTable& table, std::string_view delimiter,
-                const CsvOutputOptions& options = {});
+                const CsvOutputOptions& options = {},
+                Utf8Decoding decoding = Utf8Decoding::ByField);
+
+    // True when UTF-8 was asked for, with Utf8Decoding::ByCaller, and the delimiter is one
+    // byte that stands alone in CP932 (Cp932Decoder::standsAlone, as must the double quote, CR,
+    // LF and the blank): the lines are then CP932 whose Cp932Decoder::decode, over any run of
+    // whole lines each followed by a line end of CR and LF, is the UTF-8 output.
+    bool callerDecodes() const { return trimDecoder_ != nullptr; }
 
     // True when some option changes how fields are written: lines are then written by
     // `writeFormatted`; otherwise by `write`, which copies the fields as they are.
@@ -59,7 +75,9 @@ class CsvLinePlan {
     // As `write`, with every field written as the options say; `marks[r]` describes data[r].
     // Same requirements.
     char* writeFormatted(int kind, const unsigned char* const* data, const RecordMark* marks,
-                         char* out) const;
+                         char* out) const {
+        return (this->*formattedWriter_)(kind, data, marks, out);
+    }
 
     // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
     // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
@@ -74,12 +92,23 @@ class CsvLinePlan {
     }
 
   private:
-    enum class Conversion : std::uint8_t { Text, Zoned, ZonedWithPoint, Packed };
+    // How a field is written: the first three are the only ones without options.
+    enum class Op : std::uint8_t {
+        Copy,           // text, zoned without a point: the bytes as they are
+        CopyWithPoint,  // zoned with decimal places
+        Packed,
+        TrimmedText,    // in CP932, without trailing blanks
+        SignedZoned,    // the sign in a digit's zone becomes a leading "-"
+        PackedOrEmpty,  // empty when a digit or the sign is invalid
+        DecodedText,    // decoded to UTF-8 as the field is written
+        DecodedTrimmedText,
+        DecodedZoned,
+    };
     struct Step {
         std::uint32_t offset;  // 0-based position in the record
         std::uint32_t size;    // bytes in the record
         std::int32_t dec;
-        Conversion conversion;
+        Op op;
         bool decodeSign;   // zoned: the sign in a digit's zone becomes a leading "-"
         bool leadingSign;  // zoned: the first digit carries it (else the last)
         bool alwaysScan;   // quoting: the conversion itself may write the delimiter
@@ -88,18 +117,35 @@ class CsvLinePlan {
     // walks up this chain, so the plan stays linear in the size of the record tree however
     // deep it is.
     struct KindPlan {
-        std::size_t stepBegin = 0, stepEnd = 0;  // own marked fields
-        std::uint32_t markedAncestor = 0;        // nearest ancestor with marked fields, or 0
-        std::size_t maxLength = 0;               // of the line: own and ancestors' fields
+        std::size_t stepBegin = 0, stepEnd = 0;      // own marked fields
+        std::uint32_t markedAncestor = 0;            // nearest ancestor with marked fields, or 0
+        std::size_t maxLength = 0;                   // of the line: own and ancestors' fields
+        std::size_t screenBegin = 0, screenEnd = 0;  // its quote screen's windows
+        std::uint32_t screenSpan = 0;                // the screen reads below this
     };
+    struct ByteRange {
+        std::uint32_t begin, end;
+    };
+    // Sets up `plan`'s quote screen over `ranges`, the marked text and zoned fields.
+    void addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges);
 
     bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
     // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
     // up, and returns how many there are.
     std::size_t markedChain(int kind, const unsigned char* const* data) const;
 
+    // writeFormatted for one way of quoting, so that the walk over the fields does not ask.
+    template <CsvQuoting kQuoting>
+    char* writeFormattedAs(int kind, const unsigned char* const* data, const RecordMark* marks,
+                           char* out) const;
+    using FormattedWriter = char* (CsvLinePlan::*)(int, const unsigned char* const*,
+                                                   const RecordMark*, char*) const;
+    FormattedWriter formattedWriter_ = nullptr;
+
     // The bytes of one field as the options say, at `out`; returns their end.
     char* writeValue(const Step& step, const unsigned char* field, char* out) const;
+    // A zoned field's digits with the point before the decimal places.
+    static char* copyWithPoint(const Step& step, const unsigned char* field, char* out);
     char* writeZoned(const Step& step, const unsigned char* field, char* out) const;
     // Encloses [begin, end) in double quotes when it holds a double quote, CR, LF or the
     // delimiter, doubling the quotes inside; returns the new end. REQUIRES: room for
@@ -112,7 +158,9 @@ class CsvLinePlan {
     std::string delimiter_;
     CsvOutputOptions options_;
     bool formatted_ = false;
-    const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output
+    const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output decoded by field
+    // For UTF-8 output decoded by the caller: the characters that trimming reads.
+    const Cp932Decoder* trimDecoder_ = nullptr;
     // Quoting looks at every field: the delimiter is more than one byte, so decoding may make it.
     bool scanEveryField_ = false;
     mutable std::vector<char> scratch_;  // a zoned field before it is decoded
@@ -122,11 +170,14 @@ class CsvLinePlan {
     // the writers unfit for two threads at once, as the converter that calls them is.
     mutable std::vector<std::uint32_t> chain_;
     std::vector<std::vector<PackedFieldCheck>> packedChecks_;
-    // By record kind: the byte ranges of its marked text and zoned fields, merged.
-    struct ByteRange {
-        std::uint32_t begin, end;
+    // The quote screen: 16-byte windows over the record's marked text and zoned fields, each
+    // with a bit for each byte it looks at, by kind from KindPlan::screenBegin to screenEnd.
+    static constexpr std::uint32_t kScreenWidth = 16;
+    struct ScreenWindow {
+        std::uint32_t start;  // in the record
+        std::uint32_t bits;
     };
-    std::vector<std::vector<ByteRange>> quoteScanRanges_;
+    std::vector<ScreenWindow> screenWindows_;
     // By record kind: its part of the line as last written for an ancestor, and the serial of
     // the record it was written from.
     struct LevelCopy {

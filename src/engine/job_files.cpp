@@ -102,14 +102,19 @@ void OutputBuffer::append(const char* data, std::size_t n) {
     // Larger than a buffer: write it straight from the caller's memory.
     flush();
     writer_.wait();
-    writer_.submit(data, n);
+    writer_.submit(data, n, decoder_);
     writer_.wait();
+}
+
+void OutputBuffer::decodeFromHere(const Cp932Decoder& decoder) {
+    flush();
+    decoder_ = &decoder;
 }
 
 void OutputBuffer::flush() {
     if (used_ == 0) return;
     writer_.wait();
-    writer_.submit(buffers_[active_].data(), used_);
+    writer_.submit(buffers_[active_].data(), used_, decoder_);
     active_ ^= 1;
     used_ = 0;
 }

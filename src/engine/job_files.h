@@ -55,6 +55,12 @@ class OutputBuffer {
     void commit(std::size_t n) { used_ += n; }
     void append(const char* data, std::size_t n);
     std::size_t buffered() const { return used_; }
+    // From here on the bytes taken are CP932 that reaches the file as UTF-8, decoded by
+    // `decoder` on the writer's thread. Flushes first: what was taken before is written as it
+    // is. REQUIRES: what is taken from here on is cut into buffers only between characters
+    // that `decode` reads alike whole and in pieces (the caller commits whole lines that end in
+    // a byte that stands alone). `decoder` outlives the buffer.
+    void decodeFromHere(const Cp932Decoder& decoder);
     // Hands what is buffered to the writer.
     void flush();
     // Flushes and waits for every write; the first failure, if any. The file stays open: its
@@ -66,6 +72,7 @@ class OutputBuffer {
     std::vector<char> buffers_[2];
     int active_ = 0;  // the buffer being filled; the other may be in flight
     std::size_t used_ = 0;
+    const Cp932Decoder* decoder_ = nullptr;  // for what is handed to the writer
     BackgroundWriter writer_;
 };
 

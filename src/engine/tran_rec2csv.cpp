@@ -296,7 +296,10 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         output.append(title.data(), title.size());
     }
 
-    const CsvLinePlan plan(table, delimiter, options);
+    // UTF-8 lines are decoded on the writer's thread, beside the converting one, wherever the
+    // plan can leave that to it.
+    const CsvLinePlan plan(table, delimiter, options, Utf8Decoding::ByCaller);
+    if (plan.callerDecodes()) output.decodeFromHere(Cp932Decoder::get());
     RecordConverter converter(table, plan, output, lineEnd,
                               options.invalidPacked == InvalidPacked::Fail);
 

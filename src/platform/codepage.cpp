@@ -257,47 +257,28 @@ std::string utf8ToCp932(std::string_view text) {
 
 namespace {
 
-using DecoderEntry = std::uint32_t;
-
-inline char* putEntry(char* out, const unsigned char*& in, DecoderEntry e) {
-    std::memcpy(out, &e, sizeof e);
-    in += e >> 26;
-    return out + ((e >> 24) & 3);
-}
-
+// The bytes that start a double-byte character in CP932.
 constexpr bool isLeadByte(unsigned c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-// Bit i set when byte i of the 64 at `p` is in the lead-byte range; in `beyondAscii`, when it is
-// beyond ASCII.
-std::uint64_t leadRangeMask(const unsigned char* p, int blocks, std::uint64_t& beyondAscii) {
-    beyondAscii = 0;
+// Copies the 16 bytes at `in` to `out` and returns how many of them are ASCII before the
+// first that is not.
+inline int copyAscii16(const unsigned char* in, char* out) {
 #ifdef __SSE2__
-    std::uint64_t mask = 0;
-    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-    for (int b = 0; b < blocks; ++b) {
-        // Signed compares after flipping the top bit: 81-9F becomes 01-1F, E0-FC 60-7C.
-        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * b));
-        beyondAscii |=
-            static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(raw)))
-            << (16 * b);
-        const __m128i x = _mm_xor_si128(raw, flip);
-        const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x00)),
-                                          _mm_cmpgt_epi8(_mm_set1_epi8(0x20), x));
-        const __m128i high = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x5F)),
-                                           _mm_cmpgt_epi8(_mm_set1_epi8(0x7D), x));
-        const auto bits = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_or_si128(low, high)));
-        mask |= static_cast<std::uint64_t>(bits) << (16 * b);
-    }
-    return mask;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    return high == 0 ? 16 : __builtin_ctz(high);
 #else
-    std::uint64_t mask = 0;
-    for (int i = 0; i < 16 * blocks; ++i) {
-        if (isLeadByte(p[i])) mask |= std::uint64_t{1} << i;
-        if (p[i] >= 0x80) beyondAscii |= std::uint64_t{1} << i;
+    std::uint64_t halves[2];
+    std::memcpy(halves, in, 16);
+    std::memcpy(out, halves, 16);
+    for (int h = 0; h < 2; ++h) {
+        const std::uint64_t high = halves[h] & 0x8080808080808080ull;
+        if (high != 0) return 8 * h + __builtin_ctzll(high) / 8;
     }
-    return mask;
+    return 16;
 #endif
 }
 
@@ -340,99 +321,117 @@ Cp932Decoder::Cp932Decoder() : entries_(256 * 256) {
             row[t] = pair != 0 ? pair : replacement;
         }
     }
-    // A lead byte is one whose pairs take two bytes; the chunks rely on every one of them
-    // being in the usual range.
-    standardLeads_ = converter.available();
-    for (unsigned b = 0; b < 0x100; ++b) {
-        bool lead = false;
-        for (unsigned t = 0; t < 0x100; ++t) lead = lead || (entries_[b << 8 | t] >> 26) == 2;
-        // A byte of the range without any pair is met as a lead byte without its pair.
-        if (lead && !isLeadByte(b)) standardLeads_ = false;
-    }
-}
-
-char* Cp932Decoder::decodeSerially(const unsigned char* in, const unsigned char* end,
-                                   char* out) const {
-    const Entry* const table = entries_.data();
-    while (end - in >= 2) out = putEntry(out, in, table[in[0] << 8 | in[1]]);
-    // The last byte alone: a lead byte without its pair is no character.
-    if (in != end) out = putEntry(out, in, table[in[0] << 8]);
-    return out;
-}
-
-char* Cp932Decoder::decodeChunk(const unsigned char* in, std::size_t n, unsigned char next,
-                                char* out, std::size_t& taken) const {
-    // The blocks of 16 that hold the chunk, the byte after it included.
-    const int blocks = static_cast<int>(n / 16 + 1);
-    alignas(16) unsigned char bytes[80];
-    std::memset(bytes + 16 * (blocks - 1), 0, 16);
-    std::memcpy(bytes, in, n);
-    bytes[n] = next;
-    const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-    std::uint64_t high = 0;
-    const std::uint64_t leads = leadRangeMask(bytes, blocks < 4 ? blocks : 4, high) & valid;
-    high &= valid;
-    // A run of lead-range bytes starts a character (the byte before it ends one); from there
-    // every other byte is a trail byte. Runs that start at an even position have their trail
-    // bytes at odd positions and the other way round; adding a run's first bit carries through
-    // it, which tells the runs that start at even positions from the others.
-    constexpr std::uint64_t kEven = 0x5555555555555555ull;
-    const std::uint64_t runStarts = leads & ~(leads << 1);
-    const std::uint64_t evenRuns = leads & ~(leads + (runStarts & kEven));
-    const std::uint64_t oddRuns = leads & ~evenRuns;
-    const std::uint64_t trails = ((evenRuns << 1) & ~kEven) | ((oddRuns << 1) & kEven);
-    // The characters up to the last byte beyond ASCII are looked up; the ASCII after them is
-    // copied. The lookups do not depend on each other, so they overlap.
-    const int lastHigh = high == 0 ? -1 : 63 - __builtin_clzll(high);
-    std::uint64_t starts = ~trails & valid;
-    if (lastHigh < 63) starts &= (std::uint64_t{2} << lastHigh) - 1;
-    const Entry* const table = entries_.data();
-    std::size_t done = 0;  // bytes of `bytes` consumed
-    while (starts != 0) {
-        const int p = __builtin_ctzll(starts);
-        starts &= starts - 1;
-        const Entry e = table[bytes[p] << 8 | bytes[p + 1]];
-        const std::size_t length = e >> 26;
-        if (length == 1 && (leads >> p & 1) != 0 && p + 1 < static_cast<int>(n)) {
-            // A lead byte without a pair: its trail byte is a character of its own after all.
-            return nullptr;
+    // The lead bytes are the usual ones: a byte takes the one after it only where it is in
+    // their range, and then with every byte that makes a character with it.
+    leadsInRange_ = converter.available();
+    for (unsigned b = 0x80; b < 0x100; ++b) {
+        for (unsigned t = 0; t < 0x100; ++t) {
+            const bool pair = (entries_[b << 8 | t] >> 26) == 2;
+            if (pair && !isLeadByte(b)) leadsInRange_ = false;
         }
-        std::memcpy(out, &e, sizeof e);
-        out += (e >> 24) & 3;
-        done = static_cast<std::size_t>(p) + length;
     }
-    if (done < n) {
-        std::memcpy(out, bytes + done, n - done);
-        out += n - done;
-        done = n;
+    findBytesThatStandAlone();
+}
+
+void Cp932Decoder::findBytesThatStandAlone() {
+    // Within a row, every entry that takes one byte must be the first byte alone, or the byte
+    // after it would change how it decodes.
+    bool rowsAgree = true;
+    // ASCII in the UTF-8 only from the same ASCII bytes, and the blanks only from 20 and 81 40.
+    bool asciiKept = true;
+    for (unsigned b = 0; b < 0x100; ++b) {
+        const Entry alone = entries_[b << 8];
+        rowsAgree = rowsAgree && (alone >> 26) == 1;
+        for (unsigned t = 0; t < 0x100; ++t) {
+            const Entry e = entries_[b << 8 | t];
+            if ((e >> 26) == 1 && e != alone) rowsAgree = false;
+            if (b >= 0x80) {
+                for (unsigned i = 0; i < ((e >> 24) & 3); ++i) {
+                    if (((e >> (8 * i)) & 0x80) == 0) asciiKept = false;
+                }
+            }
+            const Entry utf8 = e & 0x03FFFFFFu;  // the UTF-8 bytes and their count
+            if (utf8 == (kSpace & 0x03FFFFFFu) && b != ' ') asciiKept = false;
+            if (utf8 == (kFullWidthBlank & 0x03FFFFFFu) && !(b == 0x81 && t == 0x40)) {
+                asciiKept = false;
+            }
+        }
     }
-    taken = done;
-    return out;
+    if (!rowsAgree || !asciiKept) return;
+    for (unsigned t = 0; t < 0x80; ++t) {
+        bool alone = true;  // no byte before it takes it as the second byte of a pair
+        for (unsigned b = 0x80; b < 0x100 && alone; ++b) alone = (entries_[b << 8 | t] >> 26) == 1;
+        if (alone) standAlone_[t / 64] |= std::uint64_t{1} << (t % 64);
+    }
 }
 
 char* Cp932Decoder::decode(const unsigned char* in, std::size_t n, char* out) const {
     const unsigned char* const end = in + n;
-    while (in != end) {
-        const std::size_t left = static_cast<std::size_t>(end - in);
-        if (left >= 8) {
-            std::uint64_t eight;
-            std::memcpy(&eight, in, 8);
-            if ((eight & 0x8080808080808080ull) == 0) {  // ASCII is copied as it is
-                std::memcpy(out, &eight, 8);
-                in += 8;
-                out += 8;
-                continue;
+    const Entry* const table = entries_.data();
+    // Up to kMaxGrowth bytes are written per byte read, so while 16 bytes are left there is
+    // room for the 16 that a copy of ASCII stores, and for the 4 of an entry.
+    if (leadsInRange_) {
+        while (end - in >= 16) {
+            // ASCII is copied as it is, 16 bytes at a time; the copy may go beyond the ASCII,
+            // which the characters after it overwrite.
+            const int ascii = copyAscii16(in, out);
+            in += ascii;
+            out += ascii;
+            if (ascii == 16) continue;
+            // Characters beyond ASCII up to the next ASCII. Whether a byte takes the one after
+            // it is told by its range, not by its entry, so that the next character's lookup
+            // need not wait for this one's; a lead byte without its pair ends the run.
+            while (end - in >= 2) {
+                const unsigned b = in[0];
+                if (isLeadByte(b)) {
+                    const Entry e = table[b << 8 | in[1]];
+                    std::memcpy(out, &e, sizeof e);
+                    out += (e >> 24) & 3;
+                    in += 2;
+                    if ((e >> 26) != 2) [[unlikely]] {
+                        --in;  // its pair is read anew
+                        break;
+                    }
+                } else if (b >= 0x80) {
+                    const Entry e = table[b << 8];
+                    std::memcpy(out, &e, sizeof e);
+                    out += (e >> 24) & 3;
+                    ++in;
+                } else {
+                    break;
+                }
             }
         }
-        if (!standardLeads_ || left < kChunkFrom) return decodeSerially(in, end, out);
-        const std::size_t chunk = left < 64 ? left : 64;
-        std::size_t taken = 0;
-        char* const done = decodeChunk(in, chunk, chunk < left ? in[chunk] : 0, out, taken);
-        if (done == nullptr) return decodeSerially(in, end, out);
-        out = done;
-        in += taken;
+    }
+    // The rest, or everything where the lead bytes are not the usual ones, one lookup of each
+    // character and the byte after it.
+    while (end - in >= 2) {
+        const Entry e = table[in[0] << 8 | in[1]];
+        std::memcpy(out, &e, sizeof e);
+        out += (e >> 24) & 3;
+        in += e >> 26;
+    }
+    if (in != end) {
+        // The last byte alone: a lead byte without its pair is no character.
+        const Entry e = table[in[0] << 8];
+        std::memcpy(out, &e, sizeof e);
+        out += (e >> 24) & 3;
     }
     return out;
+}
+
+std::size_t Cp932Decoder::withoutTrailingBlanks(const unsigned char* in, std::size_t n) const {
+    while (n > 0 && in[n - 1] == ' ') --n;
+    if (n < 2 || in[n - 2] != 0x81 || in[n - 1] != 0x40) return n;
+    // The 81 may be the second byte of a pair: the characters are read from the front.
+    const Entry* const table = entries_.data();
+    std::size_t kept = 0;
+    for (std::size_t at = 0; at < n;) {
+        const Entry e = table[in[at] << 8 | (at + 1 < n ? in[at + 1] : 0)];
+        at += e >> 26;
+        if (e != kFullWidthBlank && e != kSpace) kept = at;
+    }
+    return kept;
 }
 
 const Cp932Decoder& Cp932Decoder::get() {

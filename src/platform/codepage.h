@@ -54,26 +54,33 @@ class Cp932Decoder {
     // of a preview) where a conversion call per text would cost more than the decoding.
     std::string decode(std::string_view bytes) const;
 
+    // Whether `byte` is always a character of its own: ASCII, decoded as itself and never the
+    // second byte of a pair, while no byte beyond ASCII decodes to ASCII and the blanks are
+    // 20 and 81 40 only. Text cut just before and after such bytes decodes piece by piece as
+    // it decodes whole, so it may be quoted and trimmed in CP932 and decoded afterwards. False
+    // for every byte where the system's table is not like that.
+    bool standsAlone(unsigned char byte) const {
+        return byte < 0x80 && (standAlone_[byte / 64] >> (byte % 64) & 1) != 0;
+    }
+
+    // How many of the `n` bytes at `in` are left when the blanks (U+0020, U+3000) at the end of
+    // their text are cut, the characters read as `decode` reads them. REQUIRES: standsAlone(' ').
+    std::size_t withoutTrailingBlanks(const unsigned char* in, std::size_t n) const;
+
   private:
     // The UTF-8 bytes of the character at a pair of bytes (one to three), how many it has and
     // how many input bytes it took: bytes 0-2 UTF-8, byte 3 the output length plus 4 × the
     // input length.
     using Entry = std::uint32_t;
+    static constexpr Entry kSpace = 0x20u | 1u << 24 | 1u << 26;
+    static constexpr Entry kFullWidthBlank = 0x8080E3u | 3u << 24 | 2u << 26;  // 81 40
     Cp932Decoder();
-    // Rests shorter than this go byte by byte: finding the starts costs more than it saves.
-    static constexpr std::size_t kChunkFrom = 16;
-    // Byte by byte, one lookup per character.
-    char* decodeSerially(const unsigned char* in, const unsigned char* end, char* out) const;
-    // Up to 64 bytes with their characters' starts found first, so that the lookups do not wait
-    // for each other; `next` is the byte after them (0 at the end). Returns nullptr when a lead
-    // byte has no pair there (the caller then goes byte by byte); sets `taken` to the bytes
-    // consumed (n, or n + 1 when the last character took `next`).
-    char* decodeChunk(const unsigned char* in, std::size_t n, unsigned char next, char* out,
-                      std::size_t& taken) const;
+    void findBytesThatStandAlone();
 
     std::vector<Entry> entries_;  // by first byte × 256 + next byte
-    // The lead bytes are exactly 81-9F and E0-FC, which decodeChunk assumes.
-    bool standardLeads_ = false;
+    // Only bytes of the lead range 81-9F, E0-FC take the byte after them.
+    bool leadsInRange_ = false;
+    std::uint64_t standAlone_[2] = {0, 0};  // by ASCII byte
 };
 
 // Text as Unicode code points, for the places that count or cut text in characters.

@@ -61,6 +61,8 @@ class CsvOutputOptionsTest : public EngineTest {
         }
         return first;
     }
+
+    void matchReference(unsigned seed, int rounds, int maxSize);
 };
 
 // A text field of 8 bytes and a zoned field of 5 with 2 decimals; title line on.
@@ -155,6 +157,31 @@ TEST_F(CsvOutputOptionsTest, TrimDropsTrailingHalfAndFullWidthBlanksOfTextOnly) 
                     convert(in, table));
     table.output.encoding = CsvEncoding::Utf8;
     EXPECT_BYTES_EQ(std::string(" ab,  1.23\r\nａ@,000.01\r\n,000.02\r\n"), convert(in, table));
+}
+
+TEST_F(CsvOutputOptionsTest, Utf8OfStrayBytesAtTheEdgesOfQuotedAndTrimmedFields) {
+    // 85 81 is no character, so 85 stands for itself and 81 40 is a full-width blank; a lead
+    // byte at a field's end has no pair, whatever follows it in the line.
+    RecordDefTable table = makeTable(
+        fileDefinition(10, "", ",", false),
+        {recordDefinition("R", 10, "", 0, 0,
+                          {field("a", "X", 1, 5), field("b", "X", 6, 3), field("c", "X", 9, 2)})});
+    table.output.encoding = CsvEncoding::Utf8;
+    table.output.trimBlanks = true;
+    const std::string in = "a\x85\x81\x40 \"x\x83\x82\n";
+    table.output.quoting = CsvQuoting::Minimal;
+    EXPECT_BYTES_EQ(std::string("a\uFFFD,\"\"\"x\uFFFD\",\"\uFFFD\n\"\r\n"), convert(in, table));
+    table.output.quoting = CsvQuoting::All;
+    table.output.lineEnd = CsvLineEnd::Lf;
+    EXPECT_BYTES_EQ(std::string("\"a\uFFFD\",\"\"\"x\uFFFD\",\"\uFFFD\n\"\n"), convert(in, table));
+}
+
+TEST_F(CsvOutputOptionsTest, ABlankAfterAStrayLeadByteIsTrimmedWhateverEndsTheField) {
+    // No byte below 0x40 ends a double-byte character, so 87 20 is a stray byte and a blank.
+    RecordDefTable table = makeTable(fileDefinition(5, "", ",", false),
+                                     {recordDefinition("R", 5, "", 0, 0, {field("a", "X", 1, 5)})});
+    table.output.trimBlanks = true;
+    EXPECT_BYTES_EQ(std::string("\x87\r\n\x87\r\n"), convert("\x87    \x87  \x81\x40", table));
 }
 
 TEST_F(CsvOutputOptionsTest, ZonedSignsInEveryFormTrailingAndLeading) {
@@ -276,8 +303,10 @@ TEST_F(CsvOutputOptionsTest, AllTogetherOnAHeaderAndItsDetails) {
                     convert(in, table));
 }
 
-TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithRandomOptions) {
-    std::mt19937 rng(23);
+// Random definitions, options and records of 2 to 1 + maxSize bytes, each converted as the
+// record-wise reference does.
+void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize) {
+    std::mt19937 rng(seed);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* delimiters[] = {",", "", "、", "||", "\t", ";", "|"};
     const char* types[] = {"X", "9", "P"};
@@ -285,7 +314,7 @@ TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithRandomOptions) {
     // delimiters, line breaks, lead bytes and katakana.
     const std::string alphabet =
         std::string("0123456789{}AJRpy \",;|\t\r\n\x81\x40\x83\x7C\xB1\xC5\xD3", 32);
-    for (int round = 0; round < 120; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         const int kindCount = 1 + pick(3);
         RecordDefTable table = makeTable(fileDefinition(0, "2", delimiters[pick(7)], false), {});
         table.output = {static_cast<CsvEncoding>(pick(3)),
@@ -295,7 +324,7 @@ TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithRandomOptions) {
                         static_cast<InvalidPacked>(pick(3)),
                         static_cast<CsvLineEnd>(pick(2))};
         for (int k = 1; k <= kindCount; ++k) {
-            const int size = 2 + pick(12);
+            const int size = 2 + pick(maxSize);
             const int parent = k > 1 && pick(2) ? 1 + pick(k - 1) : 0;
             std::vector<FieldDef> fields = {unmarked("code", "X", 2, 1)};
             for (int n = pick(5); n > 0; --n) {
@@ -344,6 +373,16 @@ TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithRandomOptions) {
                                                         << describe(table);
         }
     }
+}
+
+TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithRandomOptions) {
+    matchReference(23, 120, 12);
+}
+
+TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithWideRecords) {
+    // Records of up to 70 bytes: fields longer than the quote screen's 16-byte windows, near
+    // the record's end and overlapping.
+    matchReference(29, 80, 69);
 }
 
 }  // namespace

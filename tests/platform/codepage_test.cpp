@@ -137,5 +137,94 @@ TEST(Cp932Decoder, MatchesTheConverterOnAnyBytes) {
     }
 }
 
+// Random bytes that make every case likely: characters of each width, stray lead bytes, trail
+// bytes in the ASCII range, blanks of both widths.
+std::string awkwardBytes(std::mt19937& rng, std::size_t length) {
+    static const std::string text = utf8ToCp932("受注データ　ﾊﾞｰｼﾞｮﾝ①髙 order-0123 ポ|ソ\\表");
+    std::string in;
+    while (in.size() < length) {
+        switch (rng() % 5) {
+            case 0:
+                in += static_cast<char>(rng() % 256);
+                break;
+            case 1:
+                in += static_cast<char>(0x81 + rng() % 0x7C);
+                break;
+            case 2:
+                in += rng() % 2 ? " " : "\x81\x40";
+                break;
+            default:
+                in += text.substr(rng() % text.size(), rng() % 12);
+                break;
+        }
+    }
+    return in;
+}
+
+std::string decoded(const std::string& in) {
+    std::string out(Cp932Decoder::kMaxGrowth * in.size() + Cp932Decoder::kSlack, '#');
+    char* end = Cp932Decoder::get().decode(reinterpret_cast<const unsigned char*>(in.data()),
+                                           in.size(), out.data());
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
+}
+
+// Text cut at the bytes that stand alone decodes piece by piece as it decodes whole, which the
+// record-to-CSV output relies on when it quotes and trims in CP932 and decodes whole lines.
+TEST(Cp932Decoder, TextCutAtBytesThatStandAloneDecodesAlike) {
+    const Cp932Decoder& decoder = Cp932Decoder::get();
+    for (unsigned char c : std::string("\"\r\n ,;\t:")) {
+        EXPECT_TRUE(decoder.standsAlone(c)) << int{c};
+    }
+    // Trail bytes of pairs ("ポ" is 83 7C), and what is no ASCII.
+    for (unsigned char c : std::string("|@A\\~\x80\xA0\xFF")) {
+        EXPECT_FALSE(decoder.standsAlone(c)) << int{c};
+    }
+    std::mt19937 rng(11);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string left = awkwardBytes(rng, rng() % 40);
+        const std::string right = awkwardBytes(rng, rng() % 40);
+        for (char c : {'"', '\r', '\n', ',', '\t'}) {
+            ASSERT_EQ(decoded(left) + c + decoded(right), decoded(left + c + right))
+                << "round " << round;
+        }
+    }
+}
+
+TEST(Cp932Decoder, TrailingBlanksAreCutAsTheTextIsRead) {
+    const Cp932Decoder& decoder = Cp932Decoder::get();
+    const struct {
+        std::string bytes;
+        std::size_t kept;
+    } cases[] = {
+        {"", 0},
+        {"   ", 0},
+        {"ab  ", 2},
+        {"ab\x81\x40 \x81\x40", 2},
+        {"\x81\x40", 0},
+        // 83 81 is "メ": the 81 40 after it is "@" and a byte, no blank.
+        {"\x83\x81\x40", 3},
+        // 85 81 is no character: 85 stands for itself, and 81 40 is a blank.
+        {"\x85\x81\x40", 1},
+        {"a\x81", 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.kept,
+                  decoder.withoutTrailingBlanks(
+                      reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()))
+            << c.bytes;
+    }
+    // What is kept decodes to the whole text's UTF-8 without its trailing blanks.
+    std::mt19937 rng(13);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string in = awkwardBytes(rng, rng() % 40);
+        std::u32string text = toCodePoints(decoded(in));
+        while (!text.empty() && (text.back() == U' ' || text.back() == U'\u3000')) text.pop_back();
+        const std::size_t kept = decoder.withoutTrailingBlanks(
+            reinterpret_cast<const unsigned char*>(in.data()), in.size());
+        ASSERT_EQ(fromCodePoints(text), decoded(in.substr(0, kept))) << "round " << round;
+    }
+}
+
 }  // namespace
 }  // namespace sorvek

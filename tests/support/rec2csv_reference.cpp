@@ -41,13 +41,14 @@ std::optional<std::pair<unsigned char, bool>> zonedSignOf(unsigned char b) {
     return std::nullopt;
 }
 
-// The characters of CP932 bytes: a lead byte with the byte after it, or one byte.
+// The characters of CP932 bytes: a lead byte with the byte after it when that can end a
+// double-byte character (0x40 or above), or one byte.
 std::vector<Bytes> cp932Characters(const Bytes& bytes) {
     std::vector<Bytes> chars;
     for (std::size_t i = 0; i < bytes.size();) {
         const unsigned char c = bytes[i];
         const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        const std::size_t n = lead && i + 1 < bytes.size() ? 2 : 1;
+        const std::size_t n = lead && i + 1 < bytes.size() && bytes[i + 1] >= 0x40 ? 2 : 1;
         chars.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(i),
                            bytes.begin() + static_cast<std::ptrdiff_t>(i + n));
         i += n;
