@@ -206,7 +206,7 @@ Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& o
         if (!probed.empty()) length = -1;
     }
 
-    auto output = SafeOutput::open(fs, outputPath);
+    auto output = SafeOutput::open(fs, outputPath, SafeOutput::Flush::WhenReplacing);
     if (!output) return fileFailure(kOpenFailed, "fno = ", outputPath, output.error().message);
     JobFiles files;
     files.input = std::make_unique<JobInput>(std::move(*opened), inputPath, length,

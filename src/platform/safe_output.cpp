@@ -30,7 +30,8 @@ std::string temporaryPrefix(const std::string& target) {
 
 }  // namespace
 
-Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::string& path) {
+Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::string& path,
+                                                     Flush flush) {
     auto asItIs = [&fs](const std::string& target) -> Result<std::unique_ptr<SafeOutput>> {
         auto file = fs.openWriteExisting(target);
         if (!file) return file.error();
@@ -71,8 +72,9 @@ Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::
 
     Result<TemporaryFile> temporary = fs.createTemporary(temporaryPrefix(*target));
     if (!temporary) return temporary.error();
-    std::unique_ptr<SafeOutput> output(
-        new SafeOutput(fs, Mode::Replace, *target, temporary->path, std::move(temporary->file)));
+    const bool flushes = flush == Flush::Always || info->kind == FileKind::Regular;
+    std::unique_ptr<SafeOutput> output(new SafeOutput(fs, Mode::Replace, *target, temporary->path,
+                                                      std::move(temporary->file), flushes));
     if (info->kind == FileKind::Regular) {
         // Before the first byte, so that a private file's contents are never open to others.
         if (Status kept = output->file().copyPermissions(*info); !kept) return kept.error();
@@ -87,13 +89,13 @@ SafeOutput::~SafeOutput() {
 Status SafeOutput::commit() {
     finished_ = true;
     Status status;
-    if (mode_ != Mode::AsItIs) status = file_->sync();
+    if (mode_ != Mode::AsItIs && flushes_) status = file_->sync();
     // Closed even after a failed flush: the descriptor must not outlive the output.
     Status closed = file_->close();
     if (status) status = closed;
     if (status && mode_ == Mode::Replace) {
         status = fs_.replaceFile(temporary_, target_);
-        if (status) return fs_.syncFolder(folderOf(target_));
+        if (status) return flushes_ ? fs_.syncFolder(folderOf(target_)) : status;
     }
     if (!status) discard();
     return status;

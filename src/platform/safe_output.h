@@ -5,9 +5,9 @@
 // - A regular file, or nothing yet: the bytes go to a temporary file in the same folder, named
 //   ".NAME.sorvek-XXXXXX" so that one left behind by a killed process is plainly one. It gets
 //   the old file's permission bits (and owner, where this process may) before the first byte is
-//   written. `commit` flushes it to the disk, renames it over the final name and flushes the
-//   folder; until then the final name holds exactly what it held. Without a commit (a failure,
-//   a cancelled job) the temporary file is removed.
+//   written. `commit` flushes it to the disk (see Flush), renames it over the final name and
+//   flushes the folder; until then the final name holds exactly what it held. Without a commit (a
+//   failure, a cancelled job) the temporary file is removed.
 // - A device, a FIFO, a socket, or "-" (standard output): opened for writing as it is; never
 //   deleted, replaced or created.
 // - A regular file in a folder where no new file may be made (but the file itself may be
@@ -27,10 +27,17 @@ inline constexpr const char* kMissingFolderText = "フォルダが存在しま�
 
 class SafeOutput {
   public:
+    // When `commit` waits for the bytes to reach the disk. Always: definition and settings
+    // files, small and precious. WhenReplacing: the outputs of jobs, often gigabytes; the wait
+    // keeps an old file from being swapped for one that a crash could still cut short, while
+    // a new file is left to the system to write out, as copying a file would.
+    enum class Flush { Always, WhenReplacing };
+
     // Opens the output at `path`. Fails with the reason, nothing touched: a folder at the path,
     // an existing regular file this process may not write, a folder that does not exist, or
     // whatever opening or creating the file met.
-    static Result<std::unique_ptr<SafeOutput>> open(FileSystem& fs, const std::string& path);
+    static Result<std::unique_ptr<SafeOutput>> open(FileSystem& fs, const std::string& path,
+                                                    Flush flush = Flush::Always);
 
     // Without a successful commit: the temporary file is closed and removed (a file written in
     // place is emptied).
@@ -48,17 +55,19 @@ class SafeOutput {
     // The file the output ends up in: the path with symbolic links followed.
     const std::string& target() const { return target_; }
 
-    // Ends a successful output: flushes it to the disk, moves the temporary file over the final
-    // name and flushes the folder; an output written as it is is closed. A failure removes the
-    // temporary file (the final name keeps what it held) and carries the reason. Call once.
+    // Ends a successful output: flushes it to the disk (as Flush says), moves the temporary file
+    // over the final name and flushes the folder (likewise); an output written as it is is closed.
+    // A failure removes the temporary file (the final name keeps what it held) and carries the
+    // reason. Call once.
     Status commit();
 
   private:
     enum class Mode { Replace, AsItIs, InPlace };
     SafeOutput(FileSystem& fs, Mode mode, std::string target, std::string temporary,
-               std::unique_ptr<WritableFile> file)
+               std::unique_ptr<WritableFile> file, bool flushes = true)
         : fs_(fs),
           mode_(mode),
+          flushes_(flushes),
           target_(std::move(target)),
           temporary_(std::move(temporary)),
           file_(std::move(file)) {}
@@ -66,6 +75,7 @@ class SafeOutput {
 
     FileSystem& fs_;
     Mode mode_;
+    bool flushes_;  // commit waits for the disk
     std::string target_;
     std::string temporary_;  // empty unless mode_ is Replace
     std::unique_ptr<WritableFile> file_;

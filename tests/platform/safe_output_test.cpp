@@ -32,8 +32,9 @@ std::uint32_t currentUmask() {
 }
 
 // Opens `path` through `files`, writes `bytes` in two calls and commits.
-Status writeAndCommit(FileSystem& files, const std::string& path, const std::string& bytes) {
-    auto out = SafeOutput::open(files, path);
+Status writeAndCommit(FileSystem& files, const std::string& path, const std::string& bytes,
+                      SafeOutput::Flush flush = SafeOutput::Flush::Always) {
+    auto out = SafeOutput::open(files, path, flush);
     if (!out) return out.error();
     const std::size_t half = bytes.size() / 2;
     if (Status s = (*out)->file().write(bytes.data(), half); !s) return s;
@@ -108,6 +109,19 @@ TEST_F(SafeOutputTest, EveryFailurePointLeavesTheOldFileAsItWasAndNoTemporaryFil
             }
         }
     }
+}
+
+TEST_F(SafeOutputTest, AJobOutputWaitsForTheDiskOnlyWhenItReplacesAFile) {
+    // The flush fails whenever it is asked for: it is asked for only when an old file is at stake.
+    files.failSync = true;
+    files.failSyncFolder = true;
+    const std::string fresh = dir.file("new.csv");
+    ASSERT_TRUE(writeAndCommit(files, fresh, "new", SafeOutput::Flush::WhenReplacing));
+    EXPECT_EQ("new", readFile(fresh));
+    const std::string old = dir.write("old.csv", "old");
+    EXPECT_FALSE(writeAndCommit(files, old, "new", SafeOutput::Flush::WhenReplacing));
+    EXPECT_EQ("old", readFile(old));
+    EXPECT_EQ((std::vector<std::string>{"new.csv", "old.csv"}), dir.names());
 }
 
 TEST_F(SafeOutputTest, AnOutputThatIsNeverCommittedIsTakenBack) {
