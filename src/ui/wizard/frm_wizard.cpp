@@ -61,7 +61,7 @@ std::vector<std::string> listOf(const QComboBox* box) {
     return items;
 }
 
-const QString kAllFilesFilter = QStringLiteral("全てのファイル (*.*)| *.*");
+const QString kAllFiles = QString::fromUtf8(kAllFilesFilter);
 
 }  // namespace
 
@@ -405,10 +405,10 @@ void frmWizard::cmdFileRef_Click(int index) {
     cDialog dialog;
     const QString path =
         index == kHistoryInput
-            ? dialog.showOpenDialog(this, kOfnFileMustExist | kOfnHideReadOnly, kAllFilesFilter, 1,
+            ? dialog.showOpenDialog(this, kOfnFileMustExist | kOfnHideReadOnly, kAllFiles, 1,
                                     QStringLiteral("入力ファイルの指定"), start)
-            : dialog.showSaveDialog(this, 0, kAllFilesFilter, 1,
-                                    QStringLiteral("出力ファイルの指定"), start);
+            : dialog.showSaveDialog(this, 0, kAllFiles, 1, QStringLiteral("出力ファイルの指定"),
+                                    start);
     if (!path.isEmpty()) box->setEditText(path);
 }
 

@@ -1,6 +1,8 @@
 // The options dialog and the file and folder dialog wrappers.
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -133,12 +135,40 @@ class OptionsTest : public QObject {
     }
 
     void filtersInQtForm() {
+        // Masks shown once, with the pattern's masks, whatever brackets the description had.
+        QCOMPARE(cDialog::qtFilters(QStringLiteral("全てのファイル (*)|*")),
+                 QStringList{QStringLiteral("全てのファイル (*)")});
         QCOMPARE(cDialog::qtFilters(QStringLiteral("全てのファイル (*.*)| *.*")),
-                 QStringList{QStringLiteral("全てのファイル (*.*) (*.*)")});
-        QCOMPARE(cDialog::qtFilters(QStringLiteral(
-                     "レコード定義ファイル(*.trd;*.rcdef)|*.trd;*.rcdef|SEWB3 (*.rcdef)|*.rcdef")),
-                 (QStringList{QStringLiteral("レコード定義ファイル(*.trd;*.rcdef) (*.trd *.rcdef)"),
-                              QStringLiteral("SEWB3 (*.rcdef) (*.rcdef)")}));
+                 QStringList{QStringLiteral("全てのファイル (*.*)")});
+        QCOMPARE(
+            cDialog::qtFilters(QStringLiteral(
+                "レコード定義ファイル(*.trd;*.rcdef)|*.trd;*.rcdef|SEWB3 （*.rcdef）|*.rcdef|"
+                "テキスト|*.txt")),
+            (QStringList{QStringLiteral("レコード定義ファイル (*.trd *.rcdef)"),
+                         QStringLiteral("SEWB3 (*.rcdef)"), QStringLiteral("テキスト (*.txt)")}));
+    }
+
+    void allFilesFilterListsFilesWithoutExtension() {
+        QTemporaryDir folder;
+        for (const char* name : {"HOSTDATA", "in.dat", ".hidden"}) {
+            writeBytes(folder.filePath(QString::fromLatin1(name)), "x");
+        }
+        // Qt's own file dialog, given the input and output fields' filter.
+        QFileDialog dialog(nullptr, QString(), folder.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setNameFilters(cDialog::qtFilters(QString::fromUtf8(kAllFilesFilter)));
+        QCOMPARE(dialog.nameFilters(), QStringList{QStringLiteral("全てのファイル (*)")});
+        auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        QVERIFY(view != nullptr);
+        auto listed = [view] {
+            QStringList names;
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(listed(), (QStringList{QStringLiteral("HOSTDATA"), QStringLiteral("in.dat")}));
     }
 };
 
