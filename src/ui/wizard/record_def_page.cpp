@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/app_state.h"
@@ -21,6 +23,7 @@
 #include "ui/dialogs/c_dialog.h"
 #include "ui/dialogs/frm_output_format.h"
 #include "ui/dialogs/frm_wiz_sub.h"
+#include "ui/widgets/menu_keys.h"
 #include "ui/widgets/ui_text.h"
 #include "ui/wizard/field_def_list.h"
 #include "ui/wizard/record_def_tree.h"
@@ -65,9 +68,14 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(2);
+    buildToolBars();
     auto* treeLabel = new QLabel(QStringLiteral("レコード定義:"), left);
     treeLabel->setBuddy(tvwRecDef);
-    leftLayout->addWidget(treeLabel);
+    auto* treeHead = new QHBoxLayout;
+    treeHead->addWidget(treeLabel);
+    treeHead->addStretch();
+    treeHead->addWidget(tbrRecDef);
+    leftLayout->addLayout(treeHead);
     leftLayout->addWidget(tvwRecDef, 1);
     leftLayout->addWidget(lblRecLen);
     leftLayout->addWidget(lblClass);
@@ -78,7 +86,11 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     rightLayout->setSpacing(2);
     auto* listLabel = new QLabel(QStringLiteral("フィールド定義:"), right);
     listLabel->setBuddy(lvwFldDef);
-    rightLayout->addWidget(listLabel);
+    auto* listHead = new QHBoxLayout;
+    listHead->addWidget(listLabel);
+    listHead->addStretch();
+    listHead->addWidget(tbrFldDef);
+    rightLayout->addLayout(listHead);
     rightLayout->addWidget(lvwFldDef, 1);
     rightLayout->addWidget(lblFldLenSum);
     // Two lines under the tree, one under the list: the list's label line keeps the bottoms level.
@@ -130,6 +142,10 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
         if (tree_.selectedTag() >= 0) mnuRecDef_Click(1);
     });
     connect(tvwRecDef, &RecordDefTree::menuRequested, this, &RecordDefPage::showRecordMenu);
+    tvwRecDef->setMenuState([this] { return recordMenu(tree_, lvwFldDef->rowCount()); });
+    connect(tvwRecDef, &RecordDefTree::commandKey, this,
+            [this](RecordCommand command) { mnuRecDef_Click(static_cast<int>(command)); });
+    connect(lvwFldDef, &QTreeWidget::itemSelectionChanged, this, &RecordDefPage::updateToolStates);
     connect(lvwFldDef, &FieldDefList::menuRequested, this, &RecordDefPage::showFieldMenu);
     connect(lvwFldDef, &FieldDefList::commandKey, this, &RecordDefPage::runFieldCommand);
     connect(lvwFldDef, &FieldDefList::rowChecked, this, &RecordDefPage::fieldRowChecked);
@@ -158,11 +174,16 @@ void RecordDefPage::buildMenus() {
     mnuTRecDef->setObjectName(QStringLiteral("mnuTRecDef"));
     const char* recordCaptions[] = {"レコードの追加(&A)", "レコードの変更(&U)",
                                     "レコードの削除(&D)", "クリップボードにコピー(&C)"};
+    // The keys the tree itself takes for each item.
+    const QKeySequence recordKeys[] = {QKeySequence(Qt::Key_Insert), QKeySequence(Qt::Key_Enter),
+                                       QKeySequence(Qt::Key_Delete), QKeySequence::Copy};
     for (int i = 0; i < 4; ++i) {
         mnuRecDef[i] = mnuTRecDef->addAction(QString::fromUtf8(recordCaptions[i]));
         mnuRecDef[i]->setObjectName(QStringLiteral("mnuRecDef_%1").arg(i));
+        showKeysInMenu(mnuRecDef[i], recordKeys[i]);
         connect(mnuRecDef[i], &QAction::triggered, this, [this, i] { mnuRecDef_Click(i); });
     }
+    keepKeysInMenu(mnuTRecDef);
 
     mnuTFldDef = new QMenu(QStringLiteral("フィールド定義"), this);
     mnuTFldDef->setObjectName(QStringLiteral("mnuTFldDef"));
@@ -170,8 +191,8 @@ void RecordDefPage::buildMenus() {
                                    "フィールドの変更(&U)",
                                    "フィールドの削除(&D)",
                                    "-",
-                                   "フィールドを上に移動(&U)",
-                                   "フィールドを下に移動(&D)",
+                                   "フィールドを上に移動(&P)",
+                                   "フィールドを下に移動(&N)",
                                    "-",
                                    "全てのチェックを入れる(&C)",
                                    "全てのチェックを外す(&O)"};
@@ -182,6 +203,93 @@ void RecordDefPage::buildMenus() {
         mnuFldDef[i]->setObjectName(QStringLiteral("mnuFldDef_%1").arg(i));
         connect(mnuFldDef[i], &QAction::triggered, this, [this, i] { mnuFldDef_Click(i); });
     }
+    // The keys the list itself takes for each item.
+    showKeysInMenu(mnuFldDef[0], QKeySequence(Qt::Key_Insert));
+    showKeysInMenu(mnuFldDef[1], QKeySequence(Qt::Key_Enter));
+    showKeysInMenu(mnuFldDef[2], QKeySequence(Qt::Key_Delete));
+    showKeysInMenu(mnuFldDef[4], QKeySequence(Qt::CTRL | Qt::Key_Up));
+    showKeysInMenu(mnuFldDef[5], QKeySequence(Qt::CTRL | Qt::Key_Down));
+    keepKeysInMenu(mnuTFldDef);
+}
+
+void RecordDefPage::buildToolBars() {
+    auto toolBar = [this](const char* name) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(QString::fromLatin1(name));
+        bar->setIconSize(QSize(16, 16));
+        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setStyleSheet(QStringLiteral("QToolBar { border: none; padding: 0; spacing: 2px; }"));
+        return bar;
+    };
+    auto tool = [](QToolBar* bar, const char* name, const QString& text, const QString& tip,
+                   const QKeySequence& keys) {
+        QAction* action = bar->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(keys.isEmpty()
+                               ? tip
+                               : tip + QStringLiteral(" (") +
+                                     keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        return action;
+    };
+    tbrRecDef = toolBar("tbrRecDef");
+    recordTool[0] = tool(tbrRecDef, "tlbRecAdd", QStringLiteral("追加"),
+                         QStringLiteral("レコードの追加"), QKeySequence(Qt::Key_Insert));
+    recordTool[1] = tool(tbrRecDef, "tlbRecChange", QStringLiteral("変更"),
+                         QStringLiteral("選択した定義の変更"), QKeySequence(Qt::Key_Enter));
+    recordTool[2] = tool(tbrRecDef, "tlbRecDelete", QStringLiteral("削除"),
+                         QStringLiteral("選択した定義の削除"), QKeySequence(Qt::Key_Delete));
+    for (int i = 0; i < 3; ++i) {
+        connect(recordTool[i], &QAction::triggered, this, [this, i] { mnuRecDef_Click(i); });
+    }
+
+    tbrFldDef = toolBar("tbrFldDef");
+    fieldTool[0] = tool(tbrFldDef, "tlbFldAdd", QStringLiteral("追加"),
+                        QStringLiteral("選択したフィールドの後ろにフィールドを追加"),
+                        QKeySequence(Qt::Key_Insert));
+    fieldTool[1] = tool(tbrFldDef, "tlbFldChange", QStringLiteral("変更"),
+                        QStringLiteral("フィールドの変更"), QKeySequence(Qt::Key_Enter));
+    fieldTool[2] = tool(tbrFldDef, "tlbFldDelete", QStringLiteral("削除"),
+                        QStringLiteral("フィールドの削除"), QKeySequence(Qt::Key_Delete));
+    fieldTool[3] =
+        tool(tbrFldDef, "tlbFldUp", QStringLiteral("▲ 上へ"),
+             QStringLiteral("フィールドを上に移動"), QKeySequence(Qt::CTRL | Qt::Key_Up));
+    fieldTool[4] =
+        tool(tbrFldDef, "tlbFldDown", QStringLiteral("▼ 下へ"),
+             QStringLiteral("フィールドを下に移動"), QKeySequence(Qt::CTRL | Qt::Key_Down));
+    const FieldCommand fieldCommands[] = {FieldCommand::Add, FieldCommand::Change,
+                                          FieldCommand::Delete, FieldCommand::MoveUp,
+                                          FieldCommand::MoveDown};
+    for (int i = 0; i < 5; ++i) {
+        const FieldCommand command = fieldCommands[i];
+        connect(fieldTool[i], &QAction::triggered, this, [this, command] {
+            runFieldCommand(command);
+            lvwFldDef->setFocus();
+        });
+    }
+    updateToolStates();
+}
+
+void RecordDefPage::updateToolStates() {
+    const RecordMenu menu = recordMenu(tree_, lvwFldDef->rowCount());
+    recordTool[0]->setEnabled(state_.recordDefTable.hasDefinition() && tvwRecDef->isEnabled());
+    recordTool[1]->setEnabled(menu.show);
+    recordTool[2]->setEnabled(menu.show);
+    const bool listOn = lvwFldDef->isEnabled();
+    const FieldMenuState field = fieldMenuState(lvwFldDef->selectedRow(), lvwFldDef->rowCount());
+    fieldTool[0]->setEnabled(listOn && field.add);
+    fieldTool[1]->setEnabled(listOn && field.change);
+    fieldTool[2]->setEnabled(listOn && field.remove);
+    fieldTool[3]->setEnabled(listOn && field.moveUp);
+    fieldTool[4]->setEnabled(listOn && field.moveDown);
+}
+
+void RecordDefPage::showFieldLengthSum(const std::optional<std::string>& text,
+                                       const std::optional<std::string>& warning) {
+    lblFldLenSum->setText(q(text.value_or("")));
+    lblFldLenSum->setToolTip(q(warning.value_or("")));
+    // Red, as the standard colour of a warning, whatever the theme's text colour is.
+    lblFldLenSum->setStyleSheet(warning ? QStringLiteral("color: #c00000;") : QString());
 }
 
 void RecordDefPage::setInputFile(const QString& path) {
@@ -199,6 +307,7 @@ int RecordDefPage::treeNodeCount() const {
 
 void RecordDefPage::showTree() {
     tvwRecDef->showModel(tree_);
+    updateToolStates();
 }
 
 void RecordDefPage::treeSelectionMoved() {
@@ -214,7 +323,8 @@ void RecordDefPage::tvwRecDef_Click() {
     lvwFldDef->setEnabled(details.fieldListEnabled);
     // The sum belongs to the fields on show: without them the label is empty rather than
     // showing another record's (or another definition's) sum.
-    lblFldLenSum->setText(q(details.lblFldLenSum.value_or("")));
+    showFieldLengthSum(details.lblFldLenSum, details.fldLenSumWarning);
+    updateToolStates();
     if (details.runPageCheck) emit pageCheckRequested();
     previewDefinition();
 }
@@ -347,7 +457,7 @@ void RecordDefPage::mnuFldDef_Click(int index) {
 void RecordDefPage::refillFields(std::int32_t record) {
     RecordDef& entry = state_.recordDefTable[static_cast<std::size_t>(record)];
     lvwFldDef->showRows(refillFieldRows(entry));
-    lblFldLenSum->setText(q(fieldLengthSumText(entry).value_or("")));
+    showFieldLengthSum(fieldLengthSumText(entry), fieldLengthMismatchText(entry));
 }
 
 void RecordDefPage::placeFields(const FieldListPlacement& placement) {
@@ -414,6 +524,7 @@ void RecordDefPage::runFieldCommand(FieldCommand command) {
         case FieldCommand::None:
             return;
     }
+    updateToolStates();
     emit pageCheckRequested();
 }
 

@@ -18,6 +18,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QSplitter;
+class QToolBar;
 
 namespace sorvek {
 
@@ -73,6 +74,12 @@ class RecordDefPage : public QWidget {
     // mnuTFldDef ("フィールド定義") with the items mnuFldDef(0..8); 3 and 6 are separators.
     QMenu* mnuTFldDef = nullptr;
     QAction* mnuFldDef[9] = {};
+    // The tool bars over the tree (add, change, delete a record) and over the field list (add,
+    // change, delete, move up, move down a field); they run the menus' commands.
+    QToolBar* tbrRecDef = nullptr;
+    QAction* recordTool[3] = {};
+    QToolBar* tbrFldDef = nullptr;
+    QAction* fieldTool[5] = {};
 
   signals:
     // The page's check is to run again (after every edit and every details refresh that ends
@@ -81,6 +88,12 @@ class RecordDefPage : public QWidget {
 
   private:
     void buildMenus();
+    void buildToolBars();
+    // The tool bars offer what the menus would offer now.
+    void updateToolStates();
+    // Shows the field-length sum (or none), as a warning when it misses the record's length.
+    void showFieldLengthSum(const std::optional<std::string>& text,
+                            const std::optional<std::string>& warning);
     // The preview follows the definition (and shows the fields of the selected record).
     void previewDefinition();
     // Opens frmWizSub for `mode` (field edits on row `sel`); true unless it was cancelled. The

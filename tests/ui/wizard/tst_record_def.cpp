@@ -12,7 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
+#include <QToolBar>
 #include <memory>
 
 #include "app/app_state.h"
@@ -232,7 +234,7 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdNewRec, Qt::LeftButton);
         QCOMPARE(treeTexts(page->tvwRecDef), (QStringList{"受注", "H"}));
         QVERIFY(page->tvwRecDef->itemOfTag(0)->font(0).bold());
-        QCOMPARE(page->lblRecLen->text(), QStringLiteral("レコード長: 6 byte"));
+        QCOMPARE(page->lblRecLen->text(), QStringLiteral("レコード長: 6 バイト"));
         QCOMPARE(page->lblFldLenSum->text(), QString());  // no field yet
         QCOMPARE(page->lblClass->text(), QStringLiteral("識別区分: H"));
         QVERIFY(page->cmdDefFileSave->isEnabled());
@@ -267,7 +269,7 @@ class RecordDefTest : public QObject {
         onNextEditDialog([](frmWizSub& d) { enterField(d, "QTY", "9", "3"); });
         page->mnuFldDef[0]->trigger();
         page->lvwFldDef->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 4 Byte"));
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 4 バイト"));
 
         // Save: no current file and no definition folder, so the name is proposed at the root.
         const QString trd = file(QStringLiteral("orders.trd"));
@@ -377,7 +379,7 @@ class RecordDefTest : public QObject {
         QCOMPARE(layout(state_.recordDefTable[1]),
                  (QStringList{"F1@1", "F2@11", "F3@21", "F4@23"}));
         QCOMPARE(list->selectedRow(), 3);
-        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 27 Byte"));
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 27 バイト"));
 
         // Deleting the last row selects the new last row.
         list->selectRow(4);
@@ -446,8 +448,7 @@ class RecordDefTest : public QObject {
         QVERIFY(!page->mnuRecDef[3]->isEnabled());
         page->mnuTRecDef->hide();
 
-        // A record without fields (its only field deleted); the right click opens the menu for
-        // the selected node only.
+        // A record without fields (its only field deleted).
         select(page, 4);
         page->lvwFldDef->selectRow(1);
         MessageBox::setNextAnswer(QMessageBox::Yes);
@@ -455,12 +456,22 @@ class RecordDefTest : public QObject {
         QVERIFY(state_.recordDefTable[4].Fields.empty());
         QCOMPARE(page->lvwFldDef->rowCount(), 0);
         QCOMPARE(page->lblFldLenSum->text(), QString());
-        rightClickNode(tree, tree->itemOfTag(1));
-        QCOMPARE(tree->selectedTag(), 4);
+        rightClickNode(tree, tree->itemOfTag(4));
         QCOMPARE(page->mnuRecDef[1]->text(), QStringLiteral("レコードの変更(&U)"));
         QCOMPARE(page->mnuRecDef[2]->text(), QStringLiteral("レコードの削除(&D)"));
         QVERIFY(!page->mnuRecDef[3]->isEnabled());
         page->mnuTRecDef->hide();
+
+        // The right click selects the node under it before the menu opens: the details, the
+        // menu and its commands are those of the node clicked, not of the one selected before.
+        rightClickNode(tree, tree->itemOfTag(1));
+        QCOMPARE(tree->selectedTag(), 1);
+        QCOMPARE(page->lvwFldDef->rowCount(), 4);
+        QVERIFY(page->mnuRecDef[3]->isEnabled());
+        page->mnuTRecDef->hide();
+        MessageBox::setNextAnswer(QMessageBox::No);
+        page->mnuRecDef[2]->trigger();
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Aを削除してもよろしいですか？"));
 
         // A record with fields can be copied.
         select(page, 1);
@@ -495,10 +506,18 @@ class RecordDefTest : public QObject {
         rightClick(list, 0);
         QCOMPARE(states(), QStringLiteral("1110111"));
         page->mnuTFldDef->hide();
-        list->selectRow(4);
-        rightClick(list, 0);
+        // A right click on the last row selects it: the menu acts on that row.
+        list->selectRow(1);
+        rightClick(list, 3);
         QCOMPARE(list->selectedRow(), 4);
         QCOMPARE(states(), QStringLiteral("1111011"));
+        page->mnuTFldDef->hide();
+        MessageBox::setNextAnswer(QMessageBox::No);
+        page->mnuFldDef[2]->trigger();
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("F4を削除してもよろしいですか？"));
+        // Below the rows the selection stays.
+        rightClick(list, 99);
+        QCOMPARE(list->selectedRow(), 4);
         page->mnuTFldDef->hide();
 
         // Check all and uncheck all reach the table and the boxes.
@@ -513,6 +532,115 @@ class RecordDefTest : public QObject {
         for (const FieldDef& f : state_.recordDefTable[1].Fields) QCOMPARE(f.Check, -1);
         QCOMPARE(list->topLevelItem(2)->checkState(0), Qt::Checked);
         QCOMPARE(list->topLevelItem(2)->foreground(0).color(), ticked);
+    }
+
+    void keysToolBarsAndMenusOfTheDefinitionPage() {
+        RecordDefPage* page = pageWith(sampleTable());
+        RecordDefTree* tree = page->tvwRecDef;
+        FieldDefList* list = page->lvwFldDef;
+        QVERIFY(wizard_->cmdNext->isEnabled());
+
+        // The tree: Insert adds, Enter changes (and never presses Next), Delete asks, Ctrl+C
+        // copies.
+        select(page, 4);
+        tree->setFocus();
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("レコード定義の追加"));
+            d.cmdCancel_Click();
+        });
+        QTest::keyClick(tree, Qt::Key_Insert);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("レコード定義の変更"));
+            d.cmdCancel_Click();
+        });
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(wizard_->currentPage(), 11);
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QTest::keyClick(tree, Qt::Key_Delete);
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Dを削除してもよろしいですか？"));
+        QApplication::clipboard()->clear();
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("D レコード定義")));
+        QCOMPARE(editDialogsShown(), 2);
+
+        // The list: Insert and Delete alone, as with Ctrl.
+        select(page, 1);
+        list->setFocus();
+        list->selectRow(2);
+        onNextEditDialog([](frmWizSub& d) { enterField(d, "NEW", "X", "2"); });
+        QTest::keyClick(list, Qt::Key_Insert);
+        QCOMPARE(layout(state_.recordDefTable[1]),
+                 (QStringList{"F1@1", "F2@11", "NEW@21", "F3@23", "F4@28"}));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("NEWを削除してもよろしいですか？"));
+        QCOMPARE(state_.recordDefTable[1].Fields.size(), 4u);
+        list->clearSelection();
+        QTest::keyClick(list, Qt::Key_Return);  // no row to change, and Next is not pressed
+        QCOMPARE(wizard_->currentPage(), 11);
+
+        // The tool bars run the same commands and offer what the menus offer.
+        list->selectRow(1);
+        QVERIFY(page->fieldTool[0]->isEnabled() && page->fieldTool[1]->isEnabled());
+        QVERIFY(!page->fieldTool[3]->isEnabled());  // the first row cannot move up
+        QVERIFY(page->fieldTool[4]->isEnabled());
+        page->fieldTool[4]->trigger();
+        QCOMPARE(layout(state_.recordDefTable[1]),
+                 (QStringList{"F2@1", "F1@11", "F3@21", "F4@26"}));
+        QCOMPARE(list->selectedRow(), 2);
+        QVERIFY(page->fieldTool[3]->isEnabled());
+        select(page, 0);  // the file definition: no field list
+        QVERIFY(!page->fieldTool[0]->isEnabled());
+        QVERIFY(page->recordTool[0]->isEnabled() && page->recordTool[2]->isEnabled());
+        MessageBox::setNextAnswer(QMessageBox::No);
+        page->recordTool[2]->trigger();
+        QCOMPARE(MessageBox::shown().last().title, QStringLiteral("ファイル定義の削除"));
+
+        // The menus show the keys, and each letter picks one item.
+        QCOMPARE(page->mnuFldDef[0]->shortcut(), QKeySequence(Qt::Key_Insert));
+        QCOMPARE(page->mnuFldDef[2]->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(page->mnuFldDef[4]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Up));
+        QCOMPARE(page->mnuRecDef[0]->shortcut(), QKeySequence(Qt::Key_Insert));
+        for (QMenu* menu : {page->mnuTRecDef, page->mnuTFldDef}) {
+            QSet<QChar> letters;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator()) continue;
+                const qsizetype amp = action->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0, qPrintable(action->text()));
+                const QChar letter = action->text().at(amp + 1).toUpper();
+                QVERIFY2(!letters.contains(letter), qPrintable(action->text()));
+                letters.insert(letter);
+            }
+        }
+        QCOMPARE(editDialogsShown(), 3);
+    }
+
+    void fieldLengthSumThatMissesTheRecordLengthIsRed() {
+        RecordDefTable table = sampleTable();
+        table[2].Size = 6;  // B's field runs to byte 8
+        RecordDefPage* page = pageWith(table);
+        select(page, 1);
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 30 バイト"));
+        QCOMPARE(page->lblFldLenSum->toolTip(), QString());
+        const QColor normal = page->lblFldLenSum->palette().color(QPalette::WindowText);
+        select(page, 2);
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 8 バイト"));
+        QCOMPARE(page->lblFldLenSum->toolTip(),
+                 QStringLiteral(
+                     "フィールド長の合計 (8 バイト) がレコード長 (6 バイト) と一致しません。"));
+        page->lblFldLenSum->ensurePolished();
+        QCOMPARE(page->lblFldLenSum->palette().color(QPalette::WindowText), QColor(0xc0, 0, 0));
+        QVERIFY(normal != QColor(0xc0, 0, 0));
+        // Mended by an edit: the warning goes.
+        onNextEditDialog([](frmWizSub& d) {
+            d.txtFldSize->setText(QStringLiteral("6"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->lvwFldDef->selectRow(1);
+        page->mnuFldDef[1]->trigger();
+        QCOMPARE(page->lblFldLenSum->toolTip(), QString());
+        QCOMPARE(page->lblFldLenSum->palette().color(QPalette::WindowText), normal);
     }
 
     void cancelledDialogsChangeNothing() {
@@ -625,7 +753,7 @@ class RecordDefTest : public QObject {
             d.txtFldDec->setText(QStringLiteral("-1"));
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
             QCOMPARE(MessageBox::shown().last().text,
-                     QStringLiteral("小数点以下桁数には 1 以上の数値を指定してください。"));
+                     QStringLiteral("小数点以下桁数には 0 以上の数値を指定してください。"));
             QCOMPARE(QApplication::focusWidget(), d.txtFldDec);
             d.txtFldDec->setText(QStringLiteral("2"));
             d.txtFldMemo->setPlainText(QStringLiteral("a,b"));
