@@ -28,15 +28,18 @@ frmWizard* DesktopSession::wizard() const {
 }
 
 frmMain* DesktopSession::showMainWindow() {
-    auto* window = new frmMain(*this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    main_ = window;
-    window->show();
-    return window;
+    if (main_ == nullptr) {
+        auto* window = new frmMain(*this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        main_ = window;
+    }
+    // A hidden window keeps its place: it comes back where it was.
+    main_->show();
+    return main_;
 }
 
 frmWizard* DesktopSession::openWizard(frmMain* from) {
-    auto* wizard = new frmWizard(state_);
+    auto* wizard = new frmWizard(state_, nullptr, from);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     wizard_ = wizard;
     // The main window comes back when the wizard goes, before it is hidden, so that the
@@ -45,7 +48,7 @@ frmWizard* DesktopSession::openWizard(frmMain* from) {
         if (!state_.unattended) showMainWindow();
     });
     wizard->show();
-    if (from != nullptr) from->close();
+    if (from != nullptr) from->hide();
     return wizard;
 }
 

@@ -61,6 +61,11 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     cmdDefFileSave->setEnabled(false);
     cmdOutputFormat = new QPushButton(QStringLiteral("出力形式(&F)..."), this);
     cmdOutputFormat->setObjectName(QStringLiteral("cmdOutputFormat"));
+    cmdRecentDef = new QPushButton(QStringLiteral("最近使った定義(&R)"), this);
+    cmdRecentDef->setObjectName(QStringLiteral("cmdRecentDef"));
+    mnuRecentDef = new QMenu(cmdRecentDef);
+    mnuRecentDef->setObjectName(QStringLiteral("mnuRecentDef"));
+    cmdRecentDef->setMenu(mnuRecentDef);
 
     // Left: the tree over the record's length and class code. Right: the field list over the
     // field-length sum. A splitter lets the user give the list more room.
@@ -112,6 +117,7 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     buttons->addWidget(cmdNewRec);
     buttons->addWidget(cmdOutputFormat);
     buttons->addStretch();
+    buttons->addWidget(cmdRecentDef);
     buttons->addWidget(cmdDefFileOpen);
     buttons->addWidget(cmdDefFileSave);
 
@@ -158,6 +164,44 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     connect(cmdDefFileOpen, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileOpen_Click);
     connect(cmdDefFileSave, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileSave_Click);
     connect(cmdOutputFormat, &QPushButton::clicked, this, &RecordDefPage::cmdOutputFormat_Click);
+    fillRecentDefinitions();
+    // What the page starts with is no change of the user's.
+    baseline_.markSaved(state_.recordDefTable);
+}
+
+void RecordDefPage::fillRecentDefinitions() {
+    mnuRecentDef->clear();
+    const std::vector<std::string> recent = readRecentDefinitions(state_.IniFilePath);
+    int number = 1;
+    for (const std::string& path : recent) {
+        // "&1 /defs/受注.trd": a digit to choose it by; a "&" of the path is shown as it is.
+        QString caption = q(path);
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = mnuRecentDef->addAction(QStringLiteral("&%1 ").arg(number++) + caption);
+        const QString file = q(path);
+        connect(item, &QAction::triggered, this, [this, file] { openDefinitionFile(file); });
+    }
+    cmdRecentDef->setEnabled(!recent.empty());
+}
+
+void RecordDefPage::definitionStored(const QString& path) {
+    baseline_.markSaved(state_.recordDefTable);
+    rememberRecentDefinition(state_.IniFilePath, s(path));
+    fillRecentDefinitions();
+}
+
+bool RecordDefPage::hasUnsavedChanges() const {
+    return baseline_.hasUnsavedChanges(state_.recordDefTable);
+}
+
+bool RecordDefPage::confirmDropDefinition() {
+    if (!hasUnsavedChanges()) return true;
+    const QMessageBox::StandardButton answer = MessageBox::askSaveDiscardCancel(
+        window(), q(unsavedQuestion(state_.recordDefTable)), QString::fromUtf8(kUnsavedTitle));
+    if (answer == QMessageBox::Discard) return true;
+    if (answer != QMessageBox::Save) return false;
+    cmdDefFileSave_Click();
+    return !hasUnsavedChanges();
 }
 
 void RecordDefPage::cmdOutputFormat_Click() {
@@ -167,6 +211,7 @@ void RecordDefPage::cmdOutputFormat_Click() {
     }
     frmOutputFormat dialog(state_.recordDefTable, this);
     dialog.exec();
+    emit pageCheckRequested();
 }
 
 void RecordDefPage::buildMenus() {
@@ -388,6 +433,7 @@ void RecordDefPage::mnuRecDef_Click(int index) {
 }
 
 void RecordDefPage::cmdNewRec_Click() {
+    if (!confirmDropDefinition()) return;
     if (!showEditDialog(kEditNewFileDef)) return;
     // The new definition belongs to no file yet.
     tree_.Tag.clear();
@@ -411,15 +457,22 @@ void RecordDefPage::cmdDefFileOpen_Click() {
         kDefinitionFilterIndex, QString::fromUtf8(kOpenDefinitionTitle),
         q(openDefinitionStartPath(tree_, trdFolder())));
     if (path.isEmpty()) return;
+    openDefinitionFile(path);
+}
+
+bool RecordDefPage::openDefinitionFile(const QString& path) {
+    if (!confirmDropDefinition()) return false;
     if (!openDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
                         definitionFileLoader())) {
-        return;
+        return false;
     }
     state_.definitionFile = tree_.Tag;
+    definitionStored(path);
     showTree();
     tvwRecDef->setFocus();
     tvwRecDef_Click();
     emit pageCheckRequested();
+    return true;
 }
 
 void RecordDefPage::cmdDefFileSave_Click() {
@@ -429,11 +482,13 @@ void RecordDefPage::cmdDefFileSave_Click() {
         kDefinitionFilterIndex, QString::fromUtf8(kSaveDefinitionTitle),
         q(saveDefinitionStartPath(tree_, trdFolder())));
     if (path.isEmpty()) return;
-    saveDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
-                   [](const std::string& target, const RecordDefTable& table) {
-                       return writeTrdFile(target, table);
-                   });
+    const bool saved = saveDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
+                                      [](const std::string& target, const RecordDefTable& table) {
+                                          return writeTrdFile(target, table);
+                                      });
     state_.definitionFile = tree_.Tag;
+    if (saved) definitionStored(path);
+    emit pageCheckRequested();
 }
 
 // ---- Field list ----------------------------------------------------------------------------

@@ -38,6 +38,9 @@ class WizardTest : public QObject {
     std::unique_ptr<frmWizard> wizard_;
 
     QString file(const QString& name) const { return dir_.filePath(name); }
+    // An input that exists, and an output in a folder that exists.
+    QString in() const { return file(QStringLiteral("in")); }
+    QString out() const { return file(QStringLiteral("out")); }
 
     // A wizard of job button `index` on its first page.
     frmWizard* open(int index) {
@@ -73,6 +76,9 @@ class WizardTest : public QObject {
     void initTestCase() {
         QVERIFY(dir_.isValid());
         answerDialogsInTests();
+        writeBytes(in(), "data\n");
+        writeBytes(file(QStringLiteral("in.dat")), "data\n");
+        writeBytes(file(QStringLiteral("IN.DAT")), "DATA\n");
     }
     void init() { MessageBox::clearShown(), cDialog::clearCalls(); }
     void cleanup() {
@@ -96,28 +102,35 @@ class WizardTest : public QObject {
     void filesPage_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
-        QTest::addColumn<bool>("passes");
-        QTest::newRow("both given") << "/d/in.dat"
-                                    << "/d/out.dat" << true;
-        QTest::newRow("no input") << ""
-                                  << "/d/out.dat" << false;
-        QTest::newRow("no output") << "/d/in.dat"
-                                   << "" << false;
-        QTest::newRow("equal") << "/d/in.dat"
-                               << "/d/in.dat" << false;
-        QTest::newRow("letter case differs") << "/d/IN.DAT"
-                                             << "/d/in.dat" << true;
+        QTest::addColumn<QString>("reason");  // "" when Next is enabled
+        const QString inDat = file(QStringLiteral("in.dat"));
+        const QString outDat = file(QStringLiteral("out.dat"));
+        QTest::newRow("both given") << inDat << outDat << "";
+        QTest::newRow("no input") << "" << outDat << "入力ファイルを指定してください。";
+        QTest::newRow("no output") << inDat << ""
+                                   << "出力ファイルを指定してください。";
+        QTest::newRow("equal") << inDat << inDat
+                               << "入力ファイルと出力ファイルに同じパスが指定されています。";
+        QTest::newRow("letter case differs") << file(QStringLiteral("IN.DAT")) << inDat << "";
         QTest::newRow("same file spelt twice")
-            << "in.dat" << QDir::currentPath() + "/in.dat" << true;
+            << QDir::current().relativeFilePath(inDat) << inDat << "";
+        QTest::newRow("missing input")
+            << file(QStringLiteral("none.dat")) << outDat << "入力ファイルが存在しません。";
+        QTest::newRow("missing output folder") << inDat << file(QStringLiteral("none/out.dat"))
+                                               << "出力ファイルのフォルダが存在しません。";
     }
     void filesPage() {
         QFETCH(QString, input);
         QFETCH(QString, output);
-        QFETCH(bool, passes);
+        QFETCH(QString, reason);
+        const bool passes = reason.isEmpty();
         frmWizard* w = open(3);
         typeInto(w->cmbFileName0, input);
         typeInto(w->cmbFileName5, output);
         QCOMPARE(w->cmdNext->isEnabled(), passes);
+        // A greyed Next says why on the page.
+        QCOMPARE(w->lblReason->isVisible(), !passes);
+        if (!passes) QCOMPARE(w->lblReason->text(), reason);
         if (passes) {
             QCOMPARE(QString::fromStdString(state_.job.JobParams[0]), input);
             QCOMPARE(QString::fromStdString(state_.job.JobParams[1]), output);
@@ -142,7 +155,7 @@ class WizardTest : public QObject {
         QFETCH(QString, length);
         QFETCH(bool, passes);
         frmWizard* w = open(0);
-        toJobPage(w, "/d/in", "/d/out");
+        toJobPage(w, in(), out());
         QCOMPARE(w->currentPage(), 10);
         QVERIFY(!w->cmdNext->isEnabled());
         QVERIFY(w->cmdBack->isEnabled());
@@ -188,10 +201,12 @@ class WizardTest : public QObject {
         QFETCH(QString, target);
         QFETCH(bool, passes);
         const QString input = file(QStringLiteral("endings.txt"));
-        QFile::remove(input);
-        if (content != "-") writeBytes(input, content);
+        writeBytes(input, content == "-" ? QByteArray("x") : content);
         frmWizard* w = open(3);
-        toJobPage(w, input, file(QStringLiteral("out.txt")));
+        w->cmbFileName0->setEditText(input);
+        w->cmbFileName5->setEditText(file(QStringLiteral("out.txt")));
+        if (content == "-") QFile::remove(input);  // gone after the files page was checked
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 13);
         QCOMPARE(w->lblCrlfFrom->text(), present);
         if (target == "CR" || target == "LF" || target == "CR+LF") {
@@ -220,7 +235,7 @@ class WizardTest : public QObject {
         QFETCH(bool, next);
         QFETCH(bool, save);
         frmWizard* w = open(1);
-        toJobPage(w, "/d/in", "/d/out");
+        toJobPage(w, in(), out());
         QCOMPARE(w->currentPage(), 11);
         state_.recordDefTable.reset(3);
         state_.recordDefTable[0].Name = "受注";
@@ -236,7 +251,7 @@ class WizardTest : public QObject {
 
     void backFromExecuteEnablesNextAndRechecks() {
         frmWizard* w = open(0);
-        toJobPage(w, "/d/in", "/d/out");
+        toJobPage(w, in(), out());
         typeInto(w->cmbRecLen, "80");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 99);
@@ -245,7 +260,8 @@ class WizardTest : public QObject {
         QVERIFY(w->cmdNext->isEnabled());
         QStringList lines;
         for (int i = 0; i < w->lstParam->count(); ++i) lines << w->lstParam->item(i)->text();
-        QCOMPARE(lines, (QStringList{"レコード長変換", "/d/in", "/d/out", "80"}));
+        QCOMPARE(lines, (QStringList{"変換の種類: レコード長変換", "入力ファイル: " + in(),
+                                     "出力ファイル: " + out(), "レコード長: 80"}));
 
         QTest::mouseClick(w->cmdBack, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 10);
@@ -292,7 +308,8 @@ class WizardTest : public QObject {
         QCOMPARE(w->cmbFileName5->currentText(), QStringLiteral("typed"));
         QCOMPARE(cDialog::calls().last().kind, QStringLiteral("save"));
         QCOMPARE(cDialog::calls().last().startPath, QStringLiteral("/"));  // no data folder set
-        QCOMPARE(cDialog::calls().last().flags, 0);
+        // The save dialog asks before an existing file is chosen.
+        QCOMPARE(cDialog::calls().last().flags, kOfnOverwritePrompt);
     }
 
     void droppedFilesAndOtherData() {
@@ -307,8 +324,8 @@ class WizardTest : public QObject {
         QCOMPARE(w->cmbFileName5->currentText(), QString());
 
         QMimeData files;
-        files.setUrls({QUrl::fromLocalFile("/d/one.csv"), QUrl::fromLocalFile("/d/two.csv"),
-                       QUrl::fromLocalFile("/d/three.csv")});
+        files.setUrls({QUrl::fromLocalFile(file("one.csv")), QUrl::fromLocalFile(file("two.csv")),
+                       QUrl::fromLocalFile(file("three.csv"))});
         QDragEnterEvent fileEnter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton,
                                   Qt::NoModifier);
         QApplication::sendEvent(w->cmbFileName5->lineEdit(), &fileEnter);
@@ -316,19 +333,20 @@ class WizardTest : public QObject {
         QCOMPARE(fileEnter.dropAction(), Qt::CopyAction);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w->cmbFileName5->lineEdit(), &drop);
-        QCOMPARE(w->cmbFileName5->currentText(), QStringLiteral("/d/one.csv"));
-        w->cmbFileName0->setEditText(QStringLiteral("/d/in.dat"));
+        QCOMPARE(w->cmbFileName5->currentText(), file("one.csv"));
+        w->cmbFileName0->setEditText(in());
         QVERIFY(w->cmdNext->isEnabled());  // the drop ran the page check
     }
 
     void failedRunStaysOnTheExecutePageAndRunsAgain() {
         const QString input = file(QStringLiteral("later.txt"));
         const QString output = file(QStringLiteral("later.out"));
-        QFile::remove(input);
+        writeBytes(input, "abcd\n");
         frmWizard* w = open(0);
         toJobPage(w, input, output);
         typeInto(w->cmbRecLen, "2");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QFile::remove(input);                           // gone after the files page
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);  // Execute: the input is missing
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].text,
@@ -343,7 +361,7 @@ class WizardTest : public QObject {
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(readBytes(output), QByteArray("ab\r\ncd\r\n"));
         // The completion message adds the output, its size and the records written.
-        QCOMPARE(MessageBox::shown().last().text,
+        QCOMPARE(withoutTimeTaken(MessageBox::shown().last().text),
                  QStringLiteral("変換が完了しました。\n\n出力ファイル: ") + output +
                      QStringLiteral("\nサイズ: 8 バイト\n書き出したレコード数: 2 件"));
         QCOMPARE(unloaded.size(), 1);
@@ -353,29 +371,71 @@ class WizardTest : public QObject {
         QCOMPARE(w->ProgressBar->value(), w->ProgressBar->maximum());
     }
 
-    void windowPaintsButRefusesInputAndClosingWhileRunning() {
+    void windowStaysUsableWhileRunningAndClosingAsksFirst() {
         const QString input = file(QStringLiteral("big.txt"));
         writeBytes(input, QByteArray(3 * 1024 * 1024, 'x'));
         frmWizard* w = open(0);
         toJobPage(w, input, file(QStringLiteral("big.out")));
         typeInto(w->cmbRecLen, "100");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
-        bool sawRun = false, buttonsDisabled = false, closeRefused = false;
-        // Runs from the event processing that the progress display does during the job.
+        bool sawRun = false, buttonsAsWanted = false, closeRefused = false;
+        // Runs from the window's event loop while the job runs on its own thread.
         QTimer::singleShot(0, this, [&] {
             sawRun = w->isRunning();
-            buttonsDisabled =
-                !w->cmdNext->isEnabled() && !w->cmdBack->isEnabled() && !w->cmdCancel->isEnabled();
-            closeRefused = !w->close();
+            buttonsAsWanted =
+                !w->cmdNext->isEnabled() && !w->cmdBack->isEnabled() && w->cmdCancel->isEnabled();
+            closeRefused = !w->close();  // asks; the test's answer is No
         });
-        MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QVERIFY(sawRun);
-        QVERIFY(buttonsDisabled);
+        QVERIFY(buttonsAsWanted);
         QVERIFY(closeRefused);
+        QCOMPARE(MessageBox::shown().first().text, QString::fromUtf8(kCancelRunQuestion));
         QCOMPARE(QFileInfo(file(QStringLiteral("big.out"))).size(),
                  qint64(3 * 1024 * 1024 / 100 * 102 + 3 * 1024 * 1024 % 100));
         QVERIFY(!w->isVisible());  // completed and closed afterwards
+    }
+
+    void cancelOfARunningJobAsksThenStopsAndKeepsTheOldOutput() {
+        // An input large enough that the job is still reading when the answer comes.
+        const QString input = file(QStringLiteral("huge.dat"));
+        {
+            QFile huge(input);
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(512) << 20));
+        }
+        const QString output = file(QStringLiteral("kept.out"));
+        writeBytes(output, "the old output");
+        frmWizard* w = open(0);
+        w->cmbFileName0->setEditText(input);
+        w->cmbFileName5->setEditText(output);
+        MessageBox::setNextAnswer(QMessageBox::Yes);  // replace it
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        typeInto(w->cmbRecLen, "100");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QTimer::singleShot(0, this, [&] {
+            MessageBox::clearShown();
+            MessageBox::setNextAnswer(QMessageBox::Yes);
+            QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        });
+        // Zero bytes are record data: the job is run all the same.
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(!w->isRunning());
+        QVERIFY(!w->lastRunSucceeded());
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown()[0].text, QString::fromUtf8(kCancelRunQuestion));
+        QVERIFY2(MessageBox::shown()[1].text.startsWith(QStringLiteral("変換を中止しました。")),
+                 qPrintable(MessageBox::shown()[1].text));
+        // The old output is as it was, and no temporary file is left beside it.
+        QCOMPARE(readBytes(output), QByteArray("the old output"));
+        QCOMPARE(QDir(dir_.path()).entryList({QStringLiteral("*kept*")}, QDir::Files),
+                 QStringList{QStringLiteral("kept.out")});
+        // The wizard stays on the execute page, ready to run again or go back.
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->currentPage(), 99);
+        QVERIFY(w->cmdNext->isEnabled() && w->cmdBack->isEnabled() && w->cmdCancel->isEnabled());
+        QFile::remove(input);
     }
 
     void recordLengthPageSuggestsLengthsOfTheInput() {
@@ -405,9 +465,14 @@ class WizardTest : public QObject {
         QCOMPARE(w->cmbRecLen->currentText(), QStringLiteral("64"));
         QVERIFY(w->cmdNext->isEnabled());
 
-        // A missing input says so instead.
+        // An input gone after the files page says so instead.
+        const QString gone = file(QStringLiteral("missing.dat"));
+        writeBytes(gone, "x");
         w = open(0);
-        toJobPage(w, file(QStringLiteral("missing.dat")), file(QStringLiteral("out.dat")));
+        w->cmbFileName0->setEditText(gone);
+        w->cmbFileName5->setEditText(file(QStringLiteral("out.dat")));
+        QFile::remove(gone);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QTRY_COMPARE(w->lstRecLenHint->item(0)->text(),
                      QStringLiteral("入力ファイルが存在しません。"));
     }
@@ -451,6 +516,7 @@ class WizardTest : public QObject {
 
         // Text is not asked about.
         MessageBox::clearShown();
+        QFile::remove(output);
         writeBytes(input, "one\r\ntwo\r\n");
         w = open(3);
         toJobPage(w, input, output);
