@@ -137,6 +137,16 @@ void rememberRecentDefinition(const std::string& iniPath, const std::string& pat
     }
 }
 
+FolderState folderState(const std::string& text, FileSystem& files) {
+    if (text.empty()) return FolderState::Empty;
+    const Result<FileInfo> info = files.inspect(getFullPath(text));
+    // A path that cannot be looked at (below a file, or behind a folder that may not be read)
+    // counts as missing: making it then fails and says so.
+    if (!info) return FolderState::Missing;
+    if (info->kind == FileKind::Folder) return FolderState::Exists;
+    return info->kind == FileKind::Missing ? FolderState::Missing : FolderState::NotAFolder;
+}
+
 std::string folderForSaving(const std::string& text) {
     return text.empty() ? text : withTrailingSeparator(text);
 }

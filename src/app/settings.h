@@ -77,6 +77,12 @@ void rememberRecentDefinition(const std::string& iniPath, const std::string& pat
 // A folder as the options dialog stores it: a non-empty text gets a trailing separator.
 std::string folderForSaving(const std::string& text);
 
+// What a folder typed in the options dialog names: nothing (an empty text, which is kept as
+// "no default folder"), an existing folder, nothing yet, or something that is no folder. Relative
+// texts are taken from the current folder.
+enum class FolderState { Empty, Exists, Missing, NotAFolder };
+FolderState folderState(const std::string& text, FileSystem& files = osFileSystem());
+
 // Writes DataFolder and then TrdFolder (each completed by folderForSaving). False at the first
 // write that fails; DataFolder may then already be written.
 Status saveDefaultFolders(const std::string& iniPath, const std::string& dataFolder,

@@ -144,6 +144,16 @@ TEST_F(SettingsTest, RecentDefinitionsAreAbsoluteMostRecentFirstAndAtMostEight) 
     EXPECT_TRUE(history(kHistoryInput).empty());
 }
 
+TEST_F(SettingsTest, FolderStateTellsMissingFoldersAndFiles) {
+    const std::string file = dir.write("plain.txt", "x");
+    EXPECT_EQ(FolderState::Empty, folderState(""));
+    EXPECT_EQ(FolderState::Exists, folderState(dir.path()));
+    EXPECT_EQ(FolderState::Exists, folderState(dir.path() + "/"));
+    EXPECT_EQ(FolderState::Missing, folderState(dir.file("none")));
+    EXPECT_EQ(FolderState::NotAFolder, folderState(file));
+    EXPECT_EQ(FolderState::Missing, folderState(file + "/below"));
+}
+
 TEST_F(SettingsTest, HistoryOfJobPathsIsStoredAsGiven) {
     // The wizard hands absolute paths (see the wizard's tests); the list keeps what it is given.
     saveHistory(ini, kHistoryOutput, "/abs/out.csv", {"old.csv"});

@@ -88,6 +88,18 @@ TEST(WizardSteps, UnattendedRunIsOneStepAndSummaryShowsPathsAsTyped) {
     EXPECT_EQ("レコード定義: lf", summaryLines(job)[3]);
 }
 
+TEST(WizardSteps, ManualTopicOfEachPageAndTheOverwriteQuestion) {
+    EXPECT_EQ("reclen", manualTopic(kPageRecordLength, kJobRecLen));
+    EXPECT_EQ("editor", manualTopic(kPageRecordDefinition, kJobRec2Csv));
+    EXPECT_EQ("crlf", manualTopic(kPageLineEnding, kJobCrlf));
+    EXPECT_EQ("rec2csv", manualTopic(kPageFiles, kJobRec2Csv));
+    EXPECT_EQ("crlf", manualTopic(kPageExecute, kJobCrlf));
+    EXPECT_EQ("reclen", manualTopic(kPageExecute, kJobRecLen));
+    EXPECT_EQ("start", manualTopic(kPageFiles, ""));
+    EXPECT_EQ("出力ファイル「/d/out.csv」は既に存在します。\n上書きしますか？",
+              overwriteQuestion("/d/out.csv"));
+}
+
 class ExecuteTest : public EngineTest {};
 
 TEST_F(ExecuteTest, OnlyAnInteractiveSuccessCompletes) {

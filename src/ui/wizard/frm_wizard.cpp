@@ -209,8 +209,11 @@ QWidget* frmWizard::buildFilesPage() {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(20);
         box->setMaxCount(kHistorySize);
-        QPushButton* browse = button(QStringLiteral("cmdFileRef_%1").arg(index),
-                                     QStringLiteral("参照(&R)..."), panel);
+        // One letter per button: 参照(&R) for the input, 参照(&E) for the output.
+        QPushButton* browse = button(
+            QStringLiteral("cmdFileRef_%1").arg(index),
+            index == kHistoryInput ? QStringLiteral("参照(&R)...") : QStringLiteral("参照(&E)..."),
+            panel);
         label->setBuddy(box);
         grid->addWidget(label, row, 0, 1, 2);
         grid->addWidget(box, row + 1, 0);

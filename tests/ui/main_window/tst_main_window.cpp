@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -21,6 +22,7 @@
 #include "ui/main_window/frm_main.h"
 #include "ui/program/desktop_session.h"
 #include "ui/program/help.h"
+#include "ui/program/translations.h"
 #include "ui/wizard/frm_wizard.h"
 #include "ui_test_support.h"
 
@@ -231,6 +233,21 @@ class MainWindowTest : public QObject {
         main->mnuOption->trigger();
         QCOMPARE(shown, QStringLiteral("/data/"));
         main->close();
+    }
+
+    void standardButtonsSpeakJapanese() {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("x"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
+        QVERIFY(installQtTranslation(*qApp));
+        QMessageBox translated(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("x"),
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+            const QString text = translated.button(button)->text();
+            bool japanese = false;
+            for (QChar c : text) japanese = japanese || c.unicode() >= 0x3000;
+            QVERIFY2(japanese, qPrintable(text));
+        }
     }
 
     void helpOpensTheManualOrSaysWhyNot() {

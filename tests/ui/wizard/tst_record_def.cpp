@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <memory>
@@ -879,6 +880,94 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);  // cancelled
         QCOMPARE(cDialog::calls().last().startPath, file(QStringLiteral("DEF.trd")));
         QVERIFY(QFile::remove(QString::fromStdString(ini)));
+    }
+
+    void unsavedChangesAreAskedAboutBeforeTheyAreDropped() {
+        RecordDefPage* page = pageWith(sampleTable());
+        const QString given = file(QStringLiteral("given.trd"));
+        QCOMPARE(wizard_->windowTitle(), QStringLiteral("Sorvek - REC→CSV変換 (2/3)"));
+        QVERIFY(!page->hasUnsavedChanges());
+        select(page, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        page->mnuRecDef[2]->trigger();  // D goes
+        QVERIFY(page->hasUnsavedChanges());
+        QCOMPARE(wizard_->windowTitle(), QStringLiteral("Sorvek - REC→CSV変換 (2/3) *"));
+
+        // Closing, 新規作成 and 定義を開く ask first; Cancel keeps everything.
+        MessageBox::clearShown();
+        QTest::mouseClick(wizard_->cmdCancel, Qt::LeftButton);
+        QVERIFY(wizard_->isVisible());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(
+            MessageBox::shown()[0].text,
+            QStringLiteral("レコード定義「定義」の変更が保存されていません。\n保存しますか？"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("レコード定義の保存"));
+        const int dialogs = editDialogsShown();
+        QTest::mouseClick(page->cmdNewRec, Qt::LeftButton);
+        QCOMPARE(editDialogsShown(), dialogs);
+        cDialog::setNextFileName(given);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QCOMPARE(state_.recordDefTable.maxIndex(), 3);  // still without D
+
+        // Discard: the file's definition comes back.
+        cDialog::setNextFileName(given);
+        MessageBox::setNextAnswer(QMessageBox::Discard);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        QCOMPARE(state_.recordDefTable.maxIndex(), 4);
+        QVERIFY(!page->hasUnsavedChanges());
+        QCOMPARE(wizard_->windowTitle(), QStringLiteral("Sorvek - REC→CSV変換 (2/3)"));
+
+        // Save: the save dialog runs; once saved, the wizard closes without another word.
+        select(page, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        page->mnuRecDef[2]->trigger();
+        const QString saved = file(QStringLiteral("saved.trd"));
+        cDialog::setNextFileName(saved);
+        MessageBox::setNextAnswer(QMessageBox::Save);
+        QSignalSpy unloaded(wizard_.get(), &frmWizard::unloaded);
+        wizard_->close();
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(QFile::exists(saved));
+        // A save that is cancelled keeps the wizard open.
+        RecordDefPage* again = pageWith(sampleTable());
+        select(again, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        again->mnuRecDef[2]->trigger();
+        MessageBox::setNextAnswer(QMessageBox::Save);
+        QVERIFY(!wizard_->close());  // the save dialog was cancelled
+        QVERIFY(wizard_->isVisible());
+    }
+
+    void recentDefinitionsListTheLastOpenedOrSaved() {
+        const std::string ini = file(QStringLiteral("sorvek.ini")).toStdString();
+        QFile::remove(QString::fromStdString(ini));
+        RecordDefPage* page = openPage();
+        QVERIFY(!page->cmdRecentDef->isEnabled());  // nothing yet
+        const QString first = file(QStringLiteral("first.trd"));
+        const QString second = file(QStringLiteral("second.trd"));
+        QVERIFY(writeTrdFile(first.toStdString(), sampleTable()));
+        QVERIFY(writeTrdFile(second.toStdString(), sampleTable()));
+        cDialog::setNextFileName(first);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        cDialog::setNextFileName(second);
+        QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);
+        QVERIFY(page->cmdRecentDef->isEnabled());
+        const QList<QAction*> items = page->mnuRecentDef->actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0]->text(), QStringLiteral("&1 ") + second);
+        QCOMPARE(items[1]->text(), QStringLiteral("&2 ") + first);
+        QCOMPARE(readRecentDefinitions(ini),
+                 (std::vector<std::string>{second.toStdString(), first.toStdString()}));
+
+        // Choosing one opens it; the next wizard offers the same list.
+        state_.recordDefTable = RecordDefTable{};
+        page = openPage();
+        QCOMPARE(page->mnuRecentDef->actions().size(), 2);
+        page->mnuRecentDef->actions()[1]->trigger();
+        QCOMPARE(page->treeModel().Tag, first.toStdString());
+        QCOMPARE(page->treeNodeCount(), 5);
+        QCOMPARE(readRecentDefinitions(ini).front(), first.toStdString());
     }
 
     void secondJobStartsWithAnEmptyTree() {

@@ -1,5 +1,6 @@
 // The wizard: page checks, steps, the execute step, the file fields.
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -9,7 +10,9 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -20,14 +23,25 @@
 #include "app/app_state.h"
 #include "app/job_catalog.h"
 #include "app/settings.h"
+#include "app/window_layout.h"
 #include "ui/dialogs/c_dialog.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/program/help.h"
 #include "ui/wizard/frm_wizard.h"
 #include "ui/wizard/record_def_page.h"
 #include "ui_test_support.h"
 
 using namespace sorvek;
 using namespace sorvek::testing;
+
+// Receives the addresses the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 class WizardTest : public QObject {
     Q_OBJECT
@@ -527,6 +541,147 @@ class WizardTest : public QObject {
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(readBytes(output), QByteArray("one\ntwo\n"));
+    }
+
+    void existingOutputIsAskedAboutOnceWhenLeavingTheFilesPage() {
+        const QString output = file(QStringLiteral("exists.out"));
+        writeBytes(output, "keep me");
+        frmWizard* w = open(0);
+        w->cmbFileName0->setEditText(in());
+        w->cmbFileName5->setEditText(output);
+        QVERIFY(w->cmdNext->isEnabled());
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);  // No
+        QCOMPARE(w->currentPage(), 0);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(
+            MessageBox::shown()[0].text,
+            QStringLiteral("出力ファイル「%1」は既に存在します。\n上書きしますか？").arg(output));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        // Back and on again: the answer stands for that path.
+        QTest::mouseClick(w->cmdBack, Qt::LeftButton);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(readBytes(output), QByteArray("keep me"));
+
+        // Chosen in the save dialog, which asks itself: no second question.
+        MessageBox::clearShown();
+        w = open(0);
+        w->cmbFileName0->setEditText(in());
+        cDialog::setNextFileName(output);
+        QTest::mouseClick(w->cmdFileRef5, Qt::LeftButton);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void enterPressesNextEscCancelsF1OpensTheManual() {
+        frmWizard* w = open(0);
+        w->cmbFileName0->setEditText(in());
+        w->cmbFileName5->setEditText(out());
+        QFile::remove(out());
+        QTest::keyClick(w->cmbFileName5->lineEdit(), Qt::Key_Return);
+        QCOMPARE(w->currentPage(), 10);
+        // A greyed Next: Enter does nothing.
+        QTest::keyClick(w->cmbRecLen->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w->currentPage(), 10);
+        QTest::keyClicks(w->cmbRecLen->lineEdit(), "4");
+        QTest::keyClick(w->cmbRecLen->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w->currentPage(), 99);
+
+        // F1: the manual (missing beside the test program, which says so).
+        QTest::keyClick(w->lstParam, Qt::Key_F1);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown()[0].text.startsWith(
+            QStringLiteral("ヘルプファイルが見つかりません。")));
+        QCOMPARE(manualUrl(QStringLiteral("/m/index.html"),
+                           QString::fromStdString(manualTopic(99, state_.job.JobKind)))
+                     .toString(),
+                 QStringLiteral("file:///m/index.html#reclen"));
+
+        QSignalSpy unloaded(w, &frmWizard::unloaded);
+        QTest::keyClick(w->lstParam, Qt::Key_Escape);
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!w->isVisible());
+    }
+
+    void lineEndingPageCountsTheEndingsAndAllowsTheSameOneForAMixedFile() {
+        const QString input = file(QStringLiteral("mixed.txt"));
+        writeBytes(input, "a\r\nb\r\nc\r\nd\ne\r");
+        frmWizard* w = open(3);
+        toJobPage(w, input, file(QStringLiteral("mixed.out")));
+        QCOMPARE(w->currentPage(), 13);
+        QTRY_COMPARE(
+            w->lblCrlfCounts->text(),
+            QStringLiteral("見つかった改行: CR+LF 3 行、LF 1 行、CR 1 行 (混在しています)"));
+        QCOMPARE(w->lblCrlfFrom->text(), QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QVERIFY(w->cmdNext->isEnabled());
+        QVERIFY(!w->lblReason->isVisible());
+
+        // A file of one ending: choosing it says why Next stays greyed.
+        writeBytes(input, "a\r\nb\r\n");
+        w = open(3);
+        toJobPage(w, input, file(QStringLiteral("mixed.out")));
+        QTRY_COMPARE(w->lblCrlfCounts->text(), QStringLiteral("見つかった改行: CR+LF 2 行"));
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QVERIFY(!w->cmdNext->isEnabled());
+        QVERIFY(w->lblReason->isVisible());
+        QCOMPARE(w->lblReason->text(),
+                 QStringLiteral("入力ファイルの改行コードは既に CR+LF です。"));
+    }
+
+    void completionOffersToOpenTheOutputsFolder() {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        const QString output = file(QStringLiteral("sub/result.txt"));
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("sub")));
+        QFile::remove(output);
+        frmWizard* w = open(3);
+        toJobPage(w, in(), output);
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        MessageBox::setNextAnswer(QMessageBox::Open);  // the "open folder" button
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(w->lastRunSucceeded());
+        QCOMPARE(catcher.opened.size(), 1);
+        QCOMPARE(catcher.opened[0].toLocalFile(), file(QStringLiteral("sub")));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        // The history holds absolute paths.
+        QCOMPARE(readHistory(state_.IniFilePath, kHistoryOutput).front(), output.toStdString());
+    }
+
+    void sizeAndSplittersAreKeptAndTheWindowStaysOnTheScreen() {
+        const std::string ini = file(QStringLiteral("sorvek.ini")).toStdString();
+        frmWizard* w = open(1);
+        const QRect area = w->screen()->availableGeometry();
+        QVERIFY(area.contains(w->geometry()));
+        w->resize(700, 560);
+        w->recordDefPage->splitter->setSizes({150, 400});
+        const QList<int> kept = w->recordDefPage->splitter->sizes();
+        QVERIFY(w->close());
+        const WizardLayout layout = readWizardLayout(ini);
+        QCOMPARE(layout.width, 700);
+        QCOMPARE(layout.height, 560);
+        QCOMPARE(QList<int>(layout.definitionSplitter.begin(), layout.definitionSplitter.end()),
+                 kept);
+
+        w = open(1);
+        QCOMPARE(w->size(), QSize(700, 560));
+        QCOMPARE(w->recordDefPage->splitter->sizes(), kept);
+        QVERIFY(area.contains(w->geometry()));
+        // A size larger than the screen is cut to it.
+        w->resize(area.width() * 3, area.height() * 3);
+        QVERIFY(w->close());
+        w = open(1);
+        QVERIFY(w->width() <= area.width() && w->height() <= area.height());
+        QVERIFY(area.contains(w->geometry()));
+        QFile::remove(QString::fromStdString(ini));
     }
 
     void cancelUnloadsAtOnce() {
