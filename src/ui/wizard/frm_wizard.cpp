@@ -573,7 +573,13 @@ void frmWizard::keyPressEvent(QKeyEvent* event) {
     const bool plain =
         event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        if (cmdNext->isEnabled() && !running_) cmdNext->click();
+        // A button with the focus is the one Enter presses; otherwise Next (or Execute).
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused != nullptr && focused->isEnabled() && focused->isVisible()) {
+            focused->click();
+        } else if (cmdNext->isEnabled() && !running_) {
+            cmdNext->click();
+        }
         return;
     }
     if (plain && event->key() == Qt::Key_Escape) {
