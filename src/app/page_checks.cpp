@@ -59,9 +59,8 @@ std::string lineEndingCountsText(const ByteProfile& profile) {
 
 PageCheck checkFilesPage(const std::string& input, const std::string& output, JobState& job,
                          FileSystem& files) {
+    // What is wrong with the input is said first: it is the field filled first.
     if (input.empty()) return refused("入力ファイルを指定してください。");
-    if (output.empty()) return refused("出力ファイルを指定してください。");
-    if (input == output) return refused("入力ファイルと出力ファイルに同じパスが指定されています。");
     if (input != kStandardStream) {
         Result<FileInfo> in = files.inspect(getFullPath(input));
         if (in && in->kind == FileKind::Missing) return refused("入力ファイルが存在しません。");
@@ -69,6 +68,8 @@ PageCheck checkFilesPage(const std::string& input, const std::string& output, Jo
             return refused("入力ファイルにフォルダが指定されています。");
         }
     }
+    if (output.empty()) return refused("出力ファイルを指定してください。");
+    if (input == output) return refused("入力ファイルと出力ファイルに同じパスが指定されています。");
     if (output != kStandardStream) {
         const std::string absolute = getFullPath(output);
         Result<FileInfo> out = files.inspect(absolute);

@@ -172,6 +172,7 @@ TEST_F(FilesPageTest, InputMustExistAndOutputFolderToo) {
         {dir.file("missing.dat"), out, "入力ファイルが存在しません。"},
         {dir.path(), out, "入力ファイルにフォルダが指定されています。"},
         {in, dir.file("no/such/folder/out.csv"), "出力ファイルのフォルダが存在しません。"},
+        {dir.file("missing.dat"), "", "入力ファイルが存在しません。"},    // the input first
         {in, in + "/out.csv", "出力ファイルのフォルダが存在しません。"},  // a file on the way
         {in, dir.path(), "出力ファイルにフォルダが指定されています。"},
         {"-", "-", "入力ファイルと出力ファイルに同じパスが指定されています。"},

@@ -3,8 +3,10 @@
 // wizards it opens, and the way back. The main window is hidden while a wizard runs and shown
 // again where it was; each wizard is deleted when it is closed.
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace sorvek {
@@ -40,6 +42,8 @@ class DesktopSession : public QObject {
     std::function<std::string()> settingsPath_;
     QPointer<frmMain> main_;
     QPointer<frmWizard> wizard_;
+    // Where the main window was (its frame's top left) when a wizard hid it.
+    std::optional<QPoint> mainPlace_;
 };
 
 }  // namespace sorvek

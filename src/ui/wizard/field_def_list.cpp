@@ -39,7 +39,12 @@ FieldDefList::FieldDefList(QWidget* parent) : QTreeWidget(parent) {
     setHeaderLabels({QStringLiteral("フィールド名"), QStringLiteral("属性"), QStringLiteral("位置"),
                      QStringLiteral("バイト数"), QStringLiteral("メモ")});
     const int widths[kColumnCount] = {2300, 900, 620, 620, 3500};
-    for (int i = 0; i < kColumnCount; ++i) setColumnWidth(i, px(widths[i]));
+    // A column is never narrower than its heading ("バイト数" is wider than its numbers).
+    for (int i = 0; i < kColumnCount; ++i) {
+        const int heading =
+            header()->fontMetrics().horizontalAdvance(headerItem()->text(i)) + px(240);
+        setColumnWidth(i, std::max(px(widths[i]), heading));
+    }
     headerItem()->setTextAlignment(kPos, Qt::AlignRight | Qt::AlignVCenter);
     headerItem()->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
     header()->setStretchLastSection(false);

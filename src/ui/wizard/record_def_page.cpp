@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_state.h"
 #include "app/settings.h"
@@ -111,7 +112,8 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     tvwRecDef->setMinimumWidth(100);
     lvwFldDef->setMinimumWidth(180);
     // The list's own width; the tree takes the rest of the page.
-    splitter->setSizes({px(7065 - 4770) - 8, px(4770)});
+    // The tree's side is at least wide enough for its tool bar.
+    splitter->setSizes({std::max(px(7065 - 4770) - 8, left->sizeHint().width()), px(4770)});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdNewRec);
