@@ -82,6 +82,8 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     treeHead->addStretch();
     treeHead->addWidget(tbrRecDef);
     leftLayout->addLayout(treeHead);
+    // Narrower, the tool bar would hide its buttons behind an arrow.
+    left->setMinimumWidth(treeHead->sizeHint().width());
     leftLayout->addWidget(tvwRecDef, 1);
     leftLayout->addWidget(lblRecLen);
     leftLayout->addWidget(lblClass);
@@ -112,8 +114,7 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     tvwRecDef->setMinimumWidth(100);
     lvwFldDef->setMinimumWidth(180);
     // The list's own width; the tree takes the rest of the page.
-    // The tree's side is at least wide enough for its tool bar.
-    splitter->setSizes({std::max(px(7065 - 4770) - 8, left->sizeHint().width()), px(4770)});
+    splitter->setSizes({std::max(px(7065 - 4770) - 8, left->minimumWidth()), px(4770)});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdNewRec);
