@@ -74,6 +74,8 @@ frmOptions::frmOptions(std::string iniPath, QWidget* parent)
     // Form_Load.
     txtDataFolder->setText(q(readSetting(iniPath_, kSectionDefault, kKeyDataFolder)));
     txtTrdFolder->setText(q(readSetting(iniPath_, kSectionDefault, kKeyTrdFolder)));
+    // Typing goes into the first folder at once.
+    txtDataFolder->setFocus();
 }
 
 void frmOptions::cmdFolderRef_Click(int index) {
