@@ -386,8 +386,10 @@ class WizardTest : public QObject {
     }
 
     void windowStaysUsableWhileRunningAndClosingAsksFirst() {
+        // Large enough that the job is still running when the window's loop first turns.
+        constexpr qint64 kSize = 32 * 1024 * 1024;
         const QString input = file(QStringLiteral("big.txt"));
-        writeBytes(input, QByteArray(3 * 1024 * 1024, 'x'));
+        writeBytes(input, QByteArray(kSize, 'x'));
         frmWizard* w = open(0);
         toJobPage(w, input, file(QStringLiteral("big.out")));
         typeInto(w->cmbRecLen, "100");
@@ -406,8 +408,10 @@ class WizardTest : public QObject {
         QVERIFY(closeRefused);
         QCOMPARE(MessageBox::shown().first().text, QString::fromUtf8(kCancelRunQuestion));
         QCOMPARE(QFileInfo(file(QStringLiteral("big.out"))).size(),
-                 qint64(3 * 1024 * 1024 / 100 * 102 + 3 * 1024 * 1024 % 100));
+                 kSize / 100 * 102 + kSize % 100);
         QVERIFY(!w->isVisible());  // completed and closed afterwards
+        QFile::remove(input);
+        QFile::remove(file(QStringLiteral("big.out")));
     }
 
     void cancelOfARunningJobAsksThenStopsAndKeepsTheOldOutput() {
