@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev python3-pandas
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   clang clang-format libclang-rt-14-dev
-  xvfb xauth fonts-noto-cjk
+  qt6-translations-l10n xvfb xauth fonts-noto-cjk
   time gnucobol3 nlohmann-json3-dev"
 if [ "${1:-}" = "--bench" ]; then
   PACKAGES="$PACKAGES dos2unix python3"

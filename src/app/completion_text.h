@@ -17,15 +17,19 @@ struct JobSummary {
     std::string outputPath;        // absolute
     std::int64_t outputSize = -1;  // -1 when it cannot be read
     std::string countText;         // "書き出した行数: 12 行", or empty
+    std::int64_t elapsedMs = -1;   // how long the job took; -1 when not measured
     std::vector<std::string> warnings;
 };
+
+// A duration as people read it: "0.4 秒", "12.3 秒", "2 分 05 秒", "1 時間 02 分 03 秒".
+std::string elapsedText(std::int64_t milliseconds);
 
 // The summary of the job of `state` that has just succeeded, whose input `input` describes.
 JobSummary summarizeJob(const AppState& state, const InspectionReport& input,
                         FileSystem& files = osFileSystem());
 
-// The lines of the summary: "出力ファイル: …", "サイズ: 1,234 バイト", the count, and after an
-// empty line "注意:" with one line per warning.
+// The lines of the summary: "出力ファイル: …", "サイズ: 1,234 バイト", the count, "所要時間: 1.2
+// 秒" when measured, and after an empty line "注意:" with one line per warning.
 std::string completionDetails(const JobSummary& summary);
 
 }  // namespace sorvek

@@ -94,6 +94,59 @@ void saveHistory(const std::string& iniPath, int n, const std::string& path,
     }
 }
 
+namespace {
+
+std::string recentDefinitionKey(int slot) {
+    return "Trd_" + std::to_string(slot);
+}
+
+}  // namespace
+
+std::vector<std::string> readRecentDefinitions(const std::string& iniPath, FileSystem& files) {
+    std::vector<std::string> list;
+    if (iniPath.empty()) return list;
+    const IniDocument doc = IniDocument::load(iniPath, files);
+    for (int slot = 0; slot < kRecentDefinitionsSize; ++slot) {
+        std::string value = doc.get(kSectionHistory, recentDefinitionKey(slot));
+        if (!value.empty()) list.push_back(std::move(value));
+    }
+    return list;
+}
+
+void rememberRecentDefinition(const std::string& iniPath, const std::string& path,
+                              FileSystem& files) {
+    if (iniPath.empty() || path.empty()) return;
+    const std::string absolute = getFullPath(path);
+    std::vector<std::string> list{absolute};
+    for (std::string& entry : readRecentDefinitions(iniPath, files)) {
+        if (entry != absolute && list.size() < kRecentDefinitionsSize) {
+            list.push_back(std::move(entry));
+        }
+    }
+    for (int slot = 0; slot < kRecentDefinitionsSize; ++slot) {
+        const std::size_t i = static_cast<std::size_t>(slot);
+        const std::string value = i < list.size() ? list[i] : std::string();
+        // Slots never written stay absent rather than written empty.
+        if (value.empty() &&
+            readSetting(iniPath, kSectionHistory, recentDefinitionKey(slot), files).empty()) {
+            continue;
+        }
+        if (!writeSetting(iniPath, kSectionHistory, recentDefinitionKey(slot), value, files)) {
+            return;
+        }
+    }
+}
+
+FolderState folderState(const std::string& text, FileSystem& files) {
+    if (text.empty()) return FolderState::Empty;
+    const Result<FileInfo> info = files.inspect(getFullPath(text));
+    // A path that cannot be looked at (below a file, or behind a folder that may not be read)
+    // counts as missing: making it then fails and says so.
+    if (!info) return FolderState::Missing;
+    if (info->kind == FileKind::Folder) return FolderState::Exists;
+    return info->kind == FileKind::Missing ? FolderState::Missing : FolderState::NotAFolder;
+}
+
 std::string folderForSaving(const std::string& text) {
     return text.empty() ? text : withTrailingSeparator(text);
 }

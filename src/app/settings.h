@@ -19,6 +19,9 @@ inline constexpr int kHistorySize = 10;
 // History slots: the index of the wizard's file field.
 inline constexpr int kHistoryInput = 0;
 inline constexpr int kHistoryOutput = 5;
+// The definition files last opened or saved, most recent first: keys "Trd_0" to "Trd_7" of
+// section History.
+inline constexpr int kRecentDefinitionsSize = 8;
 
 // Where the settings file may go.
 struct SettingsLocation {
@@ -62,8 +65,23 @@ std::vector<std::string> readHistory(const std::string& iniPath, int n,
 void saveHistory(const std::string& iniPath, int n, const std::string& path,
                  const std::vector<std::string>& shownList, FileSystem& files = osFileSystem());
 
+// The definition files last opened or saved, most recent first; empty slots are skipped.
+std::vector<std::string> readRecentDefinitions(const std::string& iniPath,
+                                               FileSystem& files = osFileSystem());
+// Puts `path` (made absolute) first in the list of recent definitions; the others follow in their
+// order without it (exact comparison), up to 8. Slots left over are emptied. Stops silently at
+// the first write that fails, like saveHistory.
+void rememberRecentDefinition(const std::string& iniPath, const std::string& path,
+                              FileSystem& files = osFileSystem());
+
 // A folder as the options dialog stores it: a non-empty text gets a trailing separator.
 std::string folderForSaving(const std::string& text);
+
+// What a folder typed in the options dialog names: nothing (an empty text, which is kept as
+// "no default folder"), an existing folder, nothing yet, or something that is no folder. Relative
+// texts are taken from the current folder.
+enum class FolderState { Empty, Exists, Missing, NotAFolder };
+FolderState folderState(const std::string& text, FileSystem& files = osFileSystem());
 
 // Writes DataFolder and then TrdFolder (each completed by folderForSaving). False at the first
 // write that fails; DataFolder may then already be written.

@@ -1,5 +1,7 @@
 #include "app/wizard_steps.h"
 
+#include <chrono>
+
 #include "app/completion_text.h"
 #include "app/run_job.h"
 #include "engine/inspection.h"
@@ -13,7 +15,26 @@ std::string wizardCaption(const JobState& job, int step) {
 }
 
 std::vector<std::string> summaryLines(const JobState& job) {
-    return {job.JobTitle, job.JobParams[0], job.JobParams[1], job.JobParams[2]};
+    std::string parameter = "パラメータ: ";
+    if (job.JobKind == kJobRecLen) parameter = "レコード長: ";
+    if (job.JobKind == kJobRec2Csv) parameter = "レコード定義: ";
+    if (job.JobKind == kJobCrlf) parameter = "改行コード: ";
+    return {"変換の種類: " + job.JobTitle, "入力ファイル: " + job.JobParams[0],
+            "出力ファイル: " + job.JobParams[1], parameter + job.JobParams[2]};
+}
+
+std::string manualTopic(std::int32_t page, const std::string& jobKind) {
+    if (page == kPageRecordLength) return "reclen";
+    if (page == kPageRecordDefinition) return "editor";
+    if (page == kPageLineEnding) return "crlf";
+    if (jobKind == kJobRec2Csv) return "rec2csv";
+    if (jobKind == kJobCrlf) return "crlf";
+    if (jobKind == kJobRecLen) return "reclen";
+    return "start";
+}
+
+std::string overwriteQuestion(const std::string& outputPath) {
+    return "出力ファイル「" + outputPath + "」は既に存在します。\n上書きしますか？";
 }
 
 std::string WizardSteps::comment() const {
@@ -58,10 +79,14 @@ ExecuteResult executeJob(AppState& state, EngineContext& context) {
     context.observeInput = [&inspector](const char* data, std::size_t size) {
         inspector.add(data, size);
     };
+    const auto started = std::chrono::steady_clock::now();
     const bool ok = runJob(state, context);
+    const auto took = std::chrono::steady_clock::now() - started;
     context.observeInput = nullptr;
     if (!ok) return {false, false, {}};
-    return {true, true, completionDetails(summarizeJob(state, inspector.finish(), context.files))};
+    JobSummary summary = summarizeJob(state, inspector.finish(), context.files);
+    summary.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+    return {true, true, completionDetails(summary)};
 }
 
 }  // namespace sorvek

@@ -19,8 +19,22 @@ inline constexpr const char* kCompletionMessage = "変換が完了しました�
 // the number of steps.
 std::string wizardCaption(const JobState& job, int step);
 
-// The lines of the execute page's summary: the job title and the three parameters as typed.
+// The lines of the execute page's summary, each value after its label: "変換の種類: " and the job
+// title, "入力ファイル: " and "出力ファイル: " with the paths as typed, and the job's parameter
+// after its own label ("レコード長: ", "レコード定義: ", "改行コード: ").
 std::vector<std::string> summaryLines(const JobState& job);
+
+// The manual's topic (the anchor in its page) of wizard page `page` of a job of kind `jobKind`:
+// the job's own section for the files and execute pages, the editor's for the definition page.
+std::string manualTopic(std::int32_t page, const std::string& jobKind);
+
+// The question asked before an existing output file is replaced: "出力ファイル「/d/out.csv」は既
+// に存在します。\n上書きしますか？".
+std::string overwriteQuestion(const std::string& outputPath);
+
+// The question asked when the user cancels a running job (the job then says it stopped).
+inline constexpr const char* kCancelRunQuestion =
+    "実行中の変換を中止しますか？\n出力ファイルは変換を始める前のまま残ります。";
 
 // What the window changes when the step moves.
 struct StepChange {

@@ -21,6 +21,7 @@ RecordDetails refreshDetails(RecordDefTable& table, const RecordTree& tree) {
     if (record.Fields.empty()) return details;
     details.rows = refillFieldRows(record);
     details.lblFldLenSum = fieldLengthSumText(record);
+    details.fldLenSumWarning = fieldLengthMismatchText(record);
     details.runPageCheck = true;
     return details;
 }
@@ -38,6 +39,32 @@ RecordMenu recordMenu(const RecordTree& tree, std::int32_t fieldRowCount) {
         menu.copyEnabled = fieldRowCount >= 1;
     }
     return menu;
+}
+
+RecordKeyAction recordTreeKeyAction(RecordTreeKey key, KeyModifiers modifiers,
+                                    const RecordMenu& menu) {
+    const bool ctrlAlone = modifiers.ctrl && !modifiers.shift && !modifiers.alt;
+    const bool alone = !modifiers.ctrl && !modifiers.shift && !modifiers.alt;
+    RecordKeyAction action;
+    switch (key) {
+        case RecordTreeKey::Insert:
+            if (alone || ctrlAlone) action.command = RecordCommand::Add;
+            break;
+        case RecordTreeKey::Delete:
+            if ((alone || ctrlAlone) && menu.show) action.command = RecordCommand::Delete;
+            break;
+        case RecordTreeKey::Enter:
+            action.consumeKey = true;
+            if (menu.show) action.command = RecordCommand::Change;
+            break;
+        case RecordTreeKey::C:
+            if (ctrlAlone && menu.copyEnabled) action.command = RecordCommand::Copy;
+            break;
+        case RecordTreeKey::Other:
+            break;
+    }
+    if (action.command != RecordCommand::None) action.consumeKey = true;
+    return action;
 }
 
 std::int32_t changeEditMode(const RecordTree& tree) {

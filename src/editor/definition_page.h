@@ -28,6 +28,9 @@ struct RecordDetails {
     bool fieldListEnabled = false;
     std::vector<FieldRow> rows;  // the field list's rows after the refill (empty: no rows)
     std::optional<std::string> lblFldLenSum;
+    // Set when the sum differs from the record's length: the label is shown as a warning with
+    // this text as its tooltip.
+    std::optional<std::string> fldLenSumWarning;
     bool runPageCheck = false;  // the wizard's page check runs for the page on show
 };
 // The details of the selected node; refilling the rows writes every `Check` back as -1 or 0.
@@ -46,6 +49,22 @@ struct RecordMenu {
     bool copyEnabled = false;   // item 3: a record whose field list has rows
 };
 RecordMenu recordMenu(const RecordTree& tree, std::int32_t fieldRowCount);
+
+// The commands of the record menu, by their item index (0 add, 1 change, 2 delete, 3 copy).
+enum class RecordCommand { None = -1, Add = 0, Change = 1, Delete = 2, Copy = 3 };
+
+enum class RecordTreeKey { Insert, Delete, Enter, C, Other };
+// The keyboard commands of the record tree: Insert alone or with Ctrl alone adds a record, Delete
+// alone or with Ctrl alone deletes the selected definition (after the question), Enter with any
+// modifier changes it, Ctrl+C copies the selected record's layout. Commands that act on a node
+// give None while no node is selected; copying needs `menu.copyEnabled`. A key that gives a
+// command is consumed, and so is Enter (it never reaches the window's default button).
+struct RecordKeyAction {
+    RecordCommand command = RecordCommand::None;
+    bool consumeKey = false;
+};
+RecordKeyAction recordTreeKeyAction(RecordTreeKey key, KeyModifiers modifiers,
+                                    const RecordMenu& menu);
 
 // The edit mode of the change command (item 1, or a double-click): 2 on the file-definition
 // node, 4 on a record node, 0 when no node is selected.

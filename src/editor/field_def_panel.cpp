@@ -10,7 +10,7 @@ constexpr const char* kMsgNoFieldName = "フィールド名が入力されてい
 constexpr const char* kMsgFieldNameComma = "フィールド名にカンマ（,）は使用できません。";
 constexpr const char* kMsgFieldTypeComma = "タイプにカンマ（,）は使用できません。";
 constexpr const char* kMsgFieldSize = "フィールド長には 1 以上の数値を指定してください。";
-constexpr const char* kMsgFieldDec = "小数点以下桁数には 1 以上の数値を指定してください。";
+constexpr const char* kMsgFieldDec = "小数点以下桁数には 0 以上の数値を指定してください。";
 constexpr const char* kMsgMemoComma = "メモにカンマ（,）は使用できません。";
 constexpr const char* kMsgMemoLineBreak = "メモに改行は使用できません。";
 

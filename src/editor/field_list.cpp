@@ -51,16 +51,18 @@ FieldKeyAction fieldListKeyAction(FieldListKey key, KeyModifiers modifiers, std:
                                   std::int32_t count) {
     const bool selected = sel >= 1 && sel <= count;
     const bool ctrlAlone = modifiers.ctrl && !modifiers.shift && !modifiers.alt;
+    const bool alone = !modifiers.ctrl && !modifiers.shift && !modifiers.alt;
     FieldKeyAction action;
     switch (key) {
         case FieldListKey::Enter:
+            action.consumeKey = true;
             if (selected) action.command = FieldCommand::Change;
             break;
         case FieldListKey::Insert:
-            if (ctrlAlone) action.command = FieldCommand::Add;
+            if (ctrlAlone || alone) action.command = FieldCommand::Add;
             break;
         case FieldListKey::Delete:
-            if (ctrlAlone && selected) action.command = FieldCommand::Delete;
+            if ((ctrlAlone || alone) && selected) action.command = FieldCommand::Delete;
             break;
         case FieldListKey::Up:
             if (ctrlAlone) {
@@ -77,6 +79,7 @@ FieldKeyAction fieldListKeyAction(FieldListKey key, KeyModifiers modifiers, std:
         case FieldListKey::Other:
             break;
     }
+    if (action.command != FieldCommand::None) action.consumeKey = true;
     return action;
 }
 

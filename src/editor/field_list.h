@@ -16,7 +16,7 @@ struct FieldRow {
     std::string name;      // item text, column "フィールド名"
     std::string type;      // sub-item 1, "属性": the type display
     std::string pos;       // sub-item 2, "位置"
-    std::string size;      // sub-item 3, "桁数"
+    std::string size;      // sub-item 3, "バイト数"
     std::string memo;      // sub-item 4, "メモ"
     bool checked = false;  // ticked rows are drawn in button-text colour, others greyed
 
@@ -54,10 +54,12 @@ struct FieldKeyAction {
     FieldCommand command = FieldCommand::None;
     bool consumeKey = false;  // true: the list's own handling of the key must not happen
 };
-// The keyboard commands of the list: Enter (with any modifier) changes; Ctrl alone with Insert
-// adds, with Delete deletes; Ctrl alone with Up or Down consumes the key and moves the selected
-// field when it is not already the first or last. Commands that act on a row give None when no
-// row is selected.
+// The keyboard commands of the list: Enter (with any modifier) changes; Insert alone or with Ctrl
+// alone adds, Delete alone or with Ctrl alone deletes; Ctrl alone with Up or Down moves the
+// selected field when it is not already the first or last. Commands that act on a row give None
+// when no row is selected. A key that gives a command is consumed, and so are Enter (it never
+// reaches the window's default button from the list) and Ctrl alone with Up or Down (the list's
+// cursor does not move either).
 FieldKeyAction fieldListKeyAction(FieldListKey key, KeyModifiers modifiers, std::int32_t sel,
                                   std::int32_t count);
 

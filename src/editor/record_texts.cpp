@@ -30,12 +30,19 @@ std::optional<std::int64_t> lastFieldEnd(const RecordDef& record) {
 std::optional<std::string> fieldLengthSumText(const RecordDef& record) {
     std::optional<std::int64_t> end = lastFieldEnd(record);
     if (!end) return std::nullopt;
-    return "フィールド長の合計: " + std::to_string(*end) + " Byte";
+    return "フィールド長の合計: " + std::to_string(*end) + " バイト";
+}
+
+std::optional<std::string> fieldLengthMismatchText(const RecordDef& record) {
+    std::optional<std::int64_t> end = lastFieldEnd(record);
+    if (!end || record.Size <= 0 || *end == record.Size) return std::nullopt;
+    return "フィールド長の合計 (" + std::to_string(*end) + " バイト) がレコード長 (" +
+           std::to_string(record.Size) + " バイト) と一致しません。";
 }
 
 std::string recordLengthText(const RecordDefTable& table, std::int32_t index) {
     const std::int32_t size = table[index].Size;
-    return size != 0 ? "レコード長: " + std::to_string(size) + " byte" : "可変長";
+    return size != 0 ? "レコード長: " + std::to_string(size) + " バイト" : "可変長";
 }
 
 std::string classText(const RecordDefTable& table, std::int32_t index) {

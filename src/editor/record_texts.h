@@ -20,11 +20,16 @@ std::string typeDisplay(const FieldDef& field);
 // nothing for a record without fields.
 std::optional<std::int64_t> lastFieldEnd(const RecordDef& record);
 
-// `lblFldLenSum`: "フィールド長の合計: 25 Byte"; nothing for a record without fields (the label
+// `lblFldLenSum`: "フィールド長の合計: 25 バイト"; nothing for a record without fields (the label
 // then keeps its previous text).
 std::optional<std::string> fieldLengthSumText(const RecordDef& record);
 
-// `lblRecLen` for entry `index`: "レコード長: 20 byte", or "可変長" when its `Size` is 0.
+// Why `lblFldLenSum` is shown as a warning: the record's last field does not end at the record's
+// length, "フィールド長の合計 (25 バイト) がレコード長 (20 バイト) と一致しません。"; nothing when
+// it does, for a record without fields and for a record without a length.
+std::optional<std::string> fieldLengthMismatchText(const RecordDef& record);
+
+// `lblRecLen` for entry `index`: "レコード長: 20 バイト", or "可変長" when its `Size` is 0.
 std::string recordLengthText(const RecordDefTable& table, std::int32_t index);
 
 // `lblClass` for entry `index`: "識別区分: " and the record's `Class`; empty for entry 0 (whose

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <regex>
+
 #include "app/job_catalog.h"
 #include "app/record_data_check.h"
 #include "app/wizard_steps.h"
@@ -14,6 +16,13 @@ namespace sorvek::testing {
 namespace {
 
 using namespace std::string_literals;
+
+// The details without their "所要時間" line, which says how long the job took (it must be there).
+std::string withoutTime(const std::string& details) {
+    static const std::regex time("\n所要時間: [0-9.]+ 秒");
+    EXPECT_TRUE(std::regex_search(details, time)) << details;
+    return std::regex_replace(details, time, "");
+}
 
 class CompletionTest : public EngineTest {
   protected:
@@ -35,14 +44,14 @@ TEST_F(CompletionTest, RecordLengthJobGivesTheOutputItsSizeAndTheRecords) {
                   "\nサイズ: 12 バイト\n書き出したレコード数: 3 件\n\n注意:\n"
                   "・最後のレコードは 2 バイトでレコード長 (3 バイト) に満たないため、改行を付けて"
                   "いません。",
-              r.completionDetails);
+              withoutTime(r.completionDetails));
 }
 
 TEST_F(CompletionTest, LineEndingJobGivesTheLinesWritten) {
     const ExecuteResult r = run(3, "a\r\nb\rc\nlast", "LF");
     ASSERT_TRUE(r.completeInteractively);
     EXPECT_EQ("出力ファイル: " + dir.file("out.dat") + "\nサイズ: 10 バイト\n書き出した行数: 4 行",
-              r.completionDetails);
+              withoutTime(r.completionDetails));
 }
 
 TEST_F(CompletionTest, RecordToCsvJobGivesTheLinesAndTheWarningsThatApply) {
@@ -57,7 +66,31 @@ TEST_F(CompletionTest, RecordToCsvJobGivesTheLinesAndTheWarningsThatApply) {
                   "ん。\n"
                   "・子レコードが続かなかったため、H の 1 件のレコードはどの行にも出力されていませ"
                   "ん (最初はレコード 1 (オフセット 0))。",
-              r.completionDetails);
+              withoutTime(r.completionDetails));
+}
+
+TEST(CompletionText, TimeTakenAsPeopleReadIt) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "0.0 秒"},
+        {449, "0.4 秒"},
+        {12340, "12.3 秒"},
+        {59949, "59.9 秒"},
+        {59950, "1 分 00 秒"},
+        {125000, "2 分 05 秒"},
+        {3599499, "59 分 59 秒"},
+        {3723000, "1 時間 02 分 03 秒"},
+        {-5, "0.0 秒"},
+    };
+    for (const auto& [ms, text] : cases) EXPECT_EQ(text, elapsedText(ms)) << ms;
+
+    JobSummary summary;
+    summary.outputPath = "/d/out.csv";
+    summary.outputSize = 1234;
+    summary.countText = "書き出した行数: 5 行";
+    summary.elapsedMs = 1500;
+    EXPECT_EQ(
+        "出力ファイル: /d/out.csv\nサイズ: 1,234 バイト\n書き出した行数: 5 行\n所要時間: 1.5 秒",
+        completionDetails(summary));
 }
 
 TEST_F(CompletionTest, AFailedOrUnattendedRunHasNoCompletionMessage) {

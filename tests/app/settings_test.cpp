@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "formats/ini_profile.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
@@ -112,6 +114,50 @@ TEST_F(SettingsTest, BrowseStartsAtAnExistingFileOrTheDataFolder) {
     ASSERT_TRUE(saveDefaultFolders(ini, "/data", ""));
     EXPECT_EQ("/data/", browseStartPath(dir.file("missing.dat"), ini));
     EXPECT_EQ("/data/", browseStartPath("", ini));
+}
+
+TEST_F(SettingsTest, RecentDefinitionsAreAbsoluteMostRecentFirstAndAtMostEight) {
+    EXPECT_TRUE(readRecentDefinitions(ini).empty());
+    for (int i = 1; i <= 9; ++i)
+        rememberRecentDefinition(ini, "/defs/" + std::to_string(i) + ".trd");
+    std::vector<std::string> recent = readRecentDefinitions(ini);
+    ASSERT_EQ(8u, recent.size());
+    EXPECT_EQ("/defs/9.trd", recent.front());
+    EXPECT_EQ("/defs/2.trd", recent.back());
+
+    // Used again: moves to the top, not listed twice.
+    rememberRecentDefinition(ini, "/defs/5.trd");
+    recent = readRecentDefinitions(ini);
+    EXPECT_EQ(
+        (std::vector<std::string>{"/defs/5.trd", "/defs/9.trd", "/defs/8.trd", "/defs/7.trd",
+                                  "/defs/6.trd", "/defs/4.trd", "/defs/3.trd", "/defs/2.trd"}),
+        recent);
+
+    // A relative path goes in as the absolute path it names now.
+    const std::string cwd = std::filesystem::current_path().string();
+    rememberRecentDefinition(ini, "rel.trd");
+    EXPECT_EQ(cwd + "/rel.trd", readRecentDefinitions(ini).front());
+    // No settings file (an unattended run): nothing.
+    rememberRecentDefinition("", "/x.trd");
+    EXPECT_TRUE(readRecentDefinitions("").empty());
+    // The file and output history are another list.
+    EXPECT_TRUE(history(kHistoryInput).empty());
+}
+
+TEST_F(SettingsTest, FolderStateTellsMissingFoldersAndFiles) {
+    const std::string file = dir.write("plain.txt", "x");
+    EXPECT_EQ(FolderState::Empty, folderState(""));
+    EXPECT_EQ(FolderState::Exists, folderState(dir.path()));
+    EXPECT_EQ(FolderState::Exists, folderState(dir.path() + "/"));
+    EXPECT_EQ(FolderState::Missing, folderState(dir.file("none")));
+    EXPECT_EQ(FolderState::NotAFolder, folderState(file));
+    EXPECT_EQ(FolderState::Missing, folderState(file + "/below"));
+}
+
+TEST_F(SettingsTest, HistoryOfJobPathsIsStoredAsGiven) {
+    // The wizard hands absolute paths (see the wizard's tests); the list keeps what it is given.
+    saveHistory(ini, kHistoryOutput, "/abs/out.csv", {"old.csv"});
+    EXPECT_EQ((std::vector<std::string>{"/abs/out.csv", "old.csv"}), history(kHistoryOutput));
 }
 
 }  // namespace

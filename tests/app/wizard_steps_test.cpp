@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/job_catalog.h"
 #include "app/page_checks.h"
 #include "support/engine_fixture.h"
@@ -76,8 +78,26 @@ TEST(WizardSteps, UnattendedRunIsOneStepAndSummaryShowsPathsAsTyped) {
     WizardSteps steps(job);
     EXPECT_EQ("Sorvek - 改行コード変換 (1/1)", steps.caption());
     EXPECT_TRUE(steps.onExecutePage());
-    EXPECT_EQ((std::vector<std::string>{"改行コード変換", "in.txt", "../out.txt", "lf"}),
+    job.JobKind = kJobCrlf;
+    EXPECT_EQ((std::vector<std::string>{"変換の種類: 改行コード変換", "入力ファイル: in.txt",
+                                        "出力ファイル: ../out.txt", "改行コード: lf"}),
               summaryLines(job));
+    job.JobKind = kJobRecLen;
+    EXPECT_EQ("レコード長: lf", summaryLines(job)[3]);
+    job.JobKind = kJobRec2Csv;
+    EXPECT_EQ("レコード定義: lf", summaryLines(job)[3]);
+}
+
+TEST(WizardSteps, ManualTopicOfEachPageAndTheOverwriteQuestion) {
+    EXPECT_EQ("reclen", manualTopic(kPageRecordLength, kJobRecLen));
+    EXPECT_EQ("editor", manualTopic(kPageRecordDefinition, kJobRec2Csv));
+    EXPECT_EQ("crlf", manualTopic(kPageLineEnding, kJobCrlf));
+    EXPECT_EQ("rec2csv", manualTopic(kPageFiles, kJobRec2Csv));
+    EXPECT_EQ("crlf", manualTopic(kPageExecute, kJobCrlf));
+    EXPECT_EQ("reclen", manualTopic(kPageExecute, kJobRecLen));
+    EXPECT_EQ("start", manualTopic(kPageFiles, ""));
+    EXPECT_EQ("出力ファイル「/d/out.csv」は既に存在します。\n上書きしますか？",
+              overwriteQuestion("/d/out.csv"));
 }
 
 class ExecuteTest : public EngineTest {};
@@ -119,6 +139,81 @@ TEST(PageChecks, RecordLengthMustFitTheJob) {
     EXPECT_FALSE(checkRecordLengthPage("2147483648", job));
     EXPECT_FALSE(checkRecordLengthPage("99999999999999999999", job));
     EXPECT_EQ("2147483647", job.JobParams[2]);  // a refused text is not taken over
+    EXPECT_EQ("", checkRecordLengthPage("0", job).reason);
+    EXPECT_EQ("レコード長を入力してください。", checkRecordLengthPage("", job).reason);
+    EXPECT_EQ("レコード長はバイト数を半角数字で入力してください。",
+              checkRecordLengthPage("１２", job).reason);
+    EXPECT_EQ("レコード長は 2147483647 以下で入力してください。",
+              checkRecordLengthPage("2147483648", job).reason);
+}
+
+class FilesPageTest : public EngineTest {
+  protected:
+    PageCheck check(const std::string& input, const std::string& output) {
+        return checkFilesPage(input, output, job);
+    }
+    JobState job;
+};
+
+TEST_F(FilesPageTest, InputMustExistAndOutputFolderToo) {
+    const std::string in = dir.write("in.dat", "x");
+    const std::string out = dir.file("out.csv");
+    struct Case {
+        std::string input;
+        std::string output;
+        const char* reason;  // "" when Next is enabled
+    };
+    const Case cases[] = {
+        {in, out, ""},
+        {in, dir.write("old.csv", "old"), ""},  // overwriting is asked about when leaving
+        {"", out, "入力ファイルを指定してください。"},
+        {in, "", "出力ファイルを指定してください。"},
+        {in, in, "入力ファイルと出力ファイルに同じパスが指定されています。"},
+        {dir.file("missing.dat"), out, "入力ファイルが存在しません。"},
+        {dir.path(), out, "入力ファイルにフォルダが指定されています。"},
+        {in, dir.file("no/such/folder/out.csv"), "出力ファイルのフォルダが存在しません。"},
+        {dir.file("missing.dat"), "", "入力ファイルが存在しません。"},    // the input first
+        {in, in + "/out.csv", "出力ファイルのフォルダが存在しません。"},  // a file on the way
+        {in, dir.path(), "出力ファイルにフォルダが指定されています。"},
+        {"-", "-", "入力ファイルと出力ファイルに同じパスが指定されています。"},
+        {"-", out, ""},  // the standard streams
+        {in, "-", ""},
+    };
+    for (const Case& c : cases) {
+        const PageCheck result = check(c.input, c.output);
+        EXPECT_EQ(c.reason, result.reason) << c.input << " → " << c.output;
+        EXPECT_EQ(std::string(c.reason).empty(), result.passes) << c.input << " → " << c.output;
+    }
+    // Relative paths are taken from the current folder, as the job takes them.
+    const std::string cwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir.path());
+    EXPECT_TRUE(check("in.dat", "out.csv"));
+    EXPECT_EQ("in.dat", job.JobParams[0]) << "the paths are taken over as typed";
+    EXPECT_EQ("入力ファイルが存在しません。", check("missing.dat", "out.csv").reason);
+    std::filesystem::current_path(cwd);
+}
+
+TEST(PageChecks, LineEndingSameAsPresentOnlyWhenTheFileIsMixed) {
+    JobState job;
+    EXPECT_EQ("入力ファイルの改行コードは既に CR+LF です。",
+              checkLineEndingPage("CR+LF", "CR+LF", false, job).reason);
+    EXPECT_TRUE(checkLineEndingPage("CR+LF", "CR+LF", true, job));
+    EXPECT_EQ("CR+LF", job.JobParams[2]);
+    EXPECT_TRUE(checkLineEndingPage("LF", "CR+LF", false, job));
+    EXPECT_EQ("変換後の改行コードを選んでください。",
+              checkLineEndingPage("", "CR+LF", true, job).reason);
+    EXPECT_EQ("改行コードは CR+LF、CR、LF のどれかを指定してください。",
+              checkLineEndingPage("crlf", "LF", true, job).reason);
+
+    ByteProfile profile;
+    EXPECT_EQ("改行はありません。", lineEndingCountsText(profile));
+    profile.crlf = 1200;
+    EXPECT_FALSE(lineEndingsMixed(profile));
+    EXPECT_EQ("見つかった改行: CR+LF 1,200 行", lineEndingCountsText(profile));
+    profile.cr = 3;
+    EXPECT_TRUE(lineEndingsMixed(profile));
+    EXPECT_EQ("見つかった改行: CR+LF 1,200 行、CR 3 行 (混在しています)",
+              lineEndingCountsText(profile));
 }
 
 TEST(PageChecks, RecordDefinitionNeedsFieldsInRecordOne) {
@@ -130,18 +225,25 @@ TEST(PageChecks, RecordDefinitionNeedsFieldsInRecordOne) {
     ASSERT_TRUE(check);
     EXPECT_FALSE(check->nextEnabled);
     EXPECT_EQ(std::optional<bool>(false), check->saveEnabled);
+    EXPECT_EQ("レコード定義を追加してください。", check->reason);
+    inputs.treeNodeCount = 0;
+    EXPECT_EQ("「定義を開く」で読み込むか、「新規作成」でレコード定義を作ってください。",
+              checkPage(kPageRecordDefinition, inputs, state)->reason);
 
     state.recordDefTable.reset(3);
     state.recordDefTable[0].Name = "受注";
     state.recordDefTable[2].Fields.push_back(FieldDef{});
+    state.recordDefTable[1].Name = "H";
     inputs.treeNodeCount = 3;
     check = checkPage(kPageRecordDefinition, inputs, state);
     EXPECT_FALSE(check->nextEnabled);
     EXPECT_EQ(std::optional<bool>(true), check->saveEnabled);
+    EXPECT_EQ("最初のレコード定義「H」にフィールドを追加してください。", check->reason);
 
     state.recordDefTable[1].Fields.push_back(FieldDef{});
     check = checkPage(kPageRecordDefinition, inputs, state);
     EXPECT_TRUE(check->nextEnabled);
+    EXPECT_EQ("", check->reason);
     EXPECT_EQ("受注", state.job.JobParams[2]);
 
     EXPECT_FALSE(checkPage(kPageExecute, inputs, state));

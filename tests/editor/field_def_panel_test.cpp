@@ -18,7 +18,7 @@ struct FieldCase {
 
 TEST(ValidateField, FirstFailureInOrder) {
     const char* const sizeMsg = "フィールド長には 1 以上の数値を指定してください。";
-    const char* const decMsg = "小数点以下桁数には 1 以上の数値を指定してください。";
+    const char* const decMsg = "小数点以下桁数には 0 以上の数値を指定してください。";
     auto valid = [](FieldInput& in) { in.txtFldName = "数量", in.txtFldSize = "9"; };
     auto zoned = [&](FieldInput& in) { valid(in), in.cmbFldType = "9"; };
     const std::vector<FieldCase> cases = {

@@ -36,7 +36,7 @@ TEST(FieldMenuState, EnabledByTheSelectedRow) {
     EXPECT_EQ(FieldCommand::None, fieldMenuCommand(9));
 }
 
-TEST(FieldListKeys, CtrlAloneEnterWithAnyModifier) {
+TEST(FieldListKeys, InsertDeleteAloneOrWithCtrlEnterWithAnyModifier) {
     const KeyModifiers none{};
     const KeyModifiers ctrl{true, false, false};
     const KeyModifiers ctrlShift{true, true, false};
@@ -46,7 +46,10 @@ TEST(FieldListKeys, CtrlAloneEnterWithAnyModifier) {
     };
     EXPECT_EQ(FieldCommand::Add, command(FieldListKey::Insert, ctrl, 0, 0));
     EXPECT_EQ(FieldCommand::None, command(FieldListKey::Insert, ctrlShift, 1, 3));
-    EXPECT_EQ(FieldCommand::None, command(FieldListKey::Insert, none, 1, 3));
+    EXPECT_EQ(FieldCommand::Add, command(FieldListKey::Insert, none, 1, 3));
+    EXPECT_EQ(FieldCommand::Delete, command(FieldListKey::Delete, none, 2, 3));
+    EXPECT_EQ(FieldCommand::None, command(FieldListKey::Delete, none, 0, 3));
+    EXPECT_EQ(FieldCommand::None, command(FieldListKey::Delete, shift, 2, 3));
     EXPECT_EQ(FieldCommand::Change, command(FieldListKey::Enter, shift, 2, 3));
     EXPECT_EQ(FieldCommand::None, command(FieldListKey::Enter, none, 0, 3));
     EXPECT_EQ(FieldCommand::Delete, command(FieldListKey::Delete, ctrl, 2, 3));
@@ -62,7 +65,10 @@ TEST(FieldListKeys, CtrlAloneEnterWithAnyModifier) {
     EXPECT_TRUE(lastDown.consumeKey);
     EXPECT_FALSE(fieldListKeyAction(FieldListKey::Up, ctrlShift, 2, 3).consumeKey);
     EXPECT_FALSE(fieldListKeyAction(FieldListKey::Up, none, 2, 3).consumeKey);
-    EXPECT_FALSE(fieldListKeyAction(FieldListKey::Insert, ctrl, 0, 0).consumeKey);
+    // A command is the key's whole effect; Enter never reaches the window's default button.
+    EXPECT_TRUE(fieldListKeyAction(FieldListKey::Insert, ctrl, 0, 0).consumeKey);
+    EXPECT_TRUE(fieldListKeyAction(FieldListKey::Enter, none, 0, 0).consumeKey);
+    EXPECT_FALSE(fieldListKeyAction(FieldListKey::Insert, ctrlShift, 1, 3).consumeKey);
 }
 
 TEST(FieldListPlacement, AddSelectsTheNewRowAndKeepsTheScroll) {

@@ -72,18 +72,35 @@ TEST(TypeDisplay, DigitsAndDecimalsByType) {
 TEST(DetailTexts, LengthClassAndFieldEnd) {
     RecordDefTable table = makeTable({{"A", 0, 0, 20, "H"}, {"B", 0, 0, 0}}, 0, "1");
     EXPECT_EQ("可変長", recordLengthText(table, 0));
-    EXPECT_EQ("レコード長: 20 byte", recordLengthText(table, 1));
+    EXPECT_EQ("レコード長: 20 バイト", recordLengthText(table, 1));
     EXPECT_EQ("可変長", recordLengthText(table, 2));
     EXPECT_EQ("", classText(table, 0)) << "entry 0 holds the position, not a code";
     EXPECT_EQ("識別区分: H", classText(table, 1));
     EXPECT_EQ("", classText(table, 2));
 
     RecordDef record = threeFields();
-    EXPECT_EQ("フィールド長の合計: 25 Byte", fieldLengthSumText(record));
+    EXPECT_EQ("フィールド長の合計: 25 バイト", fieldLengthSumText(record));
     record.Fields.back().Pos = 2147483647;
     record.Fields.back().Size = 2147483647;
     EXPECT_EQ(4294967293, lastFieldEnd(record));
     EXPECT_EQ(std::nullopt, fieldLengthSumText(RecordDef{}));
+}
+
+TEST(DetailTexts, FieldLengthSumThatMissesTheRecordLength) {
+    RecordDef record = threeFields();  // the last field ends at byte 25
+    record.Size = 25;
+    EXPECT_EQ(std::nullopt, fieldLengthMismatchText(record));
+    record.Size = 20;
+    EXPECT_EQ("フィールド長の合計 (25 バイト) がレコード長 (20 バイト) と一致しません。",
+              fieldLengthMismatchText(record));
+    record.Size = 30;
+    EXPECT_EQ("フィールド長の合計 (25 バイト) がレコード長 (30 バイト) と一致しません。",
+              fieldLengthMismatchText(record));
+    record.Size = 0;  // no length to hold it to
+    EXPECT_EQ(std::nullopt, fieldLengthMismatchText(record));
+    record.Fields.clear();
+    record.Size = 20;
+    EXPECT_EQ(std::nullopt, fieldLengthMismatchText(record));
 }
 
 TEST(IsDigitsOnly, AsciiDigitsOnlyAndNotEmpty) {

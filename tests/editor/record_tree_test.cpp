@@ -155,13 +155,13 @@ TEST(RefreshDetails, ByKindOfNode) {
     buildRecordTree(tree, table);
 
     RecordDetails a = refreshDetails(table, tree);
-    EXPECT_EQ("レコード長: 20 byte", a.lblRecLen);
+    EXPECT_EQ("レコード長: 20 バイト", a.lblRecLen);
     EXPECT_EQ("識別区分: H", a.lblClass);
     EXPECT_TRUE(a.fieldListEnabled);
     ASSERT_EQ(2u, a.rows.size());
     EXPECT_EQ((FieldRow{"b", "X(12)", "9", "12", "", true}), a.rows[1]);
     EXPECT_EQ(-1, table[1].Fields[1].Check) << "the refill stores ticked rows as -1";
-    EXPECT_EQ("フィールド長の合計: 20 Byte", a.lblFldLenSum);
+    EXPECT_EQ("フィールド長の合計: 20 バイト", a.lblFldLenSum);
     EXPECT_TRUE(a.runPageCheck);
 
     tree.selectTag(2);
@@ -203,6 +203,43 @@ TEST(RecordMenu, CaptionsAndCopyByNode) {
     tree.selected = -1;
     EXPECT_FALSE(recordMenu(tree, 1).show);
     EXPECT_EQ(0, changeEditMode(tree));
+}
+
+TEST(RecordTreeKeys, InsertDeleteEnterAndCopyByWhatIsSelected) {
+    const KeyModifiers none{};
+    const KeyModifiers ctrl{true, false, false};
+    const KeyModifiers shift{false, true, false};
+    const KeyModifiers ctrlShift{true, true, false};
+    RecordMenu record{true, "", "", true};
+    RecordMenu fileNode{true, "", "", false};
+    RecordMenu nothing{};
+    struct Case {
+        RecordTreeKey key;
+        KeyModifiers modifiers;
+        RecordMenu menu;
+        RecordCommand command;
+        bool consumed;
+    };
+    const Case cases[] = {
+        {RecordTreeKey::Insert, none, nothing, RecordCommand::Add, true},
+        {RecordTreeKey::Insert, ctrl, record, RecordCommand::Add, true},
+        {RecordTreeKey::Insert, ctrlShift, record, RecordCommand::None, false},
+        {RecordTreeKey::Delete, none, record, RecordCommand::Delete, true},
+        {RecordTreeKey::Delete, ctrl, fileNode, RecordCommand::Delete, true},
+        {RecordTreeKey::Delete, shift, record, RecordCommand::None, false},
+        {RecordTreeKey::Delete, none, nothing, RecordCommand::None, false},
+        {RecordTreeKey::Enter, shift, record, RecordCommand::Change, true},
+        {RecordTreeKey::Enter, none, nothing, RecordCommand::None, true},
+        {RecordTreeKey::C, ctrl, record, RecordCommand::Copy, true},
+        {RecordTreeKey::C, ctrl, fileNode, RecordCommand::None, false},
+        {RecordTreeKey::C, none, record, RecordCommand::None, false},
+        {RecordTreeKey::Other, ctrl, record, RecordCommand::None, false},
+    };
+    for (const Case& c : cases) {
+        const RecordKeyAction action = recordTreeKeyAction(c.key, c.modifiers, c.menu);
+        EXPECT_EQ(c.command, action.command) << int(c.key);
+        EXPECT_EQ(c.consumed, action.consumeKey) << int(c.key);
+    }
 }
 
 TEST(DeleteSelectedField, AsksWithTheFieldNameAndDeletesOnYes) {

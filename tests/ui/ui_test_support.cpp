@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QQueue>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -19,6 +20,16 @@ namespace sorvek::testing {
 void answerDialogsInTests() {
     MessageBox::setTestMode(true);
     cDialog::setTestMode(true);
+}
+
+QString withoutTimeTaken(const QString& message) {
+    static const QRegularExpression time(QStringLiteral("\n所要時間: [0-9.]+ 秒"));
+    if (!message.contains(time)) {
+        qWarning("no time taken in: %s", qPrintable(message));
+        return QStringLiteral("(no time taken)");
+    }
+    QString rest = message;
+    return rest.remove(time);
 }
 
 QStringList takeLeakedWindows() {

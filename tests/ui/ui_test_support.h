@@ -23,6 +23,9 @@ QStringList takeLeakedWindows();
 
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
+// A completion message without its "所要時間" line, which varies from run to run (a failed check
+// when the line is missing).
+QString withoutTimeTaken(const QString& message);
 
 // The edit dialog is modal: a test queues what to do with each one before the command that opens
 // it. When a dialog shows, the next handler runs on it (from the dialog's own event loop). A

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QQueue>
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -51,7 +52,12 @@ QStringList cDialog::qtFilters(const QString& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList masks = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& mask : masks) mask = mask.trimmed();
-        result.append(parts[i].trimmed() + QStringLiteral(" (") + masks.join(QLatin1Char(' ')) +
+        // Qt reads the masks from the description's last brackets: masks the description
+        // already shows in brackets of its own are replaced there rather than shown twice.
+        QString description = parts[i].trimmed();
+        static const QRegularExpression shownMasks(QStringLiteral("\\s*[(（][^()（）]*[)）]$"));
+        description.remove(shownMasks);
+        result.append(description + QStringLiteral(" (") + masks.join(QLatin1Char(' ')) +
                       QLatin1Char(')'));
     }
     return result;

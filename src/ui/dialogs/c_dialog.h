@@ -13,10 +13,13 @@ inline constexpr int kOfnOverwritePrompt = 0x2;
 inline constexpr int kOfnHideReadOnly = 0x4;
 inline constexpr int kOfnFileMustExist = 0x1000;
 
+// The filter of the input and output file fields: every file, those without an extension too.
+inline constexpr const char* kAllFilesFilter = "全てのファイル (*)|*";
+
 class cDialog {
   public:
-    // The filter is pairs of description and pattern separated by "|" ("全てのファイル (*.*)|
-    // *.*"); a pattern may list several masks separated by ";". The filter index is 1-based. A
+    // The filter is pairs of description and pattern separated by "|" ("全てのファイル (*)|*");
+    // a pattern may list several masks separated by ";". The filter index is 1-based. A
     // start path ending in the folder separator opens that folder; any other non-empty start path
     // opens its folder with its name filled in.
     QString showOpenDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
@@ -25,7 +28,8 @@ class cDialog {
     QString showSaveDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
                            const QString& title, const QString& startPath);
 
-    // The "description|pattern|..." filter in Qt's form: "description (masks);;...".
+    // The "description|pattern|..." filters in Qt's form, "description (masks)" each: masks in
+    // brackets at the end of a description are replaced by the pattern's masks.
     static QStringList qtFilters(const QString& filter);
 
     // --- For tests ---

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frm_options.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -73,6 +74,8 @@ frmOptions::frmOptions(std::string iniPath, QWidget* parent)
     // Form_Load.
     txtDataFolder->setText(q(readSetting(iniPath_, kSectionDefault, kKeyDataFolder)));
     txtTrdFolder->setText(q(readSetting(iniPath_, kSectionDefault, kKeyTrdFolder)));
+    // Typing goes into the first folder at once.
+    txtDataFolder->setFocus();
 }
 
 void frmOptions::cmdFolderRef_Click(int index) {
@@ -84,7 +87,36 @@ void frmOptions::cmdFolderRef_Click(int index) {
     if (!folder.isEmpty()) box->setText(folder);
 }
 
+bool frmOptions::folderUsable(QLineEdit* box) {
+    const QString text = box->text();
+    switch (folderState(s(text))) {
+        case FolderState::Empty:
+        case FolderState::Exists:
+            return true;
+        case FolderState::NotAFolder:
+            MessageBox::show(this, QStringLiteral("「%1」はフォルダではありません。").arg(text),
+                             QString(), MessageIcon::Exclamation);
+            break;
+        case FolderState::Missing:
+            if (MessageBox::askYesNo(
+                    this,
+                    QStringLiteral("フォルダ「%1」は存在しません。\n作成しますか？").arg(text),
+                    windowTitle())) {
+                if (QDir().mkpath(text)) return true;
+                MessageBox::show(this,
+                                 QStringLiteral("フォルダ「%1」を作成できませんでした。").arg(text),
+                                 QString(), MessageIcon::Exclamation);
+            }
+            break;
+    }
+    box->setFocus();
+    box->selectAll();
+    return false;
+}
+
 void frmOptions::cmdOK_Click() {
+    // A default folder that does not exist would only make every dialog start elsewhere.
+    if (!folderUsable(txtDataFolder) || !folderUsable(txtTrdFolder)) return;
     txtDataFolder->setText(q(folderForSaving(txtDataFolder->text().toStdString())));
     txtTrdFolder->setText(q(folderForSaving(txtTrdFolder->text().toStdString())));
     const Status saved = saveDefaultFolders(iniPath_, txtDataFolder->text().toStdString(),

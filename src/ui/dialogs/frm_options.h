@@ -38,6 +38,10 @@ class frmOptions : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // A folder box may be saved when it is empty or names a folder; a missing folder is offered
+    // to be created, anything else is refused (the box gets the focus).
+    bool folderUsable(QLineEdit* box);
+
     std::string iniPath_;
 };
 

@@ -116,7 +116,7 @@ QWidget* frmWizSub::buildFilePanel() {
         named(new QCheckBox(QStringLiteral("識別区分を使用する ("), panel), "chkRecClass");
     txtRecClassPos = named(new QLineEdit(panel), "txtRecClassPos");
     txtRecClassPos->setFixedWidth(50);
-    lblRecClassPos = named(new QLabel(QStringLiteral("桁目）"), panel), "lblRecClassPos");
+    lblRecClassPos = named(new QLabel(QStringLiteral("桁目)"), panel), "lblRecClassPos");
     addRow({chkRecClass, txtRecClassPos, lblRecClassPos});
 
     chkTitleLine = named(new QCheckBox(QStringLiteral("1行目にフィールド名を出力する"), panel),
@@ -175,7 +175,7 @@ QWidget* frmWizSub::buildFieldPanel() {
     cmbFldType = named(new QComboBox(panel), "cmbFldType");
     for (const char* type : kFieldTypeChoices) cmbFldType->addItem(QString::fromUtf8(type));
     txtFldSize = named(new QLineEdit(panel), "txtFldSize");
-    lblFldDec = named(new QLabel(QStringLiteral("少数点以下桁数:"), panel), "lblFldDec");
+    lblFldDec = named(new QLabel(QStringLiteral("小数点以下桁数:"), panel), "lblFldDec");
     txtFldDec = named(new QLineEdit(panel), "txtFldDec");
     txtFldMemo = named(new QPlainTextEdit(panel), "txtFldMemo");
     txtFldMemo->setTabChangesFocus(true);

@@ -1,6 +1,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ports/app_title.h"
 
+#include <QPushButton>
 #include <QQueue>
 
 #include <optional>
@@ -61,6 +62,26 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& title
 bool MessageBox::askYesNo(QWidget* parent, const QString& text, const QString& title) {
     return exec(parent, text, title, MessageIcon::None, QMessageBox::Yes | QMessageBox::No,
                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool MessageBox::showWithAction(QWidget* parent, const QString& text, const QString& title,
+                                MessageIcon icon, const QString& actionCaption) {
+    const QString shownTitle = title.isEmpty() ? QString::fromUtf8(kAppTitle) : title;
+    hooks().shown.append({text, shownTitle, icon});
+    if (auto answer = presetAnswer(QMessageBox::Ok)) return *answer == QMessageBox::Open;
+    QMessageBox box(qtIcon(icon), shownTitle, text, QMessageBox::Ok, parent);
+    QPushButton* action = box.addButton(actionCaption, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == action;
+}
+
+QMessageBox::StandardButton MessageBox::askSaveDiscardCancel(QWidget* parent, const QString& text,
+                                                             const QString& title) {
+    return exec(parent, text, title, MessageIcon::Exclamation,
+                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                QMessageBox::Cancel);
 }
 
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) {

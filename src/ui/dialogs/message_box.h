@@ -17,6 +17,14 @@ class MessageBox {
     static void show(QWidget* parent, const QString& text, const QString& title, MessageIcon icon);
     // Asks a Yes/No question without an icon; true for Yes.
     static bool askYesNo(QWidget* parent, const QString& text, const QString& title);
+    // Shows `text` with an OK button and a button `actionCaption` beside it; true when the
+    // action's button closed the box. Tests answer it with QMessageBox::Open.
+    static bool showWithAction(QWidget* parent, const QString& text, const QString& title,
+                               MessageIcon icon, const QString& actionCaption);
+    // Asks whether unsaved work is to be saved: Save, Discard or Cancel (Esc and the close box
+    // cancel). A warning icon.
+    static QMessageBox::StandardButton askSaveDiscardCancel(QWidget* parent, const QString& text,
+                                                            const QString& title);
 
     // --- For tests ---
     struct Shown {
@@ -26,7 +34,7 @@ class MessageBox {
     };
     // The answer to the next box (queued in order); the box is then not shown.
     static void setNextAnswer(QMessageBox::StandardButton answer);
-    // In test mode no box is ever shown: a box without a queued answer gets OK or No.
+    // In test mode no box is ever shown: a box without a queued answer gets OK, No or Cancel.
     static void setTestMode(bool on);
     // Every box since the last clearShown(), answered or shown.
     static const QList<Shown>& shown();

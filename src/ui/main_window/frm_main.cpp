@@ -32,7 +32,7 @@ frmMain::frmMain(DesktopSession& session, QWidget* parent)
     mnuBorder->setObjectName(QStringLiteral("mnuBorder"));
     mnuExit = mnuFile->addAction(QStringLiteral("終了(&X)"), this, &frmMain::mnuExit_Click);
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    mnuTool = menuBar()->addMenu(QStringLiteral("ツール"));
+    mnuTool = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
     mnuTool->setObjectName(QStringLiteral("mnuTool"));
     mnuOption =
         mnuTool->addAction(QStringLiteral("オプション設定(&O)"), this, &frmMain::mnuOption_Click);

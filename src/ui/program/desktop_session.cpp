@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QWindow>
 
 #include "app/app_state.h"
 #include "app/settings.h"
@@ -28,15 +29,28 @@ frmWizard* DesktopSession::wizard() const {
 }
 
 frmMain* DesktopSession::showMainWindow() {
-    auto* window = new frmMain(*this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    main_ = window;
-    window->show();
-    return window;
+    if (main_ == nullptr) {
+        auto* window = new frmMain(*this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        main_ = window;
+    } else if (mainPlace_) {
+        // Placed again where it was, as a position the window manager is to keep: shown
+        // without one, the window would go wherever the window manager puts new windows.
+        main_->move(*mainPlace_);
+    }
+    main_->show();
+    // Some window managers place a window mapped again as a new one: once they have, it is
+    // moved back.
+    if (mainPlace_ && main_->windowHandle() != nullptr) {
+        // Some window managers place a window mapped again as a new one, unseen by the toolkit:
+        // the frame is asked to go back where it was all the same.
+        main_->windowHandle()->setFramePosition(*mainPlace_);
+    }
+    return main_;
 }
 
 frmWizard* DesktopSession::openWizard(frmMain* from) {
-    auto* wizard = new frmWizard(state_);
+    auto* wizard = new frmWizard(state_, nullptr, from);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     wizard_ = wizard;
     // The main window comes back when the wizard goes, before it is hidden, so that the
@@ -45,7 +59,10 @@ frmWizard* DesktopSession::openWizard(frmMain* from) {
         if (!state_.unattended) showMainWindow();
     });
     wizard->show();
-    if (from != nullptr) from->close();
+    if (from != nullptr) {
+        mainPlace_ = from->pos();
+        from->hide();
+    }
     return wizard;
 }
 

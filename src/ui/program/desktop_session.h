@@ -1,9 +1,12 @@
 #pragma once
-// The windows of one run of the desktop program: the main window, the wizard it opens, and the
-// way back. Owns no window for long: each is deleted when it is closed.
+// The windows of one run of the desktop program: one main window for the program's life, the
+// wizards it opens, and the way back. The main window is hidden while a wizard runs and shown
+// again where it was; each wizard is deleted when it is closed.
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace sorvek {
@@ -21,9 +24,11 @@ class DesktopSession : public QObject {
     AppState& state() { return state_; }
     std::string settingsPath() const;
 
-    // Loads and shows a new main window (Form_Load sets the settings path).
+    // Shows the main window, loading it first when there is none (Form_Load sets the settings
+    // path).
     frmMain* showMainWindow();
-    // Opens the wizard for the job state just prepared, then unloads `from`.
+    // Opens the wizard for the job state just prepared, centred on the screen of `from`, which
+    // is hidden until the wizard goes.
     frmWizard* openWizard(frmMain* from);
     // The unattended run: the wizard on its execute page, the job run in code, the wizard
     // unloaded. REQUIRES: the job state prepared from the command line. Returns the exit status.
@@ -37,6 +42,8 @@ class DesktopSession : public QObject {
     std::function<std::string()> settingsPath_;
     QPointer<frmMain> main_;
     QPointer<frmWizard> wizard_;
+    // Where the main window was (its frame's top left) when a wizard hid it.
+    std::optional<QPoint> mainPlace_;
 };
 
 }  // namespace sorvek

@@ -24,7 +24,9 @@ bool openManual(QWidget* parent) {
     return openManual(parent, QCoreApplication::applicationDirPath());
 }
 
-bool openManual(QWidget* parent, const QString& programFolder) {
+namespace {
+
+bool openManualIn(QWidget* parent, const QString& programFolder, const QString& topic) {
     const QString path = manualPathFor(programFolder);
     if (path.isEmpty()) {
         MessageBox::show(parent,
@@ -33,12 +35,28 @@ bool openManual(QWidget* parent, const QString& programFolder) {
                          QString(), MessageIcon::Exclamation);
         return false;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+    if (!QDesktopServices::openUrl(manualUrl(path, topic))) {
         MessageBox::show(parent, QStringLiteral("ヘルプを表示できませんでした。\nfni = ") + path,
                          QString(), MessageIcon::Exclamation);
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+QUrl manualUrl(const QString& path, const QString& topic) {
+    QUrl url = QUrl::fromLocalFile(path);
+    if (!topic.isEmpty()) url.setFragment(topic);
+    return url;
+}
+
+bool openManual(QWidget* parent, const QString& programFolder) {
+    return openManualIn(parent, programFolder, QString());
+}
+
+bool openManualAt(QWidget* parent, const QString& topic) {
+    return openManualIn(parent, QCoreApplication::applicationDirPath(), topic);
 }
 
 }  // namespace sorvek

@@ -1,6 +1,7 @@
 #pragma once
 // The HTML manual that ships with the program, opened in the desktop's browser.
 #include <QString>
+#include <QUrl>
 
 class QWidget;
 
@@ -16,5 +17,10 @@ QString manualPathFor(const QString& programFolder);
 bool openManual(QWidget* parent);
 // The same for a program in `programFolder`.
 bool openManual(QWidget* parent, const QString& programFolder);
+// Opens the manual at its section `topic` (an anchor of the page: "editor", "crlf").
+bool openManualAt(QWidget* parent, const QString& topic);
+
+// The address of the manual at `path`, at `topic` when one is given.
+QUrl manualUrl(const QString& path, const QString& topic);
 
 }  // namespace sorvek

@@ -18,6 +18,7 @@
 #include "ui/program/desktop_session.h"
 #include "ui/program/platform_choice.h"
 #include "ui/program/resources.h"
+#include "ui/program/translations.h"
 
 namespace {
 
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
     }
 
     QApplication::setApplicationName(QStringLiteral("sorvek"));
+    // The program speaks Japanese: so do Qt's standard buttons and dialogs.
+    sorvek::installQtTranslation(app);
     if (sorvek::Status codePages = sorvek::checkCodePages(); !codePages) {
         sorvek::MessageBox::show(nullptr, QString::fromStdString(codePages.error().message),
                                  QString(), sorvek::MessageIcon::Critical);

@@ -37,9 +37,14 @@ FieldListKey listKey(int key) {
 FieldDefList::FieldDefList(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(kColumnCount);
     setHeaderLabels({QStringLiteral("フィールド名"), QStringLiteral("属性"), QStringLiteral("位置"),
-                     QStringLiteral("桁数"), QStringLiteral("メモ")});
+                     QStringLiteral("バイト数"), QStringLiteral("メモ")});
     const int widths[kColumnCount] = {2300, 900, 620, 620, 3500};
-    for (int i = 0; i < kColumnCount; ++i) setColumnWidth(i, px(widths[i]));
+    // A column is never narrower than its heading ("バイト数" is wider than its numbers).
+    for (int i = 0; i < kColumnCount; ++i) {
+        const int heading =
+            header()->fontMetrics().horizontalAdvance(headerItem()->text(i)) + px(240);
+        setColumnWidth(i, std::max(px(widths[i]), heading));
+    }
     headerItem()->setTextAlignment(kPos, Qt::AlignRight | Qt::AlignVCenter);
     headerItem()->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
     header()->setStretchLastSection(false);
@@ -134,8 +139,12 @@ void FieldDefList::keyPressEvent(QKeyEvent* event) {
 }
 
 bool FieldDefList::viewportEvent(QEvent* event) {
-    // The right button opens the menu where it was pressed and leaves the selection alone.
+    // The right button selects the row under it, then opens the menu where it was pressed; over
+    // the free area below the rows the selection stays.
     if (const std::optional<QPoint> at = rightButtonPress(event)) {
+        if (QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(*at))) {
+            selectRow(indexOfTopLevelItem(item) + 1);
+        }
         emit menuRequested(*at);
         return true;
     }

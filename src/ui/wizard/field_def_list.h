@@ -38,7 +38,8 @@ class FieldDefList : public QTreeWidget {
     void rowChecked(int row, bool ticked);
     // A keyboard command (lvwFldDef_KeyDown).
     void commandKey(sorvek::FieldCommand command);
-    // The pop-up menu is wanted at `globalPos` (right button, or the menu key).
+    // The pop-up menu is wanted at `globalPos` (right button, or the menu key). A right click on
+    // a row has selected it first.
     void menuRequested(const QPoint& globalPos);
 
   protected:

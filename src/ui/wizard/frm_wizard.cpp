@@ -4,17 +4,23 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStackedWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -22,11 +28,15 @@
 #include "app/page_checks.h"
 #include "app/record_data_check.h"
 #include "app/settings.h"
+#include "app/window_layout.h"
+#include "engine/byte_profile.h"
 #include "engine/inspection.h"
 #include "engine/record_length_hints.h"
 #include "engine/tran_crlf.h"
+#include "platform/number_text.h"
 #include "platform/paths.h"
 #include "ui/dialogs/c_dialog.h"
+#include "ui/program/help.h"
 #include "ui/widgets/file_drop.h"
 #include "ui/widgets/ui_text.h"
 #include "ui/wizard/record_def_page.h"
@@ -61,11 +71,17 @@ std::vector<std::string> listOf(const QComboBox* box) {
     return items;
 }
 
-const QString kAllFilesFilter = QStringLiteral("全てのファイル (*.*)| *.*");
+const QString kAllFiles = QString::fromUtf8(kAllFilesFilter);
+
+// The path in `box` as the history keeps it: absolute, unless it names a standard stream.
+std::string absoluteUnlessStream(const QComboBox* box) {
+    const std::string text = s(box->currentText());
+    return text == kStandardStream ? text : getFullPath(text);
+}
 
 }  // namespace
 
-frmWizard::frmWizard(AppState& state, QWidget* parent)
+frmWizard::frmWizard(AppState& state, QWidget* parent, const QWidget* near)
     : QWidget(parent, Qt::Window), state_(state), steps_(state.job), messages_(this) {
     ensureResources();
     setObjectName(QStringLiteral("frmWizard"));
@@ -109,6 +125,18 @@ frmWizard::frmWizard(AppState& state, QWidget* parent)
     buttons->addSpacing(8);
     buttons->addWidget(cmdCancel);
 
+    lblReason = new QLabel(this);
+    lblReason->setObjectName(QStringLiteral("lblReason"));
+    lblReason->setWordWrap(true);
+    QPalette reasonPalette = lblReason->palette();
+    reasonPalette.setColor(QPalette::WindowText, QColor(0xB0, 0x20, 0x20));
+    lblReason->setPalette(reasonPalette);
+    // The line keeps its place, so that the page does not jump as the reason comes and goes.
+    QSizePolicy keepReason = lblReason->sizePolicy();
+    keepReason.setRetainSizeWhenHidden(true);
+    lblReason->setSizePolicy(keepReason);
+    lblReason->setVisible(false);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 10);
     layout->setSpacing(8);
@@ -118,6 +146,10 @@ frmWizard::frmWizard(AppState& state, QWidget* parent)
     middle->setContentsMargins(px(150), 0, px(150), 0);
     middle->addWidget(pages_);
     layout->addLayout(middle, 1);
+    auto* reasonRow = new QHBoxLayout;
+    reasonRow->setContentsMargins(px(150), 0, px(150), 0);
+    reasonRow->addWidget(lblReason);
+    layout->addLayout(reasonRow);
     layout->addWidget(separator(this));
     auto* bottom = new QHBoxLayout;
     bottom->setContentsMargins(10, 0, 10, 0);
@@ -130,8 +162,11 @@ frmWizard::frmWizard(AppState& state, QWidget* parent)
     connect(recordDefPage, &RecordDefPage::pageCheckRequested, this,
             &frmWizard::runCurrentPageCheck);
 
-    // Form_Load.
-    resize(px(7455), px(6270));
+    runner_ = new JobRunner(this, *progress_);
+
+    // Form_Load. The default size shows every column of the definition page.
+    resize(px(14400), px(11250));
+    restoreLayout(near);
     pages_->setCurrentWidget(panels_.value(steps_.page()));
     setWindowTitle(q(steps_.caption()));
     lblComment->setText(q(steps_.comment()));
@@ -174,8 +209,11 @@ QWidget* frmWizard::buildFilesPage() {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(20);
         box->setMaxCount(kHistorySize);
-        QPushButton* browse = button(QStringLiteral("cmdFileRef_%1").arg(index),
-                                     QStringLiteral("参照(&R)..."), panel);
+        // One letter per button: 参照(&R) for the input, 参照(&E) for the output.
+        QPushButton* browse = button(
+            QStringLiteral("cmdFileRef_%1").arg(index),
+            index == kHistoryInput ? QStringLiteral("参照(&R)...") : QStringLiteral("参照(&E)..."),
+            panel);
         label->setBuddy(box);
         grid->addWidget(label, row, 0, 1, 2);
         grid->addWidget(box, row + 1, 0);
@@ -275,6 +313,14 @@ QWidget* frmWizard::buildLineEndingPage() {
     layout->addSpacing(12);
     layout->addWidget(notes);
     layout->addStretch();
+    lblCrlfCounts = new QLabel(fraEnterCode);
+    lblCrlfCounts->setObjectName(QStringLiteral("lblCrlfCounts"));
+    lblCrlfCounts->setWordWrap(true);
+    frameLayout->addWidget(lblCrlfCounts);
+    crlfLoader_ = new FileWindowLoader(this);
+    connect(crlfLoader_, &FileWindowLoader::loaded, this, &frmWizard::showLineEndingCounts);
+    connect(crlfLoader_, &FileWindowLoader::failed, this,
+            [this](const QString& reason) { lblCrlfCounts->setText(reason); });
     connect(cmbCrlfTo, &QComboBox::editTextChanged, this, &frmWizard::runCurrentPageCheck);
     connect(cmbCrlfTo, &QComboBox::activated, this, &frmWizard::runCurrentPageCheck);
     return panel;
@@ -313,11 +359,14 @@ QWidget* frmWizard::buildExecutePage() {
 
 void frmWizard::apply(const StepChange& change) {
     pages_->setCurrentWidget(panels_.value(change.shownPage));
-    setWindowTitle(q(steps_.caption()));
+    updateTitle();
     lblComment->setText(q(steps_.comment()));
     if (change.detectLineEnding) {
         lblCrlfFrom->setText(
             q(lineEndingCaption(detectLineEnding(s(cmbFileName0->currentText())))));
+        lineEndingMixed_ = false;
+        lblCrlfCounts->setText(QStringLiteral("調べています…"));
+        crlfLoader_->load(q(getFullPath(state_.job.JobParams[0])), 0, kInspectionHeadBytes, 1);
     }
     cmdNext->setText(QString::fromUtf8(change.nextIsExecute ? kExecuteCaption : kNextCaption));
     if (change.shownPage == kPageRecordDefinition) showRecordDefinitionPage();
@@ -333,14 +382,6 @@ void frmWizard::apply(const StepChange& change) {
 }
 
 void frmWizard::showRecordDefinitionPage() {
-    // The preview needs room: the window grows once, within the screen.
-    const QScreen* screen = this->screen();
-    const QSize wanted(px(14400), px(11250));
-    if (screen != nullptr && (width() < wanted.width() || height() < wanted.height())) {
-        const QRect available = screen->availableGeometry();
-        resize(std::min(std::max(width(), wanted.width()), available.width()),
-               std::min(std::max(height(), wanted.height()), available.height() - 40));
-    }
     recordDefPage->setInputFile(q(getFullPath(state_.job.JobParams[0])));
 }
 
@@ -368,12 +409,45 @@ void frmWizard::recordLengthHintsLoaded(const PreviewSource& source) {
     }
 }
 
+void frmWizard::showLineEndingCounts(const PreviewSource& source) {
+    ByteProfiler profiler;
+    profiler.add(reinterpret_cast<const unsigned char*>(source.bytes.data()), source.bytes.size());
+    const ByteProfile profile = profiler.finish();
+    lineEndingMixed_ = lineEndingsMixed(profile);
+    QString text = q(lineEndingCountsText(profile));
+    if (!source.reachesEnd()) {
+        text += QStringLiteral("\n(ファイルの先頭 %1 バイトを調べました)")
+                    .arg(q(groupedNumber(static_cast<std::int64_t>(source.bytes.size()))));
+    }
+    lblCrlfCounts->setText(text);
+    runCurrentPageCheck();
+}
+
+void frmWizard::updateTitle() {
+    // "*" while the definition being edited holds changes that no file has.
+    const bool unsaved = recordDefPage->hasUnsavedChanges();
+    setWindowTitle(q(steps_.caption()) + (unsaved ? QStringLiteral(" *") : QString()));
+}
+
 void frmWizard::cmdNext_Click() {
     if (steps_.onExecutePage()) {
         execute();
     } else if (steps_.canGoNext()) {
+        if (steps_.page() == kPageFiles && !confirmOverwrite()) return;
         apply(steps_.next());
     }
+}
+
+bool frmWizard::confirmOverwrite() {
+    const std::string output = state_.job.JobParams[1];
+    if (output == kStandardStream) return true;
+    const QString absolute = q(getFullPath(output));
+    if (absolute == overwriteConfirmed_ || !QFileInfo(absolute).isFile()) return true;
+    if (!MessageBox::askYesNo(this, q(overwriteQuestion(s(absolute))), q(state_.job.JobTitle))) {
+        return false;
+    }
+    overwriteConfirmed_ = absolute;
+    return true;
 }
 
 void frmWizard::cmdBack_Click() {
@@ -382,7 +456,22 @@ void frmWizard::cmdBack_Click() {
 }
 
 void frmWizard::cmdCancel_Click() {
+    if (running_) {
+        askToCancelRun();
+        return;
+    }
     close();
+}
+
+bool frmWizard::askToCancelRun() {
+    if (!running_ || runner_->cancelRequested()) return false;
+    if (!MessageBox::askYesNo(this, QString::fromUtf8(kCancelRunQuestion),
+                              q(state_.job.JobTitle))) {
+        return false;
+    }
+    // The job may have ended while the question was open; then there is nothing to stop.
+    if (running_) runner_->cancel();
+    return true;
 }
 
 void frmWizard::runPageCheck(int page) {
@@ -392,11 +481,15 @@ void frmWizard::runPageCheck(int page) {
     inputs.recordLength = s(cmbRecLen->currentText());
     inputs.lineEndingTarget = s(cmbCrlfTo->currentText());
     inputs.lineEndingPresent = s(lblCrlfFrom->text());
+    inputs.lineEndingMixed = lineEndingMixed_;
     inputs.treeNodeCount = recordDefPage->treeNodeCount();
     const std::optional<PageCheckResult> result = checkPage(page, inputs, state_);
     if (!result) return;
     cmdNext->setEnabled(result->nextEnabled);
+    lblReason->setText(q(result->reason));
+    lblReason->setVisible(!result->nextEnabled && !result->reason.empty());
     if (result->saveEnabled) recordDefPage->cmdDefFileSave->setEnabled(*result->saveEnabled);
+    if (page == kPageRecordDefinition) updateTitle();
 }
 
 void frmWizard::cmdFileRef_Click(int index) {
@@ -405,11 +498,14 @@ void frmWizard::cmdFileRef_Click(int index) {
     cDialog dialog;
     const QString path =
         index == kHistoryInput
-            ? dialog.showOpenDialog(this, kOfnFileMustExist | kOfnHideReadOnly, kAllFilesFilter, 1,
+            ? dialog.showOpenDialog(this, kOfnFileMustExist | kOfnHideReadOnly, kAllFiles, 1,
                                     QStringLiteral("入力ファイルの指定"), start)
-            : dialog.showSaveDialog(this, 0, kAllFilesFilter, 1,
+            : dialog.showSaveDialog(this, kOfnOverwritePrompt, kAllFiles, 1,
                                     QStringLiteral("出力ファイルの指定"), start);
-    if (!path.isEmpty()) box->setEditText(path);
+    if (path.isEmpty()) return;
+    // The save dialog has asked before an existing file was chosen.
+    if (index == kHistoryOutput) overwriteConfirmed_ = q(getFullPath(s(path)));
+    box->setEditText(path);
 }
 
 void frmWizard::execute() {
@@ -427,10 +523,11 @@ void frmWizard::execute() {
     }
     running_ = true;
     cmdBack->setEnabled(false);
-    cmdCancel->setEnabled(false);
     cmdNext->setEnabled(false);
-    EngineContext context{*progress_, messages_};
-    const ExecuteResult result = executeJob(state_, context);
+    // ｷｬﾝｾﾙ stays usable: it asks, then stops the job between two blocks. An unattended run
+    // has no one to ask.
+    cmdCancel->setEnabled(!state_.unattended);
+    const ExecuteResult result = runner_->run(state_);
     cmdBack->setEnabled(true);
     cmdCancel->setEnabled(true);
     cmdNext->setEnabled(true);
@@ -438,25 +535,94 @@ void frmWizard::execute() {
     lastRunSucceeded_ = result.succeeded;
     if (!result.completeInteractively) return;
 
-    MessageBox::show(this,
-                     QString::fromUtf8(kCompletionMessage) + QStringLiteral("\n\n") +
-                         q(result.completionDetails),
-                     QString(), MessageIcon::Information);
-    saveHistory(state_.IniFilePath, kHistoryInput, s(cmbFileName0->currentText()),
+    const QString output = q(getFullPath(state_.job.JobParams[1]));
+    const bool openFolder = MessageBox::showWithAction(
+        this,
+        QString::fromUtf8(kCompletionMessage) + QStringLiteral("\n\n") +
+            q(result.completionDetails),
+        QString(), MessageIcon::Information, QStringLiteral("フォルダを開く(&O)"));
+    if (openFolder && state_.job.JobParams[1] != kStandardStream) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(output).absolutePath()));
+    }
+    // The history keeps absolute paths: a relative one would name another file once the
+    // program starts from another folder.
+    saveHistory(state_.IniFilePath, kHistoryInput, absoluteUnlessStream(cmbFileName0),
                 listOf(cmbFileName0));
-    saveHistory(state_.IniFilePath, kHistoryOutput, s(cmbFileName5->currentText()),
+    saveHistory(state_.IniFilePath, kHistoryOutput, absoluteUnlessStream(cmbFileName5),
                 listOf(cmbFileName5));
     close();
 }
 
 void frmWizard::closeEvent(QCloseEvent* event) {
-    // A job runs inside this window's call stack: the window stays until it has ended.
+    // A running job is asked to stop first; the window stays until it has ended.
     if (running_) {
+        event->ignore();
+        if (!state_.unattended) askToCancelRun();
+        return;
+    }
+    if (!recordDefPage->confirmDropDefinition()) {
         event->ignore();
         return;
     }
+    saveLayout();
     emit unloaded();
     event->accept();
+}
+
+void frmWizard::keyPressEvent(QKeyEvent* event) {
+    const bool plain =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        // A button with the focus is the one Enter presses; otherwise Next (or Execute).
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused != nullptr && focused->isEnabled() && focused->isVisible()) {
+            focused->click();
+        } else if (cmdNext->isEnabled() && !running_) {
+            cmdNext->click();
+        }
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Escape) {
+        cmdCancel_Click();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_F1) {
+        openManualAt(this, q(manualTopic(steps_.page(), state_.job.JobKind)));
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmWizard::restoreLayout(const QWidget* near) {
+    const WizardLayout kept = readWizardLayout(state_.IniFilePath);
+    if (kept.width > 0) resize(kept.width, kept.height);
+    if (!kept.definitionSplitter.empty()) {
+        recordDefPage->splitter->setSizes(
+            QList<int>(kept.definitionSplitter.begin(), kept.definitionSplitter.end()));
+    }
+    if (!kept.pageSplitter.empty()) {
+        recordDefPage->pageSplitter->setSizes(
+            QList<int>(kept.pageSplitter.begin(), kept.pageSplitter.end()));
+    }
+    const QScreen* screen = near != nullptr ? near->screen() : this->screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    // The window manager's frame is not known before the window is shown: a usual one is
+    // allowed for.
+    const WindowRect placed =
+        placeWindow(width(), height(), 16, 48, {area.x(), area.y(), area.width(), area.height()});
+    resize(placed.width, placed.height);
+    move(placed.x, placed.y);
+}
+
+void frmWizard::saveLayout() {
+    if (state_.unattended) return;
+    WizardLayout layout;
+    layout.width = width();
+    layout.height = height();
+    for (int size : recordDefPage->splitter->sizes()) layout.definitionSplitter.push_back(size);
+    for (int size : recordDefPage->pageSplitter->sizes()) layout.pageSplitter.push_back(size);
+    saveWizardLayout(state_.IniFilePath, layout);
 }
 
 }  // namespace sorvek

@@ -9,6 +9,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/widgets/widget_progress.h"
 #include "ui/wizard/file_window_loader.h"
+#include "ui/wizard/job_runner.h"
 
 class QComboBox;
 class QGroupBox;
@@ -26,7 +27,8 @@ class frmWizard : public QWidget {
     Q_OBJECT
   public:
     // Form_Load: the job state must be filled (page sequence, comments, parameters).
-    explicit frmWizard(AppState& state, QWidget* parent = nullptr);
+    // `near`: the window whose screen the wizard opens on (the main window), or none.
+    explicit frmWizard(AppState& state, QWidget* parent = nullptr, const QWidget* near = nullptr);
     ~frmWizard() override;
 
     // Next, and on the execute page Execute. Runs whatever the button's enabled state.
@@ -43,6 +45,8 @@ class frmWizard : public QWidget {
     // Whether the last Execute succeeded.
     bool lastRunSucceeded() const { return lastRunSucceeded_; }
     bool isRunning() const { return running_; }
+    // Asks whether the running job is to stop, and asks it to; true when the user said yes.
+    bool askToCancelRun();
 
     QLabel* Image1 = nullptr;
     QLabel* lblComment = nullptr;
@@ -63,10 +67,14 @@ class frmWizard : public QWidget {
     QGroupBox* fraEnterCode = nullptr;
     QLabel* lblCrlfFrom = nullptr;
     QComboBox* cmbCrlfTo = nullptr;
+    // The line endings found in the input, counted ("見つかった改行: CR+LF 12 行").
+    QLabel* lblCrlfCounts = nullptr;
     // Page 99.
     QListWidget* lstParam = nullptr;
     QProgressBar* ProgressBar = nullptr;
     QLabel* lblProgressBar = nullptr;
+    // Why Next is greyed, in the page's own words; hidden while Next is enabled.
+    QLabel* lblReason = nullptr;
 
   signals:
     // The window is being unloaded (Form_Unload).
@@ -74,6 +82,9 @@ class frmWizard : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter presses the default button (Next or Execute), Esc cancels, F1 opens the manual at
+    // the page's topic. Controls that take Enter themselves (the tree, the lists) keep it.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QWidget* buildFilesPage();
@@ -88,8 +99,18 @@ class frmWizard : public QWidget {
     void showRecordLengthHints();
     void recordLengthHintsLoaded(const PreviewSource& source);
     void cmdFileRef_Click(int index);
+    // Leaving page 0 onto an output that exists already: the user is asked (once per path).
+    bool confirmOverwrite();
+    // The line-ending page counts the endings of the head of the input.
+    void showLineEndingCounts(const PreviewSource& source);
+    // The size and the splitters are kept in the settings file; the window is placed on the
+    // screen of `near` (or its own), centred and never off it.
+    void restoreLayout(const QWidget* near);
+    void saveLayout();
     void execute();
     void runCurrentPageCheck() { runPageCheck(steps_.page()); }
+    // The step's caption, with " *" while the definition has unsaved changes.
+    void updateTitle();
 
     AppState& state_;
     WizardSteps steps_;
@@ -97,7 +118,12 @@ class frmWizard : public QWidget {
     QMap<int, QWidget*> panels_;
     WidgetMessages messages_;
     WidgetProgress* progress_ = nullptr;
+    JobRunner* runner_ = nullptr;
     FileWindowLoader* hintLoader_ = nullptr;
+    FileWindowLoader* crlfLoader_ = nullptr;
+    bool lineEndingMixed_ = false;
+    // The output path whose replacement the user has already agreed to.
+    QString overwriteConfirmed_;
     bool running_ = false;
     bool lastRunSucceeded_ = false;
 };

@@ -8,7 +8,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
+#include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_state.h"
 #include "app/settings.h"
@@ -21,6 +24,7 @@
 #include "ui/dialogs/c_dialog.h"
 #include "ui/dialogs/frm_output_format.h"
 #include "ui/dialogs/frm_wiz_sub.h"
+#include "ui/widgets/menu_keys.h"
 #include "ui/widgets/ui_text.h"
 #include "ui/wizard/field_def_list.h"
 #include "ui/wizard/record_def_tree.h"
@@ -58,6 +62,11 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     cmdDefFileSave->setEnabled(false);
     cmdOutputFormat = new QPushButton(QStringLiteral("出力形式(&F)..."), this);
     cmdOutputFormat->setObjectName(QStringLiteral("cmdOutputFormat"));
+    cmdRecentDef = new QPushButton(QStringLiteral("最近使った定義(&R)"), this);
+    cmdRecentDef->setObjectName(QStringLiteral("cmdRecentDef"));
+    mnuRecentDef = new QMenu(cmdRecentDef);
+    mnuRecentDef->setObjectName(QStringLiteral("mnuRecentDef"));
+    cmdRecentDef->setMenu(mnuRecentDef);
 
     // Left: the tree over the record's length and class code. Right: the field list over the
     // field-length sum. A splitter lets the user give the list more room.
@@ -65,9 +74,16 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(2);
+    buildToolBars();
     auto* treeLabel = new QLabel(QStringLiteral("レコード定義:"), left);
     treeLabel->setBuddy(tvwRecDef);
-    leftLayout->addWidget(treeLabel);
+    auto* treeHead = new QHBoxLayout;
+    treeHead->addWidget(treeLabel);
+    treeHead->addStretch();
+    treeHead->addWidget(tbrRecDef);
+    leftLayout->addLayout(treeHead);
+    // Narrower, the tool bar would hide its buttons behind an arrow.
+    left->setMinimumWidth(treeHead->sizeHint().width());
     leftLayout->addWidget(tvwRecDef, 1);
     leftLayout->addWidget(lblRecLen);
     leftLayout->addWidget(lblClass);
@@ -78,7 +94,11 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     rightLayout->setSpacing(2);
     auto* listLabel = new QLabel(QStringLiteral("フィールド定義:"), right);
     listLabel->setBuddy(lvwFldDef);
-    rightLayout->addWidget(listLabel);
+    auto* listHead = new QHBoxLayout;
+    listHead->addWidget(listLabel);
+    listHead->addStretch();
+    listHead->addWidget(tbrFldDef);
+    rightLayout->addLayout(listHead);
     rightLayout->addWidget(lvwFldDef, 1);
     rightLayout->addWidget(lblFldLenSum);
     // Two lines under the tree, one under the list: the list's label line keeps the bottoms level.
@@ -94,12 +114,13 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     tvwRecDef->setMinimumWidth(100);
     lvwFldDef->setMinimumWidth(180);
     // The list's own width; the tree takes the rest of the page.
-    splitter->setSizes({px(7065 - 4770) - 8, px(4770)});
+    splitter->setSizes({std::max(px(7065 - 4770) - 8, left->minimumWidth()), px(4770)});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdNewRec);
     buttons->addWidget(cmdOutputFormat);
     buttons->addStretch();
+    buttons->addWidget(cmdRecentDef);
     buttons->addWidget(cmdDefFileOpen);
     buttons->addWidget(cmdDefFileSave);
 
@@ -130,6 +151,10 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
         if (tree_.selectedTag() >= 0) mnuRecDef_Click(1);
     });
     connect(tvwRecDef, &RecordDefTree::menuRequested, this, &RecordDefPage::showRecordMenu);
+    tvwRecDef->setMenuState([this] { return recordMenu(tree_, lvwFldDef->rowCount()); });
+    connect(tvwRecDef, &RecordDefTree::commandKey, this,
+            [this](RecordCommand command) { mnuRecDef_Click(static_cast<int>(command)); });
+    connect(lvwFldDef, &QTreeWidget::itemSelectionChanged, this, &RecordDefPage::updateToolStates);
     connect(lvwFldDef, &FieldDefList::menuRequested, this, &RecordDefPage::showFieldMenu);
     connect(lvwFldDef, &FieldDefList::commandKey, this, &RecordDefPage::runFieldCommand);
     connect(lvwFldDef, &FieldDefList::rowChecked, this, &RecordDefPage::fieldRowChecked);
@@ -142,6 +167,44 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     connect(cmdDefFileOpen, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileOpen_Click);
     connect(cmdDefFileSave, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileSave_Click);
     connect(cmdOutputFormat, &QPushButton::clicked, this, &RecordDefPage::cmdOutputFormat_Click);
+    fillRecentDefinitions();
+    // What the page starts with is no change of the user's.
+    baseline_.markSaved(state_.recordDefTable);
+}
+
+void RecordDefPage::fillRecentDefinitions() {
+    mnuRecentDef->clear();
+    const std::vector<std::string> recent = readRecentDefinitions(state_.IniFilePath);
+    int number = 1;
+    for (const std::string& path : recent) {
+        // "&1 /defs/受注.trd": a digit to choose it by; a "&" of the path is shown as it is.
+        QString caption = q(path);
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = mnuRecentDef->addAction(QStringLiteral("&%1 ").arg(number++) + caption);
+        const QString file = q(path);
+        connect(item, &QAction::triggered, this, [this, file] { openDefinitionFile(file); });
+    }
+    cmdRecentDef->setEnabled(!recent.empty());
+}
+
+void RecordDefPage::definitionStored(const QString& path) {
+    baseline_.markSaved(state_.recordDefTable);
+    rememberRecentDefinition(state_.IniFilePath, s(path));
+    fillRecentDefinitions();
+}
+
+bool RecordDefPage::hasUnsavedChanges() const {
+    return baseline_.hasUnsavedChanges(state_.recordDefTable);
+}
+
+bool RecordDefPage::confirmDropDefinition() {
+    if (!hasUnsavedChanges()) return true;
+    const QMessageBox::StandardButton answer = MessageBox::askSaveDiscardCancel(
+        window(), q(unsavedQuestion(state_.recordDefTable)), QString::fromUtf8(kUnsavedTitle));
+    if (answer == QMessageBox::Discard) return true;
+    if (answer != QMessageBox::Save) return false;
+    cmdDefFileSave_Click();
+    return !hasUnsavedChanges();
 }
 
 void RecordDefPage::cmdOutputFormat_Click() {
@@ -151,6 +214,7 @@ void RecordDefPage::cmdOutputFormat_Click() {
     }
     frmOutputFormat dialog(state_.recordDefTable, this);
     dialog.exec();
+    emit pageCheckRequested();
 }
 
 void RecordDefPage::buildMenus() {
@@ -158,11 +222,16 @@ void RecordDefPage::buildMenus() {
     mnuTRecDef->setObjectName(QStringLiteral("mnuTRecDef"));
     const char* recordCaptions[] = {"レコードの追加(&A)", "レコードの変更(&U)",
                                     "レコードの削除(&D)", "クリップボードにコピー(&C)"};
+    // The keys the tree itself takes for each item.
+    const QKeySequence recordKeys[] = {QKeySequence(Qt::Key_Insert), QKeySequence(Qt::Key_Enter),
+                                       QKeySequence(Qt::Key_Delete), QKeySequence::Copy};
     for (int i = 0; i < 4; ++i) {
         mnuRecDef[i] = mnuTRecDef->addAction(QString::fromUtf8(recordCaptions[i]));
         mnuRecDef[i]->setObjectName(QStringLiteral("mnuRecDef_%1").arg(i));
+        showKeysInMenu(mnuRecDef[i], recordKeys[i]);
         connect(mnuRecDef[i], &QAction::triggered, this, [this, i] { mnuRecDef_Click(i); });
     }
+    keepKeysInMenu(mnuTRecDef);
 
     mnuTFldDef = new QMenu(QStringLiteral("フィールド定義"), this);
     mnuTFldDef->setObjectName(QStringLiteral("mnuTFldDef"));
@@ -170,8 +239,8 @@ void RecordDefPage::buildMenus() {
                                    "フィールドの変更(&U)",
                                    "フィールドの削除(&D)",
                                    "-",
-                                   "フィールドを上に移動(&U)",
-                                   "フィールドを下に移動(&D)",
+                                   "フィールドを上に移動(&P)",
+                                   "フィールドを下に移動(&N)",
                                    "-",
                                    "全てのチェックを入れる(&C)",
                                    "全てのチェックを外す(&O)"};
@@ -182,6 +251,93 @@ void RecordDefPage::buildMenus() {
         mnuFldDef[i]->setObjectName(QStringLiteral("mnuFldDef_%1").arg(i));
         connect(mnuFldDef[i], &QAction::triggered, this, [this, i] { mnuFldDef_Click(i); });
     }
+    // The keys the list itself takes for each item.
+    showKeysInMenu(mnuFldDef[0], QKeySequence(Qt::Key_Insert));
+    showKeysInMenu(mnuFldDef[1], QKeySequence(Qt::Key_Enter));
+    showKeysInMenu(mnuFldDef[2], QKeySequence(Qt::Key_Delete));
+    showKeysInMenu(mnuFldDef[4], QKeySequence(Qt::CTRL | Qt::Key_Up));
+    showKeysInMenu(mnuFldDef[5], QKeySequence(Qt::CTRL | Qt::Key_Down));
+    keepKeysInMenu(mnuTFldDef);
+}
+
+void RecordDefPage::buildToolBars() {
+    auto toolBar = [this](const char* name) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(QString::fromLatin1(name));
+        bar->setIconSize(QSize(16, 16));
+        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setStyleSheet(QStringLiteral("QToolBar { border: none; padding: 0; spacing: 2px; }"));
+        return bar;
+    };
+    auto tool = [](QToolBar* bar, const char* name, const QString& text, const QString& tip,
+                   const QKeySequence& keys) {
+        QAction* action = bar->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(keys.isEmpty()
+                               ? tip
+                               : tip + QStringLiteral(" (") +
+                                     keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        return action;
+    };
+    tbrRecDef = toolBar("tbrRecDef");
+    recordTool[0] = tool(tbrRecDef, "tlbRecAdd", QStringLiteral("追加"),
+                         QStringLiteral("レコードの追加"), QKeySequence(Qt::Key_Insert));
+    recordTool[1] = tool(tbrRecDef, "tlbRecChange", QStringLiteral("変更"),
+                         QStringLiteral("選択した定義の変更"), QKeySequence(Qt::Key_Enter));
+    recordTool[2] = tool(tbrRecDef, "tlbRecDelete", QStringLiteral("削除"),
+                         QStringLiteral("選択した定義の削除"), QKeySequence(Qt::Key_Delete));
+    for (int i = 0; i < 3; ++i) {
+        connect(recordTool[i], &QAction::triggered, this, [this, i] { mnuRecDef_Click(i); });
+    }
+
+    tbrFldDef = toolBar("tbrFldDef");
+    fieldTool[0] = tool(tbrFldDef, "tlbFldAdd", QStringLiteral("追加"),
+                        QStringLiteral("選択したフィールドの後ろにフィールドを追加"),
+                        QKeySequence(Qt::Key_Insert));
+    fieldTool[1] = tool(tbrFldDef, "tlbFldChange", QStringLiteral("変更"),
+                        QStringLiteral("フィールドの変更"), QKeySequence(Qt::Key_Enter));
+    fieldTool[2] = tool(tbrFldDef, "tlbFldDelete", QStringLiteral("削除"),
+                        QStringLiteral("フィールドの削除"), QKeySequence(Qt::Key_Delete));
+    fieldTool[3] =
+        tool(tbrFldDef, "tlbFldUp", QStringLiteral("▲ 上へ"),
+             QStringLiteral("フィールドを上に移動"), QKeySequence(Qt::CTRL | Qt::Key_Up));
+    fieldTool[4] =
+        tool(tbrFldDef, "tlbFldDown", QStringLiteral("▼ 下へ"),
+             QStringLiteral("フィールドを下に移動"), QKeySequence(Qt::CTRL | Qt::Key_Down));
+    const FieldCommand fieldCommands[] = {FieldCommand::Add, FieldCommand::Change,
+                                          FieldCommand::Delete, FieldCommand::MoveUp,
+                                          FieldCommand::MoveDown};
+    for (int i = 0; i < 5; ++i) {
+        const FieldCommand command = fieldCommands[i];
+        connect(fieldTool[i], &QAction::triggered, this, [this, command] {
+            runFieldCommand(command);
+            lvwFldDef->setFocus();
+        });
+    }
+    updateToolStates();
+}
+
+void RecordDefPage::updateToolStates() {
+    const RecordMenu menu = recordMenu(tree_, lvwFldDef->rowCount());
+    recordTool[0]->setEnabled(state_.recordDefTable.hasDefinition() && tvwRecDef->isEnabled());
+    recordTool[1]->setEnabled(menu.show);
+    recordTool[2]->setEnabled(menu.show);
+    const bool listOn = lvwFldDef->isEnabled();
+    const FieldMenuState field = fieldMenuState(lvwFldDef->selectedRow(), lvwFldDef->rowCount());
+    fieldTool[0]->setEnabled(listOn && field.add);
+    fieldTool[1]->setEnabled(listOn && field.change);
+    fieldTool[2]->setEnabled(listOn && field.remove);
+    fieldTool[3]->setEnabled(listOn && field.moveUp);
+    fieldTool[4]->setEnabled(listOn && field.moveDown);
+}
+
+void RecordDefPage::showFieldLengthSum(const std::optional<std::string>& text,
+                                       const std::optional<std::string>& warning) {
+    lblFldLenSum->setText(q(text.value_or("")));
+    lblFldLenSum->setToolTip(q(warning.value_or("")));
+    // Red, as the standard colour of a warning, whatever the theme's text colour is.
+    lblFldLenSum->setStyleSheet(warning ? QStringLiteral("color: #c00000;") : QString());
 }
 
 void RecordDefPage::setInputFile(const QString& path) {
@@ -199,6 +355,7 @@ int RecordDefPage::treeNodeCount() const {
 
 void RecordDefPage::showTree() {
     tvwRecDef->showModel(tree_);
+    updateToolStates();
 }
 
 void RecordDefPage::treeSelectionMoved() {
@@ -214,7 +371,8 @@ void RecordDefPage::tvwRecDef_Click() {
     lvwFldDef->setEnabled(details.fieldListEnabled);
     // The sum belongs to the fields on show: without them the label is empty rather than
     // showing another record's (or another definition's) sum.
-    lblFldLenSum->setText(q(details.lblFldLenSum.value_or("")));
+    showFieldLengthSum(details.lblFldLenSum, details.fldLenSumWarning);
+    updateToolStates();
     if (details.runPageCheck) emit pageCheckRequested();
     previewDefinition();
 }
@@ -278,6 +436,7 @@ void RecordDefPage::mnuRecDef_Click(int index) {
 }
 
 void RecordDefPage::cmdNewRec_Click() {
+    if (!confirmDropDefinition()) return;
     if (!showEditDialog(kEditNewFileDef)) return;
     // The new definition belongs to no file yet.
     tree_.Tag.clear();
@@ -301,15 +460,22 @@ void RecordDefPage::cmdDefFileOpen_Click() {
         kDefinitionFilterIndex, QString::fromUtf8(kOpenDefinitionTitle),
         q(openDefinitionStartPath(tree_, trdFolder())));
     if (path.isEmpty()) return;
+    openDefinitionFile(path);
+}
+
+bool RecordDefPage::openDefinitionFile(const QString& path) {
+    if (!confirmDropDefinition()) return false;
     if (!openDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
                         definitionFileLoader())) {
-        return;
+        return false;
     }
     state_.definitionFile = tree_.Tag;
+    definitionStored(path);
     showTree();
     tvwRecDef->setFocus();
     tvwRecDef_Click();
     emit pageCheckRequested();
+    return true;
 }
 
 void RecordDefPage::cmdDefFileSave_Click() {
@@ -319,11 +485,13 @@ void RecordDefPage::cmdDefFileSave_Click() {
         kDefinitionFilterIndex, QString::fromUtf8(kSaveDefinitionTitle),
         q(saveDefinitionStartPath(tree_, trdFolder())));
     if (path.isEmpty()) return;
-    saveDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
-                   [](const std::string& target, const RecordDefTable& table) {
-                       return writeTrdFile(target, table);
-                   });
+    const bool saved = saveDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
+                                      [](const std::string& target, const RecordDefTable& table) {
+                                          return writeTrdFile(target, table);
+                                      });
     state_.definitionFile = tree_.Tag;
+    if (saved) definitionStored(path);
+    emit pageCheckRequested();
 }
 
 // ---- Field list ----------------------------------------------------------------------------
@@ -347,7 +515,7 @@ void RecordDefPage::mnuFldDef_Click(int index) {
 void RecordDefPage::refillFields(std::int32_t record) {
     RecordDef& entry = state_.recordDefTable[static_cast<std::size_t>(record)];
     lvwFldDef->showRows(refillFieldRows(entry));
-    lblFldLenSum->setText(q(fieldLengthSumText(entry).value_or("")));
+    showFieldLengthSum(fieldLengthSumText(entry), fieldLengthMismatchText(entry));
 }
 
 void RecordDefPage::placeFields(const FieldListPlacement& placement) {
@@ -414,6 +582,7 @@ void RecordDefPage::runFieldCommand(FieldCommand command) {
         case FieldCommand::None:
             return;
     }
+    updateToolStates();
     emit pageCheckRequested();
 }
 

@@ -8,6 +8,7 @@
 
 #include "editor/field_list.h"
 #include "editor/record_tree.h"
+#include "editor/unsaved_changes.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/wizard/data_preview_pane.h"
 #include "ui/wizard/field_def_list.h"
@@ -18,6 +19,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QSplitter;
+class QToolBar;
 
 namespace sorvek {
 
@@ -53,6 +55,16 @@ class RecordDefPage : public QWidget {
     void showFieldMenu(const QPoint& globalPos);
     // The input file the preview shows (an absolute path; empty for none).
     void setInputFile(const QString& path);
+    // Opens the definition file at `path` (after the unsaved-changes question); true when it
+    // was read.
+    bool openDefinitionFile(const QString& path);
+
+    // True while the definition holds changes that no file has.
+    bool hasUnsavedChanges() const;
+    // Before the definition is dropped: with unsaved changes the user is asked whether to save
+    // them (save / discard / cancel). True when the definition may go (saved, discarded or
+    // unchanged); false when the user cancelled or the save did not happen.
+    bool confirmDropDefinition();
 
     RecordDefTree* tvwRecDef = nullptr;
     FieldDefList* lvwFldDef = nullptr;
@@ -63,6 +75,9 @@ class RecordDefPage : public QWidget {
     QPushButton* cmdDefFileOpen = nullptr;
     QPushButton* cmdDefFileSave = nullptr;
     QPushButton* cmdOutputFormat = nullptr;
+    // The definitions last opened or saved (at most 8, kept in the settings file), as a menu.
+    QPushButton* cmdRecentDef = nullptr;
+    QMenu* mnuRecentDef = nullptr;
     QSplitter* splitter = nullptr;
     // The definition above, the preview of the input file through it below.
     QSplitter* pageSplitter = nullptr;
@@ -73,6 +88,12 @@ class RecordDefPage : public QWidget {
     // mnuTFldDef ("フィールド定義") with the items mnuFldDef(0..8); 3 and 6 are separators.
     QMenu* mnuTFldDef = nullptr;
     QAction* mnuFldDef[9] = {};
+    // The tool bars over the tree (add, change, delete a record) and over the field list (add,
+    // change, delete, move up, move down a field); they run the menus' commands.
+    QToolBar* tbrRecDef = nullptr;
+    QAction* recordTool[3] = {};
+    QToolBar* tbrFldDef = nullptr;
+    QAction* fieldTool[5] = {};
 
   signals:
     // The page's check is to run again (after every edit and every details refresh that ends
@@ -81,6 +102,12 @@ class RecordDefPage : public QWidget {
 
   private:
     void buildMenus();
+    void buildToolBars();
+    // The tool bars offer what the menus would offer now.
+    void updateToolStates();
+    // Shows the field-length sum (or none), as a warning when it misses the record's length.
+    void showFieldLengthSum(const std::optional<std::string>& text,
+                            const std::optional<std::string>& warning);
     // The preview follows the definition (and shows the fields of the selected record).
     void previewDefinition();
     // Opens frmWizSub for `mode` (field edits on row `sel`); true unless it was cancelled. The
@@ -95,10 +122,15 @@ class RecordDefPage : public QWidget {
     void refillFields(std::int32_t record);
     void placeFields(const FieldListPlacement& placement);
     std::string trdFolder() const;
+    // The recent-definitions menu shows the list of the settings file.
+    void fillRecentDefinitions();
+    // The definition now in a file (`path`) is the one unsaved changes are measured against.
+    void definitionStored(const QString& path);
 
     AppState& state_;
     RecordTree tree_;
     WidgetMessages messages_;
+    DefinitionBaseline baseline_;
 };
 
 }  // namespace sorvek

@@ -1,6 +1,7 @@
 #include "ui/wizard/record_def_tree.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMap>
 #include <QMouseEvent>
 #include <QTreeWidgetItemIterator>
@@ -74,12 +75,46 @@ QTreeWidgetItem* RecordDefTree::itemOfTag(std::int32_t tag) const {
 }
 
 bool RecordDefTree::viewportEvent(QEvent* event) {
-    // The right button opens the menu for the selected node; it does not select.
+    // The right button selects the node under it (the page shows its details), then opens the
+    // menu for it; over the free area the selection stays.
     if (const std::optional<QPoint> at = rightButtonPress(event)) {
+        if (QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(*at))) setCurrentItem(item);
         emit menuRequested(*at);
         return true;
     }
     return QTreeWidget::viewportEvent(event);
+}
+
+void RecordDefTree::keyPressEvent(QKeyEvent* event) {
+    RecordTreeKey key = RecordTreeKey::Other;
+    switch (event->key()) {
+        case Qt::Key_Insert:
+            key = RecordTreeKey::Insert;
+            break;
+        case Qt::Key_Delete:
+            key = RecordTreeKey::Delete;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = RecordTreeKey::Enter;
+            break;
+        case Qt::Key_C:
+            key = RecordTreeKey::C;
+            break;
+        default:
+            break;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const KeyModifiers modifiers{mods.testFlag(Qt::ControlModifier),
+                                 mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::AltModifier)};
+    const RecordKeyAction action =
+        recordTreeKeyAction(key, modifiers, menuState_ ? menuState_() : RecordMenu{});
+    if (action.command != RecordCommand::None) emit commandKey(action.command);
+    if (action.consumeKey) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void RecordDefTree::contextMenuEvent(QContextMenuEvent* event) {

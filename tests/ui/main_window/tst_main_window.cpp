@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -21,6 +22,7 @@
 #include "ui/main_window/frm_main.h"
 #include "ui/program/desktop_session.h"
 #include "ui/program/help.h"
+#include "ui/program/translations.h"
 #include "ui/wizard/frm_wizard.h"
 #include "ui_test_support.h"
 
@@ -100,7 +102,7 @@ class MainWindowTest : public QObject {
         main->close();
     }
 
-    void jobButtonOpensTheWizardAndClosesTheMainWindow_data() {
+    void jobButtonOpensTheWizardAndHidesTheMainWindow_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
@@ -112,7 +114,7 @@ class MainWindowTest : public QObject {
         QTest::newRow("3") << 3 << "CRLF"
                            << "Sorvek - 改行コード変換 (1/3)" << 13;
     }
-    void jobButtonOpensTheWizardAndClosesTheMainWindow() {
+    void jobButtonOpensTheWizardAndHidesTheMainWindow() {
         QFETCH(int, index);
         QFETCH(QString, kind);
         QFETCH(QString, caption);
@@ -128,11 +130,18 @@ class MainWindowTest : public QObject {
         QVERIFY(wizard != nullptr && wizard->isVisible());
         QCOMPARE(wizard->windowTitle(), caption);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(watch.isNull());
+        // One main window for the program's life: hidden while the wizard runs.
+        QVERIFY(!watch.isNull());
+        QVERIFY(!main->isVisible());
+        // The wizard is on the main window's screen, wholly inside its free area.
+        QVERIFY(main->screen()->availableGeometry().contains(wizard->geometry()));
 
-        // Cancel: the main window comes back.
+        // Cancel: the same main window comes back where it was.
+        const QPoint where = main->pos();
         QTest::mouseClick(wizard->cmdCancel, Qt::LeftButton);
-        QVERIFY(session_->mainWindow() != nullptr && session_->mainWindow()->isVisible());
+        QCOMPARE(session_->mainWindow(), main);
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->pos(), where);
         session_->mainWindow()->close();
     }
 
@@ -159,14 +168,14 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QTest::keyClicks(w->cmbRecLen->lineEdit(), "3");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
-        QCOMPARE(w->lstParam->item(1)->text(), input);
+        QCOMPARE(w->lstParam->item(1)->text(), QStringLiteral("入力ファイル: ") + input);
 
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
 
         QCOMPARE(readBytes(output), QByteArray("ABC\r\nDEF\r\nG"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text,
+        QCOMPARE(withoutTimeTaken(MessageBox::shown()[0].text),
                  QStringLiteral("変換が完了しました。\n\n出力ファイル: ") + output +
                      QStringLiteral("\nサイズ: 11 バイト\n書き出したレコード数: 3 件\n\n注意:\n"
                                     "・最後のレコードは 1 バイトでレコード長 (3 バイト) に満たない"
@@ -224,6 +233,21 @@ class MainWindowTest : public QObject {
         main->mnuOption->trigger();
         QCOMPARE(shown, QStringLiteral("/data/"));
         main->close();
+    }
+
+    void standardButtonsSpeakJapanese() {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("x"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
+        QVERIFY(installQtTranslation(*qApp));
+        QMessageBox translated(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("x"),
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+            const QString text = translated.button(button)->text();
+            bool japanese = false;
+            for (QChar c : text) japanese = japanese || c.unicode() >= 0x3000;
+            QVERIFY2(japanese, qPrintable(text));
+        }
     }
 
     void helpOpensTheManualOrSaysWhyNot() {

@@ -12,7 +12,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
+#include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
 #include <memory>
 
 #include "app/app_state.h"
@@ -129,7 +132,13 @@ class RecordDefTest : public QObject {
 
     // A record-to-CSV wizard on the record-definition page. The state's table is kept, as it is
     // between two jobs of one run.
-    RecordDefPage* openPage(const QString& input = "/d/in", const QString& output = "/d/out") {
+    // Without `input`, an input that exists; without `output`, one in a folder that exists.
+    RecordDefPage* openPage(QString input = {}, QString output = {}) {
+        if (input.isEmpty()) {
+            input = file(QStringLiteral("in"));
+            writeBytes(input, "data\n");
+        }
+        if (output.isEmpty()) output = file(QStringLiteral("out"));
         state_.IniFilePath = file(QStringLiteral("sorvek.ini")).toStdString();
         startJob(1, state_.job);
         wizard_ = std::make_unique<frmWizard>(state_);
@@ -232,7 +241,7 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdNewRec, Qt::LeftButton);
         QCOMPARE(treeTexts(page->tvwRecDef), (QStringList{"受注", "H"}));
         QVERIFY(page->tvwRecDef->itemOfTag(0)->font(0).bold());
-        QCOMPARE(page->lblRecLen->text(), QStringLiteral("レコード長: 6 byte"));
+        QCOMPARE(page->lblRecLen->text(), QStringLiteral("レコード長: 6 バイト"));
         QCOMPARE(page->lblFldLenSum->text(), QString());  // no field yet
         QCOMPARE(page->lblClass->text(), QStringLiteral("識別区分: H"));
         QVERIFY(page->cmdDefFileSave->isEnabled());
@@ -267,7 +276,7 @@ class RecordDefTest : public QObject {
         onNextEditDialog([](frmWizSub& d) { enterField(d, "QTY", "9", "3"); });
         page->mnuFldDef[0]->trigger();
         page->lvwFldDef->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 4 Byte"));
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 4 バイト"));
 
         // Save: no current file and no definition folder, so the name is proposed at the root.
         const QString trd = file(QStringLiteral("orders.trd"));
@@ -309,8 +318,8 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
         QVERIFY(MessageBox::shown().last().text.startsWith(
             QStringLiteral("変換が完了しました。\n\n出力ファイル: ")));
-        QVERIFY(MessageBox::shown().last().text.endsWith(
-            QStringLiteral("\n書き出した行数: 4 行 (見出し行を含む)")));
+        QVERIFY(withoutTimeTaken(MessageBox::shown().last().text)
+                    .endsWith(QStringLiteral("\n書き出した行数: 4 行 (見出し行を含む)")));
         QCOMPARE(readBytes(csv), QByteArray("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"
                                             "00002,678\r\n"));
         QCOMPARE(editDialogsShown(), 7);
@@ -377,7 +386,7 @@ class RecordDefTest : public QObject {
         QCOMPARE(layout(state_.recordDefTable[1]),
                  (QStringList{"F1@1", "F2@11", "F3@21", "F4@23"}));
         QCOMPARE(list->selectedRow(), 3);
-        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 27 Byte"));
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 27 バイト"));
 
         // Deleting the last row selects the new last row.
         list->selectRow(4);
@@ -446,8 +455,7 @@ class RecordDefTest : public QObject {
         QVERIFY(!page->mnuRecDef[3]->isEnabled());
         page->mnuTRecDef->hide();
 
-        // A record without fields (its only field deleted); the right click opens the menu for
-        // the selected node only.
+        // A record without fields (its only field deleted).
         select(page, 4);
         page->lvwFldDef->selectRow(1);
         MessageBox::setNextAnswer(QMessageBox::Yes);
@@ -455,12 +463,22 @@ class RecordDefTest : public QObject {
         QVERIFY(state_.recordDefTable[4].Fields.empty());
         QCOMPARE(page->lvwFldDef->rowCount(), 0);
         QCOMPARE(page->lblFldLenSum->text(), QString());
-        rightClickNode(tree, tree->itemOfTag(1));
-        QCOMPARE(tree->selectedTag(), 4);
+        rightClickNode(tree, tree->itemOfTag(4));
         QCOMPARE(page->mnuRecDef[1]->text(), QStringLiteral("レコードの変更(&U)"));
         QCOMPARE(page->mnuRecDef[2]->text(), QStringLiteral("レコードの削除(&D)"));
         QVERIFY(!page->mnuRecDef[3]->isEnabled());
         page->mnuTRecDef->hide();
+
+        // The right click selects the node under it before the menu opens: the details, the
+        // menu and its commands are those of the node clicked, not of the one selected before.
+        rightClickNode(tree, tree->itemOfTag(1));
+        QCOMPARE(tree->selectedTag(), 1);
+        QCOMPARE(page->lvwFldDef->rowCount(), 4);
+        QVERIFY(page->mnuRecDef[3]->isEnabled());
+        page->mnuTRecDef->hide();
+        MessageBox::setNextAnswer(QMessageBox::No);
+        page->mnuRecDef[2]->trigger();
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Aを削除してもよろしいですか？"));
 
         // A record with fields can be copied.
         select(page, 1);
@@ -495,10 +513,18 @@ class RecordDefTest : public QObject {
         rightClick(list, 0);
         QCOMPARE(states(), QStringLiteral("1110111"));
         page->mnuTFldDef->hide();
-        list->selectRow(4);
-        rightClick(list, 0);
+        // A right click on the last row selects it: the menu acts on that row.
+        list->selectRow(1);
+        rightClick(list, 3);
         QCOMPARE(list->selectedRow(), 4);
         QCOMPARE(states(), QStringLiteral("1111011"));
+        page->mnuTFldDef->hide();
+        MessageBox::setNextAnswer(QMessageBox::No);
+        page->mnuFldDef[2]->trigger();
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("F4を削除してもよろしいですか？"));
+        // Below the rows the selection stays.
+        rightClick(list, 99);
+        QCOMPARE(list->selectedRow(), 4);
         page->mnuTFldDef->hide();
 
         // Check all and uncheck all reach the table and the boxes.
@@ -513,6 +539,115 @@ class RecordDefTest : public QObject {
         for (const FieldDef& f : state_.recordDefTable[1].Fields) QCOMPARE(f.Check, -1);
         QCOMPARE(list->topLevelItem(2)->checkState(0), Qt::Checked);
         QCOMPARE(list->topLevelItem(2)->foreground(0).color(), ticked);
+    }
+
+    void keysToolBarsAndMenusOfTheDefinitionPage() {
+        RecordDefPage* page = pageWith(sampleTable());
+        RecordDefTree* tree = page->tvwRecDef;
+        FieldDefList* list = page->lvwFldDef;
+        QVERIFY(wizard_->cmdNext->isEnabled());
+
+        // The tree: Insert adds, Enter changes (and never presses Next), Delete asks, Ctrl+C
+        // copies.
+        select(page, 4);
+        tree->setFocus();
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("レコード定義の追加"));
+            d.cmdCancel_Click();
+        });
+        QTest::keyClick(tree, Qt::Key_Insert);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("レコード定義の変更"));
+            d.cmdCancel_Click();
+        });
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(wizard_->currentPage(), 11);
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QTest::keyClick(tree, Qt::Key_Delete);
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Dを削除してもよろしいですか？"));
+        QApplication::clipboard()->clear();
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("D レコード定義")));
+        QCOMPARE(editDialogsShown(), 2);
+
+        // The list: Insert and Delete alone, as with Ctrl.
+        select(page, 1);
+        list->setFocus();
+        list->selectRow(2);
+        onNextEditDialog([](frmWizSub& d) { enterField(d, "NEW", "X", "2"); });
+        QTest::keyClick(list, Qt::Key_Insert);
+        QCOMPARE(layout(state_.recordDefTable[1]),
+                 (QStringList{"F1@1", "F2@11", "NEW@21", "F3@23", "F4@28"}));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("NEWを削除してもよろしいですか？"));
+        QCOMPARE(state_.recordDefTable[1].Fields.size(), 4u);
+        list->clearSelection();
+        QTest::keyClick(list, Qt::Key_Return);  // no row to change, and Next is not pressed
+        QCOMPARE(wizard_->currentPage(), 11);
+
+        // The tool bars run the same commands and offer what the menus offer.
+        list->selectRow(1);
+        QVERIFY(page->fieldTool[0]->isEnabled() && page->fieldTool[1]->isEnabled());
+        QVERIFY(!page->fieldTool[3]->isEnabled());  // the first row cannot move up
+        QVERIFY(page->fieldTool[4]->isEnabled());
+        page->fieldTool[4]->trigger();
+        QCOMPARE(layout(state_.recordDefTable[1]),
+                 (QStringList{"F2@1", "F1@11", "F3@21", "F4@26"}));
+        QCOMPARE(list->selectedRow(), 2);
+        QVERIFY(page->fieldTool[3]->isEnabled());
+        select(page, 0);  // the file definition: no field list
+        QVERIFY(!page->fieldTool[0]->isEnabled());
+        QVERIFY(page->recordTool[0]->isEnabled() && page->recordTool[2]->isEnabled());
+        MessageBox::setNextAnswer(QMessageBox::No);
+        page->recordTool[2]->trigger();
+        QCOMPARE(MessageBox::shown().last().title, QStringLiteral("ファイル定義の削除"));
+
+        // The menus show the keys, and each letter picks one item.
+        QCOMPARE(page->mnuFldDef[0]->shortcut(), QKeySequence(Qt::Key_Insert));
+        QCOMPARE(page->mnuFldDef[2]->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(page->mnuFldDef[4]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Up));
+        QCOMPARE(page->mnuRecDef[0]->shortcut(), QKeySequence(Qt::Key_Insert));
+        for (QMenu* menu : {page->mnuTRecDef, page->mnuTFldDef}) {
+            QSet<QChar> letters;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator()) continue;
+                const qsizetype amp = action->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0, qPrintable(action->text()));
+                const QChar letter = action->text().at(amp + 1).toUpper();
+                QVERIFY2(!letters.contains(letter), qPrintable(action->text()));
+                letters.insert(letter);
+            }
+        }
+        QCOMPARE(editDialogsShown(), 3);
+    }
+
+    void fieldLengthSumThatMissesTheRecordLengthIsRed() {
+        RecordDefTable table = sampleTable();
+        table[2].Size = 6;  // B's field runs to byte 8
+        RecordDefPage* page = pageWith(table);
+        select(page, 1);
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 30 バイト"));
+        QCOMPARE(page->lblFldLenSum->toolTip(), QString());
+        const QColor normal = page->lblFldLenSum->palette().color(QPalette::WindowText);
+        select(page, 2);
+        QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 8 バイト"));
+        QCOMPARE(page->lblFldLenSum->toolTip(),
+                 QStringLiteral(
+                     "フィールド長の合計 (8 バイト) がレコード長 (6 バイト) と一致しません。"));
+        page->lblFldLenSum->ensurePolished();
+        QCOMPARE(page->lblFldLenSum->palette().color(QPalette::WindowText), QColor(0xc0, 0, 0));
+        QVERIFY(normal != QColor(0xc0, 0, 0));
+        // Mended by an edit: the warning goes.
+        onNextEditDialog([](frmWizSub& d) {
+            d.txtFldSize->setText(QStringLiteral("6"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->lvwFldDef->selectRow(1);
+        page->mnuFldDef[1]->trigger();
+        QCOMPARE(page->lblFldLenSum->toolTip(), QString());
+        QCOMPARE(page->lblFldLenSum->palette().color(QPalette::WindowText), normal);
     }
 
     void cancelledDialogsChangeNothing() {
@@ -625,7 +760,7 @@ class RecordDefTest : public QObject {
             d.txtFldDec->setText(QStringLiteral("-1"));
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
             QCOMPARE(MessageBox::shown().last().text,
-                     QStringLiteral("小数点以下桁数には 1 以上の数値を指定してください。"));
+                     QStringLiteral("小数点以下桁数には 0 以上の数値を指定してください。"));
             QCOMPARE(QApplication::focusWidget(), d.txtFldDec);
             d.txtFldDec->setText(QStringLiteral("2"));
             d.txtFldMemo->setPlainText(QStringLiteral("a,b"));
@@ -745,6 +880,94 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);  // cancelled
         QCOMPARE(cDialog::calls().last().startPath, file(QStringLiteral("DEF.trd")));
         QVERIFY(QFile::remove(QString::fromStdString(ini)));
+    }
+
+    void unsavedChangesAreAskedAboutBeforeTheyAreDropped() {
+        RecordDefPage* page = pageWith(sampleTable());
+        const QString given = file(QStringLiteral("given.trd"));
+        QCOMPARE(wizard_->windowTitle(), QStringLiteral("Sorvek - REC→CSV変換 (2/3)"));
+        QVERIFY(!page->hasUnsavedChanges());
+        select(page, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        page->mnuRecDef[2]->trigger();  // D goes
+        QVERIFY(page->hasUnsavedChanges());
+        QCOMPARE(wizard_->windowTitle(), QStringLiteral("Sorvek - REC→CSV変換 (2/3) *"));
+
+        // Closing, 新規作成 and 定義を開く ask first; Cancel keeps everything.
+        MessageBox::clearShown();
+        QTest::mouseClick(wizard_->cmdCancel, Qt::LeftButton);
+        QVERIFY(wizard_->isVisible());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(
+            MessageBox::shown()[0].text,
+            QStringLiteral("レコード定義「定義」の変更が保存されていません。\n保存しますか？"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("レコード定義の保存"));
+        const int dialogs = editDialogsShown();
+        QTest::mouseClick(page->cmdNewRec, Qt::LeftButton);
+        QCOMPARE(editDialogsShown(), dialogs);
+        cDialog::setNextFileName(given);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QCOMPARE(state_.recordDefTable.maxIndex(), 3);  // still without D
+
+        // Discard: the file's definition comes back.
+        cDialog::setNextFileName(given);
+        MessageBox::setNextAnswer(QMessageBox::Discard);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        QCOMPARE(state_.recordDefTable.maxIndex(), 4);
+        QVERIFY(!page->hasUnsavedChanges());
+        QCOMPARE(wizard_->windowTitle(), QStringLiteral("Sorvek - REC→CSV変換 (2/3)"));
+
+        // Save: the save dialog runs; once saved, the wizard closes without another word.
+        select(page, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        page->mnuRecDef[2]->trigger();
+        const QString saved = file(QStringLiteral("saved.trd"));
+        cDialog::setNextFileName(saved);
+        MessageBox::setNextAnswer(QMessageBox::Save);
+        QSignalSpy unloaded(wizard_.get(), &frmWizard::unloaded);
+        wizard_->close();
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(QFile::exists(saved));
+        // A save that is cancelled keeps the wizard open.
+        RecordDefPage* again = pageWith(sampleTable());
+        select(again, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        again->mnuRecDef[2]->trigger();
+        MessageBox::setNextAnswer(QMessageBox::Save);
+        QVERIFY(!wizard_->close());  // the save dialog was cancelled
+        QVERIFY(wizard_->isVisible());
+    }
+
+    void recentDefinitionsListTheLastOpenedOrSaved() {
+        const std::string ini = file(QStringLiteral("sorvek.ini")).toStdString();
+        QFile::remove(QString::fromStdString(ini));
+        RecordDefPage* page = openPage();
+        QVERIFY(!page->cmdRecentDef->isEnabled());  // nothing yet
+        const QString first = file(QStringLiteral("first.trd"));
+        const QString second = file(QStringLiteral("second.trd"));
+        QVERIFY(writeTrdFile(first.toStdString(), sampleTable()));
+        QVERIFY(writeTrdFile(second.toStdString(), sampleTable()));
+        cDialog::setNextFileName(first);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        cDialog::setNextFileName(second);
+        QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);
+        QVERIFY(page->cmdRecentDef->isEnabled());
+        const QList<QAction*> items = page->mnuRecentDef->actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0]->text(), QStringLiteral("&1 ") + second);
+        QCOMPARE(items[1]->text(), QStringLiteral("&2 ") + first);
+        QCOMPARE(readRecentDefinitions(ini),
+                 (std::vector<std::string>{second.toStdString(), first.toStdString()}));
+
+        // Choosing one opens it; the next wizard offers the same list.
+        state_.recordDefTable = RecordDefTable{};
+        page = openPage();
+        QCOMPARE(page->mnuRecentDef->actions().size(), 2);
+        page->mnuRecentDef->actions()[1]->trigger();
+        QCOMPARE(page->treeModel().Tag, first.toStdString());
+        QCOMPARE(page->treeNodeCount(), 5);
+        QCOMPARE(readRecentDefinitions(ini).front(), first.toStdString());
     }
 
     void secondJobStartsWithAnEmptyTree() {

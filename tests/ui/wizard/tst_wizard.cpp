@@ -1,5 +1,6 @@
 // The wizard: page checks, steps, the execute step, the file fields.
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -9,7 +10,9 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -20,14 +23,25 @@
 #include "app/app_state.h"
 #include "app/job_catalog.h"
 #include "app/settings.h"
+#include "app/window_layout.h"
 #include "ui/dialogs/c_dialog.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/program/help.h"
 #include "ui/wizard/frm_wizard.h"
 #include "ui/wizard/record_def_page.h"
 #include "ui_test_support.h"
 
 using namespace sorvek;
 using namespace sorvek::testing;
+
+// Receives the addresses the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 class WizardTest : public QObject {
     Q_OBJECT
@@ -38,6 +52,9 @@ class WizardTest : public QObject {
     std::unique_ptr<frmWizard> wizard_;
 
     QString file(const QString& name) const { return dir_.filePath(name); }
+    // An input that exists, and an output in a folder that exists.
+    QString in() const { return file(QStringLiteral("in")); }
+    QString out() const { return file(QStringLiteral("out")); }
 
     // A wizard of job button `index` on its first page.
     frmWizard* open(int index) {
@@ -73,6 +90,9 @@ class WizardTest : public QObject {
     void initTestCase() {
         QVERIFY(dir_.isValid());
         answerDialogsInTests();
+        writeBytes(in(), "data\n");
+        writeBytes(file(QStringLiteral("in.dat")), "data\n");
+        writeBytes(file(QStringLiteral("IN.DAT")), "DATA\n");
     }
     void init() { MessageBox::clearShown(), cDialog::clearCalls(); }
     void cleanup() {
@@ -96,28 +116,35 @@ class WizardTest : public QObject {
     void filesPage_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
-        QTest::addColumn<bool>("passes");
-        QTest::newRow("both given") << "/d/in.dat"
-                                    << "/d/out.dat" << true;
-        QTest::newRow("no input") << ""
-                                  << "/d/out.dat" << false;
-        QTest::newRow("no output") << "/d/in.dat"
-                                   << "" << false;
-        QTest::newRow("equal") << "/d/in.dat"
-                               << "/d/in.dat" << false;
-        QTest::newRow("letter case differs") << "/d/IN.DAT"
-                                             << "/d/in.dat" << true;
+        QTest::addColumn<QString>("reason");  // "" when Next is enabled
+        const QString inDat = file(QStringLiteral("in.dat"));
+        const QString outDat = file(QStringLiteral("out.dat"));
+        QTest::newRow("both given") << inDat << outDat << "";
+        QTest::newRow("no input") << "" << outDat << "入力ファイルを指定してください。";
+        QTest::newRow("no output") << inDat << ""
+                                   << "出力ファイルを指定してください。";
+        QTest::newRow("equal") << inDat << inDat
+                               << "入力ファイルと出力ファイルに同じパスが指定されています。";
+        QTest::newRow("letter case differs") << file(QStringLiteral("IN.DAT")) << inDat << "";
         QTest::newRow("same file spelt twice")
-            << "in.dat" << QDir::currentPath() + "/in.dat" << true;
+            << QDir::current().relativeFilePath(inDat) << inDat << "";
+        QTest::newRow("missing input")
+            << file(QStringLiteral("none.dat")) << outDat << "入力ファイルが存在しません。";
+        QTest::newRow("missing output folder") << inDat << file(QStringLiteral("none/out.dat"))
+                                               << "出力ファイルのフォルダが存在しません。";
     }
     void filesPage() {
         QFETCH(QString, input);
         QFETCH(QString, output);
-        QFETCH(bool, passes);
+        QFETCH(QString, reason);
+        const bool passes = reason.isEmpty();
         frmWizard* w = open(3);
         typeInto(w->cmbFileName0, input);
         typeInto(w->cmbFileName5, output);
         QCOMPARE(w->cmdNext->isEnabled(), passes);
+        // A greyed Next says why on the page.
+        QCOMPARE(w->lblReason->isVisible(), !passes);
+        if (!passes) QCOMPARE(w->lblReason->text(), reason);
         if (passes) {
             QCOMPARE(QString::fromStdString(state_.job.JobParams[0]), input);
             QCOMPARE(QString::fromStdString(state_.job.JobParams[1]), output);
@@ -142,7 +169,7 @@ class WizardTest : public QObject {
         QFETCH(QString, length);
         QFETCH(bool, passes);
         frmWizard* w = open(0);
-        toJobPage(w, "/d/in", "/d/out");
+        toJobPage(w, in(), out());
         QCOMPARE(w->currentPage(), 10);
         QVERIFY(!w->cmdNext->isEnabled());
         QVERIFY(w->cmdBack->isEnabled());
@@ -188,10 +215,12 @@ class WizardTest : public QObject {
         QFETCH(QString, target);
         QFETCH(bool, passes);
         const QString input = file(QStringLiteral("endings.txt"));
-        QFile::remove(input);
-        if (content != "-") writeBytes(input, content);
+        writeBytes(input, content == "-" ? QByteArray("x") : content);
         frmWizard* w = open(3);
-        toJobPage(w, input, file(QStringLiteral("out.txt")));
+        w->cmbFileName0->setEditText(input);
+        w->cmbFileName5->setEditText(file(QStringLiteral("out.txt")));
+        if (content == "-") QFile::remove(input);  // gone after the files page was checked
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 13);
         QCOMPARE(w->lblCrlfFrom->text(), present);
         if (target == "CR" || target == "LF" || target == "CR+LF") {
@@ -220,7 +249,7 @@ class WizardTest : public QObject {
         QFETCH(bool, next);
         QFETCH(bool, save);
         frmWizard* w = open(1);
-        toJobPage(w, "/d/in", "/d/out");
+        toJobPage(w, in(), out());
         QCOMPARE(w->currentPage(), 11);
         state_.recordDefTable.reset(3);
         state_.recordDefTable[0].Name = "受注";
@@ -236,7 +265,7 @@ class WizardTest : public QObject {
 
     void backFromExecuteEnablesNextAndRechecks() {
         frmWizard* w = open(0);
-        toJobPage(w, "/d/in", "/d/out");
+        toJobPage(w, in(), out());
         typeInto(w->cmbRecLen, "80");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 99);
@@ -245,7 +274,8 @@ class WizardTest : public QObject {
         QVERIFY(w->cmdNext->isEnabled());
         QStringList lines;
         for (int i = 0; i < w->lstParam->count(); ++i) lines << w->lstParam->item(i)->text();
-        QCOMPARE(lines, (QStringList{"レコード長変換", "/d/in", "/d/out", "80"}));
+        QCOMPARE(lines, (QStringList{"変換の種類: レコード長変換", "入力ファイル: " + in(),
+                                     "出力ファイル: " + out(), "レコード長: 80"}));
 
         QTest::mouseClick(w->cmdBack, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 10);
@@ -292,7 +322,8 @@ class WizardTest : public QObject {
         QCOMPARE(w->cmbFileName5->currentText(), QStringLiteral("typed"));
         QCOMPARE(cDialog::calls().last().kind, QStringLiteral("save"));
         QCOMPARE(cDialog::calls().last().startPath, QStringLiteral("/"));  // no data folder set
-        QCOMPARE(cDialog::calls().last().flags, 0);
+        // The save dialog asks before an existing file is chosen.
+        QCOMPARE(cDialog::calls().last().flags, kOfnOverwritePrompt);
     }
 
     void droppedFilesAndOtherData() {
@@ -307,8 +338,8 @@ class WizardTest : public QObject {
         QCOMPARE(w->cmbFileName5->currentText(), QString());
 
         QMimeData files;
-        files.setUrls({QUrl::fromLocalFile("/d/one.csv"), QUrl::fromLocalFile("/d/two.csv"),
-                       QUrl::fromLocalFile("/d/three.csv")});
+        files.setUrls({QUrl::fromLocalFile(file("one.csv")), QUrl::fromLocalFile(file("two.csv")),
+                       QUrl::fromLocalFile(file("three.csv"))});
         QDragEnterEvent fileEnter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton,
                                   Qt::NoModifier);
         QApplication::sendEvent(w->cmbFileName5->lineEdit(), &fileEnter);
@@ -316,19 +347,20 @@ class WizardTest : public QObject {
         QCOMPARE(fileEnter.dropAction(), Qt::CopyAction);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w->cmbFileName5->lineEdit(), &drop);
-        QCOMPARE(w->cmbFileName5->currentText(), QStringLiteral("/d/one.csv"));
-        w->cmbFileName0->setEditText(QStringLiteral("/d/in.dat"));
+        QCOMPARE(w->cmbFileName5->currentText(), file("one.csv"));
+        w->cmbFileName0->setEditText(in());
         QVERIFY(w->cmdNext->isEnabled());  // the drop ran the page check
     }
 
     void failedRunStaysOnTheExecutePageAndRunsAgain() {
         const QString input = file(QStringLiteral("later.txt"));
         const QString output = file(QStringLiteral("later.out"));
-        QFile::remove(input);
+        writeBytes(input, "abcd\n");
         frmWizard* w = open(0);
         toJobPage(w, input, output);
         typeInto(w->cmbRecLen, "2");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QFile::remove(input);                           // gone after the files page
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);  // Execute: the input is missing
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].text,
@@ -343,7 +375,7 @@ class WizardTest : public QObject {
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(readBytes(output), QByteArray("ab\r\ncd\r\n"));
         // The completion message adds the output, its size and the records written.
-        QCOMPARE(MessageBox::shown().last().text,
+        QCOMPARE(withoutTimeTaken(MessageBox::shown().last().text),
                  QStringLiteral("変換が完了しました。\n\n出力ファイル: ") + output +
                      QStringLiteral("\nサイズ: 8 バイト\n書き出したレコード数: 2 件"));
         QCOMPARE(unloaded.size(), 1);
@@ -353,29 +385,75 @@ class WizardTest : public QObject {
         QCOMPARE(w->ProgressBar->value(), w->ProgressBar->maximum());
     }
 
-    void windowPaintsButRefusesInputAndClosingWhileRunning() {
+    void windowStaysUsableWhileRunningAndClosingAsksFirst() {
+        // Large enough that the job is still running when the window's loop first turns.
+        constexpr qint64 kSize = 32 * 1024 * 1024;
         const QString input = file(QStringLiteral("big.txt"));
-        writeBytes(input, QByteArray(3 * 1024 * 1024, 'x'));
+        writeBytes(input, QByteArray(kSize, 'x'));
         frmWizard* w = open(0);
         toJobPage(w, input, file(QStringLiteral("big.out")));
         typeInto(w->cmbRecLen, "100");
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
-        bool sawRun = false, buttonsDisabled = false, closeRefused = false;
-        // Runs from the event processing that the progress display does during the job.
+        bool sawRun = false, buttonsAsWanted = false, closeRefused = false;
+        // Runs from the window's event loop while the job runs on its own thread.
         QTimer::singleShot(0, this, [&] {
             sawRun = w->isRunning();
-            buttonsDisabled =
-                !w->cmdNext->isEnabled() && !w->cmdBack->isEnabled() && !w->cmdCancel->isEnabled();
-            closeRefused = !w->close();
+            buttonsAsWanted =
+                !w->cmdNext->isEnabled() && !w->cmdBack->isEnabled() && w->cmdCancel->isEnabled();
+            closeRefused = !w->close();  // asks; the test's answer is No
         });
-        MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QVERIFY(sawRun);
-        QVERIFY(buttonsDisabled);
+        QVERIFY(buttonsAsWanted);
         QVERIFY(closeRefused);
+        QCOMPARE(MessageBox::shown().first().text, QString::fromUtf8(kCancelRunQuestion));
         QCOMPARE(QFileInfo(file(QStringLiteral("big.out"))).size(),
-                 qint64(3 * 1024 * 1024 / 100 * 102 + 3 * 1024 * 1024 % 100));
+                 kSize / 100 * 102 + kSize % 100);
         QVERIFY(!w->isVisible());  // completed and closed afterwards
+        QFile::remove(input);
+        QFile::remove(file(QStringLiteral("big.out")));
+    }
+
+    void cancelOfARunningJobAsksThenStopsAndKeepsTheOldOutput() {
+        // An input large enough that the job is still reading when the answer comes.
+        const QString input = file(QStringLiteral("huge.dat"));
+        {
+            QFile huge(input);
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(512) << 20));
+        }
+        const QString output = file(QStringLiteral("kept.out"));
+        writeBytes(output, "the old output");
+        frmWizard* w = open(0);
+        w->cmbFileName0->setEditText(input);
+        w->cmbFileName5->setEditText(output);
+        MessageBox::setNextAnswer(QMessageBox::Yes);  // replace it
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        typeInto(w->cmbRecLen, "100");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QTimer::singleShot(0, this, [&] {
+            MessageBox::clearShown();
+            MessageBox::setNextAnswer(QMessageBox::Yes);
+            QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        });
+        // Zero bytes are record data: the job is run all the same.
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(!w->isRunning());
+        QVERIFY(!w->lastRunSucceeded());
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown()[0].text, QString::fromUtf8(kCancelRunQuestion));
+        QVERIFY2(MessageBox::shown()[1].text.startsWith(QStringLiteral("変換を中止しました。")),
+                 qPrintable(MessageBox::shown()[1].text));
+        // The old output is as it was, and no temporary file is left beside it.
+        QCOMPARE(readBytes(output), QByteArray("the old output"));
+        QCOMPARE(QDir(dir_.path()).entryList({QStringLiteral("*kept*")}, QDir::Files),
+                 QStringList{QStringLiteral("kept.out")});
+        // The wizard stays on the execute page, ready to run again or go back.
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->currentPage(), 99);
+        QVERIFY(w->cmdNext->isEnabled() && w->cmdBack->isEnabled() && w->cmdCancel->isEnabled());
+        QFile::remove(input);
     }
 
     void recordLengthPageSuggestsLengthsOfTheInput() {
@@ -405,9 +483,14 @@ class WizardTest : public QObject {
         QCOMPARE(w->cmbRecLen->currentText(), QStringLiteral("64"));
         QVERIFY(w->cmdNext->isEnabled());
 
-        // A missing input says so instead.
+        // An input gone after the files page says so instead.
+        const QString gone = file(QStringLiteral("missing.dat"));
+        writeBytes(gone, "x");
         w = open(0);
-        toJobPage(w, file(QStringLiteral("missing.dat")), file(QStringLiteral("out.dat")));
+        w->cmbFileName0->setEditText(gone);
+        w->cmbFileName5->setEditText(file(QStringLiteral("out.dat")));
+        QFile::remove(gone);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QTRY_COMPARE(w->lstRecLenHint->item(0)->text(),
                      QStringLiteral("入力ファイルが存在しません。"));
     }
@@ -451,6 +534,7 @@ class WizardTest : public QObject {
 
         // Text is not asked about.
         MessageBox::clearShown();
+        QFile::remove(output);
         writeBytes(input, "one\r\ntwo\r\n");
         w = open(3);
         toJobPage(w, input, output);
@@ -461,6 +545,159 @@ class WizardTest : public QObject {
         QTest::mouseClick(w->cmdNext, Qt::LeftButton);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(readBytes(output), QByteArray("one\ntwo\n"));
+    }
+
+    void existingOutputIsAskedAboutOnceWhenLeavingTheFilesPage() {
+        const QString output = file(QStringLiteral("exists.out"));
+        writeBytes(output, "keep me");
+        frmWizard* w = open(0);
+        w->cmbFileName0->setEditText(in());
+        w->cmbFileName5->setEditText(output);
+        QVERIFY(w->cmdNext->isEnabled());
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);  // No
+        QCOMPARE(w->currentPage(), 0);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(
+            MessageBox::shown()[0].text,
+            QStringLiteral("出力ファイル「%1」は既に存在します。\n上書きしますか？").arg(output));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        // Back and on again: the answer stands for that path.
+        QTest::mouseClick(w->cmdBack, Qt::LeftButton);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(readBytes(output), QByteArray("keep me"));
+
+        // Chosen in the save dialog, which asks itself: no second question.
+        MessageBox::clearShown();
+        w = open(0);
+        w->cmbFileName0->setEditText(in());
+        cDialog::setNextFileName(output);
+        QTest::mouseClick(w->cmdFileRef5, Qt::LeftButton);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 10);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void enterPressesNextEscCancelsF1OpensTheManual() {
+        frmWizard* w = open(0);
+        w->activateWindow();
+        w->cmbFileName0->setEditText(in());
+        w->cmbFileName5->setEditText(out());
+        QFile::remove(out());
+        // Keys go where the focus is, as a user's do.
+        auto press = [](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            target->setFocus();
+            QTest::keyClick(target, key, modifiers);
+        };
+        press(w->cmbFileName5->lineEdit(), Qt::Key_Return);
+        QCOMPARE(w->currentPage(), 10);
+        // A button with the focus is the one Enter presses.
+        press(w->cmdBack, Qt::Key_Return);
+        QCOMPARE(w->currentPage(), 0);
+        press(w->cmbFileName5->lineEdit(), Qt::Key_Return);
+        QCOMPARE(w->currentPage(), 10);
+        // A greyed Next: Enter does nothing.
+        press(w->cmbRecLen->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w->currentPage(), 10);
+        QTest::keyClicks(w->cmbRecLen->lineEdit(), "4");
+        press(w->cmbRecLen->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w->currentPage(), 99);
+        w->lstParam->setFocus();
+
+        // F1: the manual (missing beside the test program, which says so).
+        QTest::keyClick(w->lstParam, Qt::Key_F1);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown()[0].text.startsWith(
+            QStringLiteral("ヘルプファイルが見つかりません。")));
+        QCOMPARE(manualUrl(QStringLiteral("/m/index.html"),
+                           QString::fromStdString(manualTopic(99, state_.job.JobKind)))
+                     .toString(),
+                 QStringLiteral("file:///m/index.html#reclen"));
+
+        QSignalSpy unloaded(w, &frmWizard::unloaded);
+        QTest::keyClick(w->lstParam, Qt::Key_Escape);
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!w->isVisible());
+    }
+
+    void lineEndingPageCountsTheEndingsAndAllowsTheSameOneForAMixedFile() {
+        const QString input = file(QStringLiteral("mixed.txt"));
+        writeBytes(input, "a\r\nb\r\nc\r\nd\ne\r");
+        frmWizard* w = open(3);
+        toJobPage(w, input, file(QStringLiteral("mixed.out")));
+        QCOMPARE(w->currentPage(), 13);
+        QTRY_COMPARE(
+            w->lblCrlfCounts->text(),
+            QStringLiteral("見つかった改行: CR+LF 3 行、LF 1 行、CR 1 行 (混在しています)"));
+        QCOMPARE(w->lblCrlfFrom->text(), QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QVERIFY(w->cmdNext->isEnabled());
+        QVERIFY(!w->lblReason->isVisible());
+
+        // A file of one ending: choosing it says why Next stays greyed.
+        writeBytes(input, "a\r\nb\r\n");
+        w = open(3);
+        toJobPage(w, input, file(QStringLiteral("mixed.out")));
+        QTRY_COMPARE(w->lblCrlfCounts->text(), QStringLiteral("見つかった改行: CR+LF 2 行"));
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QVERIFY(!w->cmdNext->isEnabled());
+        QVERIFY(w->lblReason->isVisible());
+        QCOMPARE(w->lblReason->text(),
+                 QStringLiteral("入力ファイルの改行コードは既に CR+LF です。"));
+    }
+
+    void completionOffersToOpenTheOutputsFolder() {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        const QString output = file(QStringLiteral("sub/result.txt"));
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("sub")));
+        QFile::remove(output);
+        frmWizard* w = open(3);
+        toJobPage(w, in(), output);
+        w->cmbCrlfTo->setCurrentText(QStringLiteral("CR+LF"));
+        w->cmbCrlfTo->activated(w->cmbCrlfTo->currentIndex());
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        MessageBox::setNextAnswer(QMessageBox::Open);  // the "open folder" button
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QVERIFY(w->lastRunSucceeded());
+        QCOMPARE(catcher.opened.size(), 1);
+        QCOMPARE(catcher.opened[0].toLocalFile(), file(QStringLiteral("sub")));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        // The history holds absolute paths.
+        QCOMPARE(readHistory(state_.IniFilePath, kHistoryOutput).front(), output.toStdString());
+    }
+
+    void sizeAndSplittersAreKeptAndTheWindowStaysOnTheScreen() {
+        const std::string ini = file(QStringLiteral("sorvek.ini")).toStdString();
+        frmWizard* w = open(1);
+        const QRect area = w->screen()->availableGeometry();
+        QVERIFY(area.contains(w->geometry()));
+        w->resize(700, 560);
+        w->recordDefPage->splitter->setSizes({150, 400});
+        const QList<int> kept = w->recordDefPage->splitter->sizes();
+        QVERIFY(w->close());
+        const WizardLayout layout = readWizardLayout(ini);
+        QCOMPARE(layout.width, 700);
+        QCOMPARE(layout.height, 560);
+        QCOMPARE(QList<int>(layout.definitionSplitter.begin(), layout.definitionSplitter.end()),
+                 kept);
+
+        w = open(1);
+        QCOMPARE(w->size(), QSize(700, 560));
+        QCOMPARE(w->recordDefPage->splitter->sizes(), kept);
+        QVERIFY(area.contains(w->geometry()));
+        // A size larger than the screen is cut to it.
+        w->resize(area.width() * 3, area.height() * 3);
+        QVERIFY(w->close());
+        w = open(1);
+        QVERIFY(w->width() <= area.width() && w->height() <= area.height());
+        QVERIFY(area.contains(w->geometry()));
+        QFile::remove(QString::fromStdString(ini));
     }
 
     void cancelUnloadsAtOnce() {
