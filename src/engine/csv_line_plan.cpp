@@ -1,12 +1,14 @@
 #include "engine/csv_line_plan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
+#include "engine/host_numbers.h"
 #include "engine/packed_decimal.h"
 
 namespace sorvek {
@@ -173,6 +175,13 @@ bool holdsQuoteSpecial(const unsigned char* p, std::size_t n, unsigned char d) {
     return false;
 }
 
+// Whether a marked field needs one of the host forms to be written.
+bool needsHostForm(const FieldDef& f, bool ebcdic) {
+    if (f.Check != -1) return false;
+    if (ebcdic || f.Type == kTypeBinary || f.scale != 0) return true;
+    return f.Type == kTypeZoned && f.sign != SignPosition::Undeclared;
+}
+
 bool anyHighByte(const unsigned char* p, std::size_t n) {
     unsigned char any = 0;
     for (std::size_t i = 0; i < n; ++i) any |= p[i];
@@ -198,6 +207,10 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
       formatted_(options.encoding != CsvEncoding::Cp932 || options.quoting != CsvQuoting::None ||
                  options.trimBlanks || options.zonedSign != ZonedSign::Off ||
                  options.invalidPacked != InvalidPacked::Keep),
+      ebcdic_(table.entries.empty() || !isEbcdic(table[0].codePage)
+                  ? nullptr
+                  : &EbcdicDecoder::get(table[0].codePage)),
+      textTarget_(options.encoding == CsvEncoding::Cp932 ? TextTarget::Cp932 : TextTarget::Utf8),
       kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
       packedChecks_(kinds_.size()),
       quoteScanRanges_(kinds_.size()),
@@ -207,6 +220,11 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
+    for (std::size_t r = 1; r < kinds_.size() && !formatted_; ++r) {
+        for (const FieldDef& f : table[r].Fields)
+            formatted_ = formatted_ || needsHostForm(f, ebcdic_ != nullptr);
+    }
+    const bool bigEndianMachine = std::endian::native == std::endian::big;
     // The widest a field can become: every byte decoded to three, a sign, every byte a quote
     // to double and the two enclosing quotes.
     auto formattedWidth = [&](std::size_t width) {
@@ -215,6 +233,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         return width;
     };
     std::size_t scratch = 0;
+    std::size_t hostDigits = 0;
     // The steps of each record's own fields, once.
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
     for (std::size_t r = 1; r < kinds_.size(); ++r) {
@@ -227,9 +246,51 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                       Conversion::Text,
                       false,
                       false,
-                      false};
+                      false,
+                      SignPosition::Undeclared,
+                      false,
+                      true,
+                      f.scale};
             std::size_t width = step.size;
-            if (f.Type == "P") {
+            bool rawText = true;  // the field's bytes are text of the output (for quoting)
+            const bool zonedDigitsOnly = oneByteDelimiter && std::strchr("-.0123456789", d);
+            if (f.Type == kTypeBinary) {
+                step.conversion = Conversion::Binary;
+                step.binarySigned = f.signedBinary;
+                step.bigEndian =
+                    f.byteOrder == ByteOrder::Big || ebcdic_ != nullptr || bigEndianMachine;
+                width = decimalWidth(binaryDigits(step.size), f.Dec, f.scale);
+                step.alwaysScan = zonedDigitsOnly;
+                rawText = false;
+            } else if (f.Type == kTypePacked && f.scale != 0) {
+                step.conversion = Conversion::ScaledPacked;
+                width = decimalWidth(2 * step.size, f.Dec, f.scale);
+                hostDigits = std::max<std::size_t>(hostDigits, 2 * step.size);
+                packedChecks_[r].push_back({step.offset, step.size, f.Name});
+                step.alwaysScan = zonedDigitsOnly;
+                rawText = false;
+            } else if (f.Type == kTypeZoned && needsHostForm(f, ebcdic_ != nullptr)) {
+                step.conversion = Conversion::HostZoned;
+                step.sign = ebcdic_ != nullptr ? effectiveSign(f.sign) : f.sign;
+                if (ebcdic_ == nullptr && f.sign == SignPosition::Undeclared &&
+                    options.zonedSign != ZonedSign::Off) {
+                    step.sign = options.zonedSign == ZonedSign::Leading || f.leadingSign
+                                    ? SignPosition::Leading
+                                    : SignPosition::Trailing;
+                }
+                // A field that holds no number is shown as its text.
+                hostDigits = std::max<std::size_t>(hostDigits, step.size);
+                width = std::max(decimalWidth(step.size, f.Dec, f.scale),
+                                 EbcdicDecoder::kMaxGrowth * step.size + EbcdicDecoder::kSlack);
+                step.alwaysScan = ebcdic_ != nullptr || zonedDigitsOnly;
+                rawText = ebcdic_ == nullptr;
+            } else if (ebcdic_ != nullptr && f.Type != kTypePacked) {
+                step.conversion = f.Type == kTypeDoubleByte ? Conversion::EbcdicDoubleByte
+                                                            : Conversion::EbcdicText;
+                width = EbcdicDecoder::kMaxGrowth * step.size + EbcdicDecoder::kSlack;
+                step.alwaysScan = true;
+                rawText = false;
+            } else if (f.Type == "P") {
                 step.conversion = Conversion::Packed;
                 width = packedWidth(step.size, f.Dec);
                 packedChecks_[r].push_back({step.offset, step.size, f.Name});
@@ -247,7 +308,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
-            if (step.conversion != Conversion::Packed) {
+            if (step.conversion != Conversion::Packed && rawText) {
                 quoteScanRanges_[r].push_back({step.offset, step.offset + step.size});
             }
         }
@@ -267,6 +328,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         ranges = std::move(merged);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
+    hostDigits_.resize(hostDigits);
     // Room for each kind's part once, so that copying it never allocates while converting.
     for (std::size_t r = 1; r < kinds_.size(); ++r) levelCopies_[r].bytes.resize(ownLength[r]);
     // Each kind's nearest marked ancestor and line length, from those of its parent: every
@@ -344,6 +406,9 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
                 case Conversion::Packed:
                     o = writePacked(field, step.size, step.dec, o);
                     break;
+                default:
+                    o = writeHostValue(step, field, o);
+                    break;
             }
             // A delimiter after every field; the last one is taken back below.
             if (delimiterLength == 1) {
@@ -396,8 +461,58 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
                 return o;
             }
             return writePacked(field, step.size, step.dec, o);
+        default:
+            return writeHostValue(step, field, o);
     }
     return o;
+}
+
+char* CsvLinePlan::writeFieldText(const Step& step, const unsigned char* field, char* o) const {
+    const bool trim = options_.trimBlanks;
+    if (ebcdic_ != nullptr) return ebcdic_->decodeText(field, step.size, textTarget_, trim, o);
+    std::size_t size = trim ? withoutTrailingSpaces(field, step.size) : step.size;
+    if (decoder_ != nullptr) {
+        char* end = decoder_->decode(field, size, o);
+        return trim ? trimUtf8(o, end) : end;
+    }
+    copyField(o, field, size);
+    return trim ? trimCp932(o, o + size) : o + size;
+}
+
+char* CsvLinePlan::writeHostValue(const Step& step, const unsigned char* field, char* o) const {
+    switch (step.conversion) {
+        case Conversion::EbcdicText:
+            return writeFieldText(step, field, o);
+        case Conversion::EbcdicDoubleByte:
+            return ebcdic_->decodeDoubleByte(field, step.size, textTarget_, options_.trimBlanks, o);
+        case Conversion::HostZoned: {
+            bool negative = false;
+            const std::ptrdiff_t n = zonedDigits(field, step.size, step.sign, ebcdic_ != nullptr,
+                                                 hostDigits_.data(), negative);
+            if (n < 0) return writeFieldText(step, field, o);
+            return writeDecimal(negative, hostDigits_.data(), static_cast<std::size_t>(n), step.dec,
+                                step.scale, o);
+        }
+        case Conversion::Binary:
+            return writeBinary(field, step.size, step.binarySigned, step.bigEndian, step.dec,
+                               step.scale, o);
+        case Conversion::ScaledPacked: {
+            if (options_.invalidPacked == InvalidPacked::Empty &&
+                !packedFieldValid(field, step.size)) {
+                return o;
+            }
+            std::size_t n = 0;
+            for (std::size_t i = 0; i < step.size; ++i) {
+                hostDigits_.data()[n++] = static_cast<char>((field[i] >> 4) | 0x30);
+                if (i + 1 < step.size)
+                    hostDigits_.data()[n++] = static_cast<char>((field[i] & 0x0F) | 0x30);
+            }
+            const bool negative = (field[step.size - 1] & 0x0F) == 0x0D;
+            return writeDecimal(negative, hostDigits_.data(), n, step.dec, step.scale, o);
+        }
+        default:
+            return o;
+    }
 }
 
 [[gnu::always_inline]] inline char* CsvLinePlan::writeZoned(const Step& step,
@@ -456,7 +571,9 @@ char* CsvLinePlan::writeFormatted(int kind, const unsigned char* const* data,
                 // more than the enclosing pair.
                 *o = '"';
                 char* end = writeValue(step, field, o + 1);
-                if (recordScan) end = doubleQuotes(o + 1, end);
+                if (recordScan || (step.alwaysScan && step.conversion >= Conversion::EbcdicText)) {
+                    end = doubleQuotes(o + 1, end);
+                }
                 *end = '"';
                 o = end + 1;
             } else {

@@ -19,10 +19,12 @@ namespace sorvek {
 inline constexpr std::string_view kTypeText = "X";
 inline constexpr std::string_view kTypeZoned = "9";
 inline constexpr std::string_view kTypePacked = "P";
-// A binary integer (COBOL COMP, COMP-4, BINARY and COMP-5) of 2, 4 or 8 bytes.
-inline constexpr std::string_view kTypeBinary = "B";
+// A binary integer (COBOL COMP, COMP-4, BINARY and COMP-5) of 2, 4 or 8 bytes. The host types
+// have names of more than one letter: layouts imported from SEWB3 may hold any single letter,
+// which is copied as text, and keeps being copied so.
+inline constexpr std::string_view kTypeBinary = "BIN";
 // Double-byte text without shift bytes (COBOL PIC G and PIC N).
-inline constexpr std::string_view kTypeDoubleByte = "G";
+inline constexpr std::string_view kTypeDoubleByte = "DBCS";
 
 // How records follow one another. Fixed: records of their kind's length, as always (a CR, then
 // an LF, may follow each one in a Shift-JIS file). V: each record begins with a 4-byte record

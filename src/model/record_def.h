@@ -12,8 +12,8 @@ namespace sorvek {
 
 struct FieldDef {
     std::string Name;
-    // "X" text, "9" zoned decimal, "P" packed decimal, "B" binary, "G" double-byte text;
-    // others copy as text.
+    // "X" text, "9" zoned decimal, "P" packed decimal, "BIN" binary, "DBCS" double-byte text
+    // (model/host_data.h); others copy as text.
     std::string Type;
     std::int32_t Pos = 0;    // 1-based byte position in the record
     std::int32_t Size = 0;   // bytes in the record
@@ -26,7 +26,7 @@ struct FieldDef {
     // Zoned ("9") only: the sign position its layout declares, which holds whatever the
     // output option for zoned signs says.
     SignPosition sign = SignPosition::Undeclared;
-    // Binary ("B") only: whether the value has a sign (two's complement), and its byte order.
+    // Binary ("BIN") only: whether the value has a sign (two's complement), and its byte order.
     bool signedBinary = false;
     ByteOrder byteOrder = ByteOrder::Big;
     // Zoned, packed and binary: the value is multiplied by 10 to this power after its decimal

@@ -387,7 +387,7 @@ TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
     host[0].recordFormat = RecordFormat::VB;
     host[2].Fields[1].sign = SignPosition::LeadingSeparate;
     host[2].Fields[2].scale = -3;
-    host[1].Fields[1] = FieldDef{"件数", "B", 2, 4, 2, -1, ""};
+    host[1].Fields[1] = FieldDef{"件数", "BIN", 2, 4, 2, -1, ""};
     host[1].Fields[1].signedBinary = true;
     host[1].Fields[1].byteOrder = ByteOrder::Native;
     const std::string out = dir.file("host.trd");
@@ -397,7 +397,7 @@ TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
     expected.replace(expected.find(title), title.size(),
                      title + "CodePage=IBM930\r\nRecordFormat=vb\r\n");
     const std::string field = "Field_1=受注番号,9,2,19,0,-1,伝票の番号";
-    expected.replace(expected.find(field), field.size(), "Field_1=件数,B,2,4,2,-1,");
+    expected.replace(expected.find(field), field.size(), "Field_1=件数,BIN,2,4,2,-1,");
     expected +=
         "\r\n"
         "[Field Format]\r\n"

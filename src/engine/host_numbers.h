@@ -1,0 +1,53 @@
+#pragma once
+// Numeric fields as host programs write them, turned into exact decimal text: binary integers
+// (COBOL COMP, COMP-4, BINARY and COMP-5), zoned fields whose layout declares where the sign
+// is, or whose file is EBCDIC, and any numeric field scaled by P positions. No floating point:
+// the digits are moved as text, so 37 digits come out as exactly as 3.
+#include <cstddef>
+#include <cstdint>
+
+#include "model/host_data.h"
+
+namespace sorvek {
+
+// Widest text of a value of `digits` digits with `dec` decimal places and `scale` (see
+// writeDecimal): a sign, the digits, a point, a leading "0" and the zeros of the scale.
+constexpr std::size_t decimalWidth(std::size_t digits, std::int32_t dec, std::int32_t scale) {
+    const std::size_t shift = static_cast<std::size_t>(scale < 0 ? -scale : scale);
+    return digits + static_cast<std::size_t>(dec < 0 ? -dec : dec) + shift + 3;
+}
+
+// Writes the value of the `n` decimal digits at `digits` ("0"-"9"), divided by 10 to the power
+// `dec` and multiplied by 10 to the power `scale`, to `out` and returns the end: "-" first when
+// `negative`, the digits as they are (leading zeros kept), a "." before the decimal places and
+// "0" before a point that would come first; a positive effective scale appends zeros, a
+// negative one puts zeros after the point. REQUIRES: room for decimalWidth(n, dec, scale).
+char* writeDecimal(bool negative, const char* digits, std::size_t n, std::int32_t dec,
+                   std::int32_t scale, char* out);
+
+// Digits of a binary field of `size` bytes (2, 4 or 8).
+constexpr std::size_t binaryDigits(std::size_t size) {
+    return size <= 2 ? 5 : size <= 4 ? 10 : 20;
+}
+
+// Writes the value of the binary field of `size` bytes at `field` as decimal text, without
+// leading zeros (see writeDecimal for the point and the scale). `isSigned`: two's complement;
+// `bigEndian`: the first byte is the most significant. REQUIRES: size is 2, 4 or 8; room for
+// decimalWidth(binaryDigits(size), dec, scale).
+char* writeBinary(const unsigned char* field, std::size_t size, bool isSigned, bool bigEndian,
+                  std::int32_t dec, std::int32_t scale, char* out);
+
+// The digits and sign of a zoned field. `ebcdic`: digits are F0-F9 (else "0"-"9"); the byte
+// that carries the sign has the zone C, F, A or E (positive) or D or B (negative), or, in a
+// Shift-JIS file, any of the forms of zoneSign; a separate sign is "+" or "-" of the page.
+// `digits` receives the digits (REQUIRES: room for `size` bytes). Returns how many were
+// written, or -1 when a byte is none of these, so that the caller can show the field as text.
+std::ptrdiff_t zonedDigits(const unsigned char* field, std::size_t size, SignPosition sign,
+                           bool ebcdic, char* digits, bool& negative);
+
+// Where the sign is when the layout declares none: the last byte's zone on an EBCDIC page.
+inline SignPosition effectiveSign(SignPosition declared) {
+    return declared == SignPosition::Undeclared ? SignPosition::Trailing : declared;
+}
+
+}  // namespace sorvek
