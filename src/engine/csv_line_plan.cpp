@@ -486,6 +486,12 @@ char* CsvLinePlan::writeHostValue(const Step& step, const unsigned char* field, 
         case Conversion::EbcdicDoubleByte:
             return ebcdic_->decodeDoubleByte(field, step.size, textTarget_, options_.trimBlanks, o);
         case Conversion::HostZoned: {
+            if (ebcdic_ != nullptr && step.sign == SignPosition::Trailing) {
+                if (char* end =
+                        writeEbcdicZonedTrailing(field, step.size, step.dec, step.scale, o)) {
+                    return end;
+                }
+            }
             bool negative = false;
             const std::ptrdiff_t n = zonedDigits(field, step.size, step.sign, ebcdic_ != nullptr,
                                                  hostDigits_.data(), negative);

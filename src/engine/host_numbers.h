@@ -45,6 +45,14 @@ char* writeBinary(const unsigned char* field, std::size_t size, bool isSigned, b
 std::ptrdiff_t zonedDigits(const unsigned char* field, std::size_t size, SignPosition sign,
                            bool ebcdic, char* digits, bool& negative);
 
+// The common case of an EBCDIC file, on a path of its own: a zoned field with the sign in the
+// last byte's zone, written as writeDecimal would write it, straight to `out`. Returns nullptr
+// (having written anything up to the field's width) when a byte is no digit, or when the point
+// would fall outside the digits (the caller then takes the general path).
+// REQUIRES: size >= 1, room for decimalWidth(size, dec, scale) bytes.
+char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t size, std::int32_t dec,
+                               std::int32_t scale, char* out);
+
 // Where the sign is when the layout declares none: the last byte's zone on an EBCDIC page.
 inline SignPosition effectiveSign(SignPosition declared) {
     return declared == SignPosition::Undeclared ? SignPosition::Trailing : declared;

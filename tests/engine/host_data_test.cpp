@@ -106,6 +106,36 @@ TEST(HostNumbers, DecimalTextKeepsEveryDigit) {
     EXPECT_EQ("00123000", std::string(out, end));
 }
 
+TEST(HostNumbers, EbcdicZonedFastPathWritesWhatTheGeneralOneWrites) {
+    const std::string fields[] = {"\xF1\xF2\xC3", "\xF0\xF0\xD5", "\xF1\xF2\xF3", "\xD7",
+                                  "\xF1\x40\xC3", "\xF1\xF2\x33", "\xF9\xF9\xB9"};
+    for (const std::string& f : fields) {
+        for (int dec = 0; dec <= 4; ++dec) {
+            for (int scale : {-2, 0, 2}) {
+                const auto* bytes = reinterpret_cast<const unsigned char*>(f.data());
+                char fast[64], general[64];
+                char* fastEnd = writeEbcdicZonedTrailing(bytes, f.size(), dec, scale, fast);
+                char digits[16];
+                bool negative = false;
+                const std::ptrdiff_t n =
+                    zonedDigits(bytes, f.size(), SignPosition::Trailing, true, digits, negative);
+                if (fastEnd == nullptr) {
+                    // Only no number, or a point outside the digits, leaves the fast path.
+                    EXPECT_TRUE(n < 0 || dec - scale < 0 ||
+                                dec - scale >= static_cast<int>(f.size()))
+                        << f << " " << dec << " " << scale;
+                    continue;
+                }
+                ASSERT_GE(n, 0) << f;
+                char* generalEnd = writeDecimal(negative, digits, static_cast<std::size_t>(n), dec,
+                                                scale, general);
+                EXPECT_EQ(std::string(general, generalEnd), std::string(fast, fastEnd))
+                    << f << " " << dec << " " << scale;
+            }
+        }
+    }
+}
+
 class HostDataTest : public EngineTest {
   protected:
     std::string convert(const std::string& in, RecordDefTable table, bool expectOk = true) {
