@@ -461,6 +461,17 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
                 return o;
             }
             return writePacked(field, step.size, step.dec, o);
+        // The common host fields, inlined as the others are.
+        case Conversion::EbcdicText:
+            return ebcdic_->decodeText(field, step.size, textTarget_, options_.trimBlanks, o);
+        case Conversion::HostZoned:
+            if (ebcdic_ != nullptr && step.sign == SignPosition::Trailing) {
+                if (char* end =
+                        writeEbcdicZonedTrailing(field, step.size, step.dec, step.scale, o)) {
+                    return end;
+                }
+            }
+            return writeHostValue(step, field, o);
         default:
             return writeHostValue(step, field, o);
     }

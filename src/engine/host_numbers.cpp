@@ -14,40 +14,7 @@ bool isDigitByte(unsigned char b, bool ebcdic) {
     return ebcdic ? b >= 0xF0 && b <= 0xF9 : b >= '0' && b <= '9';
 }
 
-// 1 for the bytes F0-F9; for the last byte, the sign too: 2 positive, 3 negative.
-struct EbcdicDigitTable {
-    unsigned char digit[256] = {};
-    unsigned char last[256] = {};
-    constexpr EbcdicDigitTable() {
-        for (int d = 0; d <= 9; ++d) {
-            digit[0xF0 | d] = 1;
-            for (int zone : {0xA, 0xC, 0xE, 0xF}) last[zone << 4 | d] = 2;
-            for (int zone : {0xB, 0xD}) last[zone << 4 | d] = 3;
-        }
-    }
-};
-constexpr EbcdicDigitTable kEbcdicDigits;
-
 }  // namespace
-
-char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t size, std::int32_t dec,
-                               std::int32_t scale, char* out) {
-    const std::int64_t places = static_cast<std::int64_t>(dec) - scale;
-    if (places < 0 || places >= static_cast<std::int64_t>(size)) return nullptr;
-    const unsigned char sign = kEbcdicDigits.last[field[size - 1]];
-    if (sign == 0) return nullptr;
-    if (sign == 3) *out++ = '-';
-    const std::size_t whole = size - static_cast<std::size_t>(places);
-    unsigned char valid = 1;
-    for (std::size_t i = 0; i + 1 < size; ++i) {
-        valid &= kEbcdicDigits.digit[field[i]];
-        out[i + (i >= whole ? 1 : 0)] = static_cast<char>('0' + (field[i] & 0x0F));
-    }
-    if (valid == 0) return nullptr;
-    if (places != 0) out[whole] = '.';
-    out[size - 1 + (places != 0 ? 1 : 0)] = static_cast<char>('0' + (field[size - 1] & 0x0F));
-    return out + size + (places != 0 ? 1 : 0);
-}
 
 char* writeDecimal(bool negative, const char* digits, std::size_t n, std::int32_t dec,
                    std::int32_t scale, char* out) {

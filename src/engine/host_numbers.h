@@ -45,13 +45,49 @@ char* writeBinary(const unsigned char* field, std::size_t size, bool isSigned, b
 std::ptrdiff_t zonedDigits(const unsigned char* field, std::size_t size, SignPosition sign,
                            bool ebcdic, char* digits, bool& negative);
 
+// 1 for the bytes F0-F9; for the last byte, the sign too: 2 positive, 3 negative.
+struct EbcdicDigitTable {
+    unsigned char digit[256] = {};
+    unsigned char last[256] = {};
+    constexpr EbcdicDigitTable() {
+        for (int d = 0; d <= 9; ++d) {
+            digit[0xF0 | d] = 1;
+            for (int zone : {0xA, 0xC, 0xE, 0xF}) last[zone << 4 | d] = 2;
+            for (int zone : {0xB, 0xD}) last[zone << 4 | d] = 3;
+        }
+    }
+};
+inline constexpr EbcdicDigitTable kEbcdicDigits;
+
 // The common case of an EBCDIC file, on a path of its own: a zoned field with the sign in the
 // last byte's zone, written as writeDecimal would write it, straight to `out`. Returns nullptr
 // (having written anything up to the field's width) when a byte is no digit, or when the point
 // would fall outside the digits (the caller then takes the general path).
 // REQUIRES: size >= 1, room for decimalWidth(size, dec, scale) bytes.
-char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t size, std::int32_t dec,
-                               std::int32_t scale, char* out);
+inline char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t size,
+                                      std::int32_t dec, std::int32_t scale, char* out) {
+    const std::int64_t places = static_cast<std::int64_t>(dec) - scale;
+    if (places < 0 || places >= static_cast<std::int64_t>(size)) return nullptr;
+    const unsigned char sign = kEbcdicDigits.last[field[size - 1]];
+    if (sign == 0) return nullptr;
+    if (sign == 3) *out++ = '-';
+    const std::size_t whole = size - static_cast<std::size_t>(places);
+    unsigned char valid = 1;
+    // The digits before the point, then those after it, one place further on.
+    std::size_t i = 0;
+    for (; i < whole && i + 1 < size; ++i) {
+        valid &= kEbcdicDigits.digit[field[i]];
+        out[i] = static_cast<char>('0' + (field[i] & 0x0F));
+    }
+    for (; i + 1 < size; ++i) {
+        valid &= kEbcdicDigits.digit[field[i]];
+        out[i + 1] = static_cast<char>('0' + (field[i] & 0x0F));
+    }
+    if (valid == 0) return nullptr;
+    if (places != 0) out[whole] = '.';
+    out[size - 1 + (places != 0 ? 1 : 0)] = static_cast<char>('0' + (field[size - 1] & 0x0F));
+    return out + size + (places != 0 ? 1 : 0);
+}
 
 // Where the sign is when the layout declares none: the last byte's zone on an EBCDIC page.
 inline SignPosition effectiveSign(SignPosition declared) {

@@ -172,33 +172,28 @@ EbcdicDecoder::EbcdicDecoder(InputCodePage page)
 char* EbcdicDecoder::decodeText(const unsigned char* in, std::size_t n, TextTarget target,
                                 bool trim, char* out) const {
     if (target == TextTarget::Cp932) {
-        // Mostly one byte gives one byte: translate, and go the general way only when a byte
-        // asked for it.
-        bool special = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            const unsigned char b = in[i];
-            out[i] = static_cast<char>(oneByteCp932_[b]);
-            special |= special_[b];
+        // Mostly one byte gives one byte: translate up to the first byte that asks for the
+        // general way, which goes on from there.
+        std::size_t i = 0;
+        for (; i < n && !special_[in[i]]; ++i) out[i] = static_cast<char>(oneByteCp932_[in[i]]);
+        char* kept = out + i;
+        if (trim) {
+            while (kept != out && (kept[-1] == ' ' || kept[-1] == '\0')) --kept;
         }
-        if (!special) {
-            char* end = out + n;
-            if (trim) {
-                while (end != out && (end[-1] == ' ' || end[-1] == '\0')) --end;
-            }
-            return end;
-        }
+        if (i == n) return kept;
+        return decodeShifted(in + i, n - i, target, trim, false, out + i, kept);
     }
-    return decodeShifted(in, n, target, trim, false, out);
+    return decodeShifted(in, n, target, trim, false, out, out);
 }
 
 char* EbcdicDecoder::decodeDoubleByte(const unsigned char* in, std::size_t n, TextTarget target,
                                       bool trim, char* out) const {
     if (!doubleByte_) return decodeText(in, n, target, trim, out);
-    return decodeShifted(in, n, target, trim, true, out);
+    return decodeShifted(in, n, target, trim, true, out, out);
 }
 
 char* EbcdicDecoder::decodeShifted(const unsigned char* in, std::size_t n, TextTarget target,
-                                   bool trim, bool startDoubleByte, char* out) const {
+                                   bool trim, bool startDoubleByte, char* out, char* kept) const {
     const std::uint32_t* single = singles(target);
     const std::uint32_t* pair = doubleByte_ ? pairs(target) : nullptr;
     const unsigned char* p = in;
@@ -206,7 +201,6 @@ char* EbcdicDecoder::decodeShifted(const unsigned char* in, std::size_t n, TextT
     bool shifted = startDoubleByte;
     std::size_t blanks = 0;  // for the shift bytes and a cut character
     char* o = out;
-    char* kept = out;  // the end of the last character that is no blank
     while (p != end) {
         std::uint32_t e;
         if (doubleByte_ && !startDoubleByte && (*p == kShiftOut || *p == kShiftIn)) {

@@ -86,9 +86,10 @@ class EbcdicDecoder {
     const std::uint32_t* pairs(TextTarget t) const {
         return t == TextTarget::Cp932 ? pairCp932_.data() : pairUtf8_.data();
     }
-    // The general walk, with shift states and entries of any length.
+    // The general walk, with shift states and entries of any length, writing from `out`; `kept`
+    // is the end of the last character before `out` that trimming keeps.
     char* decodeShifted(const unsigned char* in, std::size_t n, TextTarget target, bool trim,
-                        bool startDoubleByte, char* out) const;
+                        bool startDoubleByte, char* out, char* kept) const;
 
     std::string iconvName_;
     bool doubleByte_ = false;
