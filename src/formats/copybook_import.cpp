@@ -481,7 +481,7 @@ class Importer {
         std::vector<FieldDef> occurrence;
         auto subscripted = [&](std::int64_t k) {
             if (item.occurs == 1) return subscripts;
-            return subscripts.empty() ? std::to_string(k) : subscripts + "," + std::to_string(k);
+            return subscripts + "(" + std::to_string(k) + ")";
         };
         for (std::int64_t k = 1; k <= item.occurs; ++k) {
             const std::int64_t at = offset + (k - 1) * one;
@@ -490,7 +490,7 @@ class Importer {
             if (item.children.empty()) {
                 FieldDef f;
                 if (auto error = elementary(item, usage, sign, signClause, f)) return error;
-                f.Name = item.name + (sub.empty() ? std::string() : "(" + sub + ")");
+                f.Name = item.name + sub;
                 f.Pos = static_cast<std::int32_t>(at + 1);
                 one = f.Size;
                 fields.push_back(f);

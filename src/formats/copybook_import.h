@@ -39,7 +39,8 @@ bool isCopybookPath(const std::string& path);
 // "<record> (<redefining item>)", with the redefining item's fields in place of those it
 // redefines. A REDEFINES at the 01 level is a record of its own. FILLER fields are kept
 // unmarked (Check 0), all others marked. OCCURS is expanded into one field per occurrence with
-// the subscripts after the name: "AMOUNT(1)", nested "AMOUNT(1,2)". A field's Memo is its
+// the subscripts after the name: "AMOUNT(1)", nested "AMOUNT(1)(2)" (no comma, which would
+// split the field's line in a definition file). A field's Memo is its
 // picture and usage as written.
 // Fails with "コピー句を読み込めません。", a line feed and "行 N: <reason>" for an unsupported
 // clause (OCCURS DEPENDING ON, COMP-1, COMP-2, POINTER, INDEX, SYNCHRONIZED, RENAMES at

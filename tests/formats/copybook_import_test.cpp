@@ -1,5 +1,8 @@
 #include "formats/copybook_import.h"
 
+#include "formats/trd_file.h"
+#include "support/memory_file_system.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -111,11 +114,21 @@ TEST(CopybookImport, FreeFormatOccursRedefinesAndSeveralRecords) {
     expectFields(table[2], {{"KIND", "X", 1, 1}, {"ORDER-NO", "9", 2, 5}, {"CODE-NUM", "9", 7, 4}});
     expectFields(table[3], {{"KIND", "X", 1, 1},
                             {"QTY(1)", "9", 2, 2},
-                            {"PART(1,1)", "X", 4, 1},
-                            {"PART(1,2)", "X", 5, 1},
+                            {"PART(1)(1)", "X", 4, 1},
+                            {"PART(1)(2)", "X", 5, 1},
                             {"QTY(2)", "9", 6, 2},
-                            {"PART(2,1)", "X", 8, 1},
-                            {"PART(2,2)", "X", 9, 1}});
+                            {"PART(2)(1)", "X", 8, 1},
+                            {"PART(2)(2)", "X", 9, 1}});
+    // Saved as a definition file, every field reads back as it was: no name holds a comma,
+    // which would split its line.
+    MemoryFileSystem files;
+    ASSERT_TRUE(writeTrdFile("/orders.trd", table, files).ok());
+    RecordDefTable back;
+    ASSERT_TRUE(readTrdFile("/orders.trd", back, files).ok());
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(table[static_cast<std::size_t>(k)].Fields,
+                  back[static_cast<std::size_t>(k)].Fields);
+    }
     // Records of different lengths: the file's is variable.
     EXPECT_EQ(0, table[0].Size);
     EXPECT_EQ(10, table[1].Size);
