@@ -4,6 +4,10 @@
 //   rec2csv_tool gen one|hd MEGABYTES FILE   records of the layout, about that many MB
 //   rec2csv_tool trd one|hd FILE             the layout as a definition file
 //   rec2csv_tool run one|hd INPUT OUTPUT     the conversion (as sorvek-cli /C would run it)
+//   rec2csv_tool ebcdic one|hd INPUT OUTPUT  the records of INPUT (made by gen) on the Japanese
+//                                            EBCDIC page IBM930: text and zoned fields and
+//                                            class codes translated, packed fields as they are
+//   rec2csv_tool trd-ebcdic one|hd FILE      the layout's definition file for such records
 //
 // Layouts, 100-byte records without line breaks:
 //   one  a single kind: text with double-byte characters, zoned fields with and without
@@ -19,6 +23,7 @@
 #include "engine/tran_rec2csv.h"
 #include "formats/ini_profile.h"
 #include "platform/codepage.h"
+#include "platform/ebcdic_decoder.h"
 
 namespace {
 
@@ -166,9 +171,10 @@ int generate(const std::string& kind, long megabytes, const std::string& path) {
     return std::fclose(out) == 0 ? 0 : 1;
 }
 
-int writeDefinition(const std::string& kind, const std::string& path) {
+int writeDefinition(const std::string& kind, const std::string& path, bool ebcdic = false) {
     const RecordDefTable t = layout(kind);
     IniDocument doc;
+    if (ebcdic) doc.set("File Property", "CodePage", "IBM930");
     doc.set("Sorvek Trd File", "Function", "REC2CSV");
     doc.set("File Property", "MaxRecordIndex", std::to_string(t.maxIndex()));
     doc.set("File Property", "Name", t[0].Name);
@@ -194,6 +200,53 @@ int writeDefinition(const std::string& kind, const std::string& path) {
         }
     }
     return doc.save(path) ? 0 : 1;
+}
+
+// A text field's Shift-JIS bytes as IBM930 bytes of the same width: characters that no longer
+// fit are left out, the rest is filled with EBCDIC blanks.
+void textToEbcdic(const EbcdicDecoder& page, char* field, std::size_t size) {
+    std::string text = cp932ToUtf8(std::string(field, size));
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::string bytes = page.fromUtf8(text);
+    while (bytes.size() > size && !text.empty()) {
+        do {
+            text.pop_back();
+        } while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80);
+        if (!text.empty()) text.pop_back();
+        bytes = page.fromUtf8(text);
+    }
+    std::memset(field, EbcdicDecoder::kBlank, size);
+    std::memcpy(field, bytes.data(), bytes.size());
+}
+
+int toEbcdic(const std::string& kind, const std::string& input, const std::string& output) {
+    const RecordDefTable t = layout(kind);
+    const EbcdicDecoder& page = EbcdicDecoder::get(InputCodePage::Ibm930);
+    FILE* in = std::fopen(input.c_str(), "rb");
+    FILE* out = std::fopen(output.c_str(), "wb");
+    if (in == nullptr || out == nullptr) return 1;
+    std::vector<char> chunk(100 * 10000);
+    std::size_t got;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
+        for (std::size_t at = 0; at + 100 <= got; at += 100) {
+            char* rec = chunk.data() + at;
+            const std::size_t k = t.maxIndex() == 1 || rec[0] == 'H' ? 1 : 2;
+            for (const FieldDef& f : t[k].Fields) {
+                char* field = rec + f.Pos - 1;
+                const std::size_t size = static_cast<std::size_t>(f.Size);
+                if (f.Type == "9") {
+                    for (std::size_t i = 0; i < size; ++i) {
+                        field[i] = static_cast<char>(0xF0 | (field[i] & 0x0F));
+                    }
+                } else if (f.Type == "X") {
+                    textToEbcdic(page, field, size);
+                }
+            }
+        }
+        std::fwrite(chunk.data(), 1, got, out);
+    }
+    std::fclose(in);
+    return std::fclose(out) == 0 ? 0 : 1;
 }
 
 class QuietProgress final : public Progress {
@@ -227,7 +280,9 @@ int main(int argc, char** argv) {
     }
     if (args.size() == 3 && args[0] == "trd") return writeDefinition(args[1], args[2]);
     if (args.size() == 4 && args[0] == "run") return run(args[1], args[2], args[3]);
+    if (args.size() == 4 && args[0] == "ebcdic") return toEbcdic(args[1], args[2], args[3]);
+    if (args.size() == 3 && args[0] == "trd-ebcdic") return writeDefinition(args[1], args[2], true);
     std::cerr << "usage: rec2csv_tool gen one|hd MEGABYTES FILE | trd one|hd FILE | "
-                 "run one|hd INPUT OUTPUT\n";
+                 "run one|hd INPUT OUTPUT | ebcdic one|hd INPUT OUTPUT | trd-ebcdic one|hd FILE\n";
     return 2;
 }

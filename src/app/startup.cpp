@@ -55,6 +55,13 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     return {StartupAction::RunJob, kExitSuccess};
 }
 
+void applyInputOverrides(const InputOverrides& overrides, AppState& state) {
+    RecordDefTable& table = state.recordDefTable;
+    if (!table.hasDefinition()) return;
+    if (overrides.codePage) table[0].codePage = *overrides.codePage;
+    if (overrides.recordFormat) table[0].recordFormat = *overrides.recordFormat;
+}
+
 void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state) {
     RecordDefTable& table = state.recordDefTable;
     overrides.applyTo(table.output);

@@ -36,5 +36,8 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
 // Puts the command line's output options over those of the loaded definition (and its title
 // line), for this run only.
 void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state);
+// Puts the command line's code page and record format over those of the loaded definition
+// (nothing without one).
+void applyInputOverrides(const InputOverrides& overrides, AppState& state);
 
 }  // namespace sorvek

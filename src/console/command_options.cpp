@@ -23,9 +23,9 @@ constexpr JobOption kJobOptions[] = {
 };
 
 // The option that names the rest of the command: "--help" after an unknown option, and so on.
-constexpr const char* kOutputOptions[] = {"--encoding",   "--quote",          "--trim",
-                                          "--zoned-sign", "--invalid-packed", "--title-line",
-                                          "--line-end"};
+constexpr const char* kOutputOptions[] = {"--encoding",   "--quote",           "--trim",
+                                          "--zoned-sign", "--invalid-packed",  "--title-line",
+                                          "--line-end",   "--input-code-page", "--record-format"};
 
 // An option's value in words, into `target`; a refusal when it is none of them.
 template <typename E, std::size_t N>
@@ -93,6 +93,9 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     CLI::Option* packedOption = app.add_option("--invalid-packed", invalidPacked);
     CLI::Option* titleOption = app.add_option("--title-line", titleLine);
     CLI::Option* lineEndOption = app.add_option("--line-end", lineEnd);
+    std::string codePage, recordFormat;
+    CLI::Option* codePageOption = app.add_option("--input-code-page", codePage);
+    CLI::Option* recordFormatOption = app.add_option("--record-format", recordFormat);
 
     // Everything from the first argument that is no option on is the job's, as it stands.
     std::vector<std::string> positionals;
@@ -156,10 +159,21 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         return refused(refusal);
     }
     if (trimOption->count() > 0) out.trimBlanks = true;
+    InputOverrides& in = command.input;
+    if (codePageOption->count() > 0) {
+        in.codePage = parseInputCodePage(codePage);
+        if (!in.codePage) {
+            return refused("--input-code-page に指定できる値は " + inputCodePageNameList() +
+                           " です: " + codePage);
+        }
+    }
+    if (!takeWord(recordFormatOption, recordFormat, kRecordFormatWords, in.recordFormat, refusal)) {
+        return refused(refusal);
+    }
 
     if (check || json) {
         if (!check) return refused("--json は --check と一緒に指定してください。");
-        if (jobOption != nullptr || !out.empty()) {
+        if (jobOption != nullptr || !out.empty() || !in.empty()) {
             return refused("--check にはジョブや出力形式のオプションを指定できません。");
         }
         if (positionals.empty() || positionals.size() > 2) {

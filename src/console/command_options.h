@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/csv_output_options.h"
+#include "model/host_data.h"
 
 namespace sorvek {
 
@@ -33,6 +34,7 @@ struct ConsoleCommand {
     // and the count are checked by the job's start-up, with its own refusals.
     std::vector<std::string> jobArgs;
     CsvOutputOverrides output;
+    InputOverrides input;  // the input's code page and record format, over the definition's
     // Check: the input and, when given, the definition; `json` for one JSON object.
     std::vector<std::string> checkArgs;
     bool json = false;

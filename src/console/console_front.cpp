@@ -103,6 +103,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     const StartupOutcome outcome = prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != StartupAction::RunJob) return outcome.exitStatus;
     applyOutputOverrides(command.output, state);
+    applyInputOverrides(command.input, state);
 
     const StopSignals stopSignals;
     if (command.verbose) describeJob(state, streams);

@@ -1,6 +1,7 @@
 #include "console/usage_text.h"
 
 #include "model/csv_output_options.h"
+#include "model/host_data.h"
 
 namespace sorvek {
 namespace {
@@ -58,6 +59,16 @@ std::string outputOptionsText() {
            optionWordList(kOnOffWords) +
            "\n"
            "      1行目にフィールド名を出力するかどうか。\n"
+           "  --input-code-page " +
+           inputCodePageNameList() +
+           "\n"
+           "      入力ファイルの文字コード (定義ファイルの指定より優先)。IBM930/IBM939 は\n"
+           "      日本語 EBCDIC (シフトアウト 0E・シフトイン 0F の間が2バイト文字)。\n"
+           "  --record-format " +
+           optionWordList(kRecordFormatWords) +
+           "\n"
+           "      レコード形式。v は各レコードの先頭に4バイトのレコード記述語 (RDW)、\n"
+           "      vb はさらにブロック記述語 (BDW) 付きのブロックに入ったレコード。\n"
            "  --line-end " +
            optionWordList(kLineEndWords) +
            "\n"

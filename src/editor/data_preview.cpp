@@ -1,14 +1,17 @@
 #include "editor/data_preview.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 
 #include "editor/record_texts.h"
 #include "engine/field_checks.h"
+#include "engine/host_numbers.h"
 #include "engine/packed_decimal.h"
 #include "engine/record_lineage.h"
 #include "engine/record_walk.h"
 #include "platform/codepage.h"
+#include "platform/ebcdic_decoder.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -40,6 +43,57 @@ std::string convertedBytes(const FieldDef& f, const unsigned char* bytes) {
             break;
     }
     return std::string(reinterpret_cast<const char*>(bytes), size);
+}
+
+// The UTF-8 text of a field that needs a host form (EBCDIC text, a binary field, a declared
+// sign, a scale), as the conversion writes it; nothing for any other field.
+std::optional<std::string> hostCellText(const FieldDef& f, const unsigned char* bytes,
+                                        InputCodePage page) {
+    const bool ebcdic = isEbcdic(page);
+    const auto size = static_cast<std::size_t>(f.Size);
+    const std::int32_t dec = std::clamp<std::int32_t>(f.Dec, 0, 64);
+    const std::int32_t scale = std::clamp<std::int32_t>(f.scale, -64, 64);
+    char number[256];
+    if (f.Type == kTypeBinary) {
+        if (size != 2 && size != 4 && size != 8) return std::string();
+        const bool bigEndian =
+            f.byteOrder == ByteOrder::Big || ebcdic || std::endian::native == std::endian::big;
+        return std::string(number,
+                           writeBinary(bytes, size, f.signedBinary, bigEndian, dec, scale, number));
+    }
+    const bool zoned = f.Type == kTypeZoned;
+    if (zoned && size <= 64 && (ebcdic || f.sign != SignPosition::Undeclared || f.scale != 0)) {
+        char digits[64];
+        bool negative = false;
+        const SignPosition sign = ebcdic ? effectiveSign(f.sign) : f.sign;
+        const std::ptrdiff_t n = zonedDigits(bytes, size, sign, ebcdic, digits, negative);
+        if (n >= 0) {
+            return std::string(number, writeDecimal(negative, digits, static_cast<std::size_t>(n),
+                                                    dec, scale, number));
+        }
+    }
+    if (f.Type == kTypePacked && f.scale != 0 && size <= 32) {
+        char digits[64];
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+            digits[n++] = static_cast<char>('0' + (bytes[i] >> 4));
+            if (i + 1 < size) digits[n++] = static_cast<char>('0' + (bytes[i] & 0x0F));
+        }
+        const bool negative = (bytes[size - 1] & 0x0F) == 0x0D;
+        return std::string(number, writeDecimal(negative, digits, n, dec, scale, number));
+    }
+    if (!ebcdic || f.Type == kTypePacked) return std::nullopt;
+    const EbcdicDecoder& decoder = EbcdicDecoder::get(page);
+    std::string text(EbcdicDecoder::kMaxGrowth * size + EbcdicDecoder::kSlack, '\0');
+    char* end = f.Type == kTypeDoubleByte
+                    ? decoder.decodeDoubleByte(bytes, size, TextTarget::Utf8, false, text.data())
+                    : decoder.decodeText(bytes, size, TextTarget::Utf8, false, text.data());
+    text.resize(static_cast<std::size_t>(end - text.data()));
+    for (char& c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) c = '.';
+    }
+    return text;
 }
 
 // Control codes would break the display of a cell; they show as ".". (They are single bytes,
@@ -169,7 +223,11 @@ class RowCollector {
                 cell.mark = CellMark::Outside;
                 continue;
             }
-            cell.text = forDisplay(convertedBytes(f, bytes + f.Pos - 1), decoder_);
+            if (auto host = hostCellText(f, bytes + f.Pos - 1, table_[0].codePage)) {
+                cell.text = std::move(*host);
+            } else {
+                cell.text = forDisplay(convertedBytes(f, bytes + f.Pos - 1), decoder_);
+            }
             if (checks[i] != nullptr) cell.mark = markOf(*checks[i], bytes);
         }
     }

@@ -19,8 +19,9 @@ inline constexpr std::uint32_t kSaveDefinitionFlags = 0x806;   // ask before ove
 inline constexpr const char* kOpenDefinitionTitle = "レコード定義ファイルを開く";
 inline constexpr const char* kSaveDefinitionTitle = "レコード定義ファイルの保存";
 inline constexpr const char* kOpenDefinitionFilter =
-    "レコード定義ファイル(*.trd;*.rcdef)|*.trd;*.rcdef|Sorvek レコード定義ファイル(*.trd)|*.trd|"
-    "SEWB3 レコード定義ファイル(*.rcdef)|*.rcdef";
+    "レコード定義ファイル(*.trd;*.rcdef;*.cpy;*.cob;*.cbl)|*.trd;*.rcdef;*.cpy;*.cob;*.cbl|"
+    "Sorvek レコード定義ファイル(*.trd)|*.trd|SEWB3 レコード定義ファイル(*.rcdef)|*.rcdef|"
+    "COBOL コピー句(*.cpy;*.cob;*.cbl)|*.cpy;*.cob;*.cbl";
 inline constexpr const char* kSaveDefinitionFilter =
     "Sorvek レコード定義ファイル(*.trd)|*.trd|Sorvek レコード定義ファイル(*.trd)|*.trd";
 inline constexpr std::int32_t kDefinitionFilterIndex = 1;

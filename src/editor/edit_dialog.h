@@ -30,7 +30,8 @@ inline std::int32_t editPanelIndex(std::int32_t mode) {
 inline constexpr std::array<const char*, 3> kRecLenAllChoices{"64", "128", "256"};
 // "\t" is the two characters backslash and t; the conversion turns it into a tab.
 inline constexpr std::array<const char*, 4> kDelimiterChoices{",", ";", "|", "\\t"};
-inline constexpr std::array<const char*, 3> kFieldTypeChoices{"X", "9", "P"};
+// Text, zoned, packed, and the host types: binary and double-byte text (model/host_data.h).
+inline constexpr std::array<const char*, 5> kFieldTypeChoices{"X", "9", "P", "BIN", "DBCS"};
 inline constexpr const char* kNoParent = "(無し)";
 
 // The inputs that an error puts the focus on.

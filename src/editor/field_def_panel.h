@@ -22,9 +22,9 @@ struct FieldInput {
 FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::int32_t record,
                           std::int32_t sel);
 
-// `lblFldDec` and `txtFldDec` are visible for the types "9" and "P" only.
+// `lblFldDec` and `txtFldDec` are visible for the numeric types "9", "P" and "BIN" only.
 inline bool decimalsVisible(const std::string& type) {
-    return type == "9" || type == "P";
+    return type == "9" || type == "P" || type == "BIN";
 }
 
 // In order: a name; no comma in the name; no comma in the type; a size of 1 or more that fits

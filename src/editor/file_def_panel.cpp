@@ -21,6 +21,8 @@ FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table) {
         input.txtRecClassPos = file.Class;
         input.chkTitleLine = file.TitleLine;
         input.cmbDelimiter = file.Delimiter;
+        input.cmbCodePage = std::string(inputCodePageName(file.codePage));
+        input.cmbRecordFormat = std::string(optionWord(kRecordFormatWords, file.recordFormat));
         return input;
     }
     input.cmbRecLenAll = "0";
@@ -69,6 +71,9 @@ EditOutcome submitFileDef(std::int32_t mode, FileDefInput& input, RecordDefTable
     file.Class = input.chkRecClass ? input.txtRecClassPos : "";
     file.Delimiter = input.cmbDelimiter;
     file.TitleLine = input.chkTitleLine;
+    file.codePage = parseInputCodePage(input.cmbCodePage).value_or(InputCodePage::Cp932);
+    file.recordFormat =
+        parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed);
 
     if (mode == kEditNewFileDef) {
         showFileDefinitionOnly(tree, table);

@@ -17,12 +17,17 @@ struct FileDefInput {
     std::string txtRecClassPos;
     bool chkTitleLine = false;
     std::string cmbDelimiter;
+    // The input's code page (inputCodePageName) and record format (kRecordFormatWords), chosen
+    // from lists.
+    std::string cmbCodePage = "CP932";
+    std::string cmbRecordFormat = "fixed";
     bool operator==(const FileDefInput&) const = default;
 };
 
 // Mode 1: an empty name, a common length "0" still to be given (box ticked), no class code,
 // "," and a title line. Mode 2: from entry 0 (length box ticked when `Size` is not 0, class
-// box ticked when `Class` is not empty).
+// box ticked when `Class` is not empty); both with the code page and record format of entry 0
+// (mode 1: CP932 and fixed).
 FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table);
 
 // The enabling rules. Ticking `chkRecLenAll` enables `cmbRecLenAll`; unticking shows "0" in it
@@ -47,7 +52,8 @@ EditCheck validateFileDef(const FileDefInput& input);
 
 // OK in mode 1 or 2. After validation an empty delimiter unticks `chkTitleLine` in `input`.
 // Mode 1 replaces the table by entry 0 alone and the tree by its node; mode 2 changes entry 0
-// (records untouched) and renames the first node.
+// (records untouched) and renames the first node. A code page or record format that is none of
+// the list's keeps the default.
 EditOutcome submitFileDef(std::int32_t mode, FileDefInput& input, RecordDefTable& table,
                           RecordTree& tree);
 

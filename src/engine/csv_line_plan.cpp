@@ -1,12 +1,14 @@
 #include "engine/csv_line_plan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
+#include "engine/host_numbers.h"
 #include "engine/packed_decimal.h"
 
 namespace sorvek {
@@ -151,6 +153,13 @@ std::size_t withoutTrailingSpaces(const unsigned char* field, std::size_t size) 
     return size;
 }
 
+// Whether a marked field needs one of the host forms to be written.
+bool needsHostForm(const FieldDef& f, bool ebcdic) {
+    if (f.Check != -1) return false;
+    if (ebcdic || f.Type == kTypeBinary || f.scale != 0) return true;
+    return f.Type == kTypeZoned && f.sign != SignPosition::Undeclared;
+}
+
 bool anyHighByte(const unsigned char* p, std::size_t n) {
     unsigned char any = 0;
     for (std::size_t i = 0; i < n; ++i) any |= p[i];
@@ -176,6 +185,10 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
       formatted_(options.encoding != CsvEncoding::Cp932 || options.quoting != CsvQuoting::None ||
                  options.trimBlanks || options.zonedSign != ZonedSign::Off ||
                  options.invalidPacked != InvalidPacked::Keep),
+      ebcdic_(table.entries.empty() || !isEbcdic(table[0].codePage)
+                  ? nullptr
+                  : &EbcdicDecoder::get(table[0].codePage)),
+      textTarget_(options.encoding == CsvEncoding::Cp932 ? TextTarget::Cp932 : TextTarget::Utf8),
       kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
       packedChecks_(kinds_.size()),
       levelCopies_(kinds_.size()) {
@@ -185,7 +198,8 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         auto standsAlone = [&decoder](char c) {
             return decoder.standsAlone(static_cast<unsigned char>(c));
         };
-        if (decoding == Utf8Decoding::ByCaller && delimiter_.size() == 1 &&
+        // EBCDIC text is decoded straight to UTF-8: CP932 lacks some of its characters.
+        if (decoding == Utf8Decoding::ByCaller && ebcdic_ == nullptr && delimiter_.size() == 1 &&
             standsAlone(delimiter_[0]) && standsAlone('"') && standsAlone('\r') &&
             standsAlone('\n') && standsAlone(' ')) {
             // The lines stay CP932 (as wide as they are there) until the caller decodes them.
@@ -198,6 +212,11 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
+    for (std::size_t r = 1; r < kinds_.size() && !formatted_; ++r) {
+        for (const FieldDef& f : table[r].Fields)
+            formatted_ = formatted_ || needsHostForm(f, ebcdic_ != nullptr);
+    }
+    const bool bigEndianMachine = std::endian::native == std::endian::big;
     // The widest a field can become: every byte decoded to three, a sign, every byte a quote
     // to double and the two enclosing quotes.
     auto formattedWidth = [&](std::size_t width) {
@@ -206,6 +225,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         return width;
     };
     std::size_t scratch = 0;
+    std::size_t hostDigits = 0;
     std::vector<ByteRange> ranges;
     // The steps of each record's own fields, once.
     std::vector<std::size_t> ownLength(kinds_.size(), 0);
@@ -220,9 +240,50 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                       Op::Copy,
                       false,
                       false,
-                      false};
+                      false,
+                      SignPosition::Undeclared,
+                      false,
+                      true,
+                      f.scale};
             std::size_t width = step.size;
-            if (f.Type == "P") {
+            bool rawText = true;  // the field's bytes are text of the output (for quoting)
+            const bool zonedDigitsOnly = oneByteDelimiter && std::strchr("-.0123456789", d);
+            if (f.Type == kTypeBinary) {
+                step.op = Op::Binary;
+                step.binarySigned = f.signedBinary;
+                step.bigEndian =
+                    f.byteOrder == ByteOrder::Big || ebcdic_ != nullptr || bigEndianMachine;
+                width = decimalWidth(binaryDigits(step.size), f.Dec, f.scale);
+                step.alwaysScan = zonedDigitsOnly;
+                rawText = false;
+            } else if (f.Type == kTypePacked && f.scale != 0) {
+                step.op = Op::ScaledPacked;
+                width = decimalWidth(2 * step.size, f.Dec, f.scale);
+                hostDigits = std::max<std::size_t>(hostDigits, 2 * step.size);
+                packedChecks_[r].push_back({step.offset, step.size, f.Name});
+                step.alwaysScan = zonedDigitsOnly;
+                rawText = false;
+            } else if (f.Type == kTypeZoned && needsHostForm(f, ebcdic_ != nullptr)) {
+                step.op = Op::HostZoned;
+                step.sign = ebcdic_ != nullptr ? effectiveSign(f.sign) : f.sign;
+                if (ebcdic_ == nullptr && f.sign == SignPosition::Undeclared &&
+                    options.zonedSign != ZonedSign::Off) {
+                    step.sign = options.zonedSign == ZonedSign::Leading || f.leadingSign
+                                    ? SignPosition::Leading
+                                    : SignPosition::Trailing;
+                }
+                // A field that holds no number is shown as its text.
+                hostDigits = std::max<std::size_t>(hostDigits, step.size);
+                width = std::max(decimalWidth(step.size, f.Dec, f.scale),
+                                 EbcdicDecoder::kMaxGrowth * step.size + EbcdicDecoder::kSlack);
+                step.alwaysScan = ebcdic_ != nullptr || zonedDigitsOnly;
+                rawText = ebcdic_ == nullptr;
+            } else if (ebcdic_ != nullptr && f.Type != kTypePacked) {
+                step.op = f.Type == kTypeDoubleByte ? Op::EbcdicDoubleByte : Op::EbcdicText;
+                width = EbcdicDecoder::kMaxGrowth * step.size + EbcdicDecoder::kSlack;
+                step.alwaysScan = true;
+                rawText = false;
+            } else if (f.Type == "P") {
                 step.op =
                     options.invalidPacked == InvalidPacked::Empty ? Op::PackedOrEmpty : Op::Packed;
                 width = packedWidth(step.size, f.Dec);
@@ -248,12 +309,13 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
-            if (f.Type != "P") ranges.push_back({step.offset, step.offset + step.size});
+            if (f.Type != "P" && rawText) ranges.push_back({step.offset, step.offset + step.size});
         }
         kinds_[r].stepEnd = steps_.size();
         addQuoteScreen(kinds_[r], ranges);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
+    hostDigits_.resize(hostDigits);
     // Room for each kind's part once, so that copying it never allocates while converting.
     for (std::size_t r = 1; r < kinds_.size(); ++r) levelCopies_[r].bytes.resize(ownLength[r]);
     // Each kind's nearest marked ancestor and line length, from those of its parent: every
@@ -399,8 +461,75 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
                                         static_cast<std::size_t>(end - scratch_.data()), o);
             }
             return writeZoned(step, field, o);
+        // The common host fields, inlined as the others are.
+        case Op::EbcdicText:
+            return ebcdic_->decodeText(field, step.size, textTarget_, options_.trimBlanks, o);
+        case Op::HostZoned:
+            if (ebcdic_ != nullptr && step.sign == SignPosition::Trailing) {
+                if (char* end =
+                        writeEbcdicZonedTrailing(field, step.size, step.dec, step.scale, o)) {
+                    return end;
+                }
+            }
+            return writeHostValue(step, field, o);
+        default:
+            return writeHostValue(step, field, o);
     }
     return o;
+}
+
+char* CsvLinePlan::writeFieldText(const Step& step, const unsigned char* field, char* o) const {
+    const bool trim = options_.trimBlanks;
+    if (ebcdic_ != nullptr) return ebcdic_->decodeText(field, step.size, textTarget_, trim, o);
+    std::size_t size = trim ? withoutTrailingSpaces(field, step.size) : step.size;
+    if (decoder_ != nullptr) {
+        char* end = decoder_->decode(field, size, o);
+        return trim ? trimUtf8(o, end) : end;
+    }
+    copyField(o, field, size);
+    return trim ? trimCp932(o, o + size) : o + size;
+}
+
+char* CsvLinePlan::writeHostValue(const Step& step, const unsigned char* field, char* o) const {
+    switch (step.op) {
+        case Op::EbcdicText:
+            return writeFieldText(step, field, o);
+        case Op::EbcdicDoubleByte:
+            return ebcdic_->decodeDoubleByte(field, step.size, textTarget_, options_.trimBlanks, o);
+        case Op::HostZoned: {
+            if (ebcdic_ != nullptr && step.sign == SignPosition::Trailing) {
+                if (char* end =
+                        writeEbcdicZonedTrailing(field, step.size, step.dec, step.scale, o)) {
+                    return end;
+                }
+            }
+            bool negative = false;
+            const std::ptrdiff_t n = zonedDigits(field, step.size, step.sign, ebcdic_ != nullptr,
+                                                 hostDigits_.data(), negative);
+            if (n < 0) return writeFieldText(step, field, o);
+            return writeDecimal(negative, hostDigits_.data(), static_cast<std::size_t>(n), step.dec,
+                                step.scale, o);
+        }
+        case Op::Binary:
+            return writeBinary(field, step.size, step.binarySigned, step.bigEndian, step.dec,
+                               step.scale, o);
+        case Op::ScaledPacked: {
+            if (options_.invalidPacked == InvalidPacked::Empty &&
+                !packedFieldValid(field, step.size)) {
+                return o;
+            }
+            std::size_t n = 0;
+            for (std::size_t i = 0; i < step.size; ++i) {
+                hostDigits_.data()[n++] = static_cast<char>((field[i] >> 4) | 0x30);
+                if (i + 1 < step.size)
+                    hostDigits_.data()[n++] = static_cast<char>((field[i] & 0x0F) | 0x30);
+            }
+            const bool negative = (field[step.size - 1] & 0x0F) == 0x0D;
+            return writeDecimal(negative, hostDigits_.data(), n, step.dec, step.scale, o);
+        }
+        default:
+            return o;
+    }
 }
 
 [[gnu::always_inline]] inline char* CsvLinePlan::copyWithPoint(const Step& step,
@@ -465,7 +594,9 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
                 // more than the enclosing pair.
                 *o = '"';
                 char* end = writeValue(step, field, o + 1);
-                if (recordScan) end = doubleQuotes(o + 1, end);
+                if (recordScan || (step.alwaysScan && step.op >= Op::EbcdicText)) {
+                    end = doubleQuotes(o + 1, end);
+                }
                 *end = '"';
                 o = end + 1;
             } else {

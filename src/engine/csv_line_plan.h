@@ -11,6 +11,7 @@
 #include "model/csv_output_options.h"
 #include "model/record_def.h"
 #include "platform/codepage.h"
+#include "platform/ebcdic_decoder.h"
 
 namespace sorvek {
 
@@ -103,6 +104,14 @@ class CsvLinePlan {
         DecodedText,    // decoded to UTF-8 as the field is written
         DecodedTrimmedText,
         DecodedZoned,
+        // The host forms (host_numbers.h, platform/ebcdic_decoder.h): text and double-byte
+        // text of an EBCDIC page, zoned fields with a declared sign, an EBCDIC page or a scale,
+        // binary fields, packed fields with a scale. Any of them makes the plan formatted.
+        EbcdicText,
+        EbcdicDoubleByte,
+        HostZoned,
+        Binary,
+        ScaledPacked,
     };
     struct Step {
         std::uint32_t offset;  // 0-based position in the record
@@ -112,6 +121,11 @@ class CsvLinePlan {
         bool decodeSign;   // zoned: the sign in a digit's zone becomes a leading "-"
         bool leadingSign;  // zoned: the first digit carries it (else the last)
         bool alwaysScan;   // quoting: the conversion itself may write the delimiter
+        // The host forms only.
+        SignPosition sign = SignPosition::Undeclared;  // host zoned
+        bool binarySigned = false;
+        bool bigEndian = true;  // binary
+        std::int32_t scale = 0;
     };
     // One record kind: its own marked fields, and the nearest ancestor that has some. A line
     // walks up this chain, so the plan stays linear in the size of the record tree however
@@ -144,6 +158,10 @@ class CsvLinePlan {
 
     // The bytes of one field as the options say, at `out`; returns their end.
     char* writeValue(const Step& step, const unsigned char* field, char* out) const;
+    // The host forms, on both paths.
+    char* writeHostValue(const Step& step, const unsigned char* field, char* out) const;
+    // The field's bytes as text of the input's page, in the output's encoding.
+    char* writeFieldText(const Step& step, const unsigned char* field, char* out) const;
     // A zoned field's digits with the point before the decimal places.
     static char* copyWithPoint(const Step& step, const unsigned char* field, char* out);
     char* writeZoned(const Step& step, const unsigned char* field, char* out) const;
@@ -159,11 +177,14 @@ class CsvLinePlan {
     CsvOutputOptions options_;
     bool formatted_ = false;
     const Cp932Decoder* decoder_ = nullptr;  // for UTF-8 output decoded by field
+    const EbcdicDecoder* ebcdic_ = nullptr;  // for a file on an EBCDIC page
+    TextTarget textTarget_ = TextTarget::Cp932;
     // For UTF-8 output decoded by the caller: the characters that trimming reads.
     const Cp932Decoder* trimDecoder_ = nullptr;
     // Quoting looks at every field: the delimiter is more than one byte, so decoding may make it.
     bool scanEveryField_ = false;
-    mutable std::vector<char> scratch_;  // a zoned field before it is decoded
+    mutable std::vector<char> scratch_;     // a zoned field before it is decoded
+    mutable std::vector<char> hostDigits_;  // the digits of a host zoned or scaled packed field
     std::vector<Step> steps_;
     std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
     // The generations of the line being written, bottom up: room for the deepest chain. Makes

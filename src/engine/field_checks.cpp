@@ -23,6 +23,13 @@ FieldCheckPlan::FieldCheckPlan(const RecordDefTable& table)
                 continue;
             }
             if (f.Check != -1) continue;
+            // The checks read Shift-JIS text and ASCII digits: host fields are shown as the
+            // conversion writes them, unchecked.
+            if (f.Type == kTypeBinary || f.Type == kTypeDoubleByte || f.scale != 0 ||
+                f.sign != SignPosition::Undeclared ||
+                (isEbcdic(table[0].codePage) && f.Type != "P")) {
+                continue;
+            }
             FieldCheck check{static_cast<std::uint32_t>(f.Pos - 1),
                              static_cast<std::uint32_t>(f.Size),
                              fieldClass(f),

@@ -19,6 +19,11 @@ std::string fieldLines(const RecordDef& record, const FieldDef& field) {
     return recordLine(record) + "\nフィールド = " + field.Name;
 }
 
+// Bounds that keep the text of a host number short: 20 digits is the most a binary field holds,
+// and no layout scales by more than a few dozen P positions.
+constexpr std::int64_t kMaxBinaryDec = 20;
+constexpr std::int32_t kMaxScale = 64;
+
 Status checkField(const RecordDef& record, const FieldDef& f) {
     if (f.Pos < 1) {
         return failure("フィールドの位置に誤りがあります。" + fieldLines(record, f) +
@@ -33,9 +38,18 @@ Status checkField(const RecordDef& record, const FieldDef& f) {
                        "\n位置 = " + std::to_string(f.Pos) + "\nフィールド長 = " +
                        std::to_string(f.Size) + "\nレコード長 = " + std::to_string(record.Size));
     }
-    const std::int64_t maxDec = f.Type == "9"   ? f.Size
-                                : f.Type == "P" ? 2 * static_cast<std::int64_t>(f.Size) - 1
-                                                : INT32_MAX;
+    if (f.Type == kTypeBinary && f.Size != 2 && f.Size != 4 && f.Size != 8) {
+        return failure("バイナリのフィールド長は 2、4、8 のいずれかです。" + fieldLines(record, f) +
+                       "\nフィールド長 = " + std::to_string(f.Size));
+    }
+    if (f.scale < -kMaxScale || f.scale > kMaxScale) {
+        return failure("桁の位取りに誤りがあります。" + fieldLines(record, f) +
+                       "\n位取り = " + std::to_string(f.scale));
+    }
+    const std::int64_t maxDec = f.Type == kTypeBinary ? kMaxBinaryDec
+                                : f.Type == "9"       ? f.Size
+                                : f.Type == "P"       ? 2 * static_cast<std::int64_t>(f.Size) - 1
+                                                      : INT32_MAX;
     if (f.Dec < 0 || f.Dec > maxDec) {
         return failure("小数点以下桁数に誤りがあります。" + fieldLines(record, f) +
                        "\n小数点以下桁数 = " + std::to_string(f.Dec));

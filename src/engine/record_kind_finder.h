@@ -13,6 +13,7 @@
 
 #include "model/record_def.h"
 #include "platform/codepage.h"
+#include "platform/ebcdic_decoder.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -38,7 +39,12 @@ class KindFinder {
             // comparing those bytes is the same test.
             const std::string& code = table[static_cast<std::size_t>(k)].Class;
             std::string bytes = code;  // ASCII is the same in CP932
-            if (!isAsciiText(code)) {
+            if (isEbcdic(table[0].codePage) && !code.empty()) {
+                // Compared in the file's page: a code matches when its bytes there are one per
+                // character (no double-byte text between shift bytes).
+                bytes = EbcdicDecoder::get(table[0].codePage).fromUtf8(code);
+                if (bytes.empty() || bytes.size() != characterCount(code)) continue;
+            } else if (!isAsciiText(code)) {
                 bytes = utf8ToCp932(code);
                 if (bytes.size() != characterCount(code) || cp932ToUtf8(bytes) != code) continue;
             }

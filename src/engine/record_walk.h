@@ -34,12 +34,16 @@ class RecordLayout {
     std::size_t length(int kind) const { return sizes_[static_cast<std::size_t>(kind)]; }
     int kindCount() const { return static_cast<int>(sizes_.size()) - 1; }
     std::size_t longestRecord() const { return longest_; }
+    // Whether a CR and an LF may follow a record: not in a file of an EBCDIC page, where those
+    // bytes are data.
+    bool lineBreaksFollow() const { return lineBreaksFollow_; }
 
   private:
     KindFinder finder_;
     bool variableLength_;
     std::vector<std::size_t> sizes_;  // [0]: the length of an unknown record
     std::size_t longest_ = 0;
+    bool lineBreaksFollow_ = true;
 };
 
 // Cuts stretches of input into records. Keeps across stretches the skipping of a CR and an LF
@@ -65,6 +69,7 @@ class RecordCutter {
         const unsigned char* p = begin;
         Outcome outcome;
         for (;;) {
+            if (pending_ == Pending::Cr && !layout_.lineBreaksFollow()) pending_ = Pending::None;
             if (pending_ == Pending::Cr) {
                 if (p == end) break;
                 if (*p == '\r') ++p;

@@ -20,6 +20,10 @@
 namespace sorvek {
 namespace {
 
+constexpr const char* kBadRecordText = "レコード記述語（RDW）の長さに誤りがあります。";
+constexpr const char* kBadBlockText = "ブロック記述語（BDW）の長さに誤りがあります。";
+constexpr const char* kCutText = "ファイルの終わりでレコードが途切れています。";
+
 constexpr const char* kUnknownKindText =
     "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。";
 
@@ -91,6 +95,11 @@ class RecordConverter {
           marks_(kinds_.size()) {
         const RecordDef& file = table[0];
         variableLength_ = file.Size == 0;
+        format_ = file.recordFormat;
+        // Host files have no line breaks between records; a CR or LF there is data.
+        lineBreaksFollow_ = format_ == RecordFormat::Fixed && !isEbcdic(file.codePage);
+        padByte_ = isEbcdic(file.codePage) ? EbcdicDecoder::kBlank : ' ';
+        padded_.resize(kinds_.size());
         unknownLength_ = static_cast<std::size_t>(variableLength_ ? table[1].Size : file.Size);
         for (std::size_t k = 1; k < kinds_.size(); ++k) {
             const RecordDef& record = table[k];
@@ -107,12 +116,17 @@ class RecordConverter {
         std::size_t needed = 0;     // bytes from there on that the next record needs
         bool unknownKind = false;   // stopped at a record of unknown kind (variable length)
         std::string invalidPacked;  // stopped at an invalid packed field: what to show
+        std::string badFraming;     // stopped at a descriptor word that cannot be: what to show
     };
 
     // Converts the records in [begin, end); `offset` is the file offset of `begin`. `atEnd`:
     // no input follows, so a record that is not whole is incomplete.
     Outcome convert(const unsigned char* begin, const unsigned char* end, bool atEnd,
                     std::int64_t offset) {
+        if (format_ != RecordFormat::Fixed) {
+            return formatted_ ? convertDescribed<true>(begin, end, atEnd, offset)
+                              : convertDescribed<false>(begin, end, atEnd, offset);
+        }
         return formatted_ ? convertRecords<true>(begin, end, atEnd, offset)
                           : convertRecords<false>(begin, end, atEnd, offset);
     }
@@ -151,6 +165,7 @@ class RecordConverter {
         Outcome outcome;
         for (;;) {
             // A record may be followed by a CR, then by an LF, even across stretches.
+            if (pending_ == Pending::Cr && !lineBreaksFollow_) pending_ = Pending::None;
             if (pending_ == Pending::Cr) {
                 if (p == end) break;
                 if (*p == '\r') ++p;
@@ -196,6 +211,90 @@ class RecordConverter {
         }
         outcome.consumed = static_cast<std::size_t>(p - begin);
         return outcome;
+    }
+
+    // Records that each begin with a record descriptor word (and, for VB, in blocks that each
+    // begin with a block descriptor word). A record shorter than its kind is filled up with
+    // blanks of the page, so that the fields it does not reach come out empty; bytes beyond its
+    // kind's length are not looked at.
+    template <bool kFormatted>
+    Outcome convertDescribed(const unsigned char* begin, const unsigned char* end, bool atEnd,
+                             std::int64_t offset) {
+        const unsigned char* p = begin;
+        Outcome outcome;
+        auto at = [&] { return offset + (p - begin); };
+        for (;;) {
+            const std::size_t available = static_cast<std::size_t>(end - p);
+            if (available == 0) break;
+            if (available < 4) {
+                if (atEnd) outcome.badFraming = framingText(kCutText, at(), available);
+                outcome.needed = 4;
+                break;
+            }
+            if (format_ == RecordFormat::VB && blockLeft_ == 0) {
+                const std::uint32_t block = blockLength(p);
+                if (block < 8) {
+                    outcome.badFraming = framingText(kBadBlockText, at(), block);
+                    break;
+                }
+                blockLeft_ = block - 4;
+                p += 4;
+                continue;
+            }
+            const std::size_t length = static_cast<std::size_t>(p[0]) << 8 | p[1];
+            if (length < 4 || p[2] != 0 || p[3] != 0 ||
+                (format_ == RecordFormat::VB && length > blockLeft_)) {
+                outcome.badFraming = framingText(kBadRecordText, at(), length);
+                break;
+            }
+            if (available < length) {
+                if (atEnd) outcome.badFraming = framingText(kCutText, at(), length);
+                outcome.needed = length;
+                break;
+            }
+            ++recordsMet_;
+            const unsigned char* body = p + 4;
+            const std::size_t bodyLength = length - 4;
+            const int kind = finder_.usesClassCode() ? finder_.find(body, bodyLength) : 1;
+            if (kind == 0 && variableLength_) {
+                outcome.unknownKind = true;
+                break;
+            }
+            if (kind != 0) {
+                const std::size_t k = static_cast<std::size_t>(kind);
+                const unsigned char* record = body;
+                if (bodyLength < kinds_[k].size) {
+                    std::vector<unsigned char>& padded = padded_[k];
+                    padded.assign(kinds_[k].size, padByte_);
+                    std::memcpy(padded.data(), body, bodyLength);
+                    record = padded.data();
+                }
+                if constexpr (kFormatted) {
+                    if (failOnInvalidPacked_) {
+                        outcome.invalidPacked = checkPacked(kind, record, at() + 4);
+                        if (!outcome.invalidPacked.empty()) break;
+                    }
+                }
+                take<kFormatted>(kind, record);
+            }
+            p += length;
+            if (format_ == RecordFormat::VB) blockLeft_ -= length;
+        }
+        outcome.consumed = static_cast<std::size_t>(p - begin);
+        return outcome;
+    }
+
+    // A block's length: the first two bytes, or 31 bits when the first bit is set.
+    static std::uint32_t blockLength(const unsigned char* p) {
+        if ((p[0] & 0x80) == 0) return static_cast<std::uint32_t>(p[0]) << 8 | p[1];
+        return (static_cast<std::uint32_t>(p[0] & 0x7F) << 24) |
+               (static_cast<std::uint32_t>(p[1]) << 16) | (static_cast<std::uint32_t>(p[2]) << 8) |
+               p[3];
+    }
+
+    std::string framingText(const char* what, std::int64_t at, std::size_t value) const {
+        return std::string(what) + "\n" + recordPlaceText(recordsMet_ + 1, at) +
+               "\n長さ = " + std::to_string(value);
     }
 
     // The message for the first marked packed field of the record at `record` (at file offset
@@ -258,6 +357,12 @@ class RecordConverter {
     std::uint64_t serial_ = 0;                    // records taken on the formatted path
     bool variableLength_ = false;
     std::size_t unknownLength_ = 0;
+    RecordFormat format_ = RecordFormat::Fixed;
+    bool lineBreaksFollow_ = true;
+    unsigned char padByte_ = ' ';
+    std::size_t blockLeft_ = 0;  // VB: bytes of the current block not yet read
+    // By kind: its last record that was shorter than the kind, filled up.
+    std::vector<std::vector<unsigned char>> padded_;
     Pending pending_ = Pending::None;
     bool wroteLines_ = false;
     // Records met so far, skipped ones and the one of unknown kind that stopped the conversion
@@ -354,6 +459,13 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
             context.messages.show(
                 std::string(kUnknownKindText) + "\n" + recordPlaceText(converter.recordsMet(), at),
                 kAppTitle, MessageIcon::Exclamation);
+            return false;
+        }
+        if (!outcome.badFraming.empty()) {
+            const Status flushed =
+                finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
+            if (!reportJobStatus(flushed, context)) return false;
+            context.messages.show(outcome.badFraming, kAppTitle, MessageIcon::Exclamation);
             return false;
         }
         if (!outcome.invalidPacked.empty()) {

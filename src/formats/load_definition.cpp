@@ -1,5 +1,6 @@
 #include "formats/load_definition.h"
 
+#include "formats/copybook_import.h"
 #include "formats/definition_text.h"
 #include "formats/rcdef_import.h"
 #include "formats/trd_file.h"
@@ -14,7 +15,8 @@ bool isRcdefPath(const std::string& path) {
 
 DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable& table,
                                     FileSystem& files) {
-    const bool rcdef = isRcdefPath(fullPath);
+    const bool copybook = isCopybookPath(fullPath);
+    const bool rcdef = isRcdefPath(fullPath) || copybook;
     Result<DefinitionText> read = readDefinitionText(fullPath, files);
     if (!read) {
         DefinitionLoadFailure failed;
@@ -28,8 +30,9 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
         return failed;
     }
     const Status loaded =
-        rcdef ? importRcdefText(read->text, table)
-              : readTrdDocument(fullPath, IniDocument::parseText(read->text), table);
+        copybook ? importCopybookText(read->text, table)
+        : rcdef  ? importRcdefText(read->text, table)
+                 : readTrdDocument(fullPath, IniDocument::parseText(read->text), table);
     if (!loaded) {
         DefinitionLoadFailure failed;
         // Only the definition file reader has a notice of its own; the reason an import failed
@@ -38,6 +41,8 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
             failed.notice = loaded.error().message;
             failed.noticeIcon = loaded.error().icon;
         }
+        // A copybook's refusal names the line and the clause, which the user needs to mend it.
+        if (copybook) failed.reason = loaded.error().message;
         return failed;
     }
     return LoadedDefinition{read->encoding};

@@ -26,9 +26,11 @@ struct DefinitionLoadFailure {
 
 using DefinitionLoadResult = Result<LoadedDefinition, DefinitionLoadFailure>;
 
-// Fills `table` from the definition file or SEWB3 file at `fullPath`, read as
+// Fills `table` from the definition file, SEWB3 file or COBOL copybook (isCopybookPath) at
+// `fullPath`, read as
 // readDefinitionText reads it: only a regular file of at most 64 MiB, refused otherwise without
-// being opened. The caller has reset the table to two cleared entries.
+// being opened. The caller has reset the table to two cleared entries. A copybook's refusal
+// (the line and the reason) is the failure's `reason`.
 DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable& table,
                                     FileSystem& files = osFileSystem());
 

@@ -7,6 +7,7 @@
 
 #include "formats/definition_text.h"
 #include "formats/ini_profile.h"
+#include "platform/codepage.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -18,6 +19,9 @@ constexpr const char* kFileSection = "File Property";
 // The output options; written only when one of them is set, so that a definition without any
 // is saved exactly as before, and readers that do not know the section pass over it.
 constexpr const char* kOutputSection = "CSV Output";
+// The forms of host data fields (sign position, binary sign and byte order, scaling), by field;
+// written only for fields that have one, so readers that do not know it read the rest alike.
+constexpr const char* kFieldFormatSection = "Field Format";
 
 std::string recordSection(int i) {
     return "Record_" + std::to_string(i);
@@ -141,6 +145,102 @@ void writeOutputSection(IniDocument& doc, const RecordDefTable& table) {
     for (const auto& [i, list] : leading) doc.set(kOutputSection, leadingSignKey(i), list);
 }
 
+Failure badHostValue(const char* what, const std::string& key, const std::string& value) {
+    return failure(std::string(what) + "\n" + key + " = " + value);
+}
+
+// The code page and the record format of the file definition; missing keys keep the defaults.
+Status readHostFileKeys(const IniDocument& doc, RecordDef& file) {
+    if (const std::string page = doc.get(kFileSection, "CodePage"); !page.empty()) {
+        std::optional<InputCodePage> parsed = parseInputCodePage(page);
+        if (!parsed) return badHostValue("文字コードの指定に誤りがあります。", "CodePage", page);
+        file.codePage = *parsed;
+    }
+    if (const std::string format = doc.get(kFileSection, "RecordFormat"); !format.empty()) {
+        std::optional<RecordFormat> parsed = parseOptionWord(kRecordFormatWords, format);
+        if (!parsed) {
+            return badHostValue("レコード形式の指定に誤りがあります。", "RecordFormat", format);
+        }
+        file.recordFormat = *parsed;
+    }
+    return {};
+}
+
+std::string fieldFormatKey(int i, std::size_t j) {
+    return "Field_" + std::to_string(i) + "_" + std::to_string(j);
+}
+
+// "sign=leading-separate,signed,byte-order=native,scale=-3": the attributes that differ from
+// their defaults.
+std::string fieldFormatText(const FieldDef& f) {
+    std::string text;
+    auto add = [&text](const std::string& item) {
+        if (!text.empty()) text += ',';
+        text += item;
+    };
+    if (f.sign != SignPosition::Undeclared) {
+        add("sign=" + std::string(optionWord(kSignPositionWords, f.sign)));
+    }
+    if (f.signedBinary) add("signed");
+    if (f.byteOrder != ByteOrder::Big) {
+        add("byte-order=" + std::string(optionWord(kByteOrderWords, f.byteOrder)));
+    }
+    if (f.scale != 0) add("scale=" + std::to_string(f.scale));
+    return text;
+}
+
+bool parseFieldFormat(std::string_view text, FieldDef& f) {
+    for (std::string_view item : splitAtCommas(text)) {
+        const std::size_t equals = item.find('=');
+        const std::string name = asciiLower(item.substr(0, equals));
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : item.substr(equals + 1);
+        if (name == "signed" && equals == std::string_view::npos) {
+            f.signedBinary = true;
+        } else if (name == "sign") {
+            std::optional<SignPosition> sign = parseOptionWord(kSignPositionWords, value);
+            if (!sign) return false;
+            f.sign = *sign;
+        } else if (name == "byte-order") {
+            std::optional<ByteOrder> order = parseOptionWord(kByteOrderWords, value);
+            if (!order) return false;
+            f.byteOrder = *order;
+        } else if (name == "scale") {
+            std::optional<std::int32_t> scale = parseInt32(value);
+            if (!scale) return false;
+            f.scale = *scale;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+Status readFieldFormats(const IniDocument& doc, RecordDefTable& table) {
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        std::vector<FieldDef>& fields = table[static_cast<std::size_t>(i)].Fields;
+        for (std::size_t j = 0; j < fields.size(); ++j) {
+            const std::string key = fieldFormatKey(i, j);
+            const std::string text = doc.get(kFieldFormatSection, key);
+            if (text.empty()) continue;
+            if (!parseFieldFormat(text, fields[j])) {
+                return badHostValue("フィールド形式の指定に誤りがあります。", key, text);
+            }
+        }
+    }
+    return {};
+}
+
+void writeFieldFormats(IniDocument& doc, const RecordDefTable& table) {
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        const std::vector<FieldDef>& fields = table[static_cast<std::size_t>(i)].Fields;
+        for (std::size_t j = 0; j < fields.size(); ++j) {
+            if (!fields[j].hasHostAttributes()) continue;
+            doc.set(kFieldFormatSection, fieldFormatKey(i, j), fieldFormatText(fields[j]));
+        }
+    }
+}
+
 }  // namespace
 
 Failure notDefinitionFile(const std::string& path) {
@@ -175,6 +275,7 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
     auto titleLine = parseBoolean(doc.get(kFileSection, "TitleLine"));
     if (!titleLine) return Failure{};
     file.TitleLine = *titleLine;
+    if (Status host = readHostFileKeys(doc, file); !host) return host;
 
     for (int i = 1; i <= *maxRecord; ++i) {
         const std::string section = recordSection(i);
@@ -196,6 +297,7 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
             }
         }
     }
+    if (Status formats = readFieldFormats(doc, table); !formats) return formats;
     return readOutputSection(doc, table);
 }
 
@@ -214,6 +316,13 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
     doc.set(kFileSection, "ClassPos", file.Class);
     doc.set(kFileSection, "Delimiter", file.Delimiter);
     doc.set(kFileSection, "TitleLine", file.TitleLine ? "True" : "False");
+    if (file.codePage != InputCodePage::Cp932) {
+        doc.set(kFileSection, "CodePage", std::string(inputCodePageName(file.codePage)));
+    }
+    if (file.recordFormat != RecordFormat::Fixed) {
+        doc.set(kFileSection, "RecordFormat",
+                std::string(optionWord(kRecordFormatWords, file.recordFormat)));
+    }
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[i];
         const std::string section = recordSection(i);
@@ -227,6 +336,7 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
         for (int j = 0; j <= maxField; ++j)
             doc.set(section, fieldKey(j), fieldLine(record.Fields[j]));
     }
+    writeFieldFormats(doc, table);
     writeOutputSection(doc, table);
     return doc.save(path, files);
 }

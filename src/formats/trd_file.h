@@ -2,11 +2,17 @@
 // Definition files (.trd): the record-definition table as an INI profile file.
 //
 //   [Sorvek Trd File]   Function=REC2CSV (marks the file kind)
-//   [File Property]     MaxRecordIndex, Name, Size, ClassPos, Delimiter, TitleLine
+//   [File Property]     MaxRecordIndex, Name, Size, ClassPos, Delimiter, TitleLine,
+//                       CodePage (IBM930, ...), RecordFormat (v or vb)
 //   [Record_1..N]       Name, Size, Class, Parent, Child, MaxFieldIndex, Field_0..M
 //   [CSV Output]        Encoding, Quote, TrimBlanks, ZonedSign, InvalidPacked, LineEnd,
 //                       LeadingSign_i (the field indices of record i whose sign leads)
+//   [Field Format]      Field_i_j: the host forms of field j of record i, comma-separated:
+//                       sign=trailing|leading|trailing-separate|leading-separate, signed,
+//                       byte-order=native, scale=N
 //
+// CodePage and RecordFormat are written only when they are not CP932 and fixed, and a field's
+// forms only when it has one, so that a definition without them is written as it always was.
 // The output section is written only when an output option is set (a definition without one
 // is written exactly as it always was); a file without it reads with every option off.
 // A field line joins Name, Type, Pos, Size, Dec, Check (-1 or 0) and Memo with commas, without
@@ -27,7 +33,9 @@ namespace sorvek {
 // a field line of fewer than six items, or a negative record or field count; the table then holds
 // the entries read so far. Names, class codes, positions and parent indices are not checked.
 // An output option whose value is none of its words (any letter case) fails with
-// "出力形式の指定に誤りがあります。", a line feed and "key = value".
+// "出力形式の指定に誤りがあります。", a line feed and "key = value"; a code page, record format or
+// field form that is none of its words likewise with "文字コードの指定に誤りがあります。",
+// "レコード形式の指定に誤りがあります。" or "フィールド形式の指定に誤りがあります。".
 Status readTrdFile(const std::string& path, RecordDefTable& table,
                    FileSystem& files = osFileSystem());
 

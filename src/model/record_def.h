@@ -5,12 +5,16 @@
 #include <vector>
 
 #include "model/csv_output_options.h"
+#include "model/host_data.h"
+#include "platform/input_code_page.h"
 
 namespace sorvek {
 
 struct FieldDef {
     std::string Name;
-    std::string Type;        // "X" text, "9" zoned decimal, "P" packed decimal; others copy as text
+    // "X" text, "9" zoned decimal, "P" packed decimal, "BIN" binary, "DBCS" double-byte text
+    // (model/host_data.h); others copy as text.
+    std::string Type;
     std::int32_t Pos = 0;    // 1-based byte position in the record
     std::int32_t Size = 0;   // bytes in the record
     std::int32_t Dec = 0;    // decimal places
@@ -19,6 +23,21 @@ struct FieldDef {
     // Zoned ("9") only: the sign is carried by the first digit's zone rather than the last,
     // when zoned signs are decoded (CsvOutputOptions::zonedSign Trailing).
     bool leadingSign = false;
+    // Zoned ("9") only: the sign position its layout declares, which holds whatever the
+    // output option for zoned signs says.
+    SignPosition sign = SignPosition::Undeclared;
+    // Binary ("BIN") only: whether the value has a sign (two's complement), and its byte order.
+    bool signedBinary = false;
+    ByteOrder byteOrder = ByteOrder::Big;
+    // Zoned, packed and binary: the value is multiplied by 10 to this power after its decimal
+    // places are taken (COBOL P positions: 9(5)PPP is 3, PPP9(5) with 5 decimal places -3).
+    std::int32_t scale = 0;
+
+    // True when one of the attributes above differs from its default.
+    bool hasHostAttributes() const {
+        return sign != SignPosition::Undeclared || signedBinary || byteOrder != ByteOrder::Big ||
+               scale != 0;
+    }
 
     bool operator==(const FieldDef&) const = default;
 };
@@ -38,6 +57,9 @@ struct RecordDef {
     // Working memory of the record-to-CSV conversion: the last record of this kind read.
     // Never stored in a file.
     std::vector<unsigned char> Data;
+    // Entry 0 only: the code page of the records' text, and how records follow one another.
+    InputCodePage codePage = InputCodePage::Cp932;
+    RecordFormat recordFormat = RecordFormat::Fixed;
 };
 
 // The one record-definition table of the process. States: no definition (no entries), file

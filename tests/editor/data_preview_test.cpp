@@ -83,6 +83,31 @@ TEST(DataPreview, ShowsEachRecordWithTheValuesTheConversionWrites) {
     for (const PreviewRow& row : p.rows) EXPECT_EQ(RowMark::None, row.mark);
 }
 
+// EBCDIC records show their values as the conversion writes them, unmarked: class codes in
+// the page ("A" C1), text, zoned digits with the sign in the last zone, a binary field whose
+// first byte is a CR, which no longer counts as a line break.
+TEST(DataPreview, ShowsHostDataAsConverted) {
+    RecordDefTable t;
+    t.reset(1);
+    t[0].Size = 7;
+    t[0].Class = "1";
+    t[0].codePage = InputCodePage::Ibm037;
+    t.entries.push_back(recordOf("A", 7, "A", 0, 0,
+                                 {notWritten("K", "X", 1, 1), written("T", "X", 2, 2),
+                                  written("N", "9", 4, 2, 1), written("B", "BIN", 6, 2)}));
+    const Preview p = buildPreview(t,
+                                   sourceOf("\xC1\x81\x82\xF1\xD2\x0D\x25"
+                                            "\xC1\xC1\x40\xF0\xC5\x00\x0D"s),
+                                   2);
+    ASSERT_EQ(2u, p.rows.size());
+    EXPECT_EQ((std::vector<std::string>{"A", "ab", "-1.2", "3365"}), texts(p.rows[0]));
+    EXPECT_EQ((std::vector<std::string>{"A", "A ", "0.5", "13"}), texts(p.rows[1]));
+    for (const PreviewRow& row : p.rows) {
+        EXPECT_EQ(RowMark::None, row.mark);
+        for (const PreviewCell& cell : row.cells) EXPECT_EQ(CellMark::None, cell.mark);
+    }
+}
+
 TEST(DataPreview, FollowsAnEditOfAFieldsPosition) {
     RecordDefTable table = orders();
     const PreviewSource source = sourceOf("DpenX\x12\x3C"s);

@@ -127,5 +127,22 @@ TEST(FileDefEdit, ChangeKeepsTheRecordsAndRenamesTheFirstNode) {
     EXPECT_EQ("売上", table[0].Name);
 }
 
+TEST(FileDefEdit, CodePageAndRecordFormatGoBothWays) {
+    RecordDefTable table = abcTable();
+    RecordTree tree;
+    buildRecordTree(tree, table);
+    FileDefInput input = fillFileDefPanel(kEditChangeFileDef, table);
+    EXPECT_EQ("CP932", input.cmbCodePage);
+    EXPECT_EQ("fixed", input.cmbRecordFormat);
+    input.cmbCodePage = "IBM939";
+    input.cmbRecordFormat = "vb";
+    ASSERT_TRUE(changed(submitFileDef(kEditChangeFileDef, input, table, tree)));
+    EXPECT_EQ(InputCodePage::Ibm939, table[0].codePage);
+    EXPECT_EQ(RecordFormat::VB, table[0].recordFormat);
+    EXPECT_EQ(input, fillFileDefPanel(kEditChangeFileDef, table));
+    // A new definition starts from the defaults.
+    EXPECT_EQ("CP932", fillFileDefPanel(kEditNewFileDef, table).cmbCodePage);
+}
+
 }  // namespace
 }  // namespace sorvek::testing

@@ -82,6 +82,23 @@ TEST(Inspection, CountsRecordsByKindAndLinesAndFindsNothingWrongInASoundFile) {
     EXPECT_FALSE(r.looksBinary);
 }
 
+// Host data: class codes in EBCDIC ("H" C8, "D" C4), zoned digits F0-F9 with the sign in the
+// last zone, binary fields and 0D and 25 bytes that are data, not line breaks.
+TEST(Inspection, EbcdicRecordsAreCutByTheirPageAndTheirHostFieldsAreNotFlagged) {
+    RecordDefTable table = orderExampleTable();
+    table[0].codePage = InputCodePage::Ibm037;
+    table[2].Fields[1] = field("QTY", "BIN", 2, 2);
+    table[2].Size = 3;
+    const InspectionReport r = inspect(
+        "\xC8\xF0\xF0\xF0\xF0\xD1\xC4\x0D\x25\xC4\x00\x0D\xC8\xF0\xF0\xF0\xF0\xC2"
+        "\xC4\x25\x0D"s,
+        &table);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 2, 3}), r.definition.recordsByKind);
+    EXPECT_EQ(0, r.definition.extraLineBreaks.count);
+    EXPECT_TRUE(r.definition.invalidFields.empty());
+    EXPECT_TRUE(r.definition.splitCharacters.empty());
+}
+
 TEST(Inspection, RecordsOfUnknownKindInAFixedLengthFileAreSkippedAndListed) {
     const RecordDefTable table =
         makeTable(fileDefinition(4, "2", ",", false),

@@ -77,6 +77,8 @@ void expectTablesEqual(const RecordDefTable& expected, const RecordDefTable& act
         if (i == 0) {
             EXPECT_EQ(e.Delimiter, a.Delimiter);
             EXPECT_EQ(e.TitleLine, a.TitleLine);
+            EXPECT_EQ(e.codePage, a.codePage);
+            EXPECT_EQ(e.recordFormat, a.recordFormat);
             continue;
         }
         EXPECT_EQ(e.Parent, a.Parent);
@@ -372,6 +374,75 @@ TEST_F(TrdFileTest, OutputOptionsReadInAnyLetterCaseAndRefuseUnknownValues) {
         EXPECT_FALSE(
             read(writeDefinition(std::string(kOrderFile) + "[CSV Output]\r\n" + line + "\r\n")));
         ASSERT_EQ(1u, notices.size()) << line;
+        EXPECT_EQ(message, notices[0].message);
+    }
+}
+
+// The code page and the record format are keys of the file definition, the forms of host
+// fields a section of their own; each is written only when it is set, so old readers read the
+// rest as before and a definition without them is written as it always was.
+TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
+    RecordDefTable host = orderTable();
+    host[0].codePage = InputCodePage::Ibm930;
+    host[0].recordFormat = RecordFormat::VB;
+    host[2].Fields[1].sign = SignPosition::LeadingSeparate;
+    host[2].Fields[2].scale = -3;
+    host[1].Fields[1] = FieldDef{"件数", "BIN", 2, 4, 2, -1, ""};
+    host[1].Fields[1].signedBinary = true;
+    host[1].Fields[1].byteOrder = ByteOrder::Native;
+    const std::string out = dir.file("host.trd");
+    ASSERT_TRUE(writeTrdFile(out, host));
+    std::string expected = kOrderFile;
+    const std::string title = "TitleLine=True\r\n";
+    expected.replace(expected.find(title), title.size(),
+                     title + "CodePage=IBM930\r\nRecordFormat=vb\r\n");
+    const std::string field = "Field_1=受注番号,9,2,19,0,-1,伝票の番号";
+    expected.replace(expected.find(field), field.size(), "Field_1=件数,BIN,2,4,2,-1,");
+    expected +=
+        "\r\n"
+        "[Field Format]\r\n"
+        "Field_1_1=signed,byte-order=native\r\n"
+        "Field_2_1=sign=leading-separate\r\n"
+        "Field_2_2=scale=-3\r\n";
+    EXPECT_BYTES_EQ(utf8ToCp932(expected), readFile(out));
+    ASSERT_TRUE(read(out));
+    expectTablesEqual(host, table);
+
+    ASSERT_TRUE(read(writeDefinition(kOrderFile)));
+    EXPECT_EQ(InputCodePage::Cp932, table[0].codePage);
+    EXPECT_EQ(RecordFormat::Fixed, table[0].recordFormat);
+    ASSERT_TRUE(writeTrdFile(out, table));
+    EXPECT_BYTES_EQ(utf8ToCp932(kOrderFile), readFile(out));
+}
+
+TEST_F(TrdFileTest, HostDataKeysReadInAnyLetterCaseAndRefuseUnknownValues) {
+    std::string text = kOrderFile;
+    text.replace(text.find("TitleLine=True"), 14,
+                 "TitleLine=True\r\ncodepage=ibm1047\r\nRECORDFORMAT=V");
+    ASSERT_TRUE(read(writeDefinition(text + "[field format]\r\nfield_2_1=SIGN=Trailing\r\n")));
+    EXPECT_EQ(InputCodePage::Ibm1047, table[0].codePage);
+    EXPECT_EQ(RecordFormat::V, table[0].recordFormat);
+    EXPECT_EQ(SignPosition::Trailing, table[2].Fields[1].sign);
+
+    // File keys go after the title line, field forms into a section at the end.
+    const std::pair<std::string, const char*> refused[] = {
+        {"CodePage=EBCDIC", "文字コードの指定に誤りがあります。\nCodePage = EBCDIC"},
+        {"RecordFormat=vbs", "レコード形式の指定に誤りがあります。\nRecordFormat = vbs"},
+        {"[Field Format]\r\nField_2_2=scale=x",
+         "フィールド形式の指定に誤りがあります。\nField_2_2 = scale=x"},
+        {"[Field Format]\r\nField_1_0=unsigned",
+         "フィールド形式の指定に誤りがあります。\nField_1_0 = unsigned"},
+    };
+    for (const auto& [lines, message] : refused) {
+        notices.clear();
+        std::string file = kOrderFile;
+        if (lines[0] == '[') {
+            file += lines + "\r\n";
+        } else {
+            file.replace(file.find("TitleLine=True"), 14, "TitleLine=True\r\n" + lines);
+        }
+        EXPECT_FALSE(read(writeDefinition(file))) << lines;
+        ASSERT_EQ(1u, notices.size()) << lines;
         EXPECT_EQ(message, notices[0].message);
     }
 }

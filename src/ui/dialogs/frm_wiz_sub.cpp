@@ -128,6 +128,23 @@ QWidget* frmWizSub::buildFilePanel() {
     auto* delimiterLabel = new QLabel(QStringLiteral("フィールド区切り記号:"), panel);
     delimiterLabel->setBuddy(cmbDelimiter);
     addRow({delimiterLabel, cmbDelimiter});
+
+    // Host data: the records' code page and how they follow one another.
+    cmbCodePage = named(new QComboBox(panel), "cmbCodePage");
+    for (const InputCodePageName& page : kInputCodePageNames) {
+        cmbCodePage->addItem(
+            QString::fromUtf8(page.name.data(), static_cast<int>(page.name.size())));
+    }
+    auto* codePageLabel = new QLabel(QStringLiteral("入力の文字コード:"), panel);
+    codePageLabel->setBuddy(cmbCodePage);
+    cmbRecordFormat = named(new QComboBox(panel), "cmbRecordFormat");
+    for (const auto& word : kRecordFormatWords) {
+        cmbRecordFormat->addItem(
+            QString::fromUtf8(word.word.data(), static_cast<int>(word.word.size())));
+    }
+    auto* formatLabel = new QLabel(QStringLiteral("レコード形式:"), panel);
+    formatLabel->setBuddy(cmbRecordFormat);
+    addRow({codePageLabel, cmbCodePage, formatLabel, cmbRecordFormat});
     rows->addStretch();
 
     connect(chkRecLenAll, &QCheckBox::clicked, this, &frmWizSub::chkRecLenAll_Click);
@@ -231,10 +248,10 @@ QWidget* frmWizSub::buildButtonPanel() {
 }
 
 void frmWizSub::setTabOrderOfAll() {
-    QWidget* order[] = {txtRecName,   txtRecLen,    txtRecClass, cmbRecParent,   txtFldName,
-                        cmbFldType,   txtFldSize,   txtFldDec,   txtFldMemo,     txtFileDefName,
-                        chkRecLenAll, cmbRecLenAll, chkRecClass, txtRecClassPos, chkTitleLine,
-                        cmbDelimiter, cmdOk,        cmdCancel};
+    QWidget* order[] = {txtRecName,   txtRecLen,    txtRecClass,     cmbRecParent,   txtFldName,
+                        cmbFldType,   txtFldSize,   txtFldDec,       txtFldMemo,     txtFileDefName,
+                        chkRecLenAll, cmbRecLenAll, chkRecClass,     txtRecClassPos, chkTitleLine,
+                        cmbDelimiter, cmbCodePage,  cmbRecordFormat, cmdOk,          cmdCancel};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* control : order) watchKeys(control);
 }
@@ -299,6 +316,8 @@ void frmWizSub::showFileInput(const FileDefInput& input) {
     }
     cmbDelimiter->setEditText(q(input.cmbDelimiter));
     cmbDelimiter_Change();
+    cmbCodePage->setCurrentText(q(input.cmbCodePage));
+    cmbRecordFormat->setCurrentText(q(input.cmbRecordFormat));
 }
 
 void frmWizSub::chkRecLenAll_Click() {
@@ -334,6 +353,8 @@ FileDefInput frmWizSub::fileInput() const {
     input.txtRecClassPos = s(txtRecClassPos->text());
     input.chkTitleLine = chkTitleLine->isChecked();
     input.cmbDelimiter = s(cmbDelimiter->currentText());
+    input.cmbCodePage = s(cmbCodePage->currentText());
+    input.cmbRecordFormat = s(cmbRecordFormat->currentText());
     return input;
 }
 

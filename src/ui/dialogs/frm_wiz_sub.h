@@ -47,6 +47,8 @@ class frmWizSub : public QDialog {
     QLabel* lblRecClassPos = nullptr;
     QCheckBox* chkTitleLine = nullptr;
     QComboBox* cmbDelimiter = nullptr;
+    QComboBox* cmbCodePage = nullptr;      // the input's code page
+    QComboBox* cmbRecordFormat = nullptr;  // fixed, v, vb
     QLineEdit* txtRecName = nullptr;
     QLineEdit* txtRecLen = nullptr;
     QLabel* lblRecClass = nullptr;

@@ -110,5 +110,6 @@ int main(int argc, char** argv) {
     const sorvek::StartupOutcome outcome = sorvek::prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != sorvek::StartupAction::RunJob) return outcome.exitStatus;
     sorvek::applyOutputOverrides(command.output, state);
+    sorvek::applyInputOverrides(command.input, state);
     return session.runUnattended();
 }

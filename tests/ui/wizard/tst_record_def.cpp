@@ -735,8 +735,9 @@ class RecordDefTest : public QObject {
             d.chkTitleLine->setChecked(true);
             d.txtFileDefName->setFocus();
             // Disabled inputs are passed over.
-            const std::vector<QWidget*> order{d.chkRecLenAll, d.chkRecClass, d.cmbDelimiter,
-                                              d.cmdOk};
+            // The code page and the record format come after the delimiter.
+            const std::vector<QWidget*> order{d.chkRecLenAll, d.chkRecClass,     d.cmbDelimiter,
+                                              d.cmbCodePage,  d.cmbRecordFormat, d.cmdOk};
             for (QWidget* next : order) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                 QCOMPARE(QApplication::focusWidget(), next);

@@ -1,0 +1,52 @@
+#pragma once
+// Import of COBOL copybooks (.cpy, .cob, .cbl): the data description entries become record
+// definitions, one per 01 level, with the fields at the offsets a compiler gives them.
+//
+// Source: fixed format (sequence area in columns 1-6, indicator in column 7: "*" and "/" make a
+// comment line, "D" a debugging line that is left out, "-" continues the previous line; the
+// text ends at column 72) or free format (no areas), told apart by the columns of the first
+// entry; "*>" starts a comment in both. Entries end with a period.
+//
+// Entries: levels 01-49 with a name or FILLER (none counts as FILLER); 66, 77 and 88 are passed
+// over. Clauses: PIC/PICTURE with X, A, 9, S, V, P, G, N and repeat counts ("X(10)"); an edited
+// picture (Z . + - , * B 0 / $ CR DB) becomes a text field of its length; USAGE [IS] DISPLAY,
+// COMP-3 / PACKED-DECIMAL, COMP / COMP-4 / BINARY (big-endian), COMP-5 (the writer's byte
+// order), DISPLAY-1 / NATIONAL with PIC G or N; SIGN [IS] LEADING|TRAILING [SEPARATE
+// [CHARACTER]]; OCCURS n [TIMES] (with INDEXED BY and KEY IS phrases, which change nothing);
+// REDEFINES; VALUE, JUSTIFIED, BLANK WHEN ZERO, GLOBAL and EXTERNAL change nothing. USAGE and
+// SIGN of a group hold for the items in it.
+//
+// Types: text "X" (Dec 0), zoned "9", packed "P", binary "BIN" (2, 4 or 8 bytes for 1-4, 5-9
+// and 10-18 digits; signed with S), double-byte "DBCS" (2 bytes a character). Decimal places are
+// the 9s after V; P positions before the digits give a negative scale, after them a positive
+// one (FieldDef::scale). A sign clause sets FieldDef::sign; a SEPARATE sign takes a byte.
+#include <string>
+#include <string_view>
+
+#include "model/record_def.h"
+#include "platform/files.h"
+#include "ports/status.h"
+
+namespace sorvek {
+
+// True when `path` ends in ".cpy", ".cob" or ".cbl" (any letter case).
+bool isCopybookPath(const std::string& path);
+
+// Imports the copybook text `text` (UTF-8) into `table`, which it resets first.
+// Entry 0: the first record's name, the common record length (0 when the records differ), no
+// class code, the delimiter "," and a title line. Entries 1..N: one per 01 level, in order, all
+// without parent or child; each REDEFINES below an 01 adds a kind after its record, named
+// "<record> (<redefining item>)", with the redefining item's fields in place of those it
+// redefines. A REDEFINES at the 01 level is a record of its own. FILLER fields are kept
+// unmarked (Check 0), all others marked. OCCURS is expanded into one field per occurrence with
+// the subscripts after the name: "AMOUNT(1)", nested "AMOUNT(1)(2)" (no comma, which would
+// split the field's line in a definition file). A field's Memo is its
+// picture and usage as written.
+// Fails with "コピー句を読み込めません。", a line feed and "行 N: <reason>" for an unsupported
+// clause (OCCURS DEPENDING ON, COMP-1, COMP-2, POINTER, INDEX, SYNCHRONIZED, RENAMES at
+// another level), a picture that is none of the above, an elementary item without a picture,
+// a REDEFINES of no earlier item of its level, a level that does not fit, no 01 level, or an
+// expansion beyond kMaxImportedFields fields.
+Status importCopybookText(std::string_view text, RecordDefTable& table);
+
+}  // namespace sorvek

@@ -1,0 +1,84 @@
+#pragma once
+// What a definition says of data written by host computers: how records follow one another
+// in the file, and the forms of numeric fields that COBOL layouts declare (binary fields, the
+// sign of zoned fields, scaling by P positions). Every value has a default that leaves the
+// conversion as it always was.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/csv_output_options.h"
+#include "platform/input_code_page.h"
+
+namespace sorvek {
+
+// The field types by their letters. "X", "9" and "P" are text, zoned and packed decimal; any
+// other letter is copied as text.
+inline constexpr std::string_view kTypeText = "X";
+inline constexpr std::string_view kTypeZoned = "9";
+inline constexpr std::string_view kTypePacked = "P";
+// A binary integer (COBOL COMP, COMP-4, BINARY and COMP-5) of 2, 4 or 8 bytes. The host types
+// have names of more than one letter: layouts imported from SEWB3 may hold any single letter,
+// which is copied as text, and keeps being copied so.
+inline constexpr std::string_view kTypeBinary = "BIN";
+// Double-byte text without shift bytes (COBOL PIC G and PIC N).
+inline constexpr std::string_view kTypeDoubleByte = "DBCS";
+
+// How records follow one another. Fixed: records of their kind's length, as always (a CR, then
+// an LF, may follow each one in a Shift-JIS file). V: each record begins with a 4-byte record
+// descriptor word, its length (the word included) in the first two bytes, big-endian, then two
+// zero bytes. VB: such records in blocks, each beginning with a 4-byte block descriptor word,
+// the block's length (the word included) in the first two bytes, or in 31 bits when the first
+// bit is set.
+enum class RecordFormat : std::uint8_t { Fixed, V, VB };
+
+inline constexpr std::array<OptionWord<RecordFormat>, 3> kRecordFormatWords{{
+    {"fixed", RecordFormat::Fixed},
+    {"v", RecordFormat::V},
+    {"vb", RecordFormat::VB},
+}};
+
+// Where the sign of a zoned field is, as its layout declares it. Undeclared: the output
+// option for zoned signs decides (and on an EBCDIC page the last digit's zone carries it).
+// Trailing and Leading: the zone of the last or the first digit. The separate forms: a byte of
+// its own, "+" or "-", after the last or before the first digit.
+enum class SignPosition : std::uint8_t {
+    Undeclared,
+    Trailing,
+    Leading,
+    TrailingSeparate,
+    LeadingSeparate
+};
+
+inline constexpr std::array<OptionWord<SignPosition>, 5> kSignPositionWords{{
+    {"undeclared", SignPosition::Undeclared},
+    {"trailing", SignPosition::Trailing},
+    {"leading", SignPosition::Leading},
+    {"trailing-separate", SignPosition::TrailingSeparate},
+    {"leading-separate", SignPosition::LeadingSeparate},
+}};
+
+inline bool separateSign(SignPosition sign) {
+    return sign == SignPosition::TrailingSeparate || sign == SignPosition::LeadingSeparate;
+}
+
+// Byte order of a binary field: big-endian (COMP, COMP-4, BINARY), or that of the machine that
+// wrote the file (COMP-5): big-endian for a file on an EBCDIC page, which a host wrote, else
+// the order of this machine.
+enum class ByteOrder : std::uint8_t { Big, Native };
+
+inline constexpr std::array<OptionWord<ByteOrder>, 2> kByteOrderWords{{
+    {"big", ByteOrder::Big},
+    {"native", ByteOrder::Native},
+}};
+
+// What the command line sets for one run of the record-to-CSV job, over the definition.
+struct InputOverrides {
+    std::optional<InputCodePage> codePage;
+    std::optional<RecordFormat> recordFormat;
+    bool empty() const { return !codePage && !recordFormat; }
+};
+
+}  // namespace sorvek

@@ -1,0 +1,260 @@
+#include "platform/ebcdic_decoder.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace sorvek {
+namespace {
+
+// One iconv descriptor for building a table: reset before every character, so that a shift
+// state never carries from one conversion to the next.
+class TableConverter {
+  public:
+    TableConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~TableConverter() {
+        if (cd_ != kNone) iconv_close(cd_);
+    }
+    TableConverter(const TableConverter&) = delete;
+    TableConverter& operator=(const TableConverter&) = delete;
+
+    // The whole conversion of `in`, or "" when any of it does not convert.
+    std::string convert(std::string_view in) {
+        if (cd_ == kNone) return {};
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        std::string buffer(4 * in.size() + 16, '\0');
+        char* dst = buffer.data();
+        std::size_t dstLeft = buffer.size();
+        if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return {};
+        // The shift back to the initial state, which a stateful target writes at the end.
+        if (iconv(cd_, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return {};
+        buffer.resize(static_cast<std::size_t>(dst - buffer.data()));
+        return buffer;
+    }
+
+  private:
+    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_;
+};
+
+constexpr std::uint32_t kUtf8Replacement = 0xBDBFEFu | 3u << 24;  // U+FFFD
+constexpr std::uint32_t kCp932Replacement = '?' | 1u << 24;
+constexpr std::uint32_t kCp932Blank = ' ' | 1u << 24;
+
+std::uint32_t entryOf(const std::string& bytes) {
+    std::uint32_t e = 0;
+    std::memcpy(&e, bytes.data(), bytes.size());
+    return e | static_cast<std::uint32_t>(bytes.size()) << 24;
+}
+
+// The entry of a character's UTF-8 bytes, or of its Shift-JIS bytes; `fallback` when there are
+// none or more than three.
+std::uint32_t entryOrFallback(const std::string& bytes, std::uint32_t fallback) {
+    return bytes.empty() || bytes.size() > 3 ? fallback : entryOf(bytes);
+}
+
+// Blanks and NUL, which trimming leaves out: " ", U+3000 (E3 80 80 in UTF-8, 81 40 in CP932).
+bool isBlankText(const std::string& utf8) {
+    return utf8 == " " || utf8 == std::string(1, '\0') || utf8 == "\xE3\x80\x80";
+}
+
+const char* iconvNameOf(InputCodePage page) {
+    switch (page) {
+        case InputCodePage::Ibm930:
+            return "IBM930";
+        case InputCodePage::Ibm939:
+            return "IBM939";
+        case InputCodePage::Ibm037:
+            return "IBM037";
+        case InputCodePage::Ibm1047:
+            return "IBM1047";
+        case InputCodePage::Cp932:
+            break;
+    }
+    return "IBM037";
+}
+
+}  // namespace
+
+std::optional<InputCodePage> parseInputCodePage(std::string_view name) {
+    for (const InputCodePageName& n : kInputCodePageNames) {
+        if (n.name.size() != name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size() && same; ++i) {
+            char c = name[i];
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            same = c == n.name[i];
+        }
+        if (same) return n.value;
+    }
+    return std::nullopt;
+}
+
+std::string_view inputCodePageName(InputCodePage page) {
+    for (const InputCodePageName& n : kInputCodePageNames) {
+        if (n.value == page) return n.name;
+    }
+    return kInputCodePageNames[0].name;
+}
+
+std::string inputCodePageNameList() {
+    std::string list;
+    for (const InputCodePageName& n : kInputCodePageNames) {
+        if (!list.empty()) list += '|';
+        list += n.name;
+    }
+    return list;
+}
+
+const EbcdicDecoder& EbcdicDecoder::get(InputCodePage page) {
+    switch (page) {
+        case InputCodePage::Ibm930: {
+            static const EbcdicDecoder decoder(InputCodePage::Ibm930);
+            return decoder;
+        }
+        case InputCodePage::Ibm939: {
+            static const EbcdicDecoder decoder(InputCodePage::Ibm939);
+            return decoder;
+        }
+        case InputCodePage::Ibm1047: {
+            static const EbcdicDecoder decoder(InputCodePage::Ibm1047);
+            return decoder;
+        }
+        case InputCodePage::Ibm037:
+        case InputCodePage::Cp932:
+            break;
+    }
+    static const EbcdicDecoder decoder(InputCodePage::Ibm037);
+    return decoder;
+}
+
+EbcdicDecoder::EbcdicDecoder(InputCodePage page)
+    : iconvName_(iconvNameOf(page)), doubleByte_(hasShiftedDoubleByte(page)) {
+    TableConverter toUtf8("UTF-8", iconvName_.c_str());
+    TableConverter toCp932("CP932", iconvName_.c_str());
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        const std::string utf8 = toUtf8.convert(one);
+        const std::string cp932 = utf8.empty() ? std::string() : toCp932.convert(one);
+        const std::uint32_t blank = isBlankText(utf8) ? kBlankBit : 0;
+        singleUtf8_[b] = entryOrFallback(utf8, kUtf8Replacement) | blank;
+        singleCp932_[b] = entryOrFallback(cp932, kCp932Replacement) | blank;
+        const bool oneByte = ((singleCp932_[b] >> 24) & 3) == 1;
+        oneByteCp932_[b] = static_cast<unsigned char>(singleCp932_[b] & 0xFF);
+        special_[b] = !oneByte;
+    }
+    if (!doubleByte_) return;
+    special_[kShiftOut] = true;
+    special_[kShiftIn] = true;
+    pairUtf8_.assign(256 * 256, kUtf8Replacement);
+    pairCp932_.assign(256 * 256, kCp932Replacement);
+    // Double-byte characters have both bytes in 41-FE, and the blank is 40 40.
+    for (int first = 0x40; first <= 0xFE; ++first) {
+        for (int second = 0x40; second <= 0xFE; ++second) {
+            if ((first == 0x40) != (second == 0x40)) continue;
+            const char shifted[4] = {static_cast<char>(kShiftOut), static_cast<char>(first),
+                                     static_cast<char>(second), static_cast<char>(kShiftIn)};
+            const std::string_view in(shifted, 4);
+            const std::string utf8 = toUtf8.convert(in);
+            if (utf8.empty()) continue;
+            const std::string cp932 = toCp932.convert(in);
+            const std::uint32_t blank = isBlankText(utf8) ? kBlankBit : 0;
+            const std::size_t at = static_cast<std::size_t>(first) << 8 | second;
+            pairUtf8_[at] = entryOrFallback(utf8, kUtf8Replacement) | blank;
+            pairCp932_[at] = entryOrFallback(cp932, kCp932Replacement) | blank;
+        }
+    }
+}
+
+char* EbcdicDecoder::decodeText(const unsigned char* in, std::size_t n, TextTarget target,
+                                bool trim, char* out) const {
+    if (target == TextTarget::Cp932) {
+        // Mostly one byte gives one byte: translate up to the first byte that asks for the
+        // general way, which goes on from there.
+        std::size_t i = 0;
+        for (; i < n && !special_[in[i]]; ++i) out[i] = static_cast<char>(oneByteCp932_[in[i]]);
+        char* kept = out + i;
+        if (trim) {
+            while (kept != out && (kept[-1] == ' ' || kept[-1] == '\0')) --kept;
+        }
+        if (i == n) return kept;
+        return decodeShifted(in + i, n - i, target, trim, false, out + i, kept);
+    }
+    return decodeShifted(in, n, target, trim, false, out, out);
+}
+
+char* EbcdicDecoder::decodeDoubleByte(const unsigned char* in, std::size_t n, TextTarget target,
+                                      bool trim, char* out) const {
+    if (!doubleByte_) return decodeText(in, n, target, trim, out);
+    return decodeShifted(in, n, target, trim, true, out, out);
+}
+
+char* EbcdicDecoder::decodeShifted(const unsigned char* in, std::size_t n, TextTarget target,
+                                   bool trim, bool startDoubleByte, char* out, char* kept) const {
+    const std::uint32_t* single = singles(target);
+    const std::uint32_t* pair = doubleByte_ ? pairs(target) : nullptr;
+    const unsigned char* p = in;
+    const unsigned char* const end = in + n;
+    bool shifted = startDoubleByte;
+    std::size_t blanks = 0;  // for the shift bytes and a cut character
+    char* o = out;
+    while (p != end) {
+        std::uint32_t e;
+        if (doubleByte_ && !startDoubleByte && (*p == kShiftOut || *p == kShiftIn)) {
+            shifted = *p == kShiftOut;
+            ++blanks;
+            ++p;
+            continue;
+        }
+        if (shifted) {
+            if (end - p < 2) {  // a double-byte character cut by the field's end
+                ++blanks;
+                break;
+            }
+            e = pair[static_cast<std::size_t>(p[0]) << 8 | p[1]];
+            p += 2;
+        } else {
+            e = single[*p++];
+        }
+        o = put(o, e);
+        if ((e & kBlankBit) == 0) kept = o;
+    }
+    if (trim) return kept;
+    std::memset(o, ' ', blanks);
+    return o + blanks;
+}
+
+std::string EbcdicDecoder::textToUtf8(std::string_view bytes) const {
+    std::string out(kMaxGrowth * bytes.size() + kSlack, '\0');
+    char* end = decodeText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                           TextTarget::Utf8, false, out.data());
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
+}
+
+std::string EbcdicDecoder::fromUtf8(std::string_view text) const {
+    return TableConverter(iconvName_.c_str(), "UTF-8").convert(text);
+}
+
+EbcdicDecoder::TextEnd EbcdicDecoder::textEnd(const unsigned char* in, std::size_t n) const {
+    TextEnd result;
+    if (!doubleByte_) return result;
+    std::size_t inPair = 0;  // bytes of double-byte text since the last shift-out
+    for (std::size_t i = 0; i < n; ++i) {
+        if (in[i] == kShiftOut) {
+            result.insideDoubleByte = true;
+            inPair = 0;
+        } else if (in[i] == kShiftIn) {
+            result.insideDoubleByte = false;
+        } else if (result.insideDoubleByte) {
+            ++inPair;
+        }
+    }
+    result.cutCharacter = result.insideDoubleByte && inPair % 2 == 1;
+    return result;
+}
+
+}  // namespace sorvek

@@ -1,0 +1,144 @@
+#include "platform/ebcdic_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace sorvek {
+namespace {
+
+// The byte sequences and their texts below are written out by hand from the code pages' tables,
+// so that the decoder is held to the pages themselves and not only to the converter it is
+// built from.
+
+std::string decode(InputCodePage page, const std::string& bytes, TextTarget target,
+                   bool trim = false, bool doubleByteField = false) {
+    const EbcdicDecoder& decoder = EbcdicDecoder::get(page);
+    std::string out(EbcdicDecoder::kMaxGrowth * bytes.size() + EbcdicDecoder::kSlack, '\0');
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    char* end = doubleByteField
+                    ? decoder.decodeDoubleByte(in, bytes.size(), target, trim, out.data())
+                    : decoder.decodeText(in, bytes.size(), target, trim, out.data());
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
+}
+
+struct TextCase {
+    const char* what;
+    InputCodePage page;
+    std::string bytes;
+    std::string utf8;
+    std::string cp932;
+};
+
+class EbcdicText : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(EbcdicText, DecodesToUtf8AndShiftJis) {
+    const TextCase& c = GetParam();
+    EXPECT_EQ(c.utf8, decode(c.page, c.bytes, TextTarget::Utf8)) << c.what;
+    EXPECT_EQ(c.cp932, decode(c.page, c.bytes, TextTarget::Cp932)) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, EbcdicText,
+    ::testing::Values(
+        // One-byte katakana, capital letters and digits of the Japanese katakana page.
+        TextCase{"930 katakana", InputCodePage::Ibm930, "\x81\x82\x83\x40\xC1\xC2\xF0\xF9",
+                 "ｱｲｳ AB09", "\xB1\xB2\xB3 AB09"},
+        // Its small letters lie elsewhere than on the Latin pages.
+        TextCase{"930 small letters", InputCodePage::Ibm930, "\x62\x63\x64", "abc", "abc"},
+        // 日本 between shift-out and shift-in: the two shift bytes become blanks at the end, so
+        // the Shift-JIS text keeps the field's eight bytes.
+        TextCase{"930 kanji run", InputCodePage::Ibm930, "\xC1\x0E\x45\x62\x45\x66\x0F\xC2",
+                 "A日本B  ",
+                 "A\x93\xFA\x96\x7B"
+                 "B  "},
+        // The same on the Latin page: small letters where the Latin pages have them.
+        TextCase{"939 kanji run", InputCodePage::Ibm939, "\x81\x0E\x45\x62\x45\x66\x0F\x82",
+                 "a日本b  ",
+                 "a\x93\xFA\x96\x7B"
+                 "b  "},
+        // A field that ends inside double-byte text: closed there, the shift-out a blank.
+        TextCase{"930 no shift-in", InputCodePage::Ibm930, "\x0E\x45\x62", "日 ", "\x93\xFA "},
+        // ... and one that cuts the second character in two: the cut byte is a blank too.
+        TextCase{"930 cut character", InputCodePage::Ibm930, "\x0E\x45\x62\x45", "日  ",
+                 "\x93\xFA  "},
+        // Full-width letters (42 and the letter's one-byte code), the ideographic blank 40 40,
+        // full-width katakana and the long vowel mark.
+        TextCase{"930 full width", InputCodePage::Ibm930,
+                 "\x0E\x42\xC1\x42\xF0\x40\x40\x43\x81\x43\x58\x0F", "Ａ０　アー  ",
+                 "\x82\x60\x82\x4F\x81\x40\x83\x41\x81\x5B  "},
+        TextCase{"939 letters", InputCodePage::Ibm939, "\x81\x82\xC1\xAD\xBD\xB0", "abA[]^",
+                 "abA[]^"},
+        TextCase{"037 letters", InputCodePage::Ibm037, "\x81\xC1\xBA\xBB\xB0\x5A\x4F\x7F\x6B",
+                 "aA[]^!|\",", "aA[]^!|\","},
+        // 1047 has the brackets and the circumflex at other bytes than 037.
+        TextCase{"1047 letters", InputCodePage::Ibm1047, "\x81\xC1\xAD\xBD\x5F", "aA[]^", "aA[]^"},
+        // The cent sign: Shift-JIS has it as a double-byte character only.
+        TextCase{"037 cent", InputCodePage::Ibm037, "\x4A", "¢", "\x81\x91"},
+        // On a Latin page 0E and 0F are no shift bytes but control characters.
+        TextCase{"037 no shifts", InputCodePage::Ibm037, "\x0E\xC1\x0F",
+                 "\x0E"
+                 "A\x0F",
+                 "\x0E"
+                 "A\x0F"},
+        // A byte that is no character of the page.
+        TextCase{"930 no character", InputCodePage::Ibm930, "\xC1\x6A", "A\xEF\xBF\xBD", "A?"}));
+
+TEST(EbcdicDecoder, TrimmingLeavesOutBlanksNulsAndTheShiftBlanks) {
+    // Host files pad text with NULs as often as with blanks.
+    EXPECT_EQ("AB", decode(InputCodePage::Ibm037, "\xC1\xC2\x40\x00\x00", TextTarget::Utf8, true));
+    EXPECT_EQ("AB", decode(InputCodePage::Ibm037, "\xC1\xC2\x40\x00\x00", TextTarget::Cp932, true));
+    EXPECT_EQ("A B", decode(InputCodePage::Ibm037, "\xC1\x40\xC2\x40", TextTarget::Cp932, true));
+    // A full-width blank after the last character goes, and so do the shift blanks.
+    EXPECT_EQ("Ａ", decode(InputCodePage::Ibm930, "\x0E\x42\xC1\x40\x40\x0F\x40", TextTarget::Utf8,
+                           true));
+    EXPECT_EQ("\x82\x60", decode(InputCodePage::Ibm930, "\x0E\x42\xC1\x40\x40\x0F\x40",
+                                 TextTarget::Cp932, true));
+    EXPECT_EQ("",
+              decode(InputCodePage::Ibm930, "\x40\x00\x0E\x40\x40\x0F", TextTarget::Utf8, true));
+}
+
+TEST(EbcdicDecoder, DoubleByteFieldsHoldPairsWithoutShiftBytes) {
+    EXPECT_EQ("日本",
+              decode(InputCodePage::Ibm930, "\x45\x62\x45\x66", TextTarget::Utf8, false, true));
+    EXPECT_EQ("\x93\xFA\x96\x7B",
+              decode(InputCodePage::Ibm939, "\x45\x62\x45\x66", TextTarget::Cp932, false, true));
+    // An odd last byte is no character.
+    EXPECT_EQ("日 ", decode(InputCodePage::Ibm930, "\x45\x62\x45", TextTarget::Utf8, false, true));
+    EXPECT_EQ("日",
+              decode(InputCodePage::Ibm930, "\x45\x62\x40\x40", TextTarget::Utf8, true, true));
+}
+
+TEST(EbcdicDecoder, TellsHowATextFieldEnds) {
+    const EbcdicDecoder& d = EbcdicDecoder::get(InputCodePage::Ibm930);
+    auto end = [&](const std::string& b) {
+        const auto e = d.textEnd(reinterpret_cast<const unsigned char*>(b.data()), b.size());
+        return std::pair(e.insideDoubleByte, e.cutCharacter);
+    };
+    EXPECT_EQ(std::pair(false, false), end("\xC1\x0E\x45\x62\x0F"));
+    EXPECT_EQ(std::pair(true, false), end("\xC1\x0E\x45\x62"));
+    EXPECT_EQ(std::pair(true, true), end("\x0E\x45\x62\x45"));
+    EXPECT_EQ(std::pair(false, false), end("\xC1\xC2"));
+}
+
+TEST(EbcdicDecoder, EncodesClassCodesInThePage) {
+    EXPECT_EQ("\xC8\xF1", EbcdicDecoder::get(InputCodePage::Ibm037).fromUtf8("H1"));
+    EXPECT_EQ("\x81", EbcdicDecoder::get(InputCodePage::Ibm930).fromUtf8("ｱ"));
+    EXPECT_EQ("\x81", EbcdicDecoder::get(InputCodePage::Ibm939).fromUtf8("a"));
+    EXPECT_EQ("\x0E\x45\x62\x0F", EbcdicDecoder::get(InputCodePage::Ibm930).fromUtf8("日"));
+    EXPECT_EQ("", EbcdicDecoder::get(InputCodePage::Ibm037).fromUtf8("日"));
+}
+
+TEST(InputCodePage, NamesInAnyLetterCase) {
+    EXPECT_EQ(InputCodePage::Ibm930, parseInputCodePage("ibm930"));
+    EXPECT_EQ(InputCodePage::Cp932, parseInputCodePage("CP932"));
+    EXPECT_EQ(InputCodePage::Ibm1047, parseInputCodePage("Ibm1047"));
+    EXPECT_FALSE(parseInputCodePage("IBM500"));
+    EXPECT_FALSE(parseInputCodePage(""));
+    EXPECT_EQ("IBM037", inputCodePageName(InputCodePage::Ibm037));
+    EXPECT_EQ("CP932|IBM930|IBM939|IBM037|IBM1047", inputCodePageNameList());
+}
+
+}  // namespace
+}  // namespace sorvek
