@@ -23,6 +23,7 @@
 #include "app/record_data_check.h"
 #include "app/settings.h"
 #include "engine/inspection.h"
+#include "engine/part_workers.h"
 #include "engine/record_length_hints.h"
 #include "engine/tran_crlf.h"
 #include "platform/paths.h"
@@ -430,6 +431,7 @@ void frmWizard::execute() {
     cmdCancel->setEnabled(false);
     cmdNext->setEnabled(false);
     EngineContext context{*progress_, messages_};
+    context.jobs = defaultJobCount();
     const ExecuteResult result = executeJob(state_, context);
     cmdBack->setEnabled(true);
     cmdCancel->setEnabled(true);
