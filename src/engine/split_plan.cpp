@@ -62,6 +62,8 @@ RecordWalker::Step RecordWalker::walk(const unsigned char* begin, const unsigned
             break;
         }
         ++recordsMet_;
+        lastKind_ = kind;
+        lastRecord_ = p;
         if (kind != 0) inBuffer_[static_cast<std::size_t>(kind)] = p;
         p += length;
         pending_ = RecordPending::Cr;

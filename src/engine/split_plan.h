@@ -66,6 +66,11 @@ class RecordWalker {
     // What a part starting here (file offset `offset`) needs. REQUIRES: `keepRecords` since
     // the last walk.
     RecordPartStart partStart(std::int64_t offset) const;
+    // Records met so far, skipped ones included; the kind of the last one (0: unknown, skipped)
+    // and where it lies (valid until the bytes walked over change).
+    std::int64_t recordsMet() const { return recordsMet_; }
+    int lastKind() const { return lastKind_; }
+    const unsigned char* lastRecord() const { return lastRecord_; }
     // The last record of each kind (index = kind; empty where none was met).
     const std::vector<std::vector<unsigned char>>& lastRecords() const { return stored_; }
 
@@ -79,6 +84,8 @@ class RecordWalker {
     std::size_t unknownLength_ = 0;
     RecordPending pending_ = RecordPending::None;
     std::int64_t recordsMet_ = 0;
+    int lastKind_ = 0;
+    const unsigned char* lastRecord_ = nullptr;
 };
 
 // Plans `parts` parts (at least 1) of the file at `path`: part i starts at the first place at or
