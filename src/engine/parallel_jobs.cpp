@@ -139,6 +139,9 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
         if (stopped) break;
     }
     while (writer.inFlight() > 0 && !stopped && output.ok()) stopped = !writer.writeOldest();
+    // The workers read the table: the parts still in flight (after a stop or a failed write)
+    // finish before it changes.
+    while (writer.inFlight() > 0) (void)workers.takeOldest();
     for (std::size_t k = 1; k < walker.lastRecords().size(); ++k) {
         table[k].Data = walker.lastRecords()[k];
     }
