@@ -37,7 +37,8 @@ def convert(input, definition, output, client=None, parts=False, npartitions=Non
     None). Without `parts`, `output` is one file holding exactly the bytes of a whole
     conversion, replaced only when every part was converted; with `parts=True`, `output` is a
     folder that receives part-00000.csv, part-00001.csv, ... (the title line in the first).
-    `npartitions`: how many parts (default: four per worker thread). Raises SorvekError when
+    `npartitions`: how many parts (default: four per worker thread, and at least one per
+    64 MiB of input). Raises SorvekError when
     the conversion stops in the data, after the parts before it."""
     client = _client(client)
     input = os.fspath(input)
@@ -45,8 +46,10 @@ def convert(input, definition, output, client=None, parts=False, npartitions=Non
         os.fspath(definition)
     loaded = sorvek.load_definition(definition_path, **output_options)
     if npartitions is None:
+        # Four parts per worker thread, and parts of at most 64 MiB: a worker holds its part
+        # and its output in memory.
         threads = sum(client.nthreads().values()) or 1
-        npartitions = 4 * threads
+        npartitions = max(4 * threads, -(-os.path.getsize(input) // (64 << 20)))
     planned = sorvek.plan(input, loaded, npartitions)
     # Workers load the definition themselves, with the same options.
     worker_definition = (definition_path, output_options)
