@@ -109,10 +109,12 @@ struct PartResult {
 // Converts one part held in memory: [data, data + size) are the bytes from `start.offset` on;
 // `last`: the part ends where the file ends; `first`: the output's preamble (byte order mark,
 // title line) comes first. `table` is the table as `prepareRec2CsvRun` left it, `text` what it
-// returned. Thread-safe for distinct calls: works on a copy of the table.
+// returned. Thread-safe for distinct calls: works on a copy of the table. `reuse`: memory for the
+// output (emptied first), so that a worker need not fault in fresh pages for every part.
 PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& text,
                               const RecordPartStart& start, const unsigned char* data,
-                              std::size_t size, bool last, bool first);
+                              std::size_t size, bool last, bool first,
+                              MemoryOutput reuse = MemoryOutput());
 
 // Converts part `part` of `plan` of the file at `path`, read into memory (bounded by the part's
 // length). `table` as for planRec2CsvParts (it is copied and prepared here). Fails with the
