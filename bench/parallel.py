@@ -6,11 +6,13 @@ one kind and of headers with details (made by rec2csv_tool), and a Shift-JIS-lik
 memory, and whether --jobs N wrote the bytes of --jobs 1; then the targets met or not.
 
 usage: parallel.py SORVEK_CLI REC2CSV_TOOL [--size-mib N] [--runs N] [--jobs N] [--dir DIR]
+                   [--package BUILD/python]   (then also the Dask path, one worker against two)
 """
 import argparse
 import filecmp
 import os
 import subprocess
+import sys
 
 from bench_common import remove, report, timed_in_turns
 from text_jobs import make_text_file
@@ -30,6 +32,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--dir", default="/tmp/sorvek-bench-parallel")
+    parser.add_argument("--package", help="the built Python package's folder: time Dask too")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
     size = args.size_mib << 20
@@ -81,6 +84,15 @@ def main():
         for path in (f"{d}/out.dd", out1, outn):
             if os.path.exists(path):
                 os.remove(path)
+    if args.package:
+        reference = f"{d}/dask-reference.csv"
+        subprocess.run(f"{args.cli} -q /C {d}/one.dat {reference} {d}/one.trd", shell=True,
+                       check=True)
+        here = os.path.dirname(os.path.abspath(__file__))
+        subprocess.run([sys.executable, os.path.join(here, "dask_parallel.py"), args.package,
+                        f"{d}/one.dat", f"{d}/one.trd", "--runs", str(args.runs),
+                        "--reference", reference], check=True)
+        os.remove(reference)
     print(f"load after the runs: {os.getloadavg()}")
     print("targets (x dd, x --jobs 1, memory, same bytes):")
     for title, *flags in met:

@@ -11,7 +11,8 @@ namespace sorvek {
 
 class MemoryOutput {
   public:
-    explicit MemoryOutput(std::size_t capacity = 0) { grow(capacity); }
+    MemoryOutput() = default;
+    explicit MemoryOutput(std::size_t capacity) { grow(capacity); }
 
     // Room for at least `n` bytes at the returned pointer.
     char* reserve(std::size_t n) {
@@ -25,6 +26,8 @@ class MemoryOutput {
         std::memcpy(reserve(n), data, n);
         commit(n);
     }
+    // Empties it, keeping its memory for the next use.
+    void clear() { used_ = 0; }
     const char* data() const { return bytes_.get(); }
     std::size_t size() const { return used_; }
     std::string_view view() const { return {bytes_.get(), used_}; }

@@ -14,11 +14,32 @@
 namespace sorvek {
 namespace {
 
+// Output memory of parts already written, handed to the next parts.
+class OutputPool {
+  public:
+    MemoryOutput take() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.empty()) return MemoryOutput();
+        MemoryOutput output = std::move(free_.back());
+        free_.pop_back();
+        return output;
+    }
+    void give(MemoryOutput output) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        free_.push_back(std::move(output));
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<MemoryOutput> free_;
+};
+
 // Writes the results of the parts in order, reporting progress at the end of each part.
 class OrderedWriter {
   public:
-    OrderedWriter(PartWorkers& workers, OutputBuffer& output, ProgressReporter& progress)
-        : workers_(workers), output_(output), progress_(progress) {}
+    OrderedWriter(PartWorkers& workers, OutputBuffer& output, ProgressReporter& progress,
+                  OutputPool& pool)
+        : workers_(workers), output_(output), progress_(progress), pool_(pool) {}
 
     void submit(std::function<PartResult()> work, std::int64_t end) {
         workers_.submit(std::move(work));
@@ -28,6 +49,7 @@ class OrderedWriter {
     bool writeOldest() {
         PartResult result = workers_.takeOldest();
         output_.append(result.bytes.data(), result.bytes.size());
+        pool_.give(std::move(result.bytes));
         progress_.reached(ends_.front());
         ends_.pop_front();
         if (result.stopMessage.empty()) return true;
@@ -42,6 +64,7 @@ class OrderedWriter {
     PartWorkers& workers_;
     OutputBuffer& output_;
     ProgressReporter& progress_;
+    OutputPool& pool_;
     std::deque<std::int64_t> ends_;
 };
 
@@ -91,9 +114,10 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
     // Declared before the workers, so that it outlives the parts still queued when a failure
     // returns early.
     BufferPool pool;
+    OutputPool outputs;
     const RecordDefTable& prepared = table;
     PartWorkers workers(context.jobs);
-    OrderedWriter writer(workers, output, progress);
+    OrderedWriter writer(workers, output, progress, outputs);
     RecordWalker walker(prepared);
 
     std::vector<char> carry;  // bytes after the last part, not yet part of one
@@ -128,10 +152,10 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
         bytes.resize(partSize);
         offset += static_cast<std::int64_t>(partSize);
         writer.submit(
-            [&prepared, &text, start = std::move(start), buffer, last] {
+            [&prepared, &text, &outputs, start = std::move(start), buffer, last] {
                 return convertRec2CsvPart(prepared, text, start,
                                           reinterpret_cast<const unsigned char*>(buffer->data()),
-                                          buffer->size(), last, false);
+                                          buffer->size(), last, false, outputs.take());
             },
             offset);
         reading = !last;
@@ -139,6 +163,9 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
         if (stopped) break;
     }
     while (writer.inFlight() > 0 && !stopped && output.ok()) stopped = !writer.writeOldest();
+    // The workers read the table: the parts still in flight (after a stop or a failed write)
+    // finish before it changes.
+    while (writer.inFlight() > 0) (void)workers.takeOldest();
     for (std::size_t k = 1; k < walker.lastRecords().size(); ++k) {
         table[k].Data = walker.lastRecords()[k];
     }
@@ -168,8 +195,9 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
     const std::size_t length = partLength(context);
     OutputBuffer output(files->output->file(), std::max<std::size_t>(4 * length, 2 << 20) + extra);
     BufferPool pool;
+    OutputPool outputs;
     PartWorkers workers(context.jobs);
-    OrderedWriter writer(workers, output, progress);
+    OrderedWriter writer(workers, output, progress, outputs);
     while (!input.atEnd() && output.ok()) {
         std::shared_ptr<std::vector<char>> buffer = pool.take();
         buffer->resize(length);
@@ -180,9 +208,10 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
         if (context.observeInput) context.observeInput(buffer->data(), *got);
         TextPartTask task = cut(buffer->data(), buffer->size());
         writer.submit(
-            [task = std::move(task), buffer, perByte, extra] {
+            [task = std::move(task), buffer, perByte, extra, &outputs] {
                 PartResult result;
-                result.bytes = MemoryOutput(perByte * buffer->size() + extra);
+                result.bytes = outputs.take();
+                result.bytes.clear();
                 char* out = result.bytes.reserve(perByte * buffer->size() + extra);
                 char* end = task(buffer->data(), buffer->data() + buffer->size(), out);
                 result.bytes.commit(static_cast<std::size_t>(end - out));

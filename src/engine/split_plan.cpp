@@ -62,6 +62,8 @@ RecordWalker::Step RecordWalker::walk(const unsigned char* begin, const unsigned
             break;
         }
         ++recordsMet_;
+        lastKind_ = kind;
+        lastRecord_ = p;
         if (kind != 0) inBuffer_[static_cast<std::size_t>(kind)] = p;
         p += length;
         pending_ = RecordPending::Cr;
@@ -162,10 +164,12 @@ Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path
 
 PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& text,
                               const RecordPartStart& start, const unsigned char* data,
-                              std::size_t size, bool last, bool first) {
+                              std::size_t size, bool last, bool first, MemoryOutput reuse) {
     RecordDefTable own = table;  // the converter keeps the ancestors' records in `Data`
     PartResult result;
-    result.bytes = MemoryOutput(size * 2 + 4096 + (first ? text.preamble.size() : 0));
+    result.bytes = std::move(reuse);
+    result.bytes.clear();
+    (void)result.bytes.reserve(size * 2 + 4096 + (first ? text.preamble.size() : 0));
     if (first) result.bytes.append(text.preamble.data(), text.preamble.size());
     // A plan of its own: the line plan keeps the ancestors' part of a line by the serials of
     // this converter.

@@ -66,6 +66,11 @@ class RecordWalker {
     // What a part starting here (file offset `offset`) needs. REQUIRES: `keepRecords` since
     // the last walk.
     RecordPartStart partStart(std::int64_t offset) const;
+    // Records met so far, skipped ones included; the kind of the last one (0: unknown, skipped)
+    // and where it lies (valid until the bytes walked over change).
+    std::int64_t recordsMet() const { return recordsMet_; }
+    int lastKind() const { return lastKind_; }
+    const unsigned char* lastRecord() const { return lastRecord_; }
     // The last record of each kind (index = kind; empty where none was met).
     const std::vector<std::vector<unsigned char>>& lastRecords() const { return stored_; }
 
@@ -79,6 +84,8 @@ class RecordWalker {
     std::size_t unknownLength_ = 0;
     RecordPending pending_ = RecordPending::None;
     std::int64_t recordsMet_ = 0;
+    int lastKind_ = 0;
+    const unsigned char* lastRecord_ = nullptr;
 };
 
 // Plans `parts` parts (at least 1) of the file at `path`: part i starts at the first place at or
@@ -102,10 +109,12 @@ struct PartResult {
 // Converts one part held in memory: [data, data + size) are the bytes from `start.offset` on;
 // `last`: the part ends where the file ends; `first`: the output's preamble (byte order mark,
 // title line) comes first. `table` is the table as `prepareRec2CsvRun` left it, `text` what it
-// returned. Thread-safe for distinct calls: works on a copy of the table.
+// returned. Thread-safe for distinct calls: works on a copy of the table. `reuse`: memory for the
+// output (emptied first), so that a worker need not fault in fresh pages for every part.
 PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& text,
                               const RecordPartStart& start, const unsigned char* data,
-                              std::size_t size, bool last, bool first);
+                              std::size_t size, bool last, bool first,
+                              MemoryOutput reuse = MemoryOutput());
 
 // Converts part `part` of `plan` of the file at `path`, read into memory (bounded by the part's
 // length). `table` as for planRec2CsvParts (it is copied and prepared here). Fails with the

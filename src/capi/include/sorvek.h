@@ -63,7 +63,8 @@ int sorvek_convert_part_to_file(const char* input, const sorvek_definition* defi
                                 const sorvek_plan* plan, int part, const char* output);
 
 /* Converts the whole file `input` into `output` with `jobs` workers (0: one per core), the output
- * replaced only when the conversion succeeded. */
+ * replaced only when the conversion succeeded: SORVEK_OK, or SORVEK_FAILED with the message
+ * (a stop in the data included) as the last error. */
 int sorvek_convert(const char* input, const char* output, const sorvek_definition* definition,
                    unsigned jobs);
 
