@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/job_catalog.h"
+#include "platform/number_text.h"
 
 namespace sorvek {
 namespace {
@@ -59,8 +60,8 @@ std::string optionNamedIn(const std::string& message) {
 }  // namespace
 
 std::vector<std::string> knownLongOptions() {
-    std::vector<std::string> names = {"--help",    "--version", "--quiet",
-                                      "--verbose", "--check",   "--json"};
+    std::vector<std::string> names = {"--help",  "--version", "--quiet", "--verbose",
+                                      "--check", "--json",    "--jobs"};
     for (const JobOption& o : kJobOptions) names.emplace_back(o.name);
     for (const char* o : kOutputOptions) names.emplace_back(o);
     return names;
@@ -78,6 +79,8 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     app.add_flag("-v,--verbose", verbose);
     app.add_flag("--check", check);
     app.add_flag("--json", json);
+    std::string jobs;
+    CLI::Option* jobsOption = app.add_option("--jobs", jobs);
 
     std::array<std::string, std::size(kJobOptions)> jobValues;
     std::array<CLI::Option*, std::size(kJobOptions)> jobOptions{};
@@ -117,6 +120,14 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     }
 
     ConsoleCommand command;
+    if (jobsOption->count() > 0) {
+        const std::optional<std::int32_t> count = parseInt32(jobs);
+        if (!count || *count < 1 || *count > kMaxJobs) {
+            return refused("--jobs には 1 から " + std::to_string(kMaxJobs) +
+                           " までの整数を指定してください: " + jobs);
+        }
+        command.jobs = static_cast<unsigned>(*count);
+    }
     command.quiet = quiet;
     command.verbose = verbose;
 

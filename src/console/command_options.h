@@ -38,11 +38,16 @@ struct ConsoleCommand {
     // Check: the input and, when given, the definition; `json` for one JSON object.
     std::vector<std::string> checkArgs;
     bool json = false;
+    // --jobs: workers that convert parts of the input at once; 0 when not given (one per core).
+    unsigned jobs = 0;
     bool quiet = false;    // -q: no progress bar
     bool verbose = false;  // -v: the job, its files and its outcome on standard error
     // Refused: the lines to show, without the program's name.
     std::string refusal;
 };
+
+// The most workers --jobs takes.
+inline constexpr int kMaxJobs = 256;
 
 // Reads the command line `args` (without the program's name). Never fails: a refusal is a
 // command of its own.

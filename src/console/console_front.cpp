@@ -16,6 +16,7 @@
 #include "console/console_ports.h"
 #include "console/stop_signals.h"
 #include "console/usage_text.h"
+#include "engine/part_workers.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/stop_request.h"
@@ -115,6 +116,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     const auto started = std::chrono::steady_clock::now();
     EngineContext context{progress, messages};
     context.cancelled = &stopRequestFlag();
+    context.jobs = command.jobs != 0 ? command.jobs : defaultJobCount();
     const bool ok = runJob(state, context);
     progress.endLine();
     if (command.verbose) {

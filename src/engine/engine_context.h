@@ -31,6 +31,9 @@ struct EngineContext {
     // Set (by a signal, or a cancel button) to end the job between two blocks, through the same
     // path as any failure: the output is not replaced. May be null.
     const std::atomic<bool>* cancelled = nullptr;
+    // Workers that convert parts of the input at once; 1 is the sequential run. The output is
+    // the same bytes either way.
+    unsigned jobs = 1;
     // Files the output is refused for naming (by device and inode): the definition file, the
     // settings file.
     std::vector<KeptFile> keptFiles = {};

@@ -10,22 +10,22 @@
 namespace sorvek {
 namespace {
 
-constexpr const char* kOpenFailed = "ファイルのオープンに失敗しました。";
-constexpr const char* kReadFailed = "ファイルの読み込みに失敗しました。";
-constexpr const char* kWriteFailed = "ファイルの書き込みに失敗しました。";
 constexpr const char* kSameAsInput = "入力ファイルと同じファイルです。";
 constexpr const char* kCutShort = "読み込み中にファイルが短くなりました。";
 // Bytes read ahead from a regular file that says it is empty: a file of /proc has contents
 // all the same.
 constexpr std::size_t kProbeBytes = 64 * 1024;
 
-// The message's own lines, then the reason on a line of its own when there is one.
+}  // namespace
+
 Failure fileFailure(const char* text, const char* label, const std::string& path,
                     const std::string& reason) {
     std::string message = std::string(text) + "\n" + label + path;
     if (!reason.empty()) message += "\n" + reason;
     return failure(std::move(message));
 }
+
+namespace {
 
 bool isCancelled(const EngineContext& context) {
     return context.cancelled != nullptr && context.cancelled->load(std::memory_order_acquire);

@@ -16,6 +16,15 @@ namespace sorvek {
 
 // Title of every message of the opening steps and of read and write failures.
 inline constexpr const char* kOpenTitle = "tranRecLen()";
+inline constexpr const char* kOpenFailed = "ファイルのオープンに失敗しました。";
+inline constexpr const char* kReadFailed = "ファイルの読み込みに失敗しました。";
+inline constexpr const char* kWriteFailed = "ファイルの書き込みに失敗しました。";
+
+// A message about a file: `text`, a line feed, `label` ("fni = ", "fno = ") and the path, then
+// the reason on a line of its own when there is one.
+Failure fileFailure(const char* text, const char* label, const std::string& path,
+                    const std::string& reason);
+
 // Shown when a job was cancelled (a signal, the cancel button).
 inline constexpr const char* kCancelledText = "変換を中止しました。";
 

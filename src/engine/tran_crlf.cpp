@@ -5,6 +5,7 @@
 
 #include "engine/job_files.h"
 #include "engine/line_break_scan.h"
+#include "engine/parallel_jobs.h"
 #include "engine/text_blocks.h"
 #include "platform/codepage.h"
 
@@ -34,6 +35,20 @@ bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::
     const std::size_t endingLength = std::strlen(ending);
 
     bool afterCr = false;  // the last byte of the previous block was a CR
+    if (context.jobs > 1) {
+        // A part starts after a CR when the part before it ends in one.
+        const Status status = convertTextInParts(
+            inputPath, outputPath, context, endingLength, kOutputSlack,
+            [&](const char* data, std::size_t size) -> TextPartTask {
+                const bool startsAfterCr = afterCr;
+                afterCr = data[size - 1] == '\r';
+                return [=](const char* begin, const char* end, char* out) {
+                    bool state = startsAfterCr;
+                    return convertBreaks(begin, end, ending, endingLength, state, out);
+                };
+            });
+        return reportJobStatus(status, context);
+    }
     const Status status =
         convertByBlocks(inputPath, outputPath, context, endingLength, kOutputSlack,
                         [&](const char* begin, const char* end, char* out) {

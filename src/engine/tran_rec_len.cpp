@@ -3,13 +3,42 @@
 #include <vector>
 
 #include "engine/job_files.h"
+#include "engine/parallel_jobs.h"
 #include "engine/text_blocks.h"
 
 namespace sorvek {
+namespace {
+
+// Bytes of [data, data + size) that are no CR and no LF: the bytes a record is made of.
+std::int64_t dataBytes(const char* data, std::size_t size) {
+    std::size_t breaks = 0;
+    for (std::size_t i = 0; i < size; ++i) breaks += (data[i] == '\r') + (data[i] == '\n');
+    return static_cast<std::int64_t>(size - breaks);
+}
+
+}  // namespace
 
 bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                 std::int32_t recordLength, EngineContext& context) {
     std::int64_t count = 0;  // data bytes since the last inserted break, across blocks
+    if (context.jobs > 1) {
+        // The position in the current record where a part starts: counted over the parts
+        // before it, which is cheap next to cutting them.
+        const Status status = convertTextInParts(
+            inputPath, outputPath, context, 3, 2 + kOutputSlack,
+            [&](const char* data, std::size_t size) -> TextPartTask {
+                const std::int64_t startCount = count;
+                count += dataBytes(data, size);
+                if (recordLength > 0) count %= recordLength;
+                return [=](const char* begin, const char* end, char* out) {
+                    thread_local std::vector<char> scratch;
+                    scratch.resize(static_cast<std::size_t>(end - begin) + kOutputSlack);
+                    std::int64_t state = startCount;
+                    return cutRecords(begin, end, recordLength, state, out, scratch.data());
+                };
+            });
+        return reportJobStatus(status, context);
+    }
     std::vector<char> scratch(context.blockSize + kOutputSlack);
     const Status status =
         convertByBlocks(inputPath, outputPath, context, 3, 2 + kOutputSlack,

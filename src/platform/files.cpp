@@ -73,6 +73,13 @@ class PosixReadableFile final : public ReadableFile {
             std::make_unique<PosixMappedBytes>(mapping, take + skip, skip));
     }
 
+    Status skip(std::int64_t n) override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return ReadableFile::skip(n);
+        if (::lseek(fd_, static_cast<off_t>(n), SEEK_CUR) < 0) return systemFailure(errno);
+        return {};
+    }
+
     Result<std::size_t> read(char* buffer, std::size_t n) override {
         std::size_t total = 0;
         // Fill the whole request unless the file ends, so callers see full blocks.

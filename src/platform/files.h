@@ -4,6 +4,7 @@
 // failures are reported and nothing is lost. A failure's message is the reason in the user's
 // words ("アクセスが拒否されました。"); the caller puts its own lines (which file, which step)
 // before it.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,6 +38,20 @@ class ReadableFile {
     // shrink while its bytes are mapped.
     virtual Result<std::unique_ptr<MappedBytes>> mapNext(std::size_t /*n*/) {
         return std::unique_ptr<MappedBytes>{};
+    }
+    // Moves the position `n` bytes on without handing the bytes over: a seek where the file
+    // can seek, reading and dropping them elsewhere. Past the end is no failure: reads then
+    // find the end.
+    virtual Status skip(std::int64_t n) {
+        char scrap[64 * 1024];
+        while (n > 0) {
+            Result<std::size_t> got =
+                read(scrap, static_cast<std::size_t>(std::min<std::int64_t>(n, sizeof scrap)));
+            if (!got) return got.error();
+            if (*got == 0) break;
+            n -= static_cast<std::int64_t>(*got);
+        }
+        return {};
     }
 };
 

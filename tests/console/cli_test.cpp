@@ -387,5 +387,33 @@ TEST_P(CliTest, HelpOfOneJob) {
     EXPECT_EQ(std::string::npos, r.out.find("--encoding"));
 }
 
+TEST_P(CliTest, JobsWriteTheSameBytesWithAnyNumberOfWorkers) {
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += i % 3 ? "line\r\n" : "x\r";
+    dir.write("text.txt", text);
+    for (const char* jobs : {"1", "2", "3"}) {
+        CliRun r = cli(std::string("--jobs ") + jobs + " /C '" + samples + "orders.dat' o.csv '" +
+                       samples + "orders.trd'");
+        EXPECT_EQ(0, r.status) << r.err;
+        EXPECT_EQ(readFile(samples + "orders.csv"), readFile(dir.file("o.csv"))) << jobs;
+        r = cli(std::string("--jobs ") + jobs + " /E text.txt e" + jobs + ".txt LF");
+        EXPECT_EQ(0, r.status) << r.err;
+        r = cli(std::string("--jobs=") + jobs + " /L text.txt l" + jobs + ".txt 7");
+        EXPECT_EQ(0, r.status) << r.err;
+    }
+    EXPECT_BYTES_EQ(readFile(dir.file("e1.txt")), readFile(dir.file("e3.txt")));
+    EXPECT_BYTES_EQ(readFile(dir.file("l1.txt")), readFile(dir.file("l2.txt")));
+
+    const std::string name = nameOf(GetParam());
+    for (const char* wrong : {"0", "x", "257", "-1"}) {
+        CliRun r = cli(std::string("--jobs ") + wrong + " /E text.txt e.txt LF");
+        EXPECT_EQ(2, r.status) << wrong;
+        EXPECT_EQ(name + ": --jobs には 1 から 256 までの整数を指定してください: " + wrong +
+                      "\n詳しくは '" + name + " --help' を実行してください。\n",
+                  r.err);
+    }
+}
+
 }  // namespace
 }  // namespace sorvek::testing

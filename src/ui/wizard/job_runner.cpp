@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "engine/part_workers.h"
 #include "ui/dialogs/message_box.h"
 
 namespace sorvek {
@@ -65,6 +66,7 @@ ExecuteResult JobRunner::run(const AppState& state) {
         ForwardedMessages messages(window_);
         EngineContext context{progress_, messages};
         context.cancelled = &cancel_;
+        context.jobs = defaultJobCount();
         result = executeJob(job, context);
         done = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);

@@ -1,0 +1,146 @@
+"""Record-to-CSV conversion of fixed-length record files (text, zoned and packed decimal fields,
+record kinds told apart by a class code, headers and details) by a definition file.
+
+    sorvek.convert(input, output, definition, **output_options)
+    sorvek.plan(input, definition, parts) -> [Part]
+    sorvek.convert_part(input, definition, part) -> bytes
+    sorvek.check(input, definition=None) -> dict
+    sorvek.records(input, definition) -> iterator of dicts
+
+`definition` is the path of a definition file (.trd, or a SEWB3 .rcdef) or what
+`load_definition` returned. The output options are those of sorvek-cli, by their names with "_":
+encoding ("cp932", "utf-8", "utf-8-bom"), quote ("none", "minimal", "all"), trim (bool),
+zoned_sign ("off", "trailing", "leading"), invalid_packed ("keep", "empty", "fail"),
+title_line (bool), line_end ("crlf", "lf").
+
+The parts of a plan convert independently (in other threads, processes or machines; a Part
+pickles) and, joined in order, are exactly the bytes of one whole conversion. Failures raise
+SorvekError with the message the programs show.
+"""
+import decimal
+import json
+import os
+
+from ._sorvek import Definition, Part, SorvekError, RecordReader
+from . import _sorvek
+
+__all__ = ["convert", "plan", "convert_part", "check", "records", "load_definition",
+           "Definition", "Part", "SorvekError"]
+
+
+def load_definition(path, **output_options):
+    """Loads and checks a definition file, with output options put over its own."""
+    return _sorvek.load_definition(os.fspath(path), output_options)
+
+
+def _definition(definition, output_options=None):
+    if isinstance(definition, Definition):
+        if output_options:
+            return load_definition(definition.path, **output_options)
+        return definition
+    return load_definition(definition, **(output_options or {}))
+
+
+def convert(input, output, definition, jobs=0, **output_options):
+    """Converts the file `input` into `output` (replaced only when the conversion succeeded) with
+    `jobs` threads (0: one per core)."""
+    _sorvek.convert(os.fspath(input), os.fspath(output), _definition(definition, output_options),
+                    jobs)
+
+
+def plan(input, definition, parts):
+    """Cuts the file `input` into `parts` parts (some may be empty) that convert on their own."""
+    return _sorvek.plan(os.fspath(input), _definition(definition), parts)
+
+
+def convert_part_result(input, definition, part):
+    """(bytes, message): the part's output and, when the conversion stopped in it (a record of
+    unknown kind in a variable-length file, an invalid packed field with invalid_packed="fail"),
+    the message, else None. `input` is the file's path or all of its bytes."""
+    if not isinstance(input, (bytes, bytearray, memoryview)):
+        input = os.fspath(input)
+    return _sorvek.convert_part(input, _definition(definition), part)
+
+
+def convert_part(input, definition, part):
+    """The output of one part. Raises SorvekError when the conversion stops in the part."""
+    data, stop = convert_part_result(input, definition, part)
+    if stop is not None:
+        raise SorvekError(stop)
+    return data
+
+
+def check(input, definition=None):
+    """The check report of sorvek-cli --check --json as a dict: line breaks, what the bytes
+    look like, record-length hints and, with a definition, what the conversion would meet."""
+    path = definition.path if isinstance(definition, Definition) else definition
+    return json.loads(_sorvek.check_json(os.fspath(input), os.fspath(path) if path else ""))
+
+
+def _chains(kinds):
+    """For each kind, the kinds whose fields make its line: top-level ancestor first."""
+    chains = {}
+    for k in range(1, len(kinds)):
+        chain, seen = [], set()
+        r = k
+        while r != 0 and r not in seen:
+            seen.add(r)
+            chain.insert(0, r)
+            r = kinds[r]["parent"]
+        chains[k] = chain
+    return chains
+
+
+_ZONED_POSITIVE = {ord("{"): 0, **{ord("A") + i: i + 1 for i in range(9)}}
+_ZONED_NEGATIVE = {ord("}"): 0, **{ord("J") + i: i + 1 for i in range(9)},
+                   **{ord("p") + i: i for i in range(10)}}
+
+
+def _value(field, record):
+    start = field["pos"] - 1
+    raw = record[start:start + field["size"]]
+    kind = field["type"]
+    if kind == "9":
+        digits, sign = list(raw), 0
+        if digits and not (0x30 <= digits[-1] <= 0x39):
+            last = digits[-1]
+            if last in _ZONED_POSITIVE:
+                digits[-1] = 0x30 + _ZONED_POSITIVE[last]
+            elif last in _ZONED_NEGATIVE:
+                digits[-1], sign = 0x30 + _ZONED_NEGATIVE[last], 1
+        if not digits or not all(0x30 <= d <= 0x39 for d in digits):
+            return None
+        return decimal.Decimal((sign, tuple(d - 0x30 for d in digits), -field["dec"]))
+    if kind == "P":
+        nibbles = []
+        for b in raw:
+            nibbles += [b >> 4, b & 0x0F]
+        digits, sign_nibble = nibbles[:-1], nibbles[-1] if nibbles else 0
+        if not digits or any(d > 9 for d in digits) or sign_nibble < 10:
+            return None
+        return decimal.Decimal((1 if sign_nibble in (0x0B, 0x0D) else 0, tuple(digits),
+                                -field["dec"]))
+    return raw.decode("cp932", errors="replace")
+
+
+def records(input, definition):
+    """The lines of the conversion as dicts: for each record of a kind without a child, the
+    marked fields of its ancestors and its own by name, with typed values: text as str, zoned
+    and packed numbers as decimal.Decimal (None where the bytes hold no valid number)."""
+    d = _definition(definition)
+    kinds = d.kinds()
+    chains = _chains(kinds)
+    last = {}
+    for kind, record in RecordReader(os.fspath(input), d):
+        last[kind] = record
+        if kinds[kind]["child"] != 0:
+            continue
+        row = {}
+        for k in chains[kind]:
+            held = last.get(k)
+            if held is None:
+                continue
+            for field in kinds[k]["fields"]:
+                if field["marked"]:
+                    row[field["name"]] = _value(field, held)
+        yield row

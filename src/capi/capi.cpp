@@ -1,0 +1,225 @@
+// The C interface over the core: every failure becomes a return code and a thread's last error;
+// no exception crosses it.
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "capi/include/sorvek.h"
+#include "engine/job_files.h"
+#include "engine/part_workers.h"
+#include "engine/rec2csv_definition_check.h"
+#include "engine/split_plan.h"
+#include "engine/tran_rec2csv.h"
+#include "formats/load_definition.h"
+#include "platform/safe_output.h"
+
+struct sorvek_definition {
+    sorvek::RecordDefTable table;
+};
+
+struct sorvek_plan {
+    sorvek::RecordSplitPlan plan;
+};
+
+namespace {
+
+thread_local std::string lastError;
+
+int failed(std::string text) {
+    lastError = std::move(text);
+    return SORVEK_FAILED;
+}
+
+// Runs `work`, turning an escaping exception (memory) into a failure.
+template <class Work>
+int guarded(Work work) {
+    lastError.clear();
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return failed("メモリが足りません。");
+    } catch (const std::exception& e) {
+        return failed(e.what());
+    }
+}
+
+class SilentProgress final : public sorvek::Progress {
+  public:
+    void showLabel() override {}
+    void showProgress(std::int32_t, std::int32_t) override {}
+};
+
+// Keeps the last message for sorvek_last_error.
+class KeptMessages final : public sorvek::Messages {
+  public:
+    void show(const std::string& text, const std::string&, sorvek::MessageIcon) override {
+        last = text;
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    std::string last;
+};
+
+int handOver(sorvek::PartResult& result, sorvek_buffer* out) {
+    out->size = result.bytes.size();
+    out->data = static_cast<char*>(std::malloc(out->size == 0 ? 1 : out->size));
+    if (out->data == nullptr) return failed("メモリが足りません。");
+    if (out->size > 0) std::memcpy(out->data, result.bytes.data(), out->size);
+    if (result.stopMessage.empty()) return SORVEK_OK;
+    lastError = result.stopMessage;
+    return SORVEK_STOPPED;
+}
+
+bool badPart(const sorvek_plan* plan, int part) {
+    return plan == nullptr || part < 0 || static_cast<std::size_t>(part) >= plan->plan.parts.size();
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* sorvek_version(void) {
+    return SORVEK_VERSION_TEXT;
+}
+
+const char* sorvek_last_error(void) {
+    return lastError.c_str();
+}
+
+int sorvek_definition_load(const char* path, sorvek_definition** definition) {
+    return guarded([&] {
+        if (path == nullptr || definition == nullptr) return failed("引数がありません。");
+        auto loaded = std::make_unique<sorvek_definition>();
+        loaded->table.reset(2);
+        const auto result = sorvek::loadDefinition(path, loaded->table);
+        if (!result) {
+            const auto& why = result.error();
+            return failed("定義ファイルを読み込めません。\n" + std::string(path) +
+                          (why.notice.empty() ? "" : "\n" + why.notice) +
+                          (why.reason.empty() ? "" : "\n" + why.reason));
+        }
+        if (sorvek::Status checked = sorvek::checkRec2CsvDefinition(loaded->table); !checked) {
+            return failed(checked.error().message);
+        }
+        *definition = loaded.release();
+        return SORVEK_OK;
+    });
+}
+
+void sorvek_definition_free(sorvek_definition* definition) {
+    delete definition;
+}
+
+int sorvek_plan_make(const char* input, const sorvek_definition* definition, int parts,
+                     sorvek_plan** plan) {
+    return guarded([&] {
+        if (input == nullptr || definition == nullptr || plan == nullptr || parts < 1) {
+            return failed("引数が正しくありません。");
+        }
+        auto made =
+            sorvek::planRec2CsvParts(sorvek::osFileSystem(), input, definition->table, parts);
+        if (!made) return failed(made.error().message);
+        *plan = new sorvek_plan{std::move(*made)};
+        return SORVEK_OK;
+    });
+}
+
+void sorvek_plan_free(sorvek_plan* plan) {
+    delete plan;
+}
+
+int sorvek_plan_parts(const sorvek_plan* plan) {
+    return plan == nullptr ? 0 : static_cast<int>(plan->plan.parts.size());
+}
+
+int sorvek_plan_part_range(const sorvek_plan* plan, int part, int64_t* begin, int64_t* end) {
+    lastError.clear();
+    if (badPart(plan, part) || begin == nullptr || end == nullptr) {
+        return failed("部分の番号が計画にありません。");
+    }
+    *begin = plan->plan.parts[static_cast<std::size_t>(part)].offset;
+    *end = plan->plan.end(static_cast<std::size_t>(part));
+    return SORVEK_OK;
+}
+
+int sorvek_convert_part(const char* input, const sorvek_definition* definition,
+                        const sorvek_plan* plan, int part, sorvek_buffer* out) {
+    return guarded([&] {
+        if (input == nullptr || definition == nullptr || out == nullptr || badPart(plan, part)) {
+            return failed("引数が正しくありません。");
+        }
+        auto result =
+            sorvek::convertRec2CsvFilePart(sorvek::osFileSystem(), input, definition->table,
+                                           plan->plan, static_cast<std::size_t>(part));
+        if (!result) return failed(result.error().message);
+        return handOver(*result, out);
+    });
+}
+
+int sorvek_convert_part_bytes(const void* data, size_t size, const sorvek_definition* definition,
+                              const sorvek_plan* plan, int part, sorvek_buffer* out) {
+    return guarded([&] {
+        if ((data == nullptr && size > 0) || definition == nullptr || out == nullptr ||
+            badPart(plan, part)) {
+            return failed("引数が正しくありません。");
+        }
+        const std::size_t index = static_cast<std::size_t>(part);
+        const sorvek::RecordPartStart& start = plan->plan.parts[index];
+        if (static_cast<std::int64_t>(size) != plan->plan.end(index) - start.offset) {
+            return failed("部分のバイト数が計画と違います。");
+        }
+        sorvek::RecordDefTable table = definition->table;
+        const sorvek::Rec2CsvText text = sorvek::prepareRec2CsvRun(table);
+        sorvek::PartResult result =
+            sorvek::convertRec2CsvPart(table, text, start, static_cast<const unsigned char*>(data),
+                                       size, index + 1 == plan->plan.parts.size(), index == 0);
+        return handOver(result, out);
+    });
+}
+
+int sorvek_convert_part_to_file(const char* input, const sorvek_definition* definition,
+                                const sorvek_plan* plan, int part, const char* output) {
+    return guarded([&] {
+        if (output == nullptr) return failed("引数が正しくありません。");
+        sorvek_buffer bytes{nullptr, 0};
+        const int converted = sorvek_convert_part(input, definition, plan, part, &bytes);
+        if (converted != SORVEK_OK) {
+            sorvek_buffer_free(&bytes);
+            return converted;
+        }
+        const sorvek::Status written = sorvek::replaceFileContents(
+            sorvek::osFileSystem(), output, std::string_view(bytes.data, bytes.size));
+        sorvek_buffer_free(&bytes);
+        if (!written) {
+            return failed("ファイルの書き込みに失敗しました。\nfno = " + std::string(output) +
+                          "\n" + written.error().message);
+        }
+        return SORVEK_OK;
+    });
+}
+
+int sorvek_convert(const char* input, const char* output, const sorvek_definition* definition,
+                   unsigned jobs) {
+    return guarded([&] {
+        if (input == nullptr || output == nullptr || definition == nullptr) {
+            return failed("引数が正しくありません。");
+        }
+        SilentProgress progress;
+        KeptMessages messages;
+        sorvek::EngineContext context{progress, messages};
+        context.jobs = jobs == 0 ? sorvek::defaultJobCount() : jobs;
+        sorvek::RecordDefTable table = definition->table;
+        if (sorvek::tranRec2Csv(input, output, table, context)) return SORVEK_OK;
+        return failed(messages.last);
+    });
+}
+
+void sorvek_buffer_free(sorvek_buffer* buffer) {
+    if (buffer == nullptr) return;
+    std::free(buffer->data);
+    buffer->data = nullptr;
+    buffer->size = 0;
+}
+
+}  // extern "C"

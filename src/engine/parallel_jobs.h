@@ -1,0 +1,38 @@
+#pragma once
+// The jobs with several workers (EngineContext::jobs above 1): the job's thread reads the input
+// part by part, finds the state each part starts in (for record-to-CSV a walk over the class
+// codes, for the text jobs a look at the bytes before the cut), hands the parts to the workers
+// and writes their results in order through the one output, which is replaced only when the
+// job succeeded. The output is byte for byte what the sequential run writes; memory is bounded
+// by a few parts in flight.
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "engine/engine_context.h"
+#include "model/record_def.h"
+#include "ports/status.h"
+
+namespace sorvek {
+
+// Bytes of input in one part when the context asks for nothing else.
+std::size_t partLength(const EngineContext& context);
+
+// tranRec2Csv with `context.jobs` workers. REQUIRES: `table` passed the definition check.
+// Returns true when the whole input was processed; false after it has shown the failure.
+bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
+                        RecordDefTable& table, EngineContext& context);
+
+// Converts the bytes [begin, end) of one part: writes at most the promised bound at `out` and
+// returns the end of what it wrote.
+using TextPartTask = std::function<char*(const char* begin, const char* end, char* out)>;
+// Called on the job's thread with each part in order; returns the part's conversion, which
+// carries the state the part starts in (what the bytes before it leave).
+using TextPartCutter = std::function<TextPartTask(const char* data, std::size_t size)>;
+
+// convertByBlocks with `context.jobs` workers, each part converted by what `cut` returns.
+Status convertTextInParts(const std::string& inputPath, const std::string& outputPath,
+                          EngineContext& context, std::size_t perByte, std::size_t extra,
+                          const TextPartCutter& cut);
+
+}  // namespace sorvek

@@ -1,0 +1,218 @@
+#include "engine/split_plan.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/job_files.h"
+#include "platform/input_code_page.h"
+#include "platform/system_error.h"
+
+namespace sorvek {
+
+RecordWalker::RecordWalker(const RecordDefTable& table)
+    : finder_(table),
+      sizes_(static_cast<std::size_t>(table.maxIndex()) + 1),
+      isAncestor_(sizes_.size(), false),
+      inBuffer_(sizes_.size(), nullptr),
+      stored_(sizes_.size()) {
+    const RecordDef& file = table[0];
+    variableLength_ = file.Size == 0;
+    unknownLength_ = static_cast<std::size_t>(variableLength_ ? table[1].Size : file.Size);
+    for (std::size_t k = 1; k < sizes_.size(); ++k) {
+        sizes_[k] = static_cast<std::size_t>(table[k].Size);
+        if (table[k].Parent != 0) isAncestor_[static_cast<std::size_t>(table[k].Parent)] = true;
+    }
+}
+
+// The same cutting as RecordConverter::convertRecords, without converting: the tests hold the
+// two to the same output through the joined parts.
+RecordWalker::Step RecordWalker::walk(const unsigned char* begin, const unsigned char* end,
+                                      bool atEnd, std::size_t limit) {
+    const unsigned char* p = begin;
+    Step step;
+    for (;;) {
+        if (static_cast<std::size_t>(p - begin) >= limit) break;
+        if (pending_ == RecordPending::Cr) {
+            if (p == end) break;
+            if (*p == '\r') ++p;
+            pending_ = RecordPending::Lf;
+        }
+        if (pending_ == RecordPending::Lf) {
+            if (p == end) break;
+            if (*p == '\n') ++p;
+            pending_ = RecordPending::None;
+        }
+        if (p == end) break;
+        const std::size_t available = static_cast<std::size_t>(end - p);
+        int kind = 1;
+        if (finder_.usesClassCode()) {
+            if (available < finder_.bytesNeeded() && !atEnd) {
+                step.needed = finder_.bytesNeeded();
+                break;
+            }
+            kind = finder_.find(p, available);
+        }
+        const std::size_t length =
+            kind != 0 ? sizes_[static_cast<std::size_t>(kind)] : unknownLength_;
+        if (available < length) {
+            step.needed = length;
+            break;
+        }
+        if (kind == 0 && variableLength_) {
+            step.stopped = true;
+            break;
+        }
+        ++recordsMet_;
+        lastKind_ = kind;
+        lastRecord_ = p;
+        if (kind != 0) inBuffer_[static_cast<std::size_t>(kind)] = p;
+        p += length;
+        pending_ = RecordPending::Cr;
+    }
+    step.consumed = static_cast<std::size_t>(p - begin);
+    return step;
+}
+
+void RecordWalker::keepRecords() {
+    for (std::size_t k = 1; k < sizes_.size(); ++k) {
+        if (inBuffer_[k] == nullptr) continue;
+        stored_[k].assign(inBuffer_[k], inBuffer_[k] + sizes_[k]);
+        inBuffer_[k] = nullptr;
+    }
+}
+
+RecordPartStart RecordWalker::partStart(std::int64_t offset) const {
+    RecordPartStart start;
+    start.offset = offset;
+    start.recordsBefore = recordsMet_;
+    start.pending = pending_;
+    for (std::size_t k = 1; k < sizes_.size(); ++k) {
+        if (isAncestor_[k] && !stored_[k].empty()) {
+            start.ancestors.emplace_back(static_cast<int>(k), stored_[k]);
+        }
+    }
+    return start;
+}
+
+Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path,
+                                         const RecordDefTable& table, int parts,
+                                         std::size_t blockSize,
+                                         const std::atomic<bool>* cancelled) {
+    Result<FileInfo> info = fs.inspect(path);
+    if (!info) return fileFailure(kOpenFailed, "fni = ", path, info.error().message);
+    if (info->kind != FileKind::Regular) {
+        return fileFailure(kOpenFailed, "fni = ", path, kNotRegularFileText);
+    }
+    auto opened = fs.openRead(path);
+    if (!opened) return fileFailure(kOpenFailed, "fni = ", path, opened.error().message);
+    JobInput input(std::move(*opened), path, info->size, cancelled);
+
+    RecordSplitPlan plan;
+    plan.length = info->size;
+    // Records behind descriptor words, and EBCDIC records (no line breaks between them), are
+    // not walked here: such a file is one part.
+    const RecordDef& file = table[0];
+    const bool walkable = file.recordFormat == RecordFormat::Fixed && !isEbcdic(file.codePage);
+    const std::int64_t count = walkable ? std::max(parts, 1) : 1;
+    plan.parts.push_back(RecordPartStart{});
+    // The start the walk looks for next: the first place at or after this offset.
+    auto target = [&] {
+        return static_cast<std::int64_t>(plan.parts.size()) * plan.length / count;
+    };
+
+    RecordWalker walker(table);
+    std::vector<unsigned char> buffer;
+    std::int64_t bufferOffset = 0;  // of buffer[0]
+    blockSize = std::max<std::size_t>(blockSize, 1);
+    std::size_t needed = 0;
+    bool done = false;
+    while (!done && static_cast<std::int64_t>(plan.parts.size()) < count) {
+        const std::size_t kept = buffer.size();
+        buffer.resize(kept + std::max(blockSize, needed));
+        Result<std::size_t> got =
+            input.read(reinterpret_cast<char*>(buffer.data() + kept), buffer.size() - kept);
+        if (!got) return got.error();
+        buffer.resize(kept + *got);
+        const bool atEnd = input.atEnd();
+        std::size_t begin = 0;
+        for (;;) {
+            const std::int64_t want = target();
+            const std::int64_t ahead = want - bufferOffset - static_cast<std::int64_t>(begin);
+            const RecordWalker::Step step =
+                walker.walk(buffer.data() + begin, buffer.data() + buffer.size(), atEnd,
+                            ahead <= 0 ? 0 : static_cast<std::size_t>(ahead));
+            begin += step.consumed;
+            needed = step.needed;
+            const std::int64_t at = bufferOffset + static_cast<std::int64_t>(begin);
+            if (at >= want && !step.stopped) {
+                walker.keepRecords();
+                plan.parts.push_back(walker.partStart(at));
+                if (static_cast<std::int64_t>(plan.parts.size()) >= count) break;
+                continue;
+            }
+            // No start further on: the walk stopped at a record of unknown kind, or the
+            // records end with the file.
+            if (step.stopped || atEnd) done = true;
+            break;
+        }
+        walker.keepRecords();
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(begin));
+        bufferOffset += static_cast<std::int64_t>(begin);
+        if (atEnd) done = true;
+    }
+    // Starts the walk found no place for: empty parts at the end.
+    while (static_cast<std::int64_t>(plan.parts.size()) < count) {
+        plan.parts.push_back(walker.partStart(plan.length));
+    }
+    return plan;
+}
+
+PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& text,
+                              const RecordPartStart& start, const unsigned char* data,
+                              std::size_t size, bool last, bool first, MemoryOutput reuse) {
+    RecordDefTable own = table;  // the converter keeps the ancestors' records in `Data`
+    PartResult result;
+    result.bytes = std::move(reuse);
+    result.bytes.clear();
+    (void)result.bytes.reserve(size * 2 + 4096 + (first ? text.preamble.size() : 0));
+    if (first) result.bytes.append(text.preamble.data(), text.preamble.size());
+    // A plan of its own: the line plan keeps the ancestors' part of a line by the serials of
+    // this converter.
+    const CsvOutputOptions& options = own.output;
+    const CsvLinePlan plan(own, text.delimiter, options);
+    RecordConverter<MemoryOutput> converter(own, plan, result.bytes, text.lineEnd,
+                                            options.invalidPacked == InvalidPacked::Fail);
+    converter.startAfter(start.recordsBefore, start.pending);
+    for (const auto& [kind, record] : start.ancestors) converter.seedRecord(kind, record.data());
+    const auto outcome = converter.convert(data, data + size, last, start.offset);
+    if (outcome.unknownKind) {
+        result.stopMessage = unknownKindText(
+            converter.recordsMet(), start.offset + static_cast<std::int64_t>(outcome.consumed));
+    } else if (!outcome.invalidPacked.empty()) {
+        result.stopMessage = outcome.invalidPacked;
+    }
+    return result;
+}
+
+Result<PartResult> convertRec2CsvFilePart(FileSystem& fs, const std::string& path,
+                                          const RecordDefTable& table, const RecordSplitPlan& plan,
+                                          std::size_t part) {
+    if (part >= plan.parts.size()) return failure("部分の番号が計画にありません。");
+    const RecordPartStart& start = plan.parts[part];
+    const std::int64_t length = plan.end(part) - start.offset;
+    auto opened = fs.openRead(path);
+    if (!opened) return fileFailure(kOpenFailed, "fni = ", path, opened.error().message);
+    if (Status skipped = (*opened)->skip(start.offset); !skipped) {
+        return fileFailure(kReadFailed, "fni = ", path, skipped.error().message);
+    }
+    JobInput input(std::move(*opened), path, length, nullptr);
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(length));
+    Result<std::size_t> got = input.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    if (!got) return got.error();
+    RecordDefTable prepared = table;
+    const Rec2CsvText text = prepareRec2CsvRun(prepared);
+    return convertRec2CsvPart(prepared, text, start, bytes.data(), bytes.size(),
+                              part + 1 == plan.parts.size(), part == 0);
+}
+
+}  // namespace sorvek

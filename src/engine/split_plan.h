@@ -1,0 +1,127 @@
+#pragma once
+// Cutting a record-to-CSV job into parts that convert on their own. A part starts where a record
+// starts (or where a CR or LF after a record may still follow) and carries what its conversion
+// needs of the bytes before it: the last record of every kind whose records later lines
+// repeat (the ancestors), the records met before it, and whether a CR or LF may still follow.
+// Converting the parts independently and joining the results gives exactly the bytes of one
+// sequential run, with the title line once (in the first part) and a record of unknown kind
+// stopping the conversion at the same place with the same message.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/memory_output.h"
+#include "engine/rec2csv_text.h"
+#include "engine/record_converter.h"
+#include "engine/record_kind_finder.h"
+#include "model/record_def.h"
+#include "platform/files.h"
+#include "ports/status.h"
+
+namespace sorvek {
+
+// Where a part starts, and what its conversion needs of the bytes before it.
+struct RecordPartStart {
+    std::int64_t offset = 0;         // file offset of the part's first byte
+    std::int64_t recordsBefore = 0;  // records met before it, skipped ones included
+    RecordPending pending = RecordPending::None;
+    // The last record read before the part of each kind that has children, by kind; kinds
+    // without a record yet are absent.
+    std::vector<std::pair<int, std::vector<unsigned char>>> ancestors;
+};
+
+// The parts of a file: part i runs from parts[i].offset to parts[i + 1].offset, the last one to
+// `length`. Parts may be empty.
+struct RecordSplitPlan {
+    std::vector<RecordPartStart> parts;
+    std::int64_t length = 0;
+    std::int64_t end(std::size_t part) const {
+        return part + 1 < parts.size() ? parts[part + 1].offset : length;
+    }
+};
+
+// Follows the records of a file as the conversion cuts them (class codes and lengths only, no
+// field is converted), stretch by stretch, and tells where parts can start.
+class RecordWalker {
+  public:
+    // REQUIRES: `table` passed the definition check; it outlives the walker.
+    explicit RecordWalker(const RecordDefTable& table);
+
+    struct Step {
+        std::size_t consumed = 0;  // bytes walked over
+        std::size_t needed = 0;    // bytes from there on that the next record needs
+        bool stopped = false;      // at a record of unknown kind (variable length): no further
+    };
+    // Walks the whole records of [begin, end), stopping before the first record (or CR or LF
+    // after one) that starts `limit` bytes or more after `begin`. `atEnd`: no input follows.
+    // Records left in [begin, end) are remembered by address: call `keepRecords` before the
+    // bytes change.
+    Step walk(const unsigned char* begin, const unsigned char* end, bool atEnd,
+              std::size_t limit = SIZE_MAX);
+    // Copies the records remembered by address.
+    void keepRecords();
+    // What a part starting here (file offset `offset`) needs. REQUIRES: `keepRecords` since
+    // the last walk.
+    RecordPartStart partStart(std::int64_t offset) const;
+    // Records met so far, skipped ones included; the kind of the last one (0: unknown, skipped)
+    // and where it lies (valid until the bytes walked over change).
+    std::int64_t recordsMet() const { return recordsMet_; }
+    int lastKind() const { return lastKind_; }
+    const unsigned char* lastRecord() const { return lastRecord_; }
+    // The last record of each kind (index = kind; empty where none was met).
+    const std::vector<std::vector<unsigned char>>& lastRecords() const { return stored_; }
+
+  private:
+    KindFinder finder_;
+    std::vector<std::size_t> sizes_;
+    std::vector<bool> isAncestor_;
+    std::vector<const unsigned char*> inBuffer_;
+    std::vector<std::vector<unsigned char>> stored_;
+    bool variableLength_ = false;
+    std::size_t unknownLength_ = 0;
+    RecordPending pending_ = RecordPending::None;
+    std::int64_t recordsMet_ = 0;
+    int lastKind_ = 0;
+    const unsigned char* lastRecord_ = nullptr;
+};
+
+// Plans `parts` parts (at least 1) of the file at `path`: part i starts at the first place at or
+// after i × length / parts where a part can start. One sequential read of the file, in bounded
+// memory. A file of records behind descriptor words (V, VB) or on an EBCDIC page is one part. Fails
+// with the message to show: the file cannot be opened or read, or is no regular file
+// ("通常のファイルではありません。"); a set `cancelled` ends it with kCancelledText. REQUIRES:
+// `table` passed the definition check.
+Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path,
+                                         const RecordDefTable& table, int parts,
+                                         std::size_t blockSize = 1 << 20,
+                                         const std::atomic<bool>* cancelled = nullptr);
+
+// What a part became.
+struct PartResult {
+    MemoryOutput bytes;
+    // Set when the conversion stopped in the part (a record of unknown kind, an invalid packed
+    // field): the message to show, titled as the application, after the lines before it.
+    std::string stopMessage;
+};
+
+// Converts one part held in memory: [data, data + size) are the bytes from `start.offset` on;
+// `last`: the part ends where the file ends; `first`: the output's preamble (byte order mark,
+// title line) comes first. `table` is the table as `prepareRec2CsvRun` left it, `text` what it
+// returned. Thread-safe for distinct calls: works on a copy of the table. `reuse`: memory for the
+// output (emptied first), so that a worker need not fault in fresh pages for every part.
+PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& text,
+                              const RecordPartStart& start, const unsigned char* data,
+                              std::size_t size, bool last, bool first,
+                              MemoryOutput reuse = MemoryOutput());
+
+// Converts part `part` of `plan` of the file at `path`, read into memory (bounded by the part's
+// length). `table` as for planRec2CsvParts (it is copied and prepared here). Fails with the
+// message to show when the file cannot be read; a stop in the data is the result's stopMessage.
+Result<PartResult> convertRec2CsvFilePart(FileSystem& fs, const std::string& path,
+                                          const RecordDefTable& table, const RecordSplitPlan& plan,
+                                          std::size_t part);
+
+}  // namespace sorvek

@@ -1,0 +1,347 @@
+// The Python module's native part (`sorvek._sorvek`): definitions, plans, the conversion of
+// parts and whole files, the check report and the records of a file. The package `sorvek`
+// (python/sorvek) gives it its Python face.
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+#include <stdio.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/check_command.h"
+#include "engine/job_files.h"
+#include "engine/part_workers.h"
+#include "engine/rec2csv_definition_check.h"
+#include "engine/split_plan.h"
+#include "engine/tran_rec2csv.h"
+#include "formats/load_definition.h"
+#include "model/csv_output_options.h"
+
+namespace py = pybind11;
+using namespace sorvek;
+
+namespace {
+
+// Raised for every failure; its text is the message the programs show.
+PyObject* sorvekError = nullptr;
+
+[[noreturn]] void fail(const std::string& message) {
+    PyErr_SetString(sorvekError, message.c_str());
+    throw py::error_already_set();
+}
+
+struct Definition {
+    RecordDefTable table;
+    std::string path;
+};
+
+template <typename E, std::size_t N>
+void setWord(const py::dict& options, const char* key, const std::array<OptionWord<E>, N>& words,
+             std::optional<E>& target) {
+    if (!options.contains(key) || options[key].is_none()) return;
+    const std::string word = py::str(options[key]);
+    target = parseOptionWord(words, word);
+    if (!target) {
+        fail(std::string(key) + " に指定できる値は " + optionWordList(words) + " です: " + word);
+    }
+}
+
+// Loads and checks a definition file; `options` are the output options by their console names
+// (encoding, quote, trim, zoned_sign, invalid_packed, title_line, line_end).
+std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py::dict& options) {
+    auto loaded = std::make_shared<Definition>();
+    loaded->path = path;
+    loaded->table.reset(2);
+    const auto result = loadDefinition(path, loaded->table);
+    if (!result) {
+        fail("定義ファイルを読み込めません。\n" + path +
+             (result.error().notice.empty() ? "" : "\n" + result.error().notice) +
+             (result.error().reason.empty() ? "" : "\n" + result.error().reason));
+    }
+    static const std::vector<std::string> known = {
+        "encoding", "quote", "trim", "zoned_sign", "invalid_packed", "title_line", "line_end"};
+    for (const auto& item : options) {
+        const std::string key = py::str(item.first);
+        if (std::find(known.begin(), known.end(), key) == known.end()) {
+            fail("不明な出力形式です: " + key);
+        }
+    }
+    CsvOutputOverrides overrides;
+    setWord(options, "encoding", kEncodingWords, overrides.encoding);
+    setWord(options, "quote", kQuotingWords, overrides.quoting);
+    setWord(options, "zoned_sign", kZonedSignWords, overrides.zonedSign);
+    setWord(options, "invalid_packed", kInvalidPackedWords, overrides.invalidPacked);
+    setWord(options, "line_end", kLineEndWords, overrides.lineEnd);
+    if (options.contains("trim")) overrides.trimBlanks = options["trim"].cast<bool>();
+    overrides.applyTo(loaded->table.output);
+    if (options.contains("title_line") && !options["title_line"].is_none()) {
+        loaded->table[0].TitleLine = options["title_line"].cast<bool>();
+    }
+    if (Status checked = checkRec2CsvDefinition(loaded->table); !checked) {
+        fail(checked.error().message);
+    }
+    return loaded;
+}
+
+// One part of a plan, picklable, so that it can be sent to another process or machine.
+struct Part {
+    std::size_t index = 0;
+    std::size_t count = 0;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    RecordPartStart start;
+};
+
+std::vector<Part> makePlan(const std::string& input, const Definition& definition, int parts) {
+    if (parts < 1) fail("parts には 1 以上を指定してください。");
+    Result<RecordSplitPlan> plan = planRec2CsvParts(osFileSystem(), input, definition.table, parts);
+    if (!plan) fail(plan.error().message);
+    std::vector<Part> result;
+    for (std::size_t i = 0; i < plan->parts.size(); ++i) {
+        result.push_back(
+            {i, plan->parts.size(), plan->parts[i].offset, plan->end(i), plan->parts[i]});
+    }
+    return result;
+}
+
+// Reads [begin, end) of the file at `path` into `bytes`; the message of a failure, or "".
+std::string readRange(const std::string& path, std::int64_t begin, std::int64_t end,
+                      std::string& bytes) {
+    auto opened = osFileSystem().openRead(path);
+    if (!opened) return fileFailure(kOpenFailed, "fni = ", path, opened.error().message).message;
+    if (Status skipped = (*opened)->skip(begin); !skipped) {
+        return fileFailure(kReadFailed, "fni = ", path, skipped.error().message).message;
+    }
+    JobInput reader(std::move(*opened), path, end - begin, nullptr);
+    bytes.resize(static_cast<std::size_t>(end - begin));
+    Result<std::size_t> got = reader.read(bytes.data(), bytes.size());
+    return got ? std::string() : got.error().message;
+}
+
+// The part's output and, when the conversion stopped in it, the message (else None).
+py::tuple convertPart(const py::object& input, const Definition& definition, const Part& part) {
+    RecordDefTable table = definition.table;
+    const Rec2CsvText text = prepareRec2CsvRun(table);
+    std::string bytes;
+    if (py::isinstance<py::bytes>(input) || py::isinstance<py::bytearray>(input) ||
+        py::isinstance<py::memoryview>(input)) {
+        const py::buffer_info info = py::buffer(input).request();
+        const std::int64_t size = static_cast<std::int64_t>(info.size * info.itemsize);
+        if (size < part.end) fail("入力のバイト数が計画より少なくなっています。");
+        bytes.assign(static_cast<const char*>(info.ptr) + part.begin,
+                     static_cast<std::size_t>(part.end - part.begin));
+    } else {
+        const std::string path = py::str(input);
+        std::string error;
+        {
+            py::gil_scoped_release unlocked;
+            error = readRange(path, part.begin, part.end, bytes);
+        }
+        if (!error.empty()) fail(error);
+    }
+    PartResult result;
+    {
+        py::gil_scoped_release unlocked;
+        result = convertRec2CsvPart(table, text, part.start,
+                                    reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    bytes.size(), part.index + 1 == part.count, part.index == 0);
+    }
+    py::object stop = py::none();
+    if (!result.stopMessage.empty()) stop = py::str(result.stopMessage);
+    return py::make_tuple(py::bytes(result.bytes.data(), result.bytes.size()), stop);
+}
+
+class NoProgress final : public Progress {
+  public:
+    void showLabel() override {}
+    void showProgress(std::int32_t, std::int32_t) override {}
+};
+
+class KeptMessages final : public Messages {
+  public:
+    void show(const std::string& text, const std::string&, MessageIcon) override { last = text; }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    std::string last;
+};
+
+void convertFile(const std::string& input, const std::string& output, const Definition& definition,
+                 unsigned jobs) {
+    NoProgress progress;
+    KeptMessages messages;
+    EngineContext context{progress, messages};
+    context.jobs = jobs == 0 ? defaultJobCount() : jobs;
+    RecordDefTable table = definition.table;
+    bool ok = false;
+    {
+        py::gil_scoped_release unlocked;
+        ok = tranRec2Csv(input, output, table, context);
+    }
+    if (!ok) fail(messages.last);
+}
+
+// The check report as JSON text, as `sorvek-cli --check --json` prints it.
+std::string checkJson(const std::string& input, const std::string& definition) {
+    char* out = nullptr;
+    char* err = nullptr;
+    std::size_t outSize = 0, errSize = 0;
+    FILE* outStream = open_memstream(&out, &outSize);
+    FILE* errStream = open_memstream(&err, &errSize);
+    ConsoleStreams streams{outStream, errStream, false, "sorvek"};
+    {
+        py::gil_scoped_release unlocked;
+        (void)runCheck({input, definition, true, true}, streams);  // problems are in the report
+    }
+    std::fclose(outStream);
+    std::fclose(errStream);
+    std::string text(out, outSize), why(err, errSize);
+    std::free(out);
+    std::free(err);
+    if (text.empty()) fail(why.empty() ? "点検できませんでした。" : why);
+    return text;
+}
+
+// The records of a file in order, as the conversion cuts them: (kind, bytes) of each record of
+// a known kind; a record of unknown kind in a variable-length file raises the conversion's
+// message.
+class RecordReader {
+  public:
+    RecordReader(const std::string& path, std::shared_ptr<Definition> definition)
+        : definition_(std::move(definition)), walker_(definition_->table) {
+        auto opened = osFileSystem().openRead(path);
+        if (!opened) fail(fileFailure(kOpenFailed, "fni = ", path, opened.error().message).message);
+        Result<FileInfo> info = osFileSystem().inspect(path);
+        const std::int64_t length =
+            info && info->kind == FileKind::Regular ? info->size : std::int64_t{-1};
+        input_ = std::make_unique<JobInput>(std::move(*opened), path, length, nullptr);
+    }
+
+    py::object next() {
+        for (;;) {
+            const RecordWalker::Step step = walker_.walk(
+                buffer_.data() + begin_, buffer_.data() + buffer_.size(), input_->atEnd(), 1);
+            begin_ += step.consumed;
+            if (step.stopped) {
+                fail(unknownKindText(walker_.recordsMet() + 1, offset_ + begin_));
+            }
+            if (walker_.recordsMet() > met_) {
+                met_ = walker_.recordsMet();
+                const int kind = walker_.lastKind();
+                if (kind == 0) continue;  // skipped: of unknown kind in a fixed-length file
+                const auto size = static_cast<std::size_t>(
+                    definition_->table[static_cast<std::size_t>(kind)].Size);
+                return py::make_tuple(
+                    kind, py::bytes(reinterpret_cast<const char*>(walker_.lastRecord()), size));
+            }
+            if (step.consumed > 0) continue;
+            if (input_->atEnd()) throw py::stop_iteration();
+            readMore(std::max<std::size_t>(step.needed, 1));
+        }
+    }
+
+  private:
+    void readMore(std::size_t needed) {
+        walker_.keepRecords();
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(begin_));
+        offset_ += static_cast<std::int64_t>(begin_);
+        begin_ = 0;
+        const std::size_t kept = buffer_.size();
+        buffer_.resize(kept + std::max<std::size_t>(needed, 1 << 20));
+        Result<std::size_t> got =
+            input_->read(reinterpret_cast<char*>(buffer_.data() + kept), buffer_.size() - kept);
+        if (!got) fail(got.error().message);
+        buffer_.resize(kept + *got);
+    }
+
+    std::shared_ptr<Definition> definition_;
+    RecordWalker walker_;
+    std::unique_ptr<JobInput> input_;
+    std::vector<unsigned char> buffer_;
+    std::size_t begin_ = 0;
+    std::int64_t offset_ = 0;
+    std::int64_t met_ = 0;
+};
+
+py::tuple partState(const Part& p) {
+    py::list ancestors;
+    for (const auto& [kind, bytes] : p.start.ancestors) {
+        ancestors.append(py::make_tuple(
+            kind, py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+    }
+    return py::make_tuple(p.index, p.count, p.begin, p.end, p.start.recordsBefore,
+                          static_cast<int>(p.start.pending), ancestors);
+}
+
+Part partFromState(const py::tuple& t) {
+    if (t.size() != 7) fail("部分の状態が正しくありません。");
+    Part p;
+    p.index = t[0].cast<std::size_t>();
+    p.count = t[1].cast<std::size_t>();
+    p.begin = t[2].cast<std::int64_t>();
+    p.end = t[3].cast<std::int64_t>();
+    p.start.offset = p.begin;
+    p.start.recordsBefore = t[4].cast<std::int64_t>();
+    p.start.pending = static_cast<RecordPending>(t[5].cast<int>());
+    for (const py::handle item : t[6].cast<py::list>()) {
+        const py::tuple pair = item.cast<py::tuple>();
+        const std::string bytes = pair[1].cast<std::string>();
+        p.start.ancestors.emplace_back(pair[0].cast<int>(),
+                                       std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    }
+    return p;
+}
+
+py::list kinds(const Definition& d) {
+    py::list result;
+    for (int k = 0; k <= d.table.maxIndex(); ++k) {
+        const RecordDef& r = d.table[static_cast<std::size_t>(k)];
+        py::list fields;
+        for (const FieldDef& f : r.Fields) {
+            fields.append(py::dict(py::arg("name") = f.Name, py::arg("type") = f.Type,
+                                   py::arg("pos") = f.Pos, py::arg("size") = f.Size,
+                                   py::arg("dec") = f.Dec, py::arg("marked") = f.Check == -1));
+        }
+        result.append(py::dict(py::arg("name") = r.Name, py::arg("size") = r.Size,
+                               py::arg("parent") = r.Parent, py::arg("child") = r.Child,
+                               py::arg("fields") = fields));
+    }
+    return result;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_sorvek, m) {
+    m.doc() = "Record-to-CSV conversion of fixed-length record files, whole or in parts.";
+    sorvekError = PyErr_NewException("sorvek.SorvekError", PyExc_RuntimeError, nullptr);
+    m.attr("SorvekError") = py::handle(sorvekError);
+
+    py::class_<Definition, std::shared_ptr<Definition>>(m, "Definition")
+        .def_readonly("path", &Definition::path)
+        .def("kinds", &kinds);
+    m.def("load_definition", &loadDefinitionFile, py::arg("path"), py::arg("options"));
+
+    py::class_<Part>(m, "Part")
+        .def_readonly("index", &Part::index)
+        .def_readonly("count", &Part::count)
+        .def_readonly("begin", &Part::begin)
+        .def_readonly("end", &Part::end)
+        .def("__repr__",
+             [](const Part& p) {
+                 return "<sorvek.Part " + std::to_string(p.index) + "/" + std::to_string(p.count) +
+                        " [" + std::to_string(p.begin) + ", " + std::to_string(p.end) + ")>";
+             })
+        .def(py::pickle(&partState, &partFromState));
+
+    m.def("plan", &makePlan, py::arg("input"), py::arg("definition"), py::arg("parts"));
+    m.def("convert_part", &convertPart, py::arg("input"), py::arg("definition"), py::arg("part"));
+    m.def("convert", &convertFile, py::arg("input"), py::arg("output"), py::arg("definition"),
+          py::arg("jobs") = 0);
+    m.def("check_json", &checkJson, py::arg("input"), py::arg("definition") = "");
+
+    py::class_<RecordReader>(m, "RecordReader")
+        .def(py::init<const std::string&, std::shared_ptr<Definition>>())
+        .def("__iter__", [](RecordReader& r) -> RecordReader& { return r; })
+        .def("__next__", &RecordReader::next);
+}

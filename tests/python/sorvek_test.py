@@ -1,0 +1,120 @@
+"""The Python module: the joined parts of every plan equal the console program's sequential
+output, from a path and from bytes, through pickling; the records as typed values; the check
+report; the failures.
+
+usage: sorvek_test.py SORVEK_CLI     (with the built package on PYTHONPATH)
+"""
+import decimal
+import os
+import pickle
+import random
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import sorvek
+from random_cases import cli_arguments, random_case
+
+CLI = None
+SAMPLES = os.path.join(os.path.dirname(__file__), "..", "..", "samples")
+
+
+def sequential(cli, data_path, definition_path, options):
+    """What sorvek-cli writes to standard output (the lines before a stop included) and the
+    message it shows when it stops, or None."""
+    run = subprocess.run([cli, "-q", "--jobs", "1"] + cli_arguments(options) +
+                         ["/C", data_path, "-", definition_path], capture_output=True)
+    message = run.stderr.decode("utf-8").rstrip("\n") if run.returncode else None
+    return run.stdout, message
+
+
+class SorvekModuleTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.addCleanup(self.dir.cleanup)
+
+    def path(self, name):
+        return os.path.join(self.dir.name, name)
+
+    def test_joined_parts_equal_the_sequential_run_for_every_part_count(self):
+        rng = random.Random(15)
+        for round in range(40):
+            definition_bytes, data, options = random_case(rng)
+            with open(self.path("d.trd"), "wb") as f:
+                f.write(definition_bytes)
+            with open(self.path("in.dat"), "wb") as f:
+                f.write(data)
+            expected, message = sequential(CLI, self.path("in.dat"), self.path("d.trd"), options)
+            definition = sorvek.load_definition(self.path("d.trd"), **options)
+            for parts in range(1, 10):
+                plan = sorvek.plan(self.path("in.dat"), definition, parts)
+                self.assertEqual(parts, len(plan))
+                joined, stop = b"", None
+                for part in plan:
+                    shipped = pickle.loads(pickle.dumps(part))
+                    out, stop = sorvek.convert_part_result(self.path("in.dat"), definition,
+                                                           shipped)
+                    self.assertEqual((out, stop),
+                                     sorvek.convert_part_result(data, definition, part))
+                    joined += out
+                    if stop is not None:
+                        break
+                where = f"round {round}, parts {parts}"
+                self.assertEqual(expected, joined, where)
+                self.assertEqual(message, stop, where)
+
+            # The whole conversion with several threads: the same bytes, or the same message.
+            if message is None:
+                sorvek.convert(self.path("in.dat"), self.path("out.csv"), self.path("d.trd"),
+                               jobs=3, **options)
+                with open(self.path("out.csv"), "rb") as f:
+                    self.assertEqual(expected, f.read())
+            else:
+                with self.assertRaises(sorvek.SorvekError) as raised:
+                    sorvek.convert(self.path("in.dat"), self.path("out.csv"),
+                                   self.path("d.trd"), jobs=3, **options)
+                self.assertEqual(message, str(raised.exception))
+
+    def test_records_give_typed_values_of_each_line(self):
+        rows = list(sorvek.records(os.path.join(SAMPLES, "orders.dat"),
+                                   os.path.join(SAMPLES, "orders.trd")))
+        with open(os.path.join(SAMPLES, "orders.csv"), "rb") as f:
+            lines = f.read().split(b"\r\n")
+        self.assertEqual(len(lines) - 2, len(rows))  # without the title line and the last end
+        first = rows[0]
+        self.assertEqual(decimal.Decimal("12345"), first["受注番号"])
+        self.assertEqual(decimal.Decimal("105.00"), first["単価"])
+        self.assertEqual("ボールペン黒    ", first["商品名"])
+        self.assertTrue(any(row["金額"] < 0 for row in rows))
+
+    def test_check_reports_as_the_console_does(self):
+        report = sorvek.check(os.path.join(SAMPLES, "orders.dat"),
+                              os.path.join(SAMPLES, "orders.trd"))
+        self.assertFalse(report["problems"])
+        # The lines written count the title line.
+        self.assertEqual(report["lines_written"] - 1, len(list(sorvek.records(
+            os.path.join(SAMPLES, "orders.dat"), os.path.join(SAMPLES, "orders.trd")))))
+
+    def test_failures_raise_with_the_programs_message(self):
+        with self.assertRaises(sorvek.SorvekError) as raised:
+            sorvek.plan(self.path("missing.dat"), os.path.join(SAMPLES, "orders.trd"), 2)
+        self.assertIn("missing.dat", str(raised.exception))
+        with self.assertRaises(sorvek.SorvekError):
+            sorvek.load_definition(os.path.join(SAMPLES, "orders.trd"), quote="some")
+        with self.assertRaises(sorvek.SorvekError):
+            sorvek.load_definition(os.path.join(SAMPLES, "orders.trd"), colour="red")
+        with open(self.path("out.csv"), "wb") as f:
+            f.write(b"old output")
+        with open(self.path("bad.dat"), "wb") as f:
+            f.write(b"X" + b"0" * 60 + b"\r\n")  # whole, of no kind the definition knows
+        with self.assertRaises(sorvek.SorvekError):
+            sorvek.convert(self.path("bad.dat"), self.path("out.csv"),
+                           os.path.join(SAMPLES, "orders.trd"))
+        with open(self.path("out.csv"), "rb") as f:
+            self.assertEqual(b"old output", f.read())
+
+
+if __name__ == "__main__":
+    CLI = sys.argv.pop(1)
+    unittest.main()
