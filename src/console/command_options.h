@@ -38,7 +38,7 @@ struct ConsoleCommand {
     // Check: the input and, when given, the definition; `json` for one JSON object.
     std::vector<std::string> checkArgs;
     bool json = false;
-    // --jobs: workers that convert parts of the input at once; 0 when not given (one per core).
+    // --jobs: workers that convert parts of the input at once; 0 when not given (kDefaultJobs).
     unsigned jobs = 0;
     bool quiet = false;    // -q: no progress bar
     bool verbose = false;  // -v: the job, its files and its outcome on standard error

@@ -116,7 +116,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     const auto started = std::chrono::steady_clock::now();
     EngineContext context{progress, messages};
     context.cancelled = &stopRequestFlag();
-    context.jobs = command.jobs != 0 ? command.jobs : defaultJobCount();
+    context.jobs = command.jobs != 0 ? command.jobs : kDefaultJobs;
     const bool ok = runJob(state, context);
     progress.endLine();
     if (command.verbose) {

@@ -42,7 +42,11 @@ class PartWorkers {
     std::vector<std::thread> threads_;
 };
 
-// The number of workers a job uses when none is asked for: one per core.
+// One worker per core: what the library and the Python module use for 0 workers.
 unsigned defaultJobCount();
+
+// Workers of a job when none are asked for. One, for now: on two cores the parts do not yet
+// make a job faster than one run, and they take more memory.
+inline constexpr unsigned kDefaultJobs = 1;
 
 }  // namespace sorvek

@@ -118,6 +118,8 @@ class PosixWritableFile final : public WritableFile {
     // that sync() will flush).
     explicit PosixWritableFile(int fd, bool writeBehind = false)
         : fd_(fd), writeBehind_(writeBehind) {}
+
+    void setWriteBehind(bool on) override { writeBehind_ = on; }
     ~PosixWritableFile() override {
         if (fd_ >= 0) ::close(fd_);
     }

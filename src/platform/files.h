@@ -85,6 +85,10 @@ class WritableFile {
     virtual Status copyPermissions(const FileInfo& like) = 0;
     // Closes; a failure means the data may not have reached the file.
     virtual Status close() = 0;
+    // Whether the bytes are handed to the disk as the file grows, so that a `sync` at the end
+    // finds little left: worth it only for a file that will be synced. A hint; files that
+    // cannot take it ignore it.
+    virtual void setWriteBehind(bool) {}
 };
 
 // A new file of a unique name, open for writing.

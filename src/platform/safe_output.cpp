@@ -73,6 +73,8 @@ Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::
     Result<TemporaryFile> temporary = fs.createTemporary(temporaryPrefix(*target));
     if (!temporary) return temporary.error();
     const bool flushes = flush == Flush::Always || info->kind == FileKind::Regular;
+    // Handing the bytes to the disk early only pays for a file that is flushed at the end.
+    temporary->file->setWriteBehind(flushes);
     std::unique_ptr<SafeOutput> output(new SafeOutput(fs, Mode::Replace, *target, temporary->path,
                                                       std::move(temporary->file), flushes));
     if (info->kind == FileKind::Regular) {

@@ -42,6 +42,7 @@ class FaultyWritable final : public WritableFile {
         if (fs_.failPermissions) return FaultyFileSystem::injectedFailure();
         return real_->copyPermissions(like);
     }
+    void setWriteBehind(bool on) override { real_->setWriteBehind(on); }
     Status close() override {
         Status closed = real_->close();
         if (closed && fs_.failClose) return FaultyFileSystem::injectedFailure();

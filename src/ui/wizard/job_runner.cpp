@@ -66,7 +66,7 @@ ExecuteResult JobRunner::run(const AppState& state) {
         ForwardedMessages messages(window_);
         EngineContext context{progress_, messages};
         context.cancelled = &cancel_;
-        context.jobs = defaultJobCount();
+        context.jobs = kDefaultJobs;
         result = executeJob(job, context);
         done = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
