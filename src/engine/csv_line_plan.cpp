@@ -634,9 +634,11 @@ void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges)
     plan.screenSpan = span;
     plan.screenBegin = screenWindows_.size();
     // Each window reads 16 bytes inside the span and looks at those of its bits; a window
-    // starts at the first byte that no earlier one looked at.
+    // starts at the first byte that no earlier one looked at. The bytes are taken in order,
+    // each once: a field inside an earlier one adds nothing.
+    std::uint32_t next = 0;  // the first byte not yet taken
     for (const ByteRange& range : ranges) {
-        for (std::uint32_t at = range.begin; at < range.end; ++at) {
+        for (std::uint32_t at = std::max(range.begin, next); at < range.end; ++at) {
             if (screenWindows_.size() == plan.screenBegin ||
                 at >= screenWindows_.back().start + kScreenWidth) {
                 const std::uint32_t start =
@@ -645,6 +647,7 @@ void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges)
             }
             screenWindows_.back().bits |= 1u << (at - screenWindows_.back().start);
         }
+        next = std::max(next, range.end);
     }
     plan.screenEnd = screenWindows_.size();
 }
