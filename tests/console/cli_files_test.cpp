@@ -25,8 +25,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kUnderSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kUnderSanitizer =
+    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
 #else
 constexpr bool kUnderSanitizer = false;
 #endif
