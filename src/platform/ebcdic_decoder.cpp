@@ -42,7 +42,6 @@ class TableConverter {
 
 constexpr std::uint32_t kUtf8Replacement = 0xBDBFEFu | 3u << 24;  // U+FFFD
 constexpr std::uint32_t kCp932Replacement = '?' | 1u << 24;
-constexpr std::uint32_t kCp932Blank = ' ' | 1u << 24;
 
 std::uint32_t entryOf(const std::string& bytes) {
     std::uint32_t e = 0;
