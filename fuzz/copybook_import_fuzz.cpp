@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each kind holds at most the expansion's limit of fields of its own.
     if (fields > kMaxImportedFields * table.maxIndex()) __builtin_trap();
     testing::MemoryFileSystem files;
+    files.folders.insert("/fuzz");  // the folder the definition is saved in
     if (!writeTrdFile("/fuzz/layout.trd", table, files)) __builtin_trap();
     // What was saved reads back as it was.
     RecordDefTable back;
