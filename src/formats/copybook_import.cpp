@@ -246,6 +246,16 @@ bool isUnsupportedUsage(const std::string& word) {
            u == "POINTER" || u == "INDEX" || u == "FUNCTION-POINTER" || u == "PROCEDURE-POINTER";
 }
 
+// Whether a definition file keeps `name` as it is: a comma would split the field's line,
+// a control character is not kept as it is, and the file holds CP932.
+bool storableName(const std::string& name) {
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == ',' || byte < 0x20 || byte == 0x7F) return false;
+    }
+    return cp932ToUtf8(utf8ToCp932(name)) == name;
+}
+
 // Reads the clauses of one entry, tokens [begin, end) after the level number.
 std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t begin, std::size_t end,
                                     Item& item) {
@@ -256,6 +266,10 @@ std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t beg
     }
     item.filler = item.name.empty() || upper(item.name) == "FILLER";
     if (item.filler) item.name = "FILLER";
+    if (!storableName(item.name)) {
+        return ParseError{t[begin].line, "定義ファイルに保存できない文字を含む名前です: " +
+                                             decodeText(item.name, TextEncoding::Utf8)};
+    }
     auto word = [&](std::size_t k) { return k < end ? upper(t[k].text) : std::string(); };
     auto skipIs = [&] {
         if (word(i) == "IS" || word(i) == "ARE") ++i;

@@ -45,8 +45,9 @@ bool isCopybookPath(const std::string& path);
 // Fails with "コピー句を読み込めません。", a line feed and "行 N: <reason>" for an unsupported
 // clause (OCCURS DEPENDING ON, COMP-1, COMP-2, POINTER, INDEX, SYNCHRONIZED, RENAMES at
 // another level), a picture that is none of the above, an elementary item without a picture,
-// a REDEFINES of no earlier item of its level, a level that does not fit, no 01 level, or an
-// expansion beyond kMaxImportedFields fields.
+// a REDEFINES of no earlier item of its level, a level that does not fit, no 01 level, a name
+// a definition file cannot keep (a comma, a control character, a character beyond CP932 or a
+// malformed sequence), or an expansion beyond kMaxImportedFields fields.
 Status importCopybookText(std::string_view text, RecordDefTable& table);
 
 }  // namespace sorvek

@@ -96,7 +96,7 @@ TEST(CopybookImport, FreeFormatOccursRedefinesAndSeveralRecords) {
         "*> Orders, free format\n"
         "01 ORDER-HEAD.\n"
         "   05 KIND PIC X.\n"
-        "   05 ORDER-NO PIC 9(5).\n"
+        "   05 受注番号 PIC 9(5).\n"
         "   05 CODE-AREA PIC X(4).\n"
         "   05 CODE-NUM REDEFINES CODE-AREA PIC 9(4). *> the same bytes as a number\n"
         "01 ORDER-LINE.\n"
@@ -109,9 +109,9 @@ TEST(CopybookImport, FreeFormatOccursRedefinesAndSeveralRecords) {
     ASSERT_TRUE(importCopybookText(kFree, table).ok());
     ASSERT_EQ(3, table.maxIndex());
     expectFields(table[1],
-                 {{"KIND", "X", 1, 1}, {"ORDER-NO", "9", 2, 5}, {"CODE-AREA", "X", 7, 4}});
+                 {{"KIND", "X", 1, 1}, {"受注番号", "9", 2, 5}, {"CODE-AREA", "X", 7, 4}});
     EXPECT_EQ("ORDER-HEAD (CODE-NUM)", table[2].Name);
-    expectFields(table[2], {{"KIND", "X", 1, 1}, {"ORDER-NO", "9", 2, 5}, {"CODE-NUM", "9", 7, 4}});
+    expectFields(table[2], {{"KIND", "X", 1, 1}, {"受注番号", "9", 2, 5}, {"CODE-NUM", "9", 7, 4}});
     expectFields(table[3], {{"KIND", "X", 1, 1},
                             {"QTY(1)", "9", 2, 2},
                             {"PART(1)(1)", "X", 4, 1},
@@ -120,7 +120,7 @@ TEST(CopybookImport, FreeFormatOccursRedefinesAndSeveralRecords) {
                             {"PART(2)(1)", "X", 8, 1},
                             {"PART(2)(2)", "X", 9, 1}});
     // Saved as a definition file, every field reads back as it was: no name holds a comma,
-    // which would split its line.
+    // which would split its line, and Japanese names survive the file's code page.
     MemoryFileSystem files;
     ASSERT_TRUE(writeTrdFile("/orders.trd", table, files).ok());
     RecordDefTable back;
@@ -151,6 +151,14 @@ TEST(CopybookImport, RefusesWhatItCannotLayOutWithTheLine) {
         {"* nothing\n", "行 1: 01 レベルの項目がありません。"},
         {"01 R.\n 05 A PIC X JUNK.\n", "行 2: 解釈できない句です: JUNK"},
         {"01 R.\n 05 A PIC 9(19) COMP.\n", "行 2: 19 桁以上のバイナリ項目には対応していません。"},
+        // Names a definition file cannot hold: a comma, a control character, a character
+        // beyond CP932, a malformed sequence.
+        {"01 R.\n 05 A,B PIC X.\n", "行 2: 定義ファイルに保存できない文字を含む名前です: A,B"},
+        {"01 R\x1F.\n 05 A PIC X.\n", "行 1: 定義ファイルに保存できない文字を含む名前です: R\x1F"},
+        {"01 R.\n 05 A\xF0\x9F\x98\x80 PIC X.\n",
+         "行 2: 定義ファイルに保存できない文字を含む名前です: A\xF0\x9F\x98\x80"},
+        {"01 R.\n 05 B\xE8 PIC X.\n",
+         "行 2: 定義ファイルに保存できない文字を含む名前です: B\xEF\xBF\xBD"},
     };
     for (const auto& [text, line] : cases) {
         RecordDefTable table;
