@@ -212,6 +212,8 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
+    wideScreen_ = quoteScreen();
+    screenDelimiter_ = static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
     for (std::size_t r = 1; r < kinds_.size() && !formatted_; ++r) {
         for (const FieldDef& f : table[r].Fields)
             formatted_ = formatted_ || needsHostForm(f, ebcdic_ != nullptr);
@@ -307,6 +309,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             } else if (options.trimBlanks) {
                 step.op = Op::TrimmedText;
             }
+            kinds_[r].anyAlwaysScan = kinds_[r].anyAlwaysScan || step.alwaysScan;
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
             if (f.Type != "P" && rawText) ranges.push_back({step.offset, step.offset + step.size});
@@ -569,11 +572,24 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
                                     const RecordMark* marks, char* out) const {
     std::size_t count = markedChain(kind, data);
     const std::size_t delimiterLength = delimiter_.size();
+    // Held in locals: the stores into the line could alias the members' bytes.
+    const char* const delimiter = delimiter_.data();
+    const char oneDelimiter = delimiter_.empty() ? '\0' : delimiter_[0];
+    const Step* const steps = steps_.data();
     constexpr CsvQuoting quoting = kQuoting;
+    auto putDelimiter = [&](char* o) {
+        if (delimiterLength == 1) {
+            *o = oneDelimiter;
+        } else {
+            copyField(o, reinterpret_cast<const unsigned char*>(delimiter), delimiterLength);
+        }
+        return o + delimiterLength;
+    };
     char* o = out;
     while (count > 0) {
         const std::uint32_t r = chain_[--count];
         const RecordMark& mark = marks[r];
+        const KindPlan& plan = kinds_[r];
         // An ancestor's part stays the same for every line until its next record.
         const bool ancestor = count > 0;
         LevelCopy& copy = levelCopies_[r];
@@ -586,33 +602,34 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
         const unsigned char* record = data[r];
         const bool recordScan =
             quoting != CsvQuoting::None && (scanEveryField_ || mark.mayNeedQuotes);
-        for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
-            const Step& step = steps_[s];
-            const unsigned char* field = record + step.offset;
-            if constexpr (quoting == CsvQuoting::All) {
-                // Written after the opening quote; only a double quote in the record can need
-                // more than the enclosing pair.
-                *o = '"';
-                char* end = writeValue(step, field, o + 1);
-                if (recordScan || (step.alwaysScan && step.op >= Op::EbcdicText)) {
-                    end = doubleQuotes(o + 1, end);
-                }
-                *end = '"';
-                o = end + 1;
-            } else {
-                char* end = writeValue(step, field, o);
-                if (recordScan || (quoting != CsvQuoting::None && step.alwaysScan)) {
-                    end = quoteIfNeeded(o, end);
-                }
-                o = end;
+        const Step* const stepEnd = steps + plan.stepEnd;
+        if (quoting == CsvQuoting::Minimal && !recordScan && !plan.anyAlwaysScan) {
+            // Most records: nothing in them can need quotes.
+            for (const Step* step = steps + plan.stepBegin; step != stepEnd; ++step) {
+                o = putDelimiter(writeValue(*step, record + step->offset, o));
             }
-            if (delimiterLength == 1) {
-                *o = delimiter_[0];
-            } else {
-                copyField(o, reinterpret_cast<const unsigned char*>(delimiter_.data()),
-                          delimiterLength);
+        } else {
+            for (const Step* step = steps + plan.stepBegin; step != stepEnd; ++step) {
+                const unsigned char* field = record + step->offset;
+                if constexpr (quoting == CsvQuoting::All) {
+                    // Written after the opening quote; only a double quote in the record can
+                    // need more than the enclosing pair.
+                    *o = '"';
+                    char* end = writeValue(*step, field, o + 1);
+                    if (recordScan || (step->alwaysScan && step->op >= Op::EbcdicText)) {
+                        end = doubleQuotes(o + 1, end);
+                    }
+                    *end = '"';
+                    o = end + 1;
+                } else {
+                    char* end = writeValue(*step, field, o);
+                    if (recordScan || (quoting != CsvQuoting::None && step->alwaysScan)) {
+                        end = quoteIfNeeded(o, end);
+                    }
+                    o = end;
+                }
+                o = putDelimiter(o);
             }
-            o += delimiterLength;
         }
         if (ancestor && mark.serial != 0) {
             copy.length = static_cast<std::size_t>(o - levelStart);
@@ -625,6 +642,32 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
     return o;
 }
 
+namespace {
+
+// Windows of `width` bytes over `ranges` (sorted by their start), each with a bit for each byte
+// it looks at: a window starts at the first byte that no earlier one looked at, and stays
+// below `span`. The bytes are taken in order, each once: a field inside an earlier one adds
+// nothing. REQUIRES: span >= width.
+template <class Window>
+void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::uint32_t span,
+                std::uint32_t width, std::vector<Window>& windows) {
+    const std::size_t first = windows.size();
+    std::uint32_t next = 0;  // the first byte not yet taken
+    for (const CsvLinePlanRange& range : ranges) {
+        for (std::uint32_t at = std::max(range.begin, next); at < range.end; ++at) {
+            if (windows.size() == first || at >= windows.back().start + width) {
+                Window window{};
+                window.start = std::min(at, span - width);
+                windows.push_back(window);
+            }
+            windows.back().bits |= decltype(windows.back().bits){1} << (at - windows.back().start);
+        }
+        next = std::max(next, range.end);
+    }
+}
+
+}  // namespace
+
 void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges) {
     // Fields may overlap and come in any order.
     std::sort(ranges.begin(), ranges.end(),
@@ -633,54 +676,54 @@ void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges)
     for (const ByteRange& range : ranges) span = std::max(span, range.end);
     plan.screenSpan = span;
     plan.screenBegin = screenWindows_.size();
-    // Each window reads 16 bytes inside the span and looks at those of its bits; a window
-    // starts at the first byte that no earlier one looked at. The bytes are taken in order,
-    // each once: a field inside an earlier one adds nothing.
-    std::uint32_t next = 0;  // the first byte not yet taken
-    for (const ByteRange& range : ranges) {
-        for (std::uint32_t at = std::max(range.begin, next); at < range.end; ++at) {
-            if (screenWindows_.size() == plan.screenBegin ||
-                at >= screenWindows_.back().start + kScreenWidth) {
-                const std::uint32_t start =
-                    span >= kScreenWidth ? std::min(at, span - kScreenWidth) : 0;
-                screenWindows_.push_back({start, 0});
-            }
-            screenWindows_.back().bits |= 1u << (at - screenWindows_.back().start);
-        }
-        next = std::max(next, range.end);
+    plan.chunkBegin = quoteChunks_.size();
+    if (span >= 64) {
+        addWindows(ranges, span, 64, quoteChunks_);
+    } else {
+        // Short text is read from a copy of kScreenWidth bytes when there are fewer.
+        addWindows(ranges, std::max(span, kScreenWidth), kScreenWidth, screenWindows_);
     }
     plan.screenEnd = screenWindows_.size();
+    plan.chunkEnd = quoteChunks_.size();
 }
 
 bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
     const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
-    const unsigned char d =
-        static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
-    // A record whose text is shorter than a window is read from a copy.
-    unsigned char shortRecord[kScreenWidth] = {};
-    if (plan.screenSpan < kScreenWidth) {
-        std::memcpy(shortRecord, record, plan.screenSpan);
-        record = shortRecord;
+    if (plan.chunkBegin != plan.chunkEnd) {
+        return wideScreen_(record, quoteChunks_.data() + plan.chunkBegin,
+                           plan.chunkEnd - plan.chunkBegin, screenDelimiter_);
     }
+    if (plan.screenSpan < kScreenWidth) [[unlikely]] {
+        // A record whose text is shorter than a window is read from a copy.
+        unsigned char shortRecord[kScreenWidth] = {};
+        std::memcpy(shortRecord, record, plan.screenSpan);
+        return screenHits(plan, shortRecord);
+    }
+    return screenHits(plan, record);
+}
+
+bool CsvLinePlan::screenHits(const KindPlan& plan, const unsigned char* record) const {
+    const ScreenWindow* const windowEnd = screenWindows_.data() + plan.screenEnd;
 #ifdef __SSE2__
     const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
-                  delimiter = _mm_set1_epi8(static_cast<char>(d));
+                  delimiter = _mm_set1_epi8(static_cast<char>(screenDelimiter_));
     unsigned hits = 0;
-    for (std::size_t w = plan.screenBegin; w < plan.screenEnd; ++w) {
-        const ScreenWindow& window = screenWindows_[w];
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + window.start));
+    for (const ScreenWindow* window = screenWindows_.data() + plan.screenBegin; window != windowEnd;
+         ++window) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + window->start));
         const __m128i found =
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
                          _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
-        hits |= static_cast<unsigned>(_mm_movemask_epi8(found)) & window.bits;
+        hits |= static_cast<unsigned>(_mm_movemask_epi8(found)) & window->bits;
     }
     return hits != 0;
 #else
-    for (std::size_t w = plan.screenBegin; w < plan.screenEnd; ++w) {
-        const ScreenWindow& window = screenWindows_[w];
+    const unsigned char d = screenDelimiter_;
+    for (const ScreenWindow* window = screenWindows_.data() + plan.screenBegin; window != windowEnd;
+         ++window) {
         for (std::uint32_t i = 0; i < kScreenWidth; ++i) {
-            const unsigned char c = record[window.start + i];
-            if ((window.bits >> i & 1u) != 0 && (c == '"' || c == '\r' || c == '\n' || c == d)) {
+            const unsigned char c = record[window->start + i];
+            if ((window->bits >> i & 1u) != 0 && (c == '"' || c == '\r' || c == '\n' || c == d)) {
                 return true;
             }
         }

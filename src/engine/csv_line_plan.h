@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/quote_screen.h"
 #include "model/csv_output_options.h"
 #include "model/record_def.h"
 #include "platform/codepage.h"
@@ -29,6 +30,11 @@ enum class Utf8Decoding {
     // By the caller, over whole lines: the lines are written in CP932, quoted and trimmed as
     // their UTF-8 will be, wherever that gives the same bytes (see `callerDecodes`).
     ByCaller,
+};
+
+// Bytes [begin, end) of a record.
+struct CsvLinePlanRange {
+    std::uint32_t begin, end;
 };
 
 class CsvLinePlan {
@@ -135,11 +141,11 @@ class CsvLinePlan {
         std::uint32_t markedAncestor = 0;            // nearest ancestor with marked fields, or 0
         std::size_t maxLength = 0;                   // of the line: own and ancestors' fields
         std::size_t screenBegin = 0, screenEnd = 0;  // its quote screen's windows
+        std::size_t chunkBegin = 0, chunkEnd = 0;    // or its chunks, when that is wider
         std::uint32_t screenSpan = 0;                // the screen reads below this
+        bool anyAlwaysScan = false;                  // some own field's conversion may need quotes
     };
-    struct ByteRange {
-        std::uint32_t begin, end;
-    };
+    using ByteRange = CsvLinePlanRange;
     // Sets up `plan`'s quote screen over `ranges`, the marked text and zoned fields.
     void addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges);
 
@@ -199,6 +205,15 @@ class CsvLinePlan {
         std::uint32_t bits;
     };
     std::vector<ScreenWindow> screenWindows_;
+    // The delimiter the screen looks for (a double quote again when it is longer than a byte,
+    // which scanEveryField_ then covers).
+    unsigned char screenDelimiter_ = '"';
+    // Records whose text spans 64 bytes or more are screened in chunks of 64.
+    std::vector<QuoteChunk> quoteChunks_;
+    QuoteScreen wideScreen_ = nullptr;
+    // Whether a byte of `record` that `plan`'s windows look at is a double quote, CR, LF or the
+    // delimiter. REQUIRES: the windows' bytes are readable at `record`.
+    bool screenHits(const KindPlan& plan, const unsigned char* record) const;
     // By record kind: its part of the line as last written for an ancestor, and the serial of
     // the record it was written from.
     struct LevelCopy {

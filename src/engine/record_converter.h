@@ -296,8 +296,11 @@ class RecordConverter {
             char* end = plan_.formatted()
                             ? plan_.writeFormatted(kind, data_.data(), marks_.data(), out)
                             : plan_.write(kind, data_.data(), out);
-            std::memcpy(end, lineEnd_.data(), lineEnd_.size());
-            output_.commit(static_cast<std::size_t>(end + lineEnd_.size() - out));
+            // Line ends are short: a call of memcpy costs more than the copy.
+            const std::size_t n = lineEnd_.size();
+            const char* lineEnd = lineEnd_.data();
+            for (std::size_t i = 0; i < n; ++i) end[i] = lineEnd[i];
+            output_.commit(static_cast<std::size_t>(end + n - out));
         } else {
             char* out = output_.reserve(plan_.maxLineLength(kind) + 2);
             char* lineEnd = plan_.write(kind, data_.data(), out);

@@ -385,5 +385,31 @@ TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithWideRecords) {
     matchReference(29, 80, 69);
 }
 
+TEST_F(CsvOutputOptionsTest, QuotingFindsALoneSpecialByteAnywhereInWideRecords) {
+    // One double quote, CR, LF or delimiter in a record of plain text, at every place of text
+    // fields on both sides of a packed field and of an unmarked one, in records of widths
+    // around the quote screen's steps: each field that holds it is quoted, no other.
+    for (const int size : {15, 16, 17, 63, 64, 65, 100, 127, 128, 129, 200}) {
+        const int third = size / 3;
+        std::vector<FieldDef> fields = {field("a", "X", 1, third), field("p", "P", third + 1, 2),
+                                        unmarked("u", "X", third + 3, 1)};
+        if (size > third + 3) fields.push_back(field("b", "X", third + 4, size - third - 3));
+        RecordDefTable table = makeTable(fileDefinition(size, "", ",", false),
+                                         {recordDefinition("R", size, "", 0, 0, fields)});
+        table.output.quoting = CsvQuoting::Minimal;
+        std::string in;
+        const char specials[] = {'"', ',', '\r', '\n'};
+        for (int at = 0; at < size; ++at) {
+            std::string record(static_cast<std::size_t>(size), 'a');
+            record[static_cast<std::size_t>(third)] = '\x12';
+            record[static_cast<std::size_t>(third + 1)] = '\x3C';
+            record[static_cast<std::size_t>(at)] = specials[at % 4];
+            in += record;
+        }
+        const std::vector<int> kinds(static_cast<std::size_t>(size), 1);
+        EXPECT_BYTES_EQ(referenceConversion(in, table, kinds), convert(in, table)) << size;
+    }
+}
+
 }  // namespace
 }  // namespace sorvek::testing

@@ -1,0 +1,28 @@
+// Compiled with -mavx2 (see CMakeLists.txt); only called where the processor has AVX2.
+#include "engine/quote_screen.h"
+
+#if defined(__AVX2__)
+#include "engine/byte_lanes.h"
+
+namespace sorvek {
+
+bool quoteScreenAvx2(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
+                     unsigned char delimiter) {
+    return quoteHits<Avx2Lanes>(record, chunks, count, delimiter);
+}
+
+}  // namespace sorvek
+
+#else
+
+namespace sorvek {
+
+// Never called where AVX2 is not compiled in.
+bool quoteScreenAvx2(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
+                     unsigned char delimiter) {
+    return quoteScreenSse2(record, chunks, count, delimiter);
+}
+
+}  // namespace sorvek
+
+#endif
