@@ -315,7 +315,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             if (f.Type != "P" && rawText) ranges.push_back({step.offset, step.offset + step.size});
         }
         kinds_[r].stepEnd = steps_.size();
-        addQuoteScreen(kinds_[r], ranges);
+        addQuoteScreen(kinds_[r], ranges, static_cast<std::uint32_t>(table[r].Size));
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
     hostDigits_.resize(hostDigits);
@@ -668,7 +668,8 @@ void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::uint32_t span,
 
 }  // namespace
 
-void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges) {
+void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges,
+                                 std::uint32_t recordSize) {
     // Fields may overlap and come in any order.
     std::sort(ranges.begin(), ranges.end(),
               [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
@@ -677,8 +678,9 @@ void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges)
     plan.screenSpan = span;
     plan.screenBegin = screenWindows_.size();
     plan.chunkBegin = quoteChunks_.size();
-    if (span >= 64) {
-        addWindows(ranges, span, 64, quoteChunks_);
+    if (span > 0 && std::max(span, recordSize) >= 64) {
+        // Chunks of 64 bytes wherever the record has them, even when its text is shorter.
+        addWindows(ranges, std::max(span, 64u), 64, quoteChunks_);
     } else {
         // Short text is read from a copy of kScreenWidth bytes when there are fewer.
         addWindows(ranges, std::max(span, kScreenWidth), kScreenWidth, screenWindows_);

@@ -146,8 +146,9 @@ class CsvLinePlan {
         bool anyAlwaysScan = false;                  // some own field's conversion may need quotes
     };
     using ByteRange = CsvLinePlanRange;
-    // Sets up `plan`'s quote screen over `ranges`, the marked text and zoned fields.
-    void addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges);
+    // Sets up `plan`'s quote screen over `ranges`, the marked text and zoned fields of records
+    // of `recordSize` bytes.
+    void addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges, std::uint32_t recordSize);
 
     bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
     // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
@@ -208,7 +209,7 @@ class CsvLinePlan {
     // The delimiter the screen looks for (a double quote again when it is longer than a byte,
     // which scanEveryField_ then covers).
     unsigned char screenDelimiter_ = '"';
-    // Records whose text spans 64 bytes or more are screened in chunks of 64.
+    // Records of 64 bytes or more are screened in chunks of 64.
     std::vector<QuoteChunk> quoteChunks_;
     QuoteScreen wideScreen_ = nullptr;
     // Whether a byte of `record` that `plan`'s windows look at is a double quote, CR, LF or the

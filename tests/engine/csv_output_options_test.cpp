@@ -388,12 +388,19 @@ TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithWideRecords) {
 TEST_F(CsvOutputOptionsTest, QuotingFindsALoneSpecialByteAnywhereInWideRecords) {
     // One double quote, CR, LF or delimiter in a record of plain text, at every place of text
     // fields on both sides of a packed field and of an unmarked one, in records of widths
-    // around the quote screen's steps: each field that holds it is quoted, no other.
-    for (const int size : {15, 16, 17, 63, 64, 65, 100, 127, 128, 129, 200}) {
+    // around the quote screen's steps, with text to the end or only in the first third: each
+    // field that holds it is quoted, no other.
+    const std::pair<int, bool> shapes[] = {{15, true},  {16, true},   {17, true},  {63, true},
+                                           {64, true},  {65, true},   {100, true}, {127, true},
+                                           {128, true}, {129, true},  {200, true}, {63, false},
+                                           {64, false}, {100, false}, {200, false}};
+    for (const auto& [size, textToTheEnd] : shapes) {
         const int third = size / 3;
         std::vector<FieldDef> fields = {field("a", "X", 1, third), field("p", "P", third + 1, 2),
                                         unmarked("u", "X", third + 3, 1)};
-        if (size > third + 3) fields.push_back(field("b", "X", third + 4, size - third - 3));
+        if (size > third + 3) {
+            fields.push_back(field("b", "X", third + 4, size - third - 3, 0, textToTheEnd));
+        }
         RecordDefTable table = makeTable(fileDefinition(size, "", ",", false),
                                          {recordDefinition("R", size, "", 0, 0, fields)});
         table.output.quoting = CsvQuoting::Minimal;
