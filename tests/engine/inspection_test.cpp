@@ -119,6 +119,15 @@ TEST(Inspection, OnAnEbcdicPageTheBytesAreToldAsThatPagesText) {
     EXPECT_EQ("1: 7", places(t.unpairedShift));
     EXPECT_FALSE(r.looksUtf8);
 
+    // Records that begin with the bytes of CR or LF are data there, no extra line breaks.
+    RecordDefTable fixed =
+        makeTable(fileDefinition(2, "", ",", false),
+                  {recordDefinition("R", 2, "", 0, 0, {field("b", "BIN", 1, 2)})});
+    fixed[0].codePage = InputCodePage::Ibm037;
+    const InspectionReport breaks = inspect("\x0D\x25\x0A\x0D"s, &fixed);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 2}), breaks.definition.recordsByKind);
+    EXPECT_FALSE(breaks.definition.extraLineBreaks.any());
+
     // On CP932 there is no such profile.
     const RecordDefTable cp932 = orderExampleTable();
     EXPECT_FALSE(inspect("H00001", &cp932).pageText.present);
