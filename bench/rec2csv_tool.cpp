@@ -106,15 +106,40 @@ void textToEbcdic(const EbcdicDecoder& page, char* field, std::size_t size) {
     std::memcpy(field, bytes.data(), bytes.size());
 }
 
-// The records of a file made by `generate` on IBM930. The files hold few distinct texts, so
-// each text field's bytes are translated once and then looked up: the translation runs at the
-// speed of the disk, not of the system's converter.
+// The page's byte of each ASCII character that has one of its own (0: none).
+std::vector<unsigned char> asciiTable(const EbcdicDecoder& page) {
+    std::vector<unsigned char> table(128, 0);
+    for (int c = 0x20; c < 0x7F; ++c) {
+        const std::string bytes = page.fromUtf8(std::string(1, static_cast<char>(c)));
+        if (bytes.size() == 1)
+            table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(bytes[0]);
+    }
+    return table;
+}
+
+// A text field of ASCII characters that each have a byte of the page, translated byte by byte
+// (as the system's converter would); false, untouched, when it holds any other byte.
+bool asciiToEbcdic(const std::vector<unsigned char>& table, char* field, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(field[i]);
+        if (b >= 0x80 || table[b] == 0) return false;
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        field[i] = static_cast<char>(table[static_cast<unsigned char>(field[i])]);
+    }
+    return true;
+}
+
+// The records of a file made by `generate` on IBM930. Text of ASCII characters is translated
+// by a table; the files hold few other texts, so each of those is translated once and then
+// looked up: the translation runs at the speed of the disk, not of the system's converter.
 int toEbcdic(const std::string& kind, const std::string& input, const std::string& output) {
     const RecordDefTable t = bench::layout(kind);
     const EbcdicDecoder& page = EbcdicDecoder::get(InputCodePage::Ibm930);
     // Zoned digits 30-39 become F0-F9 (the layouts' zoned fields are unsigned).
     unsigned char zoned[256];
     for (int b = 0; b < 256; ++b) zoned[b] = static_cast<unsigned char>(0xF0 | (b & 0x0F));
+    const std::vector<unsigned char> ascii = asciiTable(page);
     std::unordered_map<std::string, std::string> texts;
     FILE* in = std::fopen(input.c_str(), "rb");
     FILE* out = std::fopen(output.c_str(), "wb");
@@ -132,7 +157,7 @@ int toEbcdic(const std::string& kind, const std::string& input, const std::strin
                     for (std::size_t i = 0; i < size; ++i) {
                         field[i] = static_cast<char>(zoned[static_cast<unsigned char>(field[i])]);
                     }
-                } else if (f.Type == "X") {
+                } else if (f.Type == "X" && !asciiToEbcdic(ascii, field, size)) {
                     auto [it, added] = texts.try_emplace(std::string(field, size));
                     if (added) {
                         it->second = it->first;
