@@ -2,8 +2,10 @@
 // Record data in memory for the micro-benchmarks: the two layouts of bench/rec2csv.sh ("one": one
 // kind of 100-byte record with text, zoned and packed fields; "hd": headers with detail lines
 // told apart by a class code), generated the same way.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,7 @@ inline RecordDefTable layout(const std::string& name) {
     return t;
 }
 
+// A small, fast generator of varied values.
 struct Random {
     std::uint64_t state = 0x9E3779B97F4A7C15ull;
     std::uint64_t next() {
@@ -80,6 +83,7 @@ inline void putZoned(char* out, std::uint64_t value, int size) {
     for (int i = size - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
 }
 
+// Packed decimal of `size` bytes: 2 × size - 1 digits and the sign nibble C or D.
 inline void putPacked(char* out, std::int64_t value, int size) {
     std::uint64_t v = static_cast<std::uint64_t>(value < 0 ? -value : value);
     unsigned char nibbles[64];
@@ -90,51 +94,74 @@ inline void putPacked(char* out, std::int64_t value, int size) {
         out[i] = static_cast<char>(nibbles[2 * i] << 4 | nibbles[2 * i + 1]);
 }
 
-// `bytes` bytes (whole records) of the layout `name`.
-inline std::string records(const std::string& name, std::size_t bytes) {
-    std::vector<std::string> items, customers;
-    for (const char* s : {"ボールペン　黒", "ノートＡ４方眼", "ｸﾘｯﾌﾟ ｽﾃﾝﾚｽ 50本入", "消しゴム",
-                          "付箋（黄）７５ｍｍ", "Copy paper A4 500", "修正テープ５ｍｍ"}) {
-        items.push_back(utf8ToCp932(s));
-    }
-    for (const char* s : {"株式会社山田商店", "有限会社佐藤工業", "ｶﾌﾞｼｷｶﾞｲｼｬ ｽｽﾞｷ",
-                          "Global Trading Co.", "合同会社みらい"}) {
-        customers.push_back(utf8ToCp932(s));
-    }
-    std::string out;
-    Random rnd;
-    long lines = 0;
-    std::uint64_t order = 1000000;
-    while (out.size() + 100 <= bytes) {
-        char rec[100];
-        std::memset(rec, ' ', sizeof rec);
-        if (name == "one") {
+inline std::vector<std::string> cp932Names(std::initializer_list<const char*> utf8) {
+    std::vector<std::string> out;
+    for (const char* n : utf8) out.push_back(utf8ToCp932(n));
+    return out;
+}
+
+// Makes the 100-byte records of the layout `name` one after another, with text from the given
+// item and customer names (Shift-JIS). The same maker with the same names makes the same file.
+class RecordMaker {
+  public:
+    RecordMaker(std::string name, std::vector<std::string> items,
+                std::vector<std::string> customers)
+        : name_(std::move(name)), items_(std::move(items)), customers_(std::move(customers)) {}
+
+    static constexpr std::size_t kSize = 100;
+
+    void next(char* rec) {
+        std::memset(rec, ' ', kSize);
+        if (name_ == "one") {
             rec[0] = 'A';
-            putZoned(rec + 1, rnd.below(1000000000), 9);
-            putText(rec + 10, items[rnd.below(items.size())], 30);
-            putZoned(rec + 40, rnd.below(100000), 7);
-            putZoned(rec + 47, rnd.below(100000000), 9);
-            putPacked(rec + 56, static_cast<std::int64_t>(rnd.below(20000000000ull)) - 2000000000,
+            putZoned(rec + 1, rnd_.below(1000000000), 9);
+            putText(rec + 10, items_[rnd_.below(items_.size())], 30);
+            putZoned(rec + 40, rnd_.below(100000), 7);
+            putZoned(rec + 47, rnd_.below(100000000), 9);
+            putPacked(rec + 56, static_cast<std::int64_t>(rnd_.below(20000000000ull)) - 2000000000,
                       7);
-            putPacked(rec + 63, static_cast<std::int64_t>(rnd.below(200000000)) - 10000000, 5);
-            putZoned(rec + 78, 20240101 + rnd.below(1130), 8);
-            putPacked(rec + 86, static_cast<std::int64_t>(rnd.below(20000)) - 5000, 3);
-        } else if (lines == 0) {
-            lines = 1 + static_cast<long>(rnd.below(9));
+            putPacked(rec + 63, static_cast<std::int64_t>(rnd_.below(200000000)) - 10000000, 5);
+            putZoned(rec + 78, 20240101 + rnd_.below(1130), 8);
+            putPacked(rec + 86, static_cast<std::int64_t>(rnd_.below(20000)) - 5000, 3);
+        } else if (lines_ == 0) {
+            lines_ = 1 + static_cast<long>(rnd_.below(9));
             rec[0] = 'H';
-            putZoned(rec + 1, ++order, 10);
-            putText(rec + 11, customers[rnd.below(customers.size())], 30);
-            putZoned(rec + 41, 20240101 + rnd.below(1130), 8);
+            putZoned(rec + 1, ++order_, 10);
+            putText(rec + 11, customers_[rnd_.below(customers_.size())], 30);
+            putZoned(rec + 41, 20240101 + rnd_.below(1130), 8);
         } else {
             rec[0] = 'D';
-            putZoned(rec + 1, static_cast<std::uint64_t>(10 - lines), 3);
-            putText(rec + 4, items[rnd.below(items.size())], 20);
-            putZoned(rec + 24, rnd.below(100000), 5);
-            putZoned(rec + 29, rnd.below(1000000000), 9);
-            putPacked(rec + 38, static_cast<std::int64_t>(rnd.below(199999999999ull)) - 99999999999,
-                      6);
-            --lines;
+            putZoned(rec + 1, static_cast<std::uint64_t>(10 - lines_), 3);
+            putText(rec + 4, items_[rnd_.below(items_.size())], 20);
+            putZoned(rec + 24, rnd_.below(100000), 5);
+            putZoned(rec + 29, rnd_.below(1000000000), 9);
+            putPacked(rec + 38,
+                      static_cast<std::int64_t>(rnd_.below(199999999999ull)) - 99999999999, 6);
+            --lines_;
         }
+    }
+
+  private:
+    std::string name_;
+    std::vector<std::string> items_;
+    std::vector<std::string> customers_;
+    Random rnd_;
+    long lines_ = 0;  // "hd": detail lines still to come after the header
+    std::uint64_t order_ = 1000000;
+};
+
+// `bytes` bytes (whole records) of the layout `name`.
+inline std::string records(const std::string& name, std::size_t bytes) {
+    RecordMaker maker(
+        name,
+        cp932Names({"ボールペン　黒", "ノートＡ４方眼", "ｸﾘｯﾌﾟ ｽﾃﾝﾚｽ 50本入", "消しゴム",
+                    "付箋（黄）７５ｍｍ", "Copy paper A4 500", "修正テープ５ｍｍ"}),
+        cp932Names({"株式会社山田商店", "有限会社佐藤工業", "ｶﾌﾞｼｷｶﾞｲｼｬ ｽｽﾞｷ", "Global Trading Co.",
+                    "合同会社みらい"}));
+    std::string out;
+    char rec[RecordMaker::kSize];
+    while (out.size() + RecordMaker::kSize <= bytes) {
+        maker.next(rec);
         out.append(rec, sizeof rec);
     }
     return out;

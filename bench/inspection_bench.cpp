@@ -53,12 +53,11 @@ BENCHMARK(ByteProfile)->ArgsProduct({{0, 1, 2}, {1, 0}})->ArgNames({"isa", "sjis
 void Records(benchmark::State& state, const std::string& name) {
     const RecordDefTable table = bench::layout(name);
     const std::string& in = data(name);
-    const RecordLayout layout(table);
     const FieldCheckPlan plan(table);
     for (auto _ : state) {
         DefinitionFindings findings;
         RecordFindingsCollector collector(table, plan, findings);
-        RecordStream stream(layout);
+        RecordStream stream(table);
         stream.add(reinterpret_cast<const unsigned char*>(in.data()), in.size(), collector);
         stream.finish(collector);
         collector.finish(stream.trailingBytes(), stream.trailingOffset(), stream.records() + 1);

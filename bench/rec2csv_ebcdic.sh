@@ -28,9 +28,13 @@ for kind in one hd; do
     "$TOOL" gen "$kind" "$MB" "$WORK/$kind.dat"
     rm -f "$WORK/$kind-ebcdic.dat"
   fi
-  if [ ! -f "$WORK/$kind-ebcdic.dat" ]; then
+  # A translation cut short (an interrupted run) has another size: made again. Written beside
+  # and renamed, so that an interrupted translation leaves nothing behind.
+  if [ ! -f "$WORK/$kind-ebcdic.dat" ] ||
+     [ "$(stat -c %s "$WORK/$kind-ebcdic.dat")" -ne "$(stat -c %s "$WORK/$kind.dat")" ]; then
     echo "Translating $WORK/$kind.dat to IBM930" >&2
-    "$TOOL" ebcdic "$kind" "$WORK/$kind.dat" "$WORK/$kind-ebcdic.dat"
+    "$TOOL" ebcdic "$kind" "$WORK/$kind.dat" "$WORK/$kind-ebcdic.dat.part"
+    mv "$WORK/$kind-ebcdic.dat.part" "$WORK/$kind-ebcdic.dat"
   fi
 done
 

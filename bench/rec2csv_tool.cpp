@@ -18,8 +18,10 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "bench_records.h"
 #include "engine/tran_rec2csv.h"
 #include "formats/ini_profile.h"
 #include "platform/codepage.h"
@@ -29,138 +31,23 @@ namespace {
 
 using namespace sorvek;
 
-FieldDef field(const char* name, const char* type, int pos, int size, int dec, bool marked) {
-    return FieldDef{name, type, pos, size, dec, marked ? -1 : 0, ""};
-}
-
-RecordDef record(const char* name, int size, const char* cls, int parent, int child,
-                 std::vector<FieldDef> fields) {
-    RecordDef r;
-    r.Name = name;
-    r.Size = size;
-    r.Class = cls;
-    r.Parent = parent;
-    r.Child = child;
-    r.Fields = std::move(fields);
-    return r;
-}
-
-RecordDefTable layout(const std::string& name) {
-    RecordDefTable t;
-    t.reset(1);
-    t[0].Name = name;
-    t[0].Size = 100;
-    t[0].Delimiter = ",";
-    if (name == "one") {
-        t.entries.push_back(
-            record("ITEM", 100, "", 0, 0,
-                   {field("CODE", "X", 1, 10, 0, true), field("NAME", "X", 11, 30, 0, true),
-                    field("QTY", "9", 41, 7, 0, true), field("PRICE", "9", 48, 9, 2, true),
-                    field("AMOUNT", "P", 57, 7, 2, true), field("TAX", "P", 64, 5, 2, true),
-                    field("FILLER", "X", 69, 10, 0, false), field("DATE", "9", 79, 8, 0, true),
-                    field("RATE", "P", 87, 3, 2, true), field("REST", "X", 90, 11, 0, false)}));
-    } else {
-        t[0].Class = "1";
-        t.entries.push_back(record(
-            "HEADER", 100, "H", 0, 2,
-            {field("KIND", "X", 1, 1, 0, false), field("ORDERNO", "9", 2, 10, 0, true),
-             field("CUSTOMER", "X", 12, 30, 0, true), field("ORDERDATE", "9", 42, 8, 0, true),
-             field("FILLER", "X", 50, 51, 0, false)}));
-        t.entries.push_back(
-            record("DETAIL", 100, "D", 1, 0,
-                   {field("KIND", "X", 1, 1, 0, false), field("LINENO", "9", 2, 3, 0, true),
-                    field("ITEM", "X", 5, 20, 0, true), field("QTY", "9", 25, 5, 0, true),
-                    field("PRICE", "9", 30, 9, 2, true), field("AMOUNT", "P", 39, 6, 2, true),
-                    field("FILLER", "X", 45, 56, 0, false)}));
-    }
-    return t;
-}
-
-// A small, fast generator of varied values.
-struct Random {
-    std::uint64_t state = 0x9E3779B97F4A7C15ull;
-    std::uint64_t next() {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    }
-    std::uint64_t below(std::uint64_t n) { return next() % n; }
-};
-
-void putText(char* out, const std::string& cp932, int size) {
-    std::memset(out, ' ', static_cast<std::size_t>(size));
-    std::memcpy(out, cp932.data(),
-                std::min<std::size_t>(cp932.size(), static_cast<std::size_t>(size)));
-}
-
-void putZoned(char* out, std::uint64_t value, int size) {
-    for (int i = size - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
-}
-
-// Packed decimal of `size` bytes: 2 × size - 1 digits and the sign nibble C or D.
-void putPacked(char* out, std::int64_t value, int size) {
-    std::uint64_t v = static_cast<std::uint64_t>(value < 0 ? -value : value);
-    unsigned char nibbles[64];
-    const int count = 2 * size;
-    nibbles[count - 1] = value < 0 ? 0x0D : 0x0C;
-    for (int i = count - 2; i >= 0; --i, v /= 10) nibbles[i] = static_cast<unsigned char>(v % 10);
-    for (int i = 0; i < size; ++i)
-        out[i] = static_cast<char>(nibbles[2 * i] << 4 | nibbles[2 * i + 1]);
-}
-
-std::vector<std::string> names(std::initializer_list<const char*> utf8) {
-    std::vector<std::string> out;
-    for (const char* n : utf8) out.push_back(utf8ToCp932(n));
-    return out;
-}
-
 int generate(const std::string& kind, long megabytes, const std::string& path) {
-    const std::vector<std::string> items =
-        names({"ボールペン　黒", "ノートＡ４方眼", "ｸﾘｯﾌﾟ ｽﾃﾝﾚｽ 50本入", "消しゴム",
-               "付箋（黄）７５ｍｍ", "Copy paper A4 500", "ホッチキス針 No.10", "修正テープ５ｍｍ",
-               "封筒 長形3号 白", "蛍光ペン"});
-    const std::vector<std::string> customers =
-        names({"株式会社山田商店", "有限会社佐藤工業", "ｶﾌﾞｼｷｶﾞｲｼｬ ｽｽﾞｷ", "東京文具販売株式会社",
-               "Global Trading Co.", "合同会社みらい", "大阪事務機", "株式会社ＡＢＣ"});
+    bench::RecordMaker maker(
+        kind,
+        bench::cp932Names({"ボールペン　黒", "ノートＡ４方眼", "ｸﾘｯﾌﾟ ｽﾃﾝﾚｽ 50本入", "消しゴム",
+                           "付箋（黄）７５ｍｍ", "Copy paper A4 500", "ホッチキス針 No.10",
+                           "修正テープ５ｍｍ", "封筒 長形3号 白", "蛍光ペン"}),
+        bench::cp932Names({"株式会社山田商店", "有限会社佐藤工業", "ｶﾌﾞｼｷｶﾞｲｼｬ ｽｽﾞｷ",
+                           "東京文具販売株式会社", "Global Trading Co.", "合同会社みらい",
+                           "大阪事務機", "株式会社ＡＢＣ"}));
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return 1;
     const long records = megabytes * 1000000 / 100;
     std::vector<char> chunk;
     chunk.reserve(100 * 10000);
-    Random rnd;
-    long lines = 0;
-    std::uint64_t order = 1000000;
     for (long n = 0; n < records; ++n) {
-        char rec[100];
-        std::memset(rec, ' ', sizeof rec);
-        if (kind == "one") {
-            std::memcpy(rec, "A", 1);
-            putZoned(rec + 1, rnd.below(1000000000), 9);
-            putText(rec + 10, items[rnd.below(items.size())], 30);
-            putZoned(rec + 40, rnd.below(100000), 7);
-            putZoned(rec + 47, rnd.below(100000000), 9);
-            putPacked(rec + 56, static_cast<std::int64_t>(rnd.below(20000000000ull)) - 2000000000,
-                      7);
-            putPacked(rec + 63, static_cast<std::int64_t>(rnd.below(200000000)) - 10000000, 5);
-            putZoned(rec + 78, 20240101 + rnd.below(1130), 8);
-            putPacked(rec + 86, static_cast<std::int64_t>(rnd.below(20000)) - 5000, 3);
-        } else if (lines == 0) {
-            lines = 1 + static_cast<long>(rnd.below(9));
-            rec[0] = 'H';
-            putZoned(rec + 1, ++order, 10);
-            putText(rec + 11, customers[rnd.below(customers.size())], 30);
-            putZoned(rec + 41, 20240101 + rnd.below(1130), 8);
-        } else {
-            rec[0] = 'D';
-            putZoned(rec + 1, static_cast<std::uint64_t>(10 - lines), 3);
-            putText(rec + 4, items[rnd.below(items.size())], 20);
-            putZoned(rec + 24, rnd.below(100000), 5);
-            putZoned(rec + 29, rnd.below(1000000000), 9);
-            putPacked(rec + 38, static_cast<std::int64_t>(rnd.below(199999999999ull)) - 99999999999,
-                      6);
-            --lines;
-        }
+        char rec[bench::RecordMaker::kSize];
+        maker.next(rec);
         chunk.insert(chunk.end(), rec, rec + sizeof rec);
         if (chunk.size() >= 100 * 10000) {
             std::fwrite(chunk.data(), 1, chunk.size(), out);
@@ -172,7 +59,7 @@ int generate(const std::string& kind, long megabytes, const std::string& path) {
 }
 
 int writeDefinition(const std::string& kind, const std::string& path, bool ebcdic = false) {
-    const RecordDefTable t = layout(kind);
+    const RecordDefTable t = bench::layout(kind);
     IniDocument doc;
     if (ebcdic) doc.set("File Property", "CodePage", "IBM930");
     doc.set("Sorvek Trd File", "Function", "REC2CSV");
@@ -219,9 +106,41 @@ void textToEbcdic(const EbcdicDecoder& page, char* field, std::size_t size) {
     std::memcpy(field, bytes.data(), bytes.size());
 }
 
+// The page's byte of each ASCII character that has one of its own (0: none).
+std::vector<unsigned char> asciiTable(const EbcdicDecoder& page) {
+    std::vector<unsigned char> table(128, 0);
+    for (int c = 0x20; c < 0x7F; ++c) {
+        const std::string bytes = page.fromUtf8(std::string(1, static_cast<char>(c)));
+        if (bytes.size() == 1)
+            table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(bytes[0]);
+    }
+    return table;
+}
+
+// A text field of ASCII characters that each have a byte of the page, translated byte by byte
+// (as the system's converter would); false, untouched, when it holds any other byte.
+bool asciiToEbcdic(const std::vector<unsigned char>& table, char* field, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(field[i]);
+        if (b >= 0x80 || table[b] == 0) return false;
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        field[i] = static_cast<char>(table[static_cast<unsigned char>(field[i])]);
+    }
+    return true;
+}
+
+// The records of a file made by `generate` on IBM930. Text of ASCII characters is translated
+// by a table; the files hold few other texts, so each of those is translated once and then
+// looked up: the translation runs at the speed of the disk, not of the system's converter.
 int toEbcdic(const std::string& kind, const std::string& input, const std::string& output) {
-    const RecordDefTable t = layout(kind);
+    const RecordDefTable t = bench::layout(kind);
     const EbcdicDecoder& page = EbcdicDecoder::get(InputCodePage::Ibm930);
+    // Zoned digits 30-39 become F0-F9 (the layouts' zoned fields are unsigned).
+    unsigned char zoned[256];
+    for (int b = 0; b < 256; ++b) zoned[b] = static_cast<unsigned char>(0xF0 | (b & 0x0F));
+    const std::vector<unsigned char> ascii = asciiTable(page);
+    std::unordered_map<std::string, std::string> texts;
     FILE* in = std::fopen(input.c_str(), "rb");
     FILE* out = std::fopen(output.c_str(), "wb");
     if (in == nullptr || out == nullptr) return 1;
@@ -236,10 +155,15 @@ int toEbcdic(const std::string& kind, const std::string& input, const std::strin
                 const std::size_t size = static_cast<std::size_t>(f.Size);
                 if (f.Type == "9") {
                     for (std::size_t i = 0; i < size; ++i) {
-                        field[i] = static_cast<char>(0xF0 | (field[i] & 0x0F));
+                        field[i] = static_cast<char>(zoned[static_cast<unsigned char>(field[i])]);
                     }
-                } else if (f.Type == "X") {
-                    textToEbcdic(page, field, size);
+                } else if (f.Type == "X" && !asciiToEbcdic(ascii, field, size)) {
+                    auto [it, added] = texts.try_emplace(std::string(field, size));
+                    if (added) {
+                        it->second = it->first;
+                        textToEbcdic(page, it->second.data(), size);
+                    }
+                    std::memcpy(field, it->second.data(), size);
                 }
             }
         }
@@ -264,7 +188,7 @@ class StderrMessages final : public Messages {
 };
 
 int run(const std::string& kind, const std::string& input, const std::string& output) {
-    RecordDefTable table = layout(kind);
+    RecordDefTable table = bench::layout(kind);
     QuietProgress progress;
     StderrMessages messages;
     EngineContext context{progress, messages};

@@ -55,8 +55,9 @@ def plan(input, definition, parts):
 
 def convert_part_result(input, definition, part):
     """(bytes, message): the part's output and, when the conversion stopped in it (a record of
-    unknown kind in a variable-length file, an invalid packed field with invalid_packed="fail"),
-    the message, else None. `input` is the file's path or all of its bytes."""
+    unknown kind in a variable-length file, an invalid packed field with invalid_packed="fail", a
+    descriptor word that cannot be), the message, else None. `input` is the file's path or all
+    of its bytes."""
     if not isinstance(input, (bytes, bytearray, memoryview)):
         input = os.fspath(input)
     return _sorvek.convert_part(input, _definition(definition), part)

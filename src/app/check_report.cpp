@@ -66,6 +66,35 @@ std::string lineEndingLine(const ByteProfile& b) {
     return line;
 }
 
+// Where the page's text was looked for: "先頭 4,194,304 バイトで、" when not the whole file.
+std::string pageScope(const PageTextProfile& t, const ByteProfile& b) {
+    return t.bytes < b.size ? "先頭 " + n(t.bytes) + " バイトで、" : "";
+}
+
+// What the bytes are on the definition's EBCDIC page, for the text report.
+std::vector<std::string> pageTextLines(const PageTextProfile& t, const ByteProfile& b) {
+    std::vector<std::string> lines;
+    lines.push_back("文字コード: " + t.page +
+                    " (EBCDIC、定義による。レコードの間に改行はなく、"
+                    "CR・LF にあたるバイトもデータです)");
+    const std::int64_t percent = t.bytes > 0 ? t.textBytes * 100 / t.bytes : 0;
+    lines.push_back(pageScope(t, b) + t.page + " の文字として読めるバイト: " + n(t.textBytes) +
+                    " (" + n(percent) + "%)");
+    if (t.noCharacter.any()) {
+        lines.push_back(t.page + " の文字でない並び: " + n(t.noCharacter.count) + " か所 (最初は" +
+                        firstPlace(t.noCharacter) + ")");
+    }
+    if (t.control.any()) {
+        lines.push_back("制御コード (NUL を含む): " + n(t.control.count) + " バイト (最初は" +
+                        firstPlace(t.control) + ")");
+    }
+    if (t.unpairedShift.any()) {
+        lines.push_back("対になっていないシフトアウト・シフトイン: " + n(t.unpairedShift.count) +
+                        " か所 (最初は" + firstPlace(t.unpairedShift) + ")");
+    }
+    return lines;
+}
+
 void addGroup(std::vector<FindingGroup>& out, std::string text, bool problem,
               const Occurrences& where, std::int64_t start = 0) {
     out.push_back({std::move(text), problem, placesOf(where, start)});
@@ -88,7 +117,16 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
     for (const FieldFinding& f : d.fieldsOutside) {
         out.push_back({"レコードの外にあるフィールド: " + fieldName(d, f.kind, f.field), true, {}});
     }
-    if (d.stopped) {
+    if (!d.framingMessage.empty()) {
+        std::string message = d.framingMessage;
+        for (std::size_t i = message.find('\n'); i != std::string::npos;
+             i = message.find('\n', i)) {
+            message.replace(i, 1, " / ");
+        }
+        Occurrences at;
+        at.add(d.stopOffset, d.stopRecord);
+        addGroup(out, message + " (変換はここで止まり、ここから先は点検していません)", true, at);
+    } else if (d.stopped) {
         Occurrences at;
         at.add(d.stopOffset, d.stopRecord);
         addGroup(out,
@@ -180,10 +218,51 @@ std::vector<std::string> recordDataEvidence(const InspectionReport& report) {
     return lines;
 }
 
+namespace {
+
+// Line breaks, line lengths and whether the bytes look like text, for the text report.
+void textProfileLines(const InspectionReport& report, std::vector<std::string>& lines) {
+    const ByteProfile& b = report.bytes;
+    lines.push_back("  " + lineEndingLine(b));
+    if (b.breaks() > 0) {
+        lines.push_back("  行の長さ: 最短 " + n(b.shortestLine) + "、最長 " + n(b.longestLine) +
+                        " バイト (改行を除く)");
+    }
+    if (report.looksBinary) {
+        lines.push_back("  内容: レコードデータのようです (テキストではありません)");
+        for (const std::string& e : recordDataEvidence(report)) lines.push_back("    ・" + e);
+    } else {
+        lines.push_back(std::string("  内容: テキストのようです") +
+                        (report.looksUtf8 ? " (UTF-8)" : ""));
+    }
+}
+
+}  // namespace
+
 std::vector<FindingGroup> reportFindings(const InspectionReport& report) {
     std::vector<FindingGroup> out;
     if (report.withDefinition) definitionGroups(report.definition, out);
     const ByteProfile& b = report.bytes;
+    if (report.pageText.present) {
+        const PageTextProfile& t = report.pageText;
+        if (t.noCharacter.any()) {
+            addGroup(
+                out,
+                pageScope(t, b) + t.page + " の文字でない並び: " + n(t.noCharacter.count) + " か所",
+                false, t.noCharacter);
+        }
+        if (t.control.any()) {
+            addGroup(out, t.page + " の制御コード: " + n(t.control.count) + " バイト", false,
+                     t.control);
+        }
+        if (t.unpairedShift.any()) {
+            addGroup(
+                out,
+                "対になっていないシフトアウト・シフトイン: " + n(t.unpairedShift.count) + " か所",
+                false, t.unpairedShift);
+        }
+        return out;
+    }
     if (b.nonText.any()) {
         addGroup(out, "テキストに現れない制御コード: " + n(b.nonText.count) + " バイト", false,
                  b.nonText);
@@ -205,19 +284,15 @@ std::vector<std::string> reportLines(const InspectionReport& report, const std::
         lines.push_back("  (中断しました。先頭 " + n(b.size) + " バイトまでの結果です)");
     }
     lines.push_back("  ファイルサイズ: " + n(b.size) + " バイト");
-    lines.push_back("  " + lineEndingLine(b));
-    if (b.breaks() > 0) {
-        lines.push_back("  行の長さ: 最短 " + n(b.shortestLine) + "、最長 " + n(b.longestLine) +
-                        " バイト (改行を除く)");
-    }
-    if (report.looksBinary) {
-        lines.push_back("  内容: レコードデータのようです (テキストではありません)");
-        for (const std::string& e : recordDataEvidence(report)) lines.push_back("    ・" + e);
+    if (report.pageText.present) {
+        for (const std::string& line : pageTextLines(report.pageText, b)) {
+            lines.push_back("  " + line);
+        }
     } else {
-        lines.push_back(std::string("  内容: テキストのようです") +
-                        (report.looksUtf8 ? " (UTF-8)" : ""));
+        textProfileLines(report, lines);
     }
     lines.push_back("  レコード長の候補:");
+
     if (report.suggestions.empty()) lines.push_back("    (候補はありません)");
     for (const RecordLengthSuggestion& s : report.suggestions) {
         lines.push_back("    " + n(s.length) + " バイト: " + s.reason);

@@ -58,6 +58,19 @@ Json reportJson(const InspectionReport& report, const std::string& input,
     j["non_text_bytes"] = occurrencesJson(b.nonText, false);
     j["invalid_sjis"] = occurrencesJson(b.invalidSjis, false);
     j["invalid_sjis"]["bytes_examined"] = b.sjisBytes;
+    if (report.pageText.present) {
+        // Read on an EBCDIC page: the Shift-JIS and control-code findings mean nothing there.
+        const PageTextProfile& t = report.pageText;
+        j["evidence"] = Json::array();
+        j["non_text_bytes"] = nullptr;
+        j["invalid_sjis"] = nullptr;
+        j["page_text"] = {{"code_page", t.page},
+                          {"bytes_examined", t.bytes},
+                          {"text_bytes", t.textBytes},
+                          {"no_character", occurrencesJson(t.noCharacter, false)},
+                          {"control_bytes", occurrencesJson(t.control, false)},
+                          {"unpaired_shifts", occurrencesJson(t.unpairedShift, false)}};
+    }
     j["record_length_suggestions"] = Json::array();
     for (const RecordLengthSuggestion& s : report.suggestions) {
         j["record_length_suggestions"].push_back({{"length", s.length}, {"reason", s.reason}});
@@ -88,6 +101,7 @@ Json reportJson(const InspectionReport& report, const std::string& input,
         j["stopped_at"] = d.stopped
                               ? Json{{"offset", d.stopOffset}, {"record_number", d.stopRecord}}
                               : Json(nullptr);
+        j["framing_error"] = d.framingMessage.empty() ? Json(nullptr) : Json(d.framingMessage);
         j["trailing_bytes"] = d.trailingBytes;
         j["trailing_offset"] = d.trailingBytes > 0 ? Json(d.trailingOffset) : Json(nullptr);
         j["children_before_parent"] = beforeParent;

@@ -152,22 +152,24 @@ class RowCollector {
           checks_(checksByField(table, plan_)),
           lineage_(table),
           // Before the first record of the file, no parent can have come yet.
-          lineageFromStart_(source.offset == 0) {}
+          lineageFromStart_(source.offset == 0),
+          lineBreaksFollow_(RecordFraming(table).lineBreaksFollow()) {}
 
-    void record(int kind, const unsigned char* bytes, std::size_t length, std::int64_t offset,
-                std::int64_t number) {
+    void record(const FramedRecord& r) {
         RowMark mark = RowMark::None;
-        if (kind != 0) {
-            const RecordLineage::Step step = lineage_.record(kind, offset, number);
+        if (r.kind != 0) {
+            const RecordLineage::Step step = lineage_.record(r.kind, r.offset, r.number);
             if (step.replacedUnused) markRow(step.replacedNumber, RowMark::NoLine);
             if (step.childBeforeParent && lineageFromStart_) mark = RowMark::ChildBeforeParent;
         } else {
             mark = RowMark::UnknownKind;
         }
-        if (bytes[0] == '\r' || bytes[0] == '\n') mark = RowMark::ExtraLineBreak;
+        if (lineBreaksFollow_ && (r.data[0] == '\r' || r.data[0] == '\n')) {
+            mark = RowMark::ExtraLineBreak;
+        }
         if (out_.rows.size() >= maxRows_) return;
-        PreviewRow& row = addRow(kind, bytes, length, offset, number, mark);
-        if (kind != 0) fillCells(row, bytes);
+        PreviewRow& row = addRow(r.kind, r.data, r.length, r.offset, r.number, mark);
+        if (r.kind != 0) fillCells(row, r.bytes, r.bytes == r.data ? SIZE_MAX : r.length);
     }
 
     void stopped(std::int64_t offset, std::int64_t number) {
@@ -176,6 +178,15 @@ class RowCollector {
         const std::size_t length =
             std::min(source_.bytes.size() - begin, static_cast<std::size_t>(table_[1].Size));
         addRow(0, base_ + begin, length, offset, number, RowMark::Stopped);
+    }
+
+    // A descriptor word that cannot be, or a record cut off behind one: the conversion stops.
+    void fault(FramingFault fault, const std::string&, std::int64_t offset, std::int64_t number) {
+        if (out_.rows.size() >= maxRows_) return;
+        const std::size_t begin = static_cast<std::size_t>(offset);
+        const std::size_t length = std::min(source_.bytes.size() - begin, std::size_t{4});
+        addRow(0, base_ + begin, length, offset, number,
+               fault == FramingFault::CutRecord ? RowMark::CutOff : RowMark::BadDescriptorWord);
     }
 
     // The end of the source: an incomplete last record, and at the end of the file the records
@@ -211,7 +222,9 @@ class RowCollector {
         if (row.mark == RowMark::None) row.mark = mark;
     }
 
-    void fillCells(PreviewRow& row, const unsigned char* bytes) {
+    // `reach`: the bytes of the record that are its own (fewer than the kind's length for a
+    // record behind a descriptor word that was filled up).
+    void fillCells(PreviewRow& row, const unsigned char* bytes, std::size_t reach) {
         const RecordDef& record = table_[static_cast<std::size_t>(row.kind)];
         const auto& checks = checks_[static_cast<std::size_t>(row.kind)];
         row.cells.resize(record.Fields.size());
@@ -228,7 +241,10 @@ class RowCollector {
             } else {
                 cell.text = forDisplay(convertedBytes(f, bytes + f.Pos - 1), decoder_);
             }
-            if (checks[i] != nullptr) cell.mark = markOf(*checks[i], bytes);
+            // A field a shorter record does not reach wholly holds the filling: not judged.
+            if (checks[i] != nullptr && checks[i]->offset + checks[i]->size <= reach) {
+                cell.mark = markOf(*checks[i], bytes);
+            }
         }
     }
 
@@ -241,6 +257,7 @@ class RowCollector {
     std::vector<std::vector<const FieldCheck*>> checks_;
     RecordLineage lineage_;
     bool lineageFromStart_;
+    bool lineBreaksFollow_;
     const Cp932Decoder& decoder_ = Cp932Decoder::get();
 };
 
@@ -284,8 +301,11 @@ Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, i
         return out;
     }
 
-    const RecordLayout layout(table);
-    RecordCutter cutter(layout);
+    RecordCutter cutter(table);
+    if (table[0].recordFormat == RecordFormat::VB && source.offset > 0) {
+        // A stretch from a record on starts inside a block whose length is not known here.
+        cutter.resume(FramingState{RecordPending::None, UINT32_MAX});
+    }
     RowCollector collector(table, source, maxRows, out);
     const auto* begin = reinterpret_cast<const unsigned char*>(source.bytes.data());
     const RecordCutter::Outcome cut =
@@ -325,6 +345,11 @@ std::string rowMarkText(RowMark mark) {
             return "改行で始まっています。前に余分な改行があり、ここからレコードがずれています。";
         case RowMark::Incomplete:
             return "ファイルの終わりでレコードが途切れています。このバイトは出力されません。";
+        case RowMark::BadDescriptorWord:
+            return "レコード記述語 (RDW) またはブロック記述語 (BDW) の長さに誤りがあります。"
+                   "変換はここで止まります。";
+        case RowMark::CutOff:
+            return "ファイルの終わりでレコードが途切れています。変換はここで止まります。";
     }
     return {};
 }
@@ -346,7 +371,10 @@ std::string cellTip(const RecordDefTable& table, const PreviewSource& source, co
     tip += "\n値: " + cell.text;
     const auto* bytes = reinterpret_cast<const unsigned char*>(source.bytes.data()) + row.begin +
                         static_cast<std::size_t>(f.Pos - 1);
-    tip += "\nバイト: " + hexBytes(bytes, static_cast<std::size_t>(f.Size));
+    // A record behind a descriptor word may end before the field does.
+    const std::size_t before = static_cast<std::size_t>(f.Pos - 1);
+    const std::size_t within = row.length > before ? row.length - before : 0;
+    tip += "\nバイト: " + hexBytes(bytes, std::min(static_cast<std::size_t>(f.Size), within));
     switch (cell.mark) {
         case CellMark::None:
         case CellMark::Outside:

@@ -50,6 +50,8 @@ enum class RowMark {
     NoLine,             // a kind with children, and no child followed: its fields reach no line
     ExtraLineBreak,     // it begins with a CR or LF: an extra line break shifted it
     Incomplete,         // the file ends before the record does: it is left out
+    BadDescriptorWord,  // a record or block descriptor word that cannot be: the conversion stops
+    CutOff,             // the file ends inside a record behind a descriptor word: it stops too
 };
 
 struct PreviewRow {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/block_reader.h"
+#include "engine/byte_classes.h"
 #include "engine/field_checks.h"
 #include "engine/job_files.h"
 #include "engine/rec2csv_definition_check.h"
@@ -54,13 +55,8 @@ Failure readFailure(const std::string& path) {
 // The record part of an inspection with a definition.
 struct Inspector::Records {
     explicit Records(const RecordDefTable& definition, DefinitionFindings& findings)
-        : table(definition),
-          layout(table),
-          plan(table),
-          stream(layout),
-          collector(table, plan, findings) {}
+        : table(definition), plan(table), stream(table), collector(table, plan, findings) {}
     RecordDefTable table;
-    RecordLayout layout;
     FieldCheckPlan plan;
     RecordStream stream;
     RecordFindingsCollector collector;
@@ -69,6 +65,10 @@ struct Inspector::Records {
 Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nullptr) {
     head_.reserve(kInspectionHeadBytes);
     if (table == nullptr) return;
+    if (isEbcdic((*table)[0].codePage)) {
+        pageText_ = std::make_unique<PageTextProfiler>((*table)[0].codePage,
+                                                       byte_classes::kSjisSampleBytes);
+    }
     for (std::size_t k = 0; k < table->entries.size(); ++k) {
         const RecordDef& record = (*table)[k];
         findings_.kindNames.push_back(record.Name);
@@ -97,6 +97,7 @@ void Inspector::addBytes(const unsigned char* p, std::size_t n) {
                      std::min(n, kInspectionHeadBytes - head_.size()));
     }
     profiler_.add(p, n);
+    if (pageText_) pageText_->add(p, n);
 }
 
 void Inspector::addRecords(const unsigned char* p, std::size_t n) {
@@ -108,7 +109,9 @@ InspectionReport Inspector::finish(bool cancelled) {
     report.cancelled = cancelled;
     report.bytes = profiler_.finish();
     const ByteProfile& b = report.bytes;
-    report.looksUtf8 = looksLikeUtf8(head_);
+    if (pageText_) report.pageText = pageText_->finish();
+    // EBCDIC bytes are no UTF-8 text, whatever they happen to look like.
+    report.looksUtf8 = !pageText_ && looksLikeUtf8(head_);
     // Control codes, or bytes that are no Shift-JIS in a file that is no UTF-8 text either.
     report.looksBinary =
         b.nonText.count * 1000 >= b.size * kNonTextPerThousand && b.nonText.count > 0;

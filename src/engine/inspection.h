@@ -12,6 +12,7 @@
 
 #include "engine/byte_profile.h"
 #include "engine/inspection_report.h"
+#include "engine/page_text_profile.h"
 #include "model/record_def.h"
 #include "platform/files.h"
 #include "ports/progress.h"
@@ -48,6 +49,8 @@ class Inspector {
   private:
     struct Records;
     ByteProfiler profiler_;
+    // On a definition of an EBCDIC page: the first bytes read as that page's text.
+    std::unique_ptr<PageTextProfiler> pageText_;
     std::string head_;
     std::unique_ptr<Records> records_;
     DefinitionFindings findings_;

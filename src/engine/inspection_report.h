@@ -54,6 +54,19 @@ struct ByteProfile {
     std::int64_t sjisBytes = 0;
 };
 
+// What the bytes say when a definition reads the file on an EBCDIC page (the Shift-JIS and
+// control-code findings of ByteProfile then mean nothing): the page's characters and what is
+// none, in the first `bytes` bytes of the file.
+struct PageTextProfile {
+    bool present = false;  // the definition's page is an EBCDIC page
+    std::string page;      // its name, as the definition file writes it
+    std::int64_t bytes = 0;
+    std::int64_t textBytes = 0;  // characters of the page (shift bytes and double-byte ones too)
+    Occurrences control;         // control codes (NUL, and the C0 and C1 codes of the page)
+    Occurrences noCharacter;     // bytes, or double-byte pairs, that are no character of the page
+    Occurrences unpairedShift;   // a shift-in outside double-byte text, a shift-out inside it
+};
+
 }  // namespace sorvek
 
 namespace sorvek {
@@ -97,9 +110,13 @@ struct DefinitionFindings {
     Occurrences unknownKind;
     // A record of unknown kind in a variable-length file: the conversion stops there, and so
     // does the reading; offset and record number of that record.
+    // Records behind descriptor words stop the same way at a descriptor word that cannot be, or
+    // at a record cut off by the end of the file: then `framingMessage` is the message the
+    // conversion shows (with that record's number and the descriptor word's offset).
     bool stopped = false;
     std::int64_t stopOffset = 0;
     std::int64_t stopRecord = 0;
+    std::string framingMessage;
     // An incomplete last record, which the conversion leaves out.
     std::int64_t trailingBytes = 0;
     std::int64_t trailingOffset = 0;
@@ -129,6 +146,7 @@ struct DefinitionFindings {
 
 struct InspectionReport {
     ByteProfile bytes;
+    PageTextProfile pageText;
     // The file looks like record data (binary fields) rather than text.
     bool looksBinary = false;
     // The first bytes can be read as UTF-8 text (and hold characters beyond ASCII).

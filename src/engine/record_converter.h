@@ -9,20 +9,14 @@
 #include "engine/csv_line_plan.h"
 #include "engine/inspection.h"
 #include "engine/rec2csv_text.h"
-#include "engine/record_kind_finder.h"
+#include "engine/record_framing.h"
 #include "model/record_def.h"
-#include "platform/ebcdic_decoder.h"
-#include "platform/input_code_page.h"
 
 namespace sorvek {
 
-// Converts the whole records of each stretch of input it is given. Keeps what must survive
-// from one stretch to the next: whether a CR or LF may still follow the last record, and the
-// last record of each kind.
-// Where a CR or LF may still follow the record before: at the start of a run none; at a cut
-// between two parts, what the cut found.
-enum class RecordPending { None, Cr, Lf };
-
+// Converts the whole records of each stretch of input it is given, cut by the record walk.
+// Keeps what must survive from one stretch to the next: where the walk stands, and the last
+// record of each kind.
 template <class Output>
 class RecordConverter {
   public:
@@ -36,18 +30,10 @@ class RecordConverter {
           lineEnd_(lineEnd),
           failOnInvalidPacked_(failOnInvalidPacked),
           formatted_(plan.formatted() || lineEnd != "\r\n" || failOnInvalidPacked),
-          finder_(table),
+          framing_(table),
           kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
           data_(kinds_.size(), nullptr),
           marks_(kinds_.size()) {
-        const RecordDef& file = table[0];
-        variableLength_ = file.Size == 0;
-        format_ = file.recordFormat;
-        // Host files have no line breaks between records; a CR or LF there is data.
-        lineBreaksFollow_ = format_ == RecordFormat::Fixed && !isEbcdic(file.codePage);
-        padByte_ = isEbcdic(file.codePage) ? EbcdicDecoder::kBlank : ' ';
-        padded_.resize(kinds_.size());
-        unknownLength_ = static_cast<std::size_t>(variableLength_ ? table[1].Size : file.Size);
         for (std::size_t k = 1; k < kinds_.size(); ++k) {
             const RecordDef& record = table[k];
             kinds_[k].size = static_cast<std::size_t>(record.Size);
@@ -70,22 +56,15 @@ class RecordConverter {
     // no input follows, so a record that is not whole is incomplete.
     Outcome convert(const unsigned char* begin, const unsigned char* end, bool atEnd,
                     std::int64_t offset) {
-        if (format_ != RecordFormat::Fixed) {
-            return formatted_ ? convertDescribed<true>(begin, end, atEnd, offset)
-                              : convertDescribed<false>(begin, end, atEnd, offset);
-        }
         return formatted_ ? convertRecords<true>(begin, end, atEnd, offset)
                           : convertRecords<false>(begin, end, atEnd, offset);
     }
 
-    using Pending = RecordPending;
-
-    // Starts a part in the middle of a file: `recordsBefore` records were met before it, a CR
-    // or LF may follow as `pending` says, and `record` (of `Size` bytes) is the last record of
+    // Starts a part in the middle of a file: `recordsBefore` records were met before it, the
+    // walk stands as `state` says, and `record` (of `Size` bytes) is the last record of
     // the ancestor kind `kind` read before it. Call before the first `convert`.
-    void startAfter(std::int64_t recordsBefore, Pending pending) {
-        recordsMet_ = recordsBefore;
-        pending_ = pending;
+    void startAfter(std::int64_t recordsBefore, FramingState state) {
+        framing_.resume(recordsBefore, state);
     }
     void seedRecord(int kind, const unsigned char* record) {
         const std::size_t k = static_cast<std::size_t>(kind);
@@ -110,7 +89,7 @@ class RecordConverter {
 
     bool wroteLines() const { return wroteLines_; }
     // Records met so far, the one of unknown kind that stopped the conversion included.
-    std::int64_t recordsMet() const { return recordsMet_; }
+    std::int64_t recordsMet() const { return framing_.records(); }
 
   private:
     struct Kind {
@@ -125,140 +104,24 @@ class RecordConverter {
     template <bool kFormatted>
     Outcome convertRecords(const unsigned char* begin, const unsigned char* end, bool atEnd,
                            std::int64_t offset) {
-        const unsigned char* p = begin;
         Outcome outcome;
-        for (;;) {
-            // A record may be followed by a CR, then by an LF, even across stretches.
-            if (pending_ == Pending::Cr && !lineBreaksFollow_) pending_ = Pending::None;
-            if (pending_ == Pending::Cr) {
-                if (p == end) break;
-                if (*p == '\r') ++p;
-                pending_ = Pending::Lf;
-            }
-            if (pending_ == Pending::Lf) {
-                if (p == end) break;
-                if (*p == '\n') ++p;
-                pending_ = Pending::None;
-            }
-            if (p == end) break;
-            const std::size_t available = static_cast<std::size_t>(end - p);
-            int kind = 1;
-            if (finder_.usesClassCode()) {
-                if (available < finder_.bytesNeeded() && !atEnd) {
-                    outcome.needed = finder_.bytesNeeded();
-                    break;
-                }
-                kind = finder_.find(p, available);
-            }
-            const std::size_t length =
-                kind != 0 ? kinds_[static_cast<std::size_t>(kind)].size : unknownLength_;
-            if (available < length) {
-                outcome.needed = length;
-                break;
-            }
-            ++recordsMet_;
-            if (kind == 0 && variableLength_) {
-                outcome.unknownKind = true;
-                break;
-            }
-            if (kind != 0) {
+        const RecordFraming::Outcome walked =
+            framing_.walk(begin, end, atEnd, offset, [&](const FramedRecord& r) {
+                if (r.kind == 0) return true;
                 if constexpr (kFormatted) {
                     if (failOnInvalidPacked_) {
-                        outcome.invalidPacked = checkPacked(kind, p, offset + (p - begin));
-                        if (!outcome.invalidPacked.empty()) break;
+                        outcome.invalidPacked = checkPacked(r.kind, r.bytes, r.dataOffset);
+                        if (!outcome.invalidPacked.empty()) return false;
                     }
                 }
-                take<kFormatted>(kind, p);
-            }
-            p += length;
-            pending_ = Pending::Cr;
-        }
-        outcome.consumed = static_cast<std::size_t>(p - begin);
+                take<kFormatted>(r.kind, r.bytes);
+                return true;
+            });
+        outcome.consumed = walked.consumed;
+        outcome.needed = walked.needed;
+        outcome.unknownKind = walked.stop == FramingStop::UnknownKind;
+        if (walked.stop == FramingStop::Fault) outcome.badFraming = walked.message;
         return outcome;
-    }
-
-    // Records that each begin with a record descriptor word (and, for VB, in blocks that each
-    // begin with a block descriptor word). A record shorter than its kind is filled up with
-    // blanks of the page, so that the fields it does not reach come out empty; bytes beyond its
-    // kind's length are not looked at.
-    template <bool kFormatted>
-    Outcome convertDescribed(const unsigned char* begin, const unsigned char* end, bool atEnd,
-                             std::int64_t offset) {
-        const unsigned char* p = begin;
-        Outcome outcome;
-        auto at = [&] { return offset + (p - begin); };
-        for (;;) {
-            const std::size_t available = static_cast<std::size_t>(end - p);
-            if (available == 0) break;
-            if (available < 4) {
-                if (atEnd) outcome.badFraming = framingText(kCutRecordText, at(), available);
-                outcome.needed = 4;
-                break;
-            }
-            if (format_ == RecordFormat::VB && blockLeft_ == 0) {
-                const std::uint32_t block = blockLength(p);
-                if (block < 8) {
-                    outcome.badFraming = framingText(kBadBlockWordText, at(), block);
-                    break;
-                }
-                blockLeft_ = block - 4;
-                p += 4;
-                continue;
-            }
-            const std::size_t length = static_cast<std::size_t>(p[0]) << 8 | p[1];
-            if (length < 4 || p[2] != 0 || p[3] != 0 ||
-                (format_ == RecordFormat::VB && length > blockLeft_)) {
-                outcome.badFraming = framingText(kBadRecordWordText, at(), length);
-                break;
-            }
-            if (available < length) {
-                if (atEnd) outcome.badFraming = framingText(kCutRecordText, at(), length);
-                outcome.needed = length;
-                break;
-            }
-            ++recordsMet_;
-            const unsigned char* body = p + 4;
-            const std::size_t bodyLength = length - 4;
-            const int kind = finder_.usesClassCode() ? finder_.find(body, bodyLength) : 1;
-            if (kind == 0 && variableLength_) {
-                outcome.unknownKind = true;
-                break;
-            }
-            if (kind != 0) {
-                const std::size_t k = static_cast<std::size_t>(kind);
-                const unsigned char* record = body;
-                if (bodyLength < kinds_[k].size) {
-                    std::vector<unsigned char>& padded = padded_[k];
-                    padded.assign(kinds_[k].size, padByte_);
-                    std::memcpy(padded.data(), body, bodyLength);
-                    record = padded.data();
-                }
-                if constexpr (kFormatted) {
-                    if (failOnInvalidPacked_) {
-                        outcome.invalidPacked = checkPacked(kind, record, at() + 4);
-                        if (!outcome.invalidPacked.empty()) break;
-                    }
-                }
-                take<kFormatted>(kind, record);
-            }
-            p += length;
-            if (format_ == RecordFormat::VB) blockLeft_ -= length;
-        }
-        outcome.consumed = static_cast<std::size_t>(p - begin);
-        return outcome;
-    }
-
-    // A block's length: the first two bytes, or 31 bits when the first bit is set.
-    static std::uint32_t blockLength(const unsigned char* p) {
-        if ((p[0] & 0x80) == 0) return static_cast<std::uint32_t>(p[0]) << 8 | p[1];
-        return (static_cast<std::uint32_t>(p[0] & 0x7F) << 24) |
-               (static_cast<std::uint32_t>(p[1]) << 16) | (static_cast<std::uint32_t>(p[2]) << 8) |
-               p[3];
-    }
-
-    std::string framingText(const char* what, std::int64_t at, std::size_t value) const {
-        return std::string(what) + "\n" + recordPlaceText(recordsMet_ + 1, at) +
-               "\n長さ = " + std::to_string(value);
     }
 
     // The message for the first marked packed field of the record at `record` (at file offset
@@ -266,7 +129,8 @@ class RecordConverter {
     std::string checkPacked(int kind, const unsigned char* record, std::int64_t offset) const {
         for (const PackedFieldCheck& f : plan_.packedFields(kind)) {
             if (packedFieldValid(record + f.offset, f.size)) continue;
-            return invalidPackedText(recordsMet_, offset + static_cast<std::int64_t>(f.offset),
+            return invalidPackedText(framing_.records(),
+                                     offset + static_cast<std::int64_t>(f.offset),
                                      table_[static_cast<std::size_t>(kind)].Name, f.name);
         }
         return {};
@@ -317,23 +181,11 @@ class RecordConverter {
     const std::string lineEnd_;
     const bool failOnInvalidPacked_;
     const bool formatted_;
-    KindFinder finder_;
+    RecordFraming framing_;
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
     std::vector<CsvLinePlan::RecordMark> marks_;  // by kind: of the record in data_
     std::uint64_t serial_ = 0;                    // records taken on the formatted path
-    bool variableLength_ = false;
-    std::size_t unknownLength_ = 0;
-    RecordFormat format_ = RecordFormat::Fixed;
-    bool lineBreaksFollow_ = true;
-    unsigned char padByte_ = ' ';
-    std::size_t blockLeft_ = 0;  // VB: bytes of the current block not yet read
-    // By kind: its last record that was shorter than the kind, filled up.
-    std::vector<std::vector<unsigned char>> padded_;
-    Pending pending_ = Pending::None;
     bool wroteLines_ = false;
-    // Records met so far, skipped ones and the one of unknown kind that stopped the conversion
-    // included.
-    std::int64_t recordsMet_ = 0;
 };
 }  // namespace sorvek

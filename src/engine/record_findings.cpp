@@ -9,6 +9,7 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
       out_(out),
       lineage_(table),
       loneKinds_(true),
+      lineBreaksFollow_(RecordFraming(table).lineBreaksFollow()),
       invalid_(plan.checkCount()),
       splitEnd_(plan.checkCount()),
       splitStart_(plan.checkCount()) {
@@ -32,6 +33,14 @@ void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number) 
     out_.stopped = true;
     out_.stopOffset = offset;
     out_.stopRecord = number;
+}
+
+void RecordFindingsCollector::fault(FramingFault, const std::string& message, std::int64_t offset,
+                                    std::int64_t number) {
+    out_.stopped = true;
+    out_.stopOffset = offset;
+    out_.stopRecord = number;
+    out_.framingMessage = message;
 }
 
 void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t trailingOffset,

@@ -4,10 +4,12 @@
 // of everything worth telling.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/field_checks.h"
 #include "engine/inspection_report.h"
+#include "engine/record_framing.h"
 #include "engine/record_lineage.h"
 #include "model/record_def.h"
 
@@ -22,11 +24,13 @@ class RecordFindingsCollector {
                             DefinitionFindings& out);
 
     // The visitor of RecordCutter::cut (here, so that the walk's loop takes it in).
-    void record(int kind, const unsigned char* bytes, std::size_t, std::int64_t offset,
-                std::int64_t number) {
-        if (bytes[0] == '\r' || bytes[0] == '\n') [[unlikely]] {
+    void record(const FramedRecord& r) {
+        const std::int64_t offset = r.offset;
+        const std::int64_t number = r.number;
+        if (lineBreaksFollow_ && (r.data[0] == '\r' || r.data[0] == '\n')) [[unlikely]] {
             out_.extraLineBreaks.add(offset, number);
         }
+        const int kind = r.kind;
         if (kind == 0) [[unlikely]] {
             out_.unknownKind.add(offset, number);
             return;
@@ -39,9 +43,14 @@ class RecordFindingsCollector {
         } else {
             followLineage(kind, offset, number);
         }
-        if (!plan_.screenPasses(kind, bytes)) checkFields(kind, bytes, offset, number);
+        if (!plan_.screenPasses(kind, r.bytes)) {
+            checkFields(kind, r.bytes, r.dataOffset, number,
+                        r.bytes == r.data ? SIZE_MAX : r.length);
+        }
     }
     void stopped(std::int64_t offset, std::int64_t number);
+    void fault(FramingFault fault, const std::string& message, std::int64_t offset,
+               std::int64_t number);
 
     // After the last record: the incomplete last record, the records still waiting for a
     // child, and the tallies of the fields.
@@ -60,10 +69,16 @@ class RecordFindingsCollector {
                                                                         step.replacedNumber);
         }
     }
-    void checkFields(int kind, const unsigned char* bytes, std::int64_t offset,
-                     std::int64_t number) {
+    // `reach`: the bytes of a record filled up to its kind's length that are its own; fields
+    // beyond them are not judged.
+    void checkFields(int kind, const unsigned char* bytes, std::int64_t offset, std::int64_t number,
+                     std::size_t reach) {
         std::size_t index = plan_.firstIndex(kind);
         for (const FieldCheck& c : plan_.checks(kind)) {
+            if (c.offset + c.size > reach) [[unlikely]] {
+                ++index;
+                continue;
+            }
             const unsigned char* f = bytes + c.offset;
             switch (c.cls) {
                 case FieldClass::Packed:
@@ -94,6 +109,7 @@ class RecordFindingsCollector {
     DefinitionFindings& out_;
     RecordLineage lineage_;
     bool loneKinds_;                       // no kind has a parent or a child
+    bool lineBreaksFollow_;                // a CR or LF may follow a record
     std::vector<Occurrences> invalid_;     // by check index
     std::vector<Occurrences> splitEnd_;    // by check index
     std::vector<Occurrences> splitStart_;  // by check index

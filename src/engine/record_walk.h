@@ -1,17 +1,15 @@
 #pragma once
-// Records cut from a data file exactly as the record-to-CSV conversion cuts them: the kind by
-// the class code, its length by the kind, a CR, then an LF skipped after each record, a record
-// of unknown kind skipped by the common record length (fixed length) or ending the file's
-// reading (variable length), an incomplete last record left over. Each record is handed to a
-// visitor with its place in the file, so that the inspection and the preview see the records
-// the conversion would convert.
+// Records cut from a data file exactly as the record-to-CSV conversion cuts them, by the same
+// record walk (engine/record_framing.h): an incomplete last record of fixed length is left
+// over. Each record is handed to a visitor with its place in the file, so that the inspection
+// and the preview see the records the conversion would convert.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "engine/record_kind_finder.h"
+#include "engine/record_framing.h"
 #include "model/record_def.h"
 #include "ports/status.h"
 
@@ -22,106 +20,53 @@ namespace sorvek {
 // refusal carries the message of the definition check.
 Status checkRecordStructure(const RecordDefTable& table);
 
-// What cutting needs of a definition. REQUIRES: checkRecordStructure(table) passed.
-class RecordLayout {
-  public:
-    explicit RecordLayout(const RecordDefTable& table);
-
-    const KindFinder& finder() const { return finder_; }
-    bool variableLength() const { return variableLength_; }
-    // Length of a record of kind `kind`, or, for 0, the length by which one of unknown kind is
-    // skipped.
-    std::size_t length(int kind) const { return sizes_[static_cast<std::size_t>(kind)]; }
-    int kindCount() const { return static_cast<int>(sizes_.size()) - 1; }
-    std::size_t longestRecord() const { return longest_; }
-    // Whether a CR and an LF may follow a record: not in a file of an EBCDIC page, where those
-    // bytes are data.
-    bool lineBreaksFollow() const { return lineBreaksFollow_; }
-
-  private:
-    KindFinder finder_;
-    bool variableLength_;
-    std::vector<std::size_t> sizes_;  // [0]: the length of an unknown record
-    std::size_t longest_ = 0;
-    bool lineBreaksFollow_ = true;
-};
-
-// Cuts stretches of input into records. Keeps across stretches the skipping of a CR and an LF
-// after a record, the record count and the file offset reached.
+// Cuts stretches of input into records by the record walk. Keeps across stretches where the
+// walk stands, the record count and the file offset reached.
 class RecordCutter {
   public:
-    explicit RecordCutter(const RecordLayout& layout) : layout_(layout) {}
+    // REQUIRES: checkRecordStructure(table) passed.
+    explicit RecordCutter(const RecordDefTable& table) : framing_(table) {}
 
     struct Outcome {
         std::size_t consumed = 0;  // bytes cut into records or skipped
         std::size_t needed = 0;    // bytes from there on that the next record needs
-        bool stopped = false;      // a record of unknown kind in a variable-length file
+        bool stopped = false;      // no record can follow: see the visitor's calls
     };
 
     // Cuts the records of [begin, end), which starts at the offset reached so far. For each
-    // record, `visit.record(kind, bytes, length, offset, number)` (kind 0: unknown, skipped);
-    // at a record of unknown kind in a variable-length file, `visit.stopped(offset, number)`
-    // and nothing more. `atEnd`: no input follows, so a record that is not whole is
-    // incomplete (and left over).
+    // record, `visit.record(const FramedRecord&)` (kind 0: unknown, skipped); at a record of
+    // unknown kind in a variable-length file, `visit.stopped(offset, number)`, at a descriptor
+    // word that cannot be (or, at the end, a record cut off behind one) `visit.fault(fault,
+    // message, offset, number)` with the message the conversion shows, and nothing more.
+    // `atEnd`: no input follows, so a record that is not whole is incomplete (and, for fixed
+    // length, left over).
     template <class Visitor>
     Outcome cut(const unsigned char* begin, const unsigned char* end, bool atEnd, Visitor& visit) {
-        const KindFinder& finder = layout_.finder();
-        const unsigned char* p = begin;
-        Outcome outcome;
-        for (;;) {
-            if (pending_ == Pending::Cr && !layout_.lineBreaksFollow()) pending_ = Pending::None;
-            if (pending_ == Pending::Cr) {
-                if (p == end) break;
-                if (*p == '\r') ++p;
-                pending_ = Pending::Lf;
-            }
-            if (pending_ == Pending::Lf) {
-                if (p == end) break;
-                if (*p == '\n') ++p;
-                pending_ = Pending::None;
-            }
-            if (p == end) break;
-            const std::size_t available = static_cast<std::size_t>(end - p);
-            int kind = 1;
-            if (finder.usesClassCode()) {
-                if (available < finder.bytesNeeded() && !atEnd) {
-                    outcome.needed = finder.bytesNeeded();
-                    break;
-                }
-                kind = finder.find(p, available);
-            }
-            const std::size_t length = layout_.length(kind);
-            if (available < length) {
-                outcome.needed = length;
-                break;
-            }
-            const std::int64_t offset = offset_ + (p - begin);
-            ++records_;
-            if (kind == 0 && layout_.variableLength()) {
-                visit.stopped(offset, records_);
-                outcome.stopped = true;
-                break;
-            }
-            visit.record(kind, p, length, offset, records_);
-            p += length;
-            pending_ = Pending::Cr;
-        }
-        outcome.consumed = static_cast<std::size_t>(p - begin);
-        offset_ += static_cast<std::int64_t>(outcome.consumed);
+        const RecordFraming::Outcome o =
+            framing_.walk(begin, end, atEnd, offset_, [&visit](const FramedRecord& r) {
+                visit.record(r);
+                return true;
+            });
+        Outcome outcome{o.consumed, o.needed, o.stop != FramingStop::None};
+        const std::int64_t at = offset_ + static_cast<std::int64_t>(o.consumed);
+        if (o.stop == FramingStop::UnknownKind) visit.stopped(at, framing_.records());
+        if (o.stop == FramingStop::Fault)
+            visit.fault(o.fault, o.message, at, framing_.records() + 1);
+        offset_ = at;
         return outcome;
     }
 
+    // Goes on inside a file, the walk standing as `state` says. Call before the first `cut`.
+    void resume(FramingState state) { framing_.resume(0, state); }
+    const RecordFraming& framing() const { return framing_; }
     // File offset of the first byte not yet consumed.
     std::int64_t offset() const { return offset_; }
-    // Records met so far (the one that stopped the cutting included).
-    std::int64_t records() const { return records_; }
+    // Records met so far (the one of unknown kind that stopped the cutting included).
+    std::int64_t records() const { return framing_.records(); }
 
   private:
-    enum class Pending { None, Cr, Lf };
-    const RecordLayout& layout_;
-    Pending pending_ = Pending::None;
+    RecordFraming framing_;
     std::int64_t offset_ = 0;
-    std::int64_t records_ = 0;
 };
 
 // Records cut from blocks of any size, in order: a record that crosses blocks is put together
@@ -129,7 +74,7 @@ class RecordCutter {
 // lies.
 class RecordStream {
   public:
-    explicit RecordStream(const RecordLayout& layout) : cutter_(layout) {}
+    explicit RecordStream(const RecordDefTable& table) : cutter_(table) {}
 
     template <class Visitor>
     void add(const unsigned char* p, std::size_t n, Visitor& visit) {
@@ -160,7 +105,7 @@ class RecordStream {
     }
 
     // Cuts what is left as the end of the file. Afterwards trailingBytes() are the bytes of an
-    // incomplete last record (0 when there is none).
+    // incomplete last record of fixed length (0 when there is none).
     template <class Visitor>
     void finish(Visitor& visit) {
         if (!stopped_ && !tail_.empty()) {

@@ -4,72 +4,43 @@
 #include <cstring>
 
 #include "engine/job_files.h"
-#include "platform/input_code_page.h"
 #include "platform/system_error.h"
 
 namespace sorvek {
 
 RecordWalker::RecordWalker(const RecordDefTable& table)
-    : finder_(table),
+    : framing_(table),
       sizes_(static_cast<std::size_t>(table.maxIndex()) + 1),
       isAncestor_(sizes_.size(), false),
       inBuffer_(sizes_.size(), nullptr),
       stored_(sizes_.size()) {
-    const RecordDef& file = table[0];
-    variableLength_ = file.Size == 0;
-    unknownLength_ = static_cast<std::size_t>(variableLength_ ? table[1].Size : file.Size);
     for (std::size_t k = 1; k < sizes_.size(); ++k) {
         sizes_[k] = static_cast<std::size_t>(table[k].Size);
         if (table[k].Parent != 0) isAncestor_[static_cast<std::size_t>(table[k].Parent)] = true;
     }
 }
 
-// The same cutting as RecordConverter::convertRecords, without converting: the tests hold the
-// two to the same output through the joined parts.
 RecordWalker::Step RecordWalker::walk(const unsigned char* begin, const unsigned char* end,
                                       bool atEnd, std::size_t limit) {
-    const unsigned char* p = begin;
+    const RecordFraming::Outcome walked = framing_.walk(
+        begin, end, atEnd, offset_,
+        [this](const FramedRecord& r) {
+            lastKind_ = r.kind;
+            lastRecord_ = r.bytes;
+            if (r.kind != 0) inBuffer_[static_cast<std::size_t>(r.kind)] = r.bytes;
+            return true;
+        },
+        limit);
     Step step;
-    for (;;) {
-        if (static_cast<std::size_t>(p - begin) >= limit) break;
-        if (pending_ == RecordPending::Cr) {
-            if (p == end) break;
-            if (*p == '\r') ++p;
-            pending_ = RecordPending::Lf;
-        }
-        if (pending_ == RecordPending::Lf) {
-            if (p == end) break;
-            if (*p == '\n') ++p;
-            pending_ = RecordPending::None;
-        }
-        if (p == end) break;
-        const std::size_t available = static_cast<std::size_t>(end - p);
-        int kind = 1;
-        if (finder_.usesClassCode()) {
-            if (available < finder_.bytesNeeded() && !atEnd) {
-                step.needed = finder_.bytesNeeded();
-                break;
-            }
-            kind = finder_.find(p, available);
-        }
-        const std::size_t length =
-            kind != 0 ? sizes_[static_cast<std::size_t>(kind)] : unknownLength_;
-        if (available < length) {
-            step.needed = length;
-            break;
-        }
-        if (kind == 0 && variableLength_) {
-            step.stopped = true;
-            break;
-        }
-        ++recordsMet_;
-        lastKind_ = kind;
-        lastRecord_ = p;
-        if (kind != 0) inBuffer_[static_cast<std::size_t>(kind)] = p;
-        p += length;
-        pending_ = RecordPending::Cr;
+    step.consumed = walked.consumed;
+    step.needed = walked.needed;
+    step.stopped = walked.stop != FramingStop::None;
+    offset_ += static_cast<std::int64_t>(walked.consumed);
+    if (walked.stop == FramingStop::UnknownKind) {
+        step.stopMessage = unknownKindText(framing_.records(), offset_);
+    } else if (walked.stop == FramingStop::Fault) {
+        step.stopMessage = walked.message;
     }
-    step.consumed = static_cast<std::size_t>(p - begin);
     return step;
 }
 
@@ -84,8 +55,9 @@ void RecordWalker::keepRecords() {
 RecordPartStart RecordWalker::partStart(std::int64_t offset) const {
     RecordPartStart start;
     start.offset = offset;
-    start.recordsBefore = recordsMet_;
-    start.pending = pending_;
+    start.recordsBefore = framing_.records();
+    start.pending = framing_.state().pending;
+    start.blockLeft = framing_.state().blockLeft;
     for (std::size_t k = 1; k < sizes_.size(); ++k) {
         if (isAncestor_[k] && !stored_[k].empty()) {
             start.ancestors.emplace_back(static_cast<int>(k), stored_[k]);
@@ -109,11 +81,7 @@ Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path
 
     RecordSplitPlan plan;
     plan.length = info->size;
-    // Records behind descriptor words, and EBCDIC records (no line breaks between them), are
-    // not walked here: such a file is one part.
-    const RecordDef& file = table[0];
-    const bool walkable = file.recordFormat == RecordFormat::Fixed && !isEbcdic(file.codePage);
-    const std::int64_t count = walkable ? std::max(parts, 1) : 1;
+    const std::int64_t count = std::max(parts, 1);
     plan.parts.push_back(RecordPartStart{});
     // The start the walk looks for next: the first place at or after this offset.
     auto target = [&] {
@@ -182,7 +150,7 @@ PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& te
     const CsvLinePlan plan(own, text.delimiter, options);
     RecordConverter<MemoryOutput> converter(own, plan, result.bytes, text.lineEnd,
                                             options.invalidPacked == InvalidPacked::Fail);
-    converter.startAfter(start.recordsBefore, start.pending);
+    converter.startAfter(start.recordsBefore, FramingState{start.pending, start.blockLeft});
     for (const auto& [kind, record] : start.ancestors) converter.seedRecord(kind, record.data());
     const auto outcome = converter.convert(data, data + size, last, start.offset);
     if (outcome.unknownKind) {
@@ -190,6 +158,8 @@ PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& te
             converter.recordsMet(), start.offset + static_cast<std::int64_t>(outcome.consumed));
     } else if (!outcome.invalidPacked.empty()) {
         result.stopMessage = outcome.invalidPacked;
+    } else if (!outcome.badFraming.empty()) {
+        result.stopMessage = outcome.badFraming;
     }
     return result;
 }

@@ -16,7 +16,7 @@
 #include "engine/memory_output.h"
 #include "engine/rec2csv_text.h"
 #include "engine/record_converter.h"
-#include "engine/record_kind_finder.h"
+#include "engine/record_framing.h"
 #include "model/record_def.h"
 #include "platform/files.h"
 #include "ports/status.h"
@@ -28,6 +28,7 @@ struct RecordPartStart {
     std::int64_t offset = 0;         // file offset of the part's first byte
     std::int64_t recordsBefore = 0;  // records met before it, skipped ones included
     RecordPending pending = RecordPending::None;
+    std::uint32_t blockLeft = 0;  // VB: bytes of the block it starts in not yet read
     // The last record read before the part of each kind that has children, by kind; kinds
     // without a record yet are absent.
     std::vector<std::pair<int, std::vector<unsigned char>>> ancestors;
@@ -44,7 +45,8 @@ struct RecordSplitPlan {
 };
 
 // Follows the records of a file as the conversion cuts them (class codes and lengths only, no
-// field is converted), stretch by stretch, and tells where parts can start.
+// field is converted), stretch by stretch from the file's start, and tells where parts can
+// start.
 class RecordWalker {
   public:
     // REQUIRES: `table` passed the definition check; it outlives the walker.
@@ -53,12 +55,15 @@ class RecordWalker {
     struct Step {
         std::size_t consumed = 0;  // bytes walked over
         std::size_t needed = 0;    // bytes from there on that the next record needs
-        bool stopped = false;      // at a record of unknown kind (variable length): no further
+        // At a record of unknown kind (variable length) or a fault of the descriptor words: no
+        // further; `stopMessage` is the message the conversion shows there.
+        bool stopped = false;
+        std::string stopMessage;
     };
-    // Walks the whole records of [begin, end), stopping before the first record (or CR or LF
-    // after one) that starts `limit` bytes or more after `begin`. `atEnd`: no input follows.
-    // Records left in [begin, end) are remembered by address: call `keepRecords` before the
-    // bytes change.
+    // Walks the whole records of [begin, end), which follow the bytes walked before, stopping
+    // before the first record (or CR or LF after one, or block descriptor word) that starts
+    // `limit` bytes or more after `begin`. `atEnd`: no input follows. Records left in
+    // [begin, end) are remembered by address: call `keepRecords` before the bytes change.
     Step walk(const unsigned char* begin, const unsigned char* end, bool atEnd,
               std::size_t limit = SIZE_MAX);
     // Copies the records remembered by address.
@@ -66,31 +71,29 @@ class RecordWalker {
     // What a part starting here (file offset `offset`) needs. REQUIRES: `keepRecords` since
     // the last walk.
     RecordPartStart partStart(std::int64_t offset) const;
-    // Records met so far, skipped ones included; the kind of the last one (0: unknown, skipped)
-    // and where it lies (valid until the bytes walked over change).
-    std::int64_t recordsMet() const { return recordsMet_; }
+    // Records met so far, skipped ones and one a stop is about included; the kind of the last
+    // one handed over (0: unknown, skipped) and its bytes as its kind reads them (valid until
+    // the bytes walked over change).
+    std::int64_t recordsMet() const { return framing_.records(); }
     int lastKind() const { return lastKind_; }
     const unsigned char* lastRecord() const { return lastRecord_; }
     // The last record of each kind (index = kind; empty where none was met).
     const std::vector<std::vector<unsigned char>>& lastRecords() const { return stored_; }
 
   private:
-    KindFinder finder_;
+    RecordFraming framing_;
     std::vector<std::size_t> sizes_;
     std::vector<bool> isAncestor_;
     std::vector<const unsigned char*> inBuffer_;
     std::vector<std::vector<unsigned char>> stored_;
-    bool variableLength_ = false;
-    std::size_t unknownLength_ = 0;
-    RecordPending pending_ = RecordPending::None;
-    std::int64_t recordsMet_ = 0;
+    std::int64_t offset_ = 0;  // of the first byte not walked over yet
     int lastKind_ = 0;
     const unsigned char* lastRecord_ = nullptr;
 };
 
 // Plans `parts` parts (at least 1) of the file at `path`: part i starts at the first place at or
 // after i × length / parts where a part can start. One sequential read of the file, in bounded
-// memory. A file of records behind descriptor words (V, VB) or on an EBCDIC page is one part. Fails
+// memory. Fails
 // with the message to show: the file cannot be opened or read, or is no regular file
 // ("通常のファイルではありません。"); a set `cancelled` ends it with kCancelledText. REQUIRES:
 // `table` passed the definition check.

@@ -16,7 +16,6 @@
 #include "engine/rec2csv_text.h"
 #include "engine/record_converter.h"
 #include "platform/codepage.h"
-#include "platform/input_code_page.h"
 #include "platform/number_text.h"
 #include "ports/app_title.h"
 
@@ -28,10 +27,7 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         context.messages.show(definition.error().message, kAppTitle, definition.error().icon);
         return false;
     }
-    // Records behind descriptor words, and EBCDIC records (never followed by line breaks), are
-    // converted in one run.
-    const RecordDef& file = table[0];
-    if (context.jobs > 1 && file.recordFormat == RecordFormat::Fixed && !isEbcdic(file.codePage)) {
+    if (context.jobs > 1) {
         return tranRec2CsvInParts(inputPath, outputPath, table, context);
     }
     auto files = openJobFiles(inputPath, outputPath, context);

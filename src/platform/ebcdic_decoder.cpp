@@ -60,6 +60,19 @@ bool isBlankText(const std::string& utf8) {
     return utf8 == " " || utf8 == std::string(1, '\0') || utf8 == "\xE3\x80\x80";
 }
 
+// A byte's class by the UTF-8 text the system's converter gives it.
+EbcdicDecoder::ByteClass classOfText(const std::string& utf8) {
+    using ByteClass = EbcdicDecoder::ByteClass;
+    if (utf8.empty()) return ByteClass::NoCharacter;
+    const auto first = static_cast<unsigned char>(utf8[0]);
+    if (utf8.size() == 1 && (first < 0x20 || first == 0x7F)) return ByteClass::Control;
+    // U+0080 to U+009F: C2 80 to C2 9F.
+    if (utf8.size() == 2 && first == 0xC2 && static_cast<unsigned char>(utf8[1]) < 0xA0) {
+        return ByteClass::Control;
+    }
+    return ByteClass::Text;
+}
+
 const char* iconvNameOf(InputCodePage page) {
     switch (page) {
         case InputCodePage::Ibm930:
@@ -144,10 +157,13 @@ EbcdicDecoder::EbcdicDecoder(InputCodePage page)
         const bool oneByte = ((singleCp932_[b] >> 24) & 3) == 1;
         oneByteCp932_[b] = static_cast<unsigned char>(singleCp932_[b] & 0xFF);
         special_[b] = !oneByte;
+        classes_[b] = classOfText(utf8);
     }
     if (!doubleByte_) return;
     special_[kShiftOut] = true;
     special_[kShiftIn] = true;
+    classes_[kShiftOut] = ByteClass::ShiftOut;
+    classes_[kShiftIn] = ByteClass::ShiftIn;
     pairUtf8_.assign(256 * 256, kUtf8Replacement);
     pairCp932_.assign(256 * 256, kCp932Replacement);
     // Double-byte characters have both bytes in 41-FE, and the blank is 40 40.
@@ -166,6 +182,12 @@ EbcdicDecoder::EbcdicDecoder(InputCodePage page)
             pairCp932_[at] = entryOrFallback(cp932, kCp932Replacement) | blank;
         }
     }
+}
+
+bool EbcdicDecoder::pairIsCharacter(unsigned char first, unsigned char second) const {
+    if (!doubleByte_) return false;
+    return (pairUtf8_[static_cast<std::size_t>(first) << 8 | second] & ~kBlankBit) !=
+           kUtf8Replacement;
 }
 
 char* EbcdicDecoder::decodeText(const unsigned char* in, std::size_t n, TextTarget target,

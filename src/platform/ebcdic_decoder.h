@@ -62,6 +62,14 @@ class EbcdicDecoder {
     // has none. For the class codes that tell record kinds apart.
     std::string fromUtf8(std::string_view text) const;
 
+    // What a byte outside double-byte text is on this page: a character, a control code (C0 or
+    // C1, NUL included), no character at all, or on the Japanese pages a shift byte.
+    enum class ByteClass : std::uint8_t { Text, Control, NoCharacter, ShiftOut, ShiftIn };
+    ByteClass classOf(unsigned char b) const { return classes_[b]; }
+    // Whether two bytes inside double-byte text are a character of the page (the double-byte
+    // blank 40 40 included). False on a page without double-byte text.
+    bool pairIsCharacter(unsigned char first, unsigned char second) const;
+
     // How a text field ends: inside double-byte text (no shift-in after the last shift-out),
     // and with a double-byte character cut in two (an odd byte after the shift-out).
     struct TextEnd {
@@ -99,6 +107,7 @@ class EbcdicDecoder {
     // need the general walk (a shift byte, or a character of two bytes or none in Shift-JIS).
     unsigned char oneByteCp932_[256] = {};
     bool special_[256] = {};
+    ByteClass classes_[256] = {};
     // By first byte × 256 + second byte; empty on pages without double-byte text.
     std::vector<std::uint32_t> pairCp932_;
     std::vector<std::uint32_t> pairUtf8_;

@@ -223,9 +223,7 @@ class RecordReader {
             const RecordWalker::Step step = walker_.walk(
                 buffer_.data() + begin_, buffer_.data() + buffer_.size(), input_->atEnd(), 1);
             begin_ += step.consumed;
-            if (step.stopped) {
-                fail(unknownKindText(walker_.recordsMet() + 1, offset_ + begin_));
-            }
+            if (step.stopped) fail(step.stopMessage);
             if (walker_.recordsMet() > met_) {
                 met_ = walker_.recordsMet();
                 const int kind = walker_.lastKind();
@@ -245,7 +243,6 @@ class RecordReader {
     void readMore(std::size_t needed) {
         walker_.keepRecords();
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(begin_));
-        offset_ += static_cast<std::int64_t>(begin_);
         begin_ = 0;
         const std::size_t kept = buffer_.size();
         buffer_.resize(kept + std::max<std::size_t>(needed, 1 << 20));
@@ -260,7 +257,6 @@ class RecordReader {
     std::unique_ptr<JobInput> input_;
     std::vector<unsigned char> buffer_;
     std::size_t begin_ = 0;
-    std::int64_t offset_ = 0;
     std::int64_t met_ = 0;
 };
 
@@ -271,11 +267,12 @@ py::tuple partState(const Part& p) {
             kind, py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     }
     return py::make_tuple(p.index, p.count, p.begin, p.end, p.start.recordsBefore,
-                          static_cast<int>(p.start.pending), ancestors);
+                          static_cast<int>(p.start.pending), ancestors, p.start.blockLeft);
 }
 
 Part partFromState(const py::tuple& t) {
-    if (t.size() != 7) fail("部分の状態が正しくありません。");
+    // A state of seven items comes from before the block's rest was kept (no block then).
+    if (t.size() != 7 && t.size() != 8) fail("部分の状態が正しくありません。");
     Part p;
     p.index = t[0].cast<std::size_t>();
     p.count = t[1].cast<std::size_t>();
@@ -284,6 +281,7 @@ Part partFromState(const py::tuple& t) {
     p.start.offset = p.begin;
     p.start.recordsBefore = t[4].cast<std::int64_t>();
     p.start.pending = static_cast<RecordPending>(t[5].cast<int>());
+    if (t.size() == 8) p.start.blockLeft = t[7].cast<std::uint32_t>();
     for (const py::handle item : t[6].cast<py::list>()) {
         const py::tuple pair = item.cast<py::tuple>();
         const std::string bytes = pair[1].cast<std::string>();

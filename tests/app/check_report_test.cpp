@@ -54,6 +54,42 @@ TEST(CheckReport, FindingsSayWhatAndWhereProblemsFirst) {
     EXPECT_EQ("オフセット 1,234,567", placeText({1234567, 0, 1234567}));
 }
 
+TEST(CheckReport, AFaultOfTheDescriptorWordsIsToldAsTheConversionTellsIt) {
+    RecordDefTable table = orderExampleTable();
+    table[0].recordFormat = RecordFormat::V;
+    const InspectionReport r = inspect("\0\x0A\0\0H00001\0\x02\0\0D"s, &table);
+    const std::vector<FindingGroup> groups = reportFindings(r);
+    ASSERT_FALSE(groups.empty());
+    EXPECT_TRUE(groups[0].problem);
+    EXPECT_EQ(
+        "レコード記述語（RDW）の長さに誤りがあります。 / レコード番号 = 2、オフセット = 10 "
+        "(0xA) / 長さ = 2 (変換はここで止まり、ここから先は点検していません)",
+        groups[0].text);
+    ASSERT_EQ(1u, groups[0].places.size());
+    EXPECT_EQ(10, groups[0].places[0].offset);
+    EXPECT_EQ(2, groups[0].places[0].recordNumber);
+}
+
+TEST(CheckReport, AFileOnAnEbcdicPageIsDescribedInThatPagesTerms) {
+    RecordDefTable table = orderExampleTable();
+    table[0].codePage = InputCodePage::Ibm930;
+    // H (C8) 0 0 0 0 1 in EBCDIC, then 6A (no character of the page) and NUL, CR and LF bytes.
+    const InspectionReport r = inspect("\xC8\xF0\xF0\xF0\xF0\xF1\x6A\x00\x0D\x0A\x0D\x0A"s, &table);
+    const std::vector<std::string> lines = reportLines(r, "in.dat", "t.trd");
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    EXPECT_NE(std::string::npos, text.find("  文字コード: IBM930 (EBCDIC、定義による。"));
+    EXPECT_NE(std::string::npos, text.find("  IBM930 の文字として読めるバイト: 6 (50%)\n"));
+    EXPECT_NE(std::string::npos,
+              text.find("  IBM930 の文字でない並び: 1 か所 (最初はオフセット 6)\n"));
+    EXPECT_NE(std::string::npos, text.find("  制御コード (NUL を含む): 5 バイト"));
+    EXPECT_EQ(std::string::npos, text.find("Shift-JIS"));
+    EXPECT_EQ(std::string::npos, text.find("改行: CR+LF"));
+    for (const FindingGroup& g : reportFindings(r)) {
+        EXPECT_EQ(std::string::npos, g.text.find("Shift-JIS")) << g.text;
+    }
+}
+
 TEST(CheckReport, CompletionWarningsNameWhatTheOutputLacks) {
     const RecordDefTable table = ordersWithAmount();
     InspectionReport r = inspect("H00001H00002D002\xA2\x3C"s + "D3", &table);

@@ -209,6 +209,7 @@ TEST_P(CliTest, CheckAsJsonGivesTheFindingsAndExitsWithOneOnProblems) {
     EXPECT_EQ((nlohmann::json{{"H", 3}, {"D", 2}}), j["records_by_kind"]);
     EXPECT_EQ(0, j["unknown_kind"]["count"]);
     EXPECT_TRUE(j["unknown_kind"]["first_offsets"].is_array());
+    EXPECT_TRUE(j["framing_error"].is_null());
     EXPECT_EQ(1, j["trailing_bytes"]);
     EXPECT_EQ(22, j["trailing_offset"]);
     EXPECT_EQ(3, j["lines_written"]);

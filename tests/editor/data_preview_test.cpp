@@ -168,6 +168,41 @@ TEST(DataPreview, MarksRecordsAsTheConversionWouldTreatThem) {
     EXPECT_FALSE(rowMarkText(RowMark::NoLine).empty());
 }
 
+TEST(DataPreview, ShowsRecordsBehindDescriptorWordsAsTheConversionCutsThem) {
+    RecordDefTable table = orders();
+    table[0].recordFormat = RecordFormat::V;
+    // H001 behind its word, a detail that ends before its amount, a word that cannot be.
+    const PreviewSource source = sourceOf("\0\x08\0\0H001\0\x07\0\0Dab\0\x01\0\0"s);
+    const Preview p = buildPreview(table, source, 2);
+    ASSERT_EQ(3u, p.rows.size());
+    EXPECT_EQ(0, p.rows[0].offset);
+    EXPECT_EQ(4u, p.rows[0].begin);
+    EXPECT_EQ(4u, p.rows[0].length);
+    EXPECT_EQ(8, p.rows[1].offset);
+    EXPECT_EQ(12u, p.rows[1].begin);
+    EXPECT_EQ(3u, p.rows[1].length);
+    ASSERT_EQ(3u, p.rows[1].cells.size());
+    EXPECT_EQ("ab ", p.rows[1].cells[1].text);
+    // The amount lies in the filling: shown as converted, not judged.
+    EXPECT_EQ(CellMark::None, p.rows[1].cells[2].mark);
+    const std::string tip = cellTip(table, source, p.rows[1], 2);
+    const std::string noBytes = "バイト: ";
+    EXPECT_EQ(noBytes, tip.substr(tip.size() - noBytes.size()));
+    EXPECT_EQ(RowMark::BadDescriptorWord, p.rows[2].mark);
+    EXPECT_EQ(15, p.rows[2].offset);
+    EXPECT_EQ(3, p.rows[2].number);
+    EXPECT_FALSE(rowMarkText(RowMark::BadDescriptorWord).empty());
+
+    // In blocks; the file ends inside the last record.
+    table[0].recordFormat = RecordFormat::VB;
+    const Preview vb = buildPreview(table, sourceOf("\0\x0E\0\0\0\x0A\0\0Dpen\x12\x3C\0\x08"s), 2);
+    ASSERT_EQ(2u, vb.rows.size());
+    EXPECT_EQ(4, vb.rows[0].offset);
+    EXPECT_EQ((std::vector<std::string>{"D", "pen", " 12.3"}), texts(vb.rows[0]));
+    EXPECT_EQ(RowMark::CutOff, vb.rows[1].mark);
+    EXPECT_EQ(14, vb.rows[1].offset);
+}
+
 TEST(DataPreview, AWindowFromARecordOnNumbersFromItAndDoesNotJudgeParentsBeforeIt) {
     const RecordDefTable table = orders();
     // The window starts at record 41, a detail whose header lies before the window; the file

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "engine/rec2csv_text.h"
 #include "support/engine_fixture.h"
 #include "support/record_tables.h"
 
@@ -35,7 +36,8 @@ std::string summary(const InspectionReport& r) {
     for (std::int64_t n : d.recordsByKind) s << n << ",";
     s << "\nunknown=" << places(d.unknownKind) << " stopped=" << d.stopped << "@" << d.stopOffset
       << "#" << d.stopRecord << "\ntrailing=" << d.trailingBytes << "@" << d.trailingOffset
-      << "\nlines=" << d.linesWritten << "\nbreaks=" << places(d.extraLineBreaks);
+      << " framing=" << d.framingMessage << "\nlines=" << d.linesWritten
+      << "\nbreaks=" << places(d.extraLineBreaks);
     for (std::size_t k = 0; k < d.childBeforeParent.size(); ++k) {
         if (d.childBeforeParent[k].any())
             s << "\nbefore " << k << "=" << places(d.childBeforeParent[k]);
@@ -99,6 +101,38 @@ TEST(Inspection, EbcdicRecordsAreCutByTheirPageAndTheirHostFieldsAreNotFlagged) 
     EXPECT_TRUE(r.definition.splitCharacters.empty());
 }
 
+// On IBM930: A, shift-out, 日 (45 62), shift-in, NUL, 6A (no character of the page), a stray
+// shift-in, a pair 40 41 (no character: the double-byte blank is 40 40), then 25 and 0D, which
+// are the page's LF and CR control codes.
+TEST(Inspection, OnAnEbcdicPageTheBytesAreToldAsThatPagesText) {
+    RecordDefTable table = orderExampleTable();
+    table[0].codePage = InputCodePage::Ibm930;
+    const InspectionReport r =
+        inspect("\xC1\x0E\x45\x62\x0F\x00\x6A\x0F\x0E\x40\x41\x0F\x25\x0D"s, &table);
+    const PageTextProfile& t = r.pageText;
+    ASSERT_TRUE(t.present);
+    EXPECT_EQ("IBM930", t.page);
+    EXPECT_EQ(14, t.bytes);
+    EXPECT_EQ(7, t.textBytes);
+    EXPECT_EQ("3: 5 12 13", places(t.control));
+    EXPECT_EQ("2: 6 9", places(t.noCharacter));
+    EXPECT_EQ("1: 7", places(t.unpairedShift));
+    EXPECT_FALSE(r.looksUtf8);
+
+    // Records that begin with the bytes of CR or LF are data there, no extra line breaks.
+    RecordDefTable fixed =
+        makeTable(fileDefinition(2, "", ",", false),
+                  {recordDefinition("R", 2, "", 0, 0, {field("b", "BIN", 1, 2)})});
+    fixed[0].codePage = InputCodePage::Ibm037;
+    const InspectionReport breaks = inspect("\x0D\x25\x0A\x0D"s, &fixed);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 2}), breaks.definition.recordsByKind);
+    EXPECT_FALSE(breaks.definition.extraLineBreaks.any());
+
+    // On CP932 there is no such profile.
+    const RecordDefTable cp932 = orderExampleTable();
+    EXPECT_FALSE(inspect("H00001", &cp932).pageText.present);
+}
+
 TEST(Inspection, RecordsOfUnknownKindInAFixedLengthFileAreSkippedAndListed) {
     const RecordDefTable table =
         makeTable(fileDefinition(4, "2", ",", false),
@@ -129,6 +163,64 @@ TEST(Inspection, UnknownKindInAVariableLengthFileStopsTheReadingWhereTheConversi
     EXPECT_EQ((std::vector<std::int64_t>{0, 1, 2}), r.definition.recordsByKind);
     EXPECT_EQ(3, r.definition.linesWritten);
     EXPECT_EQ(0, r.definition.trailingBytes);
+}
+
+// The order example behind record descriptor words: H00001 (10 bytes with its word), a detail
+// "D3" shorter than its kind (filled up), a detail "D45" and, for VB, blocks around them.
+TEST(Inspection, RecordsBehindDescriptorWordsAreReadOneByOneAsTheConversionReadsThem) {
+    RecordDefTable table = orderExampleTable();
+    table[0].recordFormat = RecordFormat::V;
+    const std::string v = "\0\x0A\0\0H00001\0\x06\0\0D3\0\x08\0\0D456"s;
+    InspectionReport r = inspect(v, &table);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 1, 2}), r.definition.recordsByKind);
+    EXPECT_EQ(3, r.definition.linesWritten);
+    EXPECT_FALSE(r.hasProblems()) << summary(r);
+
+    table[0].recordFormat = RecordFormat::VB;
+    const std::string vb = "\0\x14\0\0"s + v.substr(0, 16) + "\0\x0C\0\0"s + v.substr(16);
+    r = inspect(vb, &table);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 1, 2}), r.definition.recordsByKind);
+    EXPECT_FALSE(r.hasProblems()) << summary(r);
+
+    // A field the short record does not reach wholly is not judged (the filling is no data); one
+    // it reaches is, at its place in the file.
+    table[0].recordFormat = RecordFormat::V;
+    table[2].Fields[1] = field("QTY", "9", 2, 1);
+    r = inspect("\0\x06\0\0DX"s, &table);
+    ASSERT_EQ(1u, r.definition.invalidFields.size()) << summary(r);
+    EXPECT_EQ("1: 5#1", places(r.definition.invalidFields[0].places));
+}
+
+TEST(Inspection, AFaultOfTheDescriptorWordsStopsTheReadingWithTheConversionsMessage) {
+    RecordDefTable table = orderExampleTable();
+    table[0].recordFormat = RecordFormat::VB;
+    struct Case {
+        std::string data;
+        const char* text;
+        std::int64_t offset, record, length;
+    };
+    const Case cases[] = {
+        // A record word whose length reaches beyond its block.
+        {"\0\x0E\0\0\0\x0A\0\0H00001\0\x0C\0\0\0\x09\0\0D12"s, kBadRecordWordText, 18, 2, 9},
+        // A record word with its third byte set.
+        {"\0\x0E\0\0\0\x0A\x01\0H00001"s, kBadRecordWordText, 4, 1, 10},
+        // A block word shorter than a block can be.
+        {"\0\x0E\0\0\0\x0A\0\0H00001\0\x05\0\0"s, kBadBlockWordText, 14, 2, 5},
+        // The file ends inside a record.
+        {"\0\x0E\0\0\0\x0A\0\0H00001\0\x0C\0\0\0\x08\0\0D4"s, kCutRecordText, 18, 2, 8},
+    };
+    for (const Case& c : cases) {
+        const InspectionReport r = inspect(c.data, &table);
+        const DefinitionFindings& d = r.definition;
+        EXPECT_TRUE(d.stopped);
+        EXPECT_EQ(c.offset, d.stopOffset);
+        EXPECT_EQ(c.record, d.stopRecord);
+        EXPECT_EQ(std::string(c.text) + "\n" + recordPlaceText(c.record, c.offset) +
+                      "\n長さ = " + std::to_string(c.length),
+                  d.framingMessage);
+        EXPECT_EQ(0, d.trailingBytes);
+        EXPECT_TRUE(r.hasProblems());
+    }
 }
 
 TEST(Inspection, AnIncompleteLastRecordIsGivenWithItsOffsetAndSize) {

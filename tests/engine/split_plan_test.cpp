@@ -12,6 +12,8 @@
 namespace sorvek::testing {
 namespace {
 
+using namespace std::string_literals;
+
 class SplitPlanTest : public EngineTest {
   protected:
     // The sequential (or, with `jobs` above 1, the parallel) run into a device, which keeps
@@ -31,44 +33,64 @@ class SplitPlanTest : public EngineTest {
         return {memory.devices["/out"], shown.shown.empty() ? "" : shown.shown.front().text};
     }
 
+    using MakeCase = RandomCase (*)(std::mt19937&);
+
+    void expectJoinedPartsEqualTheSequentialRun(MakeCase make, unsigned seed) {
+        std::mt19937 rng(seed);
+        for (int round = 0; round < 150; ++round) {
+            const RandomCase c = make(rng);
+            blockSize = 1 + rng() % 40;
+            const auto [expected, message] = run(c, 1);
+            for (int parts = 1; parts <= 9; ++parts) {
+                Result<RecordSplitPlan> plan =
+                    planRec2CsvParts(memory, "/in", c.table, parts, 1 + rng() % 16);
+                ASSERT_TRUE(plan) << plan.error().message;
+                ASSERT_EQ(static_cast<std::size_t>(parts), plan->parts.size());
+                std::string joined, stop;
+                for (std::size_t p = 0; p < plan->parts.size() && stop.empty(); ++p) {
+                    EXPECT_LE(plan->parts[p].offset, plan->end(p));
+                    Result<PartResult> part =
+                        convertRec2CsvFilePart(memory, "/in", c.table, *plan, p);
+                    ASSERT_TRUE(part) << part.error().message;
+                    joined += part->bytes.view();
+                    stop = part->stopMessage;
+                }
+                EXPECT_BYTES_EQ(expected, joined) << "round " << round << ", parts " << parts;
+                EXPECT_EQ(message, stop) << "round " << round << ", parts " << parts;
+            }
+        }
+    }
+
+    void expectWorkersWriteTheBytesOfTheSequentialRun(MakeCase make, unsigned seed) {
+        std::mt19937 rng(seed);
+        for (int round = 0; round < 150; ++round) {
+            const RandomCase c = make(rng);
+            blockSize = 1 + rng() % 40;
+            const auto sequential = run(c, 1);
+            const auto parallel = run(c, 2 + rng() % 3);
+            EXPECT_BYTES_EQ(sequential.first, parallel.first) << "round " << round;
+            EXPECT_EQ(sequential.second, parallel.second) << "round " << round;
+        }
+    }
+
     MemoryFileSystem memory;
 };
 
 TEST_F(SplitPlanTest, JoinedPartsEqualTheSequentialRunForEveryPartCount) {
-    std::mt19937 rng(15);
-    for (int round = 0; round < 150; ++round) {
-        const RandomCase c = randomCase(rng);
-        blockSize = 1 + rng() % 40;
-        const auto [expected, message] = run(c, 1);
-        for (int parts = 1; parts <= 9; ++parts) {
-            Result<RecordSplitPlan> plan =
-                planRec2CsvParts(memory, "/in", c.table, parts, 1 + rng() % 16);
-            ASSERT_TRUE(plan) << plan.error().message;
-            ASSERT_EQ(static_cast<std::size_t>(parts), plan->parts.size());
-            std::string joined, stop;
-            for (std::size_t p = 0; p < plan->parts.size() && stop.empty(); ++p) {
-                EXPECT_LE(plan->parts[p].offset, plan->end(p));
-                Result<PartResult> part = convertRec2CsvFilePart(memory, "/in", c.table, *plan, p);
-                ASSERT_TRUE(part) << part.error().message;
-                joined += part->bytes.view();
-                stop = part->stopMessage;
-            }
-            EXPECT_BYTES_EQ(expected, joined) << "round " << round << ", parts " << parts;
-            EXPECT_EQ(message, stop) << "round " << round << ", parts " << parts;
-        }
-    }
+    expectJoinedPartsEqualTheSequentialRun(&randomCase, 15);
+}
+
+TEST_F(SplitPlanTest, JoinedPartsOfHostDataEqualTheSequentialRun) {
+    // EBCDIC records without line breaks, records behind descriptor words, in blocks or not.
+    expectJoinedPartsEqualTheSequentialRun(&randomHostCase, 25);
 }
 
 TEST_F(SplitPlanTest, WorkersWriteTheBytesOfTheSequentialRun) {
-    std::mt19937 rng(16);
-    for (int round = 0; round < 150; ++round) {
-        const RandomCase c = randomCase(rng);
-        blockSize = 1 + rng() % 40;
-        const auto sequential = run(c, 1);
-        const auto parallel = run(c, 2 + rng() % 3);
-        EXPECT_BYTES_EQ(sequential.first, parallel.first) << "round " << round;
-        EXPECT_EQ(sequential.second, parallel.second) << "round " << round;
-    }
+    expectWorkersWriteTheBytesOfTheSequentialRun(&randomCase, 16);
+}
+
+TEST_F(SplitPlanTest, WorkersWriteTheBytesOfTheSequentialRunOnHostData) {
+    expectWorkersWriteTheBytesOfTheSequentialRun(&randomHostCase, 26);
 }
 
 TEST_F(SplitPlanTest, PartsCarryTheirAncestorsRecordsAndStartAtRecords) {
@@ -92,6 +114,25 @@ TEST_F(SplitPlanTest, PartsCarryTheirAncestorsRecordsAndStartAtRecords) {
     Result<PartResult> last = convertRec2CsvFilePart(memory, "/in", table, *plan, 2);
     ASSERT_TRUE(last);
     EXPECT_EQ("00002,678\r\n", std::string(last->bytes.view()));
+}
+
+TEST_F(SplitPlanTest, PartsOfBlockedRecordsStartAtRecordsAndKnowTheRestOfTheirBlock) {
+    // One block of three records behind their words: H00001 (10 bytes), D012 and D345 (8 each).
+    RecordDefTable table = orderExampleTable();
+    table[0].recordFormat = RecordFormat::VB;
+    memory.files["/in"] = "\0\x1E\0\0\0\x0A\0\0H00001\0\x08\0\0D012\0\x08\0\0D345"s;
+    Result<RecordSplitPlan> plan = planRec2CsvParts(memory, "/in", table, 3, 4);
+    ASSERT_TRUE(plan);
+    ASSERT_EQ(3u, plan->parts.size());
+    EXPECT_EQ(14, plan->parts[1].offset);
+    EXPECT_EQ(16u, plan->parts[1].blockLeft);
+    EXPECT_EQ(1, plan->parts[1].recordsBefore);
+    EXPECT_EQ(22, plan->parts[2].offset);
+    EXPECT_EQ(8u, plan->parts[2].blockLeft);
+    EXPECT_EQ("H00001", bytesText(plan->parts[2].ancestors[0].second));
+    Result<PartResult> last = convertRec2CsvFilePart(memory, "/in", table, *plan, 2);
+    ASSERT_TRUE(last);
+    EXPECT_EQ("00001,345\r\n", std::string(last->bytes.view()));
 }
 
 TEST_F(SplitPlanTest, APlanNeedsARegularFile) {

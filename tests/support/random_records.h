@@ -1,9 +1,11 @@
 #pragma once
 // Random definitions and data files for the tests that hold the conversion of parts to the
 // sequential run.
+#include <algorithm>
 #include <random>
 #include <string>
 
+#include "model/host_data.h"
 #include "model/record_def.h"
 #include "support/record_tables.h"
 
@@ -67,6 +69,75 @@ inline RandomCase randomCase(std::mt19937& rng) {
         c.input += rec + breaks[pick(4)];
     }
     for (int n = pick(3) == 0 ? pick(6) : 0; n > 0; --n) c.input += static_cast<char>(pick(256));
+    return c;
+}
+
+// A random definition and data file of host data: fixed-length records on an EBCDIC page (no
+// line breaks between them), or records behind record descriptor words (V) or also in blocks
+// (VB), on CP932 or an EBCDIC page, shorter or longer than their kinds; now and then a record
+// of unknown kind, a descriptor word that cannot be, or a file that ends inside a record.
+inline RandomCase randomHostCase(std::mt19937& rng) {
+    auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const RecordFormat formats[] = {RecordFormat::Fixed, RecordFormat::V, RecordFormat::VB};
+    const RecordFormat format = formats[pick(3)];
+    const bool ebcdic = format == RecordFormat::Fixed || pick(2) == 0;
+    // Letters and digits of the Latin EBCDIC pages: A-I C1-C9, J-R D1-D9, S-Z E2-E9, 0-9 F0-F9.
+    auto letter = [ebcdic](char c) {
+        if (!ebcdic) return c;
+        const int i = c - 'A';
+        const int code = i < 9 ? 0xC1 + i : i < 18 ? 0xD1 + i - 9 : 0xE2 + i - 18;
+        return static_cast<char>(code);
+    };
+    auto digit = [ebcdic](int d) { return static_cast<char>((ebcdic ? 0xF0 : '0') + d); };
+    RandomCase c = randomCase(rng);
+    c.table[0].codePage = ebcdic ? InputCodePage::Ibm037 : InputCodePage::Cp932;
+    c.table[0].recordFormat = format;
+    const bool classCodes = !c.table[0].Class.empty();
+    const int kindCount = c.table.maxIndex();
+    const int fileSize = c.table[0].Size;
+    auto body = [&](int size, char kindLetter) {
+        std::string rec;
+        for (int i = 0; i < size; ++i)
+            rec += pick(3) ? digit(pick(10)) : static_cast<char>(pick(256));
+        if (classCodes && size >= 2) rec[1] = letter(kindLetter);
+        return rec;
+    };
+    auto descriptor = [](std::size_t length) {
+        return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0, 0};
+    };
+    c.input.clear();
+    std::string block;  // VB: the records of the block being made
+    auto endBlock = [&] {
+        if (block.empty()) return;
+        c.input += descriptor(block.size() + 4) + block;
+        block.clear();
+    };
+    const int records = pick(60);
+    for (int n = 0; n < records; ++n) {
+        const bool unknown = classCodes && pick(25) == 0;
+        const int k = 1 + pick(kindCount);
+        int size = unknown ? (fileSize != 0 ? fileSize : 4) : c.table[k].Size;
+        std::string rec;
+        if (format == RecordFormat::Fixed) {
+            c.input += body(size, unknown ? 'Z' : static_cast<char>('A' + k));
+            continue;
+        }
+        // Behind a descriptor word a record may be shorter or longer than its kind.
+        if (pick(3) == 0) size = std::max(0, size + pick(7) - 4);
+        rec = body(size, unknown ? 'Z' : static_cast<char>('A' + k));
+        std::string word = descriptor(rec.size() + 4);
+        if (pick(40) == 0) word[2] = 1;  // a record descriptor word that cannot be
+        if (format == RecordFormat::V) {
+            c.input += word + rec;
+        } else {
+            block += word + rec;
+            if (pick(3) == 0) endBlock();
+        }
+    }
+    endBlock();
+    if (format == RecordFormat::VB && pick(30) == 0) c.input += std::string(4, '\0');
+    for (int n = pick(4) == 0 ? 1 + pick(6) : 0; n > 0; --n)
+        c.input += static_cast<char>(pick(256));
     return c;
 }
 

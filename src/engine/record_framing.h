@@ -1,0 +1,270 @@
+#pragma once
+// The step from one record to the next, taken alike by the record-to-CSV conversion, the split
+// plans, the inspection and the preview, so that all of them see the same records:
+// - fixed length: the kind by the class code, its length by the kind, then a CR, then an LF
+//   skipped after each record (not in a file of an EBCDIC page, where those bytes are data); a
+//   record of unknown kind is skipped by the common record length, or ends the reading of a
+//   variable-length file;
+// - V: each record begins with a record descriptor word (its length, 4 bytes included,
+//   big-endian in the first two bytes, then two zero bytes);
+// - VB: such records inside blocks that each begin with a block descriptor word (the block's
+//   length, 4 bytes included: 15 bits, or 31 bits when the first bit is set).
+// A record behind a descriptor word that is shorter than its kind is filled up with blanks of
+// the page, so that the fields it does not reach come out empty; bytes beyond its kind's length
+// are not looked at.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/inspection.h"
+#include "engine/rec2csv_text.h"
+#include "engine/record_kind_finder.h"
+#include "model/host_data.h"
+#include "model/record_def.h"
+#include "platform/ebcdic_decoder.h"
+#include "platform/input_code_page.h"
+
+namespace sorvek {
+
+// Where a CR or LF may still follow the record before: at the start of a file none; at a cut
+// between two parts, what the cut found.
+enum class RecordPending { None, Cr, Lf };
+
+// What the walk carries from one stretch of input to the next, and what a walk that starts in
+// the middle of a file needs to go on.
+struct FramingState {
+    RecordPending pending = RecordPending::None;  // fixed length
+    std::uint32_t blockLeft = 0;                  // VB: bytes of the current block not yet read
+};
+
+// One record as the walk hands it over. The pointers are valid until the bytes walked over
+// change, and `bytes` of a filled-up record until the next filled-up record of its kind.
+struct FramedRecord {
+    int kind = 0;  // 0: of unknown kind, skipped
+    // The record as its kind reads it: the kind's length of bytes (for kind 0, `data`).
+    const unsigned char* bytes = nullptr;
+    const unsigned char* data = nullptr;  // where the record's bytes lie in the input
+    std::size_t length = 0;               // of the record's bytes in the input, from `data`
+    std::int64_t offset = 0;              // file offset of the record, its descriptor word included
+    std::int64_t dataOffset = 0;          // file offset of `data`
+    std::int64_t number = 0;              // counted from 1, skipped records included
+};
+
+// Why a walk ended before the bytes it was given.
+enum class FramingStop {
+    None,         // the bytes ended, or the limit was reached
+    UnknownKind,  // a record of unknown kind in a variable-length file
+    Fault,        // a descriptor word that cannot be, or a record cut off by the end of the file
+    ByVisitor,    // the visitor asked to stop at the record it was handed
+};
+
+enum class FramingFault { None, BadBlockWord, BadRecordWord, CutRecord };
+
+class RecordFraming {
+  public:
+    // REQUIRES: checkRecordStructure(table) passed (the definition check implies it).
+    explicit RecordFraming(const RecordDefTable& table)
+        : finder_(table),
+          format_(table[0].recordFormat),
+          variableLength_(table[0].Size == 0),
+          lineBreaksFollow_(table[0].recordFormat == RecordFormat::Fixed &&
+                            !isEbcdic(table[0].codePage)),
+          padByte_(isEbcdic(table[0].codePage) ? EbcdicDecoder::kBlank : ' '),
+          sizes_(table.entries.size(), 0),
+          padded_(table.entries.size()) {
+        sizes_[0] = static_cast<std::size_t>(variableLength_ ? table[1].Size : table[0].Size);
+        longest_ = sizes_[0];
+        for (std::size_t k = 1; k < sizes_.size(); ++k) {
+            sizes_[k] = static_cast<std::size_t>(table[k].Size);
+            longest_ = std::max(longest_, sizes_[k]);
+        }
+    }
+
+    struct Outcome {
+        std::size_t consumed = 0;  // bytes walked over: up to the record a stop is about
+        std::size_t needed = 0;    // bytes from there on that the next record needs
+        FramingStop stop = FramingStop::None;
+        FramingFault fault = FramingFault::None;
+        std::string message;  // a fault: the message to show, as the conversion shows it
+    };
+
+    // Walks the records of [begin, end), `offset` being the file offset of `begin`, and hands
+    // each to `visit(const FramedRecord&)`, which returns false to stop before that record
+    // (it is counted, not consumed). Stops before the first record (or CR or LF after one, or
+    // block descriptor word) that starts `limit` bytes or more after `begin`. `atEnd`: no input
+    // follows, so a record that is not whole is incomplete: left over for fixed length, a
+    // fault behind descriptor words.
+    template <class Visit>
+    Outcome walk(const unsigned char* begin, const unsigned char* end, bool atEnd,
+                 std::int64_t offset, Visit&& visit, std::size_t limit = SIZE_MAX) {
+        if (format_ != RecordFormat::Fixed) {
+            return walkDescribed(begin, end, atEnd, offset, visit, limit);
+        }
+        const unsigned char* p = begin;
+        Outcome outcome;
+        for (;;) {
+            if (static_cast<std::size_t>(p - begin) >= limit) break;
+            if (state_.pending == RecordPending::Cr && !lineBreaksFollow_) {
+                state_.pending = RecordPending::None;
+            }
+            if (state_.pending == RecordPending::Cr) {
+                if (p == end) break;
+                if (*p == '\r') ++p;
+                state_.pending = RecordPending::Lf;
+            }
+            if (state_.pending == RecordPending::Lf) {
+                if (p == end) break;
+                if (*p == '\n') ++p;
+                state_.pending = RecordPending::None;
+            }
+            if (p == end) break;
+            const std::size_t available = static_cast<std::size_t>(end - p);
+            int kind = 1;
+            if (finder_.usesClassCode()) {
+                if (available < finder_.bytesNeeded() && !atEnd) {
+                    outcome.needed = finder_.bytesNeeded();
+                    break;
+                }
+                kind = finder_.find(p, available);
+            }
+            const std::size_t length = sizes_[static_cast<std::size_t>(kind)];
+            if (available < length) {
+                outcome.needed = length;
+                break;
+            }
+            ++records_;
+            if (kind == 0 && variableLength_) {
+                outcome.stop = FramingStop::UnknownKind;
+                break;
+            }
+            const std::int64_t at = offset + (p - begin);
+            if (!visit(FramedRecord{kind, p, p, length, at, at, records_})) {
+                outcome.stop = FramingStop::ByVisitor;
+                break;
+            }
+            p += length;
+            state_.pending = RecordPending::Cr;
+        }
+        outcome.consumed = static_cast<std::size_t>(p - begin);
+        return outcome;
+    }
+
+    // Goes on in the middle of a file: `recordsBefore` records were met before, and the walk
+    // stands as `state` says.
+    void resume(std::int64_t recordsBefore, FramingState state) {
+        records_ = recordsBefore;
+        state_ = state;
+    }
+    FramingState state() const { return state_; }
+    // Records met so far, the one a stop is about included (not one cut off by a fault).
+    std::int64_t records() const { return records_; }
+
+    RecordFormat format() const { return format_; }
+    const KindFinder& finder() const { return finder_; }
+    bool variableLength() const { return variableLength_; }
+    // Whether a CR and an LF may follow a record.
+    bool lineBreaksFollow() const { return lineBreaksFollow_; }
+    // Length of a record of kind `kind`, or, for 0, the length by which one of unknown kind is
+    // skipped.
+    std::size_t length(int kind) const { return sizes_[static_cast<std::size_t>(kind)]; }
+    int kindCount() const { return static_cast<int>(sizes_.size()) - 1; }
+    std::size_t longestRecord() const { return longest_; }
+
+  private:
+    template <class Visit>
+    Outcome walkDescribed(const unsigned char* begin, const unsigned char* end, bool atEnd,
+                          std::int64_t offset, Visit& visit, std::size_t limit) {
+        const unsigned char* p = begin;
+        Outcome outcome;
+        auto at = [&] { return offset + (p - begin); };
+        auto fault = [&](FramingFault what, std::size_t value) {
+            const char* text = what == FramingFault::BadBlockWord    ? kBadBlockWordText
+                               : what == FramingFault::BadRecordWord ? kBadRecordWordText
+                                                                     : kCutRecordText;
+            outcome.stop = FramingStop::Fault;
+            outcome.fault = what;
+            outcome.message = std::string(text) + "\n" + recordPlaceText(records_ + 1, at()) +
+                              "\n長さ = " + std::to_string(value);
+        };
+        for (;;) {
+            if (static_cast<std::size_t>(p - begin) >= limit) break;
+            const std::size_t available = static_cast<std::size_t>(end - p);
+            if (available == 0) break;
+            if (available < 4) {
+                if (atEnd) fault(FramingFault::CutRecord, available);
+                outcome.needed = 4;
+                break;
+            }
+            if (format_ == RecordFormat::VB && state_.blockLeft == 0) {
+                const std::uint32_t block = blockLength(p);
+                if (block < 8) {
+                    fault(FramingFault::BadBlockWord, block);
+                    break;
+                }
+                state_.blockLeft = block - 4;
+                p += 4;
+                continue;
+            }
+            const std::size_t length = static_cast<std::size_t>(p[0]) << 8 | p[1];
+            if (length < 4 || p[2] != 0 || p[3] != 0 ||
+                (format_ == RecordFormat::VB && length > state_.blockLeft)) {
+                fault(FramingFault::BadRecordWord, length);
+                break;
+            }
+            if (available < length) {
+                if (atEnd) fault(FramingFault::CutRecord, length);
+                outcome.needed = length;
+                break;
+            }
+            ++records_;
+            const unsigned char* data = p + 4;
+            const std::size_t dataLength = length - 4;
+            const int kind = finder_.usesClassCode() ? finder_.find(data, dataLength) : 1;
+            if (kind == 0 && variableLength_) {
+                outcome.stop = FramingStop::UnknownKind;
+                break;
+            }
+            const unsigned char* bytes = data;
+            const std::size_t k = static_cast<std::size_t>(kind);
+            if (kind != 0 && dataLength < sizes_[k]) {
+                std::vector<unsigned char>& padded = padded_[k];
+                padded.assign(sizes_[k], padByte_);
+                if (dataLength > 0) std::memcpy(padded.data(), data, dataLength);
+                bytes = padded.data();
+            }
+            if (!visit(FramedRecord{kind, bytes, data, dataLength, at(), at() + 4, records_})) {
+                outcome.stop = FramingStop::ByVisitor;
+                break;
+            }
+            p += length;
+            if (format_ == RecordFormat::VB) state_.blockLeft -= static_cast<std::uint32_t>(length);
+        }
+        outcome.consumed = static_cast<std::size_t>(p - begin);
+        return outcome;
+    }
+
+    // A block's length: the first two bytes, or 31 bits when the first bit is set.
+    static std::uint32_t blockLength(const unsigned char* p) {
+        if ((p[0] & 0x80) == 0) return static_cast<std::uint32_t>(p[0]) << 8 | p[1];
+        return (static_cast<std::uint32_t>(p[0] & 0x7F) << 24) |
+               (static_cast<std::uint32_t>(p[1]) << 16) | (static_cast<std::uint32_t>(p[2]) << 8) |
+               p[3];
+    }
+
+    KindFinder finder_;
+    RecordFormat format_;
+    bool variableLength_;
+    bool lineBreaksFollow_;
+    unsigned char padByte_;
+    std::vector<std::size_t> sizes_;  // [0]: the length of an unknown record
+    std::size_t longest_ = 0;
+    // By kind: its last record that was shorter than the kind, filled up.
+    std::vector<std::vector<unsigned char>> padded_;
+    FramingState state_;
+    std::int64_t records_ = 0;
+};
+
+}  // namespace sorvek
