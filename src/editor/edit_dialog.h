@@ -49,6 +49,12 @@ inline constexpr std::array<CaptionedChoice<SignPosition>, 5> kSignChoices{{
     {SignPosition::TrailingSeparate, "末尾に独立 (+/-)"},
     {SignPosition::LeadingSeparate, "先頭に独立 (+/-)"},
 }};
+// The list "レコード形式" of the file definition, in its order.
+inline constexpr std::array<CaptionedChoice<RecordFormat>, 3> kRecordFormatChoices{{
+    {RecordFormat::Fixed, "固定長 (fixed)"},
+    {RecordFormat::V, "V: RDW 付き (v)"},
+    {RecordFormat::VB, "VB: BDW・RDW 付き (vb)"},
+}};
 // The list "バイト順" of a binary field, in its order.
 inline constexpr std::array<CaptionedChoice<ByteOrder>, 2> kByteOrderChoices{{
     {ByteOrder::Big, "ビッグエンディアン (COMP、BINARY)"},

@@ -157,10 +157,8 @@ QWidget* frmWizSub::buildFilePanel() {
     auto* codePageLabel = new QLabel(QStringLiteral("入力の文字コード:"), panel);
     codePageLabel->setBuddy(cmbCodePage);
     cmbRecordFormat = named(new QComboBox(panel), "cmbRecordFormat");
-    for (const auto& word : kRecordFormatWords) {
-        cmbRecordFormat->addItem(
-            QString::fromUtf8(word.word.data(), static_cast<int>(word.word.size())));
-    }
+    for (const auto& choice : kRecordFormatChoices)
+        cmbRecordFormat->addItem(QString::fromUtf8(choice.caption));
     auto* formatLabel = new QLabel(QStringLiteral("レコード形式:"), panel);
     formatLabel->setBuddy(cmbRecordFormat);
     addRow({codePageLabel, cmbCodePage, formatLabel, cmbRecordFormat});
@@ -387,7 +385,9 @@ void frmWizSub::showFileInput(const FileDefInput& input) {
     cmbDelimiter->setEditText(q(input.cmbDelimiter));
     cmbDelimiter_Change();
     cmbCodePage->setCurrentText(q(input.cmbCodePage));
-    cmbRecordFormat->setCurrentText(q(input.cmbRecordFormat));
+    cmbRecordFormat->setCurrentIndex(choiceIndex(
+        kRecordFormatChoices,
+        parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed)));
 }
 
 void frmWizSub::chkRecLenAll_Click() {
@@ -436,7 +436,8 @@ FileDefInput frmWizSub::fileInput() const {
     input.chkTitleLine = chkTitleLine->isChecked();
     input.cmbDelimiter = s(cmbDelimiter->currentText());
     input.cmbCodePage = s(cmbCodePage->currentText());
-    input.cmbRecordFormat = s(cmbRecordFormat->currentText());
+    input.cmbRecordFormat = std::string(optionWord(
+        kRecordFormatWords, choiceValue(kRecordFormatChoices, cmbRecordFormat->currentIndex())));
     return input;
 }
 

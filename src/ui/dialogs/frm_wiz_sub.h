@@ -49,7 +49,7 @@ class frmWizSub : public QDialog {
     QCheckBox* chkTitleLine = nullptr;
     QComboBox* cmbDelimiter = nullptr;
     QComboBox* cmbCodePage = nullptr;      // the input's code page
-    QComboBox* cmbRecordFormat = nullptr;  // fixed, v, vb
+    QComboBox* cmbRecordFormat = nullptr;  // kRecordFormatChoices
     QLineEdit* txtRecName = nullptr;
     QLineEdit* txtRecLen = nullptr;
     QLabel* lblRecClass = nullptr;

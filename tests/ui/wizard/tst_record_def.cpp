@@ -780,7 +780,7 @@ class RecordDefTest : public QObject {
         QCOMPARE(page->lvwFldDef->topLevelItem(0)->text(1), QStringLiteral("9(8)V99"));
     }
 
-    void hostFormsOfFieldsAndTheCodePageOfTheFile() {
+    void hostFormsOfFieldsAndTheFileOfHostData() {
         RecordDefTable table = sampleTable();
         RecordDef& a = table[1];
         a.Fields = {makeField("QTY", 1, 4, "BIN"), makeField("AMOUNT", 5, 5, "9"),
@@ -864,14 +864,18 @@ class RecordDefTest : public QObject {
         select(page, 0);
         onNextEditDialog([](frmWizSub& d) {
             QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("CP932"));
+            QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("固定長 (fixed)"));
             d.cmbCodePage->setCurrentText(QStringLiteral("IBM930"));
+            d.cmbRecordFormat->setCurrentIndex(2);
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
         });
         doubleClick(page->tvwRecDef, page->tvwRecDef->itemOfTag(0));
         QVERIFY(state_.recordDefTable[0].codePage == InputCodePage::Ibm930);
+        QVERIFY(state_.recordDefTable[0].recordFormat == RecordFormat::VB);
         select(page, 0);
         onNextEditDialog([](frmWizSub& d) {
             QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("IBM930"));
+            QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("VB: BDW・RDW 付き (vb)"));
             d.cmdCancel->click();
         });
         doubleClick(page->tvwRecDef, page->tvwRecDef->itemOfTag(0));
