@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/host_data.h"
 #include "ports/messages.h"
 #include "ports/status.h"
 
@@ -34,6 +35,32 @@ inline constexpr std::array<const char*, 4> kDelimiterChoices{",", ";", "|", "\\
 inline constexpr std::array<const char*, 5> kFieldTypeChoices{"X", "9", "P", "BIN", "DBCS"};
 inline constexpr const char* kNoParent = "(無し)";
 
+// A value of a list the user picks from and the caption that shows it.
+template <typename T>
+struct CaptionedChoice {
+    T value;
+    const char* caption;
+};
+// The list "符号の位置" of a zoned field, in its order.
+inline constexpr std::array<CaptionedChoice<SignPosition>, 5> kSignChoices{{
+    {SignPosition::Undeclared, "指定なし"},
+    {SignPosition::Trailing, "末尾の桁のゾーン"},
+    {SignPosition::Leading, "先頭の桁のゾーン"},
+    {SignPosition::TrailingSeparate, "末尾に独立 (+/-)"},
+    {SignPosition::LeadingSeparate, "先頭に独立 (+/-)"},
+}};
+// The list "レコード形式" of the file definition, in its order.
+inline constexpr std::array<CaptionedChoice<RecordFormat>, 3> kRecordFormatChoices{{
+    {RecordFormat::Fixed, "固定長 (fixed)"},
+    {RecordFormat::V, "V: RDW 付き (v)"},
+    {RecordFormat::VB, "VB: BDW・RDW 付き (vb)"},
+}};
+// The list "バイト順" of a binary field, in its order.
+inline constexpr std::array<CaptionedChoice<ByteOrder>, 2> kByteOrderChoices{{
+    {ByteOrder::Big, "ビッグエンディアン (COMP、BINARY)"},
+    {ByteOrder::Native, "ネイティブ (COMP-5)"},
+}};
+
 // The inputs that an error puts the focus on.
 enum class EditControl {
     txtFileDefName,
@@ -47,6 +74,10 @@ enum class EditControl {
     cmbFldType,
     txtFldSize,
     txtFldDec,
+    cmbFldSign,
+    chkFldSigned,
+    cmbFldByteOrder,
+    txtFldScale,
     txtFldMemo,
 };
 

@@ -1,6 +1,9 @@
 #include "editor/field_def_panel.h"
 
+#include <optional>
+
 #include "model/record_table_edit.h"
+#include "platform/number_text.h"
 #include "platform/text_checks.h"
 
 namespace sorvek {
@@ -11,8 +14,21 @@ constexpr const char* kMsgFieldNameComma = "フィールド名にカンマ（,�
 constexpr const char* kMsgFieldTypeComma = "タイプにカンマ（,）は使用できません。";
 constexpr const char* kMsgFieldSize = "フィールド長には 1 以上の数値を指定してください。";
 constexpr const char* kMsgFieldDec = "小数点以下桁数には 0 以上の数値を指定してください。";
+constexpr const char* kMsgBinarySize =
+    "バイナリのフィールド長には 2、4、8 のいずれかを指定してください。";
+constexpr const char* kMsgBinaryDec =
+    "バイナリの小数点以下桁数には 0 から 20 までの数値を指定してください。";
+constexpr const char* kMsgScale = "位取りには -64 から 64 までの数値を指定してください。";
+constexpr const char* kMsgSeparateSign =
+    "符号を独立させるときは、フィールド長を 2 以上にしてください。";
 constexpr const char* kMsgMemoComma = "メモにカンマ（,）は使用できません。";
 constexpr const char* kMsgMemoLineBreak = "メモに改行は使用できません。";
+
+std::optional<std::int32_t> scaleValue(const std::string& text) {
+    std::optional<std::int32_t> scale = parseInt32(text);
+    if (!scale || *scale < -kMaxScale || *scale > kMaxScale) return std::nullopt;
+    return scale;
+}
 
 }  // namespace
 
@@ -28,6 +44,10 @@ FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::i
     input.txtFldSize = std::to_string(field.Size);
     input.txtFldDec = std::to_string(field.Dec);
     input.txtFldMemo = field.Memo;
+    input.cmbFldSign = field.sign;
+    input.chkFldSigned = field.signedBinary;
+    input.cmbFldByteOrder = field.byteOrder;
+    input.txtFldScale = std::to_string(field.scale);
     return input;
 }
 
@@ -37,8 +57,23 @@ EditCheck validateField(const FieldInput& input) {
     if (hasComma(input.cmbFldType)) return editInfo(kMsgFieldTypeComma, EditControl::cmbFldType);
     if (!isPositiveNumber(input.txtFldSize))
         return editInfo(kMsgFieldSize, EditControl::txtFldSize);
-    if (decimalsVisible(input.cmbFldType) && !digitsValue(input.txtFldDec)) {
-        return editInfo(kMsgFieldDec, EditControl::txtFldDec);
+    const std::string& type = input.cmbFldType;
+    const std::int32_t size = digitsValue(input.txtFldSize).value_or(0);
+    if (binaryFormEnabled(type) && size != 2 && size != 4 && size != 8) {
+        return editInfo(kMsgBinarySize, EditControl::txtFldSize);
+    }
+    if (decimalsVisible(type)) {
+        std::optional<std::int32_t> dec = digitsValue(input.txtFldDec);
+        if (!dec) return editInfo(kMsgFieldDec, EditControl::txtFldDec);
+        if (binaryFormEnabled(type) && *dec > kMaxBinaryDecimals) {
+            return editInfo(kMsgBinaryDec, EditControl::txtFldDec);
+        }
+    }
+    if (txtFldScaleEnabled(type) && !scaleValue(input.txtFldScale)) {
+        return editInfo(kMsgScale, EditControl::txtFldScale);
+    }
+    if (cmbFldSignEnabled(type) && separateSign(input.cmbFldSign) && size < 2) {
+        return editInfo(kMsgSeparateSign, EditControl::cmbFldSign);
     }
     if (hasComma(input.txtFldMemo)) return editInfo(kMsgMemoComma, EditControl::txtFldMemo);
     if (hasLineBreak(input.txtFldMemo)) return editInfo(kMsgMemoLineBreak, EditControl::txtFldMemo);
@@ -63,8 +98,21 @@ EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTab
     field.Dec = digitsValue(input.txtFldDec).value_or(0);
     field.Check = -1;
     field.Memo = input.txtFldMemo;
+    const std::string& type = input.cmbFldType;
+    if (cmbFldSignEnabled(type)) field.sign = input.cmbFldSign;
+    if (binaryFormEnabled(type)) {
+        field.signedBinary = input.chkFldSigned;
+        field.byteOrder = input.cmbFldByteOrder;
+    }
+    if (txtFldScaleEnabled(type)) field.scale = scaleValue(input.txtFldScale).value_or(0);
     if (change) {
         changeFieldDef(entry, sel - 1, field);
+        // The field keeps its place and check; its host forms are the dialog's.
+        FieldDef& changed = entry.Fields[static_cast<std::size_t>(sel - 1)];
+        changed.sign = field.sign;
+        changed.signedBinary = field.signedBinary;
+        changed.byteOrder = field.byteOrder;
+        changed.scale = field.scale;
     } else {
         insertFieldDef(entry, entry.Fields.empty() ? 0 : sel, std::move(field));
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/edit_dialog.h"
+#include "model/host_data.h"
 #include "model/record_def.h"
 
 namespace sorvek {
@@ -14,28 +15,50 @@ struct FieldInput {
     std::string txtFldSize;
     std::string txtFldDec = "0";
     std::string txtFldMemo;
+    // The host forms of numeric fields (model/host_data.h): the declared sign of a zoned field,
+    // the sign and byte order of a binary one, and the scale (P positions) of any number.
+    SignPosition cmbFldSign = SignPosition::Undeclared;
+    bool chkFldSigned = false;
+    ByteOrder cmbFldByteOrder = ByteOrder::Big;
+    std::string txtFldScale = "0";
     bool operator==(const FieldInput&) const = default;
 };
 
-// Mode 5: empty name, "X", empty size, decimals "0", empty memo. Mode 6: field `sel - 1` of
-// record `record` (sel is the selected row, 1-based).
+// Mode 5: empty name, "X", empty size, decimals "0", empty memo, no host form (no declared
+// sign, unsigned big-endian, scale "0"). Mode 6: field `sel - 1` of record `record` (sel is the
+// selected row, 1-based).
 FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::int32_t record,
                           std::int32_t sel);
 
 // `lblFldDec` and `txtFldDec` are visible for the numeric types "9", "P" and "BIN" only.
 inline bool decimalsVisible(const std::string& type) {
-    return type == "9" || type == "P" || type == "BIN";
+    return type == kTypeZoned || type == kTypePacked || type == kTypeBinary;
+}
+// The host controls are enabled only for the types they apply to: the declared sign for a
+// zoned field, the sign and byte order for a binary one, the scale for every numeric type.
+inline bool cmbFldSignEnabled(const std::string& type) {
+    return type == kTypeZoned;
+}
+inline bool binaryFormEnabled(const std::string& type) {
+    return type == kTypeBinary;
+}
+inline bool txtFldScaleEnabled(const std::string& type) {
+    return decimalsVisible(type);
 }
 
 // In order: a name; no comma in the name; no comma in the type; a size of 1 or more that fits
-// 32 bits; for "9" and "P" decimals of digits only that fit 32 bits (0 allowed); no comma and no
-// line break in the memo. A comma would split the field's line in the definition file.
+// 32 bits (for "BIN" 2, 4 or 8); for "9", "P" and "BIN" decimals of digits only that fit 32 bits
+// (0 allowed; for "BIN" at most kMaxBinaryDecimals); where the scale applies a whole number
+// from -kMaxScale to kMaxScale; a sign of its own byte only in a field of 2 bytes or more; no
+// comma and no line break in the memo. A comma would split the field's line in the definition
+// file. Inputs of controls that do not apply to the type are not checked.
 EditCheck validateField(const FieldInput& input);
 
 // OK in mode 5 or 6 for record `record` and selected row `sel` (0 when the list is empty or no
 // row is selected). Mode 5 inserts a ticked field after row `sel`; mode 6 changes field
 // `sel - 1` and renumbers the later fields. `Dec` of an "X" field is the decimals box's number,
-// or 0 when it holds none.
+// or 0 when it holds none. The host forms are taken only where they apply to the type and
+// return to their defaults elsewhere, so a field that uses none saves as it always did.
 EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTable& table,
                         std::int32_t record, std::int32_t sel);
 

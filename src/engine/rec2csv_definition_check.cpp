@@ -19,11 +19,6 @@ std::string fieldLines(const RecordDef& record, const FieldDef& field) {
     return recordLine(record) + "\nフィールド = " + field.Name;
 }
 
-// Bounds that keep the text of a host number short: 20 digits is the most a binary field holds,
-// and no layout scales by more than a few dozen P positions.
-constexpr std::int64_t kMaxBinaryDec = 20;
-constexpr std::int32_t kMaxScale = 64;
-
 Status checkField(const RecordDef& record, const FieldDef& f) {
     if (f.Pos < 1) {
         return failure("フィールドの位置に誤りがあります。" + fieldLines(record, f) +
@@ -46,7 +41,7 @@ Status checkField(const RecordDef& record, const FieldDef& f) {
         return failure("桁の位取りに誤りがあります。" + fieldLines(record, f) +
                        "\n位取り = " + std::to_string(f.scale));
     }
-    const std::int64_t maxDec = f.Type == kTypeBinary ? kMaxBinaryDec
+    const std::int64_t maxDec = f.Type == kTypeBinary ? kMaxBinaryDecimals
                                 : f.Type == "9"       ? f.Size
                                 : f.Type == "P"       ? 2 * static_cast<std::int64_t>(f.Size) - 1
                                                       : INT32_MAX;

@@ -74,6 +74,11 @@ inline constexpr std::array<OptionWord<ByteOrder>, 2> kByteOrderWords{{
     {"native", ByteOrder::Native},
 }};
 
+// The largest scale either way (P positions) and the most decimal places of a binary field (an
+// 8-byte field holds 20 digits): bounds that keep the text of a host number short.
+inline constexpr std::int32_t kMaxScale = 64;
+inline constexpr std::int32_t kMaxBinaryDecimals = 20;
+
 // What the command line sets for one run of the record-to-CSV job, over the definition.
 struct InputOverrides {
     std::optional<InputCodePage> codePage;

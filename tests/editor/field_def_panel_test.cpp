@@ -4,8 +4,10 @@
 
 #include <functional>
 
+#include "formats/trd_file.h"
 #include "support/edit_panels.h"
 #include "support/sample_tables.h"
+#include "support/temp_dir.h"
 
 namespace sorvek::testing {
 namespace {
@@ -63,6 +65,69 @@ TEST(ValidateField, FirstFailureInOrder) {
     }
 }
 
+TEST(ValidateField, HostFormsAreCheckedOnlyWhereTheyApply) {
+    const char* const binSizeMsg =
+        "バイナリのフィールド長には 2、4、8 のいずれかを指定してください。";
+    const char* const binDecMsg =
+        "バイナリの小数点以下桁数には 0 から 20 までの数値を指定してください。";
+    const char* const scaleMsg = "位取りには -64 から 64 までの数値を指定してください。";
+    const char* const separateMsg = "符号を独立させるときは、フィールド長を 2 以上にしてください。";
+    auto typed = [](const char* type, const char* size) {
+        return [type, size](FieldInput& in) {
+            in.txtFldName = "金額", in.cmbFldType = type, in.txtFldSize = size;
+        };
+    };
+    auto with = [](auto base, std::function<void(FieldInput&)> more) {
+        return [base, more](FieldInput& in) { base(in), more(in); };
+    };
+    const std::vector<FieldCase> cases = {
+        {"binary of 2, 4 and 8 bytes", typed("BIN", "8"), std::nullopt},
+        {"binary of 3 bytes", typed("BIN", "3"),
+         EditError{binSizeMsg, kInfo, EditControl::txtFldSize}},
+        {"binary of 16 bytes", typed("BIN", "16"),
+         EditError{binSizeMsg, kInfo, EditControl::txtFldSize}},
+        {"binary size 0 keeps the general message", typed("BIN", "0"),
+         EditError{"フィールド長には 1 以上の数値を指定してください。", kInfo,
+                   EditControl::txtFldSize}},
+        {"binary with 20 decimals", with(typed("BIN", "8"), [](auto& in) { in.txtFldDec = "20"; }),
+         std::nullopt},
+        {"binary with 21 decimals", with(typed("BIN", "8"), [](auto& in) { in.txtFldDec = "21"; }),
+         EditError{binDecMsg, kInfo, EditControl::txtFldDec}},
+        {"zoned keeps its decimals unbounded here",
+         with(typed("9", "3"), [](auto& in) { in.txtFldDec = "21"; }), std::nullopt},
+        {"scale at both bounds, with blanks",
+         with(typed("P", "5"), [](auto& in) { in.txtFldScale = " -64 "; }), std::nullopt},
+        {"scale beyond the bound", with(typed("9", "5"), [](auto& in) { in.txtFldScale = "65"; }),
+         EditError{scaleMsg, kInfo, EditControl::txtFldScale}},
+        {"empty scale", with(typed("BIN", "4"), [](auto& in) { in.txtFldScale = ""; }),
+         EditError{scaleMsg, kInfo, EditControl::txtFldScale}},
+        {"scale that is no number", with(typed("P", "4"), [](auto& in) { in.txtFldScale = "3P"; }),
+         EditError{scaleMsg, kInfo, EditControl::txtFldScale}},
+        {"text ignores the scale box",
+         with(typed("X", "4"), [](auto& in) { in.txtFldScale = "x"; }), std::nullopt},
+        {"a sign of its own in one byte",
+         with(typed("9", "1"), [](auto& in) { in.cmbFldSign = SignPosition::LeadingSeparate; }),
+         EditError{separateMsg, kInfo, EditControl::cmbFldSign}},
+        {"a sign of its own in two bytes",
+         with(typed("9", "2"), [](auto& in) { in.cmbFldSign = SignPosition::TrailingSeparate; }),
+         std::nullopt},
+        {"a sign in the zone fits one byte",
+         with(typed("9", "1"), [](auto& in) { in.cmbFldSign = SignPosition::Leading; }),
+         std::nullopt},
+        {"packed ignores the sign list",
+         with(typed("P", "1"), [](auto& in) { in.cmbFldSign = SignPosition::LeadingSeparate; }),
+         std::nullopt},
+        {"the memo comes after the host forms",
+         with(typed("BIN", "3"), [](auto& in) { in.txtFldMemo = ","; }),
+         EditError{binSizeMsg, kInfo, EditControl::txtFldSize}},
+    };
+    for (const FieldCase& c : cases) {
+        FieldInput input = fillFieldPanel(kEditAddField, RecordDefTable{}, 0, 0);
+        c.edit(input);
+        EXPECT_EQ(c.expected, firstError(validateField(input))) << c.what;
+    }
+}
+
 TEST(FieldEdit, AddAfterRowTwoAndIntoAnEmptyRecord) {
     RecordDefTable table = makeTable({{"R"}, {"E"}});
     table[1] = threeFields();
@@ -106,6 +171,114 @@ TEST(FieldEdit, ChangeSizeMovesLaterFieldsAndXKeepsTheNumberInTheDecimalsBox) {
     EditOutcome noRow = submitField(kEditChangeField, input, table, 1, 4);
     ASSERT_TRUE(noRow.ok()) << "no such row: nothing to edit, no error";
     EXPECT_EQ(EditEffect::NothingToEdit, *noRow);
+}
+
+// A record with a binary field, a zoned field with a declared sign and a scaled packed field.
+RecordDef hostFields() {
+    RecordDef record;
+    record.Name = "R";
+    record.Size = 16;
+    record.Fields = {field("qty", 1, 4, "BIN"), field("amount", 5, 5, "9", 2),
+                     field("rate", 10, 3, "P")};
+    record.Fields[0].signedBinary = true;
+    record.Fields[0].byteOrder = ByteOrder::Native;
+    record.Fields[1].sign = SignPosition::LeadingSeparate;
+    record.Fields[1].leadingSign = true;
+    record.Fields[2].scale = -3;
+    return record;
+}
+
+TEST(FieldEdit, HostFormsAreShownAndWrittenBack) {
+    RecordDefTable table = makeTable({{"R", 0, 0, 16}});
+    table[1] = hostFields();
+    const RecordDef before = table[1];
+    FieldInput bin = fillFieldPanel(kEditChangeField, table, 1, 1);
+    EXPECT_TRUE(bin.chkFldSigned);
+    EXPECT_EQ(ByteOrder::Native, bin.cmbFldByteOrder);
+    FieldInput zoned = fillFieldPanel(kEditChangeField, table, 1, 2);
+    EXPECT_EQ(SignPosition::LeadingSeparate, zoned.cmbFldSign);
+    EXPECT_EQ("-3", fillFieldPanel(kEditChangeField, table, 1, 3).txtFldScale);
+    // OK without a change leaves every field as it was, the output option's sign included.
+    for (std::int32_t sel = 1; sel <= 3; ++sel) {
+        EXPECT_TRUE(changed(submitField(
+            kEditChangeField, fillFieldPanel(kEditChangeField, table, 1, sel), table, 1, sel)));
+    }
+    EXPECT_EQ(before.Fields, table[1].Fields);
+
+    bin.chkFldSigned = false;
+    bin.cmbFldByteOrder = ByteOrder::Big;
+    bin.txtFldScale = "2";
+    EXPECT_TRUE(changed(submitField(kEditChangeField, bin, table, 1, 1)));
+    const FieldDef& qty = table[1].Fields[0];
+    EXPECT_FALSE(qty.signedBinary);
+    EXPECT_EQ(ByteOrder::Big, qty.byteOrder);
+    EXPECT_EQ(2, qty.scale);
+
+    // A new field takes what applies to its type.
+    FieldInput added = fillFieldPanel(kEditAddField, table, 1, 3);
+    added.txtFldName = "count";
+    added.cmbFldType = "BIN";
+    added.txtFldSize = "2";
+    added.chkFldSigned = true;
+    added.cmbFldSign = SignPosition::Leading;  // a zoned field's, left over in the list
+    EXPECT_TRUE(changed(submitField(kEditAddField, added, table, 1, 3)));
+    FieldDef expected = field("count", 13, 2, "BIN");
+    expected.signedBinary = true;
+    EXPECT_EQ(expected, table[1].Fields[3]);
+}
+
+TEST(FieldEdit, AnotherTypeDropsTheFormsThatNoLongerApply) {
+    struct Case {
+        int sel;
+        const char* type;
+        const char* size;
+        FieldDef expected;
+    };
+    FieldDef zonedOfBinary = field("qty", 1, 4, "9");
+    FieldDef packedOfZoned = field("amount", 5, 5, "P", 2);
+    packedOfZoned.leadingSign = true;  // the output option's, not the dialog's
+    FieldDef textOfPacked = field("rate", 10, 3, "X");
+    const std::vector<Case> cases = {
+        {1, "9", "4", zonedOfBinary},
+        {2, "P", "5", packedOfZoned},
+        {3, "X", "3", textOfPacked},
+    };
+    for (const Case& c : cases) {
+        RecordDefTable table = makeTable({{"R", 0, 0, 16}});
+        table[1] = hostFields();
+        FieldInput input = fillFieldPanel(kEditChangeField, table, 1, c.sel);
+        input.cmbFldType = c.type;
+        input.txtFldSize = c.size;
+        EXPECT_TRUE(changed(submitField(kEditChangeField, input, table, 1, c.sel))) << c.type;
+        EXPECT_EQ(c.expected, table[1].Fields[static_cast<std::size_t>(c.sel - 1)]) << c.type;
+    }
+}
+
+TEST(FieldEdit, DefinitionsWithoutHostFormsSaveAsBeforeAfterAnEdit) {
+    TempDir dir;
+    RecordDefTable table = makeTable({{"R"}});
+    table[1] = threeFields();
+    table[1].Fields[2].Type = "9";
+    ASSERT_TRUE(writeTrdFile(dir.file("before.trd"), table).ok());
+    for (std::int32_t sel = 1; sel <= 3; ++sel) {
+        FieldInput input = fillFieldPanel(kEditChangeField, table, 1, sel);
+        // What the host controls hold while disabled or untouched writes nothing.
+        input.chkFldSigned = true;
+        input.txtFldScale = sel == 3 ? "0" : "abc";
+        ASSERT_TRUE(changed(submitField(kEditChangeField, input, table, 1, sel)));
+    }
+    ASSERT_TRUE(writeTrdFile(dir.file("after.trd"), table).ok());
+    EXPECT_EQ(readFile(dir.file("before.trd")), readFile(dir.file("after.trd")));
+
+    // A host form goes through the file and back as the dialog set it.
+    FieldInput input = fillFieldPanel(kEditChangeField, table, 1, 3);
+    input.cmbFldSign = SignPosition::TrailingSeparate;
+    input.txtFldScale = "-2";
+    ASSERT_TRUE(changed(submitField(kEditChangeField, input, table, 1, 3)));
+    ASSERT_TRUE(writeTrdFile(dir.file("host.trd"), table).ok());
+    RecordDefTable read;
+    ASSERT_TRUE(readTrdFile(dir.file("host.trd"), read).ok());
+    EXPECT_EQ(input, fillFieldPanel(kEditChangeField, read, 1, 3));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "editor/field_def_panel.h"
@@ -33,6 +35,23 @@ QComboBox* typedCombo(const char* name, QWidget* parent) {
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     return box;
+}
+
+// The row of `value` in a list of captioned choices (0, the first, when it holds none).
+template <typename T, std::size_t N>
+int choiceIndex(const std::array<CaptionedChoice<T>, N>& choices, T value) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (choices[i].value == value) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+// The value of row `index` of such a list; the first for no row.
+template <typename T, std::size_t N>
+T choiceValue(const std::array<CaptionedChoice<T>, N>& choices, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < N
+               ? choices[static_cast<std::size_t>(index)].value
+               : choices[0].value;
 }
 
 // Hidden, the control keeps its place, so the panel does not jump.
@@ -138,10 +157,8 @@ QWidget* frmWizSub::buildFilePanel() {
     auto* codePageLabel = new QLabel(QStringLiteral("入力の文字コード:"), panel);
     codePageLabel->setBuddy(cmbCodePage);
     cmbRecordFormat = named(new QComboBox(panel), "cmbRecordFormat");
-    for (const auto& word : kRecordFormatWords) {
-        cmbRecordFormat->addItem(
-            QString::fromUtf8(word.word.data(), static_cast<int>(word.word.size())));
-    }
+    for (const auto& choice : kRecordFormatChoices)
+        cmbRecordFormat->addItem(QString::fromUtf8(choice.caption));
     auto* formatLabel = new QLabel(QStringLiteral("レコード形式:"), panel);
     formatLabel->setBuddy(cmbRecordFormat);
     addRow({codePageLabel, cmbCodePage, formatLabel, cmbRecordFormat});
@@ -220,12 +237,57 @@ QWidget* frmWizSub::buildFieldPanel() {
     grid->addWidget(txtFldSize, 2, 1, Qt::AlignLeft);
     grid->addWidget(lblFldDec, 2, 2, Qt::AlignRight);
     grid->addWidget(txtFldDec, 2, 3, Qt::AlignLeft);
-    grid->addWidget(label(QStringLiteral("メモ:"), txtFldMemo), 3, 0, Qt::AlignTop);
-    grid->addWidget(txtFldMemo, 3, 1, 1, 4);
+    grid->addWidget(buildHostFormGroup(panel), 3, 0, 1, 5);
+    grid->addWidget(label(QStringLiteral("メモ:"), txtFldMemo), 4, 0, Qt::AlignTop);
+    grid->addWidget(txtFldMemo, 4, 1, 1, 4);
     grid->setColumnStretch(4, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     connect(cmbFldType, &QComboBox::currentTextChanged, this, &frmWizSub::cmbFldType_Change);
     return panel;
+}
+
+QGroupBox* frmWizSub::buildHostFormGroup(QWidget* panel) {
+    fraHostForm = named(new QGroupBox(QStringLiteral("ホストデータの形式"), panel), "fraHostForm");
+    auto* grid = new QGridLayout(fraHostForm);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(6);
+    cmbFldSign = named(new QComboBox(fraHostForm), "cmbFldSign");
+    for (const auto& choice : kSignChoices) cmbFldSign->addItem(QString::fromUtf8(choice.caption));
+    chkFldSigned = named(new QCheckBox(QStringLiteral("符号付き"), fraHostForm), "chkFldSigned");
+    cmbFldByteOrder = named(new QComboBox(fraHostForm), "cmbFldByteOrder");
+    for (const auto& choice : kByteOrderChoices)
+        cmbFldByteOrder->addItem(QString::fromUtf8(choice.caption));
+    txtFldScale = named(new QLineEdit(fraHostForm), "txtFldScale");
+    txtFldScale->setMaximumWidth(50);
+    auto label = [this](const char* name, const QString& text, QWidget* buddy) {
+        auto* l = named(new QLabel(text, fraHostForm), name);
+        l->setBuddy(buddy);
+        return l;
+    };
+    lblFldSign = label("lblFldSign", QStringLiteral("符号の位置:"), cmbFldSign);
+    lblFldBinary = label("lblFldBinary", QStringLiteral("バイナリ:"), chkFldSigned);
+    lblFldByteOrder = label("lblFldByteOrder", QStringLiteral("バイト順:"), cmbFldByteOrder);
+    lblFldScale = label("lblFldScale", QStringLiteral("位取り:"), txtFldScale);
+    // What the number means: the value times 10 to its power, as COBOL's P positions.
+    lblFldScaleNote =
+        named(new QLabel(QStringLiteral("桁 (値×10のn乗。9(3)PPP は 3)"), fraHostForm),
+              "lblFldScaleNote");
+
+    grid->addWidget(lblFldSign, 0, 0);
+    grid->addWidget(cmbFldSign, 0, 1, 1, 3, Qt::AlignLeft);
+    grid->addWidget(lblFldBinary, 1, 0);
+    grid->addWidget(chkFldSigned, 1, 1);
+    grid->addWidget(lblFldByteOrder, 1, 2, Qt::AlignRight);
+    grid->addWidget(cmbFldByteOrder, 1, 3, Qt::AlignLeft);
+    grid->addWidget(lblFldScale, 2, 0);
+    auto* scaleRow = new QHBoxLayout;
+    scaleRow->setSpacing(4);
+    scaleRow->addWidget(txtFldScale);
+    scaleRow->addWidget(lblFldScaleNote);
+    scaleRow->addStretch();
+    grid->addLayout(scaleRow, 2, 1, 1, 3);
+    grid->setColumnStretch(3, 1);
+    return fraHostForm;
 }
 
 QWidget* frmWizSub::buildButtonPanel() {
@@ -248,10 +310,12 @@ QWidget* frmWizSub::buildButtonPanel() {
 }
 
 void frmWizSub::setTabOrderOfAll() {
-    QWidget* order[] = {txtRecName,   txtRecLen,    txtRecClass,     cmbRecParent,   txtFldName,
-                        cmbFldType,   txtFldSize,   txtFldDec,       txtFldMemo,     txtFileDefName,
-                        chkRecLenAll, cmbRecLenAll, chkRecClass,     txtRecClassPos, chkTitleLine,
-                        cmbDelimiter, cmbCodePage,  cmbRecordFormat, cmdOk,          cmdCancel};
+    QWidget* order[] = {txtRecName,  txtRecLen,       txtRecClass,     cmbRecParent,
+                        txtFldName,  cmbFldType,      txtFldSize,      txtFldDec,
+                        cmbFldSign,  chkFldSigned,    cmbFldByteOrder, txtFldScale,
+                        txtFldMemo,  txtFileDefName,  chkRecLenAll,    cmbRecLenAll,
+                        chkRecClass, txtRecClassPos,  chkTitleLine,    cmbDelimiter,
+                        cmbCodePage, cmbRecordFormat, cmdOk,           cmdCancel};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* control : order) watchKeys(control);
 }
@@ -294,6 +358,10 @@ void frmWizSub::Form_Load() {
         txtFldSize->setText(q(fill.txtFldSize));
         txtFldDec->setText(q(fill.txtFldDec));
         txtFldMemo->setPlainText(q(fill.txtFldMemo));
+        cmbFldSign->setCurrentIndex(choiceIndex(kSignChoices, fill.cmbFldSign));
+        chkFldSigned->setChecked(fill.chkFldSigned);
+        cmbFldByteOrder->setCurrentIndex(choiceIndex(kByteOrderChoices, fill.cmbFldByteOrder));
+        txtFldScale->setText(q(fill.txtFldScale));
         cmbFldType_Change();
         first = txtFldName;
     }
@@ -317,7 +385,9 @@ void frmWizSub::showFileInput(const FileDefInput& input) {
     cmbDelimiter->setEditText(q(input.cmbDelimiter));
     cmbDelimiter_Change();
     cmbCodePage->setCurrentText(q(input.cmbCodePage));
-    cmbRecordFormat->setCurrentText(q(input.cmbRecordFormat));
+    cmbRecordFormat->setCurrentIndex(choiceIndex(
+        kRecordFormatChoices,
+        parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed)));
 }
 
 void frmWizSub::chkRecLenAll_Click() {
@@ -339,9 +409,21 @@ void frmWizSub::cmbDelimiter_Change() {
 }
 
 void frmWizSub::cmbFldType_Change() {
-    const bool visible = decimalsVisible(s(cmbFldType->currentText()));
+    const std::string type = s(cmbFldType->currentText());
+    const bool visible = decimalsVisible(type);
     lblFldDec->setVisible(visible);
     txtFldDec->setVisible(visible);
+    for (QWidget* w : {static_cast<QWidget*>(lblFldSign), static_cast<QWidget*>(cmbFldSign)})
+        w->setEnabled(cmbFldSignEnabled(type));
+    for (QWidget* w :
+         {static_cast<QWidget*>(lblFldBinary), static_cast<QWidget*>(chkFldSigned),
+          static_cast<QWidget*>(lblFldByteOrder), static_cast<QWidget*>(cmbFldByteOrder)}) {
+        w->setEnabled(binaryFormEnabled(type));
+    }
+    for (QWidget* w : {static_cast<QWidget*>(lblFldScale), static_cast<QWidget*>(txtFldScale),
+                       static_cast<QWidget*>(lblFldScaleNote)}) {
+        w->setEnabled(txtFldScaleEnabled(type));
+    }
 }
 
 FileDefInput frmWizSub::fileInput() const {
@@ -354,7 +436,8 @@ FileDefInput frmWizSub::fileInput() const {
     input.chkTitleLine = chkTitleLine->isChecked();
     input.cmbDelimiter = s(cmbDelimiter->currentText());
     input.cmbCodePage = s(cmbCodePage->currentText());
-    input.cmbRecordFormat = s(cmbRecordFormat->currentText());
+    input.cmbRecordFormat = std::string(optionWord(
+        kRecordFormatWords, choiceValue(kRecordFormatChoices, cmbRecordFormat->currentIndex())));
     return input;
 }
 
@@ -374,6 +457,10 @@ FieldInput frmWizSub::fieldInput() const {
     input.txtFldSize = s(txtFldSize->text());
     input.txtFldDec = s(txtFldDec->text());
     input.txtFldMemo = s(txtFldMemo->toPlainText());
+    input.cmbFldSign = choiceValue(kSignChoices, cmbFldSign->currentIndex());
+    input.chkFldSigned = chkFldSigned->isChecked();
+    input.cmbFldByteOrder = choiceValue(kByteOrderChoices, cmbFldByteOrder->currentIndex());
+    input.txtFldScale = s(txtFldScale->text());
     return input;
 }
 
@@ -401,6 +488,14 @@ QWidget* frmWizSub::control(EditControl which) const {
             return txtFldSize;
         case EditControl::txtFldDec:
             return txtFldDec;
+        case EditControl::cmbFldSign:
+            return cmbFldSign;
+        case EditControl::chkFldSigned:
+            return chkFldSigned;
+        case EditControl::cmbFldByteOrder:
+            return cmbFldByteOrder;
+        case EditControl::txtFldScale:
+            return txtFldScale;
         case EditControl::txtFldMemo:
             return txtFldMemo;
     }

@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -48,7 +49,7 @@ class frmWizSub : public QDialog {
     QCheckBox* chkTitleLine = nullptr;
     QComboBox* cmbDelimiter = nullptr;
     QComboBox* cmbCodePage = nullptr;      // the input's code page
-    QComboBox* cmbRecordFormat = nullptr;  // fixed, v, vb
+    QComboBox* cmbRecordFormat = nullptr;  // kRecordFormatChoices
     QLineEdit* txtRecName = nullptr;
     QLineEdit* txtRecLen = nullptr;
     QLabel* lblRecClass = nullptr;
@@ -59,6 +60,17 @@ class frmWizSub : public QDialog {
     QLineEdit* txtFldSize = nullptr;
     QLabel* lblFldDec = nullptr;
     QLineEdit* txtFldDec = nullptr;
+    // The host forms, in the group fraHostForm: each enabled only for the types it applies to.
+    QGroupBox* fraHostForm = nullptr;
+    QLabel* lblFldSign = nullptr;
+    QComboBox* cmbFldSign = nullptr;  // kSignChoices
+    QLabel* lblFldBinary = nullptr;
+    QCheckBox* chkFldSigned = nullptr;
+    QLabel* lblFldByteOrder = nullptr;
+    QComboBox* cmbFldByteOrder = nullptr;  // kByteOrderChoices
+    QLabel* lblFldScale = nullptr;
+    QLineEdit* txtFldScale = nullptr;
+    QLabel* lblFldScaleNote = nullptr;
     QPlainTextEdit* txtFldMemo = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
@@ -72,6 +84,7 @@ class frmWizSub : public QDialog {
     QWidget* buildFilePanel();
     QWidget* buildRecordPanel();
     QWidget* buildFieldPanel();
+    QGroupBox* buildHostFormGroup(QWidget* panel);
     QWidget* buildButtonPanel();
     void setTabOrderOfAll();
     void watchKeys(QWidget* control);

@@ -780,6 +780,107 @@ class RecordDefTest : public QObject {
         QCOMPARE(page->lvwFldDef->topLevelItem(0)->text(1), QStringLiteral("9(8)V99"));
     }
 
+    void hostFormsOfFieldsAndTheFileOfHostData() {
+        RecordDefTable table = sampleTable();
+        RecordDef& a = table[1];
+        a.Fields = {makeField("QTY", 1, 4, "BIN"), makeField("AMOUNT", 5, 5, "9"),
+                    makeField("RATE", 10, 3, "P"), makeField("NAME", 13, 18)};
+        a.Fields[0].signedBinary = true;
+        a.Fields[1].sign = SignPosition::LeadingSeparate;
+        a.Fields[2].scale = 3;
+        RecordDefPage* page = pageWith(table);
+        select(page, 1);
+
+        // A binary field: its sign, byte order and scale apply; the declared sign does not.
+        page->lvwFldDef->selectRow(1);
+        onNextEditDialog([](frmWizSub& d) {
+            QVERIFY(d.chkFldSigned->isEnabled() && d.chkFldSigned->isChecked());
+            QVERIFY(d.cmbFldByteOrder->isEnabled() && d.txtFldScale->isEnabled());
+            QCOMPARE(d.cmbFldByteOrder->currentText(),
+                     QStringLiteral("ビッグエンディアン (COMP、BINARY)"));
+            QVERIFY(!d.cmbFldSign->isEnabled() && !d.lblFldSign->isEnabled());
+            d.cmbFldType->setCurrentText(QStringLiteral("X"));
+            for (QWidget* w : std::initializer_list<QWidget*>{d.cmbFldSign, d.chkFldSigned,
+                                                              d.cmbFldByteOrder, d.txtFldScale})
+                QVERIFY(!w->isEnabled());
+            d.cmbFldType->setCurrentText(QStringLiteral("BIN"));
+            // Enter walks the enabled inputs in their order.
+            d.txtFldSize->setFocus();
+            const std::vector<QWidget*> order{d.txtFldDec, d.chkFldSigned, d.cmbFldByteOrder,
+                                              d.txtFldScale, d.txtFldMemo};
+            for (QWidget* next : order) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                QCOMPARE(QApplication::focusWidget(), next);
+            }
+            d.txtFldSize->setText(QStringLiteral("3"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QCOMPARE(MessageBox::shown().last().text,
+                     QStringLiteral(
+                         "バイナリのフィールド長には 2、4、8 のいずれかを指定してください。"));
+            QCOMPARE(QApplication::focusWidget(), d.txtFldSize);
+            d.txtFldSize->setText(QStringLiteral("4"));
+            d.chkFldSigned->setFocus();
+            QTest::keyClick(d.chkFldSigned, Qt::Key_Space);
+            QVERIFY(!d.chkFldSigned->isChecked());
+            d.cmbFldByteOrder->setFocus();
+            QTest::keyClick(d.cmbFldByteOrder, Qt::Key_Down);
+            d.txtFldScale->setText(QStringLiteral("x"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QCOMPARE(MessageBox::shown().last().text,
+                     QStringLiteral("位取りには -64 から 64 までの数値を指定してください。"));
+            QCOMPARE(QApplication::focusWidget(), d.txtFldScale);
+            d.txtFldScale->setText(QStringLiteral("-2"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        const FieldDef& qty = state_.recordDefTable[1].Fields[0];
+        QVERIFY(!qty.signedBinary);
+        QVERIFY(qty.byteOrder == ByteOrder::Native);
+        QCOMPARE(qty.scale, -2);
+
+        // A zoned field: the declared sign applies, the binary controls do not.
+        page->lvwFldDef->selectRow(2);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.cmbFldSign->currentText(), QStringLiteral("先頭に独立 (+/-)"));
+            QVERIFY(d.cmbFldSign->isEnabled() && d.txtFldScale->isEnabled());
+            QVERIFY(!d.chkFldSigned->isEnabled() && !d.cmbFldByteOrder->isEnabled());
+            QCOMPARE(d.txtFldScale->text(), QStringLiteral("0"));
+            d.cmbFldSign->setCurrentIndex(1);
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        QVERIFY(state_.recordDefTable[1].Fields[1].sign == SignPosition::Trailing);
+
+        // The scale of a packed field is shown as it is stored.
+        page->lvwFldDef->selectRow(3);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.txtFldScale->text(), QStringLiteral("3"));
+            QVERIFY(!d.cmbFldSign->isEnabled());
+            d.cmdCancel->click();
+        });
+        page->mnuFldDef[1]->trigger();
+
+        // The file's code page is shown and chosen in the file definition.
+        select(page, 0);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("CP932"));
+            QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("固定長 (fixed)"));
+            d.cmbCodePage->setCurrentText(QStringLiteral("IBM930"));
+            d.cmbRecordFormat->setCurrentIndex(2);
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        doubleClick(page->tvwRecDef, page->tvwRecDef->itemOfTag(0));
+        QVERIFY(state_.recordDefTable[0].codePage == InputCodePage::Ibm930);
+        QVERIFY(state_.recordDefTable[0].recordFormat == RecordFormat::VB);
+        select(page, 0);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("IBM930"));
+            QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("VB: BDW・RDW 付き (vb)"));
+            d.cmdCancel->click();
+        });
+        doubleClick(page->tvwRecDef, page->tvwRecDef->itemOfTag(0));
+    }
+
     void deletingRecordsAndTheFileDefinition() {
         RecordDefPage* page = pageWith(sampleTable());
         select(page, 2);  // B has a child
