@@ -296,7 +296,7 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
 
 Status convertTextInParts(const std::string& inputPath, const std::string& outputPath,
                           EngineContext& context, std::size_t perByte, std::size_t extra,
-                          const TextPartCutter& cut) {
+                          const TextPartCutter& cut, const TextPartMeasure& measure) {
     auto files = openJobFiles(inputPath, outputPath, context);
     if (!files) return files.error();
     JobInput& input = *files->input;
@@ -331,12 +331,13 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
         if (!failed.load(std::memory_order_acquire)) {
             got = input.readAt(at, buffer->data(), size);
         }
+        const std::int64_t measured = got && measure ? measure(buffer->data(), size) : 0;
         turns.waitFor(index);
         TextPartTask task;
         const bool go = got && !failed.load(std::memory_order_relaxed);
         if (go) {
             if (context.observeInput) context.observeInput(buffer->data(), size);
-            task = cut(buffer->data(), size);
+            task = cut(buffer->data(), size, measured);
         } else {
             if (!got && !failed.load(std::memory_order_relaxed)) readFailure.set(got.error());
             failed.store(true, std::memory_order_release);
@@ -373,7 +374,8 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
             if (*got == 0) break;
             buffer->resize(*got);
             if (context.observeInput) context.observeInput(buffer->data(), *got);
-            TextPartTask task = cut(buffer->data(), buffer->size());
+            const std::int64_t measured = measure ? measure(buffer->data(), buffer->size()) : 0;
+            TextPartTask task = cut(buffer->data(), buffer->size(), measured);
             queue.submit([&convert, task = std::move(task),
                           buffer](std::uint64_t index) { return convert(index, *buffer, task); },
                          input.consumed());

@@ -22,13 +22,13 @@ bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                 std::int32_t recordLength, EngineContext& context) {
     std::int64_t count = 0;  // data bytes since the last inserted break, across blocks
     if (context.jobs > 1) {
-        // The position in the current record where a part starts: counted over the parts
-        // before it, which is cheap next to cutting them.
+        // The position in the current record where a part starts: the data bytes of the parts
+        // before it, each counted by its own worker.
         const Status status = convertTextInParts(
             inputPath, outputPath, context, 3, 2 + kOutputSlack,
-            [&](const char* data, std::size_t size) -> TextPartTask {
+            [&](const char*, std::size_t, std::int64_t measured) -> TextPartTask {
                 const std::int64_t startCount = count;
-                count += dataBytes(data, size);
+                count += measured;
                 if (recordLength > 0) count %= recordLength;
                 return [=](const char* begin, const char* end, char* out) {
                     thread_local std::vector<char> scratch;
@@ -36,7 +36,8 @@ bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                     std::int64_t state = startCount;
                     return cutRecords(begin, end, recordLength, state, out, scratch.data());
                 };
-            });
+            },
+            dataBytes);
         return reportJobStatus(status, context);
     }
     std::vector<char> scratch(context.blockSize + kOutputSlack);
