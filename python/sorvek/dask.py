@@ -85,7 +85,10 @@ def convert(input, definition, output, client=None, parts=False, npartitions=Non
                 if stop is not None:
                     raise sorvek.SorvekError(stop)
             out.flush()
-            os.fsync(out.fileno())
+            # As the programs do: a file that replaces another waits for the disk, a new one is
+            # left to the system, as a copy would be.
+            if os.path.exists(output):
+                os.fsync(out.fileno())
         if os.path.exists(output):
             os.chmod(temporary, os.stat(output).st_mode & 0o7777)
         os.replace(temporary, output)
