@@ -38,7 +38,11 @@ class ParallelJobsTest : public EngineTest {
         memory.devices["/out"].clear();
         EngineContext ctx{progress, messages, memory, blockSize};
         ctx.jobs = jobs;
+        // Whoever reads the parts, the observer of the input is handed every byte once, in order.
+        std::string observed;
+        ctx.observeInput = [&](const char* data, std::size_t size) { observed.append(data, size); };
         EXPECT_TRUE(job("/in", "/out", ctx));
+        EXPECT_BYTES_EQ(in, observed);
         return memory.devices["/out"];
     }
 
