@@ -171,14 +171,14 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
         if (!across.ended.load(std::memory_order_acquire)) {
             got = input.readAt(at, bytes.data() + kCarryRoom, size);
         }
-        turns.waitFor(index);
+        PartTurn turn(turns, index);
         if (across.ended.load(std::memory_order_relaxed) || !got) {
             // A failure counts only where the sequential run would have read on.
             if (!got && !across.ended.load(std::memory_order_relaxed)) {
                 readFailure.set(got.error());
             }
             across.ended.store(true, std::memory_order_release);
-            turns.pass();
+            turn.end();
             writer.deliver(index, MemoryOutput());
             return PartResult();
         }
@@ -206,7 +206,7 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
         across.carry.assign(data + partSize, data + n);
         across.offset += static_cast<std::int64_t>(partSize);
         if (last) across.ended.store(true, std::memory_order_release);
-        turns.pass();
+        turn.end();
         if (partSize == 0 && !last) {
             writer.deliver(index, MemoryOutput());
             return PartResult();
@@ -332,7 +332,7 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
             got = input.readAt(at, buffer->data(), size);
         }
         const std::int64_t measured = got && measure ? measure(buffer->data(), size) : 0;
-        turns.waitFor(index);
+        PartTurn turn(turns, index);
         TextPartTask task;
         const bool go = got && !failed.load(std::memory_order_relaxed);
         if (go) {
@@ -342,7 +342,7 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
             if (!got && !failed.load(std::memory_order_relaxed)) readFailure.set(got.error());
             failed.store(true, std::memory_order_release);
         }
-        turns.pass();
+        turn.end();
         if (!go) {
             writer.deliver(index, MemoryOutput());
             return PartResult();

@@ -32,4 +32,23 @@ class PartTurns {
     std::uint64_t next_ = 0;
 };
 
+// One part's turn: waits for it when made, and passes it when ended or destroyed, so that a part
+// that fails in its turn never leaves the parts after it waiting.
+class PartTurn {
+  public:
+    PartTurn(PartTurns& turns, std::uint64_t index) : turns_(turns) { turns_.waitFor(index); }
+    ~PartTurn() { end(); }
+    PartTurn(const PartTurn&) = delete;
+    PartTurn& operator=(const PartTurn&) = delete;
+    void end() {
+        if (ended_) return;
+        ended_ = true;
+        turns_.pass();
+    }
+
+  private:
+    PartTurns& turns_;
+    bool ended_ = false;
+};
+
 }  // namespace sorvek
