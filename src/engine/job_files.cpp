@@ -169,6 +169,20 @@ Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
     return got;
 }
 
+Result<std::size_t> JobInput::readAt(std::int64_t offset, char* buffer, std::size_t n) const {
+    if (cancelled()) return failure(kCancelledText);
+    const std::size_t want = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
+    Result<std::size_t> got = file_->readAt(offset, buffer, want);
+    if (!got) {
+        if (cancelled()) return failure(kCancelledText);
+        return readFailure(got.error().message);
+    }
+    // As in `read`: a regular file shorter than when it was opened was cut short by someone.
+    if (*got < want) return readFailure(kCutShort);
+    return got;
+}
+
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
                               EngineContext& context) {
     FileSystem& fs = context.files;
@@ -217,7 +231,11 @@ Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& o
 
 Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
                     OutputEnd end) {
-    Status written = output.finish();
+    return finishOutput(output.finish(), file, outputPath, end);
+}
+
+Status finishOutput(Status written, SafeOutput& file, const std::string& outputPath,
+                    OutputEnd end) {
     if (written && (end == OutputEnd::Replace || file.writesThrough())) written = file.commit();
     if (written) return {};
     return fileFailure(kWriteFailed, "fno = ", outputPath, written.error().message);

@@ -106,6 +106,16 @@ class JobInput {
     // while it was read), and a job cancelled before or during the read (kCancelledText).
     Result<std::size_t> read(char* buffer, std::size_t n);
 
+    // True when parts of the input may be read by several threads at once with `readAt`: a
+    // regular file of known length, nothing read from it yet.
+    bool readsAtOffsets() const {
+        return length_ >= 0 && probed_.empty() && consumed_ == 0 && file_->readsAtOffsets();
+    }
+    // Reads the `n` bytes from `offset` on, fewer only where the input ends; thread-safe, and
+    // leaves `consumed` as it is. Fails as `read` does (a read that failed, a file cut short, a
+    // cancelled job). REQUIRES: readsAtOffsets().
+    Result<std::size_t> readAt(std::int64_t offset, char* buffer, std::size_t n) const;
+
   private:
     bool cancelled() const {
         return cancelled_ != nullptr && cancelled_->load(std::memory_order_acquire);
@@ -145,6 +155,9 @@ enum class OutputEnd { Replace, KeepOldFile };
 // is replaced only now). A failure carries the write-failure message for `outputPath`, with
 // the reason; the old output is then as it was.
 Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
+                    OutputEnd end = OutputEnd::Replace);
+// The same for an output written by other means: `written` is the outcome of the writes.
+Status finishOutput(Status written, SafeOutput& file, const std::string& outputPath,
                     OutputEnd end = OutputEnd::Replace);
 
 // Converts one block: writes at most the promised bound at `out` and returns the end of what it

@@ -26,13 +26,19 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
 // Converts the bytes [begin, end) of one part: writes at most the promised bound at `out` and
 // returns the end of what it wrote.
 using TextPartTask = std::function<char*(const char* begin, const char* end, char* out)>;
-// Called on the job's thread with each part in order; returns the part's conversion, which
-// carries the state the part starts in (what the bytes before it leave).
-using TextPartCutter = std::function<TextPartTask(const char* data, std::size_t size)>;
+// Called with each part in order (on one thread at a time, in the order of the input); returns
+// the part's conversion, which carries the state the part starts in (what the bytes before it
+// leave). `measured`: what `TextPartMeasure` found in the part, or 0.
+using TextPartCutter =
+    std::function<TextPartTask(const char* data, std::size_t size, std::int64_t measured)>;
+// What a part's bytes do to the state that runs on into the next part, found on the part's own
+// worker before its turn (so that parts are measured at once): e.g. the data bytes it holds.
+using TextPartMeasure = std::function<std::int64_t(const char* data, std::size_t size)>;
 
 // convertByBlocks with `context.jobs` workers, each part converted by what `cut` returns.
+// `measure` may be empty.
 Status convertTextInParts(const std::string& inputPath, const std::string& outputPath,
                           EngineContext& context, std::size_t perByte, std::size_t extra,
-                          const TextPartCutter& cut);
+                          const TextPartCutter& cut, const TextPartMeasure& measure = {});
 
 }  // namespace sorvek

@@ -39,7 +39,7 @@ bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::
         // A part starts after a CR when the part before it ends in one.
         const Status status = convertTextInParts(
             inputPath, outputPath, context, endingLength, kOutputSlack,
-            [&](const char* data, std::size_t size) -> TextPartTask {
+            [&](const char* data, std::size_t size, std::int64_t) -> TextPartTask {
                 const bool startsAfterCr = afterCr;
                 afterCr = data[size - 1] == '\r';
                 return [=](const char* begin, const char* end, char* out) {

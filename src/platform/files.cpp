@@ -80,6 +80,26 @@ class PosixReadableFile final : public ReadableFile {
         return {};
     }
 
+    bool readsAtOffsets() const override {
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+    }
+
+    Result<std::size_t> readAt(std::int64_t offset, char* buffer, std::size_t n) override {
+        std::size_t total = 0;
+        while (total < n) {
+            ssize_t got = ::pread(fd_, buffer + total, n - total,
+                                  static_cast<off_t>(offset) + static_cast<off_t>(total));
+            if (got < 0) {
+                if (errno == EINTR && retryAfterInterrupt()) continue;
+                return systemFailure(errno);
+            }
+            if (got == 0) break;
+            total += static_cast<std::size_t>(got);
+        }
+        return total;
+    }
+
     Result<std::size_t> read(char* buffer, std::size_t n) override {
         std::size_t total = 0;
         // Fill the whole request unless the file ends, so callers see full blocks.

@@ -42,6 +42,16 @@ class ReadableFile {
     // Moves the position `n` bytes on without handing the bytes over: a seek where the file
     // can seek, reading and dropping them elsewhere. Past the end is no failure: reads then
     // find the end.
+    // Whether `readAt` reads this file (a regular file, not a pipe): several threads may then
+    // read parts of it at once, each into its own memory.
+    virtual bool readsAtOffsets() const { return false; }
+    // Reads up to `n` bytes from `offset` on, without moving the position; fewer than `n` only
+    // where the file ends. Safe to call from several threads at once. Fails with the reason.
+    // REQUIRES: readsAtOffsets().
+    virtual Result<std::size_t> readAt(std::int64_t /*offset*/, char* /*buffer*/,
+                                       std::size_t /*n*/) {
+        return failure("");
+    }
     virtual Status skip(std::int64_t n) {
         char scrap[64 * 1024];
         while (n > 0) {

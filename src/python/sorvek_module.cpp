@@ -145,9 +145,12 @@ py::tuple convertPart(const py::object& input, const Definition& definition, con
     PartResult result;
     {
         py::gil_scoped_release unlocked;
+        // Room for twice the input at once: the lines are seldom longer than their records,
+        // and room never written costs no memory, while growing copies all made so far.
         result = convertRec2CsvPart(table, text, part.start,
                                     reinterpret_cast<const unsigned char*>(bytes.data()),
-                                    bytes.size(), part.index + 1 == part.count, part.index == 0);
+                                    bytes.size(), part.index + 1 == part.count, part.index == 0,
+                                    MemoryOutput(2 * bytes.size() + 4096));
     }
     py::object stop = py::none();
     if (!result.stopMessage.empty()) stop = py::str(result.stopMessage);

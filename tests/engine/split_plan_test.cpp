@@ -67,9 +67,17 @@ class SplitPlanTest : public EngineTest {
             const RandomCase c = make(rng);
             blockSize = 1 + rng() % 40;
             const auto sequential = run(c, 1);
-            const auto parallel = run(c, 2 + rng() % 3);
-            EXPECT_BYTES_EQ(sequential.first, parallel.first) << "round " << round;
-            EXPECT_EQ(sequential.second, parallel.second) << "round " << round;
+            const unsigned jobs = 2 + rng() % 3;
+            // Read in order by the job's thread (a pipe), and at offsets by the workers (a file).
+            for (const bool atOffsets : {false, true}) {
+                memory.readsAtOffsets = atOffsets;
+                const auto parallel = run(c, jobs);
+                EXPECT_BYTES_EQ(sequential.first, parallel.first)
+                    << "round " << round << ", at offsets " << atOffsets;
+                EXPECT_EQ(sequential.second, parallel.second)
+                    << "round " << round << ", at offsets " << atOffsets;
+            }
+            memory.readsAtOffsets = false;
         }
     }
 

@@ -16,6 +16,15 @@ class FaultyReadable final : public ReadableFile {
         return got;
     }
 
+    bool readsAtOffsets() const override { return !fs_.inOrderReads && real_->readsAtOffsets(); }
+    // Fails where the read would reach beyond `readLimit`, whichever thread reads.
+    Result<std::size_t> readAt(std::int64_t offset, char* buffer, std::size_t n) override {
+        if (offset + static_cast<std::int64_t>(n) > fs_.readLimit) {
+            return FaultyFileSystem::injectedFailure();
+        }
+        return real_->readAt(offset, buffer, n);
+    }
+
   private:
     std::unique_ptr<ReadableFile> real_;
     FaultyFileSystem& fs_;

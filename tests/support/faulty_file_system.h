@@ -17,6 +17,8 @@ class FaultyFileSystem final : public FileSystem {
 
     // Reads fail once this many bytes have been read (over all files).
     std::int64_t readLimit = std::numeric_limits<std::int64_t>::max();
+    // Files are read only in order, as pipes are (no reads at offsets by several threads).
+    bool inOrderReads = false;
     // Writes fail once this many bytes would have been written (over all files).
     std::int64_t writeLimit = std::numeric_limits<std::int64_t>::max();
     // The write call of this number (1 the first, over all files) fails; 0 none.

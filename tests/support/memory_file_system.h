@@ -19,6 +19,9 @@ class MemoryFileSystem final : public FileSystem {
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
     std::map<std::string, std::string> devices;
+    // Whether files are read as regular files that several threads read parts of at once
+    // (`readAt`), or only in order, as pipes are.
+    bool readsAtOffsets = false;
 
     bool fileExists(const std::string& path) override { return files.count(path) != 0; }
     Status deleteFile(const std::string& path) override {
@@ -50,7 +53,7 @@ class MemoryFileSystem final : public FileSystem {
     Result<std::unique_ptr<ReadableFile>> openRead(const std::string& path) override {
         auto it = files.find(path);
         if (it == files.end()) return failure("no such file");
-        return std::unique_ptr<ReadableFile>(std::make_unique<Reader>(it->second));
+        return std::unique_ptr<ReadableFile>(std::make_unique<Reader>(it->second, readsAtOffsets));
     }
     Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) override {
         files[path].clear();
@@ -84,7 +87,15 @@ class MemoryFileSystem final : public FileSystem {
 
     class Reader final : public ReadableFile {
       public:
-        explicit Reader(std::string bytes) : bytes_(std::move(bytes)) {}
+        Reader(std::string bytes, bool atOffsets)
+            : bytes_(std::move(bytes)), atOffsets_(atOffsets) {}
+        bool readsAtOffsets() const override { return atOffsets_; }
+        Result<std::size_t> readAt(std::int64_t offset, char* buffer, std::size_t n) override {
+            const auto from = std::min(static_cast<std::size_t>(offset), bytes_.size());
+            const std::size_t count = std::min(n, bytes_.size() - from);
+            std::memcpy(buffer, bytes_.data() + from, count);
+            return count;
+        }
         Result<std::size_t> read(char* buffer, std::size_t n) override {
             std::size_t count = std::min(n, bytes_.size() - at_);
             std::memcpy(buffer, bytes_.data() + at_, count);
@@ -93,7 +104,8 @@ class MemoryFileSystem final : public FileSystem {
         }
 
       private:
-        std::string bytes_;
+        const std::string bytes_;
+        const bool atOffsets_;
         std::size_t at_ = 0;
     };
 

@@ -1,0 +1,60 @@
+#pragma once
+// Writes the outputs of a job's parts in the order of the parts, on the threads that made them:
+// the worker that finishes the next part due writes it, and every later part already finished,
+// while the other workers go on converting. The job's own thread copies no output byte, and one
+// thread at a time writes, so the file receives exactly the bytes of one sequential run.
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "engine/memory_output.h"
+#include "platform/files.h"
+#include "ports/status.h"
+
+namespace sorvek {
+
+class InOrderWriter {
+  public:
+    // `file` outlives the writer.
+    explicit InOrderWriter(WritableFile& file) : file_(file) {}
+    InOrderWriter(const InOrderWriter&) = delete;
+    InOrderWriter& operator=(const InOrderWriter&) = delete;
+
+    // Writes `n` bytes at once, before any part is delivered (a title line).
+    void writeFirst(const char* data, std::size_t n);
+    // Memory for a part's output: a buffer of a part already written, or a new one.
+    MemoryOutput takeBuffer();
+    // Part `index` (0, 1, 2, ... every one delivered exactly once) is done. When every part
+    // before it is written, writes it, and the parts after it that are done, before returning;
+    // otherwise keeps it for the thread that writes the part before it. `last`: nothing after
+    // this part is written (the conversion stopped in it). Thread-safe.
+    void deliver(std::uint64_t index, MemoryOutput bytes, bool last = false);
+    // Waits until the `parts` first parts are written (or dropped after a failure or the last
+    // part); the first failed write, if any. Nothing is written after a failure.
+    Status finish(std::uint64_t parts);
+    // False once a write failed: later parts are dropped, so they need not be converted.
+    bool ok() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return written_.ok();
+    }
+
+  private:
+    struct Part {
+        MemoryOutput bytes;
+        bool last = false;
+    };
+
+    WritableFile& file_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<std::uint64_t, Part> done_;  // delivered, waiting for the parts before them
+    std::vector<MemoryOutput> free_;
+    std::uint64_t next_ = 0;  // the part due
+    bool writing_ = false;    // a thread is writing parts
+    bool ended_ = false;      // a part marked last was written: the rest is dropped
+    Status written_;
+};
+
+}  // namespace sorvek
