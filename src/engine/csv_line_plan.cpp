@@ -310,6 +310,10 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                 step.op = Op::TrimmedText;
             }
             kinds_[r].anyAlwaysScan = kinds_[r].anyAlwaysScan || step.alwaysScan;
+            step.numeric = f.Type == "9" || f.Type == "P" || f.Type == kTypeBinary;
+            if (step.numeric) {
+                kinds_[r].numericEnd = std::max(kinds_[r].numericEnd, step.offset + step.size);
+            }
             steps_.push_back(step);
             ownLength[r] += (formatted_ ? formattedWidth(width) : width) + delimiter_.size();
             if (f.Type != "P" && rawText) ranges.push_back({step.offset, step.offset + step.size});
@@ -603,26 +607,34 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
         const bool recordScan =
             quoting != CsvQuoting::None && (scanEveryField_ || mark.mayNeedQuotes);
         const Step* const stepEnd = steps + plan.stepEnd;
-        if (quoting == CsvQuoting::Minimal && !recordScan && !plan.anyAlwaysScan) {
+        // A record cut short: its numbers that reach into the blanks after it are empty.
+        const std::uint32_t read = mark.length;
+        const bool cut = read < plan.numericEnd;
+        auto value = [&](const Step& step, char* at) {
+            if (cut && step.numeric && step.offset + step.size > read) [[unlikely]] {
+                return at;
+            }
+            return writeValue(step, record + step.offset, at);
+        };
+        if (quoting == CsvQuoting::Minimal && !recordScan && !plan.anyAlwaysScan && !cut) {
             // Most records: nothing in them can need quotes.
             for (const Step* step = steps + plan.stepBegin; step != stepEnd; ++step) {
                 o = putDelimiter(writeValue(*step, record + step->offset, o));
             }
         } else {
             for (const Step* step = steps + plan.stepBegin; step != stepEnd; ++step) {
-                const unsigned char* field = record + step->offset;
                 if constexpr (quoting == CsvQuoting::All) {
                     // Written after the opening quote; only a double quote in the record can
                     // need more than the enclosing pair.
                     *o = '"';
-                    char* end = writeValue(*step, field, o + 1);
+                    char* end = value(*step, o + 1);
                     if (recordScan || (step->alwaysScan && step->op >= Op::EbcdicText)) {
                         end = doubleQuotes(o + 1, end);
                     }
                     *end = '"';
                     o = end + 1;
                 } else {
-                    char* end = writeValue(*step, field, o);
+                    char* end = value(*step, o);
                     if (recordScan || (quoting != CsvQuoting::None && step->alwaysScan)) {
                         end = quoteIfNeeded(o, end);
                     }

@@ -77,7 +77,16 @@ class CsvLinePlan {
         std::uint64_t serial = 0;
         // What `recordMayNeedQuotes` said of it (looked at only when quoting).
         bool mayNeedQuotes = false;
+        // Bytes of it that were read; the rest of a record shorter than its kind is filled
+        // with blanks, and a number that reaches into them is written empty.
+        std::uint32_t length = UINT32_MAX;
     };
+
+    // Whether a record of kind `kind` that holds `length` bytes leaves a marked number of its
+    // own short of its bytes.
+    bool cutsNumbers(int kind, std::size_t length) const {
+        return length < kinds_[static_cast<std::size_t>(kind)].numericEnd;
+    }
 
     // As `write`, with every field written as the options say; `marks[r]` describes data[r].
     // Same requirements.
@@ -132,6 +141,7 @@ class CsvLinePlan {
         bool binarySigned = false;
         bool bigEndian = true;  // binary
         std::int32_t scale = 0;
+        bool numeric = false;  // zoned, packed or binary: written empty when cut short
     };
     // One record kind: its own marked fields, and the nearest ancestor that has some. A line
     // walks up this chain, so the plan stays linear in the size of the record tree however
@@ -143,6 +153,7 @@ class CsvLinePlan {
         std::size_t screenBegin = 0, screenEnd = 0;  // its quote screen's windows
         std::size_t chunkBegin = 0, chunkEnd = 0;    // or its chunks, when that is wider
         std::uint32_t screenSpan = 0;                // the screen reads below this
+        std::uint32_t numericEnd = 0;                // end of its last marked number
         bool anyAlwaysScan = false;                  // some own field's conversion may need quotes
     };
     using ByteRange = CsvLinePlanRange;

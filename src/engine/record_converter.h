@@ -66,13 +66,17 @@ class RecordConverter {
     void startAfter(std::int64_t recordsBefore, FramingState state) {
         framing_.resume(recordsBefore, state);
     }
-    void seedRecord(int kind, const unsigned char* record) {
+    // `record`: the bytes that were read of it, filled up here when shorter than the kind.
+    void seedRecord(int kind, const std::vector<unsigned char>& record) {
         const std::size_t k = static_cast<std::size_t>(kind);
-        marks_[k].serial = ++serial_;
-        if (plan_.quoting()) marks_[k].mayNeedQuotes = plan_.recordMayNeedQuotes(kind, record);
         std::vector<unsigned char>& stored = table_[k].Data;
-        stored.assign(record, record + kinds_[k].size);
+        stored.assign(kinds_[k].size, framing_.padByte());
+        std::memcpy(stored.data(), record.data(), std::min(record.size(), stored.size()));
         data_[k] = stored.data();
+        marks_[k].serial = ++serial_;
+        if (plan_.quoting())
+            marks_[k].mayNeedQuotes = plan_.recordMayNeedQuotes(kind, stored.data());
+        noteLength(k, std::min(record.size(), stored.size()));
     }
 
     // Copies the records still read from the input buffer into the table's `Data`, before the
@@ -95,8 +99,9 @@ class RecordConverter {
     struct Kind {
         std::size_t size = 0;
         bool writesLine = false;
-        bool isAncestor = false;  // its record is needed for the lines of later records
-        bool inBuffer = false;    // data_ points into the input buffer
+        bool isAncestor = false;   // its record is needed for the lines of later records
+        bool inBuffer = false;     // data_ points into the input buffer
+        bool cutsNumbers = false;  // its record in data_ leaves numbers short
     };
 
     // kFormatted: the options change the fields or the line end; without, the lines are
@@ -114,7 +119,7 @@ class RecordConverter {
                         if (!outcome.invalidPacked.empty()) return false;
                     }
                 }
-                take<kFormatted>(r.kind, r.bytes);
+                take<kFormatted>(r.kind, r.bytes, r.bytes == r.data ? SIZE_MAX : r.length);
                 return true;
             });
         outcome.consumed = walked.consumed;
@@ -136,15 +141,30 @@ class RecordConverter {
         return {};
     }
 
+    // A record that leaves numbers short of their bytes is written on the formatted path,
+    // which writes them empty, as long as it is held.
+    void noteLength(std::size_t k, std::size_t length) {
+        const bool cut = plan_.cutsNumbers(static_cast<int>(k), length);
+        if (cut != kinds_[k].cutsNumbers) {
+            cutRecordsHeld_ += cut ? 1 : -1;
+            kinds_[k].cutsNumbers = cut;
+        }
+        marks_[k].length = cut ? static_cast<std::uint32_t>(length) : UINT32_MAX;
+    }
+
+    // `length`: bytes of the record that were read, less than its kind's when it was filled up.
     template <bool kFormatted>
-    void take(int kind, const unsigned char* record) {
+    void take(int kind, const unsigned char* record, std::size_t length) {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
+        CsvLinePlan::RecordMark& mark = marks_[k];
+        // Also without options: a record cut short is written on the formatted path, which
+        // knows an ancestor's part of a line by its serial.
+        mark.serial = ++serial_;
         if constexpr (kFormatted) {
-            CsvLinePlan::RecordMark& mark = marks_[k];
-            mark.serial = ++serial_;
             if (plan_.quoting()) mark.mayNeedQuotes = plan_.recordMayNeedQuotes(kind, record);
         }
+        noteLength(k, length);
         if (info.isAncestor) {
             std::vector<unsigned char>& stored = table_[k].Data;
             stored.assign(record, record + info.size);
@@ -157,7 +177,7 @@ class RecordConverter {
         if (!info.writesLine) return;
         if constexpr (kFormatted) {
             char* out = output_.reserve(plan_.maxLineLength(kind) + lineEnd_.size());
-            char* end = plan_.formatted()
+            char* end = plan_.formatted() || cutRecordsHeld_ != 0
                             ? plan_.writeFormatted(kind, data_.data(), marks_.data(), out)
                             : plan_.write(kind, data_.data(), out);
             // Line ends are short: a call of memcpy costs more than the copy.
@@ -167,7 +187,9 @@ class RecordConverter {
             output_.commit(static_cast<std::size_t>(end + n - out));
         } else {
             char* out = output_.reserve(plan_.maxLineLength(kind) + 2);
-            char* lineEnd = plan_.write(kind, data_.data(), out);
+            char* lineEnd = cutRecordsHeld_ == 0
+                                ? plan_.write(kind, data_.data(), out)
+                                : plan_.writeFormatted(kind, data_.data(), marks_.data(), out);
             lineEnd[0] = '\r';
             lineEnd[1] = '\n';
             output_.commit(static_cast<std::size_t>(lineEnd + 2 - out));
@@ -185,7 +207,9 @@ class RecordConverter {
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
     std::vector<CsvLinePlan::RecordMark> marks_;  // by kind: of the record in data_
-    std::uint64_t serial_ = 0;                    // records taken on the formatted path
+    std::uint64_t serial_ = 0;
+    int cutRecordsHeld_ = 0;  // kinds whose record in data_ leaves numbers short // records taken
+                              // on the formatted path
     bool wroteLines_ = false;
 };
 }  // namespace sorvek

@@ -172,6 +172,8 @@ class RecordFraming {
     std::size_t length(int kind) const { return sizes_[static_cast<std::size_t>(kind)]; }
     int kindCount() const { return static_cast<int>(sizes_.size()) - 1; }
     std::size_t longestRecord() const { return longest_; }
+    // The byte a record shorter than its kind is filled up with: a blank of the page.
+    unsigned char padByte() const { return padByte_; }
 
   private:
     template <class Visit>

@@ -13,7 +13,9 @@ RecordWalker::RecordWalker(const RecordDefTable& table)
       sizes_(static_cast<std::size_t>(table.maxIndex()) + 1),
       isAncestor_(sizes_.size(), false),
       inBuffer_(sizes_.size(), nullptr),
-      stored_(sizes_.size()) {
+      stored_(sizes_.size()),
+      inLength_(sizes_.size(), 0),
+      storedLength_(sizes_.size(), 0) {
     for (std::size_t k = 1; k < sizes_.size(); ++k) {
         sizes_[k] = static_cast<std::size_t>(table[k].Size);
         if (table[k].Parent != 0) isAncestor_[static_cast<std::size_t>(table[k].Parent)] = true;
@@ -27,7 +29,11 @@ RecordWalker::Step RecordWalker::walk(const unsigned char* begin, const unsigned
         [this](const FramedRecord& r) {
             lastKind_ = r.kind;
             lastRecord_ = r.bytes;
-            if (r.kind != 0) inBuffer_[static_cast<std::size_t>(r.kind)] = r.bytes;
+            if (r.kind != 0) {
+                const auto k = static_cast<std::size_t>(r.kind);
+                inBuffer_[k] = r.bytes;
+                inLength_[k] = r.bytes == r.data ? sizes_[k] : r.length;
+            }
             return true;
         },
         limit);
@@ -48,6 +54,7 @@ void RecordWalker::keepRecords() {
     for (std::size_t k = 1; k < sizes_.size(); ++k) {
         if (inBuffer_[k] == nullptr) continue;
         stored_[k].assign(inBuffer_[k], inBuffer_[k] + sizes_[k]);
+        storedLength_[k] = inLength_[k];
         inBuffer_[k] = nullptr;
     }
 }
@@ -60,7 +67,10 @@ RecordPartStart RecordWalker::partStart(std::int64_t offset) const {
     start.blockLeft = framing_.state().blockLeft;
     for (std::size_t k = 1; k < sizes_.size(); ++k) {
         if (isAncestor_[k] && !stored_[k].empty()) {
-            start.ancestors.emplace_back(static_cast<int>(k), stored_[k]);
+            const auto read = static_cast<std::ptrdiff_t>(std::min(storedLength_[k], sizes_[k]));
+            start.ancestors.emplace_back(
+                static_cast<int>(k),
+                std::vector<unsigned char>(stored_[k].begin(), stored_[k].begin() + read));
         }
     }
     return start;
@@ -151,7 +161,7 @@ PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& te
     RecordConverter<MemoryOutput> converter(own, plan, result.bytes, text.lineEnd,
                                             options.invalidPacked == InvalidPacked::Fail);
     converter.startAfter(start.recordsBefore, FramingState{start.pending, start.blockLeft});
-    for (const auto& [kind, record] : start.ancestors) converter.seedRecord(kind, record.data());
+    for (const auto& [kind, record] : start.ancestors) converter.seedRecord(kind, record);
     const auto outcome = converter.convert(data, data + size, last, start.offset);
     if (outcome.unknownKind) {
         result.stopMessage = unknownKindText(

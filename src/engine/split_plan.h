@@ -30,7 +30,7 @@ struct RecordPartStart {
     RecordPending pending = RecordPending::None;
     std::uint32_t blockLeft = 0;  // VB: bytes of the block it starts in not yet read
     // The last record read before the part of each kind that has children, by kind; kinds
-    // without a record yet are absent.
+    // without a record yet are absent. A record shorter than its kind holds only its bytes.
     std::vector<std::pair<int, std::vector<unsigned char>>> ancestors;
 };
 
@@ -86,6 +86,8 @@ class RecordWalker {
     std::vector<bool> isAncestor_;
     std::vector<const unsigned char*> inBuffer_;
     std::vector<std::vector<unsigned char>> stored_;
+    // Bytes of those records that were read: less than the kind's for a record filled up.
+    std::vector<std::size_t> inLength_, storedLength_;
     std::int64_t offset_ = 0;  // of the first byte not walked over yet
     int lastKind_ = 0;
     const unsigned char* lastRecord_ = nullptr;

@@ -245,9 +245,9 @@ std::string rdw(std::size_t length) {
 }
 
 const std::string kRecord1 = rdw(10) + "\xC1\xC2\xC3\xF1\xF2\xD3";
-const std::string kRecord2 = rdw(7) + "\xC4\xC5\xC6";  // short: the rest is blanks
+const std::string kRecord2 = rdw(7) + "\xC4\xC5\xC6";  // short: its number is empty
 const std::string kRecord3 = rdw(12) + "\xC7\xC8\xC9\xF4\xF5\xF6\xFF\xFF";  // long: the rest unread
-const std::string kDescribedLines = "ABC,-123\r\nDEF,   \r\nGHI,456\r\n";
+const std::string kDescribedLines = "ABC,-123\r\nDEF,\r\nGHI,456\r\n";
 
 TEST_F(HostDataTest, RecordsWithDescriptorWords) {
     for (std::size_t block : kBlockSizes) {
@@ -262,6 +262,32 @@ TEST_F(HostDataTest, RecordsWithDescriptorWords) {
             << block;
     }
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(HostDataTest, NumbersOfARecordCutShortAreEmptyInItsLinesAndItsChildren) {
+    // A header (class "H", text, packed, binary) and its details (class "D", a packed
+    // amount), behind descriptor words; the first header and a detail end early. Numbers that
+    // reach past the bytes read are empty, not read from the blanks; text keeps its blanks.
+    RecordDefTable table = makeTable(
+        fileDefinition(0, "1", ",", false),
+        {recordDefinition("H", 9, "H", 0, 2,
+                          {unmarked("K", "X", 1, 1), field("T", "X", 2, 4), field("P", "P", 6, 2),
+                           field("B", "BIN", 8, 2)}),
+         recordDefinition("D", 3, "D", 1, 0, {unmarked("K", "X", 1, 1), field("A", "P", 2, 2)})});
+    table[0].recordFormat = RecordFormat::V;
+    const std::string in = rdw(4 + 5) + "HAB\x12\x3C"s +            // P and B lost
+                           rdw(4 + 3) + "D\x45\x6D"s +              // whole
+                           rdw(4 + 2) + "D\x78"s +                  // A cut
+                           rdw(4 + 9) + "HWXYZ\x00\x1C\x00\x07"s +  // whole
+                           rdw(4 + 3) + "D\x09\x9C"s;
+    const std::string expected =
+        "AB\x12\x3C,,,-456\r\n"
+        "AB\x12\x3C,,,\r\n"
+        "WXYZ, 001,7, 099\r\n";
+    for (const std::size_t block : kBlockSizes) {
+        blockSize = block;
+        EXPECT_BYTES_EQ(expected, convert(in, table)) << block;
+    }
 }
 
 TEST_F(HostDataTest, DescriptorWordsThatCannotBeStopTheJobAndKeepTheOldOutput) {
