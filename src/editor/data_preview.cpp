@@ -10,6 +10,7 @@
 #include "engine/packed_decimal.h"
 #include "engine/record_lineage.h"
 #include "engine/record_walk.h"
+#include "model/host_data.h"
 #include "platform/codepage.h"
 #include "platform/ebcdic_decoder.h"
 #include "platform/number_text.h"
@@ -236,7 +237,11 @@ class RowCollector {
                 cell.mark = CellMark::Outside;
                 continue;
             }
-            if (auto host = hostCellText(f, bytes + f.Pos - 1, table_[0].codePage)) {
+            const bool reached = static_cast<std::size_t>(f.Pos - 1 + f.Size) <= reach;
+            if (!reached &&
+                (f.Type == kTypeZoned || f.Type == kTypePacked || f.Type == kTypeBinary)) {
+                // As the conversion writes it: a number cut short is empty.
+            } else if (auto host = hostCellText(f, bytes + f.Pos - 1, table_[0].codePage)) {
                 cell.text = std::move(*host);
             } else {
                 cell.text = forDisplay(convertedBytes(f, bytes + f.Pos - 1), decoder_);

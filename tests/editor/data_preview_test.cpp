@@ -183,7 +183,8 @@ TEST(DataPreview, ShowsRecordsBehindDescriptorWordsAsTheConversionCutsThem) {
     EXPECT_EQ(3u, p.rows[1].length);
     ASSERT_EQ(3u, p.rows[1].cells.size());
     EXPECT_EQ("ab ", p.rows[1].cells[1].text);
-    // The amount lies in the filling: shown as converted, not judged.
+    // The amount lies in the filling: empty, as the conversion writes it, and not judged.
+    EXPECT_EQ("", p.rows[1].cells[2].text);
     EXPECT_EQ(CellMark::None, p.rows[1].cells[2].mark);
     const std::string tip = cellTip(table, source, p.rows[1], 2);
     const std::string noBytes = "バイト: ";
