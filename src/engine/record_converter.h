@@ -73,7 +73,9 @@ class RecordConverter {
         stored.assign(kinds_[k].size, framing_.padByte());
         std::memcpy(stored.data(), record.data(), std::min(record.size(), stored.size()));
         data_[k] = stored.data();
-        marks_[k].serial = ++serial_;
+        // Serials only on the formatted path: elsewhere they stay 0, so a line written there
+        // for a record cut short copies no ancestor's part.
+        if (formatted_) marks_[k].serial = ++serial_;
         if (plan_.quoting())
             marks_[k].mayNeedQuotes = plan_.recordMayNeedQuotes(kind, stored.data());
         noteLength(k, std::min(record.size(), stored.size()));
@@ -157,14 +159,14 @@ class RecordConverter {
     void take(int kind, const unsigned char* record, std::size_t length) {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
-        CsvLinePlan::RecordMark& mark = marks_[k];
-        // Also without options: a record cut short is written on the formatted path, which
-        // knows an ancestor's part of a line by its serial.
-        mark.serial = ++serial_;
         if constexpr (kFormatted) {
+            CsvLinePlan::RecordMark& mark = marks_[k];
+            mark.serial = ++serial_;
             if (plan_.quoting()) mark.mayNeedQuotes = plan_.recordMayNeedQuotes(kind, record);
         }
-        noteLength(k, length);
+        // Only records filled up, and the first whole one of a kind after one, are looked at.
+        if (length != SIZE_MAX || info.cutsNumbers) [[unlikely]]
+            noteLength(k, length);
         if (info.isAncestor) {
             std::vector<unsigned char>& stored = table_[k].Data;
             stored.assign(record, record + info.size);
@@ -207,7 +209,7 @@ class RecordConverter {
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
     std::vector<CsvLinePlan::RecordMark> marks_;  // by kind: of the record in data_
-    std::uint64_t serial_ = 0;
+    std::uint64_t serial_ = 0;                    // records taken on the formatted path
     int cutRecordsHeld_ = 0;  // kinds whose record in data_ leaves numbers short // records taken
                               // on the formatted path
     bool wroteLines_ = false;
