@@ -3,8 +3,10 @@
 // (COBOL COMP, COMP-4, BINARY and COMP-5), zoned fields whose layout declares where the sign
 // is, or whose file is EBCDIC, and any numeric field scaled by P positions. No floating point:
 // the digits are moved as text, so 37 digits come out as exactly as 3.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "model/host_data.h"
 
@@ -64,6 +66,56 @@ inline constexpr EbcdicDigitTable kEbcdicDigits;
 // (having written anything up to the field's width) when a byte is no digit, or when the point
 // would fall outside the digits (the caller then takes the general path).
 // REQUIRES: size >= 1, room for decimalWidth(size, dec, scale) bytes.
+namespace detail {
+
+// Bytes that are not F0-F9 among the bytes of `v`, as non-zero bits; `ones`: 0x01 in each byte.
+template <class Word>
+constexpr Word notEbcdicDigits(Word v, Word ones) {
+    const Word zones = v & (ones * 0xF0);
+    const Word low = v & (ones * 0x0F);
+    // A low half above 9 carries into the zone's bits when 6 is added; no byte carries into
+    // the next.
+    return (zones ^ (ones * 0xF0)) | ((low + ones * 6) & (ones * 0xF0));
+}
+
+template <class Word>
+inline Word copyEbcdicDigitWord(const unsigned char* in, char* out) {
+    constexpr Word kOnes = static_cast<Word>(~Word{0}) / 0xFF;
+    Word v;
+    std::memcpy(&v, in, sizeof v);
+    const Word ascii = (v & (kOnes * 0x0F)) | (kOnes * 0x30);
+    std::memcpy(out, &ascii, sizeof ascii);
+    return notEbcdicDigits(v, kOnes);
+}
+
+}  // namespace detail
+
+// Writes the `n` EBCDIC digits at `in` (F0-F9) as ASCII digits to `out`, a word at a time
+// (the last word overlapping the one before it), and returns false when a byte is no such
+// digit (having written `n` bytes all the same). Reads and writes only those `n` bytes.
+inline bool copyEbcdicDigits(const unsigned char* in, std::size_t n, char* out) {
+    if (n >= 8) {
+        std::uint64_t bad = 0;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8)
+            bad |= detail::copyEbcdicDigitWord<std::uint64_t>(in + i, out + i);
+        if (i < n) bad |= detail::copyEbcdicDigitWord<std::uint64_t>(in + n - 8, out + n - 8);
+        return bad == 0;
+    }
+    if (n >= 4) {
+        const std::uint32_t bad =
+            detail::copyEbcdicDigitWord<std::uint32_t>(in, out) |
+            detail::copyEbcdicDigitWord<std::uint32_t>(in + n - 4, out + n - 4);
+        return bad == 0;
+    }
+    unsigned char valid = 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        valid &= kEbcdicDigits.digit[in[i]];
+        out[i] = static_cast<char>('0' + (in[i] & 0x0F));
+    }
+    return valid != 0;
+}
+
 inline char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t size,
                                       std::int32_t dec, std::int32_t scale, char* out) {
     const std::int64_t places = static_cast<std::int64_t>(dec) - scale;
@@ -72,21 +124,16 @@ inline char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t si
     if (sign == 0) return nullptr;
     if (sign == 3) *out++ = '-';
     const std::size_t whole = size - static_cast<std::size_t>(places);
-    unsigned char valid = 1;
-    // The digits before the point, then those after it, one place further on.
-    std::size_t i = 0;
-    for (; i < whole && i + 1 < size; ++i) {
-        valid &= kEbcdicDigits.digit[field[i]];
-        out[i] = static_cast<char>('0' + (field[i] & 0x0F));
-    }
-    for (; i + 1 < size; ++i) {
-        valid &= kEbcdicDigits.digit[field[i]];
-        out[i + 1] = static_cast<char>('0' + (field[i] & 0x0F));
-    }
-    if (valid == 0) return nullptr;
-    if (places != 0) out[whole] = '.';
-    out[size - 1 + (places != 0 ? 1 : 0)] = static_cast<char>('0' + (field[size - 1] & 0x0F));
-    return out + size + (places != 0 ? 1 : 0);
+    // The digits before the point, then those after it, one place further on; the last digit
+    // is the one that carries the sign.
+    const std::size_t point = places != 0 ? 1 : 0;
+    const bool valid =
+        copyEbcdicDigits(field, std::min(whole, size - 1), out) &&
+        (whole + 1 >= size || copyEbcdicDigits(field + whole, size - 1 - whole, out + whole + 1));
+    if (!valid) return nullptr;
+    if (point != 0) out[whole] = '.';
+    out[size - 1 + point] = static_cast<char>('0' + (field[size - 1] & 0x0F));
+    return out + size + point;
 }
 
 // Where the sign is when the layout declares none: the last byte's zone on an EBCDIC page.

@@ -40,6 +40,15 @@ class TableConverter {
     iconv_t cd_;
 };
 
+constexpr std::uint64_t kEightBlanks = 0x4040404040404040ull;
+
+// Whether the eight bytes at `p` are all the blank 40.
+inline bool eightBlanks(const unsigned char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v == kEightBlanks;
+}
+
 constexpr std::uint32_t kUtf8Replacement = 0xBDBFEFu | 3u << 24;  // U+FFFD
 constexpr std::uint32_t kCp932Replacement = '?' | 1u << 24;
 
@@ -159,6 +168,8 @@ EbcdicDecoder::EbcdicDecoder(InputCodePage page)
         special_[b] = !oneByte;
         classes_[b] = classOfText(utf8);
     }
+    const std::uint32_t space = ' ' | 1u << 24 | kBlankBit;
+    blankIsSpace_ = singleUtf8_[kBlank] == space && singleCp932_[kBlank] == space;
     if (!doubleByte_) return;
     special_[kShiftOut] = true;
     special_[kShiftIn] = true;
@@ -213,39 +224,68 @@ char* EbcdicDecoder::decodeDoubleByte(const unsigned char* in, std::size_t n, Te
     return decodeShifted(in, n, target, trim, true, out, out);
 }
 
+namespace {
+
+// The walk of decodeShifted for one choice of trimming and of shift bytes (`kShiftBytes`: a
+// text field of a double-byte page; a double-byte field reads pairs only), so that the loops
+// over the characters ask nothing else. Each run of one kind of character is a loop of its own.
+// `blankRuns`: the blank 40 is " ", written eight at a time where eight come in a row.
+template <bool kTrim, bool kShiftBytes>
+char* decodeRuns(const std::uint32_t* single, const std::uint32_t* pair, const unsigned char* p,
+                 const unsigned char* const end, bool shifted, char* o, char* kept,
+                 std::uint32_t blankBit, bool blankRuns) {
+    auto isShift = [](unsigned char b) {
+        return kShiftBytes && (b & 0xFE) == EbcdicDecoder::kShiftOut;  // 0E or 0F
+    };
+    auto put = [&](std::uint32_t e) {
+        std::memcpy(o, &e, 4);
+        o += (e >> 24) & 3;
+        if (kTrim && (e & blankBit) == 0) kept = o;
+    };
+    std::size_t blanks = 0;  // for the shift bytes and a cut character
+    for (;;) {
+        if (!shifted) {
+            for (; p != end && !isShift(*p); ++p) {
+                if (*p == EbcdicDecoder::kBlank && blankRuns) {
+                    // Blanks are left out by trimming: `kept` stays where it is.
+                    for (; end - p >= 8 && eightBlanks(p); p += 8, o += 8) std::memset(o, ' ', 8);
+                    if (p == end || isShift(*p)) break;
+                }
+                put(single[*p]);
+            }
+        } else {
+            for (; end - p >= 2 && !isShift(*p); p += 2) put(pair[std::size_t{p[0]} << 8 | p[1]]);
+            if (p != end && !isShift(*p)) {
+                ++blanks;  // a double-byte character cut by the field's end
+                break;
+            }
+        }
+        if (p == end) break;
+        shifted = *p++ == EbcdicDecoder::kShiftOut;
+        ++blanks;
+    }
+    if (kTrim) return kept;
+    std::memset(o, ' ', blanks);
+    return o + blanks;
+}
+
+}  // namespace
+
 char* EbcdicDecoder::decodeShifted(const unsigned char* in, std::size_t n, TextTarget target,
                                    bool trim, bool startDoubleByte, char* out, char* kept) const {
     const std::uint32_t* single = singles(target);
     const std::uint32_t* pair = doubleByte_ ? pairs(target) : nullptr;
-    const unsigned char* p = in;
     const unsigned char* const end = in + n;
-    bool shifted = startDoubleByte;
-    std::size_t blanks = 0;  // for the shift bytes and a cut character
-    char* o = out;
-    while (p != end) {
-        std::uint32_t e;
-        if (doubleByte_ && !startDoubleByte && (*p == kShiftOut || *p == kShiftIn)) {
-            shifted = *p == kShiftOut;
-            ++blanks;
-            ++p;
-            continue;
-        }
-        if (shifted) {
-            if (end - p < 2) {  // a double-byte character cut by the field's end
-                ++blanks;
-                break;
-            }
-            e = pair[static_cast<std::size_t>(p[0]) << 8 | p[1]];
-            p += 2;
-        } else {
-            e = single[*p++];
-        }
-        o = put(o, e);
-        if ((e & kBlankBit) == 0) kept = o;
+    if (doubleByte_ && !startDoubleByte) {
+        return trim ? decodeRuns<true, true>(single, pair, in, end, false, out, kept, kBlankBit,
+                                             blankIsSpace_)
+                    : decodeRuns<false, true>(single, pair, in, end, false, out, kept, kBlankBit,
+                                              blankIsSpace_);
     }
-    if (trim) return kept;
-    std::memset(o, ' ', blanks);
-    return o + blanks;
+    return trim ? decodeRuns<true, false>(single, pair, in, end, startDoubleByte, out, kept,
+                                          kBlankBit, blankIsSpace_)
+                : decodeRuns<false, false>(single, pair, in, end, startDoubleByte, out, kept,
+                                           kBlankBit, blankIsSpace_);
 }
 
 std::string EbcdicDecoder::textToUtf8(std::string_view bytes) const {

@@ -107,6 +107,8 @@ class EbcdicDecoder {
     // need the general walk (a shift byte, or a character of two bytes or none in Shift-JIS).
     unsigned char oneByteCp932_[256] = {};
     bool special_[256] = {};
+    // The blank 40 is " " in both targets: runs of it (the padding of text) go eight at a time.
+    bool blankIsSpace_ = false;
     ByteClass classes_[256] = {};
     // By first byte × 256 + second byte; empty on pages without double-byte text.
     std::vector<std::uint32_t> pairCp932_;

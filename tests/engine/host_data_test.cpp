@@ -1,5 +1,6 @@
 // Host data: EBCDIC records, binary fields, declared signs, scaling and records with
 // descriptor words. The byte sequences are written out by hand from the code pages.
+#include <random>
 #include <string>
 #include <vector>
 
@@ -107,15 +108,31 @@ TEST(HostNumbers, DecimalTextKeepsEveryDigit) {
 }
 
 TEST(HostNumbers, EbcdicZonedFastPathWritesWhatTheGeneralOneWrites) {
-    const std::string fields[] = {"\xF1\xF2\xC3", "\xF0\xF0\xD5", "\xF1\xF2\xF3", "\xD7",
-                                  "\xF1\x40\xC3", "\xF1\xF2\x33", "\xF9\xF9\xB9"};
+    std::vector<std::string> fields = {"\xF1\xF2\xC3", "\xF0\xF0\xD5", "\xF1\xF2\xF3", "\xD7",
+                                       "\xF1\x40\xC3", "\xF1\xF2\x33", "\xF9\xF9\xB9"};
+    // Fields long enough to be read a word at a time, whole and with a byte that is no digit
+    // (a zone or a low half out of range) at every place.
+    std::mt19937 random(7);
+    for (std::size_t size = 4; size <= 24; ++size) {
+        std::string f;
+        for (std::size_t i = 0; i + 1 < size; ++i) f += static_cast<char>(0xF0 + random() % 10);
+        f += static_cast<char>((size % 2 == 0 ? 0xD0 : 0xC0) + random() % 10);
+        fields.push_back(f);
+        for (std::size_t at = 0; at + 1 < size; ++at) {
+            for (unsigned char bad : {0xFA, 0xE5, 0x40, 0xFF}) {
+                std::string wrong = f;
+                wrong[at] = static_cast<char>(bad);
+                fields.push_back(wrong);
+            }
+        }
+    }
     for (const std::string& f : fields) {
-        for (int dec = 0; dec <= 4; ++dec) {
+        for (int dec = 0; dec <= static_cast<int>(f.size()) + 1; ++dec) {
             for (int scale : {-2, 0, 2}) {
                 const auto* bytes = reinterpret_cast<const unsigned char*>(f.data());
                 char fast[64], general[64];
                 char* fastEnd = writeEbcdicZonedTrailing(bytes, f.size(), dec, scale, fast);
-                char digits[16];
+                char digits[32];
                 bool negative = false;
                 const std::ptrdiff_t n =
                     zonedDigits(bytes, f.size(), SignPosition::Trailing, true, digits, negative);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace sorvek {
@@ -108,6 +109,70 @@ TEST(EbcdicDecoder, DoubleByteFieldsHoldPairsWithoutShiftBytes) {
     EXPECT_EQ("日 ", decode(InputCodePage::Ibm930, "\x45\x62\x45", TextTarget::Utf8, false, true));
     EXPECT_EQ("日",
               decode(InputCodePage::Ibm930, "\x45\x62\x40\x40", TextTarget::Utf8, true, true));
+}
+
+// Text fields read one character at a time, by the rules the decoder states, from what it
+// gives for a lone character: the runs of one kind of character it reads in one go must give
+// the same.
+std::string decodeByCharacter(InputCodePage page, const std::string& bytes, TextTarget target,
+                              bool trim, bool doubleByteField) {
+    const bool shiftBytes = !doubleByteField && EbcdicDecoder::get(page).doubleByte();
+    bool shifted = doubleByteField && EbcdicDecoder::get(page).doubleByte();
+    std::string out;
+    std::size_t kept = 0;  // the end of the last character that trimming keeps
+    std::size_t blanks = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[at]);
+        if (shiftBytes && (b == EbcdicDecoder::kShiftOut || b == EbcdicDecoder::kShiftIn)) {
+            shifted = b == EbcdicDecoder::kShiftOut;
+            ++blanks;
+            ++at;
+            continue;
+        }
+        std::string c;
+        if (shifted && at + 1 == bytes.size()) {
+            ++blanks;
+            break;
+        }
+        c = decode(page, bytes.substr(at, shifted ? 2 : 1), target, false, shifted);
+        at += shifted ? 2 : 1;
+        out += c;
+        if (c != " " && c != std::string(1, '\0') && c != "\xE3\x80\x80" && c != "\x81\x40") {
+            kept = out.size();
+        }
+    }
+    return trim ? out.substr(0, kept) : out + std::string(blanks, ' ');
+}
+
+TEST(EbcdicDecoder, ReadsRunsAsItReadsCharacters) {
+    // Bytes that make one-byte and double-byte characters, blanks, NULs, shift bytes, a byte
+    // that is no character, and characters Shift-JIS holds in two bytes.
+    const unsigned char alphabet[] = {0x0E, 0x0F, 0x40, 0x00, 0xC1, 0x81, 0x45, 0x62,
+                                      0x42, 0x6A, 0x4A, 0x5F, 0xF1, 0x66, 0x43};
+    std::mt19937 random(11);
+    for (InputCodePage page :
+         {InputCodePage::Ibm930, InputCodePage::Ibm939, InputCodePage::Ibm037}) {
+        for (int round = 0; round < 600; ++round) {
+            std::string bytes;
+            for (std::size_t length = random() % 24; bytes.size() < length;) {
+                const std::size_t pick = random() % (sizeof alphabet + 1);
+                // Now and then a run of blanks, as host text is padded.
+                bytes += pick == sizeof alphabet
+                             ? std::string(8 + random() % 10, '\x40')
+                             : std::string(1, static_cast<char>(alphabet[pick]));
+            }
+            for (TextTarget target : {TextTarget::Utf8, TextTarget::Cp932}) {
+                for (bool trim : {false, true}) {
+                    for (bool doubleByteField : {false, true}) {
+                        EXPECT_EQ(decodeByCharacter(page, bytes, target, trim, doubleByteField),
+                                  decode(page, bytes, target, trim, doubleByteField))
+                            << ::testing::PrintToString(bytes) << " trim " << trim
+                            << " double-byte field " << doubleByteField;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(EbcdicDecoder, TellsHowATextFieldEnds) {
