@@ -202,9 +202,13 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
         if (decoding == Utf8Decoding::ByCaller && ebcdic_ == nullptr && delimiter_.size() == 1 &&
             standsAlone(delimiter_[0]) && standsAlone('"') && standsAlone('\r') &&
             standsAlone('\n') && standsAlone(' ')) {
-            // The lines stay CP932 (as wide as they are there) until the caller decodes them.
+            // The lines stay CP932 (as wide as they are there) until the caller decodes them:
+            // without other options they are the lines written without any.
             trimDecoder_ = &decoder;
             utf8 = false;
+            formatted_ = options.quoting != CsvQuoting::None || options.trimBlanks ||
+                         options.zonedSign != ZonedSign::Off ||
+                         options.invalidPacked != InvalidPacked::Keep;
         } else {
             decoder_ = &decoder;
         }

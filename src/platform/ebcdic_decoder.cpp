@@ -265,7 +265,13 @@ char* decodeRuns(const std::uint32_t* single, const std::uint32_t* pair, const u
         ++blanks;
     }
     if (kTrim) return kept;
-    std::memset(o, ' ', blanks);
+    if (blanks <= 4) {
+        // Mostly the two of a shift-out and its shift-in: one store, within the room the
+        // caller gives (each shift byte and a cut character writes nothing else).
+        std::memcpy(o, "    ", 4);
+    } else {
+        std::memset(o, ' ', blanks);
+    }
     return o + blanks;
 }
 
