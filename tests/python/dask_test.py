@@ -8,7 +8,6 @@ where Dask's distributed scheduler is not installed.
 import os
 import random
 import sys
-import tempfile
 import unittest
 
 try:
@@ -19,13 +18,13 @@ except ImportError:
 
 import sorvek
 import sorvek.dask
-from random_cases import random_case
+from random_cases import CaseFolder, random_case
 from sorvek_test import sequential
 
 CLI = None
 
 
-class DaskTest(unittest.TestCase):
+class DaskTest(CaseFolder, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.cluster = LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
@@ -37,21 +36,11 @@ class DaskTest(unittest.TestCase):
         cls.client.close()
         cls.cluster.close()
 
-    def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.addCleanup(self.dir.cleanup)
-
-    def path(self, name):
-        return os.path.join(self.dir.name, name)
-
     def test_one_file_or_numbered_parts_hold_the_bytes_of_the_sequential_run(self):
         rng = random.Random(25)
         for round in range(12):
             definition_bytes, data, options = random_case(rng)
-            with open(self.path("d.trd"), "wb") as f:
-                f.write(definition_bytes)
-            with open(self.path("in.dat"), "wb") as f:
-                f.write(data)
+            self.write_case(definition_bytes, data)
             expected, message = sequential(CLI, self.path("in.dat"), self.path("d.trd"), options)
             parts = 1 + round % 9
             where = f"round {round}, parts {parts}"

@@ -2,7 +2,9 @@
 or variable length, with or without class codes, headers, details and sub-details, records of
 unknown kind, line breaks after records (and CR and LF inside them), trailing bytes, and output
 options."""
+import os
 import random
+import tempfile
 
 OPTIONS = {
     "encoding": ["cp932", "utf-8", "utf-8-bom"],
@@ -75,3 +77,21 @@ def cli_arguments(options):
         else:
             arguments += ["--" + key.replace("_", "-"), value]
     return arguments
+
+
+class CaseFolder:
+    """A test's own folder, removed after it, with a case's definition and data files in it."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.addCleanup(self.dir.cleanup)
+
+    def path(self, name):
+        return os.path.join(self.dir.name, name)
+
+    def write_case(self, definition_bytes, data):
+        """Writes the files d.trd and in.dat."""
+        with open(self.path("d.trd"), "wb") as f:
+            f.write(definition_bytes)
+        with open(self.path("in.dat"), "wb") as f:
+            f.write(data)

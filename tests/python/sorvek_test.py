@@ -10,11 +10,10 @@ import pickle
 import random
 import subprocess
 import sys
-import tempfile
 import unittest
 
 import sorvek
-from random_cases import cli_arguments, random_case
+from random_cases import CaseFolder, cli_arguments, random_case
 
 CLI = None
 SAMPLES = os.path.join(os.path.dirname(__file__), "..", "..", "samples")
@@ -29,22 +28,12 @@ def sequential(cli, data_path, definition_path, options):
     return run.stdout, message
 
 
-class SorvekModuleTest(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.addCleanup(self.dir.cleanup)
-
-    def path(self, name):
-        return os.path.join(self.dir.name, name)
-
+class SorvekModuleTest(CaseFolder, unittest.TestCase):
     def test_joined_parts_equal_the_sequential_run_for_every_part_count(self):
         rng = random.Random(15)
         for round in range(40):
             definition_bytes, data, options = random_case(rng)
-            with open(self.path("d.trd"), "wb") as f:
-                f.write(definition_bytes)
-            with open(self.path("in.dat"), "wb") as f:
-                f.write(data)
+            self.write_case(definition_bytes, data)
             expected, message = sequential(CLI, self.path("in.dat"), self.path("d.trd"), options)
             definition = sorvek.load_definition(self.path("d.trd"), **options)
             for parts in range(1, 10):
