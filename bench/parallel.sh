@@ -6,10 +6,7 @@
 #   bench/parallel.sh [--size-mib 1024] [--runs 3] [--jobs 2]
 set -eu
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh --bench
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORVEK_BUILD_BENCH=ON \
-  -DSORVEK_BUILD_TESTS=OFF -DSORVEK_BUILD_UI=OFF >/dev/null
-cmake --build build-bench -j2 --target sorvek-cli rec2csv_tool >/dev/null
+bench/build.sh sorvek-cli rec2csv_tool
 # The Dask path too, where the Python module can be built.
 PACKAGE=""
 if cmake --build build-bench -j2 --target sorvek_python_package >/dev/null 2>&1; then

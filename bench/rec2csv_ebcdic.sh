@@ -14,10 +14,7 @@ RUNS=${2:-3}
 WORK=${TMPDIR:-/tmp}/sorvek-bench-rec2csv
 BUILD=build-bench
 
-./scripts/install-deps.sh --bench
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORVEK_BUILD_BENCH=ON \
-  -DSORVEK_BUILD_TESTS=OFF -DSORVEK_BUILD_UI=OFF >/dev/null
-cmake --build "$BUILD" -j2 --target sorvek-cli rec2csv_tool >/dev/null
+bench/build.sh sorvek-cli rec2csv_tool
 mkdir -p "$WORK"
 TOOL="$BUILD/bench/rec2csv_tool"
 for kind in one hd; do

@@ -4,7 +4,5 @@
 # text_jobs.py (--size-mib N, --runs N, --dir DIR).
 set -eu
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh --bench
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORVEK_BUILD_UI=OFF -DSORVEK_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench --target sorvek-cli >/dev/null
+bench/build.sh sorvek-cli
 exec python3 bench/text_jobs.py build-bench/sorvek-cli "$@"
