@@ -124,15 +124,16 @@ inline char* writeEbcdicZonedTrailing(const unsigned char* field, std::size_t si
     if (sign == 0) return nullptr;
     if (sign == 3) *out++ = '-';
     const std::size_t whole = size - static_cast<std::size_t>(places);
-    // The digits before the point, then those after it, one place further on; the last digit
-    // is the one that carries the sign.
+    // The digits but the last (which carries the sign) in one go; then the decimal places among
+    // them move one on for the point.
+    const std::size_t digits = size - 1;
+    if (!copyEbcdicDigits(field, digits, out)) return nullptr;
     const std::size_t point = places != 0 ? 1 : 0;
-    const bool valid =
-        copyEbcdicDigits(field, std::min(whole, size - 1), out) &&
-        (whole + 1 >= size || copyEbcdicDigits(field + whole, size - 1 - whole, out + whole + 1));
-    if (!valid) return nullptr;
-    if (point != 0) out[whole] = '.';
-    out[size - 1 + point] = static_cast<char>('0' + (field[size - 1] & 0x0F));
+    if (point != 0) {
+        for (std::size_t i = digits; i > whole; --i) out[i] = out[i - 1];
+        out[whole] = '.';
+    }
+    out[digits + point] = static_cast<char>('0' + (field[digits] & 0x0F));
     return out + size + point;
 }
 

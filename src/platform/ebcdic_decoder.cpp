@@ -164,15 +164,18 @@ EbcdicDecoder::EbcdicDecoder(InputCodePage page)
         singleUtf8_[b] = entryOrFallback(utf8, kUtf8Replacement) | blank;
         singleCp932_[b] = entryOrFallback(cp932, kCp932Replacement) | blank;
         const bool oneByte = ((singleCp932_[b] >> 24) & 3) == 1;
-        oneByteCp932_[b] = static_cast<unsigned char>(singleCp932_[b] & 0xFF);
-        special_[b] = !oneByte;
+        OneByteTable& cp932Table = oneByte_[static_cast<int>(TextTarget::Cp932)];
+        cp932Table.bytes[b] = static_cast<unsigned char>(singleCp932_[b] & 0xFF);
+        cp932Table.special[b] = oneByte ? 0 : 1;
+        OneByteTable& utf8Table = oneByte_[static_cast<int>(TextTarget::Utf8)];
+        utf8Table.bytes[b] = static_cast<unsigned char>(singleUtf8_[b] & 0xFF);
+        utf8Table.special[b] = ((singleUtf8_[b] >> 24) & 3) == 1 ? 0 : 1;
         classes_[b] = classOfText(utf8);
     }
     const std::uint32_t space = ' ' | 1u << 24 | kBlankBit;
     blankIsSpace_ = singleUtf8_[kBlank] == space && singleCp932_[kBlank] == space;
     if (!doubleByte_) return;
-    special_[kShiftOut] = true;
-    special_[kShiftIn] = true;
+    for (OneByteTable& table : oneByte_) table.special[kShiftOut] = table.special[kShiftIn] = 1;
     classes_[kShiftOut] = ByteClass::ShiftOut;
     classes_[kShiftIn] = ByteClass::ShiftIn;
     pairUtf8_.assign(256 * 256, kUtf8Replacement);
@@ -203,19 +206,15 @@ bool EbcdicDecoder::pairIsCharacter(unsigned char first, unsigned char second) c
 
 char* EbcdicDecoder::decodeText(const unsigned char* in, std::size_t n, TextTarget target,
                                 bool trim, char* out) const {
-    if (target == TextTarget::Cp932) {
-        // Mostly one byte gives one byte: translate up to the first byte that asks for the
-        // general way, which goes on from there.
-        std::size_t i = 0;
-        for (; i < n && !special_[in[i]]; ++i) out[i] = static_cast<char>(oneByteCp932_[in[i]]);
-        char* kept = out + i;
-        if (trim) {
-            while (kept != out && (kept[-1] == ' ' || kept[-1] == '\0')) --kept;
-        }
-        if (i == n) return kept;
-        return decodeShifted(in + i, n - i, target, trim, false, out + i, kept);
+    // Mostly one byte gives one byte: translate up to the first byte that asks for the general
+    // way, which goes on from there.
+    const std::size_t i = translateOneByteText(in, n, oneByte_[static_cast<int>(target)], out);
+    char* kept = out + i;
+    if (trim) {
+        while (kept != out && (kept[-1] == ' ' || kept[-1] == '\0')) --kept;
     }
-    return decodeShifted(in, n, target, trim, false, out, out);
+    if (i == n) return kept;
+    return decodeShifted(in + i, n - i, target, trim, false, out + i, kept);
 }
 
 char* EbcdicDecoder::decodeDoubleByte(const unsigned char* in, std::size_t n, TextTarget target,

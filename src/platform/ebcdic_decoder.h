@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/input_code_page.h"
+#include "platform/one_byte_text.h"
 
 namespace sorvek {
 
@@ -103,10 +104,10 @@ class EbcdicDecoder {
     bool doubleByte_ = false;
     std::uint32_t singleCp932_[256] = {};
     std::uint32_t singleUtf8_[256] = {};
-    // The one Shift-JIS byte of each byte, for the walk without shift bytes; and the bytes that
-    // need the general walk (a shift byte, or a character of two bytes or none in Shift-JIS).
-    unsigned char oneByteCp932_[256] = {};
-    bool special_[256] = {};
+    // By target: the one byte of each byte that becomes one, for the start of a text field
+    // without shift bytes; the others (a shift byte, a character of two bytes or more, or of
+    // none) need the general walk.
+    OneByteTable oneByte_[2];
     // The blank 40 is " " in both targets: runs of it (the padding of text) go eight at a time.
     bool blankIsSpace_ = false;
     ByteClass classes_[256] = {};

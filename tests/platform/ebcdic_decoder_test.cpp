@@ -1,9 +1,11 @@
 #include "platform/ebcdic_decoder.h"
+#include "platform/one_byte_text.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace sorvek {
 namespace {
@@ -203,6 +205,50 @@ TEST(InputCodePage, NamesInAnyLetterCase) {
     EXPECT_FALSE(parseInputCodePage(""));
     EXPECT_EQ("IBM037", inputCodePageName(InputCodePage::Ibm037));
     EXPECT_EQ("CP932|IBM930|IBM939|IBM037|IBM1047", inputCodePageNameList());
+}
+
+}  // namespace
+}  // namespace sorvek
+
+namespace sorvek {
+namespace {
+
+// The translation of a field's start, 64 bytes a step where the processor allows: what a byte
+// loop gives, at every length and with the first special byte anywhere, and nothing written
+// after it.
+TEST(OneByteText, TranslatesUpToTheFirstSpecialByteAtAnyLength) {
+    std::mt19937 random(13);
+    OneByteTable table;
+    for (int b = 0; b < 256; ++b) {
+        table.bytes[b] = static_cast<unsigned char>(random());
+        table.special[b] = random() % 8 == 0 ? 1 : 0;
+    }
+    for (std::size_t length = 0; length <= 200; ++length) {
+        for (int round = 0; round < 4; ++round) {
+            std::vector<unsigned char> in(length);
+            for (unsigned char& b : in) {
+                do {
+                    b = static_cast<unsigned char>(random());
+                } while (table.special[b] != 0 && round != 3);
+            }
+            if (length > 0 && round < 2) {
+                // A special byte somewhere, or none at all.
+                for (int b = 0; b < 256; ++b) {
+                    if (table.special[b] != 0) {
+                        in[random() % length] = static_cast<unsigned char>(b);
+                        break;
+                    }
+                }
+            }
+            std::string expected(length + 8, '#');
+            std::size_t n = 0;
+            for (; n < length && table.special[in[n]] == 0; ++n)
+                expected[n] = static_cast<char>(table.bytes[in[n]]);
+            std::string out(length + 8, '#');
+            EXPECT_EQ(n, translateOneByteText(in.data(), length, table, out.data())) << length;
+            EXPECT_EQ(expected, out) << length;
+        }
+    }
 }
 
 }  // namespace
