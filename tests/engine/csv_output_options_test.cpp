@@ -10,6 +10,7 @@
 #include "platform/codepage.h"
 #include "ports/app_title.h"
 #include "support/engine_fixture.h"
+#include "support/random_records.h"
 #include "support/rec2csv_reference.h"
 #include "support/record_tables.h"
 
@@ -309,7 +310,6 @@ void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize
     std::mt19937 rng(seed);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* delimiters[] = {",", "", "、", "||", "\t", ";", "|"};
-    const char* types[] = {"X", "9", "P"};
     // Bytes that make every case likely: digits and zones, blanks of both widths, quotes,
     // delimiters, line breaks, lead bytes and katakana.
     const std::string alphabet =
@@ -326,15 +326,8 @@ void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize
         for (int k = 1; k <= kindCount; ++k) {
             const int size = 2 + pick(maxSize);
             const int parent = k > 1 && pick(2) ? 1 + pick(k - 1) : 0;
-            std::vector<FieldDef> fields = {unmarked("code", "X", 2, 1)};
-            for (int n = pick(5); n > 0; --n) {
-                const int pos = 1 + pick(size);
-                const int fsize = 1 + pick(size - pos + 1);
-                const std::string type = types[pick(3)];
-                const int maxDec = type == "9" ? fsize : type == "P" ? 2 * fsize - 1 : 0;
-                fields.push_back(field("f", type, pos, fsize, pick(maxDec + 1), pick(4) != 0));
-                fields.back().leadingSign = pick(3) == 0;
-            }
+            std::vector<FieldDef> fields = randomFields(pick, size, {"X", "9", "P"});
+            for (FieldDef& f : fields) f.leadingSign = pick(3) == 0;
             table.entries.push_back(recordDefinition("R" + std::to_string(k), size,
                                                      std::string(1, static_cast<char>('A' + k)),
                                                      parent, 0, fields));

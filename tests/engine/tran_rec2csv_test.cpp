@@ -6,6 +6,7 @@
 #include "ports/app_title.h"
 #include "support/engine_fixture.h"
 #include "support/memory_file_system.h"
+#include "support/random_records.h"
 #include "support/rec2csv_reference.h"
 #include "support/record_tables.h"
 
@@ -370,21 +371,13 @@ TEST_F(TranRec2CsvTest, MatchesRecordWiseReferenceOnRandomDefinitions) {
     std::mt19937 rng(11);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* delimiters[] = {",", "", "、", "||", "\t"};
-    const char* types[] = {"X", "9", "P", "p"};
     for (int round = 0; round < 60; ++round) {
         const int kindCount = 1 + pick(4);
         RecordDefTable table = makeTable(fileDefinition(0, "2", delimiters[pick(5)], false), {});
         for (int k = 1; k <= kindCount; ++k) {
             const int size = 2 + pick(12);
             const int parent = k > 1 && pick(2) ? 1 + pick(k - 1) : 0;
-            std::vector<FieldDef> fields = {unmarked("code", "X", 2, 1)};
-            for (int n = pick(5); n > 0; --n) {
-                const int pos = 1 + pick(size);
-                const int fsize = 1 + pick(size - pos + 1);
-                const std::string type = types[pick(4)];
-                const int maxDec = type == "9" ? fsize : type == "P" ? 2 * fsize - 1 : 0;
-                fields.push_back(field("f", type, pos, fsize, pick(maxDec + 1), pick(4) != 0));
-            }
+            const std::vector<FieldDef> fields = randomFields(pick, size, {"X", "9", "P", "p"});
             table.entries.push_back(recordDefinition("R" + std::to_string(k), size,
                                                      std::string(1, static_cast<char>('A' + k)),
                                                      parent, 0, fields));

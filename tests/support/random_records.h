@@ -19,10 +19,27 @@ struct RandomCase {
     std::string input;
 };
 
+// The fields of a random record kind of `size` bytes: the unmarked class code (byte 2), then up
+// to four fields of `types` at random places, marked or not, with random decimal places.
+// `pick(n)` gives a random number below n.
+template <class Pick>
+std::vector<FieldDef> randomFields(Pick& pick, int size, const std::vector<std::string>& types) {
+    std::vector<FieldDef> fields = {unmarked("code", "X", 2, 1)};
+    for (int n = pick(5); n > 0; --n) {
+        const int pos = 1 + pick(size);
+        const int fsize = 1 + pick(size - pos + 1);
+        const std::string& type =
+            types[static_cast<std::size_t>(pick(static_cast<int>(types.size())))];
+        const int maxDec = type == "9" ? fsize : type == "P" ? 2 * fsize - 1 : 0;
+        fields.push_back(
+            field("f" + std::to_string(n), type, pos, fsize, pick(maxDec + 1), pick(4) != 0));
+    }
+    return fields;
+}
+
 inline RandomCase randomCase(std::mt19937& rng) {
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* delimiters[] = {",", "", "||", "\t"};
-    const char* types[] = {"X", "9", "P"};
     const bool classCodes = pick(4) != 0;
     const int fileSize = pick(2) ? 0 : 3 + pick(8);
     RandomCase c;
@@ -40,15 +57,7 @@ inline RandomCase randomCase(std::mt19937& rng) {
     for (int k = 1; k <= kindCount; ++k) {
         const int size = 2 + pick(12);
         const int parent = k > 1 && pick(3) != 0 ? 1 + pick(k - 1) : 0;
-        std::vector<FieldDef> fields = {unmarked("code", "X", 2, 1)};
-        for (int n = pick(5); n > 0; --n) {
-            const int pos = 1 + pick(size);
-            const int fsize = 1 + pick(size - pos + 1);
-            const std::string type = types[pick(3)];
-            const int maxDec = type == "9" ? fsize : type == "P" ? 2 * fsize - 1 : 0;
-            fields.push_back(
-                field("f" + std::to_string(n), type, pos, fsize, pick(maxDec + 1), pick(4) != 0));
-        }
+        const std::vector<FieldDef> fields = randomFields(pick, size, {"X", "9", "P"});
         c.table.entries.push_back(recordDefinition("R" + std::to_string(k), size,
                                                    std::string(1, static_cast<char>('A' + k)),
                                                    parent, 0, fields));
