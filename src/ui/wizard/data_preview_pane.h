@@ -44,7 +44,9 @@ class DataPreviewPane : public QWidget {
     // once the events at hand are handled.
     void definitionChanged(int columnKind);
     // Shows the records from the one at `offset` (record `recordNumber`) on and selects it.
-    void showRecordAt(std::int64_t offset, std::int64_t recordNumber);
+    // `blockLeft`: for records in blocks, the rest of the block from that record on, as the
+    // finding's place gives it (FindingPlace::blockLeft).
+    void showRecordAt(std::int64_t offset, std::int64_t recordNumber, std::uint32_t blockLeft = 0);
 
     void cmdCheck_Click();
     void cmdCheckCancel_Click();
