@@ -36,6 +36,11 @@ void setPlace(QTreeWidgetItem* item, const FindingPlace& place) {
     item->setData(0, kBlockLeftRole, QVariant::fromValue<quint32>(place.blockLeft));
 }
 
+// What the summary says before a check.
+QString checkPrompt() {
+    return QStringLiteral("「点検」を押すと、ファイル全体をこの定義で読みます。");
+}
+
 QString rowCaption(const RecordDefTable& table, const PreviewRow& row) {
     const QString kind = table.isRecordIndex(row.kind)
                              ? q(table[static_cast<std::size_t>(row.kind)].Name)
@@ -114,8 +119,7 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     lblCheckSummary->setObjectName(QStringLiteral("lblCheckSummary"));
     lblCheckSummary->setTextFormat(Qt::PlainText);
     lblCheckSummary->setWordWrap(true);
-    lblCheckSummary->setText(
-        QStringLiteral("「点検」を押すと、ファイル全体をこの定義で読みます。"));
+    lblCheckSummary->setText(checkPrompt());
     tvwFindings = new QTreeWidget;
     tvwFindings->setObjectName(QStringLiteral("tvwFindings"));
     tvwFindings->setHeaderHidden(true);
@@ -204,8 +208,7 @@ void DataPreviewPane::setInputFile(const QString& path) {
     loaded_ = false;
     source_ = PreviewSource{};
     selectOffset_.reset();
-    report_.reset();
-    tvwFindings->clear();
+    clearCheck();
     lblPreviewFile->setText(QStringLiteral("データ: ") + QFileInfo(path).fileName());
     lblPreviewFile->setToolTip(path);
     lblPreviewStatus->setText(QStringLiteral("読み込み中…"));
@@ -217,6 +220,15 @@ void DataPreviewPane::setInputFile(const QString& path) {
         return;
     }
     loader_.load(path, 0, kPreviewWindowBytes, 1);
+}
+
+void DataPreviewPane::clearCheck() {
+    if (runner_.running()) runner_.discard();
+    setChecking(false);
+    report_.reset();
+    tvwFindings->clear();
+    checkProgress->setValue(0);
+    lblCheckSummary->setText(checkPrompt());
 }
 
 void DataPreviewPane::definitionChanged(int columnKind) {

@@ -43,6 +43,10 @@ class DataPreviewPane : public QWidget {
     // record selected in the tree; other values keep the present one). The preview is rebuilt
     // once the events at hand are handled.
     void definitionChanged(int columnKind);
+    // The findings belong to another input or another definition: forgets them (the summary
+    // shows what it shows before a check) and stops a check under way, whose answer is dropped.
+    // A new input file does the same.
+    void clearCheck();
     // Shows the records from the one at `offset` (record `recordNumber`) on and selects it.
     // `blockLeft`: for records in blocks, the rest of the block from that record on, as the
     // finding's place gives it (FindingPlace::blockLeft).
