@@ -17,7 +17,9 @@ const char* captionOf(const std::array<CaptionedChoice<T>, N>& choices, T value)
 }
 
 std::string pictureDisplay(const FieldDef& field) {
-    const std::int64_t size = field.Size;
+    // A sign of its own byte is no digit.
+    const std::int64_t size =
+        field.Type == kTypeZoned && separateSign(field.sign) ? field.Size - 1 : field.Size;
     const std::int64_t digits = (field.Type == "P" ? 2 * size - 1 : size) - field.Dec;
     std::string text = field.Type + "(" + std::to_string(digits) + ")";
     if (field.Dec != 0) {

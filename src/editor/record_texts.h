@@ -11,7 +11,8 @@ namespace sorvek {
 
 // The type display of a field (the field list's "属性", the copied layout, the preview's tips):
 // `Type`, "(", the integer digits, ")", and when `Dec` is not 0 "V" followed by `Dec` nines. The
-// integer digits are `Size - Dec`, for "P" `2 × Size - 1 - Dec`. "9" of 7 bytes with 2 decimals
+// integer digits are `Size - Dec`, for "P" `2 × Size - 1 - Dec`, for "9" with a sign of its own
+// byte `Size - 1 - Dec`. "9" of 7 bytes with 2 decimals
 // gives 9(5)V99; "P" of 4 bytes with 2 decimals P(5)V99; "X" of 4 bytes X(4). More than 32
 // decimals are written V9(n) so that an absurd count read from a file cannot make a huge text.
 // The host forms follow in the edit dialog's words, each after "、": a zoned field's declared

@@ -94,7 +94,7 @@ TEST(TypeDisplay, HostFormsReadAsTheEditDialogNamesThem) {
         {host("DBCS", 10, 0, none, false, big, 0), "DBCS(2バイト文字 5 字)"},
         {host("DBCS", 5, 0, none, false, big, 0), "DBCS(2バイト文字 2 字と 1 バイト)"},
         {host("9", 7, 2, SignPosition::LeadingSeparate, false, big, 0),
-         "9(5)V99、符号: 先頭に独立 (+/-)"},
+         "9(4)V99、符号: 先頭に独立 (+/-)"},
         {host("9", 5, 0, SignPosition::Trailing, false, big, 3),
          "9(5)、符号: 末尾の桁のゾーン、位取り 3 桁"},
         {host("P", 3, 0, none, false, big, 2), "P(5)、位取り 2 桁"},
