@@ -36,7 +36,7 @@ std::vector<FindingPlace> placesOf(const Occurrences& o, std::int64_t start = 0)
     std::vector<FindingPlace> places;
     for (std::size_t i = 0; i < o.offsets.size(); ++i) {
         places.push_back({o.offsets[i], i < o.recordNumbers.size() ? o.recordNumbers[i] : 0,
-                          o.offsets[i] - start});
+                          o.offsets[i] - start, i < o.blockLefts.size() ? o.blockLefts[i] : 0});
     }
     return places;
 }
@@ -45,7 +45,7 @@ std::int64_t fieldStart(const DefinitionFindings& d, int kind, int field) {
     const auto k = static_cast<std::size_t>(kind);
     const auto f = static_cast<std::size_t>(field);
     if (k >= d.fieldPositions.size() || f >= d.fieldPositions[k].size()) return 0;
-    return d.fieldPositions[k][f] - 1;
+    return d.descriptorBytes + d.fieldPositions[k][f] - 1;
 }
 
 std::string firstPlace(const Occurrences& o) {
@@ -124,11 +124,11 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
             message.replace(i, 1, " / ");
         }
         Occurrences at;
-        at.add(d.stopOffset, d.stopRecord);
+        at.add(d.stopOffset, d.stopRecord, d.stopBlockLeft);
         addGroup(out, message + " (変換はここで止まり、ここから先は点検していません)", true, at);
     } else if (d.stopped) {
         Occurrences at;
-        at.add(d.stopOffset, d.stopRecord);
+        at.add(d.stopOffset, d.stopRecord, d.stopBlockLeft);
         addGroup(out,
                  "識別区分の不明なレコードがあります。可変長のため、変換はここで止まり、"
                  "ここから先は点検していません。",

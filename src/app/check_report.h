@@ -12,11 +12,14 @@
 namespace sorvek {
 
 // A place of a finding: a byte offset, and the record there (0 for findings about bytes) with
-// the offset of its first byte (the same offset but for findings about a field).
+// the offset of its first byte (the same offset but for findings about a field) and, for
+// records in blocks, the rest of the block from that record on, with which a walk that starts
+// at the record goes on as the conversion does.
 struct FindingPlace {
     std::int64_t offset = 0;
     std::int64_t recordNumber = 0;
     std::int64_t recordOffset = 0;
+    std::uint32_t blockLeft = 0;
 };
 
 // "レコード 4 (オフセット 120)", or "オフセット 120" without a record.

@@ -173,7 +173,7 @@ class RowCollector {
         if (r.kind != 0) fillCells(row, r.bytes, r.bytes == r.data ? SIZE_MAX : r.length);
     }
 
-    void stopped(std::int64_t offset, std::int64_t number) {
+    void stopped(std::int64_t offset, std::int64_t number, std::uint32_t) {
         if (out_.rows.size() >= maxRows_) return;
         const std::size_t begin = static_cast<std::size_t>(offset);
         const std::size_t length =
@@ -182,7 +182,8 @@ class RowCollector {
     }
 
     // A descriptor word that cannot be, or a record cut off behind one: the conversion stops.
-    void fault(FramingFault fault, const std::string&, std::int64_t offset, std::int64_t number) {
+    void fault(FramingFault fault, const std::string&, std::int64_t offset, std::int64_t number,
+               std::uint32_t) {
         if (out_.rows.size() >= maxRows_) return;
         const std::size_t begin = static_cast<std::size_t>(offset);
         const std::size_t length = std::min(source_.bytes.size() - begin, std::size_t{4});
@@ -198,8 +199,9 @@ class RowCollector {
             addRow(0, base_ + consumed, source_.bytes.size() - consumed,
                    static_cast<std::int64_t>(consumed), number + 1, RowMark::Incomplete);
         }
-        lineage_.forEachUnused(
-            [&](int, std::int64_t, std::int64_t unused) { markRow(unused, RowMark::NoLine); });
+        lineage_.forEachUnused([&](int, std::int64_t, std::int64_t unused, std::uint32_t) {
+            markRow(unused, RowMark::NoLine);
+        });
     }
 
   private:
@@ -307,9 +309,11 @@ Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, i
     }
 
     RecordCutter cutter(table);
-    if (table[0].recordFormat == RecordFormat::VB && source.offset > 0) {
-        // A stretch from a record on starts inside a block whose length is not known here.
-        cutter.resume(FramingState{RecordPending::None, UINT32_MAX});
+    // A stretch from a record on goes on in the block that record starts in, so that the next
+    // block's descriptor word is read where the conversion reads it. (At a record of fixed
+    // length the line breaks after the record before are behind; nothing else is carried.)
+    if (table[0].recordFormat == RecordFormat::VB) {
+        cutter.resume(FramingState{RecordPending::None, source.blockLeft});
     }
     RowCollector collector(table, source, maxRows, out);
     const auto* begin = reinterpret_cast<const unsigned char*>(source.bytes.data());

@@ -24,6 +24,10 @@ struct PreviewSource {
     std::string bytes;
     std::int64_t offset = 0;       // file offset of bytes[0]
     std::int64_t firstRecord = 1;  // the record number of the record at `offset`
+    // Records in blocks: the rest of the block the record at `offset` starts in, its
+    // descriptor word included (0: a block starts there), as the walk over the whole file had
+    // it (a finding's place carries it).
+    std::uint32_t blockLeft = 0;
     std::int64_t fileSize = 0;
     bool reachesEnd() const { return offset + static_cast<std::int64_t>(bytes.size()) >= fileSize; }
 };

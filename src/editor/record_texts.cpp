@@ -1,13 +1,25 @@
 #include "editor/record_texts.h"
 
+#include "editor/edit_dialog.h"
+#include "model/host_data.h"
+
 namespace sorvek {
 
 namespace {
 constexpr std::int32_t kMostNinesWritten = 32;
+
+template <typename T, std::size_t N>
+const char* captionOf(const std::array<CaptionedChoice<T>, N>& choices, T value) {
+    for (const auto& choice : choices) {
+        if (choice.value == value) return choice.caption;
+    }
+    return "";
 }
 
-std::string typeDisplay(const FieldDef& field) {
-    const std::int64_t size = field.Size;
+std::string pictureDisplay(const FieldDef& field) {
+    // A sign of its own byte is no digit.
+    const std::int64_t size =
+        field.Type == kTypeZoned && separateSign(field.sign) ? field.Size - 1 : field.Size;
     const std::int64_t digits = (field.Type == "P" ? 2 * size - 1 : size) - field.Dec;
     std::string text = field.Type + "(" + std::to_string(digits) + ")";
     if (field.Dec != 0) {
@@ -17,6 +29,42 @@ std::string typeDisplay(const FieldDef& field) {
         } else if (field.Dec > 0) {
             text.append(static_cast<std::size_t>(field.Dec), '9');
         }
+    }
+    return text;
+}
+
+// A binary field says its bytes, sign and byte order, and its decimal places in words (its
+// digits are no count of bytes); double-byte text its characters.
+std::string hostTypeDisplay(const FieldDef& field) {
+    if (field.Type == kTypeDoubleByte) {
+        std::string text = field.Type + "(2バイト文字 " + std::to_string(field.Size / 2) + " 字";
+        if (field.Size % 2 != 0) text += "と 1 バイト";
+        return text + ")";
+    }
+    std::string text = field.Type + " " + std::to_string(field.Size) + "バイト、" +
+                       (field.signedBinary ? "符号付き" : "符号なし") + "、" +
+                       captionOf(kByteOrderChoices, field.byteOrder);
+    if (field.Dec != 0) text += "、小数点以下 " + std::to_string(field.Dec) + " 桁";
+    return text;
+}
+}  // namespace
+
+std::string typeDisplay(const FieldDef& field) {
+    std::string text;
+    if (field.Type == kTypeBinary || field.Type == kTypeDoubleByte) {
+        text = hostTypeDisplay(field);
+    } else {
+        text = pictureDisplay(field);
+    }
+    // The host forms a layout declares, in the edit dialog's words; a field without them shows
+    // as it always did.
+    if (field.Type == kTypeZoned && field.sign != SignPosition::Undeclared) {
+        text += "、符号: ";
+        text += captionOf(kSignChoices, field.sign);
+    }
+    if (field.scale != 0 &&
+        (field.Type == kTypeZoned || field.Type == kTypePacked || field.Type == kTypeBinary)) {
+        text += "、位取り " + std::to_string(field.scale) + " 桁";
     }
     return text;
 }

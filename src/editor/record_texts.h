@@ -9,11 +9,17 @@
 
 namespace sorvek {
 
-// The type display of a field: `Type`, "(", the integer digits, ")", and when `Dec` is not 0
-// "V" followed by `Dec` nines. The integer digits are `Size - Dec`, for "P" `2 × Size - 1 - Dec`.
-// "9" of 7 bytes with 2 decimals gives 9(5)V99; "P" of 4 bytes with 2 decimals P(5)V99; "X" of
-// 4 bytes X(4). More than 32 decimals are written V9(n) so that an absurd count read from a file
-// cannot make a huge text.
+// The type display of a field (the field list's "属性", the copied layout, the preview's tips):
+// `Type`, "(", the integer digits, ")", and when `Dec` is not 0 "V" followed by `Dec` nines. The
+// integer digits are `Size - Dec`, for "P" `2 × Size - 1 - Dec`, for "9" with a sign of its own
+// byte `Size - 1 - Dec`. "9" of 7 bytes with 2 decimals
+// gives 9(5)V99; "P" of 4 bytes with 2 decimals P(5)V99; "X" of 4 bytes X(4). More than 32
+// decimals are written V9(n) so that an absurd count read from a file cannot make a huge text.
+// The host forms follow in the edit dialog's words, each after "、": a zoned field's declared
+// sign ("符号: 先頭に独立 (+/-)"), the scale of a number ("位取り 3 桁"). A binary field shows
+// "BIN 4バイト、符号付き、ビッグエンディアン (COMP、BINARY)" and its decimal places ("小数点以下
+// 2 桁"), double-byte text "DBCS(2バイト文字 5 字)". A field without host forms shows as it
+// always did.
 std::string typeDisplay(const FieldDef& field);
 
 // The byte position at which the record's last field ends (`Pos + Size - 1` of that field);

@@ -81,6 +81,7 @@ Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nul
             findings_.fieldPositions.back().push_back(f.Pos);
         }
     }
+    if ((*table)[0].recordFormat != RecordFormat::Fixed) findings_.descriptorBytes = 4;
     if (Status check = checkRec2CsvDefinition(*table); !check) {
         findings_.definitionError = check.error().message;
     }

@@ -12,16 +12,22 @@ namespace sorvek {
 inline constexpr std::size_t kListedPlaces = 20;
 
 // Where something was found: how often, and the first places (byte offsets from the start of
-// the file, 0-based, and for findings about records the 1-based record numbers).
+// the file, 0-based, and for findings about records the 1-based record numbers and, beside
+// each, the rest of the block the record starts in (records in blocks: a walk that starts at
+// the record goes on from there with it; 0 otherwise)).
 struct Occurrences {
     std::int64_t count = 0;
     std::vector<std::int64_t> offsets;
     std::vector<std::int64_t> recordNumbers;
+    std::vector<std::uint32_t> blockLefts;
 
-    void add(std::int64_t offset, std::int64_t recordNumber = 0) {
+    void add(std::int64_t offset, std::int64_t recordNumber = 0, std::uint32_t blockLeft = 0) {
         if (offsets.size() < kListedPlaces) {
             offsets.push_back(offset);
-            if (recordNumber > 0) recordNumbers.push_back(recordNumber);
+            if (recordNumber > 0) {
+                recordNumbers.push_back(recordNumber);
+                blockLefts.push_back(blockLeft);
+            }
         }
         ++count;
     }
@@ -101,6 +107,8 @@ struct DefinitionFindings {
     std::vector<std::vector<std::string>> fieldNames;
     std::vector<std::vector<std::string>> fieldTypes;
     std::vector<std::vector<std::int32_t>> fieldPositions;  // `Pos`, 1-based
+    // Bytes of a record before its data, where `Pos` 1 lies: its descriptor word (V, VB).
+    std::int32_t descriptorBytes = 0;
     // The definition check's refusal (the conversion would not run), empty when it passes.
     std::string definitionError;
     // False when the definition cannot cut records at all (no records, a bad length, ...).
@@ -116,6 +124,7 @@ struct DefinitionFindings {
     bool stopped = false;
     std::int64_t stopOffset = 0;
     std::int64_t stopRecord = 0;
+    std::uint32_t stopBlockLeft = 0;  // as Occurrences::blockLefts
     std::string framingMessage;
     // An incomplete last record, which the conversion leaves out.
     std::int64_t trailingBytes = 0;

@@ -28,18 +28,21 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
     if (out_.titleLine) out_.linesWritten = 1;
 }
 
-void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number) {
-    out_.unknownKind.add(offset, number);
+void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number,
+                                      std::uint32_t blockLeft) {
+    out_.unknownKind.add(offset, number, blockLeft);
     out_.stopped = true;
     out_.stopOffset = offset;
     out_.stopRecord = number;
+    out_.stopBlockLeft = blockLeft;
 }
 
 void RecordFindingsCollector::fault(FramingFault, const std::string& message, std::int64_t offset,
-                                    std::int64_t number) {
+                                    std::int64_t number, std::uint32_t blockLeft) {
     out_.stopped = true;
     out_.stopOffset = offset;
     out_.stopRecord = number;
+    out_.stopBlockLeft = blockLeft;
     out_.framingMessage = message;
 }
 
@@ -48,9 +51,10 @@ void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t tr
     out_.trailingBytes = trailingBytes;
     out_.trailingOffset = trailingBytes > 0 ? trailingOffset : 0;
     out_.trailingRecord = trailingBytes > 0 ? trailingRecord : 0;
-    lineage_.forEachUnused([&](int kind, std::int64_t offset, std::int64_t number) {
-        out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(offset, number);
-    });
+    lineage_.forEachUnused(
+        [&](int kind, std::int64_t offset, std::int64_t number, std::uint32_t blockLeft) {
+            out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(offset, number, blockLeft);
+        });
     for (std::size_t i = 0; i < plan_.checkCount(); ++i) {
         const int kind = plan_.kindOf(i);
         const int field = plan_.check(i).field;

@@ -27,12 +27,13 @@ class RecordFindingsCollector {
     void record(const FramedRecord& r) {
         const std::int64_t offset = r.offset;
         const std::int64_t number = r.number;
+        const std::uint32_t blockLeft = r.blockLeft;
         if (lineBreaksFollow_ && (r.data[0] == '\r' || r.data[0] == '\n')) [[unlikely]] {
-            out_.extraLineBreaks.add(offset, number);
+            out_.extraLineBreaks.add(offset, number, blockLeft);
         }
         const int kind = r.kind;
         if (kind == 0) [[unlikely]] {
-            out_.unknownKind.add(offset, number);
+            out_.unknownKind.add(offset, number, blockLeft);
             return;
         }
         const std::size_t k = static_cast<std::size_t>(kind);
@@ -41,16 +42,16 @@ class RecordFindingsCollector {
             // One kind without parent or child: every record writes its line.
             ++out_.linesWritten;
         } else {
-            followLineage(kind, offset, number);
+            followLineage(kind, offset, number, blockLeft);
         }
         if (!plan_.screenPasses(kind, r.bytes)) {
-            checkFields(kind, r.bytes, r.dataOffset, number,
+            checkFields(kind, r.bytes, r.dataOffset, number, blockLeft,
                         r.bytes == r.data ? SIZE_MAX : r.length);
         }
     }
-    void stopped(std::int64_t offset, std::int64_t number);
+    void stopped(std::int64_t offset, std::int64_t number, std::uint32_t blockLeft);
     void fault(FramingFault fault, const std::string& message, std::int64_t offset,
-               std::int64_t number);
+               std::int64_t number, std::uint32_t blockLeft);
 
     // After the last record: the incomplete last record, the records still waiting for a
     // child, and the tallies of the fields.
@@ -58,21 +59,22 @@ class RecordFindingsCollector {
                 std::int64_t trailingRecord);
 
   private:
-    void followLineage(int kind, std::int64_t offset, std::int64_t number) {
-        const RecordLineage::Step step = lineage_.record(kind, offset, number);
+    void followLineage(int kind, std::int64_t offset, std::int64_t number,
+                       std::uint32_t blockLeft) {
+        const RecordLineage::Step step = lineage_.record(kind, offset, number, blockLeft);
         if (step.writesLine) ++out_.linesWritten;
         if (step.childBeforeParent) [[unlikely]] {
-            out_.childBeforeParent[static_cast<std::size_t>(kind)].add(offset, number);
+            out_.childBeforeParent[static_cast<std::size_t>(kind)].add(offset, number, blockLeft);
         }
         if (step.replacedUnused) [[unlikely]] {
-            out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(step.replacedOffset,
-                                                                        step.replacedNumber);
+            out_.recordsWithoutLine[static_cast<std::size_t>(kind)].add(
+                step.replacedOffset, step.replacedNumber, step.replacedBlockLeft);
         }
     }
     // `reach`: the bytes of a record filled up to its kind's length that are its own; fields
     // beyond them are not judged.
     void checkFields(int kind, const unsigned char* bytes, std::int64_t offset, std::int64_t number,
-                     std::size_t reach) {
+                     std::uint32_t blockLeft, std::size_t reach) {
         std::size_t index = plan_.firstIndex(kind);
         for (const FieldCheck& c : plan_.checks(kind)) {
             if (c.offset + c.size > reach) [[unlikely]] {
@@ -83,21 +85,21 @@ class RecordFindingsCollector {
             switch (c.cls) {
                 case FieldClass::Packed:
                     if (!packedValid(f, c.size)) [[unlikely]] {
-                        invalid_[index].add(offset + c.offset, number);
+                        invalid_[index].add(offset + c.offset, number, blockLeft);
                     }
                     break;
                 case FieldClass::Zoned:
                     if (!zonedValid(f, c.size)) [[unlikely]] {
-                        invalid_[index].add(offset + c.offset, number);
+                        invalid_[index].add(offset + c.offset, number, blockLeft);
                     }
                     break;
                 case FieldClass::Text:
                     if (isSjisLead(f[c.size - 1]) && endSplitsCharacter(f, c.size)) {
-                        splitEnd_[index].add(offset + c.offset, number);
+                        splitEnd_[index].add(offset + c.offset, number, blockLeft);
                     }
                     if (c.beforeSize != 0 && isSjisLead(f[-1]) &&
                         endSplitsCharacter(bytes + c.beforeOffset, c.beforeSize)) {
-                        splitStart_[index].add(offset + c.offset, number);
+                        splitStart_[index].add(offset + c.offset, number, blockLeft);
                     }
                     break;
             }

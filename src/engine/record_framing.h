@@ -51,6 +51,9 @@ struct FramedRecord {
     std::int64_t offset = 0;              // file offset of the record, its descriptor word included
     std::int64_t dataOffset = 0;          // file offset of `data`
     std::int64_t number = 0;              // counted from 1, skipped records included
+    // VB: the bytes of its block from `offset` on (the record included), which a walk that
+    // starts at this record resumes with; 0 otherwise.
+    std::uint32_t blockLeft = 0;
 };
 
 // Why a walk ended before the bytes it was given.
@@ -141,7 +144,7 @@ class RecordFraming {
                 break;
             }
             const std::int64_t at = offset + (p - begin);
-            if (!visit(FramedRecord{kind, p, p, length, at, at, records_})) {
+            if (!visit(FramedRecord{kind, p, p, length, at, at, records_, 0})) {
                 outcome.stop = FramingStop::ByVisitor;
                 break;
             }
@@ -237,7 +240,8 @@ class RecordFraming {
                 if (dataLength > 0) std::memcpy(padded.data(), data, dataLength);
                 bytes = padded.data();
             }
-            if (!visit(FramedRecord{kind, bytes, data, dataLength, at(), at() + 4, records_})) {
+            if (!visit(FramedRecord{kind, bytes, data, dataLength, at(), at() + 4, records_,
+                                    state_.blockLeft})) {
                 outcome.stop = FramingStop::ByVisitor;
                 break;
             }

@@ -35,10 +35,12 @@ class RecordLineage {
         bool replacedUnused = false;
         std::int64_t replacedOffset = 0;
         std::int64_t replacedNumber = 0;
+        std::uint32_t replacedBlockLeft = 0;
     };
 
-    // A record of kind `kind` (1..N) at `offset`, record number `number`.
-    Step record(int kind, std::int64_t offset, std::int64_t number) {
+    // A record of kind `kind` (1..N) at `offset`, record number `number`; `blockLeft` is kept
+    // with it for the places of the findings (FramedRecord::blockLeft).
+    Step record(int kind, std::int64_t offset, std::int64_t number, std::uint32_t blockLeft = 0) {
         Kind& k = kinds_[static_cast<std::size_t>(kind)];
         Step step;
         step.childBeforeParent = k.parent != 0 && !kinds_[static_cast<std::size_t>(k.parent)].seen;
@@ -57,22 +59,24 @@ class RecordLineage {
             step.replacedUnused = true;
             step.replacedOffset = k.offset;
             step.replacedNumber = k.number;
+            step.replacedBlockLeft = k.blockLeft;
         }
         k.seen = true;
         k.used = false;
         k.offset = offset;
         k.number = number;
+        k.blockLeft = blockLeft;
         return step;
     }
 
-    // Calls `f(kind, offset, number)` for the last record of each kind with children that no
-    // child reached: at the end of the file, these too are left out.
+    // Calls `f(kind, offset, number, blockLeft)` for the last record of each kind with children
+    // that no child reached: at the end of the file, these too are left out.
     template <class F>
     void forEachUnused(F f) const {
         for (std::size_t k = 1; k < kinds_.size(); ++k) {
             const Kind& kind = kinds_[k];
             if (!kind.writesLine && kind.seen && !kind.used) {
-                f(static_cast<int>(k), kind.offset, kind.number);
+                f(static_cast<int>(k), kind.offset, kind.number, kind.blockLeft);
             }
         }
     }
@@ -87,6 +91,7 @@ class RecordLineage {
         bool used = false;           // the last one reached a line
         std::int64_t offset = 0;     // of the last one
         std::int64_t number = 0;
+        std::uint32_t blockLeft = 0;
     };
     std::vector<Kind> kinds_;
 };

@@ -35,9 +35,10 @@ class RecordCutter {
 
     // Cuts the records of [begin, end), which starts at the offset reached so far. For each
     // record, `visit.record(const FramedRecord&)` (kind 0: unknown, skipped); at a record of
-    // unknown kind in a variable-length file, `visit.stopped(offset, number)`, at a descriptor
-    // word that cannot be (or, at the end, a record cut off behind one) `visit.fault(fault,
-    // message, offset, number)` with the message the conversion shows, and nothing more.
+    // unknown kind in a variable-length file, `visit.stopped(offset, number, blockLeft)`, at a
+    // descriptor word that cannot be (or, at the end, a record cut off behind one)
+    // `visit.fault(fault, message, offset, number, blockLeft)` with the message the conversion
+    // shows, and nothing more. `blockLeft`: as FramedRecord::blockLeft, for that place.
     // `atEnd`: no input follows, so a record that is not whole is incomplete (and, for fixed
     // length, left over).
     template <class Visitor>
@@ -49,9 +50,11 @@ class RecordCutter {
             });
         Outcome outcome{o.consumed, o.needed, o.stop != FramingStop::None};
         const std::int64_t at = offset_ + static_cast<std::int64_t>(o.consumed);
-        if (o.stop == FramingStop::UnknownKind) visit.stopped(at, framing_.records());
+        // The walk stands where it stopped: a walk resumed with its state meets the same stop.
+        const std::uint32_t blockLeft = framing_.state().blockLeft;
+        if (o.stop == FramingStop::UnknownKind) visit.stopped(at, framing_.records(), blockLeft);
         if (o.stop == FramingStop::Fault)
-            visit.fault(o.fault, o.message, at, framing_.records() + 1);
+            visit.fault(o.fault, o.message, at, framing_.records() + 1, blockLeft);
         offset_ = at;
         return outcome;
     }

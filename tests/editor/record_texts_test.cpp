@@ -69,6 +69,43 @@ TEST(TypeDisplay, DigitsAndDecimalsByType) {
     EXPECT_EQ("9(12)V", typeDisplay(field("", 1, 10, "9", -2)));
 }
 
+TEST(TypeDisplay, HostFormsReadAsTheEditDialogNamesThem) {
+    auto host = [](std::string type, int size, int dec, SignPosition sign, bool signedBinary,
+                   ByteOrder order, int scale) {
+        FieldDef f = field("", 1, size, std::move(type), dec);
+        f.sign = sign;
+        f.signedBinary = signedBinary;
+        f.byteOrder = order;
+        f.scale = scale;
+        return f;
+    };
+    const SignPosition none = SignPosition::Undeclared;
+    const ByteOrder big = ByteOrder::Big;
+    const struct {
+        FieldDef field;
+        const char* display;
+    } cases[] = {
+        {host("BIN", 4, 0, none, true, big, 0),
+         "BIN 4バイト、符号付き、ビッグエンディアン (COMP、BINARY)"},
+        {host("BIN", 2, 0, none, false, ByteOrder::Native, 0),
+         "BIN 2バイト、符号なし、ネイティブ (COMP-5)"},
+        {host("BIN", 8, 2, none, true, big, -3),
+         "BIN 8バイト、符号付き、ビッグエンディアン (COMP、BINARY)、小数点以下 2 桁、位取り -3 桁"},
+        {host("DBCS", 10, 0, none, false, big, 0), "DBCS(2バイト文字 5 字)"},
+        {host("DBCS", 5, 0, none, false, big, 0), "DBCS(2バイト文字 2 字と 1 バイト)"},
+        {host("9", 7, 2, SignPosition::LeadingSeparate, false, big, 0),
+         "9(4)V99、符号: 先頭に独立 (+/-)"},
+        {host("9", 5, 0, SignPosition::Trailing, false, big, 3),
+         "9(5)、符号: 末尾の桁のゾーン、位取り 3 桁"},
+        {host("P", 3, 0, none, false, big, 2), "P(5)、位取り 2 桁"},
+        // Forms that do not apply to the type are not shown; nor is anything for a field that
+        // has none.
+        {host("X", 4, 0, SignPosition::Leading, true, ByteOrder::Native, 2), "X(4)"},
+        {host("9", 3, 0, none, false, big, 0), "9(3)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.display, typeDisplay(c.field));
+}
+
 TEST(DetailTexts, LengthClassAndFieldEnd) {
     RecordDefTable table = makeTable({{"A", 0, 0, 20, "H"}, {"B", 0, 0, 0}}, 0, "1");
     EXPECT_EQ("可変長", recordLengthText(table, 0));

@@ -48,14 +48,16 @@ void CheckRunner::start(const QString& path, const RecordDefTable& table) {
     running_ = true;
     poll_.start();
     emit progressed(0);
-    thread_ = std::thread([this, shared = shared_, file = path.toStdString(), table] {
+    const std::uint64_t generation = ++generation_;
+    thread_ = std::thread([this, shared = shared_, file = path.toStdString(), table, generation] {
         AtomicProgress progress(shared->percent);
         InspectionContext context{progress};
         context.cancel = &shared->cancel;
         Result<InspectionReport> report = inspectFile(file, &table, context);
         QMetaObject::invokeMethod(
             this,
-            [this, report = std::move(report)] {
+            [this, report = std::move(report), generation] {
+                if (generation != generation_) return;
                 running_ = false;
                 poll_.stop();
                 if (report) {
@@ -71,6 +73,13 @@ void CheckRunner::start(const QString& path, const RecordDefTable& table) {
 
 void CheckRunner::cancel() {
     if (shared_) shared_->cancel = true;
+}
+
+void CheckRunner::discard() {
+    cancel();
+    ++generation_;
+    running_ = false;
+    poll_.stop();
 }
 
 }  // namespace sorvek

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <thread>
 
@@ -24,6 +25,9 @@ class CheckRunner : public QObject {
     void start(const QString& path, const RecordDefTable& table);
     // Asks the run to stop; it ends with a report on what it read (`finished`, cancelled).
     void cancel();
+    // Stops the run and drops its answer: no signal comes of it, and running() is false at
+    // once (a new run waits for the old one's thread, which stops between two blocks).
+    void discard();
     bool running() const { return running_; }
 
   signals:
@@ -39,6 +43,7 @@ class CheckRunner : public QObject {
     std::thread thread_;
     QTimer poll_;
     bool running_ = false;
+    std::uint64_t generation_ = 0;  // of the run whose answer is wanted
 };
 
 }  // namespace sorvek

@@ -28,6 +28,18 @@ namespace {
 // Item data of the findings list: the place a finding leads to.
 constexpr int kOffsetRole = Qt::UserRole;
 constexpr int kRecordRole = Qt::UserRole + 1;
+constexpr int kBlockLeftRole = Qt::UserRole + 2;
+
+void setPlace(QTreeWidgetItem* item, const FindingPlace& place) {
+    item->setData(0, kOffsetRole, QVariant::fromValue<qint64>(place.recordOffset));
+    item->setData(0, kRecordRole, QVariant::fromValue<qint64>(place.recordNumber));
+    item->setData(0, kBlockLeftRole, QVariant::fromValue<quint32>(place.blockLeft));
+}
+
+// What the summary says before a check.
+QString checkPrompt() {
+    return QStringLiteral("「点検」を押すと、ファイル全体をこの定義で読みます。");
+}
 
 QString rowCaption(const RecordDefTable& table, const PreviewRow& row) {
     const QString kind = table.isRecordIndex(row.kind)
@@ -107,8 +119,7 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     lblCheckSummary->setObjectName(QStringLiteral("lblCheckSummary"));
     lblCheckSummary->setTextFormat(Qt::PlainText);
     lblCheckSummary->setWordWrap(true);
-    lblCheckSummary->setText(
-        QStringLiteral("「点検」を押すと、ファイル全体をこの定義で読みます。"));
+    lblCheckSummary->setText(checkPrompt());
     tvwFindings = new QTreeWidget;
     tvwFindings->setObjectName(QStringLiteral("tvwFindings"));
     tvwFindings->setHeaderHidden(true);
@@ -197,8 +208,7 @@ void DataPreviewPane::setInputFile(const QString& path) {
     loaded_ = false;
     source_ = PreviewSource{};
     selectOffset_.reset();
-    report_.reset();
-    tvwFindings->clear();
+    clearCheck();
     lblPreviewFile->setText(QStringLiteral("データ: ") + QFileInfo(path).fileName());
     lblPreviewFile->setToolTip(path);
     lblPreviewStatus->setText(QStringLiteral("読み込み中…"));
@@ -210,6 +220,15 @@ void DataPreviewPane::setInputFile(const QString& path) {
         return;
     }
     loader_.load(path, 0, kPreviewWindowBytes, 1);
+}
+
+void DataPreviewPane::clearCheck() {
+    if (runner_.running()) runner_.discard();
+    setChecking(false);
+    report_.reset();
+    tvwFindings->clear();
+    checkProgress->setValue(0);
+    lblCheckSummary->setText(checkPrompt());
 }
 
 void DataPreviewPane::definitionChanged(int columnKind) {
@@ -311,7 +330,8 @@ void DataPreviewPane::hoverField(int field, int kind) {
     picRuler->setHighlightedField(sameKind ? field : -1);
 }
 
-void DataPreviewPane::showRecordAt(std::int64_t offset, std::int64_t recordNumber) {
+void DataPreviewPane::showRecordAt(std::int64_t offset, std::int64_t recordNumber,
+                                   std::uint32_t blockLeft) {
     tbsPreview->setCurrentIndex(0);
     const auto& rows = model_->preview().rows;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -323,7 +343,8 @@ void DataPreviewPane::showRecordAt(std::int64_t offset, std::int64_t recordNumbe
     if (path_.isEmpty()) return;
     selectOffset_ = offset;
     lblPreviewStatus->setText(QStringLiteral("読み込み中…"));
-    loader_.load(path_, offset, kPreviewWindowBytes, std::max<std::int64_t>(recordNumber, 1));
+    loader_.load(path_, offset, kPreviewWindowBytes, std::max<std::int64_t>(recordNumber, 1),
+                 blockLeft);
 }
 
 void DataPreviewPane::cmdPreviewTop_Click() {
@@ -387,16 +408,10 @@ void DataPreviewPane::checkFinished(const InspectionReport& report) {
         auto* item = new QTreeWidgetItem(tvwFindings, {q(g.text)});
         item->setIcon(0, g.problem ? warning : information);
         item->setToolTip(0, q(g.text));
-        if (!g.places.empty() && g.places[0].recordNumber > 0) {
-            item->setData(0, kOffsetRole, QVariant::fromValue<qint64>(g.places[0].recordOffset));
-            item->setData(0, kRecordRole, QVariant::fromValue<qint64>(g.places[0].recordNumber));
-        }
+        if (!g.places.empty() && g.places[0].recordNumber > 0) setPlace(item, g.places[0]);
         for (const FindingPlace& place : g.places) {
             auto* child = new QTreeWidgetItem(item, {q(placeText(place))});
-            if (place.recordNumber > 0) {
-                child->setData(0, kOffsetRole, QVariant::fromValue<qint64>(place.recordOffset));
-                child->setData(0, kRecordRole, QVariant::fromValue<qint64>(place.recordNumber));
-            }
+            if (place.recordNumber > 0) setPlace(child, place);
         }
     }
     emit checkEnded();
@@ -410,7 +425,8 @@ void DataPreviewPane::checkFailed(const QString& message) {
 
 void DataPreviewPane::findingChosen(QTreeWidgetItem* item) {
     if (item == nullptr || !item->data(0, kRecordRole).isValid()) return;
-    showRecordAt(item->data(0, kOffsetRole).toLongLong(), item->data(0, kRecordRole).toLongLong());
+    showRecordAt(item->data(0, kOffsetRole).toLongLong(), item->data(0, kRecordRole).toLongLong(),
+                 item->data(0, kBlockLeftRole).toUInt());
 }
 
 }  // namespace sorvek

@@ -43,8 +43,14 @@ class DataPreviewPane : public QWidget {
     // record selected in the tree; other values keep the present one). The preview is rebuilt
     // once the events at hand are handled.
     void definitionChanged(int columnKind);
+    // The findings belong to another input or another definition: forgets them (the summary
+    // shows what it shows before a check) and stops a check under way, whose answer is dropped.
+    // A new input file does the same.
+    void clearCheck();
     // Shows the records from the one at `offset` (record `recordNumber`) on and selects it.
-    void showRecordAt(std::int64_t offset, std::int64_t recordNumber);
+    // `blockLeft`: for records in blocks, the rest of the block from that record on, as the
+    // finding's place gives it (FindingPlace::blockLeft).
+    void showRecordAt(std::int64_t offset, std::int64_t recordNumber, std::uint32_t blockLeft = 0);
 
     void cmdCheck_Click();
     void cmdCheckCancel_Click();

@@ -66,6 +66,7 @@ void FieldDefList::showRows(const std::vector<FieldRow>& rows) {
     const QSignalBlocker quiet(this);
     clear();
     QList<QTreeWidgetItem*> items;
+    int widestType = 0;
     for (const FieldRow& row : rows) {
         auto* item =
             new QTreeWidgetItem({QString::fromStdString(row.name), QString::fromStdString(row.type),
@@ -76,10 +77,16 @@ void FieldDefList::showRows(const std::vector<FieldRow>& rows) {
         item->setTextAlignment(kPos, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
         item->setCheckState(kName, row.checked ? Qt::Checked : Qt::Unchecked);
+        // The host forms make long texts: the whole one on hovering.
+        item->setToolTip(kType, item->text(kType));
         paintRow(item, row.checked);
         items.append(item);
+        widestType = std::max(widestType, fontMetrics().horizontalAdvance(item->text(kType)));
     }
     addTopLevelItems(items);
+    // The column grows to show a field's host forms whole; it never shrinks under the user.
+    const int typeWidth = widestType + px(240);
+    if (typeWidth > columnWidth(kType)) setColumnWidth(kType, typeWidth);
     setCurrentItem(nullptr);
     clearSelection();
     verticalScrollBar()->setValue(0);

@@ -13,15 +13,16 @@ FileWindowLoader::~FileWindowLoader() {
 }
 
 void FileWindowLoader::load(const QString& path, std::int64_t offset, std::size_t bytes,
-                            std::int64_t firstRecord) {
+                            std::int64_t firstRecord, std::uint32_t blockLeft) {
     // The reading before is short (a few megabytes of a regular file) and no longer wanted.
     if (thread_.joinable()) thread_.join();
     const std::uint64_t generation = ++generation_;
     busy_ = true;
-    thread_ = std::thread([this, path, offset, bytes, firstRecord, generation] {
+    thread_ = std::thread([this, path, offset, bytes, firstRecord, blockLeft, generation] {
         PreviewSource source;
         source.offset = offset;
         source.firstRecord = firstRecord;
+        source.blockLeft = blockLeft;
         QString failure;
         if (!QFile::exists(path)) {
             failure = QStringLiteral("入力ファイルが存在しません。");

@@ -418,6 +418,7 @@ void RecordDefPage::mnuRecDef_Click(int index) {
             if (!table.hasDefinition()) {
                 lblRecLen->clear();
                 lblClass->clear();
+                preview->clearCheck();
             }
             break;
         case 3: {
@@ -438,6 +439,7 @@ void RecordDefPage::mnuRecDef_Click(int index) {
 void RecordDefPage::cmdNewRec_Click() {
     if (!confirmDropDefinition()) return;
     if (!showEditDialog(kEditNewFileDef)) return;
+    preview->clearCheck();
     // The new definition belongs to no file yet.
     tree_.Tag.clear();
     state_.definitionFile.clear();
@@ -471,6 +473,7 @@ bool RecordDefPage::openDefinitionFile(const QString& path) {
     }
     state_.definitionFile = tree_.Tag;
     definitionStored(path);
+    preview->clearCheck();
     showTree();
     tvwRecDef->setFocus();
     tvwRecDef_Click();

@@ -334,6 +334,134 @@ class DataPreviewTest : public QObject {
         QVERIFY(!pane->cmdCheckCancel->isEnabled());
     }
 
+    void aFindingInTheMiddleOfABlockLeadsToItsRecord() {
+        // 300 records behind descriptor words, 30 to a block of 364 bytes; the 255th (the 15th
+        // of the ninth block) holds an invalid amount.
+        const QString input = file(QStringLiteral("blocks.dat"));
+        QByteArray bytes;
+        for (int b = 0; b < 10; ++b) {
+            QByteArray block;
+            for (int i = 1; i <= 30; ++i) {
+                const QByteArray code = QByteArray::number(b * 30 + i).rightJustified(2, '0');
+                block +=
+                    QByteArray("\0\x0C\0\0", 4) + code.right(2) + "123" +
+                    (b * 30 + i == 255 ? QByteArray("\x0A\x0C ", 3) : QByteArray("\x45\x6C ", 3));
+            }
+            const int length = static_cast<int>(block.size()) + 4;
+            bytes += QByteArray(1, static_cast<char>(length >> 8)) +
+                     QByteArray(1, static_cast<char>(length & 0xFF)) + QByteArray(2, '\0') + block;
+        }
+        writeBytes(input, bytes);
+        RecordDefTable table = itemTable();
+        table[0].Size = 0;
+        table[0].recordFormat = RecordFormat::VB;
+        RecordDefPage* page = openWith(input, table);
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 200);
+        QSignalSpy ended(pane, &DataPreviewPane::checkEnded);
+        pane->cmdCheck_Click();
+        QTRY_COMPARE(ended.size(), 1);
+        QTreeWidgetItem* group = pane->tvwFindings->topLevelItem(0);
+        QVERIFY(group->text(0).contains(QStringLiteral("ITEM.AMT")));
+        pane->tvwFindings->setCurrentItem(group->child(0));
+        QTRY_COMPARE(pane->model()->preview().rows.front().number, std::int64_t{255});
+        // The rest of the file as the conversion cuts it: it and the 45 records after it, over
+        // the last block's descriptor word, and nothing else.
+        const auto& rows = pane->model()->preview().rows;
+        QCOMPARE(rows.size(), std::size_t{46});
+        QCOMPARE(rows.front().offset, std::int64_t{8 * 364 + 4 + 14 * 12});
+        QCOMPARE(rows.front().cells[2].mark, CellMark::InvalidValue);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            QCOMPARE(rows[i].number, std::int64_t{255} + static_cast<std::int64_t>(i));
+            QCOMPARE(rows[i].kind, 1);
+            QCOMPARE(rows[i].mark, RowMark::None);
+            QCOMPARE(cellText(pane, static_cast<int>(i), 0), QString::number(255 + i).right(2));
+        }
+        QCOMPARE(pane->selectedRow(), 0);
+    }
+
+    void anotherInputOrDefinitionClearsTheCheck() {
+        const QString input = file(QStringLiteral("items.dat"));
+        writeBytes(input, QByteArray("ZZ999\x0A\x0C ", 8) + QByteArray("AB123\x45\x6C ", 8));
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        const QString prompt = pane->lblCheckSummary->text();
+        QTRY_COMPARE(pane->model()->rowCount(), 2);
+        QSignalSpy ended(pane, &DataPreviewPane::checkEnded);
+        auto check = [&] {
+            pane->cmdCheck_Click();
+            QTRY_COMPARE(ended.size(), 1);
+            ended.clear();
+            QVERIFY(pane->tvwFindings->topLevelItemCount() > 0);
+            QVERIFY(pane->lblCheckSummary->text() != prompt);
+        };
+        auto cleared = [&] {
+            QCOMPARE(pane->lblCheckSummary->text(), prompt);
+            QCOMPARE(pane->tvwFindings->topLevelItemCount(), 0);
+            QVERIFY(!pane->lastReport().has_value());
+            QVERIFY(!pane->checkRunning());
+            QVERIFY(pane->cmdCheck->isEnabled());
+            QVERIFY(!pane->cmdCheckCancel->isEnabled());
+        };
+
+        // Another definition opened.
+        check();
+        RecordDefTable other = itemTable();
+        other[0].Name = QStringLiteral("別").toStdString();
+        const QString trd = file(QStringLiteral("other.trd"));
+        QVERIFY(writeTrdFile(trd.toStdString(), other));
+        cDialog::setNextFileName(trd);
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        cleared();
+
+        // An edit of the definition keeps the findings.
+        check();
+        page->lvwFldDef->topLevelItem(3)->setCheckState(0, Qt::Checked);
+        QVERIFY(pane->lblCheckSummary->text() != prompt);
+
+        // Another input file chosen on the first page.
+        const QString second = file(QStringLiteral("second.dat"));
+        writeBytes(second, QByteArray("AB123\x45\x6C ", 8));
+        QTest::mouseClick(wizard_->cmdBack, Qt::LeftButton);
+        wizard_->cmbFileName0->setEditText(second);
+        QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
+        QCOMPARE(pane->inputFile(), second);
+        cleared();
+        QTRY_COMPARE(pane->model()->rowCount(), 1);
+    }
+
+    void aCheckUnderWayStopsWhenTheInputChanges() {
+        const QString input = file(QStringLiteral("large.dat"));
+        {
+            QFile large(input);
+            QVERIFY(large.open(QIODevice::WriteOnly));
+            QVERIFY(large.resize(qint64{1} << 30));
+        }
+        RecordDefPage* page = openWith(input, itemTable());
+        DataPreviewPane* pane = page->preview;
+        QTRY_COMPARE(pane->model()->rowCount(), 200);
+        QSignalSpy ended(pane, &DataPreviewPane::checkEnded);
+        pane->cmdCheck_Click();
+        QVERIFY(pane->checkRunning());
+        const QString prompt =
+            QStringLiteral("「点検」を押すと、ファイル全体をこの定義で読みます。");
+        const QString second = file(QStringLiteral("small.dat"));
+        writeBytes(second, QByteArray("ZZ999\x0A\x0C ", 8));
+        QTest::mouseClick(wizard_->cmdBack, Qt::LeftButton);
+        wizard_->cmbFileName0->setEditText(second);
+        QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
+        QVERIFY(!pane->checkRunning());
+        QCOMPARE(pane->lblCheckSummary->text(), prompt);
+        // The stopped check tells nothing; a new one reads the new file.
+        QTest::qWait(200);
+        QCOMPARE(ended.size(), 0);
+        QCOMPARE(pane->lblCheckSummary->text(), prompt);
+        pane->cmdCheck_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
+        QCOMPARE(pane->lastReport()->bytes.size, qint64{8});
+        QCOMPARE(pane->tvwFindings->topLevelItemCount() > 0, true);
+    }
+
     void aPipeIsNeverReadForThePreview() {
         const QString fifo = file(QStringLiteral("fifo"));
         QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
