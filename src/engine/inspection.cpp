@@ -5,6 +5,7 @@
 #include "engine/block_reader.h"
 #include "engine/byte_classes.h"
 #include "engine/field_checks.h"
+#include "engine/inspection_parts.h"
 #include "engine/job_files.h"
 #include "engine/rec2csv_definition_check.h"
 #include "engine/record_findings.h"
@@ -56,18 +57,27 @@ Failure readFailure(const std::string& path) {
 struct Inspector::Records {
     explicit Records(const RecordDefTable& definition, DefinitionFindings& findings)
         : table(definition), plan(table), stream(table), collector(table, plan, findings) {}
+    Records(const RecordDefTable& definition, DefinitionFindings& findings,
+            const RecordLineage& lineage)
+        : table(definition),
+          plan(table),
+          stream(table),
+          collector(table, plan, findings, lineage) {}
     RecordDefTable table;
     FieldCheckPlan plan;
     RecordStream stream;
     RecordFindingsCollector collector;
 };
 
-Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nullptr) {
-    head_.reserve(kInspectionHeadBytes);
+Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits)
+    : source_(table),
+      limits_(limits),
+      profiler_(ByteProfiler::widest(), limits.sampleBytes),
+      withDefinition_(table != nullptr) {
+    head_.reserve(limits_.headBytes);
     if (table == nullptr) return;
     if (isEbcdic((*table)[0].codePage)) {
-        pageText_ = std::make_unique<PageTextProfiler>((*table)[0].codePage,
-                                                       byte_classes::kSjisSampleBytes);
+        pageText_ = std::make_unique<PageTextProfiler>((*table)[0].codePage, limits_.sampleBytes);
     }
     for (std::size_t k = 0; k < table->entries.size(); ++k) {
         const RecordDef& record = (*table)[k];
@@ -86,15 +96,26 @@ Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nul
     }
     // A definition whose fields are wrong still cuts records; one whose records are wrong
     // does not.
-    if (checkRecordStructure(*table)) records_ = std::make_unique<Records>(*table, findings_);
+    recordsPossible_ = static_cast<bool>(checkRecordStructure(*table));
+    if (recordsPossible_) records_ = std::make_unique<Records>(*table, findings_);
+}
+
+Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits,
+                     std::int64_t offset)
+    : source_(table),
+      limits_(limits),
+      profiler_(ByteProfiler::part(offset)),
+      withDefinition_(table != nullptr),
+      atStart_(false) {
+    recordsPossible_ = table != nullptr && checkRecordStructure(*table);
 }
 
 Inspector::~Inspector() = default;
 
 void Inspector::addBytes(const unsigned char* p, std::size_t n) {
-    if (head_.size() < kInspectionHeadBytes) {
+    if (atStart_ && head_.size() < limits_.headBytes) {
         head_.append(reinterpret_cast<const char*>(p),
-                     std::min(n, kInspectionHeadBytes - head_.size()));
+                     std::min(n, limits_.headBytes - head_.size()));
     }
     profiler_.add(p, n);
     if (pageText_) pageText_->add(p, n);
@@ -102,6 +123,35 @@ void Inspector::addBytes(const unsigned char* p, std::size_t n) {
 
 void Inspector::addRecords(const unsigned char* p, std::size_t n) {
     if (records_) records_->stream.add(p, n, records_->collector);
+}
+
+void Inspector::resumeRecords(const RecordsResume& at) {
+    if (!recordsPossible_) return;
+    if (at.lineage != nullptr) {
+        records_ = std::make_unique<Records>(*source_, findings_, *at.lineage);
+    }
+    records_->stream.resume(at.offset, at.recordsBefore, at.framing);
+}
+
+void Inspector::endRecords() {
+    if (!records_ || recordsEnded_) return;
+    records_->stream.finish(records_->collector);
+    recordsEnded_ = true;
+    trailingBytes_ = records_->stream.trailingBytes();
+    trailingOffset_ = records_->stream.trailingOffset();
+    trailingRecord_ = records_->stream.records() + 1;
+}
+
+void Inspector::join(Inspector& later) {
+    profiler_.join(later.profiler_);
+    if (!records_ || !later.records_) return;
+    records_->collector.join(later.records_->collector);
+    if (later.recordsEnded_) {
+        recordsEnded_ = true;
+        trailingBytes_ = later.trailingBytes_;
+        trailingOffset_ = later.trailingOffset_;
+        trailingRecord_ = later.trailingRecord_;
+    }
 }
 
 InspectionReport Inspector::finish(bool cancelled) {
@@ -124,10 +174,9 @@ InspectionReport Inspector::finish(bool cancelled) {
 
     report.withDefinition = withDefinition_;
     if (records_) {
-        if (!cancelled) records_->stream.finish(records_->collector);
-        records_->collector.finish(cancelled ? 0 : records_->stream.trailingBytes(),
-                                   records_->stream.trailingOffset(),
-                                   records_->stream.records() + 1);
+        if (!cancelled) endRecords();
+        records_->collector.finish(recordsEnded_ && !cancelled ? trailingBytes_ : 0,
+                                   trailingOffset_, trailingRecord_);
     }
     report.definition = std::move(findings_);
     return report;
@@ -135,12 +184,18 @@ InspectionReport Inspector::finish(bool cancelled) {
 
 Result<InspectionReport> inspectFile(const std::string& path, const RecordDefTable* table,
                                      InspectionContext& context) {
+    if (context.jobs > 1) return inspectFileInParts(path, table, context);
+    return inspectFileInOrder(path, table, context);
+}
+
+Result<InspectionReport> inspectFileInOrder(const std::string& path, const RecordDefTable* table,
+                                            InspectionContext& context) {
     FileSystem& fs = context.files;
     if (!fs.fileExists(path)) return failure("入力ファイルが存在しません。\nfni = " + path);
     auto file = fs.openRead(path);
     if (!file) return failure("ファイルのオープンに失敗しました。\nfni = " + path);
 
-    Inspector inspector(table);
+    Inspector inspector(table, context.limits);
     ProgressReporter progress(context.progress, std::max<std::int64_t>(fs.fileSize(path), 0));
     progress.start();
     std::int64_t read = 0;

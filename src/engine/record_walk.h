@@ -58,6 +58,12 @@ class RecordCutter {
 
     // Goes on inside a file, the walk standing as `state` says. Call before the first `cut`.
     void resume(FramingState state) { framing_.resume(0, state); }
+    // Goes on at file offset `offset`, after `recordsBefore` records, the walk standing as
+    // `state` says. Call before the first `cut`.
+    void resume(std::int64_t offset, std::int64_t recordsBefore, FramingState state) {
+        framing_.resume(recordsBefore, state);
+        offset_ = offset;
+    }
     const RecordFraming& framing() const { return framing_; }
     // File offset of the first byte not yet consumed.
     std::int64_t offset() const { return offset_; }
@@ -75,6 +81,12 @@ class RecordCutter {
 class RecordStream {
   public:
     explicit RecordStream(const RecordDefTable& table) : cutter_(table) {}
+
+    // Goes on at file offset `offset`, after `recordsBefore` records, the walk standing as
+    // `state` says. Call before the first `add`.
+    void resume(std::int64_t offset, std::int64_t recordsBefore, FramingState state) {
+        cutter_.resume(offset, recordsBefore, state);
+    }
 
     template <class Visitor>
     void add(const unsigned char* p, std::size_t n, Visitor& visit) {
