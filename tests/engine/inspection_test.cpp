@@ -3,6 +3,9 @@
 // reading through the file system; and the line the conversion's message gains.
 #include "engine/inspection.h"
 
+#include <algorithm>
+#include <atomic>
+#include <limits>
 #include <random>
 #include <sstream>
 
@@ -500,6 +503,60 @@ TEST_F(InspectFileTest, ACancelledReadingReportsWhatWasReadAndSaysSo) {
     EXPECT_EQ(0, r->definition.trailingBytes);
 }
 
+// Stops the inspection once it has reported `after` steps of progress.
+class CancellingProgress final : public Progress {
+  public:
+    CancellingProgress(std::atomic<bool>& cancel, int after) : cancel_(cancel), after_(after) {}
+    void showLabel() override {}
+    void showProgress(std::int32_t, std::int32_t) override {
+        if (--after_ == 0) cancel_ = true;
+    }
+
+  private:
+    std::atomic<bool>& cancel_;
+    int after_;
+};
+
+TEST_F(InspectFileTest, InPartsProgressFailuresAndCancellingAreThoseOfOneReading) {
+    std::string data;
+    for (int i = 0; i < 400; ++i) data += i % 3 == 0 ? "H00001" : "D012\r\n";
+    const std::string path = dir.write("in.dat", data);
+    const auto size = static_cast<std::int32_t>(data.size());
+    const RecordDefTable table = orderExampleTable();
+    InspectionContext ctx = context();
+    ctx.jobs = 3;
+    ctx.limits = {16, 16};
+
+    Result<InspectionReport> r = inspectFile(path, &table, ctx);
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(r->cancelled);
+    EXPECT_EQ((ProgressCall{0, size}), progress.calls.front());
+    EXPECT_EQ((ProgressCall{size, -1}), progress.calls.back());
+    EXPECT_TRUE(std::is_sorted(
+        progress.calls.begin(), progress.calls.end() - 1,
+        [](const ProgressCall& a, const ProgressCall& b) { return a.value < b.value; }));
+
+    // A read that fails in any part fails the whole inspection, as one reading does.
+    files.readLimit = static_cast<std::int64_t>(data.size()) - 100;
+    r = inspectFile(path, &table, ctx);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + path, r.error().message);
+    files.readLimit = std::numeric_limits<std::int64_t>::max();
+
+    // Stopped under way: the report covers the parts joined until then and says so.
+    std::atomic<bool> cancel{false};
+    CancellingProgress stopping(cancel, 5);
+    InspectionContext stopped{stopping, files, &cancel, 7, 7};
+    stopped.jobs = 2;
+    stopped.limits = ctx.limits;
+    r = inspectFile(path, &table, stopped);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r->cancelled);
+    EXPECT_GT(r->bytes.size, 0);
+    EXPECT_LT(r->bytes.size, static_cast<std::int64_t>(data.size()));
+    EXPECT_EQ(0, r->definition.trailingBytes);
+}
+
 class InspectionInPartsTest : public ::testing::Test {
   protected:
     using MakeCase = RandomCase (*)(std::mt19937&);
@@ -532,6 +589,13 @@ class InspectionInPartsTest : public ::testing::Test {
                 EXPECT_EQ(summary(*expected), summary(*r)) << where;
                 EXPECT_TRUE(*expected == *r) << where;
             }
+            // What cannot be read at offsets (a pipe) is read in order.
+            memory.readsAtOffsets = false;
+            InspectionContext piped = inOrder;
+            piped.jobs = 4;
+            Result<InspectionReport> r = inspectFile("/in", table, piped);
+            ASSERT_TRUE(r) << r.error().message;
+            EXPECT_TRUE(*expected == *r) << "round " << round << ", piped";
         }
     }
 
