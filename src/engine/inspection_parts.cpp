@@ -17,32 +17,42 @@
 namespace sorvek {
 namespace {
 
-// Room kept before a part's bytes for the record cut at the end of the part before it.
-constexpr std::size_t kCarryRoom = 64 * 1024;
-
-// Follows the lineage over the records of the walk in the parts' turns.
+// Follows the lineage over the records of the walk in the parts' turns (not needed where no
+// kind has a parent or a child).
 struct LineageFollower {
-    RecordLineage& lineage;
+    RecordLineage* lineage;
     void record(const FramedRecord& r) {
-        if (r.kind != 0) (void)lineage.record(r.kind, r.offset, r.number);
+        if (lineage != nullptr && r.kind != 0) (void)lineage->record(r.kind, r.offset, r.number);
     }
     void stopped(std::int64_t, std::int64_t) {}
     void fault(FramingFault, const std::string&, std::int64_t, std::int64_t) {}
 };
 
-// The record walk as it runs from one part into the next, followed in the parts' turns.
+// The record walk as it runs from one part into the next, followed in the parts' turns: a
+// record cut at the end of a part waits in the stream for the bytes of the next.
 struct WalkAcrossParts {
-    explicit WalkAcrossParts(const RecordDefTable& table) : cutter(table), lineage(table) {}
-    RecordCutter cutter;
+    explicit WalkAcrossParts(const RecordDefTable& table) : stream(table), lineage(table) {
+        for (std::size_t k = 1; k < table.entries.size(); ++k) {
+            followsLineage = followsLineage || table[k].Parent != 0 || table[k].Child != 0;
+        }
+    }
+    RecordStream stream;
     RecordLineage lineage;
-    std::vector<char> carry;  // bytes of a record cut at the end of the last part
-    bool ended = false;       // the records ended (the end, a stop, a failure, a cancellation)
+    bool followsLineage = false;
+    bool ended = false;  // the records ended (the end, a stop, a failure, a cancellation)
 };
 
 // What the worker of one part leaves for the job's thread.
 struct PartInspection {
     std::unique_ptr<Inspector> inspector;  // null: the part was not inspected
     std::int64_t end = 0;                  // file offset after its bytes
+};
+
+// The bytes of a part: mapped where the file system maps the file, read otherwise.
+struct PartBytes {
+    std::unique_ptr<MappedBytes> mapped;
+    std::shared_ptr<std::vector<char>> buffer;
+    const unsigned char* data = nullptr;
 };
 
 Failure readFailure(const std::string& path) {
@@ -78,62 +88,66 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     BufferPool pool;
     PartTurns turns;
 
+    // Maps the part where the file system can (no copy), or reads it.
+    auto bytesOf = [&](std::int64_t at, std::size_t size) -> Result<PartBytes> {
+        PartBytes part;
+        if (auto file = fs.openRead(path); file && (*file)->skip(at)) {
+            if (auto mapped = (*file)->mapNext(size);
+                mapped && *mapped && (*mapped)->size() == size) {
+                part.mapped = std::move(*mapped);
+                part.data = part.mapped->data();
+                return part;
+            }
+        }
+        part.buffer = pool.take();
+        part.buffer->resize(size);
+        Result<std::size_t> got = input.readAt(at, part.buffer->data(), size);
+        if (!got) return got.error();
+        part.data = reinterpret_cast<const unsigned char*>(part.buffer->data());
+        return part;
+    };
+
     auto inspectPart = [&](std::uint64_t index, std::int64_t at, std::size_t size,
                            PartInspection& out) {
-        std::shared_ptr<std::vector<char>> buffer;
-        Result<std::size_t> got = std::size_t{0};
+        Result<PartBytes> bytes = failure("");
         const bool skipped = cancelRequested() || failed.load(std::memory_order_acquire);
         if (!skipped) {
-            buffer = pool.take();
-            buffer->resize(kCarryRoom + size);
-            got = input.readAt(at, buffer->data() + kCarryRoom, size);
-            if (!got) failed.store(true, std::memory_order_release);
+            bytes = bytesOf(at, size);
+            if (!bytes) failed.store(true, std::memory_order_release);
         }
-        if (skipped || !got) {
+        if (skipped || !bytes) {
             // The parts after it are not joined: the records end here.
             PartTurn turn(turns, index);
             if (across) across->ended = true;
             return;
         }
+        const unsigned char* data = bytes->data;
         std::unique_ptr<Inspector> inspector = index == 0
                                                    ? std::make_unique<Inspector>(table, limits)
                                                    : std::make_unique<Inspector>(table, limits, at);
-        std::vector<char>& bytes = *buffer;
-        inspector->addBytes(reinterpret_cast<const unsigned char*>(bytes.data() + kCarryRoom),
-                            size);
+        inspector->addBytes(data, size);
 
+        // In the parts' turns: where the records of this part start (with the bytes of a
+        // record begun before it), and how far its whole records reach.
         RecordsResume resume;
         std::optional<RecordLineage> lineageAtStart;
-        const char* data = nullptr;
-        std::size_t partSize = 0;
+        std::string begun;
+        std::size_t reach = 0;
         bool last = false;
         bool records = false;
         {
             PartTurn turn(turns, index);
             if (across && !across->ended) {
-                std::vector<char>& carry = across->carry;
-                std::size_t begin = kCarryRoom - std::min(carry.size(), kCarryRoom);
-                if (carry.size() <= kCarryRoom) {
-                    std::copy(carry.begin(), carry.end(), bytes.begin() + begin);
-                } else {
-                    // A record longer than the room: joined by a copy.
-                    std::vector<char> joined(carry);
-                    joined.insert(joined.end(), bytes.begin() + kCarryRoom, bytes.end());
-                    bytes.swap(joined);
-                    begin = 0;
-                }
-                data = bytes.data() + begin;
-                const std::size_t n = bytes.size() - begin;
-                const auto* walked = reinterpret_cast<const unsigned char*>(data);
-                RecordCutter& cutter = across->cutter;
-                resume = {cutter.offset(), cutter.records(), cutter.framing().state(), nullptr};
+                RecordStream& walk = across->stream;
+                resume = {walk.trailingOffset(), walk.records(), walk.framingState(), nullptr};
+                begun = walk.uncut();
                 if (index > 0) lineageAtStart = across->lineage;
+                LineageFollower follower{across->followsLineage ? &across->lineage : nullptr};
+                walk.add(data, size, follower);
                 const bool atEnd = at + static_cast<std::int64_t>(size) == total;
-                LineageFollower follower{across->lineage};
-                const RecordCutter::Outcome walk = cutter.cut(walked, walked + n, atEnd, follower);
-                last = atEnd || walk.stopped;
-                partSize = last ? n : walk.consumed;
-                carry.assign(data + partSize, data + n);
+                if (atEnd) walk.finish(follower);
+                last = atEnd || walk.stopped();
+                reach = last ? size : size - std::min(size, walk.uncut().size());
                 across->ended = last;
                 records = true;
             }
@@ -141,7 +155,9 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
         if (records) {
             if (lineageAtStart) resume.lineage = &*lineageAtStart;
             inspector->resumeRecords(resume);
-            inspector->addRecords(reinterpret_cast<const unsigned char*>(data), partSize);
+            inspector->addRecords(reinterpret_cast<const unsigned char*>(begun.data()),
+                                  begun.size());
+            inspector->addRecords(data, reach);
             if (last) inspector->endRecords();
         }
         out.inspector = std::move(inspector);

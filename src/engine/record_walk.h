@@ -128,6 +128,10 @@ class RecordStream {
     }
 
     std::int64_t trailingBytes() const { return static_cast<std::int64_t>(tail_.size()); }
+    // The bytes added and not cut yet (the start of a record that needs more), which begin at
+    // trailingOffset(); the walk stands there as `framingState()` says.
+    const std::string& uncut() const { return tail_; }
+    FramingState framingState() const { return cutter_.framing().state(); }
     std::int64_t trailingOffset() const { return cutter_.offset(); }
     bool stopped() const { return stopped_; }
     std::int64_t records() const { return cutter_.records(); }
