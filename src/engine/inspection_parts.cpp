@@ -17,35 +17,11 @@
 namespace sorvek {
 namespace {
 
-// Follows the lineage over the records of the walk in the parts' turns (not needed where no
-// kind has a parent or a child).
-struct LineageFollower {
-    RecordLineage* lineage;
-    void record(const FramedRecord& r) {
-        if (lineage != nullptr && r.kind != 0) (void)lineage->record(r.kind, r.offset, r.number);
-    }
-    void stopped(std::int64_t, std::int64_t) {}
-    void fault(FramingFault, const std::string&, std::int64_t, std::int64_t) {}
-};
-
-// The record walk as it runs from one part into the next, followed in the parts' turns: a
-// record cut at the end of a part waits in the stream for the bytes of the next.
-struct WalkAcrossParts {
-    explicit WalkAcrossParts(const RecordDefTable& table) : stream(table), lineage(table) {
-        for (std::size_t k = 1; k < table.entries.size(); ++k) {
-            followsLineage = followsLineage || table[k].Parent != 0 || table[k].Child != 0;
-        }
-    }
-    RecordStream stream;
-    RecordLineage lineage;
-    bool followsLineage = false;
-    bool ended = false;  // the records ended (the end, a stop, a failure, a cancellation)
-};
-
 // What the worker of one part leaves for the job's thread.
 struct PartInspection {
-    std::unique_ptr<Inspector> inspector;  // null: the part was not inspected
-    std::int64_t end = 0;                  // file offset after its bytes
+    bool done = false;                 // read and inspected (not cancelled, no failure)
+    std::unique_ptr<Inspector> bytes;  // the profile of its bytes (none for the first part)
+    std::int64_t end = 0;              // file offset after its bytes
 };
 
 // The bytes of a part: mapped where the file system maps the file, read otherwise.
@@ -81,9 +57,10 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     ProgressReporter progress(context.progress, total);
     progress.start();
 
-    const bool withRecords = table != nullptr && checkRecordStructure(*table);
-    std::optional<WalkAcrossParts> across;
-    if (withRecords) across.emplace(*table);
+    // The start of the file and every record, in order; the profiles of the other parts are
+    // joined to it.
+    Inspector whole(table, limits);
+    bool recordsCut = false;  // a part was not inspected: the records after it are not added
     std::atomic<bool> failed{false};
     BufferPool pool;
     PartTurns turns;
@@ -107,6 +84,8 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
         return part;
     };
 
+    // Profiles the bytes of a part at once with the others, then hands them to the records in
+    // the parts' turns, in the order of the file.
     auto inspectPart = [&](std::uint64_t index, std::int64_t at, std::size_t size,
                            PartInspection& out) {
         Result<PartBytes> bytes = failure("");
@@ -116,54 +95,22 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
             if (!bytes) failed.store(true, std::memory_order_release);
         }
         if (skipped || !bytes) {
-            // The parts after it are not joined: the records end here.
             PartTurn turn(turns, index);
-            if (across) across->ended = true;
+            recordsCut = true;
             return;
         }
         const unsigned char* data = bytes->data;
-        std::unique_ptr<Inspector> inspector = index == 0
-                                                   ? std::make_unique<Inspector>(table, limits)
-                                                   : std::make_unique<Inspector>(table, limits, at);
-        inspector->addBytes(data, size);
-
-        // In the parts' turns: where the records of this part start (with the bytes of a
-        // record begun before it), and how far its whole records reach.
-        RecordsResume resume;
-        std::optional<RecordLineage> lineageAtStart;
-        std::string begun;
-        std::size_t reach = 0;
-        bool last = false;
-        bool records = false;
-        {
-            PartTurn turn(turns, index);
-            if (across && !across->ended) {
-                RecordStream& walk = across->stream;
-                resume = {walk.trailingOffset(), walk.records(), walk.framingState(), nullptr};
-                begun = walk.uncut();
-                if (index > 0) lineageAtStart = across->lineage;
-                LineageFollower follower{across->followsLineage ? &across->lineage : nullptr};
-                walk.add(data, size, follower);
-                const bool atEnd = at + static_cast<std::int64_t>(size) == total;
-                if (atEnd) walk.finish(follower);
-                last = atEnd || walk.stopped();
-                reach = last ? size : size - std::min(size, walk.uncut().size());
-                across->ended = last;
-                records = true;
-            }
+        if (index == 0) {
+            whole.addBytes(data, size);
+        } else {
+            out.bytes = std::make_unique<Inspector>(table, limits, at);
+            out.bytes->addBytes(data, size);
         }
-        if (records) {
-            if (lineageAtStart) resume.lineage = &*lineageAtStart;
-            inspector->resumeRecords(resume);
-            inspector->addRecords(reinterpret_cast<const unsigned char*>(begun.data()),
-                                  begun.size());
-            inspector->addRecords(data, reach);
-            if (last) inspector->endRecords();
-        }
-        out.inspector = std::move(inspector);
+        PartTurn turn(turns, index);
+        if (!recordsCut) whole.addRecords(data, size);
+        out.done = !recordsCut;
     };
 
-    std::unique_ptr<Inspector> joined;
     bool cancelled = false;
     std::deque<std::shared_ptr<PartInspection>> parts;
     // The workers come last, so that the parts still queued end before what they use.
@@ -174,15 +121,11 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
         const std::shared_ptr<PartInspection> part = std::move(parts.front());
         parts.pop_front();
         if (cancelled || failed.load(std::memory_order_acquire)) return;
-        if (!part->inspector) {
+        if (!part->done) {
             cancelled = true;
             return;
         }
-        if (joined) {
-            joined->join(*part->inspector);
-        } else {
-            joined = std::move(part->inspector);
-        }
+        if (part->bytes) whole.join(*part->bytes);
         progress.reached(part->end);
     };
     const unsigned jobs = std::max(context.jobs, 1u);
@@ -209,12 +152,9 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     while (!parts.empty()) joinOldest();
 
     if (failed.load(std::memory_order_acquire)) return readFailure(path);
-    if (cancelled || !joined) {
-        if (!joined) joined = std::make_unique<Inspector>(table, limits);
-        return joined->finish(true);
-    }
+    if (cancelled) return whole.finish(true);
     progress.finished();
-    return joined->finish();
+    return whole.finish();
 }
 
 }  // namespace sorvek
