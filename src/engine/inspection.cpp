@@ -57,12 +57,6 @@ Failure readFailure(const std::string& path) {
 struct Inspector::Records {
     explicit Records(const RecordDefTable& definition, DefinitionFindings& findings)
         : table(definition), plan(table), stream(table), collector(table, plan, findings) {}
-    Records(const RecordDefTable& definition, DefinitionFindings& findings,
-            const RecordLineage& lineage)
-        : table(definition),
-          plan(table),
-          stream(table),
-          collector(table, plan, findings, lineage) {}
     RecordDefTable table;
     FieldCheckPlan plan;
     RecordStream stream;
@@ -70,8 +64,7 @@ struct Inspector::Records {
 };
 
 Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits)
-    : source_(table),
-      limits_(limits),
+    : limits_(limits),
       profiler_(ByteProfiler::widest(), limits.sampleBytes),
       withDefinition_(table != nullptr) {
     head_.reserve(limits_.headBytes);
@@ -96,19 +89,15 @@ Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits
     }
     // A definition whose fields are wrong still cuts records; one whose records are wrong
     // does not.
-    recordsPossible_ = static_cast<bool>(checkRecordStructure(*table));
-    if (recordsPossible_) records_ = std::make_unique<Records>(*table, findings_);
+    if (checkRecordStructure(*table)) records_ = std::make_unique<Records>(*table, findings_);
 }
 
 Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits,
                      std::int64_t offset)
-    : source_(table),
-      limits_(limits),
+    : limits_(limits),
       profiler_(ByteProfiler::part(offset)),
       withDefinition_(table != nullptr),
-      atStart_(false) {
-    recordsPossible_ = table != nullptr && checkRecordStructure(*table);
-}
+      atStart_(false) {}
 
 Inspector::~Inspector() = default;
 
@@ -125,33 +114,8 @@ void Inspector::addRecords(const unsigned char* p, std::size_t n) {
     if (records_) records_->stream.add(p, n, records_->collector);
 }
 
-void Inspector::resumeRecords(const RecordsResume& at) {
-    if (!recordsPossible_) return;
-    if (at.lineage != nullptr) {
-        records_ = std::make_unique<Records>(*source_, findings_, *at.lineage);
-    }
-    records_->stream.resume(at.offset, at.recordsBefore, at.framing);
-}
-
-void Inspector::endRecords() {
-    if (!records_ || recordsEnded_) return;
-    records_->stream.finish(records_->collector);
-    recordsEnded_ = true;
-    trailingBytes_ = records_->stream.trailingBytes();
-    trailingOffset_ = records_->stream.trailingOffset();
-    trailingRecord_ = records_->stream.records() + 1;
-}
-
 void Inspector::join(Inspector& later) {
     profiler_.join(later.profiler_);
-    if (!records_ || !later.records_) return;
-    records_->collector.join(later.records_->collector);
-    if (later.recordsEnded_) {
-        recordsEnded_ = true;
-        trailingBytes_ = later.trailingBytes_;
-        trailingOffset_ = later.trailingOffset_;
-        trailingRecord_ = later.trailingRecord_;
-    }
 }
 
 InspectionReport Inspector::finish(bool cancelled) {
@@ -174,9 +138,10 @@ InspectionReport Inspector::finish(bool cancelled) {
 
     report.withDefinition = withDefinition_;
     if (records_) {
-        if (!cancelled) endRecords();
-        records_->collector.finish(recordsEnded_ && !cancelled ? trailingBytes_ : 0,
-                                   trailingOffset_, trailingRecord_);
+        if (!cancelled) records_->stream.finish(records_->collector);
+        records_->collector.finish(cancelled ? 0 : records_->stream.trailingBytes(),
+                                   records_->stream.trailingOffset(),
+                                   records_->stream.records() + 1);
     }
     report.definition = std::move(findings_);
     return report;

@@ -36,20 +36,16 @@ struct InspectionLimits {
     }
 };
 
-// Where the records of a part of a file start (engine/inspection_parts.h).
-struct RecordsResume;
-
-// The inspection of bytes handed over in order, in blocks of any size. A file may also be
-// inspected in parts at once: one inspector for its start and one per part after it, each
-// joined in order to the inspector of the start.
+// The inspection of bytes handed over in order, in blocks of any size. The bytes of a file may
+// also be profiled in parts at once: one inspector for its start (which takes every record) and
+// one per part after it, each joined in order to the inspector of the start.
 class Inspector {
   public:
     // `table`: the definition to read the records through; nullptr for none. What the
     // inspection needs of it is copied.
     explicit Inspector(const RecordDefTable* table, const InspectionLimits& limits = {});
-    // The inspection of a part of a file from byte `offset` on. Its records are added after
-    // `resumeRecords`. REQUIRES: `offset` is at or past `limits.startBytes()`; `table` outlives
-    // the call of `resumeRecords`.
+    // The profile of the bytes of a part of a file from byte `offset` on (it takes no records).
+    // REQUIRES: `offset` is at or past `limits.startBytes()`.
     Inspector(const RecordDefTable* table, const InspectionLimits& limits, std::int64_t offset);
     ~Inspector();
     Inspector(const Inspector&) = delete;
@@ -65,16 +61,9 @@ class Inspector {
     void addBytes(const unsigned char* p, std::size_t n);
     void addRecords(const unsigned char* p, std::size_t n);
 
-    // Whether the definition cuts records (there is one, and its records are sound).
-    bool readsRecords() const { return recordsPossible_; }
-    // Records handed over from now on start as `at` says. Call before their first add; the
-    // inspector of a part that holds records calls it once, that of the start need not.
-    void resumeRecords(const RecordsResume& at);
-    // The records end with the bytes added: the last one may be incomplete.
-    void endRecords();
-    // Takes in what `later`, the inspector of the part right after the bytes (and records)
-    // added here, found; `later` is left unusable. Records of `later` count only when it was
-    // handed records.
+    // Takes in the profile of `later`, the inspector of the part right after the bytes added
+    // here; `later` is left unusable. Touches nothing of the records, so another thread may add
+    // records meanwhile.
     void join(Inspector& later);
 
     // The report on every byte added. Call once. `cancelled`: the bytes added are not the whole
@@ -83,10 +72,7 @@ class Inspector {
 
   private:
     struct Records;
-    void makeRecords(const RecordsResume& at);
 
-    // The caller's definition, until the records of a part are resumed.
-    const RecordDefTable* source_;
     InspectionLimits limits_;
     ByteProfiler profiler_;
     // On a definition of an EBCDIC page: the first bytes read as that page's text.
@@ -96,12 +82,6 @@ class Inspector {
     DefinitionFindings findings_;
     bool withDefinition_;
     bool atStart_ = true;  // the bytes added start at the start of the file
-    bool recordsPossible_ = false;
-    // After endRecords: the incomplete last record, and the number it would have.
-    bool recordsEnded_ = false;
-    std::int64_t trailingBytes_ = 0;
-    std::int64_t trailingOffset_ = 0;
-    std::int64_t trailingRecord_ = 0;
 };
 
 // What a whole-file inspection is handed besides its arguments.

@@ -28,39 +28,6 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
     if (out_.titleLine) out_.linesWritten = 1;
 }
 
-RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
-                                                 const FieldCheckPlan& plan,
-                                                 DefinitionFindings& out,
-                                                 const RecordLineage& lineage)
-    : RecordFindingsCollector(table, plan, out) {
-    lineage_ = lineage;
-    out_.linesWritten = 0;
-}
-
-void RecordFindingsCollector::join(const RecordFindingsCollector& later) {
-    const DefinitionFindings& l = later.out_;
-    for (std::size_t k = 0; k < out_.recordsByKind.size(); ++k) {
-        out_.recordsByKind[k] += l.recordsByKind[k];
-        out_.childBeforeParent[k].join(l.childBeforeParent[k]);
-        out_.recordsWithoutLine[k].join(l.recordsWithoutLine[k]);
-    }
-    out_.unknownKind.join(l.unknownKind);
-    out_.extraLineBreaks.join(l.extraLineBreaks);
-    out_.linesWritten += l.linesWritten;
-    if (l.stopped) {
-        out_.stopped = true;
-        out_.stopOffset = l.stopOffset;
-        out_.stopRecord = l.stopRecord;
-        out_.framingMessage = l.framingMessage;
-    }
-    for (std::size_t i = 0; i < invalid_.size(); ++i) {
-        invalid_[i].join(later.invalid_[i]);
-        splitEnd_[i].join(later.splitEnd_[i]);
-        splitStart_[i].join(later.splitStart_[i]);
-    }
-    lineage_ = later.lineage_;
-}
-
 void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number) {
     out_.unknownKind.add(offset, number);
     out_.stopped = true;

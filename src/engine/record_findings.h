@@ -22,10 +22,6 @@ class RecordFindingsCollector {
     // outlive the collector.
     RecordFindingsCollector(const RecordDefTable& table, const FieldCheckPlan& plan,
                             DefinitionFindings& out);
-    // A collector of the records of a part of the file that starts after its first record:
-    // `lineage` as the records before the part left it; the title line is the first part's.
-    RecordFindingsCollector(const RecordDefTable& table, const FieldCheckPlan& plan,
-                            DefinitionFindings& out, const RecordLineage& lineage);
 
     // The visitor of RecordCutter::cut (here, so that the walk's loop takes it in).
     void record(const FramedRecord& r) {
@@ -55,12 +51,6 @@ class RecordFindingsCollector {
     void stopped(std::int64_t offset, std::int64_t number);
     void fault(FramingFault fault, const std::string& message, std::int64_t offset,
                std::int64_t number);
-
-    // Takes in what `later`, the collector of the records right after this one's (made with
-    // their lineage), found; the lineage then stands where `later`'s does.
-    void join(const RecordFindingsCollector& later);
-    // Where the records followed so far leave the lineage.
-    const RecordLineage& lineage() const { return lineage_; }
 
     // After the last record: the incomplete last record, the records still waiting for a
     // child, and the tallies of the fields.

@@ -58,12 +58,6 @@ class RecordCutter {
 
     // Goes on inside a file, the walk standing as `state` says. Call before the first `cut`.
     void resume(FramingState state) { framing_.resume(0, state); }
-    // Goes on at file offset `offset`, after `recordsBefore` records, the walk standing as
-    // `state` says. Call before the first `cut`.
-    void resume(std::int64_t offset, std::int64_t recordsBefore, FramingState state) {
-        framing_.resume(recordsBefore, state);
-        offset_ = offset;
-    }
     const RecordFraming& framing() const { return framing_; }
     // File offset of the first byte not yet consumed.
     std::int64_t offset() const { return offset_; }
@@ -81,12 +75,6 @@ class RecordCutter {
 class RecordStream {
   public:
     explicit RecordStream(const RecordDefTable& table) : cutter_(table) {}
-
-    // Goes on at file offset `offset`, after `recordsBefore` records, the walk standing as
-    // `state` says. Call before the first `add`.
-    void resume(std::int64_t offset, std::int64_t recordsBefore, FramingState state) {
-        cutter_.resume(offset, recordsBefore, state);
-    }
 
     template <class Visitor>
     void add(const unsigned char* p, std::size_t n, Visitor& visit) {
@@ -128,10 +116,6 @@ class RecordStream {
     }
 
     std::int64_t trailingBytes() const { return static_cast<std::int64_t>(tail_.size()); }
-    // The bytes added and not cut yet (the start of a record that needs more), which begin at
-    // trailingOffset(); the walk stands there as `framingState()` says.
-    const std::string& uncut() const { return tail_; }
-    FramingState framingState() const { return cutter_.framing().state(); }
     std::int64_t trailingOffset() const { return cutter_.offset(); }
     bool stopped() const { return stopped_; }
     std::int64_t records() const { return cutter_.records(); }
