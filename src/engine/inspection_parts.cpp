@@ -4,7 +4,6 @@
 #include <atomic>
 #include <deque>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -12,7 +11,6 @@
 #include "engine/job_files.h"
 #include "engine/part_turns.h"
 #include "engine/part_workers.h"
-#include "engine/record_walk.h"
 
 namespace sorvek {
 namespace {
