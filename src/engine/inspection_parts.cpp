@@ -66,6 +66,11 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     // Maps the part where the file system can (no copy), or reads it.
     auto bytesOf = [&](std::int64_t at, std::size_t size) -> Result<PartBytes> {
         PartBytes part;
+        if (size == 0) {  // an empty file
+            static const unsigned char kNone[1] = {};
+            part.data = kNone;
+            return part;
+        }
         if (auto file = fs.openRead(path); file && (*file)->skip(at)) {
             if (auto mapped = (*file)->mapNext(size);
                 mapped && *mapped && (*mapped)->size() == size) {
