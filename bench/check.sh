@@ -2,14 +2,16 @@
 # The whole-file check against the speed of reading the file: `sorvek-cli --check FILE DEFINITION`
 # over the record-to-CSV benchmark files (bench/rec2csv.sh makes the same ones under /tmp) and
 # `dd if=FILE of=/dev/null bs=1M`, taking turns in the same run. Prints the median of RUNS runs
-# in MB/s of input, the ratio check / dd and the peak memory of each; then the in-memory
+# in MB/s of input, the ratio check / dd and the peak memory of each; the same check with
+# --jobs JOBS (several workers reading parts of the file) against it; then the in-memory
 # micro-benchmarks of the inspection and of the preview rebuild (200 records x 100 fields).
 #
-#   bench/check.sh [MEGABYTES [RUNS]]     defaults: 1074 MB (1 GiB), 5 runs
+#   bench/check.sh [MEGABYTES [RUNS [JOBS]]]     defaults: 1074 MB (1 GiB), 5 runs, 2 jobs
 set -eu
 cd "$(dirname "$0")/.."
 MB=${1:-1074}
 RUNS=${2:-5}
+JOBS=${3:-2}
 # The files of the default size are those of bench/rec2csv.sh; other sizes have a folder of their own.
 if [ "$MB" -eq 1074 ]; then
   WORK=${TMPDIR:-/tmp}/sorvek-bench-rec2csv
@@ -53,16 +55,20 @@ report() {  # kind
   while [ $i -lt "$RUNS" ]; do
     run_once dd dd if="$in" of=/dev/null bs=1M
     run_once check "$BUILD/sorvek-cli" --check "$in" "$WORK/$kind.trd"
+    run_once jobs "$BUILD/sorvek-cli" --jobs "$JOBS" --check "$in" "$WORK/$kind.trd"
     i=$((i + 1))
   done
   size=$(stat -c %s "$in")
   echo "== $kind: $size bytes, median of $RUNS runs"
   awk -v size="$size" -v dd="$(median "$WORK/c.t.dd")" -v ck="$(median "$WORK/c.t.check")" \
-      -v ddm="$(largest "$WORK/c.m.dd")" -v ckm="$(largest "$WORK/c.m.check")" 'BEGIN {
+      -v ddm="$(largest "$WORK/c.m.dd")" -v ckm="$(largest "$WORK/c.m.check")" \
+      -v jb="$(median "$WORK/c.t.jobs")" -v jbm="$(largest "$WORK/c.m.jobs")" -v jobs="$JOBS" 'BEGIN {
     printf "  %-36s %8s %10s %10s\n", "", "seconds", "MB/s", "peak MiB"
     printf "  %-36s %8.3f %10.0f %10.1f\n", "dd if=FILE of=/dev/null bs=1M", dd, size / dd / 1e6, ddm / 1024
     printf "  %-36s %8.3f %10.0f %10.1f\n", "sorvek-cli --check FILE DEFINITION", ck, size / ck / 1e6, ckm / 1024
+    printf "  %-36s %8.3f %10.0f %10.1f\n", "sorvek-cli --jobs " jobs " --check FILE DEF", jb, size / jb / 1e6, jbm / 1024
     printf "  check / dd throughput = %.2f (goal: 0.5 or more, in under 16 MiB)\n", dd / ck
+    printf "  --jobs %d / --jobs 1 throughput = %.2f, --jobs %d / dd = %.2f\n", jobs, ck / jb, jobs, dd / jb
   }'
 }
 

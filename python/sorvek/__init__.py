@@ -71,11 +71,14 @@ def convert_part(input, definition, part):
     return data
 
 
-def check(input, definition=None):
+def check(input, definition=None, jobs=1):
     """The check report of sorvek-cli --check --json as a dict: line breaks, what the bytes
-    look like, record-length hints and, with a definition, what the conversion would meet."""
+    look like, record-length hints and, with a definition, what the conversion would meet.
+    `jobs`: workers that read parts of a regular file at once (0: one per core); the report is
+    the same."""
     path = definition.path if isinstance(definition, Definition) else definition
-    return json.loads(_sorvek.check_json(os.fspath(input), os.fspath(path) if path else ""))
+    return json.loads(
+        _sorvek.check_json(os.fspath(input), os.fspath(path) if path else "", jobs))
 
 
 def _chains(kinds):

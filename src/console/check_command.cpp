@@ -9,6 +9,7 @@
 #include "console/console_ports.h"
 #include "editor/definition_commands.h"
 #include "engine/inspection.h"
+#include "engine/part_workers.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
@@ -158,6 +159,7 @@ int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     }
 
     InspectionContext context{progress};
+    context.jobs = request.jobs != 0 ? request.jobs : kDefaultJobs;
     Result<InspectionReport> report =
         inspectFile(input, withDefinition ? &table : nullptr, context);
     progress.endLine();

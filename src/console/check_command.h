@@ -15,6 +15,8 @@ struct CheckRequest {
     std::string definition;  // empty: the input is looked at without a definition
     bool json = false;
     bool quiet = false;  // -q: no progress bar
+    // --jobs: workers that read parts of a regular input at once; 0: kDefaultJobs.
+    unsigned jobs = 0;
 };
 
 // Runs the check: the report in Japanese on standard output, or with `json` one JSON object.

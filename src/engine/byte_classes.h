@@ -38,6 +38,16 @@ struct ProfileState {
     std::int64_t sjisEnd = 0;    // bytes read as Shift-JIS so far (from the start)
     std::vector<std::int64_t> lineLengths = std::vector<std::int64_t>(kLineHistogram, 0);
     std::int64_t longLines = 0;
+    // Bytes from the start of the file read as Shift-JIS (exactly, whatever the blocks).
+    std::int64_t sjisLimit = kSjisSampleBytes;
+    // A part of a file that starts after its first byte: its first line began before it, so
+    // the length of that line up to its first break is kept apart (`headLine`, once
+    // `headOpen` is false) until the part is joined to the bytes before it. `firstByte`: the
+    // part's first byte (-1 before any), which may be the LF of a CR LF pair across the cut.
+    std::int64_t startOffset = 0;
+    bool headOpen = false;
+    std::int64_t headLine = 0;
+    int firstByte = -1;
 };
 
 // Follows `words` × 64 bytes at `p`: with SSE2 (or byte by byte where there is none), with AVX2
@@ -225,7 +235,7 @@ struct Profile {
     static void words(const unsigned char* p, std::size_t count, ProfileState& s) {
         Hot h = load(s);
         std::size_t w = 0;
-        for (; w < count && h.offset < kSjisSampleBytes; ++w) {
+        for (; w < count && h.offset < s.sjisLimit; ++w) {
             follow<true>(s, h, Classifier::template classify<true>(p + 64 * w), 64);
             s.sjisEnd = h.offset;
         }
@@ -237,7 +247,7 @@ struct Profile {
 
     static void tail(const unsigned char* p, int valid, ProfileState& s) {
         Hot h = load(s);
-        if (h.offset < kSjisSampleBytes) {
+        if (h.offset < s.sjisLimit) {
             follow<true>(s, h, Classifier::template classify<true>(p), valid);
             s.sjisEnd = h.offset;
         } else {

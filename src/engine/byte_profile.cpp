@@ -26,6 +26,11 @@ void followTail(const unsigned char* p, int valid, ProfileState& state) {
 }
 
 void lineEnded(ProfileState& s, std::int64_t length) {
+    if (s.headOpen) [[unlikely]] {
+        s.headOpen = false;
+        s.headLine = length;
+        return;
+    }
     ByteProfile& b = s.profile;
     if (b.lines == 0 || length > b.longestLine) b.longestLine = length;
     if (b.lines == 0 || length < b.shortestLine) b.shortestLine = length;
@@ -41,12 +46,42 @@ void lineEnded(ProfileState& s, std::int64_t length) {
 
 ByteProfiler::ByteProfiler(Width width) : width_(width) {}
 
-ByteProfiler::ByteProfiler()
-    : ByteProfiler(byte_classes::avx512Available() ? Width::Avx512
-                   : avx2Available()               ? Width::Avx2
-                                                   : Width::Sse2) {}
+ByteProfiler::Width ByteProfiler::widest() {
+    return byte_classes::avx512Available() ? Width::Avx512
+           : avx2Available()               ? Width::Avx2
+                                           : Width::Sse2;
+}
+
+ByteProfiler::ByteProfiler() : ByteProfiler(widest()) {}
+
+ByteProfiler::ByteProfiler(Width width, std::int64_t sampleBytes) : width_(width) {
+    state_.sjisLimit = sampleBytes;
+}
+
+ByteProfiler ByteProfiler::part(std::int64_t offset) {
+    ByteProfiler profiler;
+    byte_classes::ProfileState& s = profiler.state_;
+    s.sjisLimit = 0;
+    s.offset = s.lineStart = s.startOffset = offset;
+    s.headOpen = true;
+    return profiler;
+}
 
 void ByteProfiler::add(const unsigned char* p, std::size_t n) {
+    byte_classes::ProfileState& s = state_;
+    if (n == 0) return;
+    if (s.offset == s.startOffset) s.firstByte = p[0];
+    // The Shift-JIS sample ends exactly at its limit, however the bytes come.
+    if (s.offset < s.sjisLimit && s.offset + static_cast<std::int64_t>(n) > s.sjisLimit) {
+        const auto inside = static_cast<std::size_t>(s.sjisLimit - s.offset);
+        addWords(p, inside);
+        p += inside;
+        n -= inside;
+    }
+    addWords(p, n);
+}
+
+void ByteProfiler::addWords(const unsigned char* p, std::size_t n) {
     const std::size_t words = n / 64;
     switch (width_) {
         case Width::Avx512:
@@ -62,6 +97,37 @@ void ByteProfiler::add(const unsigned char* p, std::size_t n) {
     if (n % 64 != 0) {
         byte_classes::followTail(p + 64 * words, static_cast<int>(n % 64), state_);
     }
+}
+
+void ByteProfiler::join(ByteProfiler& later) {
+    byte_classes::ProfileState& s = state_;
+    byte_classes::ProfileState& l = later.state_;
+    if (l.offset == l.startOffset) return;  // no bytes
+    ByteProfile& b = s.profile;
+    const ByteProfile& lb = l.profile;
+    b.crlf += lb.crlf;
+    b.cr += lb.cr;
+    b.lf += lb.lf;
+    if (s.afterCr && l.firstByte == '\n') {
+        // The LF that `later` took for a lone one, and that ended a line of no bytes there,
+        // completes the CR these bytes ended with.
+        --b.cr;
+        --b.lf;
+        ++b.crlf;
+    } else if (!l.headOpen) {
+        byte_classes::lineEnded(s, l.headLine + (l.startOffset - s.lineStart));
+    }
+    if (lb.lines > 0) {
+        if (b.lines == 0 || lb.longestLine > b.longestLine) b.longestLine = lb.longestLine;
+        if (b.lines == 0 || lb.shortestLine < b.shortestLine) b.shortestLine = lb.shortestLine;
+        b.lines += lb.lines;
+    }
+    for (std::size_t i = 0; i < s.lineLengths.size(); ++i) s.lineLengths[i] += l.lineLengths[i];
+    s.longLines += l.longLines;
+    b.nonText.join(lb.nonText);
+    if (!l.headOpen) s.lineStart = l.lineStart;
+    s.afterCr = l.afterCr;
+    s.offset = l.offset;
 }
 
 ByteProfile ByteProfiler::finish() {

@@ -5,6 +5,7 @@
 #include "engine/block_reader.h"
 #include "engine/byte_classes.h"
 #include "engine/field_checks.h"
+#include "engine/inspection_parts.h"
 #include "engine/job_files.h"
 #include "engine/rec2csv_definition_check.h"
 #include "engine/record_findings.h"
@@ -62,12 +63,14 @@ struct Inspector::Records {
     RecordFindingsCollector collector;
 };
 
-Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nullptr) {
-    head_.reserve(kInspectionHeadBytes);
+Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits)
+    : limits_(limits),
+      profiler_(ByteProfiler::widest(), limits.sampleBytes),
+      withDefinition_(table != nullptr) {
+    head_.reserve(limits_.headBytes);
     if (table == nullptr) return;
     if (isEbcdic((*table)[0].codePage)) {
-        pageText_ = std::make_unique<PageTextProfiler>((*table)[0].codePage,
-                                                       byte_classes::kSjisSampleBytes);
+        pageText_ = std::make_unique<PageTextProfiler>((*table)[0].codePage, limits_.sampleBytes);
     }
     for (std::size_t k = 0; k < table->entries.size(); ++k) {
         const RecordDef& record = (*table)[k];
@@ -90,12 +93,19 @@ Inspector::Inspector(const RecordDefTable* table) : withDefinition_(table != nul
     if (checkRecordStructure(*table)) records_ = std::make_unique<Records>(*table, findings_);
 }
 
+Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits,
+                     std::int64_t offset)
+    : limits_(limits),
+      profiler_(ByteProfiler::part(offset)),
+      withDefinition_(table != nullptr),
+      atStart_(false) {}
+
 Inspector::~Inspector() = default;
 
 void Inspector::addBytes(const unsigned char* p, std::size_t n) {
-    if (head_.size() < kInspectionHeadBytes) {
+    if (atStart_ && head_.size() < limits_.headBytes) {
         head_.append(reinterpret_cast<const char*>(p),
-                     std::min(n, kInspectionHeadBytes - head_.size()));
+                     std::min(n, limits_.headBytes - head_.size()));
     }
     profiler_.add(p, n);
     if (pageText_) pageText_->add(p, n);
@@ -103,6 +113,10 @@ void Inspector::addBytes(const unsigned char* p, std::size_t n) {
 
 void Inspector::addRecords(const unsigned char* p, std::size_t n) {
     if (records_) records_->stream.add(p, n, records_->collector);
+}
+
+void Inspector::join(Inspector& later) {
+    profiler_.join(later.profiler_);
 }
 
 InspectionReport Inspector::finish(bool cancelled) {
@@ -136,12 +150,18 @@ InspectionReport Inspector::finish(bool cancelled) {
 
 Result<InspectionReport> inspectFile(const std::string& path, const RecordDefTable* table,
                                      InspectionContext& context) {
+    if (context.jobs > 1) return inspectFileInParts(path, table, context);
+    return inspectFileInOrder(path, table, context);
+}
+
+Result<InspectionReport> inspectFileInOrder(const std::string& path, const RecordDefTable* table,
+                                            InspectionContext& context) {
     FileSystem& fs = context.files;
     if (!fs.fileExists(path)) return failure("入力ファイルが存在しません。\nfni = " + path);
     auto file = fs.openRead(path);
     if (!file) return failure("ファイルのオープンに失敗しました。\nfni = " + path);
 
-    Inspector inspector(table);
+    Inspector inspector(table, context.limits);
     ProgressReporter progress(context.progress, std::max<std::int64_t>(fs.fileSize(path), 0));
     progress.start();
     std::int64_t read = 0;

@@ -31,7 +31,16 @@ struct Occurrences {
         }
         ++count;
     }
+    // Adds what was found in the bytes after those these occurrences cover.
+    void join(const Occurrences& later) {
+        for (std::size_t i = 0; i < later.offsets.size() && offsets.size() < kListedPlaces; ++i) {
+            offsets.push_back(later.offsets[i]);
+            if (i < later.recordNumbers.size()) recordNumbers.push_back(later.recordNumbers[i]);
+        }
+        count += later.count;
+    }
     bool any() const { return count > 0; }
+    bool operator==(const Occurrences&) const = default;
 };
 
 // What the bytes of the whole file say, without any definition.
@@ -58,6 +67,7 @@ struct ByteProfile {
     // Looked for in the first `sjisBytes` bytes of the file only.
     Occurrences invalidSjis;
     std::int64_t sjisBytes = 0;
+    bool operator==(const ByteProfile&) const = default;
 };
 
 // What the bytes say when a definition reads the file on an EBCDIC page (the Shift-JIS and
@@ -71,6 +81,7 @@ struct PageTextProfile {
     Occurrences control;         // control codes (NUL, and the C0 and C1 codes of the page)
     Occurrences noCharacter;     // bytes, or double-byte pairs, that are no character of the page
     Occurrences unpairedShift;   // a shift-in outside double-byte text, a shift-out inside it
+    bool operator==(const PageTextProfile&) const = default;
 };
 
 }  // namespace sorvek
@@ -81,6 +92,7 @@ namespace sorvek {
 struct RecordLengthSuggestion {
     std::int64_t length = 0;
     std::string reason;
+    bool operator==(const RecordLengthSuggestion&) const = default;
 };
 
 // Where a field's start or end cuts a double-byte character in two.
@@ -91,6 +103,7 @@ struct FieldFinding {
     int kind = 0;
     int field = 0;
     Occurrences places;  // offsets of the field's first byte in the records concerned
+    bool operator==(const FieldFinding&) const = default;
 };
 
 struct SplitFinding {
@@ -98,6 +111,7 @@ struct SplitFinding {
     int field = 0;
     SplitAt at = SplitAt::End;
     Occurrences places;
+    bool operator==(const SplitFinding&) const = default;
 };
 
 // What reading the file through a definition found.
@@ -151,6 +165,7 @@ struct DefinitionFindings {
 
     // True when anything here means the output will not be what the data holds.
     bool hasProblems() const;
+    bool operator==(const DefinitionFindings&) const = default;
 };
 
 struct InspectionReport {
@@ -167,6 +182,7 @@ struct InspectionReport {
     bool cancelled = false;
 
     bool hasProblems() const { return withDefinition && definition.hasProblems(); }
+    bool operator==(const InspectionReport&) const = default;
 };
 
 }  // namespace sorvek

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/buffer_pool.h"
 #include "engine/in_order_writer.h"
 #include "engine/job_files.h"
 #include "engine/part_turns.h"
@@ -87,30 +88,6 @@ class ReadFailure {
     mutable std::mutex mutex_;
     Failure failure_;
     std::atomic<bool> failed_{false};
-};
-
-// Buffers handed to the workers come back here, so that each part does not cost the pages of a
-// fresh allocation.
-class BufferPool {
-  public:
-    std::shared_ptr<std::vector<char>> take() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::vector<char>* buffer = nullptr;
-        if (free_.empty()) {
-            buffer = new std::vector<char>();
-        } else {
-            buffer = free_.back().release();
-            free_.pop_back();
-        }
-        return std::shared_ptr<std::vector<char>>(buffer, [this](std::vector<char>* b) {
-            std::lock_guard<std::mutex> back(mutex_);
-            free_.emplace_back(b);
-        });
-    }
-
-  private:
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<std::vector<char>>> free_;
 };
 
 // The record walk as it runs from one part into the next, followed in the parts' turns.

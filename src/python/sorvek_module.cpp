@@ -185,8 +185,9 @@ void convertFile(const std::string& input, const std::string& output, const Defi
     if (!ok) fail(messages.last);
 }
 
-// The check report as JSON text, as `sorvek-cli --check --json` prints it.
-std::string checkJson(const std::string& input, const std::string& definition) {
+// The check report as JSON text, as `sorvek-cli --check --json` prints it; a regular file read
+// in parts by `jobs` workers (0: one per core), with the same report.
+std::string checkJson(const std::string& input, const std::string& definition, unsigned jobs) {
     char* out = nullptr;
     char* err = nullptr;
     std::size_t outSize = 0, errSize = 0;
@@ -195,7 +196,9 @@ std::string checkJson(const std::string& input, const std::string& definition) {
     ConsoleStreams streams{outStream, errStream, false, "sorvek"};
     {
         py::gil_scoped_release unlocked;
-        (void)runCheck({input, definition, true, true}, streams);  // problems are in the report
+        // Problems are in the report.
+        (void)runCheck({input, definition, true, true, jobs == 0 ? defaultJobCount() : jobs},
+                       streams);
     }
     std::fclose(outStream);
     std::fclose(errStream);
@@ -339,7 +342,8 @@ PYBIND11_MODULE(_sorvek, m) {
     m.def("convert_part", &convertPart, py::arg("input"), py::arg("definition"), py::arg("part"));
     m.def("convert", &convertFile, py::arg("input"), py::arg("output"), py::arg("definition"),
           py::arg("jobs") = 0);
-    m.def("check_json", &checkJson, py::arg("input"), py::arg("definition") = "");
+    m.def("check_json", &checkJson, py::arg("input"), py::arg("definition") = "",
+          py::arg("jobs") = 1);
 
     py::class_<RecordReader>(m, "RecordReader")
         .def(py::init<const std::string&, std::shared_ptr<Definition>>())

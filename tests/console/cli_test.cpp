@@ -230,6 +230,37 @@ TEST_P(CliTest, CheckAsJsonGivesTheFindingsAndExitsWithOneOnProblems) {
     EXPECT_FALSE(nlohmann::json::parse(r.out).contains("records_by_kind"));
 }
 
+TEST_P(CliTest, CheckWithSeveralWorkersGivesTheReportOfOne) {
+    dir.write("t.trd", kCheckDefinition);
+    // Over 9 MiB, so that several parts follow the start: headers with and without details,
+    // split characters, invalid packed values, line breaks between some records (CR and LF
+    // falling on the cuts), and a stray byte at the end.
+    std::string data;
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    while (data.size() < (9u << 20) + 12345) {
+        data += "H00" + std::to_string(next() % 10);
+        for (std::uint32_t d = next() % 3; d > 0; --d) {
+            data += next() % 50 == 0 ? std::string("DA\x82\x1A\x3C") : std::string("DBC\x12\x3C");
+        }
+        if (next() % 4 == 0) data += next() % 2 ? "\r\n" : "\r";
+    }
+    data += "X";
+    dir.write("in.dat", data);
+    const CliRun one = cli("--check --json in.dat t.trd");
+    ASSERT_EQ(1, one.status) << one.err;
+    const CliRun text = cli("--check in.dat t.trd");
+    for (const char* jobs : {"2", "3", "8"}) {
+        const CliRun r = cli(std::string("--jobs ") + jobs + " --check --json in.dat t.trd");
+        EXPECT_EQ(1, r.status) << r.err;
+        EXPECT_EQ("", r.err);
+        EXPECT_EQ(one.out, r.out) << jobs;
+        const CliRun t = cli(std::string("-q --jobs=") + jobs + " --check in.dat t.trd");
+        EXPECT_EQ(text.out, t.out) << jobs;
+    }
+    EXPECT_EQ(1, nlohmann::json::parse(one.out)["trailing_bytes"]);
+}
+
 // The name the program puts before its own messages (defined below).
 std::string nameOf(const std::string& program);
 

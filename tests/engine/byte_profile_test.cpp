@@ -170,6 +170,36 @@ TEST(ByteProfile, CrAtTheEndOfOneBlockAndLfAtTheStartOfTheNextAreOnePair) {
     }
 }
 
+TEST(ByteProfile, PartsProfiledApartAndJoinedGiveTheProfileOfOneReading) {
+    // The start reads its Shift-JIS sample whole; every other cut falls anywhere, also between
+    // a CR and its LF and inside lines that run over several parts.
+    std::mt19937 rng(23);
+    for (int round = 0; round < 300; ++round) {
+        std::string in = randomBytes(rng, rng() % 400);
+        if (round % 3 == 0) in = std::string(rng() % 90, 'x') + in;  // long lines
+        const std::int64_t sample = static_cast<std::int64_t>(rng() % 80);
+        for (Width width : widths()) {
+            ByteProfiler whole(width, sample);
+            const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+            whole.add(p, in.size());
+            const ByteProfile expected = whole.finish();
+
+            std::size_t at =
+                std::min<std::size_t>(in.size(), static_cast<std::size_t>(sample) + rng() % 20);
+            ByteProfiler joined(width, sample);
+            joined.add(p, at);
+            while (at < in.size()) {
+                const std::size_t size = std::min<std::size_t>(1 + rng() % 30, in.size() - at);
+                ByteProfiler part = ByteProfiler::part(static_cast<std::int64_t>(at));
+                part.add(p + at, size);
+                joined.join(part);
+                at += size;
+            }
+            expectSameProfile(expected, joined.finish(), "round " + std::to_string(round));
+        }
+    }
+}
+
 TEST(ByteProfile, ListsTwentyPlacesAndCountsAll) {
     const std::string text(100, '\0');
     for (Width width : widths()) {

@@ -3,11 +3,17 @@
 // reading through the file system; and the line the conversion's message gains.
 #include "engine/inspection.h"
 
+#include <algorithm>
+#include <atomic>
+#include <limits>
 #include <random>
 #include <sstream>
 
+#include "engine/inspection_parts.h"
 #include "engine/rec2csv_text.h"
 #include "support/engine_fixture.h"
+#include "support/memory_file_system.h"
+#include "support/random_records.h"
 #include "support/record_tables.h"
 
 namespace sorvek::testing {
@@ -52,6 +58,22 @@ std::string summary(const InspectionReport& r) {
           << "=" << places(f.places);
     }
     for (const FieldFinding& f : d.fieldsOutside) s << "\noutside " << f.kind << "." << f.field;
+    return s.str();
+}
+
+// What the report says about the bytes, as text.
+std::string bytesSummary(const InspectionReport& r) {
+    const ByteProfile& b = r.bytes;
+    std::ostringstream s;
+    s << "size=" << b.size << " crlf=" << b.crlf << " lf=" << b.lf << " cr=" << b.cr
+      << " lines=" << b.lines << " longest=" << b.longestLine << " shortest=" << b.shortestLine
+      << " common=" << b.commonLineLength << "x" << b.commonLineCount
+      << "\nnontext=" << places(b.nonText) << "\nsjis=" << places(b.invalidSjis) << " in "
+      << b.sjisBytes << "\npage=" << r.pageText.bytes << "/" << r.pageText.textBytes
+      << " control=" << places(r.pageText.control) << " nochar=" << places(r.pageText.noCharacter)
+      << " shift=" << places(r.pageText.unpairedShift) << "\nbinary=" << r.looksBinary
+      << " utf8=" << r.looksUtf8 << " cancelled=" << r.cancelled << "\nsuggestions=";
+    for (const RecordLengthSuggestion& h : r.suggestions) s << h.length << " " << h.reason << ";";
     return s.str();
 }
 
@@ -479,6 +501,113 @@ TEST_F(InspectFileTest, ACancelledReadingReportsWhatWasReadAndSaysSo) {
     EXPECT_TRUE(r->cancelled);
     // The end of the file was not reached: nothing is said about a last record.
     EXPECT_EQ(0, r->definition.trailingBytes);
+}
+
+// Stops the inspection once it has reported `after` steps of progress.
+class CancellingProgress final : public Progress {
+  public:
+    CancellingProgress(std::atomic<bool>& cancel, int after) : cancel_(cancel), after_(after) {}
+    void showLabel() override {}
+    void showProgress(std::int32_t, std::int32_t) override {
+        if (--after_ == 0) cancel_ = true;
+    }
+
+  private:
+    std::atomic<bool>& cancel_;
+    int after_;
+};
+
+TEST_F(InspectFileTest, InPartsProgressFailuresAndCancellingAreThoseOfOneReading) {
+    std::string data;
+    for (int i = 0; i < 400; ++i) data += i % 3 == 0 ? "H00001" : "D012\r\n";
+    const std::string path = dir.write("in.dat", data);
+    const auto size = static_cast<std::int32_t>(data.size());
+    const RecordDefTable table = orderExampleTable();
+    InspectionContext ctx = context();
+    ctx.jobs = 3;
+    ctx.limits = {16, 16};
+
+    Result<InspectionReport> r = inspectFile(path, &table, ctx);
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(r->cancelled);
+    EXPECT_EQ((ProgressCall{0, size}), progress.calls.front());
+    EXPECT_EQ((ProgressCall{size, -1}), progress.calls.back());
+    EXPECT_TRUE(std::is_sorted(
+        progress.calls.begin(), progress.calls.end() - 1,
+        [](const ProgressCall& a, const ProgressCall& b) { return a.value < b.value; }));
+
+    // A read that fails in any part fails the whole inspection, as one reading does.
+    files.readLimit = static_cast<std::int64_t>(data.size()) - 100;
+    r = inspectFile(path, &table, ctx);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + path, r.error().message);
+    files.readLimit = std::numeric_limits<std::int64_t>::max();
+
+    // Stopped under way: the report covers the parts joined until then and says so.
+    std::atomic<bool> cancel{false};
+    CancellingProgress stopping(cancel, 5);
+    InspectionContext stopped{stopping, files, &cancel, 7, 7};
+    stopped.jobs = 2;
+    stopped.limits = ctx.limits;
+    r = inspectFile(path, &table, stopped);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r->cancelled);
+    EXPECT_GT(r->bytes.size, 0);
+    EXPECT_LT(r->bytes.size, static_cast<std::int64_t>(data.size()));
+    EXPECT_EQ(0, r->definition.trailingBytes);
+}
+
+class InspectionInPartsTest : public ::testing::Test {
+  protected:
+    using MakeCase = RandomCase (*)(std::mt19937&);
+
+    // For random definitions and data, with and without the definition, and every count of
+    // workers from 1 to 9 over parts of a few bytes: the report of the parts is the report of
+    // one reading in order.
+    void expectTheReportOfOneReading(MakeCase make, unsigned seed) {
+        std::mt19937 rng(seed);
+        for (int round = 0; round < 120; ++round) {
+            const RandomCase c = make(rng);
+            memory.files["/in"] = c.input;
+            const RecordDefTable* table = round % 5 == 4 ? nullptr : &c.table;
+            RecordingProgress progress;
+            InspectionContext inOrder{progress, memory, nullptr, 1 + rng() % 40, 1 + rng() % 40};
+            inOrder.limits = {rng() % 64, static_cast<std::int64_t>(rng() % 100)};
+            memory.readsAtOffsets = false;
+            Result<InspectionReport> expected = inspectFileInOrder("/in", table, inOrder);
+            ASSERT_TRUE(expected) << expected.error().message;
+            memory.readsAtOffsets = true;
+            for (unsigned jobs = 1; jobs <= 9; ++jobs) {
+                InspectionContext inParts = inOrder;
+                inParts.jobs = jobs;
+                inParts.blockSize = 1 + rng() % 16;
+                Result<InspectionReport> r = inspectFileInParts("/in", table, inParts);
+                ASSERT_TRUE(r) << r.error().message;
+                const std::string where =
+                    "round " + std::to_string(round) + ", jobs " + std::to_string(jobs);
+                EXPECT_EQ(bytesSummary(*expected), bytesSummary(*r)) << where;
+                EXPECT_EQ(summary(*expected), summary(*r)) << where;
+                EXPECT_TRUE(*expected == *r) << where;
+            }
+            // What cannot be read at offsets (a pipe) is read in order.
+            memory.readsAtOffsets = false;
+            InspectionContext piped = inOrder;
+            piped.jobs = 4;
+            Result<InspectionReport> r = inspectFile("/in", table, piped);
+            ASSERT_TRUE(r) << r.error().message;
+            EXPECT_TRUE(*expected == *r) << "round " << round << ", piped";
+        }
+    }
+
+    MemoryFileSystem memory;
+};
+
+TEST_F(InspectionInPartsTest, PartsGiveTheReportOfOneReadingInOrder) {
+    expectTheReportOfOneReading(&randomCase, 31);
+}
+
+TEST_F(InspectionInPartsTest, PartsOfHostDataGiveTheReportOfOneReadingInOrder) {
+    expectTheReportOfOneReading(&randomHostCase, 37);
 }
 
 TEST(RecordPlaceText, GivesTheRecordNumberAndTheOffsetInDecimalAndHex) {

@@ -85,6 +85,19 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
         self.assertEqual(report["lines_written"] - 1, len(list(sorvek.records(
             os.path.join(SAMPLES, "orders.dat"), os.path.join(SAMPLES, "orders.trd")))))
 
+    def test_check_with_several_workers_gives_the_report_of_one(self):
+        # Past the bytes read as a whole at the start, so that several parts follow it.
+        with open(os.path.join(SAMPLES, "orders.dat"), "rb") as f:
+            orders = f.read()
+        data = self.path("many.dat")
+        with open(data, "wb") as f:
+            f.write(orders * (9 * 1024 * 1024 // len(orders)) + b"H0")
+        definition = os.path.join(SAMPLES, "orders.trd")
+        one = sorvek.check(data, definition)
+        self.assertEqual(1, len(set(str(sorvek.check(data, definition, jobs=jobs))
+                                    for jobs in (1, 2, 3, 0))))
+        self.assertEqual(2, one["trailing_bytes"])
+
     def test_failures_raise_with_the_programs_message(self):
         with self.assertRaises(sorvek.SorvekError) as raised:
             sorvek.plan(self.path("missing.dat"), os.path.join(SAMPLES, "orders.trd"), 2)

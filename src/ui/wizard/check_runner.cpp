@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include "engine/inspection.h"
+#include "engine/part_workers.h"
 
 namespace sorvek {
 
@@ -53,6 +54,8 @@ void CheckRunner::start(const QString& path, const RecordDefTable& table) {
         AtomicProgress progress(shared->percent);
         InspectionContext context{progress};
         context.cancel = &shared->cancel;
+        // As the wizard's jobs: more than one reads a regular file in parts, with the same report.
+        context.jobs = kDefaultJobs;
         Result<InspectionReport> report = inspectFile(file, &table, context);
         QMetaObject::invokeMethod(
             this,
