@@ -35,7 +35,10 @@ struct Occurrences {
     void join(const Occurrences& later) {
         for (std::size_t i = 0; i < later.offsets.size() && offsets.size() < kListedPlaces; ++i) {
             offsets.push_back(later.offsets[i]);
-            if (i < later.recordNumbers.size()) recordNumbers.push_back(later.recordNumbers[i]);
+            if (i < later.recordNumbers.size()) {
+                recordNumbers.push_back(later.recordNumbers[i]);
+                blockLefts.push_back(later.blockLefts[i]);
+            }
         }
         count += later.count;
     }
