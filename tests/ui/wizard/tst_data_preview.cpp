@@ -76,6 +76,14 @@ class DataPreviewTest : public QObject {
 
     QString file(const QString& name) const { return dir_.filePath(name); }
 
+    // A gibibyte of zeros without any disk behind it, at `name`; its path.
+    QString oneGibibyteFile(const QString& name) const {
+        const QString path = file(name);
+        QFile large(path);
+        if (!large.open(QIODevice::WriteOnly) || !large.resize(qint64{1} << 30)) return {};
+        return path;
+    }
+
     // A record-to-CSV wizard on the definition page, with `input` chosen and `table` opened.
     RecordDefPage* openWith(const QString& input, const RecordDefTable& table) {
         state_ = AppState{};
@@ -290,13 +298,8 @@ class DataPreviewTest : public QObject {
     }
 
     void staysResponsiveOnAOneGibibyteFile() {
-        // A gibibyte of zeros without any disk behind it.
-        const QString input = file(QStringLiteral("large.dat"));
-        {
-            QFile large(input);
-            QVERIFY(large.open(QIODevice::WriteOnly));
-            QVERIFY(large.resize(qint64{1} << 30));
-        }
+        const QString input = oneGibibyteFile(QStringLiteral("large.dat"));
+        QVERIFY(!input.isEmpty());
         RecordDefPage* page = openWith(input, itemTable());
         DataPreviewPane* pane = page->preview;
         // Only the start is read: the first 200 records are there while nothing else waits.
@@ -431,12 +434,8 @@ class DataPreviewTest : public QObject {
     }
 
     void aCheckUnderWayStopsWhenTheInputChanges() {
-        const QString input = file(QStringLiteral("large.dat"));
-        {
-            QFile large(input);
-            QVERIFY(large.open(QIODevice::WriteOnly));
-            QVERIFY(large.resize(qint64{1} << 30));
-        }
+        const QString input = oneGibibyteFile(QStringLiteral("large.dat"));
+        QVERIFY(!input.isEmpty());
         RecordDefPage* page = openWith(input, itemTable());
         DataPreviewPane* pane = page->preview;
         QTRY_COMPARE(pane->model()->rowCount(), 200);
