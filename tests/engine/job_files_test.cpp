@@ -147,7 +147,7 @@ TEST_F(JobFilesTest, WriteFailureIsReportedNotHiddenAsSuccess) {
     EXPECT_FALSE(recLen(in, out));
     expectOnly("ファイルの書き込みに失敗しました。\nfno = " + out + "\ninjected fault");
     // The failure ends the job early instead of reading the rest of the input for nothing.
-    EXPECT_LT(files.bytesRead, size);
+    EXPECT_LT(files.bytesRead.load(), size);
     EXPECT_EQ("old output", readFile(out));
     EXPECT_EQ((std::vector<std::string>{"in.dat", "out.dat"}), dir.names());
 }
@@ -274,7 +274,7 @@ TEST_F(JobFilesTest, CancelledJobEndsBetweenBlocksAndKeepsTheOldOutput) {
     EngineContext ctx{cancelling, messages, files, 4096, &cancelled};
     EXPECT_FALSE(tranRecLen(in, out, 3, ctx));
     expectOnly("変換を中止しました。");
-    EXPECT_LT(files.bytesRead, 1 << 20);
+    EXPECT_LT(files.bytesRead.load(), 1 << 20);
     EXPECT_EQ("old output", readFile(out));
     EXPECT_EQ((std::vector<std::string>{"in.dat", "out.dat"}), dir.names());
 }

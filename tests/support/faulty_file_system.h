@@ -2,6 +2,7 @@
 // A file system that passes everything to the real one but makes any step fail on demand, the
 // way a failing disk, a full one or a refusing folder would: opening, each read, each write,
 // the flush to the disk, the permission bits, closing, the rename and the folder's flush.
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <set>
@@ -74,7 +75,8 @@ class FaultyFileSystem final : public FileSystem {
     // The failure every injected fault reports.
     static Failure injectedFailure() { return failure("injected fault"); }
 
-    std::int64_t bytesRead = 0;
+    // Bytes read by sequential reads: the workers of a job read files of their own at once.
+    std::atomic<std::int64_t> bytesRead{0};
     std::int64_t bytesWritten = 0;
     std::int64_t writeCalls = 0;
 
