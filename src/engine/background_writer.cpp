@@ -7,7 +7,7 @@ BackgroundWriter::BackgroundWriter(WritableFile& file) : file_(file), thread_([t
 BackgroundWriter::~BackgroundWriter() {
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !busy_; });
+        changed_.wait(lock, [this] { return queued_ == 0; });
         stopping_ = true;
     }
     changed_.notify_all();
@@ -17,33 +17,31 @@ BackgroundWriter::~BackgroundWriter() {
 void BackgroundWriter::submit(const char* data, std::size_t n, const Cp932Decoder* decoder) {
     {
         std::lock_guard lock(mutex_);
-        data_ = data;
-        size_ = n;
-        decoder_ = decoder;
-        busy_ = true;
+        queue_[(first_ + queued_) % kMaxQueued] = Piece{data, n, decoder};
+        ++queued_;
     }
     changed_.notify_all();
 }
 
-void BackgroundWriter::wait() {
+void BackgroundWriter::waitUntilQueued(std::size_t count) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
+    changed_.wait(lock, [this, count] { return queued_ <= count; });
 }
 
 void BackgroundWriter::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return busy_ || stopping_; });
-        if (!busy_) return;  // stopping with nothing in flight
-        const char* data = data_;
-        std::size_t n = size_;
-        const Cp932Decoder* decoder = decoder_;
+        changed_.wait(lock, [this] { return queued_ > 0 || stopping_; });
+        if (queued_ == 0) return;  // stopping with nothing queued
+        const Piece piece = queue_[first_];
         lock.unlock();
-        if (ok_.load(std::memory_order_relaxed) && decoder != nullptr) {
+        const char* data = piece.data;
+        std::size_t n = piece.size;
+        if (ok_.load(std::memory_order_relaxed) && piece.decoder != nullptr) {
             const std::size_t room = Cp932Decoder::kMaxGrowth * n + Cp932Decoder::kSlack;
             if (decoded_.size() < room) decoded_.resize(room);
-            const char* end =
-                decoder->decode(reinterpret_cast<const unsigned char*>(data), n, decoded_.data());
+            const char* end = piece.decoder->decode(reinterpret_cast<const unsigned char*>(data), n,
+                                                    decoded_.data());
             data = decoded_.data();
             n = static_cast<std::size_t>(end - data);
         }
@@ -54,7 +52,8 @@ void BackgroundWriter::run() {
             }
         }
         lock.lock();
-        busy_ = false;
+        first_ = (first_ + 1) % kMaxQueued;
+        --queued_;
         changed_.notify_all();
     }
 }

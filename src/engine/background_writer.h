@@ -1,7 +1,7 @@
 #pragma once
-// Writes hand-over buffers to a file on a thread of its own, so that converting the next block
-// overlaps with copying the previous one into the file (and, for UTF-8 output, with decoding
-// it). At most one buffer is in flight.
+// Writes hand-over buffers to a file on a thread of its own, so that converting the next blocks
+// overlaps with copying the earlier ones into the file (and, for UTF-8 output, with decoding
+// them). Buffers are written in the order they were submitted; up to kMaxQueued wait their turn.
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -16,35 +16,50 @@ namespace sorvek {
 
 class BackgroundWriter {
   public:
+    // Buffers that may be submitted and not yet written at once.
+    static constexpr std::size_t kMaxQueued = 8;
+
     explicit BackgroundWriter(WritableFile& file);
-    // Waits for the buffer in flight, then ends the thread.
+    // Waits for the buffers submitted, then ends the thread.
     ~BackgroundWriter();
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-    // Starts writing `n` bytes at `data`, or with `decoder` their UTF-8 (decoded on the
+    // Queues `n` bytes at `data` to be written, or with `decoder` their UTF-8 (decoded on the
     // writer's thread, into memory of its own that grows to what the largest buffer needs).
-    // REQUIRES: no buffer in flight (call `wait` first); `data` stays valid and unchanged until
-    // the next `wait` returns.
+    // REQUIRES: fewer than kMaxQueued buffers not yet written (see `waitUntilQueued`); `data`
+    // stays valid and unchanged until a wait shows it written.
     void submit(const char* data, std::size_t n, const Cp932Decoder* decoder = nullptr);
-    // Returns once the buffer in flight, if any, has been written.
-    void wait();
+    // Returns once at most `count` submitted buffers are not yet written: the ones submitted
+    // before them are.
+    void waitUntilQueued(std::size_t count);
+    // Buffers submitted and not yet written.
+    std::size_t queued() {
+        std::lock_guard lock(mutex_);
+        return queued_;
+    }
+    // Returns once every buffer submitted has been written.
+    void wait() { waitUntilQueued(0); }
     // False once any write failed; every later submission is then dropped.
     bool ok() const { return ok_.load(std::memory_order_acquire); }
-    // The first failed write's failure. REQUIRES: !ok(), and no buffer in flight.
+    // The first failed write's failure. REQUIRES: !ok(), and nothing queued.
     Failure failure() const { return failure_; }
 
   private:
     void run();
 
+    struct Piece {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        const Cp932Decoder* decoder = nullptr;
+    };
     WritableFile& file_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    const char* data_ = nullptr;
-    std::size_t size_ = 0;
-    const Cp932Decoder* decoder_ = nullptr;
+    Piece queue_[kMaxQueued];
+    std::size_t first_ = 0;      // the oldest queued piece (being written while queued_ > 0)
+    std::size_t queued_ = 0;     // pieces submitted and not yet written
     std::vector<char> decoded_;  // used by the writer's thread only
-    bool busy_ = false;
     bool stopping_ = false;
     std::atomic<bool> ok_{true};
     Failure failure_;  // written by the writer thread before ok_ turns false

@@ -71,7 +71,9 @@ void ProgressReporter::finished() {
 }
 
 OutputBuffer::OutputBuffer(WritableFile& file, std::size_t capacity)
-    : buffers_{std::vector<char>(capacity), std::vector<char>(capacity)}, writer_(file) {}
+    : buffers_(kBuffers), decoded_(kBuffers), writer_(file) {
+    for (std::vector<char>& buffer : buffers_) buffer.resize(capacity);
+}
 
 OutputBuffer::~OutputBuffer() {
     writer_.wait();
@@ -113,9 +115,25 @@ void OutputBuffer::decodeFromHere(const Cp932Decoder& decoder) {
 
 void OutputBuffer::flush() {
     if (used_ == 0) return;
-    writer_.wait();
-    writer_.submit(buffers_[active_].data(), used_, decoder_);
-    active_ ^= 1;
+    const char* data = buffers_[active_].data();
+    std::size_t size = used_;
+    const Cp932Decoder* decoder = decoder_;
+    // The next buffer to fill must be written first: of the buffers before this one, at most
+    // all but that one may still wait. When the writer is that far behind, this thread decodes
+    // the buffer itself rather than wait idle, and the writer only writes it.
+    if (decoder != nullptr && writer_.queued() > kBuffers - 2) {
+        std::vector<char>& decoded = decoded_[active_];
+        const std::size_t room = Cp932Decoder::kMaxGrowth * size + Cp932Decoder::kSlack;
+        if (decoded.size() < room) decoded.resize(room);
+        const char* end =
+            decoder->decode(reinterpret_cast<const unsigned char*>(data), size, decoded.data());
+        data = decoded.data();
+        size = static_cast<std::size_t>(end - data);
+        decoder = nullptr;
+    }
+    writer_.waitUntilQueued(kBuffers - 2);
+    writer_.submit(data, size, decoder);
+    active_ = (active_ + 1) % kBuffers;
     used_ = 0;
 }
 

@@ -50,9 +50,10 @@ class ProgressReporter {
     int shift_ = 0;
 };
 
-// Output through large buffers. A full buffer is written on a background thread while the
-// other one fills. The first failed write is kept ("sticky") and every later write is skipped,
-// so the loops need not check each call; the caller asks `finish()` once.
+// Output through large buffers. Full buffers are written in turn on a background thread while
+// the next one fills, so that an uneven pace of writing (the page cache, a slow disk) seldom
+// holds the conversion up. The first failed write is kept ("sticky") and every later write is
+// skipped, so the loops need not check each call; the caller asks `finish()` once.
 class OutputBuffer {
   public:
     OutputBuffer(WritableFile& file, std::size_t capacity);
@@ -65,10 +66,11 @@ class OutputBuffer {
     void append(const char* data, std::size_t n);
     std::size_t buffered() const { return used_; }
     // From here on the bytes taken are CP932 that reaches the file as UTF-8, decoded by
-    // `decoder` on the writer's thread. Flushes first: what was taken before is written as it
-    // is. REQUIRES: what is taken from here on is cut into buffers only between characters
-    // that `decode` reads alike whole and in pieces (the caller commits whole lines that end in
-    // a byte that stands alone). `decoder` outlives the buffer.
+    // `decoder` on the writer's thread, or on the caller's while the writer is behind. Flushes
+    // first: what was taken before is written as it is. REQUIRES: what is taken from here on is cut
+    // into buffers only between characters that `decode` reads alike whole and in pieces (the
+    // caller commits whole lines that end in a byte that stands alone). `decoder` outlives the
+    // buffer.
     void decodeFromHere(const Cp932Decoder& decoder);
     // Hands what is buffered to the writer.
     void flush();
@@ -78,8 +80,12 @@ class OutputBuffer {
     bool ok() const { return writer_.ok(); }
 
   private:
-    std::vector<char> buffers_[2];
-    int active_ = 0;  // the buffer being filled; the other may be in flight
+    // Filled in turn; while one is filled, the others may wait to be written.
+    static constexpr std::size_t kBuffers = 4;
+    static_assert(kBuffers >= 2 && kBuffers - 1 <= BackgroundWriter::kMaxQueued);
+    std::vector<std::vector<char>> buffers_;
+    std::vector<std::vector<char>> decoded_;  // by buffer: its UTF-8 when decoded here
+    std::size_t active_ = 0;                  // the buffer being filled
     std::size_t used_ = 0;
     const Cp932Decoder* decoder_ = nullptr;  // for what is handed to the writer
     BackgroundWriter writer_;
