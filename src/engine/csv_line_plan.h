@@ -100,6 +100,27 @@ class CsvLinePlan {
     // without any are only looked at where their conversion can make the delimiter (a packed
     // field with ";" as delimiter).
     bool recordMayNeedQuotes(int kind, const unsigned char* record) const;
+    // The same from the marks of the block that holds the record: `marks` as markQuoteBytes
+    // wrote them for the block, `at` the record's place in it. REQUIRES: the marks cover the
+    // record's bytes and one word more.
+    bool recordMayNeedQuotes(int kind, const std::uint64_t* marks, std::size_t at) const {
+        const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
+        std::uint64_t hits = 0;
+        for (std::size_t w = plan.markBegin; w != plan.markEnd; ++w) {
+            const MarkWindow& window = markWindows_[w];
+            const std::size_t bit = at + window.start;
+            const std::uint64_t* word = marks + bit / 64;
+            const unsigned shift = bit % 64;
+            // The 64 bits from `bit` on, from two words (the second shifted in two steps, so
+            // that a shift of 0 takes nothing of it).
+            hits |= ((word[0] >> shift) | ((word[1] << 1) << (63 - shift))) & window.bits;
+        }
+        return hits != 0;
+    }
+    // Marks the bytes of [data, data + n) that quoting looks for (see QuoteMarker).
+    void markQuoteBytes(const unsigned char* data, std::size_t n, std::uint64_t* marks) const {
+        marker_(data, n, screenDelimiter_, marks);
+    }
     bool quoting() const { return options_.quoting != CsvQuoting::None; }
 
     // The marked packed fields of record kind `kind`'s own fields.
@@ -154,6 +175,7 @@ class CsvLinePlan {
         std::size_t chunkBegin = 0, chunkEnd = 0;    // or its chunks, when that is wider
         std::uint32_t screenSpan = 0;                // the screen reads below this
         std::uint32_t numericEnd = 0;                // end of its last marked number
+        std::size_t markBegin = 0, markEnd = 0;      // its windows over a block's marks
         bool anyAlwaysScan = false;                  // some own field's conversion may need quotes
     };
     using ByteRange = CsvLinePlanRange;
@@ -223,6 +245,13 @@ class CsvLinePlan {
     // Records of 64 bytes or more are screened in chunks of 64.
     std::vector<QuoteChunk> quoteChunks_;
     QuoteScreen wideScreen_ = nullptr;
+    // The same windows over the marks of a block: 64 bits from the record's start + `start`.
+    struct MarkWindow {
+        std::uint64_t bits;
+        std::uint32_t start;
+    };
+    std::vector<MarkWindow> markWindows_;
+    QuoteMarker marker_ = nullptr;
     // Whether a byte of `record` that `plan`'s windows look at is a double quote, CR, LF or the
     // delimiter. REQUIRES: the windows' bytes are readable at `record`.
     bool screenHits(const KindPlan& plan, const unsigned char* record) const;

@@ -11,6 +11,11 @@ bool quoteScreenAvx2(const unsigned char* record, const QuoteChunk* chunks, std:
     return quoteHits<Avx2Lanes>(record, chunks, count, delimiter);
 }
 
+void markQuoteBytesAvx2(const unsigned char* data, std::size_t n, unsigned char delimiter,
+                        std::uint64_t* bits) {
+    markQuoteBytes<Avx2Lanes>(data, n, delimiter, bits);
+}
+
 }  // namespace sorvek
 
 #else
@@ -21,6 +26,11 @@ namespace sorvek {
 bool quoteScreenAvx2(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
                      unsigned char delimiter) {
     return quoteScreenSse2(record, chunks, count, delimiter);
+}
+
+void markQuoteBytesAvx2(const unsigned char* data, std::size_t n, unsigned char delimiter,
+                        std::uint64_t* bits) {
+    markQuoteBytesSse2(data, n, delimiter, bits);
 }
 
 }  // namespace sorvek

@@ -22,6 +22,23 @@ bool quoteScreenAvx512(const unsigned char* record, const QuoteChunk* chunks, st
     return hits != 0;
 }
 
+void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned char delimiter,
+                          std::uint64_t* bits) {
+    const __m512i quote = _mm512_set1_epi8('"'), cr = _mm512_set1_epi8('\r'),
+                  lf = _mm512_set1_epi8('\n'),
+                  separator = _mm512_set1_epi8(static_cast<char>(delimiter));
+    auto mark = [&](__m512i v) {
+        return _cvtmask64_u64(_mm512_cmpeq_epi8_mask(v, quote) | _mm512_cmpeq_epi8_mask(v, cr) |
+                              _mm512_cmpeq_epi8_mask(v, lf) | _mm512_cmpeq_epi8_mask(v, separator));
+    };
+    std::size_t at = 0;
+    for (; at + 64 <= n; at += 64) *bits++ = mark(_mm512_loadu_si512(data + at));
+    if (at == n) return;
+    // A masked load reads nothing past `n`.
+    const __mmask64 left = _cvtu64_mask64((std::uint64_t{1} << (n - at)) - 1);
+    *bits = mark(_mm512_maskz_loadu_epi8(left, data + at)) & _cvtmask64_u64(left);
+}
+
 }  // namespace sorvek
 
 #else
@@ -31,6 +48,11 @@ namespace sorvek {
 bool quoteScreenAvx512(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
                        unsigned char delimiter) {
     return quoteScreenSse2(record, chunks, count, delimiter);
+}
+
+void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned char delimiter,
+                          std::uint64_t* bits) {
+    markQuoteBytesSse2(data, n, delimiter, bits);
 }
 
 }  // namespace sorvek

@@ -112,6 +112,9 @@ class RecordConverter {
     Outcome convertRecords(const unsigned char* begin, const unsigned char* end, bool atEnd,
                            std::int64_t offset) {
         Outcome outcome;
+        if constexpr (kFormatted) {
+            if (plan_.quoting()) markBlock(begin, end);
+        }
         const RecordFraming::Outcome walked =
             framing_.walk(begin, end, atEnd, offset, [&](const FramedRecord& r) {
                 if (r.kind == 0) return true;
@@ -143,6 +146,28 @@ class RecordConverter {
         return {};
     }
 
+    // Marks the bytes of the block that quoting looks for, once for all its records.
+    void markBlock(const unsigned char* begin, const unsigned char* end) {
+        const std::size_t n = static_cast<std::size_t>(end - begin);
+        // A word more than the bytes need: a record's windows read one word past their bits.
+        quoteMarks_.resize(n / 64 + 2);
+        quoteMarks_[n / 64] = 0;
+        quoteMarks_[n / 64 + 1] = 0;
+        plan_.markQuoteBytes(begin, n, quoteMarks_.data());
+        blockBegin_ = reinterpret_cast<std::uintptr_t>(begin);
+        blockEnd_ = reinterpret_cast<std::uintptr_t>(end);
+    }
+
+    // Whether the record of `size` bytes at `record` may need quotes: from the block's marks
+    // when it lies in the block, else from its bytes (a record filled up in a copy).
+    bool mayNeedQuotes(int kind, const unsigned char* record, std::size_t size) const {
+        const auto at = reinterpret_cast<std::uintptr_t>(record);
+        if (at >= blockBegin_ && at <= blockEnd_ && size <= blockEnd_ - at) [[likely]] {
+            return plan_.recordMayNeedQuotes(kind, quoteMarks_.data(), at - blockBegin_);
+        }
+        return plan_.recordMayNeedQuotes(kind, record);
+    }
+
     // A record that leaves numbers short of their bytes is written on the formatted path,
     // which writes them empty, as long as it is held.
     void noteLength(std::size_t k, std::size_t length) {
@@ -162,7 +187,7 @@ class RecordConverter {
         if constexpr (kFormatted) {
             CsvLinePlan::RecordMark& mark = marks_[k];
             mark.serial = ++serial_;
-            if (plan_.quoting()) mark.mayNeedQuotes = plan_.recordMayNeedQuotes(kind, record);
+            if (plan_.quoting()) mark.mayNeedQuotes = mayNeedQuotes(kind, record, info.size);
         }
         // Only records filled up, and the first whole one of a kind after one, are looked at.
         if (length != SIZE_MAX || info.cutsNumbers) [[unlikely]]
@@ -209,9 +234,11 @@ class RecordConverter {
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
     std::vector<CsvLinePlan::RecordMark> marks_;  // by kind: of the record in data_
-    std::uint64_t serial_ = 0;                    // records taken on the formatted path
-    int cutRecordsHeld_ = 0;  // kinds whose record in data_ leaves numbers short // records taken
-                              // on the formatted path
+    // The block being converted and its quote marks (markBlock), when quoting.
+    std::vector<std::uint64_t> quoteMarks_;
+    std::uintptr_t blockBegin_ = 0, blockEnd_ = 0;
+    std::uint64_t serial_ = 0;  // records taken on the formatted path
+    int cutRecordsHeld_ = 0;    // kinds whose record in data_ leaves numbers short
     bool wroteLines_ = false;
 };
 }  // namespace sorvek

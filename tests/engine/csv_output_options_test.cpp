@@ -160,6 +160,26 @@ TEST_F(CsvOutputOptionsTest, TrimDropsTrailingHalfAndFullWidthBlanksOfTextOnly) 
     EXPECT_BYTES_EQ(std::string(" ab,  1.23\r\nａ@,000.01\r\n,000.02\r\n"), convert(in, table));
 }
 
+TEST_F(CsvOutputOptionsTest, TrimCutsTheBlanksAfterTheLastOtherByteAtEveryFieldWidth) {
+    // Text fields of 1 to 70 bytes, the last byte that is no blank at every place (or none),
+    // blanks before it kept: the cut is found from both ends of the field at once.
+    for (int width = 1; width <= 70; ++width) {
+        RecordDefTable table =
+            makeTable(fileDefinition(width, "", ",", false),
+                      {recordDefinition("R", width, "", 0, 0, {field("t", "X", 1, width)})});
+        table.output.trimBlanks = true;
+        std::string in, expected;
+        for (int kept = 0; kept <= width; ++kept) {
+            std::string text(static_cast<std::size_t>(kept), ' ');
+            if (kept > 0) text.back() = static_cast<char>('a' + kept % 26);
+            if (kept > 2) text[0] = 'x';
+            in += text + std::string(static_cast<std::size_t>(width - kept), ' ');
+            expected += text + "\r\n";
+        }
+        EXPECT_BYTES_EQ(expected, convert(in, table)) << width;
+    }
+}
+
 TEST_F(CsvOutputOptionsTest, Utf8OfStrayBytesAtTheEdgesOfQuotedAndTrimmedFields) {
     // 85 81 is no character, so 85 stands for itself and 81 40 is a full-width blank; a lead
     // byte at a field's end has no pair, whatever follows it in the line.

@@ -45,5 +45,31 @@ TEST(QuoteScreen, EveryWidthFindsTheSpecialBytesOfItsChunksOnly) {
     }
 }
 
+TEST(QuoteScreen, EveryWidthMarksTheSpecialBytesOfABlockOfAnyLength) {
+    std::vector<QuoteMarker> markers = {markQuoteBytesSse2};
+    if (avx2Available()) markers.push_back(markQuoteBytesAvx2);
+    if (byte_classes::avx512Available()) markers.push_back(markQuoteBytesAvx512);
+    std::mt19937 rng(11);
+    for (std::size_t n = 0; n <= 200; ++n) {
+        // The block is the start of a longer buffer whose next bytes are all special: none of
+        // them may be marked.
+        std::vector<unsigned char> data(n + 64, '"');
+        const unsigned char picks[] = {'"', '\r', '\n', ';', ',', 'a', 0x00, 0x8C};
+        for (std::size_t i = 0; i < n; ++i) data[i] = picks[rng() % 8];
+        const std::size_t words = (n + 63) / 64;
+        std::vector<std::uint64_t> expected(words + 1, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char c = data[i];
+            if (c == '"' || c == '\r' || c == '\n' || c == ';')
+                expected[i / 64] |= std::uint64_t{1} << (i % 64);
+        }
+        for (std::size_t m = 0; m < markers.size(); ++m) {
+            std::vector<std::uint64_t> bits(words + 1, 0);
+            markers[m](data.data(), n, ';', bits.data());
+            EXPECT_EQ(expected, bits) << "length " << n << " width " << m;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace sorvek::testing
