@@ -12,6 +12,8 @@
 #endif
 #include <utility>
 
+#include "platform/cp932_decode_wide.h"
+
 namespace sorvek {
 namespace {
 
@@ -324,6 +326,7 @@ Cp932Decoder::Cp932Decoder() : entries_(256 * 256) {
     // The lead bytes are the usual ones: a byte takes the one after it only where it is in
     // their range, and then with every byte that makes a character with it.
     leadsInRange_ = converter.available();
+    wide_ = cp932_decode::wideAvailable();
     for (unsigned b = 0x80; b < 0x100; ++b) {
         for (unsigned t = 0; t < 0x100; ++t) {
             const bool pair = (entries_[b << 8 | t] >> 26) == 2;
@@ -371,6 +374,7 @@ char* Cp932Decoder::decode(const unsigned char* in, std::size_t n, char* out) co
     // Up to kMaxGrowth bytes are written per byte read, so while 16 bytes are left there is
     // room for the 16 that a copy of ASCII stores, and for the 4 of an entry.
     if (leadsInRange_) {
+        if (wide_) in = cp932_decode::decodeWide(table, in, end, out);
         while (end - in >= 16) {
             // ASCII is copied as it is, 16 bytes at a time; the copy may go beyond the ASCII,
             // which the characters after it overwrite.

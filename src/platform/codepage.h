@@ -80,6 +80,8 @@ class Cp932Decoder {
     std::vector<Entry> entries_;  // by first byte × 256 + next byte
     // Only bytes of the lead range 81-9F, E0-FC take the byte after them.
     bool leadsInRange_ = false;
+    // Decodes 16 bytes a step where the processor can (platform/cp932_decode_wide.h).
+    bool wide_ = false;
     std::uint64_t standAlone_[2] = {0, 0};  // by ASCII byte
 };
 
