@@ -28,6 +28,14 @@ void BackgroundWriter::waitUntilQueued(std::size_t count) {
     changed_.wait(lock, [this, count] { return queued_ <= count; });
 }
 
+std::string_view BackgroundWriter::decodeInto(const Cp932Decoder& decoder, const char* data,
+                                              std::size_t n, MemoryOutput& into) {
+    into.clear();
+    char* const start = into.reserve(Cp932Decoder::kMaxGrowth * n + Cp932Decoder::kSlack);
+    const char* end = decoder.decode(reinterpret_cast<const unsigned char*>(data), n, start);
+    return {start, static_cast<std::size_t>(end - start)};
+}
+
 void BackgroundWriter::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -38,12 +46,9 @@ void BackgroundWriter::run() {
         const char* data = piece.data;
         std::size_t n = piece.size;
         if (ok_.load(std::memory_order_relaxed) && piece.decoder != nullptr) {
-            const std::size_t room = Cp932Decoder::kMaxGrowth * n + Cp932Decoder::kSlack;
-            if (decoded_.size() < room) decoded_.resize(room);
-            const char* end = piece.decoder->decode(reinterpret_cast<const unsigned char*>(data), n,
-                                                    decoded_.data());
-            data = decoded_.data();
-            n = static_cast<std::size_t>(end - data);
+            const std::string_view decoded = decodeInto(*piece.decoder, data, n, decoded_);
+            data = decoded.data();
+            n = decoded.size();
         }
         if (ok_.load(std::memory_order_relaxed)) {
             if (Status written = file_.write(data, n); !written) {

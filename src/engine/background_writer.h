@@ -6,9 +6,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "engine/memory_output.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -40,6 +42,10 @@ class BackgroundWriter {
     }
     // Returns once every buffer submitted has been written.
     void wait() { waitUntilQueued(0); }
+    // The UTF-8 of the `n` CP932 bytes at `data`, decoded into `into` (emptied first; its memory
+    // is kept for the next use, grown but never zeroed). Valid until `into` is used again.
+    static std::string_view decodeInto(const Cp932Decoder& decoder, const char* data, std::size_t n,
+                                       MemoryOutput& into);
     // False once any write failed; every later submission is then dropped.
     bool ok() const { return ok_.load(std::memory_order_acquire); }
     // The first failed write's failure. REQUIRES: !ok(), and nothing queued.
@@ -57,9 +63,9 @@ class BackgroundWriter {
     std::mutex mutex_;
     std::condition_variable changed_;
     Piece queue_[kMaxQueued];
-    std::size_t first_ = 0;      // the oldest queued piece (being written while queued_ > 0)
-    std::size_t queued_ = 0;     // pieces submitted and not yet written
-    std::vector<char> decoded_;  // used by the writer's thread only
+    std::size_t first_ = 0;   // the oldest queued piece (being written while queued_ > 0)
+    std::size_t queued_ = 0;  // pieces submitted and not yet written
+    MemoryOutput decoded_;    // used by the writer's thread only
     bool stopping_ = false;
     std::atomic<bool> ok_{true};
     Failure failure_;  // written by the writer thread before ok_ turns false

@@ -122,13 +122,10 @@ void OutputBuffer::flush() {
     // all but that one may still wait. When the writer is that far behind, this thread decodes
     // the buffer itself rather than wait idle, and the writer only writes it.
     if (decoder != nullptr && writer_.queued() > kBuffers - 2) {
-        std::vector<char>& decoded = decoded_[active_];
-        const std::size_t room = Cp932Decoder::kMaxGrowth * size + Cp932Decoder::kSlack;
-        if (decoded.size() < room) decoded.resize(room);
-        const char* end =
-            decoder->decode(reinterpret_cast<const unsigned char*>(data), size, decoded.data());
+        const std::string_view decoded =
+            BackgroundWriter::decodeInto(*decoder, data, size, decoded_[active_]);
         data = decoded.data();
-        size = static_cast<std::size_t>(end - data);
+        size = decoded.size();
         decoder = nullptr;
     }
     writer_.waitUntilQueued(kBuffers - 2);

@@ -84,8 +84,8 @@ class OutputBuffer {
     static constexpr std::size_t kBuffers = 4;
     static_assert(kBuffers >= 2 && kBuffers - 1 <= BackgroundWriter::kMaxQueued);
     std::vector<std::vector<char>> buffers_;
-    std::vector<std::vector<char>> decoded_;  // by buffer: its UTF-8 when decoded here
-    std::size_t active_ = 0;                  // the buffer being filled
+    std::vector<MemoryOutput> decoded_;  // by buffer: its UTF-8 when decoded here
+    std::size_t active_ = 0;             // the buffer being filled
     std::size_t used_ = 0;
     const Cp932Decoder* decoder_ = nullptr;  // for what is handed to the writer
     BackgroundWriter writer_;
