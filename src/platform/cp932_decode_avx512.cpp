@@ -19,6 +19,9 @@ const unsigned char* decodeWide(const std::uint32_t* table, const unsigned char*
                                 const unsigned char* end, char*& out) {
     const __m512i byteOfEntry = _mm512_set1_epi32(0x03020100);
     constexpr unsigned kEven = 0x5555;
+    // The masked forms throughout: the plain ones start from an undefined vector, which GCC 12
+    // takes for a use of an uninitialised value.
+    const __mmask16 kAll = 0xFFFF;
     char* o = out;
     while (end - in >= 17) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
@@ -54,11 +57,13 @@ const unsigned char* decodeWide(const std::uint32_t* table, const unsigned char*
         // The entry of every byte with the one after it: for a byte that is a character of
         // its own the next byte changes nothing.
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 1));
-        const __m512i index = _mm512_or_si512(_mm512_slli_epi32(_mm512_cvtepu8_epi32(v), 8),
-                                              _mm512_cvtepu8_epi32(next));
-        const __m512i entries = _mm512_i32gather_epi32(index, table, 4);
-        const unsigned tookTwo =
-            _mm512_cmpeq_epi32_mask(_mm512_srli_epi32(entries, 26), _mm512_set1_epi32(2));
+        const __m512i index =
+            _mm512_or_si512(_mm512_maskz_slli_epi32(kAll, _mm512_maskz_cvtepu8_epi32(kAll, v), 8),
+                            _mm512_maskz_cvtepu8_epi32(kAll, next));
+        const __m512i entries =
+            _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), kAll, index, table, 4);
+        const unsigned tookTwo = _mm512_cmpeq_epi32_mask(_mm512_maskz_srli_epi32(kAll, entries, 26),
+                                                         _mm512_set1_epi32(2));
         if ((pairs & starts & ~tookTwo) != 0) [[unlikely]] {
             // A lead byte that makes no character with the next: character by character to
             // the end of the step, as the general walk reads them.
@@ -73,7 +78,7 @@ const unsigned char* decodeWide(const std::uint32_t* table, const unsigned char*
         }
         // The UTF-8 bytes of each character start, packed together.
         const __m512i lengths =
-            _mm512_and_si512(_mm512_srli_epi32(entries, 24), _mm512_set1_epi32(3));
+            _mm512_and_si512(_mm512_maskz_srli_epi32(kAll, entries, 24), _mm512_set1_epi32(3));
         const __mmask64 inEntry = _mm512_cmplt_epu8_mask(
             byteOfEntry, _mm512_mullo_epi32(lengths, _mm512_set1_epi32(0x01010101)));
         const __mmask64 ofStarts =
