@@ -248,9 +248,8 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
     const bool oneByteDelimiter = delimiter_.size() == 1;
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
-    wideScreen_ = quoteScreen();
     marker_ = quoteMarker();
-    screenDelimiter_ = static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
+    markDelimiter_ = static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
     for (std::size_t r = 1; r < kinds_.size() && !formatted_; ++r) {
         for (const FieldDef& f : table[r].Fields)
             formatted_ = formatted_ || needsHostForm(f, ebcdic_ != nullptr);
@@ -356,7 +355,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
             if (f.Type != "P" && rawText) ranges.push_back({step.offset, step.offset + step.size});
         }
         kinds_[r].stepEnd = steps_.size();
-        addQuoteScreen(kinds_[r], ranges, static_cast<std::uint32_t>(table[r].Size));
+        addMarkWindows(kinds_[r], ranges);
     }
     if (utf8) scratch_.resize(scratch + Cp932Decoder::kSlack);
     hostDigits_.resize(hostDigits);
@@ -693,23 +692,21 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
 
 namespace {
 
-// Windows of `width` bytes over `ranges` (sorted by their start), each with a bit for each byte
-// it looks at: a window starts at the first byte that no earlier one looked at, and stays
-// below `span`. The bytes are taken in order, each once: a field inside an earlier one adds
-// nothing. REQUIRES: span >= width.
+// Windows of 64 bytes over `ranges` (sorted by their start), each with a bit for each byte it
+// looks at: a window starts at the first byte that no earlier one looked at. The bytes are taken
+// in order, each once: a field inside an earlier one adds nothing.
 template <class Window>
-void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::uint32_t span,
-                std::uint32_t width, std::vector<Window>& windows) {
+void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::vector<Window>& windows) {
     const std::size_t first = windows.size();
     std::uint32_t next = 0;  // the first byte not yet taken
     for (const CsvLinePlanRange& range : ranges) {
         for (std::uint32_t at = std::max(range.begin, next); at < range.end; ++at) {
-            if (windows.size() == first || at >= windows.back().start + width) {
+            if (windows.size() == first || at >= windows.back().start + 64) {
                 Window window{};
-                window.start = std::min(at, span - width);
+                window.start = at;
                 windows.push_back(window);
             }
-            windows.back().bits |= decltype(windows.back().bits){1} << (at - windows.back().start);
+            windows.back().bits |= std::uint64_t{1} << (at - windows.back().start);
         }
         next = std::max(next, range.end);
     }
@@ -717,73 +714,22 @@ void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::uint32_t span,
 
 }  // namespace
 
-void CsvLinePlan::addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges,
-                                 std::uint32_t recordSize) {
+void CsvLinePlan::addMarkWindows(KindPlan& plan, std::vector<ByteRange>& ranges) {
     // Fields may overlap and come in any order.
     std::sort(ranges.begin(), ranges.end(),
               [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
-    std::uint32_t span = 0;
-    for (const ByteRange& range : ranges) span = std::max(span, range.end);
-    plan.screenSpan = span;
-    plan.screenBegin = screenWindows_.size();
-    plan.chunkBegin = quoteChunks_.size();
-    if (span > 0 && std::max(span, recordSize) >= 64) {
-        // Chunks of 64 bytes wherever the record has them, even when its text is shorter.
-        addWindows(ranges, std::max(span, 64u), 64, quoteChunks_);
-    } else {
-        // Short text is read from a copy of kScreenWidth bytes when there are fewer.
-        addWindows(ranges, std::max(span, kScreenWidth), kScreenWidth, screenWindows_);
-    }
-    plan.screenEnd = screenWindows_.size();
-    plan.chunkEnd = quoteChunks_.size();
+    for (const ByteRange& range : ranges) plan.markSpan = std::max(plan.markSpan, range.end);
     plan.markBegin = markWindows_.size();
-    if (span > 0) addWindows(ranges, std::max(span, 64u), 64, markWindows_);
+    addWindows(ranges, markWindows_);
     plan.markEnd = markWindows_.size();
 }
 
 bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
-    const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
-    if (plan.chunkBegin != plan.chunkEnd) {
-        return wideScreen_(record, quoteChunks_.data() + plan.chunkBegin,
-                           plan.chunkEnd - plan.chunkBegin, screenDelimiter_);
-    }
-    if (plan.screenSpan < kScreenWidth) [[unlikely]] {
-        // A record whose text is shorter than a window is read from a copy.
-        unsigned char shortRecord[kScreenWidth] = {};
-        std::memcpy(shortRecord, record, plan.screenSpan);
-        return screenHits(plan, shortRecord);
-    }
-    return screenHits(plan, record);
-}
-
-bool CsvLinePlan::screenHits(const KindPlan& plan, const unsigned char* record) const {
-    const ScreenWindow* const windowEnd = screenWindows_.data() + plan.screenEnd;
-#ifdef __SSE2__
-    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
-                  delimiter = _mm_set1_epi8(static_cast<char>(screenDelimiter_));
-    unsigned hits = 0;
-    for (const ScreenWindow* window = screenWindows_.data() + plan.screenBegin; window != windowEnd;
-         ++window) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + window->start));
-        const __m128i found =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, cr)),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, delimiter)));
-        hits |= static_cast<unsigned>(_mm_movemask_epi8(found)) & window->bits;
-    }
-    return hits != 0;
-#else
-    const unsigned char d = screenDelimiter_;
-    for (const ScreenWindow* window = screenWindows_.data() + plan.screenBegin; window != windowEnd;
-         ++window) {
-        for (std::uint32_t i = 0; i < kScreenWidth; ++i) {
-            const unsigned char c = record[window->start + i];
-            if ((window->bits >> i & 1u) != 0 && (c == '"' || c == '\r' || c == '\n' || c == d)) {
-                return true;
-            }
-        }
-    }
-    return false;
-#endif
+    const std::size_t span = kinds_[static_cast<std::size_t>(kind)].markSpan;
+    // A word more than the bytes need: the windows read one word past their bits.
+    recordMarks_.assign(span / 64 + 2, 0);
+    markQuoteBytes(record, span, recordMarks_.data());
+    return recordMayNeedQuotes(kind, recordMarks_.data(), 0);
 }
 
 char* CsvLinePlan::quoteIfNeeded(char* begin, char* end) const {

@@ -98,7 +98,8 @@ class CsvLinePlan {
     // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
     // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
     // without any are only looked at where their conversion can make the delimiter (a packed
-    // field with ";" as delimiter).
+    // field with ";" as delimiter). For a record not in a marked block (one filled up in a copy):
+    // its bytes are marked here.
     bool recordMayNeedQuotes(int kind, const unsigned char* record) const;
     // The same from the marks of the block that holds the record: `marks` as markQuoteBytes
     // wrote them for the block, `at` the record's place in it. REQUIRES: the marks cover the
@@ -119,7 +120,7 @@ class CsvLinePlan {
     }
     // Marks the bytes of [data, data + n) that quoting looks for (see QuoteMarker).
     void markQuoteBytes(const unsigned char* data, std::size_t n, std::uint64_t* marks) const {
-        marker_(data, n, screenDelimiter_, marks);
+        marker_(data, n, markDelimiter_, marks);
     }
     bool quoting() const { return options_.quoting != CsvQuoting::None; }
 
@@ -168,20 +169,18 @@ class CsvLinePlan {
     // walks up this chain, so the plan stays linear in the size of the record tree however
     // deep it is.
     struct KindPlan {
-        std::size_t stepBegin = 0, stepEnd = 0;      // own marked fields
-        std::uint32_t markedAncestor = 0;            // nearest ancestor with marked fields, or 0
-        std::size_t maxLength = 0;                   // of the line: own and ancestors' fields
-        std::size_t screenBegin = 0, screenEnd = 0;  // its quote screen's windows
-        std::size_t chunkBegin = 0, chunkEnd = 0;    // or its chunks, when that is wider
-        std::uint32_t screenSpan = 0;                // the screen reads below this
-        std::uint32_t numericEnd = 0;                // end of its last marked number
-        std::size_t markBegin = 0, markEnd = 0;      // its windows over a block's marks
-        bool anyAlwaysScan = false;                  // some own field's conversion may need quotes
+        std::size_t stepBegin = 0, stepEnd = 0;  // own marked fields
+        std::uint32_t markedAncestor = 0;        // nearest ancestor with marked fields, or 0
+        std::size_t maxLength = 0;               // of the line: own and ancestors' fields
+        std::uint32_t markSpan = 0;              // the end of its last marked text or zoned field
+        std::uint32_t numericEnd = 0;            // end of its last marked number
+        std::size_t markBegin = 0, markEnd = 0;  // its windows over a block's marks
+        bool anyAlwaysScan = false;              // some own field's conversion may need quotes
     };
     using ByteRange = CsvLinePlanRange;
-    // Sets up `plan`'s quote screen over `ranges`, the marked text and zoned fields of records
-    // of `recordSize` bytes.
-    void addQuoteScreen(KindPlan& plan, std::vector<ByteRange>& ranges, std::uint32_t recordSize);
+    // Sets up `plan`'s windows over the quote marks of `ranges`, its marked text and zoned
+    // fields.
+    void addMarkWindows(KindPlan& plan, std::vector<ByteRange>& ranges);
 
     bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
     // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
@@ -231,30 +230,19 @@ class CsvLinePlan {
     // the writers unfit for two threads at once, as the converter that calls them is.
     mutable std::vector<std::uint32_t> chain_;
     std::vector<std::vector<PackedFieldCheck>> packedChecks_;
-    // The quote screen: 16-byte windows over the record's marked text and zoned fields, each
-    // with a bit for each byte it looks at, by kind from KindPlan::screenBegin to screenEnd.
-    static constexpr std::uint32_t kScreenWidth = 16;
-    struct ScreenWindow {
-        std::uint32_t start;  // in the record
-        std::uint32_t bits;
-    };
-    std::vector<ScreenWindow> screenWindows_;
-    // The delimiter the screen looks for (a double quote again when it is longer than a byte,
-    // which scanEveryField_ then covers).
-    unsigned char screenDelimiter_ = '"';
-    // Records of 64 bytes or more are screened in chunks of 64.
-    std::vector<QuoteChunk> quoteChunks_;
-    QuoteScreen wideScreen_ = nullptr;
-    // The same windows over the marks of a block: 64 bits from the record's start + `start`.
+    // Windows over the quote marks of a record, by kind from KindPlan::markBegin to markEnd:
+    // 64 bits from the record's start + `start`, with a bit for each byte quoting looks at.
     struct MarkWindow {
         std::uint64_t bits;
         std::uint32_t start;
     };
     std::vector<MarkWindow> markWindows_;
     QuoteMarker marker_ = nullptr;
-    // Whether a byte of `record` that `plan`'s windows look at is a double quote, CR, LF or the
-    // delimiter. REQUIRES: the windows' bytes are readable at `record`.
-    bool screenHits(const KindPlan& plan, const unsigned char* record) const;
+    // The delimiter the marks are made for (a double quote again when it is longer than a byte,
+    // which scanEveryField_ then covers).
+    unsigned char markDelimiter_ = '"';
+    // The marks of a record that is not in a marked block.
+    mutable std::vector<std::uint64_t> recordMarks_;
     // By record kind: its part of the line as last written for an ancestor, and the serial of
     // the record it was written from.
     struct LevelCopy {

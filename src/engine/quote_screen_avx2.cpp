@@ -6,11 +6,6 @@
 
 namespace sorvek {
 
-bool quoteScreenAvx2(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
-                     unsigned char delimiter) {
-    return quoteHits<Avx2Lanes>(record, chunks, count, delimiter);
-}
-
 void markQuoteBytesAvx2(const unsigned char* data, std::size_t n, unsigned char delimiter,
                         std::uint64_t* bits) {
     markQuoteBytes<Avx2Lanes>(data, n, delimiter, bits);
@@ -23,11 +18,6 @@ void markQuoteBytesAvx2(const unsigned char* data, std::size_t n, unsigned char 
 namespace sorvek {
 
 // Never called where AVX2 is not compiled in.
-bool quoteScreenAvx2(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
-                     unsigned char delimiter) {
-    return quoteScreenSse2(record, chunks, count, delimiter);
-}
-
 void markQuoteBytesAvx2(const unsigned char* data, std::size_t n, unsigned char delimiter,
                         std::uint64_t* bits) {
     markQuoteBytesSse2(data, n, delimiter, bits);

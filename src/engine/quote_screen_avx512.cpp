@@ -6,22 +6,6 @@
 
 namespace sorvek {
 
-bool quoteScreenAvx512(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
-                       unsigned char delimiter) {
-    const __m512i quote = _mm512_set1_epi8('"'), cr = _mm512_set1_epi8('\r'),
-                  lf = _mm512_set1_epi8('\n'),
-                  separator = _mm512_set1_epi8(static_cast<char>(delimiter));
-    std::uint64_t hits = 0;
-    for (const QuoteChunk* chunk = chunks; chunk != chunks + count; ++chunk) {
-        const __m512i v = _mm512_loadu_si512(record + chunk->start);
-        const __mmask64 found = _mm512_cmpeq_epi8_mask(v, quote) | _mm512_cmpeq_epi8_mask(v, cr) |
-                                _mm512_cmpeq_epi8_mask(v, lf) |
-                                _mm512_cmpeq_epi8_mask(v, separator);
-        hits |= _cvtmask64_u64(found) & chunk->bits;
-    }
-    return hits != 0;
-}
-
 void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned char delimiter,
                           std::uint64_t* bits) {
     const __m512i quote = _mm512_set1_epi8('"'), cr = _mm512_set1_epi8('\r'),
@@ -44,11 +28,6 @@ void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned cha
 #else
 
 namespace sorvek {
-
-bool quoteScreenAvx512(const unsigned char* record, const QuoteChunk* chunks, std::size_t count,
-                       unsigned char delimiter) {
-    return quoteScreenSse2(record, chunks, count, delimiter);
-}
 
 void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned char delimiter,
                           std::uint64_t* bits) {

@@ -116,6 +116,38 @@ TEST_F(CsvOutputOptionsTest, QuotingMinimalAndAll) {
                     convert(in, table));
 }
 
+TEST_F(CsvOutputOptionsTest, ARecordMarkedAloneAndInItsBlockNeedsQuotesAlike) {
+    // A special byte at every place of a 90-byte record: text 1-20, packed 21-22, unmarked
+    // 23-70, zoned 71-77, unmarked to the end. Only the text and zoned fields count, whether the
+    // record is marked on its own (a copy) or read from the marks of a block at any offset.
+    RecordDefTable table =
+        makeTable(fileDefinition(90, "", ",", false),
+                  {recordDefinition("R", 90, "", 0, 0,
+                                    {field("t", "X", 1, 20), field("p", "P", 21, 2),
+                                     unmarked("u", "X", 23, 48), field("z", "9", 71, 7)})});
+    table.output.quoting = CsvQuoting::Minimal;
+    const CsvLinePlan plan(table, ",", table.output);
+    for (int place = 0; place < 90; ++place) {
+        for (const char special : {'"', ',', '\r', '\n'}) {
+            std::string record(90, 'a');
+            record[static_cast<std::size_t>(place)] = special;
+            const bool expected = place < 20 || (place >= 70 && place < 77);
+            const auto* bytes = reinterpret_cast<const unsigned char*>(record.data());
+            EXPECT_EQ(expected, plan.recordMayNeedQuotes(1, bytes)) << place;
+            for (const std::size_t at : {0, 1, 37, 63, 64, 65, 127}) {
+                // Every other byte of the block is special.
+                std::string block(at, '"');
+                block += record + std::string(100, '"');
+                std::vector<std::uint64_t> marks(block.size() / 64 + 2, 0);
+                plan.markQuoteBytes(reinterpret_cast<const unsigned char*>(block.data()),
+                                    block.size(), marks.data());
+                EXPECT_EQ(expected, plan.recordMayNeedQuotes(1, marks.data(), at))
+                    << place << " at " << at;
+            }
+        }
+    }
+}
+
 TEST_F(CsvOutputOptionsTest, QuotingFindsEveryDelimiterItsFieldsCanHold) {
     // A packed digit B reads ";", the TAB delimiter's byte sits in text, a two-byte delimiter
     // is searched as a whole, and with "|" the trail byte of ポ (83 7C) is quoted in CP932 but
