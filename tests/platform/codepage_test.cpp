@@ -137,6 +137,27 @@ TEST(Cp932Decoder, MatchesTheConverterOnAnyBytes) {
     }
 }
 
+// Long stretches of ASCII, read many bytes at a time, end wherever the text resumes: at every
+// length, after every lead, with a character, a stray lead byte or the end right after them.
+TEST(Cp932Decoder, StretchesOfAsciiOfAnyLengthEndWhereTheTextResumes) {
+    const std::string text = utf8ToCp932("受ﾊ");
+    const std::string afters[] = {text, "\x81", "\xFF" + text, ""};
+    for (std::size_t lead = 0; lead < 3; ++lead) {
+        for (std::size_t length = 0; length < 200; ++length) {
+            for (const std::string& after : afters) {
+                std::string in = text.substr(0, lead);
+                for (std::size_t i = 0; i < length; ++i) in += static_cast<char>('!' + i % 90);
+                in += after + "0123456789";
+                std::string out(Cp932Decoder::kMaxGrowth * in.size() + Cp932Decoder::kSlack, '#');
+                char* end = Cp932Decoder::get().decode(
+                    reinterpret_cast<const unsigned char*>(in.data()), in.size(), out.data());
+                out.resize(static_cast<std::size_t>(end - out.data()));
+                ASSERT_EQ(cp932ToUtf8(in), out) << lead << " " << length << " " << after.size();
+            }
+        }
+    }
+}
+
 // Random bytes that make every case likely: characters of each width, stray lead bytes, trail
 // bytes in the ASCII range, blanks of both widths.
 std::string awkwardBytes(std::mt19937& rng, std::size_t length) {
