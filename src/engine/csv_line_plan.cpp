@@ -346,6 +346,9 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                 step.op = Op::TrimmedText;
             }
             kinds_[r].anyAlwaysScan = kinds_[r].anyAlwaysScan || step.alwaysScan;
+            kinds_[r].trimOnlyChain = kinds_[r].trimOnlyChain && !step.alwaysScan &&
+                                      (step.op == Op::Copy || step.op == Op::CopyWithPoint ||
+                                       step.op == Op::Packed || step.op == Op::TrimmedText);
             step.numeric = f.Type == "9" || f.Type == "P" || f.Type == kTypeBinary;
             if (step.numeric) {
                 kinds_[r].numericEnd = std::max(kinds_[r].numericEnd, step.offset + step.size);
@@ -383,6 +386,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
                 plan.markedAncestor = hasSteps(parent) ? static_cast<std::uint32_t>(parent)
                                                        : kinds_[parent].markedAncestor;
                 plan.maxLength = kinds_[parent].maxLength;
+                plan.trimOnlyChain = plan.trimOnlyChain && kinds_[parent].trimOnlyChain;
                 depth = markedDepth[parent];
             } else if (formatted_) {
                 // The decoder may write a few bytes beyond what it keeps.
@@ -420,17 +424,37 @@ std::size_t CsvLinePlan::markedChain(int kind, const unsigned char* const* data)
 }
 
 char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) const {
-    // The marked generations from the bottom up, as long as each has a record.
-    std::size_t count = markedChain(kind, data);
+    return writeChain<false>(markedChain(kind, data), data, nullptr, out);
+}
+
+char* CsvLinePlan::writeTrimmed(int kind, const unsigned char* const* data, const RecordMark* marks,
+                                char* out) const {
+    return writeChain<true>(markedChain(kind, data), data, marks, out);
+}
+
+template <bool kTrim>
+[[gnu::always_inline]] inline char* CsvLinePlan::writeChain(std::size_t count,
+                                                            const unsigned char* const* data,
+                                                            const RecordMark* marks,
+                                                            char* out) const {
     const std::size_t delimiterLength = delimiter_.size();
     char* o = out;
     while (count > 0) {
         const std::uint32_t r = chain_[--count];
         const unsigned char* record = data[r];
+        // With options, an ancestor's part is copied as writeFormatted wrote or keeps it.
+        char* const levelStart = o;
+        const bool ancestor = kTrim && count > 0 && marks[r].serial != 0;
+        if (ancestor && levelCopies_[r].serial == marks[r].serial) {
+            const LevelCopy& copy = levelCopies_[r];
+            std::memcpy(o, copy.bytes.data(), copy.length);
+            o += copy.length;
+            continue;
+        }
         for (std::size_t s = kinds_[r].stepBegin; s < kinds_[r].stepEnd; ++s) {
             const Step& step = steps_[s];
             const unsigned char* field = record + step.offset;
-            // Without options there are only these three.
+            // Without options there are only these three; with trimming, the fourth.
             switch (step.op) {
                 case Op::Copy:
                     copyField(o, field, step.size);
@@ -439,6 +463,12 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
                 case Op::CopyWithPoint:
                     o = copyWithPoint(step, field, o);
                     break;
+                case Op::TrimmedText:
+                    if constexpr (kTrim) {
+                        o = writeTrimmedText(step, field, o);
+                        break;
+                    }
+                    [[fallthrough]];
                 default:
                     o = writePacked(field, step.size, step.dec, o);
                     break;
@@ -452,9 +482,36 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
             }
             o += delimiterLength;
         }
+        if (ancestor) keepLevel(r, marks[r].serial, levelStart, o);
     }
     if (o != out) o -= delimiterLength;
     return o;
+}
+
+void CsvLinePlan::keepLevel(std::uint32_t r, std::uint64_t serial, const char* begin,
+                            const char* end) const {
+    LevelCopy& copy = levelCopies_[r];
+    copy.length = static_cast<std::size_t>(end - begin);
+    if (copy.bytes.size() < copy.length) copy.bytes.resize(copy.length);
+    std::memcpy(copy.bytes.data(), begin, copy.length);
+    copy.serial = serial;
+}
+
+[[gnu::always_inline]] inline char* CsvLinePlan::writeTrimmedText(const Step& step,
+                                                                  const unsigned char* field,
+                                                                  char* o) const {
+    // The whole field is copied, a copy of the same width every time; the blanks cut after it
+    // are overwritten by what follows. Trailing ASCII blanks go first: no byte below 0x40
+    // ends a double-byte character, so they are whole characters.
+    copyField(o, field, step.size);
+    const std::size_t size = withoutTrailingSpaces(field, step.size);
+    // A full-width blank may still end it.
+    if (size >= 2 && field[size - 2] == 0x81 && field[size - 1] == 0x40) [[unlikely]] {
+        // Read as the decoder will read them, where it will.
+        if (trimDecoder_ != nullptr) return o + trimDecoder_->withoutTrailingBlanks(field, size);
+        return trimCp932(o, o + size);
+    }
+    return o + size;
 }
 
 // Inlined into writeFormatted: a call per field costs more than most fields take.
@@ -469,22 +526,8 @@ char* CsvLinePlan::write(int kind, const unsigned char* const* data, char* out) 
             return copyWithPoint(step, field, o);
         case Op::Packed:
             return writePacked(field, step.size, step.dec, o);
-        case Op::TrimmedText: {
-            // The whole field is copied, a copy of the same width every time; the blanks cut
-            // after it are overwritten by what follows. Trailing ASCII blanks go first: no
-            // byte below 0x40 ends a double-byte character, so they are whole characters.
-            copyField(o, field, step.size);
-            const std::size_t size = withoutTrailingSpaces(field, step.size);
-            // A full-width blank may still end it.
-            if (size >= 2 && field[size - 2] == 0x81 && field[size - 1] == 0x40) [[unlikely]] {
-                // Read as the decoder will read them, where it will.
-                if (trimDecoder_ != nullptr) {
-                    return o + trimDecoder_->withoutTrailingBlanks(field, size);
-                }
-                return trimCp932(o, o + size);
-            }
-            return o + size;
-        }
+        case Op::TrimmedText:
+            return writeTrimmedText(step, field, o);
         case Op::SignedZoned:
             return writeZoned(step, field, o);
         case Op::PackedOrEmpty:
@@ -611,6 +654,19 @@ template <CsvQuoting kQuoting>
 char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
                                     const RecordMark* marks, char* out) const {
     std::size_t count = markedChain(kind, data);
+    if constexpr (kQuoting != CsvQuoting::All) {
+        // Most lines: records that need no quotes, no numbers cut short, fields that only
+        // trimming changes.
+        if (kinds_[static_cast<std::size_t>(kind)].trimOnlyChain && !scanEveryField_) {
+            bool asWithout = true;
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t r = chain_[i];
+                asWithout = asWithout && marks[r].length >= kinds_[r].numericEnd &&
+                            (kQuoting == CsvQuoting::None || !marks[r].mayNeedQuotes);
+            }
+            if (asWithout) return writeChain<true>(count, data, marks, out);
+        }
+    }
     const std::size_t delimiterLength = delimiter_.size();
     // Held in locals: the stores into the line could alias the members' bytes.
     const char* const delimiter = delimiter_.data();
@@ -679,12 +735,7 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
                 o = putDelimiter(o);
             }
         }
-        if (ancestor && mark.serial != 0) {
-            copy.length = static_cast<std::size_t>(o - levelStart);
-            if (copy.bytes.size() < copy.length) copy.bytes.resize(copy.length);
-            std::memcpy(copy.bytes.data(), levelStart, copy.length);
-            copy.serial = mark.serial;
-        }
+        if (ancestor && mark.serial != 0) keepLevel(r, mark.serial, levelStart, o);
     }
     if (o != out) o -= delimiterLength;
     return o;
@@ -692,16 +743,17 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
 
 namespace {
 
-// Windows of 64 bytes over `ranges` (sorted by their start), each with a bit for each byte it
+// Windows of `width` bytes over `ranges` (sorted by their start), each with a bit for each byte it
 // looks at: a window starts at the first byte that no earlier one looked at. The bytes are taken
 // in order, each once: a field inside an earlier one adds nothing.
 template <class Window>
-void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::vector<Window>& windows) {
+void addWindows(const std::vector<CsvLinePlanRange>& ranges, std::uint32_t width,
+                std::vector<Window>& windows) {
     const std::size_t first = windows.size();
     std::uint32_t next = 0;  // the first byte not yet taken
     for (const CsvLinePlanRange& range : ranges) {
         for (std::uint32_t at = std::max(range.begin, next); at < range.end; ++at) {
-            if (windows.size() == first || at >= windows.back().start + 64) {
+            if (windows.size() == first || at >= windows.back().start + width) {
                 Window window{};
                 window.start = at;
                 windows.push_back(window);
@@ -720,7 +772,7 @@ void CsvLinePlan::addMarkWindows(KindPlan& plan, std::vector<ByteRange>& ranges)
               [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
     for (const ByteRange& range : ranges) plan.markSpan = std::max(plan.markSpan, range.end);
     plan.markBegin = markWindows_.size();
-    addWindows(ranges, markWindows_);
+    addWindows(ranges, kMarkWindowBits, markWindows_);
     plan.markEnd = markWindows_.size();
 }
 

@@ -2,8 +2,10 @@
 // The output line of every record kind, worked out once per run: which fields of which
 // generations, where in the record, how converted. Writing a line is then a walk over a flat
 // list of steps, with no allocation and no look at the field definitions.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,6 +97,18 @@ class CsvLinePlan {
         return (this->*formattedWriter_)(kind, data, marks, out);
     }
 
+    // Whether the lines of kind `kind` are written as without options but for the trimming of
+    // text, when no record of theirs needs quotes and none leaves numbers short: then
+    // `writeTrimmed` writes them as writeFormatted would.
+    bool trimsOnly(int kind) const {
+        return kinds_[static_cast<std::size_t>(kind)].trimOnlyChain && !scanEveryField_ &&
+               options_.quoting != CsvQuoting::All;
+    }
+    // As `write`, text trimmed. REQUIRES: trimsOnly(kind), and no record of the line may need
+    // quotes or leaves numbers short; room for maxLineLength(kind) bytes at `out`.
+    char* writeTrimmed(int kind, const unsigned char* const* data, const RecordMark* marks,
+                       char* out) const;
+
     // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
     // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
     // without any are only looked at where their conversion can make the delimiter (a packed
@@ -110,11 +124,19 @@ class CsvLinePlan {
         for (std::size_t w = plan.markBegin; w != plan.markEnd; ++w) {
             const MarkWindow& window = markWindows_[w];
             const std::size_t bit = at + window.start;
-            const std::uint64_t* word = marks + bit / 64;
-            const unsigned shift = bit % 64;
-            // The 64 bits from `bit` on, from two words (the second shifted in two steps, so
-            // that a shift of 0 takes nothing of it).
-            hits |= ((word[0] >> shift) | ((word[1] << 1) << (63 - shift))) & window.bits;
+            std::uint64_t bits;
+            if constexpr (std::endian::native == std::endian::little) {
+                // The 57 bits or more from `bit` on, in one read of the 8 bytes that hold it.
+                std::memcpy(&bits, reinterpret_cast<const unsigned char*>(marks) + bit / 8, 8);
+                bits >>= bit % 8;
+            } else {
+                // From two words (the second shifted in two steps, so that a shift of 0 takes
+                // nothing of it).
+                const std::uint64_t* word = marks + bit / 64;
+                const unsigned shift = bit % 64;
+                bits = (word[0] >> shift) | ((word[1] << 1) << (63 - shift));
+            }
+            hits |= bits & window.bits;
         }
         return hits != 0;
     }
@@ -176,6 +198,10 @@ class CsvLinePlan {
         std::uint32_t numericEnd = 0;            // end of its last marked number
         std::size_t markBegin = 0, markEnd = 0;  // its windows over a block's marks
         bool anyAlwaysScan = false;              // some own field's conversion may need quotes
+        // Its own fields and those of its ancestors are written as without options but for
+        // the trimming of text (Op::TrimmedText), and none of their conversions makes bytes
+        // that need quotes: a line whose records need none is written by writeChain<true>.
+        bool trimOnlyChain = true;
     };
     using ByteRange = CsvLinePlanRange;
     // Sets up `plan`'s windows over the quote marks of `ranges`, its marked text and zoned
@@ -186,6 +212,14 @@ class CsvLinePlan {
     // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
     // up, and returns how many there are.
     std::size_t markedChain(int kind, const unsigned char* const* data) const;
+
+    // Writes the line of the `count` generations in chain_ (bottom up), every field as it is
+    // written without options; `kTrim`: text trimmed as Op::TrimmedText says, and the parts of
+    // ancestors kept and copied as writeFormatted does (`marks` as there; unused without).
+    template <bool kTrim>
+    char* writeChain(std::size_t count, const unsigned char* const* data, const RecordMark* marks,
+                     char* out) const;
+    char* writeTrimmedText(const Step& step, const unsigned char* field, char* out) const;
 
     // writeFormatted for one way of quoting, so that the walk over the fields does not ask.
     template <CsvQuoting kQuoting>
@@ -231,7 +265,9 @@ class CsvLinePlan {
     mutable std::vector<std::uint32_t> chain_;
     std::vector<std::vector<PackedFieldCheck>> packedChecks_;
     // Windows over the quote marks of a record, by kind from KindPlan::markBegin to markEnd:
-    // 64 bits from the record's start + `start`, with a bit for each byte quoting looks at.
+    // kMarkWindowBits bits from the record's start + `start`, with a bit for each byte quoting
+    // looks at. As many as one read of 8 bytes holds from any bit on.
+    static constexpr std::uint32_t kMarkWindowBits = 57;
     struct MarkWindow {
         std::uint64_t bits;
         std::uint32_t start;
@@ -251,6 +287,8 @@ class CsvLinePlan {
         std::vector<char> bytes;
     };
     mutable std::vector<LevelCopy> levelCopies_;
+    // Keeps [begin, end) as the part of record kind `r` written from the record `serial`.
+    void keepLevel(std::uint32_t r, std::uint64_t serial, const char* begin, const char* end) const;
 };
 
 // True when the `size` bytes of a packed field hold a valid value: every digit nibble 0 to 9 and

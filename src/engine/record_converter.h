@@ -21,7 +21,8 @@ template <class Output>
 class RecordConverter {
   public:
     // `lineEnd` is written after each line; `failOnInvalidPacked` stops at the first record
-    // with an invalid digit in a marked packed field of its own.
+    // with an invalid digit in a marked packed field of its own. REQUIRES: `lineEnd` is CR LF
+    // or LF.
     RecordConverter(RecordDefTable& table, const CsvLinePlan& plan, Output& output,
                     const std::string& lineEnd, bool failOnInvalidPacked)
         : table_(table),
@@ -30,6 +31,8 @@ class RecordConverter {
           lineEnd_(lineEnd),
           failOnInvalidPacked_(failOnInvalidPacked),
           formatted_(plan.formatted() || lineEnd != "\r\n" || failOnInvalidPacked),
+          lineEndBytes_{lineEnd.empty() ? '\n' : lineEnd[0],
+                        lineEnd.size() < 2 ? '\n' : lineEnd[1]},
           framing_(table),
           kinds_(static_cast<std::size_t>(table.maxIndex()) + 1),
           data_(kinds_.size(), nullptr),
@@ -76,8 +79,7 @@ class RecordConverter {
         // Serials only on the formatted path: elsewhere they stay 0, so a line written there
         // for a record cut short copies no ancestor's part.
         if (formatted_) marks_[k].serial = ++serial_;
-        if (plan_.quoting())
-            marks_[k].mayNeedQuotes = plan_.recordMayNeedQuotes(kind, stored.data());
+        if (plan_.quoting()) noteQuotes(k, plan_.recordMayNeedQuotes(kind, stored.data()));
         noteLength(k, std::min(record.size(), stored.size()));
     }
 
@@ -115,8 +117,10 @@ class RecordConverter {
         if constexpr (kFormatted) {
             if (plan_.quoting()) markBlock(begin, end);
         }
-        const RecordFraming::Outcome walked =
-            framing_.walk(begin, end, atEnd, offset, [&](const FramedRecord& r) {
+        // The visit is inlined into the walk, as the line writing is into the visit: a call
+        // per record costs more than most of what it does.
+        const RecordFraming::Outcome walked = framing_.walk(
+            begin, end, atEnd, offset, [&](const FramedRecord& r) __attribute__((always_inline)) {
                 if (r.kind == 0) return true;
                 if constexpr (kFormatted) {
                     if (failOnInvalidPacked_) {
@@ -168,6 +172,14 @@ class RecordConverter {
         return plan_.recordMayNeedQuotes(kind, record);
     }
 
+    void noteQuotes(std::size_t k, bool mayNeedQuotes) {
+        CsvLinePlan::RecordMark& mark = marks_[k];
+        if (mayNeedQuotes != mark.mayNeedQuotes) {
+            quotedRecordsHeld_ += mayNeedQuotes ? 1 : -1;
+            mark.mayNeedQuotes = mayNeedQuotes;
+        }
+    }
+
     // A record that leaves numbers short of their bytes is written on the formatted path,
     // which writes them empty, as long as it is held.
     void noteLength(std::size_t k, std::size_t length) {
@@ -181,13 +193,13 @@ class RecordConverter {
 
     // `length`: bytes of the record that were read, less than its kind's when it was filled up.
     template <bool kFormatted>
-    void take(int kind, const unsigned char* record, std::size_t length) {
+    [[gnu::always_inline]] void take(int kind, const unsigned char* record, std::size_t length) {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
         if constexpr (kFormatted) {
             CsvLinePlan::RecordMark& mark = marks_[k];
             mark.serial = ++serial_;
-            if (plan_.quoting()) mark.mayNeedQuotes = mayNeedQuotes(kind, record, info.size);
+            if (plan_.quoting()) noteQuotes(k, mayNeedQuotes(kind, record, info.size));
         }
         // Only records filled up, and the first whole one of a kind after one, are looked at.
         if (length != SIZE_MAX || info.cutsNumbers) [[unlikely]]
@@ -203,15 +215,20 @@ class RecordConverter {
         }
         if (!info.writesLine) return;
         if constexpr (kFormatted) {
-            char* out = output_.reserve(plan_.maxLineLength(kind) + lineEnd_.size());
-            char* end = plan_.formatted() || cutRecordsHeld_ != 0
-                            ? plan_.writeFormatted(kind, data_.data(), marks_.data(), out)
-                            : plan_.write(kind, data_.data(), out);
-            // Line ends are short: a call of memcpy costs more than the copy.
-            const std::size_t n = lineEnd_.size();
-            const char* lineEnd = lineEnd_.data();
-            for (std::size_t i = 0; i < n; ++i) end[i] = lineEnd[i];
-            output_.commit(static_cast<std::size_t>(end + n - out));
+            char* out = output_.reserve(plan_.maxLineLength(kind) + 2);
+            char* end;
+            if (cutRecordsHeld_ == 0 && quotedRecordsHeld_ == 0 && plan_.trimsOnly(kind)) {
+                // Most lines: nothing in them needs quotes.
+                end = plan_.writeTrimmed(kind, data_.data(), marks_.data(), out);
+            } else if (plan_.formatted() || cutRecordsHeld_ != 0) {
+                end = plan_.writeFormatted(kind, data_.data(), marks_.data(), out);
+            } else {
+                end = plan_.write(kind, data_.data(), out);
+            }
+            // The line end is CR LF or LF: two bytes are stored in any case, and the room
+            // reserved for them taken back for LF.
+            std::memcpy(end, lineEndBytes_, 2);
+            output_.commit(static_cast<std::size_t>(end + lineEnd_.size() - out));
         } else {
             char* out = output_.reserve(plan_.maxLineLength(kind) + 2);
             char* lineEnd = cutRecordsHeld_ == 0
@@ -230,6 +247,9 @@ class RecordConverter {
     const std::string lineEnd_;
     const bool failOnInvalidPacked_;
     const bool formatted_;
+    // The line end in two bytes: CR LF, or LF and a second LF past the line, in the room
+    // reserved for it.
+    const char lineEndBytes_[2];
     RecordFraming framing_;
     std::vector<Kind> kinds_;
     std::vector<const unsigned char*> data_;
@@ -237,8 +257,9 @@ class RecordConverter {
     // The block being converted and its quote marks (markBlock), when quoting.
     std::vector<std::uint64_t> quoteMarks_;
     std::uintptr_t blockBegin_ = 0, blockEnd_ = 0;
-    std::uint64_t serial_ = 0;  // records taken on the formatted path
-    int cutRecordsHeld_ = 0;    // kinds whose record in data_ leaves numbers short
+    std::uint64_t serial_ = 0;   // records taken on the formatted path
+    int cutRecordsHeld_ = 0;     // kinds whose record in data_ leaves numbers short
+    int quotedRecordsHeld_ = 0;  // kinds whose record in data_ may need quotes
     bool wroteLines_ = false;
 };
 }  // namespace sorvek

@@ -63,7 +63,11 @@ class CsvOutputOptionsTest : public EngineTest {
         return first;
     }
 
-    void matchReference(unsigned seed, int rounds, int maxSize);
+    // `loudOneIn`: one record in that many may hold any byte, the others only bytes that
+    // need no quotes. `quoteAndTrim`: the options are minimal quoting, trimming or not and any
+    // encoding, the delimiter one byte.
+    void matchReference(unsigned seed, int rounds, int maxSize, int loudOneIn = 1,
+                        bool quoteAndTrim = false);
 };
 
 // A text field of 8 bytes and a zoned field of 5 with 2 decimals; title line on.
@@ -358,7 +362,8 @@ TEST_F(CsvOutputOptionsTest, AllTogetherOnAHeaderAndItsDetails) {
 
 // Random definitions, options and records of 2 to 1 + maxSize bytes, each converted as the
 // record-wise reference does.
-void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize) {
+void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize, int loudOneIn,
+                                          bool quoteAndTrim) {
     std::mt19937 rng(seed);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* delimiters[] = {",", "", "、", "||", "\t", ";", "|"};
@@ -366,6 +371,7 @@ void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize
     // delimiters, line breaks, lead bytes and katakana.
     const std::string alphabet =
         std::string("0123456789{}AJRpy \",;|\t\r\n\x81\x40\x83\x7C\xB1\xC5\xD3", 32);
+    const std::string quiet = std::string("0123456789{}AJRpy \x81\x40\x83\x7C\xB1\xC5\xD3");
     for (int round = 0; round < rounds; ++round) {
         const int kindCount = 1 + pick(3);
         RecordDefTable table = makeTable(fileDefinition(0, "2", delimiters[pick(7)], false), {});
@@ -375,6 +381,13 @@ void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize
                         static_cast<ZonedSign>(pick(3)),
                         static_cast<InvalidPacked>(pick(3)),
                         static_cast<CsvLineEnd>(pick(2))};
+        if (quoteAndTrim) {
+            const char* oneByte[] = {",", "\t", ";", "|"};
+            table[0].Delimiter = oneByte[pick(4)];
+            table.output.quoting = CsvQuoting::Minimal;
+            table.output.zonedSign = ZonedSign::Off;
+            table.output.invalidPacked = InvalidPacked::Keep;
+        }
         for (int k = 1; k <= kindCount; ++k) {
             const int size = 2 + pick(maxSize);
             const int parent = k > 1 && pick(2) ? 1 + pick(k - 1) : 0;
@@ -392,9 +405,14 @@ void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize
             const int k = 1 + pick(kindCount);
             kinds.push_back(k);
             std::string rec;
+            const bool loud = pick(loudOneIn) == 0;
             for (int i = 0; i < table[static_cast<std::size_t>(k)].Size; ++i) {
-                rec += pick(4) != 0 ? alphabet[static_cast<std::size_t>(pick(32))]
-                                    : static_cast<char>(pick(256));
+                if (!loud) {
+                    rec += quiet[static_cast<std::size_t>(pick(static_cast<int>(quiet.size())))];
+                } else {
+                    rec += pick(4) != 0 ? alphabet[static_cast<std::size_t>(pick(32))]
+                                        : static_cast<char>(pick(256));
+                }
             }
             rec[0] = '#';  // not a line break, which would be skipped
             rec[1] = static_cast<char>('A' + k);
@@ -428,6 +446,12 @@ TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWithWideRecords) {
     // Records of up to 70 bytes: fields longer than the quote screen's 16-byte windows, near
     // the record's end and overlapping.
     matchReference(29, 80, 69);
+}
+
+TEST_F(CsvOutputOptionsTest, MatchesRecordWiseReferenceWhereFewRecordsNeedQuotes) {
+    // Most lines are written by the short way for records without quotes; the parts of
+    // ancestors it keeps and those the long way keeps stand in for each other.
+    matchReference(31, 150, 16, 8, true);
 }
 
 TEST_F(CsvOutputOptionsTest, QuotingFindsALoneSpecialByteAnywhereInWideRecords) {
