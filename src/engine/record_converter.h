@@ -197,9 +197,16 @@ class RecordConverter {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
         if constexpr (kFormatted) {
-            CsvLinePlan::RecordMark& mark = marks_[k];
-            mark.serial = ++serial_;
-            if (plan_.quoting()) noteQuotes(k, mayNeedQuotes(kind, record, info.size));
+            // Serials tell the records of ancestors apart, whose parts of lines are kept.
+            if (info.isAncestor) marks_[k].serial = ++serial_;
+            if (plan_.quoting()) {
+                // A record handed over whole lies in the block.
+                noteQuotes(k, length == SIZE_MAX
+                                  ? plan_.recordMayNeedQuotes(
+                                        kind, quoteMarks_.data(),
+                                        reinterpret_cast<std::uintptr_t>(record) - blockBegin_)
+                                  : mayNeedQuotes(kind, record, info.size));
+            }
         }
         // Only records filled up, and the first whole one of a kind after one, are looked at.
         if (length != SIZE_MAX || info.cutsNumbers) [[unlikely]]
