@@ -13,6 +13,9 @@ case "${1:-}" in
   --sanitize)
     BUILD=build-asan
     FLAGS="-DCMAKE_BUILD_TYPE=Debug -DSORVEK_SANITIZE=ON"
+    # The 4 GiB inputs prove 64-bit offsets, which the plain run shows; under the sanitizers
+    # they take over a minute of writing and reading.
+    export GTEST_FILTER='-LargeFile.*'
     ;;
   --thread)
     BUILD=build-tsan
