@@ -657,7 +657,7 @@ char* CsvLinePlan::writeFormattedAs(int kind, const unsigned char* const* data,
     if constexpr (kQuoting != CsvQuoting::All) {
         // Most lines: records that need no quotes, no numbers cut short, fields that only
         // trimming changes.
-        if (kinds_[static_cast<std::size_t>(kind)].trimOnlyChain && !scanEveryField_) {
+        if (trimsOnly(kind)) {
             bool asWithout = true;
             for (std::size_t i = 0; i < count; ++i) {
                 const std::uint32_t r = chain_[i];
