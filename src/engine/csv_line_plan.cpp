@@ -249,6 +249,7 @@ CsvLinePlan::CsvLinePlan(const RecordDefTable& table, std::string_view delimiter
     const char d = oneByteDelimiter ? delimiter_[0] : '"';
     scanEveryField_ = delimiter_.size() > 1;
     marker_ = quoteMarker();
+    quoteCheck_ = recordQuoteCheck();
     markDelimiter_ = static_cast<unsigned char>(delimiter_.size() == 1 ? delimiter_[0] : '"');
     for (std::size_t r = 1; r < kinds_.size() && !formatted_; ++r) {
         for (const FieldDef& f : table[r].Fields)
@@ -774,9 +775,16 @@ void CsvLinePlan::addMarkWindows(KindPlan& plan, std::vector<ByteRange>& ranges)
     plan.markBegin = markWindows_.size();
     addWindows(ranges, kMarkWindowBits, markWindows_);
     plan.markEnd = markWindows_.size();
+    plan.lookedBegin = lookedBits_.size();
+    lookedBits_.resize(lookedBits_.size() + (plan.markSpan + 63) / 64);
+    for (const ByteRange& range : ranges) {
+        for (std::uint32_t at = range.begin; at < range.end; ++at) {
+            lookedBits_[plan.lookedBegin + at / 64] |= std::uint64_t{1} << (at % 64);
+        }
+    }
 }
 
-bool CsvLinePlan::recordMayNeedQuotes(int kind, const unsigned char* record) const {
+bool CsvLinePlan::markedRecordMayNeedQuotes(int kind, const unsigned char* record) const {
     const std::size_t span = kinds_[static_cast<std::size_t>(kind)].markSpan;
     // A word more than the bytes need: the windows read one word past their bits.
     recordMarks_.assign(span / 64 + 2, 0);

@@ -112,9 +112,17 @@ class CsvLinePlan {
     // Whether a field of the record of kind `kind` at `record` may need quoting: its marked
     // text and zoned fields hold a double quote, CR, LF or the delimiter. The fields of a record
     // without any are only looked at where their conversion can make the delimiter (a packed
-    // field with ";" as delimiter). For a record not in a marked block (one filled up in a copy):
-    // its bytes are marked here.
-    bool recordMayNeedQuotes(int kind, const unsigned char* record) const;
+    // field with ";" as delimiter). The record's bytes are looked at here: by the record check
+    // where the processor has one, else marked as a block's.
+    bool recordMayNeedQuotes(int kind, const unsigned char* record) const {
+        if (quoteCheck_ == nullptr) return markedRecordMayNeedQuotes(kind, record);
+        const KindPlan& plan = kinds_[static_cast<std::size_t>(kind)];
+        return quoteCheck_(record, plan.markSpan, lookedBits_.data() + plan.lookedBegin,
+                           markDelimiter_);
+    }
+    // Whether records are looked at one by one as they are met (where the processor has the
+    // record check): then a block need not be marked, and the form above is the faster.
+    bool checksRecordsAlone() const { return quoteCheck_ != nullptr; }
     // The same from the marks of the block that holds the record: `marks` as markQuoteBytes
     // wrote them for the block, `at` the record's place in it. REQUIRES: the marks cover the
     // record's bytes and one word more.
@@ -197,6 +205,7 @@ class CsvLinePlan {
         std::uint32_t markSpan = 0;              // the end of its last marked text or zoned field
         std::uint32_t numericEnd = 0;            // end of its last marked number
         std::size_t markBegin = 0, markEnd = 0;  // its windows over a block's marks
+        std::size_t lookedBegin = 0;             // its bits in lookedBits_
         bool anyAlwaysScan = false;              // some own field's conversion may need quotes
         // Its own fields and those of its ancestors are written as without options but for
         // the trimming of text (Op::TrimmedText), and none of their conversions makes bytes
@@ -274,6 +283,12 @@ class CsvLinePlan {
     };
     std::vector<MarkWindow> markWindows_;
     QuoteMarker marker_ = nullptr;
+    // For the record check: by kind from KindPlan::lookedBegin, a bit for each byte up to its
+    // markSpan that quoting looks at (bit i % 64 of word i / 64).
+    std::vector<std::uint64_t> lookedBits_;
+    RecordQuoteCheck quoteCheck_ = nullptr;
+    // recordMayNeedQuotes of a record without the record check: its bytes marked as a block's.
+    bool markedRecordMayNeedQuotes(int kind, const unsigned char* record) const;
     // The delimiter the marks are made for (a double quote again when it is longer than a byte,
     // which scanEveryField_ then covers).
     unsigned char markDelimiter_ = '"';

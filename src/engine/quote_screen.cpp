@@ -17,4 +17,8 @@ QuoteMarker quoteMarker() {
     return markQuoteBytesSse2;
 }
 
+RecordQuoteCheck recordQuoteCheck() {
+    return byte_classes::avx512Available() ? recordHasQuoteBytesAvx512 : nullptr;
+}
+
 }  // namespace sorvek

@@ -23,6 +23,19 @@ void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned cha
 // The marker of the widest instruction set the processor has.
 QuoteMarker quoteMarker();
 
+// Whether a byte of the record at `record` that `looked` points out (bit i % 64 of
+// looked[i / 64] for byte i, no bit at or past `span`) is '"', CR, LF or `delimiter`: the
+// marks of one record made and read at once, without a block's. Reads no byte that is not
+// looked at.
+using RecordQuoteCheck = bool (*)(const unsigned char* record, std::size_t span,
+                                  const std::uint64_t* looked, unsigned char delimiter);
+// Only where the processor has AVX-512 BW, whose masked loads read the record alone.
+bool recordHasQuoteBytesAvx512(const unsigned char* record, std::size_t span,
+                               const std::uint64_t* looked, unsigned char delimiter);
+// The record check where the processor has AVX-512 BW; elsewhere nullptr, and a block is
+// marked once (QuoteMarker) for its records to read their bits.
+RecordQuoteCheck recordQuoteCheck();
+
 // The marker with vector operations of engine/byte_lanes.h.
 template <class Lanes>
 void markQuoteBytes(const unsigned char* data, std::size_t n, unsigned char delimiter,

@@ -23,6 +23,24 @@ void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned cha
     *bits = mark(_mm512_maskz_loadu_epi8(left, data + at)) & _cvtmask64_u64(left);
 }
 
+bool recordHasQuoteBytesAvx512(const unsigned char* record, std::size_t span,
+                               const std::uint64_t* looked, unsigned char delimiter) {
+    const __m512i quote = _mm512_set1_epi8('"'), cr = _mm512_set1_epi8('\r'),
+                  lf = _mm512_set1_epi8('\n'),
+                  separator = _mm512_set1_epi8(static_cast<char>(delimiter));
+    __mmask64 found = 0;
+    for (std::size_t at = 0; at < span; at += 64) {
+        // Only the bytes looked at are loaded and compared.
+        const __mmask64 take = _cvtu64_mask64(*looked++);
+        const __m512i v = _mm512_maskz_loadu_epi8(take, record + at);
+        found |= _mm512_mask_cmpeq_epi8_mask(take, v, quote) |
+                 _mm512_mask_cmpeq_epi8_mask(take, v, cr) |
+                 _mm512_mask_cmpeq_epi8_mask(take, v, lf) |
+                 _mm512_mask_cmpeq_epi8_mask(take, v, separator);
+    }
+    return _cvtmask64_u64(found) != 0;
+}
+
 }  // namespace sorvek
 
 #else
@@ -32,6 +50,12 @@ namespace sorvek {
 void markQuoteBytesAvx512(const unsigned char* data, std::size_t n, unsigned char delimiter,
                           std::uint64_t* bits) {
     markQuoteBytesSse2(data, n, delimiter, bits);
+}
+
+// Never chosen without AVX-512 (recordQuoteCheck); "may need quotes" is the answer that is safe.
+bool recordHasQuoteBytesAvx512(const unsigned char*, std::size_t, const std::uint64_t*,
+                               unsigned char) {
+    return true;
 }
 
 }  // namespace sorvek

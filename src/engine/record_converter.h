@@ -115,7 +115,8 @@ class RecordConverter {
                            std::int64_t offset) {
         Outcome outcome;
         if constexpr (kFormatted) {
-            if (plan_.quoting()) markBlock(begin, end);
+            // Without the record check, the block is marked for its records to look up.
+            if (plan_.quoting() && !plan_.checksRecordsAlone()) markBlock(begin, end);
         }
         // The visit is inlined into the walk, as the line writing is into the visit: a call
         // per record costs more than most of what it does.
@@ -201,7 +202,8 @@ class RecordConverter {
             if (info.isAncestor) marks_[k].serial = ++serial_;
             if (plan_.quoting()) {
                 // A record handed over whole lies in the block.
-                noteQuotes(k, length == SIZE_MAX
+                noteQuotes(k, plan_.checksRecordsAlone() ? plan_.recordMayNeedQuotes(kind, record)
+                              : length == SIZE_MAX
                                   ? plan_.recordMayNeedQuotes(
                                         kind, quoteMarks_.data(),
                                         reinterpret_cast<std::uintptr_t>(record) - blockBegin_)

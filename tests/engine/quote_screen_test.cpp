@@ -1,4 +1,5 @@
-// Every width of the quote screen marks exactly the special bytes of a block.
+// Every width of the quote screen marks exactly the special bytes of a block; the record check
+// finds them among the bytes it is told to look at, and reads no other.
 #include "engine/quote_screen.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,31 @@ TEST(QuoteScreen, EveryWidthMarksTheSpecialBytesOfABlockOfAnyLength) {
             markers[m](data.data(), n, ';', bits.data());
             EXPECT_EQ(expected, bits) << "length " << n << " width " << m;
         }
+    }
+}
+
+TEST(QuoteScreen, TheRecordQuoteCheckFindsSpecialBytesOnlyWhereItLooks) {
+    const RecordQuoteCheck check = recordQuoteCheck();
+    if (check == nullptr) GTEST_SKIP() << "no record check on this processor";
+    std::mt19937 rng(12);
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t span = 1 + rng() % 200;
+        // The record ends its buffer exactly, and the bytes not looked at are all special.
+        std::vector<unsigned char> record(span, ',');
+        std::vector<std::uint64_t> looked((span + 63) / 64, 0);
+        bool expected = false;
+        for (std::size_t i = 0; i < span; ++i) {
+            if (rng() % 3 == 0) continue;
+            looked[i / 64] |= std::uint64_t{1} << (i % 64);
+            // Rarely special, so that both answers come up often.
+            const unsigned char picks[] = {'"', '\r', '\n', ','};
+            record[i] =
+                rng() % 150 == 0 ? picks[rng() % 4] : static_cast<unsigned char>('a' + i % 26);
+            expected = expected || record[i] == '"' || record[i] == '\r' || record[i] == '\n' ||
+                       record[i] == ',';
+        }
+        EXPECT_EQ(expected, check(record.data(), span, looked.data(), ','))
+            << "round " << round << " span " << span;
     }
 }
 
