@@ -166,6 +166,7 @@ class RecordConverter {
     // Whether the record of `size` bytes at `record` may need quotes: from the block's marks
     // when it lies in the block, else from its bytes (a record filled up in a copy).
     bool mayNeedQuotes(int kind, const unsigned char* record, std::size_t size) const {
+        if (plan_.checksRecordsAlone()) return plan_.recordMayNeedQuotes(kind, record);
         const auto at = reinterpret_cast<std::uintptr_t>(record);
         if (at >= blockBegin_ && at <= blockEnd_ && size <= blockEnd_ - at) [[likely]] {
             return plan_.recordMayNeedQuotes(kind, quoteMarks_.data(), at - blockBegin_);
@@ -202,8 +203,7 @@ class RecordConverter {
             if (info.isAncestor) marks_[k].serial = ++serial_;
             if (plan_.quoting()) {
                 // A record handed over whole lies in the block.
-                noteQuotes(k, plan_.checksRecordsAlone() ? plan_.recordMayNeedQuotes(kind, record)
-                              : length == SIZE_MAX
+                noteQuotes(k, length == SIZE_MAX && !plan_.checksRecordsAlone()
                                   ? plan_.recordMayNeedQuotes(
                                         kind, quoteMarks_.data(),
                                         reinterpret_cast<std::uintptr_t>(record) - blockBegin_)
