@@ -1,5 +1,7 @@
 #include "engine/background_writer.h"
 
+#include <cstring>
+
 namespace sorvek {
 
 BackgroundWriter::BackgroundWriter(WritableFile& file) : file_(file), thread_([this] { run(); }) {}
@@ -36,6 +38,31 @@ std::string_view BackgroundWriter::decodeInto(const Cp932Decoder& decoder, const
     return {start, static_cast<std::size_t>(end - start)};
 }
 
+void BackgroundWriter::write(const char* data, std::size_t n) {
+    if (!ok_.load(std::memory_order_relaxed)) return;
+    if (Status written = file_.write(data, n); !written) {
+        failure_ = written.error();
+        ok_.store(false, std::memory_order_release);
+    }
+}
+
+void BackgroundWriter::writeDecoded(const Cp932Decoder& decoder, const char* data, std::size_t n) {
+    // Decoded a slice at a time, cut after a line feed (never part of a pair), so that the
+    // UTF-8 is still in the cache when it is copied into the file.
+    const bool cutsAtLines = decoder.standsAlone('\n');
+    while (n > 0 && ok_.load(std::memory_order_relaxed)) {
+        std::size_t slice = n;
+        if (cutsAtLines && n > kDecodeSlice) {
+            const void* lineFeed = std::memchr(data + kDecodeSlice / 2, '\n', kDecodeSlice / 2);
+            if (lineFeed != nullptr) slice = static_cast<const char*>(lineFeed) + 1 - data;
+        }
+        const std::string_view decoded = decodeInto(decoder, data, slice, decoded_);
+        write(decoded.data(), decoded.size());
+        data += slice;
+        n -= slice;
+    }
+}
+
 void BackgroundWriter::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -43,18 +70,10 @@ void BackgroundWriter::run() {
         if (queued_ == 0) return;  // stopping with nothing queued
         const Piece piece = queue_[first_];
         lock.unlock();
-        const char* data = piece.data;
-        std::size_t n = piece.size;
-        if (ok_.load(std::memory_order_relaxed) && piece.decoder != nullptr) {
-            const std::string_view decoded = decodeInto(*piece.decoder, data, n, decoded_);
-            data = decoded.data();
-            n = decoded.size();
-        }
-        if (ok_.load(std::memory_order_relaxed)) {
-            if (Status written = file_.write(data, n); !written) {
-                failure_ = written.error();
-                ok_.store(false, std::memory_order_release);
-            }
+        if (piece.decoder != nullptr) {
+            writeDecoded(*piece.decoder, piece.data, piece.size);
+        } else {
+            write(piece.data, piece.size);
         }
         lock.lock();
         first_ = (first_ + 1) % kMaxQueued;

@@ -53,6 +53,12 @@ class BackgroundWriter {
 
   private:
     void run();
+    // Writes unless an earlier write failed; a failure is kept and turns ok() false.
+    void write(const char* data, std::size_t n);
+    void writeDecoded(const Cp932Decoder& decoder, const char* data, std::size_t n);
+
+    // Bytes decoded at a time: their UTF-8 fits in the core's own cache.
+    static constexpr std::size_t kDecodeSlice = 128 * 1024;
 
     struct Piece {
         const char* data = nullptr;

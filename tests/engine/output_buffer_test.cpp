@@ -2,6 +2,7 @@
 // (on the writer's thread, or on the filling one while the writer is behind).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -53,6 +54,37 @@ TEST(OutputBuffer, BuffersBehindASlowFileReachItInOrderAndDecodedOnce) {
     }
     EXPECT_EQ(expected, file.bytes);
     EXPECT_GT(file.writes, 10);
+}
+
+// Buffers far larger than the writer's decoding slices: lines of every length, pairs at every
+// offset, and a line of more than a slice with no line feed to cut at.
+TEST(OutputBuffer, LargeBuffersDecodeAsAWholeWhereverTheirSlicesEnd) {
+    const Cp932Decoder& decoder = Cp932Decoder::get();
+    SlowFile file;
+    std::string cp932;
+    {
+        OutputBuffer output(file, 300 * 1024);
+        output.decodeFromHere(decoder);
+        // Lines are handed over whole, as the converter hands them.
+        for (int line = 0; line < 20000; ++line) {
+            std::string text(static_cast<std::size_t>(line % 7), 'a');
+            for (int i = 0; i < line % 90; ++i) text += utf8ToCp932(i % 3 == 0 ? "ｶ" : "漢");
+            if (line == 2000) {
+                for (int i = 0; i < 200000; ++i) text += utf8ToCp932(i % 5 == 0 ? "x" : "字");
+            } else {
+                text += '\n';
+            }
+            text.copy(output.reserve(text.size()), text.size());
+            output.commit(text.size());
+            cp932 += text;
+        }
+        ASSERT_TRUE(output.finish());
+    }
+    const std::string expected = cp932ToUtf8(cp932);
+    ASSERT_EQ(expected.size(), file.bytes.size());
+    const auto differ = std::mismatch(expected.begin(), expected.end(), file.bytes.begin());
+    EXPECT_TRUE(differ.first == expected.end())
+        << "first difference at byte " << differ.first - expected.begin();
 }
 
 }  // namespace
