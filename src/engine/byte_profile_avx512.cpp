@@ -2,6 +2,7 @@
 // them. Each byte's classes are looked up in a 256-entry table by two permutes, and each class
 // becomes a bit mask in one test.
 #include "engine/byte_classes.h"
+#include "platform/instruction_sets.h"
 
 #if defined(__AVX512BW__) && defined(__AVX512VBMI__)
 #include <immintrin.h>
@@ -44,8 +45,9 @@ void followWordsAvx512(const unsigned char* p, std::size_t words, ProfileState& 
 }
 
 bool avx512Available() {
-    static const bool available =
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    static const bool available = instructionSetsAllowed(InstructionSets::Avx512) &&
+                                  __builtin_cpu_supports("avx512bw") &&
+                                  __builtin_cpu_supports("avx512vbmi");
     return available;
 }
 

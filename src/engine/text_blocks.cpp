@@ -2,6 +2,7 @@
 
 #include "engine/text_block_loops.h"
 #include "engine/text_blocks_avx2.h"
+#include "platform/instruction_sets.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -56,7 +57,8 @@ struct Sse2Lanes {
 
 bool useAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool use = avx2::compiledIn() && __builtin_cpu_supports("avx2");
+    static const bool use = avx2::compiledIn() && instructionSetsAllowed(InstructionSets::Avx2) &&
+                            __builtin_cpu_supports("avx2");
     return use;
 #else
     return false;

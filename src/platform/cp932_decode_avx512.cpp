@@ -1,6 +1,7 @@
 // Compiled with AVX-512 F, BW, VL, DQ and VBMI2 (see CMakeLists.txt); only called where the
 // processor has them.
 #include "platform/cp932_decode_wide.h"
+#include "platform/instruction_sets.h"
 
 #if defined(__AVX512BW__) && defined(__AVX512VBMI2__) && defined(__AVX512DQ__) && \
     defined(__AVX512VL__)
@@ -10,8 +11,9 @@ namespace sorvek::cp932_decode {
 
 bool wideAvailable() {
     static const bool available =
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vbmi2");
+        instructionSetsAllowed(InstructionSets::Avx512) && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vbmi2");
     return available;
 }
 

@@ -4,14 +4,17 @@
 
 #include <cstdint>
 
+#include "platform/instruction_sets.h"
+
 #if defined(__AVX512BW__) && defined(__AVX512VBMI__)
 #include <immintrin.h>
 
 namespace sorvek::one_byte_text {
 
 bool avx512Available() {
-    static const bool available =
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    static const bool available = instructionSetsAllowed(InstructionSets::Avx512) &&
+                                  __builtin_cpu_supports("avx512bw") &&
+                                  __builtin_cpu_supports("avx512vbmi");
     return available;
 }
 

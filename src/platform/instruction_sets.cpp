@@ -1,0 +1,19 @@
+#include "platform/instruction_sets.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace sorvek {
+
+InstructionSets allowedInstructionSets() {
+    static const InstructionSets allowed = [] {
+        const char* value = std::getenv("SORVEK_CPU");
+        const std::string_view name = value != nullptr ? value : "";
+        if (name == "baseline") return InstructionSets::Baseline;
+        if (name == "avx2") return InstructionSets::Avx2;
+        return InstructionSets::Avx512;
+    }();
+    return allowed;
+}
+
+}  // namespace sorvek
