@@ -45,10 +45,7 @@ void followWordsAvx512(const unsigned char* p, std::size_t words, ProfileState& 
 }
 
 bool avx512Available() {
-    static const bool available = instructionSetsAllowed(InstructionSets::Avx512) &&
-                                  __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vbmi");
-    return available;
+    return avx512BwVbmiUsable();
 }
 
 }  // namespace sorvek::byte_classes

@@ -16,4 +16,15 @@ InstructionSets allowedInstructionSets() {
     return allowed;
 }
 
+bool avx512BwVbmiUsable() {
+#if defined(__x86_64__)
+    static const bool usable = instructionSetsAllowed(InstructionSets::Avx512) &&
+                               __builtin_cpu_supports("avx512bw") &&
+                               __builtin_cpu_supports("avx512vbmi");
+    return usable;
+#else
+    return false;
+#endif
+}
+
 }  // namespace sorvek

@@ -18,4 +18,8 @@ inline bool instructionSetsAllowed(InstructionSets sets) {
     return static_cast<int>(allowedInstructionSets()) >= static_cast<int>(sets);
 }
 
+// Whether the 64-byte walks built with AVX-512 BW and VBMI may run: AVX-512 is allowed and the
+// processor has both. Decided once per process; false off x86-64.
+bool avx512BwVbmiUsable();
+
 }  // namespace sorvek

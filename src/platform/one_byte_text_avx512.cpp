@@ -12,10 +12,7 @@
 namespace sorvek::one_byte_text {
 
 bool avx512Available() {
-    static const bool available = instructionSetsAllowed(InstructionSets::Avx512) &&
-                                  __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vbmi");
-    return available;
+    return avx512BwVbmiUsable();
 }
 
 std::size_t translateAvx512(const unsigned char* in, std::size_t n, const OneByteTable& table,
