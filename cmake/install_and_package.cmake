@@ -37,8 +37,8 @@ if(SORVEK_BUILD_UI)
 endif()
 
 # Debian packages: sorvek-cli alone, and sorvek (the desktop program) needing it. The shared
-# libraries' packages are found by dpkg-shlibdeps; Qt's SVG image plugin, loaded at run time,
-# is named by hand.
+# libraries' packages are found by dpkg-shlibdeps; what is loaded at run time (Qt's SVG image
+# plugin, its translation, a font) is named by hand.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sorvek)
 set(CPACK_PACKAGE_VENDOR "Sorvek")
@@ -64,7 +64,10 @@ set(CPACK_DEBIAN_CLI_DESCRIPTION "convert business data files (console program)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME sorvek)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION x11)
 set(CPACK_COMPONENT_DESKTOP_DEPENDS cli)
-set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "libqt6svg6")
+# The window is in Japanese: without a Japanese font its texts are empty boxes, and without Qt's
+# Japanese translation the standard buttons of its dialogs are in English.
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS
+  "libqt6svg6, qt6-translations-l10n, fonts-noto-cjk | fonts-japanese-gothic")
 set(CPACK_DEBIAN_DESKTOP_DESCRIPTION "convert business data files (desktop program)
  The Japanese desktop program of Sorvek: a wizard for each job and an editor
  for record definitions. The console program sorvek-cli comes with it.")
