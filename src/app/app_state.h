@@ -3,9 +3,11 @@
 // reference to whatever reads or changes it.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/inspection_report.h"
 #include "model/record_def.h"
 
 namespace sorvek {
@@ -21,6 +23,7 @@ inline constexpr std::int32_t kPageExecute = 99;
 inline constexpr const char* kJobRecLen = "RECLEN";
 inline constexpr const char* kJobRec2Csv = "REC2CSV";
 inline constexpr const char* kJobCrlf = "CRLF";
+inline constexpr const char* kJobCheck = "CHECK";
 
 struct JobState {
     std::string JobKind;
@@ -41,6 +44,8 @@ struct AppState {
     std::string IniFilePath;
     // True when the program was started with a command line (an unattended run).
     bool unattended = false;
+    // What the check found, once it has run.
+    std::optional<InspectionReport> inspection;
 };
 
 }  // namespace sorvek

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/job_registry.h"
 #include "engine/inspection.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
@@ -9,7 +10,8 @@
 namespace sorvek {
 
 std::optional<InspectionReport> recordDataInInput(const JobState& job, FileSystem& files) {
-    if (job.JobKind != kJobRecLen && job.JobKind != kJobCrlf) return std::nullopt;
+    const JobEntry* entry = findJobByKind(job.JobKind);
+    if (entry == nullptr || !entry->warnsOnRecordData) return std::nullopt;
     const std::string path = getFullPath(job.JobParams[0]);
     if (!isPlainFile(path)) return std::nullopt;
     auto file = files.openRead(path);

@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
-#include "app/job_catalog.h"
-#include "app/run_job.h"
+#include "app/job_registry.h"
 #include "editor/definition_commands.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
@@ -22,16 +21,14 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     if (args.empty()) return {StartupAction::ShowMainWindow, kExitSuccess};
 
     JobState& job = state.job;
-    const JobDefinition* definition = findJobBySwitch(args[0]);
-    if (definition == nullptr) return refuse(messages, "パラメータに誤りがあります。");
-    job.JobKind = definition->kind;
-    job.JobTitle = definition->title;
-    if (args.size() != 4) return refuse(messages, definition->countRefusal);
-    // A record length that is no 32-bit number is refused here, before anything is loaded.
-    if (job.JobKind == kJobRecLen && !recordLengthFromText(args[3], messages)) {
-        return {StartupAction::End, kExitRefused};
-    }
-    if (job.JobKind == kJobCrlf && !lineEndingAccepted(args[3], messages)) {
+    const JobEntry* entry = findJobBySwitch(args[0]);
+    if (entry == nullptr) return refuse(messages, "パラメータに誤りがあります。");
+    job.JobKind = entry->kind;
+    job.JobTitle = entry->title;
+    if (args.size() != 4) return refuse(messages, entry->countRefusal);
+    // A parameter the job cannot take (a record length that is no 32-bit number) is refused
+    // here, before anything is loaded.
+    if (entry->acceptsParameter != nullptr && !entry->acceptsParameter(args[3], messages)) {
         return {StartupAction::End, kExitRefused};
     }
 
@@ -40,19 +37,25 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     job.JobParams = {args[1], args[2], args[3]};
     state.unattended = true;
 
-    if (job.JobKind == kJobRec2Csv) {
-        state.recordDefTable.reset(2);
-        const std::string definitionPath = getFullPath(args[3]);
-        const auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
-        if (!loaded) {
-            showLoadFailure(definitionPath, loaded.error(), messages);
-            return {StartupAction::End, kExitFailure};
-        }
-        // A note, not a failure: the job runs.
-        showLoadNote(definitionPath, *loaded, messages);
-        state.definitionFile = definitionPath;
+    if (entry->readsDefinition && !loadJobDefinition(args[3], state, messages, files)) {
+        return {StartupAction::End, kExitFailure};
     }
     return {StartupAction::RunJob, kExitSuccess};
+}
+
+bool loadJobDefinition(const std::string& typed, AppState& state, Messages& messages,
+                       FileSystem& files) {
+    state.recordDefTable.reset(2);
+    const std::string definitionPath = getFullPath(typed);
+    const auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
+    if (!loaded) {
+        showLoadFailure(definitionPath, loaded.error(), messages);
+        return false;
+    }
+    // A note, not a failure: the job runs.
+    showLoadNote(definitionPath, *loaded, messages);
+    state.definitionFile = definitionPath;
+    return true;
 }
 
 void applyInputOverrides(const InputOverrides& overrides, AppState& state) {

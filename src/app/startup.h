@@ -33,6 +33,12 @@ struct StartupOutcome {
 StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& state,
                               Messages& messages, FileSystem& files = osFileSystem());
 
+// Loads the definition file `typed` (made absolute) of a job whose parameter is one into the
+// table, and remembers it as the file the output may not name. Shows the failure (or the note
+// that the file was read as UTF-8) through `messages`; false when it could not be loaded.
+bool loadJobDefinition(const std::string& typed, AppState& state, Messages& messages,
+                       FileSystem& files = osFileSystem());
+
 // Puts the command line's output options over those of the loaded definition (and its title
 // line), for this run only.
 void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state);

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/completion_text.h"
+#include "app/job_registry.h"
 #include "app/run_job.h"
 #include "engine/inspection.h"
 #include "ports/app_title.h"
@@ -15,10 +16,8 @@ std::string wizardCaption(const JobState& job, int step) {
 }
 
 std::vector<std::string> summaryLines(const JobState& job) {
-    std::string parameter = "パラメータ: ";
-    if (job.JobKind == kJobRecLen) parameter = "レコード長: ";
-    if (job.JobKind == kJobRec2Csv) parameter = "レコード定義: ";
-    if (job.JobKind == kJobCrlf) parameter = "改行コード: ";
+    const JobEntry* entry = findJobByKind(job.JobKind);
+    const std::string parameter = entry != nullptr ? entry->parameterLabel : "パラメータ: ";
     return {"変換の種類: " + job.JobTitle, "入力ファイル: " + job.JobParams[0],
             "出力ファイル: " + job.JobParams[1], parameter + job.JobParams[2]};
 }
@@ -27,10 +26,8 @@ std::string manualTopic(std::int32_t page, const std::string& jobKind) {
     if (page == kPageRecordLength) return "reclen";
     if (page == kPageRecordDefinition) return "editor";
     if (page == kPageLineEnding) return "crlf";
-    if (jobKind == kJobRec2Csv) return "rec2csv";
-    if (jobKind == kJobCrlf) return "crlf";
-    if (jobKind == kJobRecLen) return "reclen";
-    return "start";
+    const JobEntry* entry = findJobByKind(jobKind);
+    return entry != nullptr ? entry->manualTopic : "start";
 }
 
 std::string overwriteQuestion(const std::string& outputPath) {
@@ -75,7 +72,9 @@ ExecuteResult executeJob(AppState& state, EngineContext& context) {
         return {ok, false, {}};
     }
     // The definition is taken as it is before the job changes it (a "\t" delimiter, the data).
-    Inspector inspector(state.job.JobKind == kJobRec2Csv ? &state.recordDefTable : nullptr);
+    const JobEntry* entry = findJobByKind(state.job.JobKind);
+    Inspector inspector(entry != nullptr && entry->readsDefinition ? &state.recordDefTable
+                                                                   : nullptr);
     context.observeInput = [&inspector](const char* data, std::size_t size) {
         inspector.add(data, size);
     };

@@ -5,14 +5,11 @@
 
 #include "app/app_state.h"
 #include "app/check_report.h"
+#include "app/job_registry.h"
+#include "app/run_job.h"
 #include "app/startup.h"
 #include "console/console_ports.h"
-#include "editor/definition_commands.h"
-#include "engine/inspection.h"
 #include "engine/part_workers.h"
-#include "formats/load_definition.h"
-#include "platform/paths.h"
-#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {
@@ -141,45 +138,36 @@ Json reportJson(const InspectionReport& report, const std::string& input,
 int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     ConsoleProgress progress(streams.err, streams.drawProgress && !request.quiet);
     ConsoleMessages messages(streams.err, &progress);
-    const bool json = request.json;
-    const bool withDefinition = !request.definition.empty();
-    const std::string input = getFullPath(request.input);
-
-    RecordDefTable table;
-    std::string definitionPath;
-    if (withDefinition) {
-        definitionPath = getFullPath(request.definition);
-        table.reset(2);
-        const auto loaded = loadDefinition(definitionPath, table);
-        if (!loaded) {
-            showLoadFailure(definitionPath, loaded.error(), messages);
-            return kExitFailure;
-        }
-        showLoadNote(definitionPath, *loaded, messages);
-    }
-
-    InspectionContext context{progress};
-    context.jobs = request.jobs != 0 ? request.jobs : kDefaultJobs;
-    Result<InspectionReport> report =
-        inspectFile(input, withDefinition ? &table : nullptr, context);
-    progress.endLine();
-    if (!report) {
-        messages.show(report.error().message, kAppTitle, report.error().icon);
+    const JobEntry& check = checkJob();
+    AppState state;
+    state.job.JobKind = check.kind;
+    state.job.JobTitle = check.title;
+    state.job.JobParams = {request.input, "", request.definition};
+    if (!request.definition.empty() && !loadJobDefinition(request.definition, state, messages)) {
         return kExitFailure;
     }
-    if (json) {
-        const std::string text = reportJson(*report, input, definitionPath)
+
+    EngineContext context{progress, messages};
+    context.jobs = request.jobs != 0 ? request.jobs : kDefaultJobs;
+    const bool checked = runJob(state, context);
+    progress.endLine();
+    if (!checked) return kExitFailure;
+    const InspectionReport& report = *state.inspection;
+    const std::string input = jobPath(request.input);
+    const std::string definitionPath = state.definitionFile;
+    if (request.json) {
+        const std::string text = reportJson(report, input, definitionPath)
                                      .dump(2, ' ', false, Json::error_handler_t::replace);
         std::fputs(text.c_str(), streams.out);
         std::fputc('\n', streams.out);
     } else {
-        for (const std::string& line : reportLines(*report, input, definitionPath)) {
+        for (const std::string& line : reportLines(report, input, definitionPath)) {
             std::fputs(line.c_str(), streams.out);
             std::fputc('\n', streams.out);
         }
     }
     std::fflush(streams.out);
-    return report->hasProblems() ? kExitFailure : kExitSuccess;
+    return report.hasProblems() ? kExitFailure : kExitSuccess;
 }
 
 }  // namespace sorvek

@@ -5,23 +5,11 @@
 #include <array>
 #include <optional>
 
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
 namespace {
-
-// The GNU-style name of each job's parameter; with one of them the job needs only INPUT and
-// OUTPUT. A new command is a row here, or a flag of its own below.
-struct JobOption {
-    const char* name;
-    const char* commandSwitch;
-};
-constexpr JobOption kJobOptions[] = {
-    {"--record-length", "/L"},
-    {"--definition", "/C"},
-    {"--line-ending", "/E"},
-};
 
 // The option that names the rest of the command: "--help" after an unknown option, and so on.
 constexpr const char* kOutputOptions[] = {"--encoding",   "--quote",           "--trim",
@@ -60,9 +48,9 @@ std::string optionNamedIn(const std::string& message) {
 }  // namespace
 
 std::vector<std::string> knownLongOptions() {
-    std::vector<std::string> names = {"--help",  "--version", "--quiet", "--verbose",
-                                      "--check", "--json",    "--jobs"};
-    for (const JobOption& o : kJobOptions) names.emplace_back(o.name);
+    std::vector<std::string> names = {"--help",    "--version", "--quiet",
+                                      "--verbose", "--json",    "--jobs"};
+    for (const JobEntry* job : jobRegistry()) names.emplace_back(job->longOption);
     for (const char* o : kOutputOptions) names.emplace_back(o);
     return names;
 }
@@ -77,15 +65,21 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     app.add_flag("--version", version);
     app.add_flag("-q,--quiet", quiet);
     app.add_flag("-v,--verbose", verbose);
-    app.add_flag("--check", check);
+    app.add_flag(checkJob().longOption, check);
     app.add_flag("--json", json);
     std::string jobs;
     CLI::Option* jobsOption = app.add_option("--jobs", jobs);
 
-    std::array<std::string, std::size(kJobOptions)> jobValues;
-    std::array<CLI::Option*, std::size(kJobOptions)> jobOptions{};
-    for (std::size_t i = 0; i < jobValues.size(); ++i) {
-        jobOptions[i] = app.add_option(kJobOptions[i].name, jobValues[i]);
+    // The option that names a job's parameter, for every job of the switch form; with one of
+    // them the job needs only INPUT and OUTPUT.
+    std::vector<const JobEntry*> switchJobs;
+    for (const JobEntry* job : jobRegistry()) {
+        if (job->commandSwitch != nullptr) switchJobs.push_back(job);
+    }
+    std::vector<std::string> jobValues(switchJobs.size());
+    std::vector<CLI::Option*> jobOptions(switchJobs.size());
+    for (std::size_t i = 0; i < switchJobs.size(); ++i) {
+        jobOptions[i] = app.add_option(switchJobs[i]->longOption, jobValues[i]);
     }
 
     std::string encoding, quote, zonedSign, invalidPacked, titleLine, lineEnd;
@@ -131,15 +125,15 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     command.quiet = quiet;
     command.verbose = verbose;
 
-    const JobOption* jobOption = nullptr;
+    const JobEntry* jobOption = nullptr;
     std::string jobValue;
     for (std::size_t i = 0; i < jobValues.size(); ++i) {
         if (jobOptions[i]->count() == 0) continue;
         if (jobOption != nullptr) {
-            return refused(std::string(jobOption->name) + " と " + kJobOptions[i].name +
+            return refused(std::string(jobOption->longOption) + " と " + switchJobs[i]->longOption +
                            " は同時に指定できません。");
         }
-        jobOption = &kJobOptions[i];
+        jobOption = switchJobs[i];
         jobValue = jobValues[i];
     }
 
@@ -148,7 +142,7 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         if (jobOption != nullptr) {
             command.helpSwitch = jobOption->commandSwitch;
         } else if (!positionals.empty()) {
-            if (const JobDefinition* job = findJobBySwitch(positionals.front())) {
+            if (const JobEntry* job = findJobBySwitch(positionals.front())) {
                 command.helpSwitch = job->commandSwitch;
             }
         }
@@ -198,7 +192,7 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
 
     if (jobOption != nullptr) {
         if (positionals.size() != 2) {
-            return refused(std::string(jobOption->name) +
+            return refused(std::string(jobOption->longOption) +
                            " のほかに入力ファイルと出力ファイルを指定してください。");
         }
         command.jobArgs = {jobOption->commandSwitch, positionals[0], positionals[1], jobValue};
@@ -209,9 +203,9 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         command.request = ConsoleRequest::Usage;
         return command;
     }
-    // The output options belong to the record-to-CSV job.
-    const JobDefinition* job = findJobBySwitch(command.jobArgs.front());
-    if (!out.empty() && job != nullptr && std::string(job->commandSwitch) != "/C") {
+    // The output options belong to the jobs that read a definition.
+    const JobEntry* job = findJobBySwitch(command.jobArgs.front());
+    if (!out.empty() && job != nullptr && !job->readsDefinition) {
         return refused(
             "出力形式のオプションは REC→CSV変換 (/C, --definition) にだけ指定できます。");
     }

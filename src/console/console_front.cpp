@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/check_report.h"
+#include "app/job_registry.h"
 #include "app/record_data_check.h"
 #include "app/run_job.h"
 #include "app/startup.h"
@@ -36,7 +37,8 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
     const char* name = streams.programName;
     std::fprintf(streams.err, "%s: %s: %s → %s\n", name, job.JobTitle.c_str(),
                  shownPath(job.JobParams[0]).c_str(), shownPath(job.JobParams[1]).c_str());
-    if (job.JobKind != kJobRec2Csv) {
+    const JobEntry* entry = findJobByKind(job.JobKind);
+    if (entry == nullptr || !entry->readsDefinition) {
         std::fprintf(streams.err, "%s: パラメータ: %s\n", name, job.JobParams[2].c_str());
         return;
     }

@@ -1,34 +1,11 @@
 #include "console/usage_text.h"
 
+#include "app/job_registry.h"
 #include "model/csv_output_options.h"
 #include "model/host_data.h"
 
 namespace sorvek {
 namespace {
-
-const char kRecLenUsage[] =
-    "  sorvek-cli [オプション] /L 入力ファイル 出力ファイル レコード長\n"
-    "  sorvek-cli [オプション] --record-length レコード長 入力ファイル 出力ファイル\n"
-    "      レコード長変換: 改行を取り除き、指定バイト数ごとに CR LF を入れます。\n"
-    "      レコード長 0 は改行無しのデータにします。\n";
-
-const char kRec2CsvUsage[] =
-    "  sorvek-cli [オプション] /C 入力ファイル 出力ファイル 定義ファイル\n"
-    "  sorvek-cli [オプション] --definition 定義ファイル 入力ファイル 出力ファイル\n"
-    "      REC→CSV変換: 固定長レコードを定義ファイル(.trd または .rcdef)に従って\n"
-    "      区切り文字付きのテキストに変換します。\n";
-
-const char kCrlfUsage[] =
-    "  sorvek-cli [オプション] /E 入力ファイル 出力ファイル 改行コード\n"
-    "  sorvek-cli [オプション] --line-ending 改行コード 入力ファイル 出力ファイル\n"
-    "      改行コード変換: 改行を CR+LF, CRLF, CR, LF のいずれかに揃えます。\n";
-
-const char kCheckUsage[] =
-    "  sorvek-cli [-q] [--jobs N] --check [--json] 入力ファイル [定義ファイル]\n"
-    "      点検: ファイルを最後まで読み、改行、テキストかレコードデータか、レコード長の\n"
-    "      候補を、定義ファイルがあれば変換で起きること (識別区分の不明なレコード、\n"
-    "      不完全なレコード、正しくない値など) を標準出力に報告します。何も書き出しません。\n"
-    "      --json を付けると JSON で出力します。終了コード: 0 問題なし、1 問題あり。\n";
 
 std::string outputOptionsText() {
     return "REC→CSV変換の出力形式 (定義ファイルの指定より優先します):\n"
@@ -99,19 +76,18 @@ const char kNotes[] =
 }  // namespace
 
 std::string usageText() {
-    return std::string("使い方:\n") + kRecLenUsage + kRec2CsvUsage + kCrlfUsage + kCheckUsage +
-           "\n" + kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
+    std::string text = "使い方:\n";
+    for (const JobEntry* job : jobRegistry()) text += job->usage;
+    return text + "\n" + kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
 }
 
 std::string jobUsageText(const std::string& commandSwitch) {
-    if (commandSwitch == "/L")
-        return std::string("使い方:\n") + kRecLenUsage + "\n" + kCommonOptions;
-    if (commandSwitch == "/E") return std::string("使い方:\n") + kCrlfUsage + "\n" + kCommonOptions;
-    if (commandSwitch == "/C") {
-        return std::string("使い方:\n") + kRec2CsvUsage + "\n" + kCommonOptions + "\n" +
-               outputOptionsText();
-    }
-    return usageText();
+    const JobEntry* job = findJobBySwitch(commandSwitch);
+    if (job == nullptr) return usageText();
+    std::string text = std::string("使い方:\n") + job->usage + "\n" + kCommonOptions;
+    // The output options shape what is written through a definition.
+    if (job->readsDefinition) text += "\n" + outputOptionsText();
+    return text;
 }
 
 std::string moreHelpText(const std::string& programName) {

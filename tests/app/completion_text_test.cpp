@@ -6,7 +6,7 @@
 
 #include <regex>
 
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "app/record_data_check.h"
 #include "app/wizard_steps.h"
 #include "support/engine_fixture.h"

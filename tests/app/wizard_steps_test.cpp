@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "app/page_checks.h"
 #include "support/engine_fixture.h"
 

@@ -1,10 +1,13 @@
-// The man page and the bash completion know every long option the parser knows.
+// The man page and the bash completion know every long option the parser knows; the manual has
+// the topic of every job, and the usage names every job's forms.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "app/job_registry.h"
 #include "console/command_options.h"
+#include "console/usage_text.h"
 #include "support/temp_dir.h"
 
 namespace sorvek::testing {
@@ -19,6 +22,24 @@ TEST(Documentation, ManPageAndCompletionNameEveryLongOption) {
         for (char c : option) troff += c == '-' ? std::string("\\-") : std::string(1, c);
         EXPECT_NE(std::string::npos, manPage.find(troff)) << option << " is not in the man page";
         EXPECT_NE(std::string::npos, completion.find(option)) << option << " is not completed";
+    }
+}
+
+TEST(Documentation, EveryJobHasItsManualTopicAndItsUsage) {
+    const std::string source = std::getenv("SORVEK_SOURCE_DIR");
+    const std::string manual = readFile(source + "/doc/manual/index.html");
+    const std::string usage = usageText();
+    for (const JobEntry* job : jobRegistry()) {
+        const std::string anchor = std::string("id=\"") + job->manualTopic + "\"";
+        EXPECT_NE(std::string::npos, manual.find(anchor)) << job->kind << ": no " << anchor;
+        EXPECT_NE(std::string::npos, usage.find(job->usage)) << job->kind;
+        EXPECT_NE(std::string::npos, usage.find(job->longOption)) << job->kind;
+        if (job->commandSwitch != nullptr) {
+            EXPECT_EQ(job, findJobBySwitch(job->commandSwitch)) << "two jobs share a switch";
+            EXPECT_NE(std::string::npos, jobUsageText(job->commandSwitch).find(job->usage));
+        }
+        EXPECT_EQ(job, findJobByKind(job->kind)) << "two jobs share a kind";
+        EXPECT_EQ(job, findJobByLongOption(job->longOption)) << "two jobs share an option";
     }
 }
 

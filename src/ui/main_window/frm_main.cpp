@@ -11,7 +11,7 @@
 #include <QToolButton>
 
 #include "app/app_state.h"
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "ui/dialogs/frm_about.h"
 #include "ui/dialogs/frm_options.h"
 #include "ui/program/desktop_session.h"
@@ -55,7 +55,9 @@ frmMain::frmMain(DesktopSession& session, QWidget* parent)
     layout->setContentsMargins(24, 20, 24, 20);
     layout->setHorizontalSpacing(18);
     int column = 0;
-    for (const JobDefinition& job : jobCatalog()) {
+    for (const JobEntry* entry : jobRegistry()) {
+        if (entry->buttonIndex < 0) continue;
+        const JobEntry& job = *entry;
         auto* button = new QToolButton(central);
         button->setObjectName(QStringLiteral("cmdTrans_%1").arg(job.buttonIndex));
         button->setText(QString::fromUtf8(job.title));

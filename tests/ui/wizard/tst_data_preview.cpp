@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 
 #include "app/app_state.h"
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "formats/trd_file.h"
 #include "ui/dialogs/c_dialog.h"
 #include "ui/dialogs/frm_wiz_sub.h"

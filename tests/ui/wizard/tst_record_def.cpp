@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "app/settings.h"
 #include "formats/trd_file.h"
 #include "platform/codepage.h"

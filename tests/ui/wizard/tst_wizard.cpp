@@ -21,7 +21,7 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/job_catalog.h"
+#include "app/job_registry.h"
 #include "app/settings.h"
 #include "app/window_layout.h"
 #include "ui/dialogs/c_dialog.h"

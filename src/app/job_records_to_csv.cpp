@@ -1,0 +1,61 @@
+// The record-to-CSV job: fixed-length records, read through a record definition, written as
+// delimited text.
+#include "app/check_report.h"
+#include "app/completion_text.h"
+#include "app/job_registry.h"
+#include "app/run_job.h"
+#include "engine/tran_rec2csv.h"
+#include "platform/number_text.h"
+
+namespace sorvek {
+namespace {
+
+bool run(AppState& state, EngineContext& context) {
+    const JobState& job = state.job;
+    return tranRec2Csv(jobPath(job.JobParams[0]), jobPath(job.JobParams[1]), state.recordDefTable,
+                       context);
+}
+
+void summarize(const AppState&, const InspectionReport& input, JobSummary& summary) {
+    const DefinitionFindings& d = input.definition;
+    summary.countText = "書き出した行数: " + groupedNumber(d.linesWritten) + " 行" +
+                        (d.titleLine ? " (見出し行を含む)" : "");
+    summary.warnings = completionWarnings(input);
+}
+
+const char kUsage[] =
+    "  sorvek-cli [オプション] /C 入力ファイル 出力ファイル 定義ファイル\n"
+    "  sorvek-cli [オプション] --definition 定義ファイル 入力ファイル 出力ファイル\n"
+    "      REC→CSV変換: 固定長レコードを定義ファイル(.trd または .rcdef)に従って\n"
+    "      区切り文字付きのテキストに変換します。\n";
+
+constexpr JobEntry kEntry{
+    .kind = kJobRec2Csv,
+    .title = "REC→CSV変換",
+    .commandSwitch = "/C",
+    .longOption = "--definition",
+    .buttonIndex = 1,
+    .page = kPageRecordDefinition,
+    .parameterLabel = "レコード定義: ",
+    .hint = "固定長レコードをCSV形式に変換します。",
+    .comment =
+        "レコード定義情報を入力してください。項目のチェックを外すことで、出力しないように"
+        "制限できます。",
+    .iconName = "job_rec2csv",
+    .countRefusal = "パラメータの数が違います。",
+    .manualTopic = "rec2csv",
+    .usage = kUsage,
+    .readsDefinition = true,
+    .warnsOnRecordData = false,
+    .acceptsParameter = nullptr,
+    .run = run,
+    .summarize = summarize,
+};
+
+}  // namespace
+
+const JobEntry& recordsToCsvJob() {
+    return kEntry;
+}
+
+}  // namespace sorvek
