@@ -15,17 +15,19 @@ title_line (bool), line_end ("crlf", "lf").
 
 The parts of a plan convert independently (in other threads, processes or machines; a Part
 pickles) and, joined in order, are exactly the bytes of one whole conversion. Failures raise
-SorvekError with the message the programs show.
+Error (also named SorvekError): `message` is the text the programs show, `kind` what kind of
+failure it is ("not_found", "permission", "invalid_data", ...).
 """
 import decimal
 import json
 import os
 
-from ._sorvek import Definition, Part, SorvekError, RecordReader
+from ._error import Error, SorvekError
+from ._sorvek import Definition, Part, RecordReader
 from . import _sorvek
 
 __all__ = ["convert", "plan", "convert_part", "check", "records", "load_definition",
-           "Definition", "Part", "SorvekError"]
+           "Definition", "Part", "Error", "SorvekError"]
 
 
 def load_definition(path, **output_options):
@@ -64,10 +66,11 @@ def convert_part_result(input, definition, part):
 
 
 def convert_part(input, definition, part):
-    """The output of one part. Raises SorvekError when the conversion stops in the part."""
+    """The output of one part. Raises Error (kind "invalid_data") when the conversion stops in
+    the part."""
     data, stop = convert_part_result(input, definition, part)
     if stop is not None:
-        raise SorvekError(stop)
+        raise Error(stop, "invalid_data")
     return data
 
 

@@ -37,7 +37,7 @@ def convert(input, definition, output, client=None, parts=False, npartitions=Non
     conversion, replaced only when every part was converted; with `parts=True`, `output` is a
     folder that receives part-00000.csv, part-00001.csv, ... (the title line in the first).
     `npartitions`: how many parts (default: four per worker thread, and at least one per
-    64 MiB of input). Raises SorvekError when
+    64 MiB of input). Raises sorvek.Error when
     the conversion stops in the data, after the parts before it."""
     client = _client(client)
     input = os.fspath(input)
@@ -60,7 +60,7 @@ def convert(input, definition, output, client=None, parts=False, npartitions=Non
         for future in futures:
             stop = future.result()
             if stop is not None:
-                raise sorvek.SorvekError(stop)
+                raise sorvek.Error(stop, "invalid_data")
         return
 
     # Each worker writes its parts into numbered files in a folder beside the output, and the
@@ -83,7 +83,7 @@ def convert(input, definition, output, client=None, parts=False, npartitions=Non
                 _append(path, out)
                 os.remove(path)
                 if stop is not None:
-                    raise sorvek.SorvekError(stop)
+                    raise sorvek.Error(stop, "invalid_data")
             out.flush()
             # As the programs do: a file that replaces another waits for the disk, a new one is
             # left to the system, as a copy would be.

@@ -3,12 +3,11 @@
 #include "app/job_registry.h"
 #include "app/run_job.h"
 #include "engine/inspection.h"
-#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {
 
-bool run(AppState& state, EngineContext& context) {
+Status run(AppState& state, EngineContext& context) {
     const JobState& job = state.job;
     InspectionContext inspection{context.progress, context.files};
     inspection.cancel = context.cancelled;
@@ -16,12 +15,9 @@ bool run(AppState& state, EngineContext& context) {
     const bool withDefinition = !job.JobParams[2].empty();
     Result<InspectionReport> report = inspectFile(
         jobPath(job.JobParams[0]), withDefinition ? &state.recordDefTable : nullptr, inspection);
-    if (!report) {
-        context.messages.show(report.error().message, kAppTitle, report.error().icon);
-        return false;
-    }
+    if (!report) return report.error();
     state.inspection = std::move(*report);
-    return true;
+    return {};
 }
 
 const char kUsage[] =
@@ -47,7 +43,7 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = true,
     .warnsOnRecordData = false,
-    .acceptsParameter = nullptr,
+    .checkParameter = nullptr,
     .run = run,
     .summarize = nullptr,
 };

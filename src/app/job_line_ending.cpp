@@ -8,14 +8,13 @@
 namespace sorvek {
 namespace {
 
-// A name the job would refuse is refused before any file is touched, with the job's own words.
-bool acceptsLineEnding(const std::string& text, Messages& messages) {
-    if (lineEndingBytes(text) != nullptr) return true;
-    showLineEndingRefusal(text, messages);
-    return false;
+// A name the job would refuse is refused before any file is touched, as the job refuses it.
+Status checkLineEnding(const std::string& text) {
+    if (lineEndingBytes(text) != nullptr) return {};
+    return lineEndingRefusal(text);
 }
 
-bool run(AppState& state, EngineContext& context) {
+Status run(AppState& state, EngineContext& context) {
     JobState& job = state.job;
     return tranCrlf(jobPath(job.JobParams[0]), jobPath(job.JobParams[1]), job.JobParams[2],
                     context);
@@ -46,7 +45,7 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = false,
     .warnsOnRecordData = true,
-    .acceptsParameter = acceptsLineEnding,
+    .checkParameter = checkLineEnding,
     .run = run,
     .summarize = summarize,
 };

@@ -6,31 +6,30 @@
 #include "app/run_job.h"
 #include "engine/tran_rec_len.h"
 #include "platform/number_text.h"
-#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {
 
-// The record length of the job, or nothing after showing why the text is refused.
-std::optional<std::int32_t> recordLengthFromText(const std::string& text, Messages& messages) {
+// The record length of the job, or why the text is refused.
+Result<std::int32_t> recordLengthFromText(const std::string& text) {
     std::optional<std::int32_t> length = parseInt32(text);
     if (!length) {
-        messages.show("レコード長の指定に誤りがあります。\nレコード長 = " + text, kAppTitle,
-                      MessageIcon::Exclamation);
+        return Failure(FailureKind::RefusedArgument, "", FailureSubject::RecordLength, text);
     }
-    return length;
+    return *length;
 }
 
-bool acceptsLength(const std::string& text, Messages& messages) {
-    return recordLengthFromText(text, messages).has_value();
+Status checkLength(const std::string& text) {
+    Result<std::int32_t> length = recordLengthFromText(text);
+    if (!length) return length.error();
+    return {};
 }
 
-bool run(AppState& state, EngineContext& context) {
+Status run(AppState& state, EngineContext& context) {
     const JobState& job = state.job;
     // Checked before the paths are resolved, so that nothing is touched for a bad length.
-    const std::optional<std::int32_t> length =
-        recordLengthFromText(job.JobParams[2], context.messages);
-    if (!length) return false;
+    const Result<std::int32_t> length = recordLengthFromText(job.JobParams[2]);
+    if (!length) return length.error();
     return tranRecLen(jobPath(job.JobParams[0]), jobPath(job.JobParams[1]), *length, context);
 }
 
@@ -75,7 +74,7 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = false,
     .warnsOnRecordData = true,
-    .acceptsParameter = acceptsLength,
+    .checkParameter = checkLength,
     .run = run,
     .summarize = summarize,
 };

@@ -10,7 +10,7 @@
 namespace sorvek {
 namespace {
 
-bool run(AppState& state, EngineContext& context) {
+Status run(AppState& state, EngineContext& context) {
     const JobState& job = state.job;
     return tranRec2Csv(jobPath(job.JobParams[0]), jobPath(job.JobParams[1]), state.recordDefTable,
                        context);
@@ -47,7 +47,7 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = true,
     .warnsOnRecordData = false,
-    .acceptsParameter = nullptr,
+    .checkParameter = nullptr,
     .run = run,
     .summarize = summarize,
 };

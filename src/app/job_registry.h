@@ -41,12 +41,12 @@ struct JobEntry {
     // Removes or rewrites line breaks: a job on an input that looks like record data is warned
     // about (asked first in the desktop program).
     bool warnsOnRecordData;
-    // Refuses a parameter the job cannot take, before any file is touched, after showing why.
-    // Null: every parameter is taken.
-    bool (*acceptsParameter)(const std::string& parameter, Messages& messages);
-    // Runs the prepared job of `state` (the paths and the parameter as typed in JobParams):
-    // true when it succeeded; false after every failure has been shown.
-    bool (*run)(AppState& state, EngineContext& context);
+    // Refuses a parameter the job cannot take (kind RefusedArgument), before any file is
+    // touched. Null: every parameter is taken.
+    Status (*checkParameter)(const std::string& parameter);
+    // Runs the prepared job of `state` (the paths and the parameter as typed in JobParams) and
+    // returns its outcome; shows nothing.
+    Status (*run)(AppState& state, EngineContext& context);
     // What the completion message adds for this job (the count line, warnings), from the
     // inspection of its input that ran beside it. Null: nothing.
     void (*summarize)(const AppState& state, const InspectionReport& input, JobSummary& summary);

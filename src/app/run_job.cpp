@@ -1,5 +1,6 @@
 #include "app/run_job.h"
 
+#include "app/failure_message.h"
 #include "app/job_registry.h"
 #include "app/settings.h"
 #include "platform/paths.h"
@@ -25,11 +26,13 @@ std::vector<KeptFile> filesKeptFromOutput(const AppState& state) {
     return kept;
 }
 
-bool runJob(AppState& state, EngineContext& context) {
+bool runJob(AppState& state, EngineContext& context, Messages& messages) {
     const JobEntry* job = findJobByKind(state.job.JobKind);
     if (job == nullptr) return false;
     context.keptFiles = filesKeptFromOutput(state);
-    return job->run(state, context);
+    const Status outcome = job->run(state, context);
+    if (!outcome) showFailure(outcome.error(), messages);
+    return outcome.ok();
 }
 
 }  // namespace sorvek

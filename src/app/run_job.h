@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "engine/engine_context.h"
+#include "ports/messages.h"
 
 namespace sorvek {
 
@@ -17,10 +18,10 @@ std::vector<KeptFile> filesKeptFromOutput(const AppState& state);
 
 // Runs the prepared job of `state` through its entry in the job registry: sets the files the
 // output may not name (context.keptFiles) and calls the job's runner, which makes both paths
-// absolute (jobPath) and calls the engine operation. Returns the runner's result; every failure
-// has been shown when it returns false (a kind no job has is false without a message). A CRLF
-// job leaves the line ending upper-cased in JobParams(2); a REC2CSV job leaves its working data
-// in the table.
-bool runJob(AppState& state, EngineContext& context);
+// absolute (jobPath) and calls the engine operation. True when the job succeeded; otherwise
+// false after its failure has been shown through `messages` (failureMessage); a kind no job has
+// is false without a message. A CRLF job leaves the line ending upper-cased in JobParams(2); a
+// REC2CSV job leaves its working data in the table.
+bool runJob(AppState& state, EngineContext& context, Messages& messages);
 
 }  // namespace sorvek

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
+#include "app/failure_message.h"
 #include "app/job_registry.h"
-#include "editor/definition_commands.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
@@ -28,8 +28,11 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
     if (args.size() != 4) return refuse(messages, entry->countRefusal);
     // A parameter the job cannot take (a record length that is no 32-bit number) is refused
     // here, before anything is loaded.
-    if (entry->acceptsParameter != nullptr && !entry->acceptsParameter(args[3], messages)) {
-        return {StartupAction::End, kExitRefused};
+    if (entry->checkParameter != nullptr) {
+        if (const Status accepted = entry->checkParameter(args[3]); !accepted) {
+            showFailure(accepted.error(), messages);
+            return {StartupAction::End, kExitRefused};
+        }
     }
 
     job.PageSequence = {kPageExecute};
@@ -48,12 +51,7 @@ bool loadJobDefinition(const std::string& typed, AppState& state, Messages& mess
     state.recordDefTable.reset(2);
     const std::string definitionPath = getFullPath(typed);
     const auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
-    if (!loaded) {
-        showLoadFailure(definitionPath, loaded.error(), messages);
-        return false;
-    }
-    // A note, not a failure: the job runs.
-    showLoadNote(definitionPath, *loaded, messages);
+    if (!showLoadOutcome(definitionPath, loaded, messages)) return false;
     state.definitionFile = definitionPath;
     return true;
 }

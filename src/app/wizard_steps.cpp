@@ -66,9 +66,9 @@ StepChange WizardSteps::back() {
     return change;
 }
 
-ExecuteResult executeJob(AppState& state, EngineContext& context) {
+ExecuteResult executeJob(AppState& state, EngineContext& context, Messages& messages) {
     if (state.unattended) {
-        const bool ok = runJob(state, context);
+        const bool ok = runJob(state, context, messages);
         return {ok, false, {}};
     }
     // The definition is taken as it is before the job changes it (a "\t" delimiter, the data).
@@ -79,7 +79,7 @@ ExecuteResult executeJob(AppState& state, EngineContext& context) {
         inspector.add(data, size);
     };
     const auto started = std::chrono::steady_clock::now();
-    const bool ok = runJob(state, context);
+    const bool ok = runJob(state, context, messages);
     const auto took = std::chrono::steady_clock::now() - started;
     context.observeInput = nullptr;
     if (!ok) return {false, false, {}};

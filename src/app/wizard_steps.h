@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "engine/engine_context.h"
+#include "ports/messages.h"
 
 namespace sorvek {
 
@@ -82,8 +83,8 @@ struct ExecuteResult {
     std::string completionDetails;
 };
 
-// The execute step: runs the prepared job (every failure has been shown when it fails). An
-// interactive run inspects the input as the job reads it, for the completion message.
-ExecuteResult executeJob(AppState& state, EngineContext& context);
+// The execute step: runs the prepared job (every failure has been shown through `messages` when it
+// fails). An interactive run inspects the input as the job reads it, for the completion message.
+ExecuteResult executeJob(AppState& state, EngineContext& context, Messages& messages);
 
 }  // namespace sorvek

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "app/failure_message.h"
 #include "capi/include/sorvek.h"
 #include "engine/job_files.h"
 #include "engine/part_workers.h"
@@ -26,22 +27,37 @@ struct sorvek_plan {
 namespace {
 
 thread_local std::string lastError;
+thread_local int lastKind = SORVEK_ERROR_NONE;
 
-int failed(std::string text) {
-    lastError = std::move(text);
-    return SORVEK_FAILED;
+// The kinds keep their order: SORVEK_ERROR_* is the kind's place plus one.
+int kindCode(sorvek::FailureKind kind) {
+    return static_cast<int>(kind) + 1;
+}
+static_assert(SORVEK_ERROR_NOT_FOUND == 1 + static_cast<int>(sorvek::FailureKind::NotFound));
+static_assert(SORVEK_ERROR_NO_MEMORY == 1 + static_cast<int>(sorvek::FailureKind::NoMemory));
+
+// Keeps what the console program would show for `failure`.
+int failed(const sorvek::Failure& failure, int code = SORVEK_FAILED) {
+    lastError = sorvek::failureMessage(failure).text;
+    lastKind = kindCode(failure.kind);
+    return code;
+}
+
+int refused(const char* text) {
+    return failed(sorvek::failure(text, sorvek::FailureKind::RefusedArgument));
 }
 
 // Runs `work`, turning an escaping exception (memory) into a failure.
 template <class Work>
 int guarded(Work work) {
     lastError.clear();
+    lastKind = SORVEK_ERROR_NONE;
     try {
         return work();
     } catch (const std::bad_alloc&) {
-        return failed("メモリが足りません。");
+        return failed(sorvek::failure("メモリが足りません。", sorvek::FailureKind::NoMemory));
     } catch (const std::exception& e) {
-        return failed(e.what());
+        return failed(sorvek::failure(e.what()));
     }
 }
 
@@ -51,24 +67,15 @@ class SilentProgress final : public sorvek::Progress {
     void showProgress(std::int32_t, std::int32_t) override {}
 };
 
-// Keeps the last message for sorvek_last_error.
-class KeptMessages final : public sorvek::Messages {
-  public:
-    void show(const std::string& text, const std::string&, sorvek::MessageIcon) override {
-        last = text;
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    std::string last;
-};
-
 int handOver(sorvek::PartResult& result, sorvek_buffer* out) {
     out->size = result.bytes.size();
     out->data = static_cast<char*>(std::malloc(out->size == 0 ? 1 : out->size));
-    if (out->data == nullptr) return failed("メモリが足りません。");
+    if (out->data == nullptr) {
+        return failed(sorvek::failure("メモリが足りません。", sorvek::FailureKind::NoMemory));
+    }
     if (out->size > 0) std::memcpy(out->data, result.bytes.data(), out->size);
     if (result.stopMessage.empty()) return SORVEK_OK;
-    lastError = result.stopMessage;
-    return SORVEK_STOPPED;
+    return failed(sorvek::dataStop(result.stopMessage), SORVEK_STOPPED);
 }
 
 bool badPart(const sorvek_plan* plan, int part) {
@@ -87,20 +94,28 @@ const char* sorvek_last_error(void) {
     return lastError.c_str();
 }
 
+int sorvek_last_error_kind(void) {
+    return lastKind;
+}
+
+const char* sorvek_error_kind_name(int kind) {
+    if (kind == SORVEK_ERROR_NONE) return "none";
+    if (kind < SORVEK_ERROR_FAILED || kind > SORVEK_ERROR_NO_MEMORY) return "";
+    return sorvek::failureKindName(static_cast<sorvek::FailureKind>(kind - 1));
+}
+
 int sorvek_definition_load(const char* path, sorvek_definition** definition) {
     return guarded([&] {
-        if (path == nullptr || definition == nullptr) return failed("引数がありません。");
+        if (path == nullptr || definition == nullptr) return refused("引数がありません。");
         auto loaded = std::make_unique<sorvek_definition>();
         loaded->table.reset(2);
         const auto result = sorvek::loadDefinition(path, loaded->table);
         if (!result) {
-            const auto& why = result.error();
-            return failed("定義ファイルを読み込めません。\n" + std::string(path) +
-                          (why.notice.empty() ? "" : "\n" + why.notice) +
-                          (why.reason.empty() ? "" : "\n" + why.reason));
+            return failed(sorvek::failure(sorvek::loadFailureText(path, result.error()),
+                                          result.error().kind));
         }
         if (sorvek::Status checked = sorvek::checkRec2CsvDefinition(loaded->table); !checked) {
-            return failed(checked.error().message);
+            return failed(checked.error());
         }
         *definition = loaded.release();
         return SORVEK_OK;
@@ -115,11 +130,11 @@ int sorvek_plan_make(const char* input, const sorvek_definition* definition, int
                      sorvek_plan** plan) {
     return guarded([&] {
         if (input == nullptr || definition == nullptr || plan == nullptr || parts < 1) {
-            return failed("引数が正しくありません。");
+            return refused("引数が正しくありません。");
         }
         auto made =
             sorvek::planRec2CsvParts(sorvek::osFileSystem(), input, definition->table, parts);
-        if (!made) return failed(made.error().message);
+        if (!made) return failed(made.error());
         *plan = new sorvek_plan{std::move(*made)};
         return SORVEK_OK;
     });
@@ -135,8 +150,9 @@ int sorvek_plan_parts(const sorvek_plan* plan) {
 
 int sorvek_plan_part_range(const sorvek_plan* plan, int part, int64_t* begin, int64_t* end) {
     lastError.clear();
+    lastKind = SORVEK_ERROR_NONE;
     if (badPart(plan, part) || begin == nullptr || end == nullptr) {
-        return failed("部分の番号が計画にありません。");
+        return refused("部分の番号が計画にありません。");
     }
     *begin = plan->plan.parts[static_cast<std::size_t>(part)].offset;
     *end = plan->plan.end(static_cast<std::size_t>(part));
@@ -147,12 +163,12 @@ int sorvek_convert_part(const char* input, const sorvek_definition* definition,
                         const sorvek_plan* plan, int part, sorvek_buffer* out) {
     return guarded([&] {
         if (input == nullptr || definition == nullptr || out == nullptr || badPart(plan, part)) {
-            return failed("引数が正しくありません。");
+            return refused("引数が正しくありません。");
         }
         auto result =
             sorvek::convertRec2CsvFilePart(sorvek::osFileSystem(), input, definition->table,
                                            plan->plan, static_cast<std::size_t>(part));
-        if (!result) return failed(result.error().message);
+        if (!result) return failed(result.error());
         return handOver(*result, out);
     });
 }
@@ -162,12 +178,12 @@ int sorvek_convert_part_bytes(const void* data, size_t size, const sorvek_defini
     return guarded([&] {
         if ((data == nullptr && size > 0) || definition == nullptr || out == nullptr ||
             badPart(plan, part)) {
-            return failed("引数が正しくありません。");
+            return refused("引数が正しくありません。");
         }
         const std::size_t index = static_cast<std::size_t>(part);
         const sorvek::RecordPartStart& start = plan->plan.parts[index];
         if (static_cast<std::int64_t>(size) != plan->plan.end(index) - start.offset) {
-            return failed("部分のバイト数が計画と違います。");
+            return refused("部分のバイト数が計画と違います。");
         }
         sorvek::RecordDefTable table = definition->table;
         const sorvek::Rec2CsvText text = sorvek::prepareRec2CsvRun(table);
@@ -181,7 +197,7 @@ int sorvek_convert_part_bytes(const void* data, size_t size, const sorvek_defini
 int sorvek_convert_part_to_file(const char* input, const sorvek_definition* definition,
                                 const sorvek_plan* plan, int part, const char* output) {
     return guarded([&] {
-        if (output == nullptr) return failed("引数が正しくありません。");
+        if (output == nullptr) return refused("引数が正しくありません。");
         sorvek_buffer bytes{nullptr, 0};
         const int converted = sorvek_convert_part(input, definition, plan, part, &bytes);
         if (converted != SORVEK_OK) {
@@ -192,8 +208,8 @@ int sorvek_convert_part_to_file(const char* input, const sorvek_definition* defi
             sorvek::osFileSystem(), output, std::string_view(bytes.data, bytes.size));
         sorvek_buffer_free(&bytes);
         if (!written) {
-            return failed("ファイルの書き込みに失敗しました。\nfno = " + std::string(output) +
-                          "\n" + written.error().message);
+            return failed(
+                sorvek::fileFailure(sorvek::FailureSubject::OutputWrite, output, written.error()));
         }
         return SORVEK_OK;
     });
@@ -203,15 +219,15 @@ int sorvek_convert(const char* input, const char* output, const sorvek_definitio
                    unsigned jobs) {
     return guarded([&] {
         if (input == nullptr || output == nullptr || definition == nullptr) {
-            return failed("引数が正しくありません。");
+            return refused("引数が正しくありません。");
         }
         SilentProgress progress;
-        KeptMessages messages;
-        sorvek::EngineContext context{progress, messages};
+        sorvek::EngineContext context{progress};
         context.jobs = jobs == 0 ? sorvek::defaultJobCount() : jobs;
         sorvek::RecordDefTable table = definition->table;
-        if (sorvek::tranRec2Csv(input, output, table, context)) return SORVEK_OK;
-        return failed(messages.last);
+        const sorvek::Status converted = sorvek::tranRec2Csv(input, output, table, context);
+        if (converted) return SORVEK_OK;
+        return failed(converted.error());
     });
 }
 

@@ -135,6 +135,12 @@ Json reportJson(const InspectionReport& report, const std::string& input,
 
 }  // namespace
 
+std::string checkReportJson(const InspectionReport& report, const std::string& input,
+                            const std::string& definition) {
+    return reportJson(report, input, definition)
+        .dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
 int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     ConsoleProgress progress(streams.err, streams.drawProgress && !request.quiet);
     ConsoleMessages messages(streams.err, &progress);
@@ -147,17 +153,16 @@ int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
         return kExitFailure;
     }
 
-    EngineContext context{progress, messages};
+    EngineContext context{progress};
     context.jobs = request.jobs != 0 ? request.jobs : kDefaultJobs;
-    const bool checked = runJob(state, context);
+    const bool checked = runJob(state, context, messages);
     progress.endLine();
     if (!checked) return kExitFailure;
     const InspectionReport& report = *state.inspection;
     const std::string input = jobPath(request.input);
     const std::string definitionPath = state.definitionFile;
     if (request.json) {
-        const std::string text = reportJson(report, input, definitionPath)
-                                     .dump(2, ' ', false, Json::error_handler_t::replace);
+        const std::string text = checkReportJson(report, input, definitionPath);
         std::fputs(text.c_str(), streams.out);
         std::fputc('\n', streams.out);
     } else {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/console_front.h"
+#include "engine/inspection_report.h"
 
 namespace sorvek {
 
@@ -18,6 +19,11 @@ struct CheckRequest {
     // --jobs: workers that read parts of a regular input at once; 0: kDefaultJobs.
     unsigned jobs = 0;
 };
+
+// The report as one JSON object (indented by two), as --check --json prints it: `input` and
+// `definition` as the report names them (the definition empty for none).
+std::string checkReportJson(const InspectionReport& report, const std::string& input,
+                            const std::string& definition);
 
 // Runs the check: the report in Japanese on standard output, or with `json` one JSON object.
 // Progress is drawn on standard error when it is a terminal. Returns 0 when nothing is wrong, 1

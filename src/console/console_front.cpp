@@ -90,7 +90,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     }
 
     if (Status codePages = checkCodePages(); !codePages) {
-        std::fprintf(streams.err, "%s\n", codePages.error().message.c_str());
+        std::fprintf(streams.err, "%s\n", codePages.error().reason.c_str());
         return kExitFailure;
     }
     if (command.request == ConsoleRequest::Check) {
@@ -116,10 +116,10 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
                       MessageIcon::Exclamation);
     }
     const auto started = std::chrono::steady_clock::now();
-    EngineContext context{progress, messages};
+    EngineContext context{progress};
     context.cancelled = &stopRequestFlag();
     context.jobs = command.jobs != 0 ? command.jobs : kDefaultJobs;
-    const bool ok = runJob(state, context);
+    const bool ok = runJob(state, context, messages);
     progress.endLine();
     if (command.verbose) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;

@@ -290,7 +290,7 @@ Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, i
         return out;
     }
     if (Status structure = checkRecordStructure(table); !structure) {
-        std::string message = structure.error().message;
+        std::string message = structure.error().reason;
         for (std::size_t i = message.find('\n'); i != std::string::npos;
              i = message.find('\n', i)) {
             message.replace(i, 1, " / ");

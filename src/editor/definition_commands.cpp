@@ -1,6 +1,5 @@
 #include "editor/definition_commands.h"
 
-#include "formats/definition_text.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
@@ -33,35 +32,20 @@ DefinitionLoader definitionFileLoader(FileSystem& files) {
     };
 }
 
-void showLoadFailure(const std::string& path, const DefinitionLoadFailure& failed,
-                     Messages& messages) {
-    if (!failed.notice.empty()) messages.show(failed.notice, kAppTitle, failed.noticeIcon);
-    std::string text = path + " の読み込み中にエラーが発生しました。";
-    if (!failed.reason.empty()) text += "\n" + failed.reason;
-    messages.show(text, kAppTitle, MessageIcon::Exclamation);
-}
-
-void showLoadNote(const std::string& path, const LoadedDefinition& loaded, Messages& messages) {
-    if (loaded.encoding != TextEncoding::Utf8) return;
-    messages.show(utf8DefinitionNote(path), kAppTitle, MessageIcon::Information);
-}
-
-bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
-                    Messages& messages, const DefinitionLoader& loader) {
-    if (path.empty()) return false;
+std::optional<DefinitionLoadResult> openDefinition(const std::string& path, RecordDefTable& table,
+                                                   RecordTree& tree,
+                                                   const DefinitionLoader& loader) {
+    if (path.empty()) return std::nullopt;
     // A reader that fails half-way must not leave a half-filled table behind the shown tree.
     RecordDefTable fresh;
     fresh.reset(2);
-    const auto loaded = loader(path, fresh);
-    if (!loaded || !fresh.hasDefinition()) {
-        showLoadFailure(path, loaded ? DefinitionLoadFailure{} : loaded.error(), messages);
-        return false;
-    }
+    DefinitionLoadResult loaded = loader(path, fresh);
+    if (!loaded) return loaded;
+    if (!fresh.hasDefinition()) return DefinitionLoadResult(DefinitionLoadFailure{});
     table = std::move(fresh);
     tree.Tag = path;
     buildRecordTree(tree, table);
-    showLoadNote(path, *loaded, messages);
-    return true;
+    return loaded;
 }
 
 bool saveDefinition(const std::string& path, const RecordDefTable& table, RecordTree& tree,
@@ -70,7 +54,7 @@ bool saveDefinition(const std::string& path, const RecordDefTable& table, Record
     tree.Tag = path;
     if (const Status written = writer(path, table); !written) {
         std::string text = "ファイル保存中にエラーが発生しました。";
-        if (!written.error().message.empty()) text += "\n" + written.error().message;
+        if (!written.error().reason.empty()) text += "\n" + written.error().reason;
         messages.show(text, kAppTitle, MessageIcon::Exclamation);
         return false;
     }

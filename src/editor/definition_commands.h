@@ -3,6 +3,7 @@
 // where the dialogs start, what they offer, and what happens with the chosen path.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "editor/record_tree.h"
@@ -48,24 +49,15 @@ using DefinitionLoader =
 // The loader of definition files and SEWB3 files (by the path's extension).
 DefinitionLoader definitionFileLoader(FileSystem& files = osFileSystem());
 
-// After a failed load of `path`: the reader's notice when it has one, then "<path> の読み込み中に
-// エラーが発生しました。" (exclamation), with the reason the file could not be read on a line of
-// its own when there is one.
-void showLoadFailure(const std::string& path, const DefinitionLoadFailure& failed,
-                     Messages& messages);
-
-// After a successful load of `path`: the note that the file was read as UTF-8 (information),
-// when it was; nothing otherwise.
-void showLoadNote(const std::string& path, const LoadedDefinition& loaded, Messages& messages);
-
-// `cmdDefFileOpen` after the dialog: an empty path (cancelled) changes nothing and gives false.
-// Otherwise the definition is read into a fresh table. On success it replaces `table`, the tree
-// is built from it (record 1 selected) and its `Tag` becomes `path`, and a file read as UTF-8 is
-// noted once (showLoadNote); true. On failure "<path> の読み込み中にエラーが発生しました。" is
-// shown (exclamation) and the previous definition, its tree and the tree's `Tag` stay as they
-// were; false.
-bool openDefinition(const std::string& path, RecordDefTable& table, RecordTree& tree,
-                    Messages& messages, const DefinitionLoader& loader);
+// `cmdDefFileOpen` after the dialog: an empty path (cancelled) changes nothing and gives nothing.
+// Otherwise the definition is read into a fresh table and the load's outcome is returned for the
+// caller to show (showLoadOutcome). On success the fresh table replaces `table`, the tree is
+// built from it (record 1 selected) and its `Tag` becomes `path`. On failure (a reader that
+// failed, or a file without a definition) the previous definition, its tree and the tree's `Tag`
+// stay as they were.
+std::optional<DefinitionLoadResult> openDefinition(const std::string& path, RecordDefTable& table,
+                                                   RecordTree& tree,
+                                                   const DefinitionLoader& loader);
 
 // Writes `table` to `path`.
 using DefinitionWriter =

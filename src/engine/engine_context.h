@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "ports/messages.h"
 #include "ports/progress.h"
 
 namespace sorvek {
@@ -22,9 +21,9 @@ struct KeptFile {
     std::string reason;  // "レコード定義ファイルと同じファイルです。"
 };
 
+// The engine shows nothing: its operations return what went wrong, and the caller shows it.
 struct EngineContext {
     Progress& progress;
-    Messages& messages;
     FileSystem& files = osFileSystem();
     // Tests shrink the block to put every byte on a block boundary once.
     std::size_t blockSize = kDefaultBlockSize;

@@ -47,10 +47,6 @@ bool looksLikeUtf8(const std::string& bytes) {
     return beyondAscii;
 }
 
-Failure readFailure(const std::string& path) {
-    return failure("ファイルの読み込みに失敗しました。\nfni = " + path);
-}
-
 }  // namespace
 
 // The record part of an inspection with a definition.
@@ -86,7 +82,7 @@ Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits
     }
     if ((*table)[0].recordFormat != RecordFormat::Fixed) findings_.descriptorBytes = 4;
     if (Status check = checkRec2CsvDefinition(*table); !check) {
-        findings_.definitionError = check.error().message;
+        findings_.definitionError = check.error().reason;
     }
     // A definition whose fields are wrong still cuts records; one whose records are wrong
     // does not.
@@ -156,13 +152,12 @@ Result<InspectionReport> inspectFile(const std::string& path, const RecordDefTab
 
 Result<InspectionReport> inspectFileInOrder(const std::string& path, const RecordDefTable* table,
                                             InspectionContext& context) {
-    FileSystem& fs = context.files;
-    if (!fs.fileExists(path)) return failure("入力ファイルが存在しません。\nfni = " + path);
-    auto file = fs.openRead(path);
-    if (!file) return failure("ファイルのオープンに失敗しました。\nfni = " + path);
+    Result<OpenedInput> opened = openInputFile(path, context.files);
+    if (!opened) return opened.error();
+    ReadableFile& file = *opened->file;
 
     Inspector inspector(table, context.limits);
-    ProgressReporter progress(context.progress, std::max<std::int64_t>(fs.fileSize(path), 0));
+    ProgressReporter progress(context.progress, std::max<std::int64_t>(opened->length, 0));
     progress.start();
     std::int64_t read = 0;
     bool cancelled = false;
@@ -170,7 +165,7 @@ Result<InspectionReport> inspectFileInOrder(const std::string& path, const Recor
         // The bytes are profiled on the reading thread while the records of the block before
         // are checked here.
         BlockReader reader(
-            **file, context.blockSize, context.mapSize, 3,
+            file, context.blockSize, context.mapSize, 3,
             [&](const unsigned char* data, std::size_t size) { inspector.addBytes(data, size); });
         for (;;) {
             if (context.cancel != nullptr && context.cancel->load(std::memory_order_relaxed)) {
@@ -178,7 +173,7 @@ Result<InspectionReport> inspectFileInOrder(const std::string& path, const Recor
                 break;
             }
             Result<BlockReader::Block> block = reader.next();
-            if (!block) return readFailure(path);
+            if (!block) return fileFailure(FailureSubject::InputRead, path, block.error());
             if (block->size == 0) break;
             inspector.addRecords(block->data, block->size);
             read += static_cast<std::int64_t>(block->size);

@@ -101,9 +101,9 @@ struct InspectionContext {
 
 // Inspects the file at `path` to its end (a pipe too), through `table` when given; with
 // `context.jobs` above 1, a regular file in parts at once (engine/inspection_parts.h), with the
-// same report. Progress is reported as the conversions report it. A failure carries the message to
-// show: the file is missing ("入力ファイルが存在しません。"), cannot be opened or cannot be read,
-// each with a line feed, "fni = " and the path.
+// same report. Progress is reported as the conversions report it. Fails as a job's input fails:
+// the file is missing, cannot be opened (openInputFile) or cannot be read (about InputRead, with
+// the reason); "-" is standard input.
 Result<InspectionReport> inspectFile(const std::string& path, const RecordDefTable* table,
                                      InspectionContext& context);
 // The same, read in order whatever `context.jobs` says.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -29,10 +30,6 @@ struct PartBytes {
     const unsigned char* data = nullptr;
 };
 
-Failure readFailure(const std::string& path) {
-    return failure("ファイルの読み込みに失敗しました。\nfni = " + path);
-}
-
 }  // namespace
 
 Result<InspectionReport> inspectFileInParts(const std::string& path, const RecordDefTable* table,
@@ -41,7 +38,7 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     Result<FileInfo> info = fs.inspect(path);
     if (!info || info->kind != FileKind::Regular) return inspectFileInOrder(path, table, context);
     auto opened = fs.openRead(path);
-    if (!opened) return failure("ファイルのオープンに失敗しました。\nfni = " + path);
+    if (!opened) return fileFailure(FailureSubject::InputOpen, path, opened.error());
     JobInput input(std::move(*opened), path, info->size, nullptr);
     if (!input.readsAtOffsets()) return inspectFileInOrder(path, table, context);
 
@@ -60,6 +57,8 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     Inspector whole(table, limits);
     bool recordsCut = false;  // a part was not inspected: the records after it are not added
     std::atomic<bool> failed{false};
+    std::mutex failureMutex;
+    Failure firstFailure;  // of the read that failed first, under failureMutex
     BufferPool pool;
     PartTurns turns;
 
@@ -95,7 +94,11 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
         const bool skipped = cancelRequested() || failed.load(std::memory_order_acquire);
         if (!skipped) {
             bytes = bytesOf(at, size);
-            if (!bytes) failed.store(true, std::memory_order_release);
+            if (!bytes) {
+                std::lock_guard<std::mutex> lock(failureMutex);
+                if (!failed.load(std::memory_order_relaxed)) firstFailure = bytes.error();
+                failed.store(true, std::memory_order_release);
+            }
         }
         if (skipped || !bytes) {
             PartTurn turn(turns, index);
@@ -154,7 +157,10 @@ Result<InspectionReport> inspectFileInParts(const std::string& path, const Recor
     } while (at < total && !cancelled && !failed.load(std::memory_order_acquire));
     while (!parts.empty()) joinOldest();
 
-    if (failed.load(std::memory_order_acquire)) return readFailure(path);
+    if (failed.load(std::memory_order_acquire)) {
+        std::lock_guard<std::mutex> lock(failureMutex);
+        return firstFailure;
+    }
     if (cancelled) return whole.finish(true);
     progress.finished();
     return whole.finish();

@@ -18,13 +18,6 @@ constexpr std::size_t kProbeBytes = 64 * 1024;
 
 }  // namespace
 
-Failure fileFailure(const char* text, const char* label, const std::string& path,
-                    const std::string& reason) {
-    std::string message = std::string(text) + "\n" + label + path;
-    if (!reason.empty()) message += "\n" + reason;
-    return failure(std::move(message));
-}
-
 namespace {
 
 bool isCancelled(const EngineContext& context) {
@@ -149,12 +142,12 @@ JobInput::JobInput(std::unique_ptr<ReadableFile> file, std::string path, std::in
       cancelled_(cancelled),
       probed_(std::move(probed)) {}
 
-Failure JobInput::readFailure(const std::string& reason) const {
-    return fileFailure(kReadFailed, "fni = ", path_, reason);
+Failure JobInput::readFailure(Failure cause) const {
+    return fileFailure(FailureSubject::InputRead, path_, std::move(cause));
 }
 
 Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
-    if (cancelled()) return failure(kCancelledText);
+    if (cancelled()) return cancelledFailure();
     if (atEnd()) return std::size_t{0};
     std::size_t want = n;
     if (length_ >= 0 && length_ - consumed_ < static_cast<std::int64_t>(n)) {
@@ -165,11 +158,11 @@ Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
     probedUsed_ += got;
     // A pipe hands over what it has; the block is filled unless the input ends.
     while (got < want) {
-        if (cancelled()) return failure(kCancelledText);
+        if (cancelled()) return cancelledFailure();
         Result<std::size_t> more = file_->read(buffer + got, want - got);
         if (!more) {
-            if (cancelled()) return failure(kCancelledText);
-            return readFailure(more.error().message);
+            if (cancelled()) return cancelledFailure();
+            return readFailure(more.error());
         }
         if (*more == 0) break;
         got += *more;
@@ -178,68 +171,83 @@ Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
     if (got < want) {
         // A regular file that ends before the length it had when it was opened was cut short
         // by someone else: what was converted would look whole and be not.
-        if (length_ >= 0) return readFailure(kCutShort);
+        if (length_ >= 0) return readFailure(failure(kCutShort, FailureKind::ReadError));
         ended_ = true;
     }
     return got;
 }
 
 Result<std::size_t> JobInput::readAt(std::int64_t offset, char* buffer, std::size_t n) const {
-    if (cancelled()) return failure(kCancelledText);
+    if (cancelled()) return cancelledFailure();
     const std::size_t want = static_cast<std::size_t>(
         std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
     Result<std::size_t> got = file_->readAt(offset, buffer, want);
     if (!got) {
-        if (cancelled()) return failure(kCancelledText);
-        return readFailure(got.error().message);
+        if (cancelled()) return cancelledFailure();
+        return readFailure(got.error());
     }
     // As in `read`: a regular file shorter than when it was opened was cut short by someone.
-    if (*got < want) return readFailure(kCutShort);
+    if (*got < want) return readFailure(failure(kCutShort, FailureKind::ReadError));
     return got;
+}
+
+Result<OpenedInput> openInputFile(const std::string& inputPath, FileSystem& fs) {
+    Result<FileInfo> input = fs.inspect(inputPath);
+    if (!input) return fileFailure(FailureSubject::InputOpen, inputPath, input.error());
+    if (input->kind == FileKind::Missing) {
+        return Failure(FailureKind::NotFound, "", FailureSubject::InputMissing, inputPath);
+    }
+    if (input->kind == FileKind::Folder) {
+        return fileFailure(FailureSubject::InputOpen, inputPath, systemFailure(EISDIR));
+    }
+    auto opened = fs.openRead(inputPath);
+    if (!opened) return fileFailure(FailureSubject::InputOpen, inputPath, opened.error());
+    return OpenedInput{std::move(*opened), input->kind == FileKind::Regular ? input->size : -1};
+}
+
+Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, FileSystem& fs,
+                                               const std::atomic<bool>* cancelled) {
+    Result<OpenedInput> opened = openInputFile(inputPath, fs);
+    if (!opened) return opened.error();
+    std::int64_t length = opened->length;
+    std::string probed;
+    if (length == 0) {
+        probed.resize(kProbeBytes);
+        Result<std::size_t> got = opened->file->read(probed.data(), probed.size());
+        if (!got) return fileFailure(FailureSubject::InputRead, inputPath, got.error());
+        probed.resize(*got);
+        if (!probed.empty()) length = -1;
+    }
+    return std::make_unique<JobInput>(std::move(opened->file), inputPath, length, cancelled,
+                                      std::move(probed));
 }
 
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
                               EngineContext& context) {
     FileSystem& fs = context.files;
-    Result<FileInfo> input = fs.inspect(inputPath);
-    if (!input) return fileFailure(kOpenFailed, "fni = ", inputPath, input.error().message);
-    if (input->kind == FileKind::Missing) {
-        return fileFailure("入力ファイルが存在しません。", "fni = ", inputPath, "");
-    }
-    if (input->kind == FileKind::Folder) {
-        return fileFailure(kOpenFailed, "fni = ", inputPath, systemErrorText(EISDIR));
-    }
-    auto opened = fs.openRead(inputPath);
-    if (!opened) return fileFailure(kOpenFailed, "fni = ", inputPath, opened.error().message);
+    Result<std::unique_ptr<JobInput>> input = openJobInput(inputPath, fs, context.cancelled);
+    if (!input) return input.error();
 
     // Refused before the output is touched: the input, the definition or the settings would be
     // lost under the output (an output written as it is, a device, cannot be any of them).
+    auto refused = [&](const std::string& why) {
+        return Failure(FailureKind::RefusedArgument, why, FailureSubject::OutputOpen, outputPath);
+    };
     if (outputPath != kStandardStream) {
         if (inputPath != kStandardStream && fs.isSameFile(inputPath, outputPath)) {
-            return fileFailure(kOpenFailed, "fno = ", outputPath, kSameAsInput);
+            return refused(kSameAsInput);
         }
         for (const KeptFile& kept : context.keptFiles) {
             if (!kept.path.empty() && fs.isSameFile(kept.path, outputPath)) {
-                return fileFailure(kOpenFailed, "fno = ", outputPath, kept.reason);
+                return refused(kept.reason);
             }
         }
     }
 
-    std::int64_t length = input->kind == FileKind::Regular ? input->size : -1;
-    std::string probed;
-    if (length == 0) {
-        probed.resize(kProbeBytes);
-        Result<std::size_t> got = (*opened)->read(probed.data(), probed.size());
-        if (!got) return fileFailure(kReadFailed, "fni = ", inputPath, got.error().message);
-        probed.resize(*got);
-        if (!probed.empty()) length = -1;
-    }
-
     auto output = SafeOutput::open(fs, outputPath, SafeOutput::Flush::WhenReplacing);
-    if (!output) return fileFailure(kOpenFailed, "fno = ", outputPath, output.error().message);
+    if (!output) return fileFailure(FailureSubject::OutputOpen, outputPath, output.error());
     JobFiles files;
-    files.input = std::make_unique<JobInput>(std::move(*opened), inputPath, length,
-                                             context.cancelled, std::move(probed));
+    files.input = std::move(*input);
     files.output = std::move(*output);
     return files;
 }
@@ -253,7 +261,7 @@ Status finishOutput(Status written, SafeOutput& file, const std::string& outputP
                     OutputEnd end) {
     if (written && (end == OutputEnd::Replace || file.writesThrough())) written = file.commit();
     if (written) return {};
-    return fileFailure(kWriteFailed, "fno = ", outputPath, written.error().message);
+    return fileFailure(FailureSubject::OutputWrite, outputPath, written.error());
 }
 
 Status convertByBlocks(const std::string& inputPath, const std::string& outputPath,
@@ -282,7 +290,7 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
         output.commit(static_cast<std::size_t>(outEnd - out));
         progress.reached(input.consumed());
     }
-    if (isCancelled(context)) return failure(kCancelledText);
+    if (isCancelled(context)) return cancelledFailure();
     if (Status finished = finishOutput(output, *files->output, outputPath); !finished) {
         return finished;
     }
@@ -290,12 +298,9 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
     return {};
 }
 
-bool reportJobStatus(const Status& status, EngineContext& context) {
-    if (status) return true;
-    // A failure that a stop request brought about (an interrupted write) is the stop.
-    const Failure shown = isCancelled(context) ? failure(kCancelledText) : status.error();
-    context.messages.show(shown.message, kOpenTitle, shown.icon);
-    return false;
+Status jobOutcome(Status status, const EngineContext& context) {
+    if (status || !isCancelled(context)) return status;
+    return cancelledFailure();
 }
 
 }  // namespace sorvek

@@ -1,6 +1,7 @@
 #pragma once
-// The input and output files of a conversion: the opening steps shared by every conversion,
-// with their messages, and the reading, writing and progress reporting they all do alike.
+// The input and output files of a conversion: the opening steps shared by every conversion and
+// the check, with their failures, and the reading, writing and progress reporting they all do
+// alike.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -14,19 +15,10 @@
 
 namespace sorvek {
 
-// Title of every message of the opening steps and of read and write failures.
-inline constexpr const char* kOpenTitle = "tranRecLen()";
-inline constexpr const char* kOpenFailed = "ファイルのオープンに失敗しました。";
-inline constexpr const char* kReadFailed = "ファイルの読み込みに失敗しました。";
-inline constexpr const char* kWriteFailed = "ファイルの書き込みに失敗しました。";
-
-// A message about a file: `text`, a line feed, `label` ("fni = ", "fno = ") and the path, then
-// the reason on a line of its own when there is one.
-Failure fileFailure(const char* text, const char* label, const std::string& path,
-                    const std::string& reason);
-
-// Shown when a job was cancelled (a signal, the cancel button).
-inline constexpr const char* kCancelledText = "変換を中止しました。";
+// The failure of a job that was cancelled (a signal, the cancel button).
+inline Failure cancelledFailure() {
+    return Failure(FailureKind::Cancelled);
+}
 
 // Reports positions in the input, scaled so that files beyond 2 GiB fit the 32-bit bar. For an
 // input whose length is not known in advance it reports bytes done instead, and at the end
@@ -107,9 +99,9 @@ class JobInput {
     bool atEnd() const { return length_ >= 0 ? consumed_ == length_ : ended_; }
 
     // Reads the next `n` bytes, fewer only at the end of the input, 0 once it has ended.
-    // Fails with the message to show: a read that failed ("ファイルの読み込みに失敗しました。",
-    // "fni = " and the path, the reason), a regular file that ends before its length (cut short
-    // while it was read), and a job cancelled before or during the read (kCancelledText).
+    // Fails (about InputRead, with the path) when a read failed or a regular file ends before
+    // its length (cut short while it was read: a ReadError), and with cancelledFailure() when
+    // the job was cancelled before or during the read.
     Result<std::size_t> read(char* buffer, std::size_t n);
 
     // True when parts of the input may be read by several threads at once with `readAt`: a
@@ -126,7 +118,7 @@ class JobInput {
     bool cancelled() const {
         return cancelled_ != nullptr && cancelled_->load(std::memory_order_acquire);
     }
-    Failure readFailure(const std::string& reason) const;
+    Failure readFailure(Failure cause) const;
 
     std::unique_ptr<ReadableFile> file_;
     std::string path_;
@@ -144,11 +136,29 @@ struct JobFiles {
     std::unique_ptr<SafeOutput> output;
 };
 
-// The opening steps. The input must exist ("入力ファイルが存在しません。"), must be no folder and
-// must open; the output must not name the input or one of `context.keptFiles`, and is opened
-// through SafeOutput, so that an existing output keeps what it holds until the job succeeds.
-// A failure carries the message to show: the text, a line feed, "fni = " or "fno = " and the
-// path, and a line with the reason. Nothing at the output path is touched by a failure.
+// An input that was opened: its file and its length (that of a regular file, -1 otherwise).
+struct OpenedInput {
+    std::unique_ptr<ReadableFile> file;
+    std::int64_t length = -1;
+};
+
+// The checks and the opening of an input, shared by the jobs and the check: it must exist (about
+// InputMissing, kind NotFound), must be no folder (InputOpen, IsDirectory) and must open
+// (InputOpen, with the reason).
+Result<OpenedInput> openInputFile(const std::string& inputPath, FileSystem& files);
+
+// The opening step of a job's input: it must exist (about
+// InputMissing, kind NotFound), must be no folder (InputOpen, IsDirectory) and must open
+// (InputOpen, with the reason). A regular file that says it is empty (a file of /proc) is read
+// ahead to see whether it has contents all the same. `cancelled` may be null.
+Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, FileSystem& files,
+                                               const std::atomic<bool>* cancelled);
+
+// The opening steps. The input opens as openJobInput opens it; the output must not name the
+// input or one of `context.keptFiles` (about OutputOpen, kind RefusedArgument, with the reason
+// why), and is opened through SafeOutput (OutputOpen, with the reason), so that an existing
+// output keeps what it holds until the job succeeds. Nothing at the output path is touched by a
+// failure.
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
                               EngineContext& context);
 
@@ -158,8 +168,8 @@ Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& o
 enum class OutputEnd { Replace, KeepOldFile };
 
 // Finishes the output: flushes the buffers and commits the file as `end` says (the old output
-// is replaced only now). A failure carries the write-failure message for `outputPath`, with
-// the reason; the old output is then as it was.
+// is replaced only now). A failure is about OutputWrite on `outputPath`, with the reason; the
+// old output is then as it was.
 Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
                     OutputEnd end = OutputEnd::Replace);
 // The same for an output written by other means: `written` is the outcome of the writes.
@@ -177,9 +187,8 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
                        EngineContext& context, std::size_t perByte, std::size_t extra,
                        const BlockConverter& convert);
 
-// Shows a failure of the opening steps, of reading or of writing through the message port,
-// titled "tranRecLen()"; after a cancellation the cancellation is what is shown. True when
-// `status` is a success (nothing shown).
-bool reportJobStatus(const Status& status, EngineContext& context);
+// What a job ends with: `status`, but after a cancellation the cancellation (a failure that a
+// stop request brought about, such as an interrupted write, is the stop).
+Status jobOutcome(Status status, const EngineContext& context);
 
 }  // namespace sorvek

@@ -15,7 +15,6 @@
 #include "engine/part_turns.h"
 #include "engine/part_workers.h"
 #include "engine/split_plan.h"
-#include "ports/app_title.h"
 
 namespace sorvek {
 namespace {
@@ -103,10 +102,10 @@ std::size_t partLength(const EngineContext& context) {
     return std::max<std::size_t>(context.blockSize, 1) * 4;
 }
 
-bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
-                        RecordDefTable& table, EngineContext& context) {
+Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
+                          RecordDefTable& table, EngineContext& context) {
     auto files = openJobFiles(inputPath, outputPath, context);
-    if (!files) return reportJobStatus(files.error(), context);
+    if (!files) return jobOutcome(files.error(), context);
     JobInput& input = *files->input;
     ProgressReporter progress(context.progress, input.length());
     progress.start();
@@ -256,19 +255,20 @@ bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputP
     for (std::size_t k = 1; k < walker.lastRecords().size(); ++k) {
         table[k].Data = walker.lastRecords()[k];
     }
-    if (readFailure.failed()) return reportJobStatus(readFailure.status(), context);
+    if (readFailure.failed()) return jobOutcome(readFailure.status(), context);
     if (stopped) {
         // As in the sequential run: the lines before it reach a pipe or a device; a file keeps
         // what it held.
         const Status flushed =
             finishOutput(written, *files->output, outputPath, OutputEnd::KeepOldFile);
-        if (!reportJobStatus(flushed, context)) return false;
-        context.messages.show(queue.stopMessage, kAppTitle, MessageIcon::Exclamation);
-        return false;
+        if (!flushed) return jobOutcome(flushed, context);
+        return dataStop(std::move(queue.stopMessage));
     }
-    if (!reportJobStatus(finishOutput(written, *files->output, outputPath), context)) return false;
+    if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
+        return jobOutcome(finished, context);
+    }
     progress.finished();
-    return true;
+    return {};
 }
 
 Status convertTextInParts(const std::string& inputPath, const std::string& outputPath,
@@ -364,7 +364,7 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
     const Status written = writer.finish(queue.submitted());
     if (readFailure.failed()) return readFailure.status();
     if (context.cancelled != nullptr && context.cancelled->load(std::memory_order_acquire)) {
-        return failure(kCancelledText);
+        return cancelledFailure();
     }
     if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
         return finished;

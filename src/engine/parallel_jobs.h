@@ -18,10 +18,10 @@ namespace sorvek {
 // Bytes of input in one part when the context asks for nothing else.
 std::size_t partLength(const EngineContext& context);
 
-// tranRec2Csv with `context.jobs` workers. REQUIRES: `table` passed the definition check.
-// Returns true when the whole input was processed; false after it has shown the failure.
-bool tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
-                        RecordDefTable& table, EngineContext& context);
+// tranRec2Csv with `context.jobs` workers, with its outcome. REQUIRES: `table` passed the
+// definition check.
+Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
+                          RecordDefTable& table, EngineContext& context);
 
 // Converts the bytes [begin, end) of one part: writes at most the promised bound at `out` and
 // returns the end of what it wrote.

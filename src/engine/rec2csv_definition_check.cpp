@@ -8,6 +8,10 @@
 namespace sorvek {
 namespace {
 
+Failure invalid(std::string text) {
+    return failure(std::move(text), FailureKind::InvalidDefinition);
+}
+
 constexpr const char* kNoLeafRecordText =
     "子レコードの無いレコードがありません。出力する行がありません。";
 
@@ -21,24 +25,24 @@ std::string fieldLines(const RecordDef& record, const FieldDef& field) {
 
 Status checkField(const RecordDef& record, const FieldDef& f) {
     if (f.Pos < 1) {
-        return failure("フィールドの位置に誤りがあります。" + fieldLines(record, f) +
+        return invalid("フィールドの位置に誤りがあります。" + fieldLines(record, f) +
                        "\n位置 = " + std::to_string(f.Pos));
     }
     if (f.Size < 1) {
-        return failure("フィールド長に誤りがあります。" + fieldLines(record, f) +
+        return invalid("フィールド長に誤りがあります。" + fieldLines(record, f) +
                        "\nフィールド長 = " + std::to_string(f.Size));
     }
     if (static_cast<std::int64_t>(f.Pos) + f.Size - 1 > record.Size) {
-        return failure("フィールドがレコード長を超えています。" + fieldLines(record, f) +
+        return invalid("フィールドがレコード長を超えています。" + fieldLines(record, f) +
                        "\n位置 = " + std::to_string(f.Pos) + "\nフィールド長 = " +
                        std::to_string(f.Size) + "\nレコード長 = " + std::to_string(record.Size));
     }
     if (f.Type == kTypeBinary && f.Size != 2 && f.Size != 4 && f.Size != 8) {
-        return failure("バイナリのフィールド長は 2、4、8 のいずれかです。" + fieldLines(record, f) +
+        return invalid("バイナリのフィールド長は 2、4、8 のいずれかです。" + fieldLines(record, f) +
                        "\nフィールド長 = " + std::to_string(f.Size));
     }
     if (f.scale < -kMaxScale || f.scale > kMaxScale) {
-        return failure("桁の位取りに誤りがあります。" + fieldLines(record, f) +
+        return invalid("桁の位取りに誤りがあります。" + fieldLines(record, f) +
                        "\n位取り = " + std::to_string(f.scale));
     }
     const std::int64_t maxDec = f.Type == kTypeBinary ? kMaxBinaryDecimals
@@ -46,7 +50,7 @@ Status checkField(const RecordDef& record, const FieldDef& f) {
                                 : f.Type == "P"       ? 2 * static_cast<std::int64_t>(f.Size) - 1
                                                       : INT32_MAX;
     if (f.Dec < 0 || f.Dec > maxDec) {
-        return failure("小数点以下桁数に誤りがあります。" + fieldLines(record, f) +
+        return invalid("小数点以下桁数に誤りがあります。" + fieldLines(record, f) +
                        "\n小数点以下桁数 = " + std::to_string(f.Dec));
     }
     return {};
@@ -93,16 +97,16 @@ std::vector<bool> parentChainsEnd(const RecordDefTable& table) {
 }  // namespace
 
 Status checkRec2CsvDefinition(const RecordDefTable& table) {
-    if (table.maxIndex() < 1) return failure("レコード定義がありません。");
+    if (table.maxIndex() < 1) return invalid("レコード定義がありません。");
     const RecordDef& file = table[0];
     if (file.Size < 0) {
-        return failure("ファイル定義のレコード長に誤りがあります。\nレコード長 = " +
+        return invalid("ファイル定義のレコード長に誤りがあります。\nレコード長 = " +
                        std::to_string(file.Size));
     }
     if (!file.Class.empty()) {
         std::optional<std::int32_t> position = parseInt32(file.Class);
         if (!position || *position < 1) {
-            return failure("識別区分の開始位置に誤りがあります。\n識別区分の開始位置 = " +
+            return invalid("識別区分の開始位置に誤りがあります。\n識別区分の開始位置 = " +
                            file.Class);
         }
     }
@@ -110,11 +114,11 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[static_cast<std::size_t>(i)];
         if (record.Size < 1) {
-            return failure("レコード長に誤りがあります。" + recordLine(record) +
+            return invalid("レコード長に誤りがあります。" + recordLine(record) +
                            "\nレコード長 = " + std::to_string(record.Size));
         }
         if (!chainEnds[static_cast<std::size_t>(i)]) {
-            return failure("親レコードの指定に誤りがあります。" + recordLine(record) +
+            return invalid("親レコードの指定に誤りがあります。" + recordLine(record) +
                            "\n親レコード = " + std::to_string(record.Parent));
         }
         for (const FieldDef& f : record.Fields) {
@@ -127,13 +131,13 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
     for (int i = 1; i <= table.maxIndex() && !anyLeaf; ++i) {
         anyLeaf = table[static_cast<std::size_t>(i)].Child == 0;
     }
-    if (!anyLeaf) return failure(kNoLeafRecordText);
+    if (!anyLeaf) return invalid(kNoLeafRecordText);
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[static_cast<std::size_t>(i)];
         const std::int32_t child = record.Child;
         if (child != 0 &&
             (!table.isRecordIndex(child) || table[static_cast<std::size_t>(child)].Parent != i)) {
-            return failure("子レコードの指定に誤りがあります。" + recordLine(record) +
+            return invalid("子レコードの指定に誤りがあります。" + recordLine(record) +
                            "\n子レコード = " + std::to_string(child));
         }
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/record_def.h"
+#include "ports/status.h"
 
 namespace sorvek {
 
@@ -28,6 +29,12 @@ struct Rec2CsvText {
 // Makes the table ready for a run (a delimiter of backslash and "t" becomes a TAB; every `Data`
 // is cleared) and returns the texts of the run.
 Rec2CsvText prepareRec2CsvRun(RecordDefTable& table);
+
+// The failure of a conversion that stopped in the data at a record: `text` names it (the texts
+// below, or a descriptor word's fault).
+inline Failure dataStop(std::string text) {
+    return failure(std::move(text), FailureKind::InvalidData);
+}
 
 // The message for an invalid packed field that stops the conversion.
 std::string invalidPackedText(std::int64_t recordNumber, std::int64_t offset,

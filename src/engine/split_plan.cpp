@@ -80,17 +80,20 @@ Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path
                                          const RecordDefTable& table, int parts,
                                          std::size_t blockSize,
                                          const std::atomic<bool>* cancelled) {
-    Result<FileInfo> info = fs.inspect(path);
-    if (!info) return fileFailure(kOpenFailed, "fni = ", path, info.error().message);
-    if (info->kind != FileKind::Regular) {
-        return fileFailure(kOpenFailed, "fni = ", path, kNotRegularFileText);
+    // Parts are ranges of bytes of a file that stays as it is: a pipe or a device is refused
+    // before it is opened (and its bytes taken).
+    const Failure notRegular = fileFailure(
+        FailureSubject::InputOpen, path, failure(kNotRegularFileText, FailureKind::DeviceOrSocket));
+    if (Result<FileInfo> info = fs.inspect(path); info && info->kind == FileKind::Other) {
+        return notRegular;
     }
-    auto opened = fs.openRead(path);
-    if (!opened) return fileFailure(kOpenFailed, "fni = ", path, opened.error().message);
-    JobInput input(std::move(*opened), path, info->size, cancelled);
+    Result<std::unique_ptr<JobInput>> opened = openJobInput(path, fs, cancelled);
+    if (!opened) return opened.error();
+    JobInput& input = **opened;
+    if (input.length() < 0) return notRegular;
 
     RecordSplitPlan plan;
-    plan.length = info->size;
+    plan.length = input.length();
     const std::int64_t count = std::max(parts, 1);
     plan.parts.push_back(RecordPartStart{});
     // The start the walk looks for next: the first place at or after this offset.
@@ -177,13 +180,15 @@ PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& te
 Result<PartResult> convertRec2CsvFilePart(FileSystem& fs, const std::string& path,
                                           const RecordDefTable& table, const RecordSplitPlan& plan,
                                           std::size_t part) {
-    if (part >= plan.parts.size()) return failure("部分の番号が計画にありません。");
+    if (part >= plan.parts.size()) {
+        return failure("部分の番号が計画にありません。", FailureKind::RefusedArgument);
+    }
     const RecordPartStart& start = plan.parts[part];
     const std::int64_t length = plan.end(part) - start.offset;
     auto opened = fs.openRead(path);
-    if (!opened) return fileFailure(kOpenFailed, "fni = ", path, opened.error().message);
+    if (!opened) return fileFailure(FailureSubject::InputOpen, path, opened.error());
     if (Status skipped = (*opened)->skip(start.offset); !skipped) {
-        return fileFailure(kReadFailed, "fni = ", path, skipped.error().message);
+        return fileFailure(FailureSubject::InputRead, path, skipped.error());
     }
     JobInput input(std::move(*opened), path, length, nullptr);
     std::vector<unsigned char> bytes(static_cast<std::size_t>(length));

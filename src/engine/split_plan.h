@@ -95,9 +95,9 @@ class RecordWalker {
 
 // Plans `parts` parts (at least 1) of the file at `path`: part i starts at the first place at or
 // after i × length / parts where a part can start. One sequential read of the file, in bounded
-// memory. Fails
-// with the message to show: the file cannot be opened or read, or is no regular file
-// ("通常のファイルではありません。"); a set `cancelled` ends it with kCancelledText. REQUIRES:
+// memory. Fails as
+// a job's input fails (openJobInput, reading), or when it is no regular file (about InputOpen,
+// "通常のファイルではありません。"); a set `cancelled` ends it with cancelledFailure(). REQUIRES:
 // `table` passed the definition check.
 Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path,
                                          const RecordDefTable& table, int parts,

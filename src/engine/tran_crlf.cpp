@@ -19,19 +19,16 @@ const char* lineEndingBytes(std::string_view lineEnding) {
     return nullptr;
 }
 
-void showLineEndingRefusal(std::string_view lineEnding, Messages& messages) {
-    messages.show("改行コードの指定に誤りがあります。\n改行コード = " + asciiUpper(lineEnding),
-                  "tranCrlf()", MessageIcon::Exclamation);
+Failure lineEndingRefusal(std::string_view lineEnding) {
+    return Failure(FailureKind::RefusedArgument, "", FailureSubject::LineEnding,
+                   asciiUpper(lineEnding));
 }
 
-bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::string& lineEnding,
-              EngineContext& context) {
+Status tranCrlf(const std::string& inputPath, const std::string& outputPath,
+                std::string& lineEnding, EngineContext& context) {
     lineEnding = asciiUpper(lineEnding);
     const char* ending = lineEndingBytes(lineEnding);
-    if (ending == nullptr) {
-        showLineEndingRefusal(lineEnding, context.messages);
-        return false;
-    }
+    if (ending == nullptr) return lineEndingRefusal(lineEnding);
     const std::size_t endingLength = std::strlen(ending);
 
     bool afterCr = false;  // the last byte of the previous block was a CR
@@ -47,14 +44,14 @@ bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::
                     return convertBreaks(begin, end, ending, endingLength, state, out);
                 };
             });
-        return reportJobStatus(status, context);
+        return jobOutcome(status, context);
     }
     const Status status =
         convertByBlocks(inputPath, outputPath, context, endingLength, kOutputSlack,
                         [&](const char* begin, const char* end, char* out) {
                             return convertBreaks(begin, end, ending, endingLength, afterCr, out);
                         });
-    return reportJobStatus(status, context);
+    return jobOutcome(status, context);
 }
 
 std::int16_t detectLineEnding(const std::string& path, FileSystem& files) {

@@ -10,18 +10,18 @@ namespace sorvek {
 // Rewrites every line break of the input (CR LF, a CR alone, an LF alone) as the target line
 // ending: "CR+LF" or "CRLF" (CR LF), "CR" or "LF", in any letter case. `lineEnding` is turned
 // into upper case in place; a name that is none of the four is refused before any file is
-// touched. REQUIRES: absolute paths. Returns true when the output was written to its end;
-// false after it has shown the failure.
-bool tranCrlf(const std::string& inputPath, const std::string& outputPath, std::string& lineEnding,
-              EngineContext& context);
+// touched (RefusedArgument, about LineEnding, with the upper-cased name). REQUIRES: absolute
+// paths. Succeeds when the output was written to its end; fails with what went wrong as
+// tranRecLen does.
+Status tranCrlf(const std::string& inputPath, const std::string& outputPath,
+                std::string& lineEnding, EngineContext& context);
 
 // The bytes of the line ending named `lineEnding` ("CR+LF", "CRLF", "CR" or "LF" in any letter
 // case), or nullptr for any other name.
 const char* lineEndingBytes(std::string_view lineEnding);
 
-// Shows the refusal of a line-ending name, as tranCrlf does: "改行コードの指定に誤りがあります。",
-// a line feed and "改行コード = " with the name in upper case, titled "tranCrlf()".
-void showLineEndingRefusal(std::string_view lineEnding, Messages& messages);
+// The refusal of a line-ending name, as tranCrlf refuses it.
+Failure lineEndingRefusal(std::string_view lineEnding);
 
 // The present line ending of a file, as one of these codes (shows no message).
 enum LineEndingCode : std::int16_t {

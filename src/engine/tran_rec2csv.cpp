@@ -17,21 +17,17 @@
 #include "engine/record_converter.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
-#include "ports/app_title.h"
 
 namespace sorvek {
 
-bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, RecordDefTable& table,
-                 EngineContext& context) {
-    if (Status definition = checkRec2CsvDefinition(table); !definition) {
-        context.messages.show(definition.error().message, kAppTitle, definition.error().icon);
-        return false;
-    }
+Status tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
+                   RecordDefTable& table, EngineContext& context) {
+    if (Status definition = checkRec2CsvDefinition(table); !definition) return definition;
     if (context.jobs > 1) {
         return tranRec2CsvInParts(inputPath, outputPath, table, context);
     }
     auto files = openJobFiles(inputPath, outputPath, context);
-    if (!files) return reportJobStatus(files.error(), context);
+    if (!files) return jobOutcome(files.error(), context);
     JobInput& input = *files->input;
 
     ProgressReporter progress(context.progress, input.length());
@@ -78,7 +74,7 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
         Result<std::size_t> got = input.read(reinterpret_cast<char*>(buffer.data() + end), room);
         if (!got) {
             converter.keepData();
-            return reportJobStatus(got.error(), context);
+            return jobOutcome(got.error(), context);
         }
         if (context.observeInput) {
             context.observeInput(reinterpret_cast<const char*>(buffer.data() + end), *got);
@@ -97,34 +93,32 @@ bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, Re
             // pipe, a device); a file keeps what it held, as after any failure.
             const Status flushed =
                 finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
-            if (!reportJobStatus(flushed, context)) return false;
+            if (!flushed) return jobOutcome(flushed, context);
             const std::int64_t at = bufferOffset + static_cast<std::int64_t>(begin);
-            context.messages.show(unknownKindText(converter.recordsMet(), at), kAppTitle,
-                                  MessageIcon::Exclamation);
-            return false;
+            return dataStop(unknownKindText(converter.recordsMet(), at));
         }
         if (!outcome.badFraming.empty()) {
             const Status flushed =
                 finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
-            if (!reportJobStatus(flushed, context)) return false;
-            context.messages.show(outcome.badFraming, kAppTitle, MessageIcon::Exclamation);
-            return false;
+            if (!flushed) return jobOutcome(flushed, context);
+            return dataStop(outcome.badFraming);
         }
         if (!outcome.invalidPacked.empty()) {
             // As for an unknown kind: the lines before it reach a pipe or a device; a file
             // keeps what it held.
             const Status flushed =
                 finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
-            if (!reportJobStatus(flushed, context)) return false;
-            context.messages.show(outcome.invalidPacked, kAppTitle, MessageIcon::Exclamation);
-            return false;
+            if (!flushed) return jobOutcome(flushed, context);
+            return dataStop(outcome.invalidPacked);
         }
         progress.reached(atEnd ? input.consumed()
                                : bufferOffset + static_cast<std::int64_t>(begin));
     }
-    if (!reportJobStatus(finishOutput(output, *files->output, outputPath), context)) return false;
+    if (Status finished = finishOutput(output, *files->output, outputPath); !finished) {
+        return jobOutcome(finished, context);
+    }
     if (converter.wroteLines()) progress.finished();
-    return true;
+    return {};
 }
 
 }  // namespace sorvek

@@ -20,12 +20,14 @@ namespace sorvek {
 // record number, the field's file offset and the field, after the lines before it), and CR LF
 // or LF after each line. With every option off the output is fixed-width CP932 as always.
 //
-// The definition is checked first (checkRec2CsvDefinition); a refused one is reported and no
-// file is touched. `table` is changed: a delimiter of backslash and "t" becomes a TAB, and each
-// record definition's `Data` holds the last record of its kind read in this run (cleared
-// first). REQUIRES: absolute paths. Returns true when the whole input was processed; false
-// after it has shown the failure.
-bool tranRec2Csv(const std::string& inputPath, const std::string& outputPath, RecordDefTable& table,
-                 EngineContext& context);
+// The definition is checked first (checkRec2CsvDefinition); a refused one fails (kind
+// InvalidDefinition) before any file is touched. `table` is changed: a delimiter of backslash and
+// "t" becomes a TAB, and each record definition's `Data` holds the last record of its kind read in
+// this run (cleared first). REQUIRES: absolute paths. Succeeds when the whole input was processed;
+// fails with what went wrong: the files (as tranRecLen fails), or a stop in the data (kind
+// InvalidData, the text naming the record) after the lines before it reached an output that takes
+// them as they come.
+Status tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
+                   RecordDefTable& table, EngineContext& context);
 
 }  // namespace sorvek

@@ -39,8 +39,8 @@ std::int64_t dataBytes(const char* data, std::size_t size) {
 
 }  // namespace
 
-bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
-                std::int32_t recordLength, EngineContext& context) {
+Status tranRecLen(const std::string& inputPath, const std::string& outputPath,
+                  std::int32_t recordLength, EngineContext& context) {
     std::int64_t count = 0;  // data bytes since the last inserted break, across blocks
     if (context.jobs > 1) {
         // The position in the current record where a part starts: the data bytes of the parts
@@ -59,7 +59,7 @@ bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                 };
             },
             dataBytes);
-        return reportJobStatus(status, context);
+        return jobOutcome(status, context);
     }
     std::vector<char> scratch(context.blockSize + kOutputSlack);
     const Status status =
@@ -67,7 +67,7 @@ bool tranRecLen(const std::string& inputPath, const std::string& outputPath,
                         [&](const char* begin, const char* end, char* out) {
                             return cutRecords(begin, end, recordLength, count, out, scratch.data());
                         });
-    return reportJobStatus(status, context);
+    return jobOutcome(status, context);
 }
 
 }  // namespace sorvek

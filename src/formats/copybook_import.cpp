@@ -28,7 +28,8 @@ struct ParseError {
 };
 
 Failure failureAt(int line, const std::string& reason) {
-    return failure(std::string(kCannotImportText) + "\n行 " + std::to_string(line) + ": " + reason);
+    return failure(std::string(kCannotImportText) + "\n行 " + std::to_string(line) + ": " + reason,
+                   FailureKind::InvalidDefinition);
 }
 
 std::string upper(std::string_view text) {

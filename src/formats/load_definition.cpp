@@ -20,13 +20,10 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
     Result<DefinitionText> read = readDefinitionText(fullPath, files);
     if (!read) {
         DefinitionLoadFailure failed;
-        failed.reason = read.error().message;
+        failed.kind = read.error().kind;
+        failed.reason = read.error().reason;
         // A definition file that cannot be read is no definition file, as its reader says.
-        if (!rcdef) {
-            const Failure notice = notDefinitionFile(fullPath);
-            failed.notice = notice.message;
-            failed.noticeIcon = notice.icon;
-        }
+        if (!rcdef) failed.notice = notDefinitionFile(fullPath);
         return failed;
     }
     const Status loaded =
@@ -35,14 +32,12 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
                  : readTrdDocument(fullPath, IniDocument::parseText(read->text), table);
     if (!loaded) {
         DefinitionLoadFailure failed;
+        failed.kind = loaded.error().kind;
         // Only the definition file reader has a notice of its own; the reason an import failed
         // is not part of the import's messages.
-        if (!rcdef) {
-            failed.notice = loaded.error().message;
-            failed.noticeIcon = loaded.error().icon;
-        }
+        if (!rcdef) failed.notice = loaded.error();
         // A copybook's refusal names the line and the clause, which the user needs to mend it.
-        if (copybook) failed.reason = loaded.error().message;
+        if (copybook) failed.reason = loaded.error().reason;
         return failed;
     }
     return LoadedDefinition{read->encoding};

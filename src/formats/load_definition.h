@@ -19,8 +19,12 @@ struct LoadedDefinition {
 // Why a load failed. The caller shows the notice, when there is one, and then its own message
 // followed by the reason, when there is one.
 struct DefinitionLoadFailure {
-    std::string notice;  // the definition file reader's own: the file is no definition file
-    MessageIcon noticeIcon = MessageIcon::Information;
+    // What a caller may act on: why the file could not be read (NotFound, ...), or what its
+    // reader found (NotDefinitionFile, InvalidDefinition).
+    FailureKind kind = FailureKind::InvalidDefinition;
+    // The definition file reader's own notice (no reason: none): the file is no definition file
+    // (kind NotDefinitionFile), or a value it holds cannot be used (InvalidDefinition).
+    Failure notice;
     std::string reason;  // why the file could not be read ("ファイルが大きすぎます。")
 };
 

@@ -301,7 +301,8 @@ Status importRcdef(const std::string& path, RecordDefTable& table, FileSystem& f
 
 Status importRcdefText(std::string_view text, RecordDefTable& table) {
     table.reset(2);
-    if (!Importer(table).run(splitLines(toCodePoints(text)))) return Failure{};
+    if (!Importer(table).run(splitLines(toCodePoints(text))))
+        return Failure(FailureKind::InvalidDefinition);
     return {};
 }
 

@@ -77,7 +77,8 @@ std::string leadingSignKey(int i) {
 }
 
 Failure badOutputValue(const char* key, const std::string& value) {
-    return failure("出力形式の指定に誤りがあります。\n" + std::string(key) + " = " + value);
+    return failure("出力形式の指定に誤りがあります。\n" + std::string(key) + " = " + value,
+                   FailureKind::InvalidDefinition);
 }
 
 // One option of the output section: its default when the key is missing.
@@ -146,7 +147,7 @@ void writeOutputSection(IniDocument& doc, const RecordDefTable& table) {
 }
 
 Failure badHostValue(const char* what, const std::string& key, const std::string& value) {
-    return failure(std::string(what) + "\n" + key + " = " + value);
+    return failure(std::string(what) + "\n" + key + " = " + value, FailureKind::InvalidDefinition);
 }
 
 // The code page and the record format of the file definition; missing keys keep the defaults.
@@ -244,7 +245,8 @@ void writeFieldFormats(IniDocument& doc, const RecordDefTable& table) {
 }  // namespace
 
 Failure notDefinitionFile(const std::string& path) {
-    return failure(path + " はレコード定義ファイルではありません。", MessageIcon::Information);
+    return failure(path + " はレコード定義ファイルではありません。",
+                   FailureKind::NotDefinitionFile);
 }
 
 Status readTrdFile(const std::string& path, RecordDefTable& table, FileSystem& files) {
@@ -261,19 +263,19 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
     };
 
     auto maxRecord = number(kFileSection, "MaxRecordIndex");
-    if (!maxRecord || *maxRecord < 0) return Failure{};
+    if (!maxRecord || *maxRecord < 0) return Failure(FailureKind::InvalidDefinition);
     // Entries are added as they are read rather than all at once: a count far beyond what the
     // file holds then fails at the first missing section instead of exhausting memory.
     table.reset(1);
     RecordDef& file = table[0];
     file.Name = doc.get(kFileSection, "Name");
     auto fileSize = number(kFileSection, "Size");
-    if (!fileSize) return Failure{};
+    if (!fileSize) return Failure(FailureKind::InvalidDefinition);
     file.Size = *fileSize;
     file.Class = doc.get(kFileSection, "ClassPos");
     file.Delimiter = doc.get(kFileSection, "Delimiter");
     auto titleLine = parseBoolean(doc.get(kFileSection, "TitleLine"));
-    if (!titleLine) return Failure{};
+    if (!titleLine) return Failure(FailureKind::InvalidDefinition);
     file.TitleLine = *titleLine;
     if (Status host = readHostFileKeys(doc, file); !host) return host;
 
@@ -282,18 +284,18 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
         RecordDef& record = table.entries.emplace_back();
         record.Name = doc.get(section, "Name");
         auto size = number(section, "Size");
-        if (!size) return Failure{};
+        if (!size) return Failure(FailureKind::InvalidDefinition);
         record.Size = *size;
         record.Class = doc.get(section, "Class");
         auto parent = number(section, "Parent");
         auto child = parent ? number(section, "Child") : std::nullopt;
         auto maxField = child ? number(section, "MaxFieldIndex") : std::nullopt;
-        if (!maxField || *maxField < 0) return Failure{};
+        if (!maxField || *maxField < 0) return Failure(FailureKind::InvalidDefinition);
         record.Parent = *parent;
         record.Child = *child;
         for (int j = 0; j <= *maxField; ++j) {
             if (!parseFieldLine(doc.get(section, fieldKey(j)), record.Fields.emplace_back())) {
-                return Failure{};
+                return Failure(FailureKind::InvalidDefinition);
             }
         }
     }
@@ -302,9 +304,9 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
 }
 
 Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSystem& files) {
-    if (!table.hasDefinition()) return Failure{};
+    if (!table.hasDefinition()) return Failure(FailureKind::InvalidDefinition);
     for (int i = 1; i <= table.maxIndex(); ++i) {
-        if (table[i].Fields.empty()) return Failure{};
+        if (table[i].Fields.empty()) return Failure(FailureKind::InvalidDefinition);
     }
 
     IniDocument doc;

@@ -28,8 +28,9 @@ namespace sorvek {
 // Reads the definition file at `path` into `table`, replacing its contents. The file is read
 // as readDefinitionText reads it (a regular file of at most 64 MiB, CP932 or UTF-8).
 // A file whose `Function` is not exactly "REC2CSV" (a missing or unreadable file included) is
-// refused with the notice `path` + " はレコード定義ファイルではありません。" (information icon),
-// for the caller to show. Fails with an empty message on a value that is no number (or boolean),
+// refused with the notice `path` + " はレコード定義ファイルではありません。" (of kind
+// NotDefinitionFile), for the caller to show. Fails with an empty reason (kind InvalidDefinition)
+// on a value that is no number (or boolean),
 // a field line of fewer than six items, or a negative record or field count; the table then holds
 // the entries read so far. Names, class codes, positions and parent indices are not checked.
 // An output option whose value is none of its words (any letter case) fails with
@@ -39,7 +40,7 @@ namespace sorvek {
 Status readTrdFile(const std::string& path, RecordDefTable& table,
                    FileSystem& files = osFileSystem());
 
-// The notice for a file that is no definition file (information icon).
+// The notice for a file that is no definition file (kind NotDefinitionFile).
 Failure notDefinitionFile(const std::string& path);
 
 // The same for a definition file already read and parsed; `path` names it in the notice.

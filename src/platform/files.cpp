@@ -388,12 +388,12 @@ Result<std::string> readRegularFile(FileSystem& fs, const std::string& path, std
         case FileKind::Folder:
             return systemFailure(EISDIR);
         case FileKind::Other:
-            return failure(kNotRegularFileText);
+            return failure(kNotRegularFileText, FailureKind::DeviceOrSocket);
         case FileKind::Regular:
             break;
     }
     if (info->size < 0 || static_cast<std::uint64_t>(info->size) > maxBytes) {
-        return failure(kFileTooLargeText);
+        return failure(kFileTooLargeText, FailureKind::RefusedArgument);
     }
     auto file = fs.openRead(path);
     if (!file) return file.error();
@@ -405,7 +405,9 @@ Result<std::string> readRegularFile(FileSystem& fs, const std::string& path, std
         if (!got) return got.error();
         if (*got == 0) return contents;
         // The file may have grown since it was looked at.
-        if (*got > maxBytes - contents.size()) return failure(kFileTooLargeText);
+        if (*got > maxBytes - contents.size()) {
+            return failure(kFileTooLargeText, FailureKind::RefusedArgument);
+        }
         contents.append(buffer, *got);
     }
 }

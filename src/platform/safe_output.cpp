@@ -60,7 +60,8 @@ Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::
     const std::string folder = folderOf(*target);
     Result<FileInfo> folderInfo = fs.inspect(folder);
     if (!folderInfo) return folderInfo.error();
-    if (folderInfo->kind == FileKind::Missing) return failure(kMissingFolderText);
+    if (folderInfo->kind == FileKind::Missing)
+        return failure(kMissingFolderText, FailureKind::NotFound);
     if (folderInfo->kind != FileKind::Folder) return systemFailure(ENOTDIR);
     if (info->kind == FileKind::Regular && !folderInfo->writable) {
         // No new file may be made beside it, but the file itself may be written.

@@ -48,8 +48,35 @@ std::string systemErrorText(int error) {
     }
 }
 
+FailureKind systemFailureKind(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FailureKind::NotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FailureKind::Permission;
+        case EISDIR:
+            return FailureKind::IsDirectory;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return FailureKind::NoSpace;
+        case ENXIO:
+        case ENODEV:
+            return FailureKind::DeviceOrSocket;
+        case ENOMEM:
+            return FailureKind::NoMemory;
+        case EINTR:
+            return FailureKind::Cancelled;
+        default:
+            return FailureKind::Failed;
+    }
+}
+
 Failure systemFailure(int error) {
-    return failure(systemErrorText(error));
+    return failure(systemErrorText(error), systemFailureKind(error));
 }
 
 }  // namespace sorvek

@@ -9,7 +9,11 @@ namespace sorvek {
 // words of its own is named by its number.
 std::string systemErrorText(int error);
 
-// A failure whose message is systemErrorText(error).
+// The kind of failure the error number `error` tells: NotFound, Permission, NoSpace and so on;
+// Failed for an error of no particular kind (the caller knows whether it read or wrote).
+FailureKind systemFailureKind(int error);
+
+// A failure whose reason is systemErrorText(error), of kind systemFailureKind(error).
 Failure systemFailure(int error);
 
 }  // namespace sorvek

@@ -3,14 +3,14 @@
 // (python/sorvek) gives it its Python face.
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
-#include <stdio.h>
-
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/failure_message.h"
+#include "app/job_registry.h"
+#include "app/run_job.h"
 #include "console/check_command.h"
 #include "engine/job_files.h"
 #include "engine/part_workers.h"
@@ -25,12 +25,24 @@ using namespace sorvek;
 
 namespace {
 
-// Raised for every failure; its text is the message the programs show.
-PyObject* sorvekError = nullptr;
+// sorvek.Error (python/sorvek/_error.py), raised for every failure with the message the
+// programs show and the failure's kind.
+PyObject* errorClass = nullptr;
 
-[[noreturn]] void fail(const std::string& message) {
-    PyErr_SetString(sorvekError, message.c_str());
+[[noreturn]] void fail(const Failure& failure) {
+    const py::object error = py::reinterpret_borrow<py::object>(errorClass)(
+        failureMessage(failure).text, failureKindName(failure.kind));
+    PyErr_SetObject(errorClass, error.ptr());
     throw py::error_already_set();
+}
+
+[[noreturn]] void refuse(const std::string& text) {
+    fail(failure(text, FailureKind::RefusedArgument));
+}
+
+// A definition that could not be loaded, as one failure: the text the console writes.
+[[noreturn]] void failLoad(const std::string& path, const DefinitionLoadFailure& failed) {
+    fail(failure(loadFailureText(path, failed), failed.kind));
 }
 
 struct Definition {
@@ -45,7 +57,7 @@ void setWord(const py::dict& options, const char* key, const std::array<OptionWo
     const std::string word = py::str(options[key]);
     target = parseOptionWord(words, word);
     if (!target) {
-        fail(std::string(key) + " に指定できる値は " + optionWordList(words) + " です: " + word);
+        refuse(std::string(key) + " に指定できる値は " + optionWordList(words) + " です: " + word);
     }
 }
 
@@ -56,17 +68,13 @@ std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py
     loaded->path = path;
     loaded->table.reset(2);
     const auto result = loadDefinition(path, loaded->table);
-    if (!result) {
-        fail("定義ファイルを読み込めません。\n" + path +
-             (result.error().notice.empty() ? "" : "\n" + result.error().notice) +
-             (result.error().reason.empty() ? "" : "\n" + result.error().reason));
-    }
+    if (!result) failLoad(path, result.error());
     static const std::vector<std::string> known = {
         "encoding", "quote", "trim", "zoned_sign", "invalid_packed", "title_line", "line_end"};
     for (const auto& item : options) {
         const std::string key = py::str(item.first);
         if (std::find(known.begin(), known.end(), key) == known.end()) {
-            fail("不明な出力形式です: " + key);
+            refuse("不明な出力形式です: " + key);
         }
     }
     CsvOutputOverrides overrides;
@@ -80,9 +88,7 @@ std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py
     if (options.contains("title_line") && !options["title_line"].is_none()) {
         loaded->table[0].TitleLine = options["title_line"].cast<bool>();
     }
-    if (Status checked = checkRec2CsvDefinition(loaded->table); !checked) {
-        fail(checked.error().message);
-    }
+    if (Status checked = checkRec2CsvDefinition(loaded->table); !checked) fail(checked.error());
     return loaded;
 }
 
@@ -96,9 +102,9 @@ struct Part {
 };
 
 std::vector<Part> makePlan(const std::string& input, const Definition& definition, int parts) {
-    if (parts < 1) fail("parts には 1 以上を指定してください。");
+    if (parts < 1) refuse("parts には 1 以上を指定してください。");
     Result<RecordSplitPlan> plan = planRec2CsvParts(osFileSystem(), input, definition.table, parts);
-    if (!plan) fail(plan.error().message);
+    if (!plan) fail(plan.error());
     std::vector<Part> result;
     for (std::size_t i = 0; i < plan->parts.size(); ++i) {
         result.push_back(
@@ -107,18 +113,19 @@ std::vector<Part> makePlan(const std::string& input, const Definition& definitio
     return result;
 }
 
-// Reads [begin, end) of the file at `path` into `bytes`; the message of a failure, or "".
-std::string readRange(const std::string& path, std::int64_t begin, std::int64_t end,
-                      std::string& bytes) {
+// Reads [begin, end) of the file at `path` into `bytes`.
+Status readRange(const std::string& path, std::int64_t begin, std::int64_t end,
+                 std::string& bytes) {
     auto opened = osFileSystem().openRead(path);
-    if (!opened) return fileFailure(kOpenFailed, "fni = ", path, opened.error().message).message;
+    if (!opened) return fileFailure(FailureSubject::InputOpen, path, opened.error());
     if (Status skipped = (*opened)->skip(begin); !skipped) {
-        return fileFailure(kReadFailed, "fni = ", path, skipped.error().message).message;
+        return fileFailure(FailureSubject::InputRead, path, skipped.error());
     }
     JobInput reader(std::move(*opened), path, end - begin, nullptr);
     bytes.resize(static_cast<std::size_t>(end - begin));
     Result<std::size_t> got = reader.read(bytes.data(), bytes.size());
-    return got ? std::string() : got.error().message;
+    if (!got) return got.error();
+    return {};
 }
 
 // The part's output and, when the conversion stopped in it, the message (else None).
@@ -130,17 +137,17 @@ py::tuple convertPart(const py::object& input, const Definition& definition, con
         py::isinstance<py::memoryview>(input)) {
         const py::buffer_info info = py::buffer(input).request();
         const std::int64_t size = static_cast<std::int64_t>(info.size * info.itemsize);
-        if (size < part.end) fail("入力のバイト数が計画より少なくなっています。");
+        if (size < part.end) refuse("入力のバイト数が計画より少なくなっています。");
         bytes.assign(static_cast<const char*>(info.ptr) + part.begin,
                      static_cast<std::size_t>(part.end - part.begin));
     } else {
         const std::string path = py::str(input);
-        std::string error;
+        Status read;
         {
             py::gil_scoped_release unlocked;
-            error = readRange(path, part.begin, part.end, bytes);
+            read = readRange(path, part.begin, part.end, bytes);
         }
-        if (!error.empty()) fail(error);
+        if (!read) fail(read.error());
     }
     PartResult result;
     {
@@ -163,50 +170,44 @@ class NoProgress final : public Progress {
     void showProgress(std::int32_t, std::int32_t) override {}
 };
 
-class KeptMessages final : public Messages {
-  public:
-    void show(const std::string& text, const std::string&, MessageIcon) override { last = text; }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    std::string last;
-};
-
 void convertFile(const std::string& input, const std::string& output, const Definition& definition,
                  unsigned jobs) {
     NoProgress progress;
-    KeptMessages messages;
-    EngineContext context{progress, messages};
+    EngineContext context{progress};
     context.jobs = jobs == 0 ? defaultJobCount() : jobs;
     RecordDefTable table = definition.table;
-    bool ok = false;
+    Status converted;
     {
         py::gil_scoped_release unlocked;
-        ok = tranRec2Csv(input, output, table, context);
+        converted = tranRec2Csv(input, output, table, context);
     }
-    if (!ok) fail(messages.last);
+    if (!converted) fail(converted.error());
 }
 
 // The check report as JSON text, as `sorvek-cli --check --json` prints it; a regular file read
 // in parts by `jobs` workers (0: one per core), with the same report.
 std::string checkJson(const std::string& input, const std::string& definition, unsigned jobs) {
-    char* out = nullptr;
-    char* err = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    FILE* outStream = open_memstream(&out, &outSize);
-    FILE* errStream = open_memstream(&err, &errSize);
-    ConsoleStreams streams{outStream, errStream, false, "sorvek"};
+    const JobEntry& check = checkJob();
+    AppState state;
+    state.job.JobKind = check.kind;
+    state.job.JobParams = {input, "", definition};
+    if (!definition.empty()) {
+        const std::string path = jobPath(definition);
+        state.recordDefTable.reset(2);
+        const auto loaded = loadDefinition(path, state.recordDefTable);
+        if (!loaded) failLoad(path, loaded.error());
+        state.definitionFile = path;
+    }
+    NoProgress progress;
+    EngineContext context{progress};
+    context.jobs = jobs == 0 ? defaultJobCount() : jobs;
+    Status checked;
     {
         py::gil_scoped_release unlocked;
-        // Problems are in the report.
-        (void)runCheck({input, definition, true, true, jobs == 0 ? defaultJobCount() : jobs},
-                       streams);
+        checked = check.run(state, context);
     }
-    std::fclose(outStream);
-    std::fclose(errStream);
-    std::string text(out, outSize), why(err, errSize);
-    std::free(out);
-    std::free(err);
-    if (text.empty()) fail(why.empty() ? "点検できませんでした。" : why);
-    return text;
+    if (!checked) fail(checked.error());
+    return checkReportJson(*state.inspection, jobPath(input), state.definitionFile);
 }
 
 // The records of a file in order, as the conversion cuts them: (kind, bytes) of each record of
@@ -216,12 +217,9 @@ class RecordReader {
   public:
     RecordReader(const std::string& path, std::shared_ptr<Definition> definition)
         : definition_(std::move(definition)), walker_(definition_->table) {
-        auto opened = osFileSystem().openRead(path);
-        if (!opened) fail(fileFailure(kOpenFailed, "fni = ", path, opened.error().message).message);
-        Result<FileInfo> info = osFileSystem().inspect(path);
-        const std::int64_t length =
-            info && info->kind == FileKind::Regular ? info->size : std::int64_t{-1};
-        input_ = std::make_unique<JobInput>(std::move(*opened), path, length, nullptr);
+        Result<std::unique_ptr<JobInput>> opened = openJobInput(path, osFileSystem(), nullptr);
+        if (!opened) fail(opened.error());
+        input_ = std::move(*opened);
     }
 
     py::object next() {
@@ -229,7 +227,7 @@ class RecordReader {
             const RecordWalker::Step step = walker_.walk(
                 buffer_.data() + begin_, buffer_.data() + buffer_.size(), input_->atEnd(), 1);
             begin_ += step.consumed;
-            if (step.stopped) fail(step.stopMessage);
+            if (step.stopped) fail(dataStop(step.stopMessage));
             if (walker_.recordsMet() > met_) {
                 met_ = walker_.recordsMet();
                 const int kind = walker_.lastKind();
@@ -254,7 +252,7 @@ class RecordReader {
         buffer_.resize(kept + std::max<std::size_t>(needed, 1 << 20));
         Result<std::size_t> got =
             input_->read(reinterpret_cast<char*>(buffer_.data() + kept), buffer_.size() - kept);
-        if (!got) fail(got.error().message);
+        if (!got) fail(got.error());
         buffer_.resize(kept + *got);
     }
 
@@ -278,7 +276,7 @@ py::tuple partState(const Part& p) {
 
 Part partFromState(const py::tuple& t) {
     // A state of seven items comes from before the block's rest was kept (no block then).
-    if (t.size() != 7 && t.size() != 8) fail("部分の状態が正しくありません。");
+    if (t.size() != 7 && t.size() != 8) refuse("部分の状態が正しくありません。");
     Part p;
     p.index = t[0].cast<std::size_t>();
     p.count = t[1].cast<std::size_t>();
@@ -318,8 +316,9 @@ py::list kinds(const Definition& d) {
 
 PYBIND11_MODULE(_sorvek, m) {
     m.doc() = "Record-to-CSV conversion of fixed-length record files, whole or in parts.";
-    sorvekError = PyErr_NewException("sorvek.SorvekError", PyExc_RuntimeError, nullptr);
-    m.attr("SorvekError") = py::handle(sorvekError);
+    // The package imports its exception before this module; kept for the module's life.
+    py::object error = py::module_::import("sorvek._error").attr("Error");
+    errorClass = error.release().ptr();
 
     py::class_<Definition, std::shared_ptr<Definition>>(m, "Definition")
         .def_readonly("path", &Definition::path)

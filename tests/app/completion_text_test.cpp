@@ -31,7 +31,7 @@ class CompletionTest : public EngineTest {
         startJob(button, state.job);
         state.job.JobParams = {dir.write("in.dat", input), dir.file("out.dat"), parameter};
         EngineContext ctx = context();
-        return executeJob(state, ctx);
+        return executeJob(state, ctx, messages);
     }
     AppState state;
 };
@@ -100,7 +100,7 @@ TEST_F(CompletionTest, AFailedOrUnattendedRunHasNoCompletionMessage) {
     startJob(0, state.job);
     state.job.JobParams = {dir.file("missing"), dir.file("out.dat"), "3"};
     EngineContext ctx = context();
-    EXPECT_EQ("", executeJob(state, ctx).completionDetails);
+    EXPECT_EQ("", executeJob(state, ctx, messages).completionDetails);
 }
 
 TEST_F(CompletionTest, OnlyRecordDataInARegularFileBeforeALineBreakJobIsReported) {

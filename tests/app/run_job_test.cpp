@@ -19,7 +19,7 @@ class RunJobTest : public EngineTest {
         state.job.JobKind = kind;
         state.job.JobParams = {in, out, param};
         EngineContext ctx = context();
-        return runJob(state, ctx);
+        return runJob(state, ctx, messages);
     }
     AppState state;
 };

@@ -107,19 +107,19 @@ TEST_F(ExecuteTest, OnlyAnInteractiveSuccessCompletes) {
     startJob(0, state.job);
     state.job.JobParams = {dir.write("in.txt", "ABCDEFG"), dir.file("out.txt"), "3"};
     EngineContext ctx = context();
-    ExecuteResult result = executeJob(state, ctx);
+    ExecuteResult result = executeJob(state, ctx, messages);
     EXPECT_TRUE(result.succeeded);
     EXPECT_TRUE(result.completeInteractively);
     EXPECT_EQ("ABC\r\nDEF\r\nG", readFile(dir.file("out.txt")));
 
     state.unattended = true;
-    result = executeJob(state, ctx);
+    result = executeJob(state, ctx, messages);
     EXPECT_TRUE(result.succeeded);
     EXPECT_FALSE(result.completeInteractively);
 
     state.unattended = false;
     state.job.JobParams[0] = dir.file("missing.txt");
-    result = executeJob(state, ctx);
+    result = executeJob(state, ctx, messages);
     EXPECT_FALSE(result.succeeded);
     EXPECT_FALSE(result.completeInteractively);
 }

@@ -37,7 +37,6 @@ TEST(OpenDefinition, SuccessReplacesTheTableAndBuildsTheTree) {
     RecordDefTable table = makeTable({{"old"}});
     RecordTree tree;
     buildRecordTree(tree, table);
-    RecordingMessages messages;
     std::size_t sizeSeen = 0;
     auto loader = [&](const std::string& path, RecordDefTable& fresh) -> DefinitionLoadResult {
         sizeSeen = fresh.entries.size();
@@ -45,13 +44,14 @@ TEST(OpenDefinition, SuccessReplacesTheTableAndBuildsTheTree) {
         fresh = abcTable();
         return LoadedDefinition{};
     };
-    EXPECT_TRUE(openDefinition("/defs/abc.trd", table, tree, messages, loader));
+    const auto opened = openDefinition("/defs/abc.trd", table, tree, loader);
+    ASSERT_TRUE(opened.has_value());
+    EXPECT_TRUE(opened->ok());
     EXPECT_EQ(2u, sizeSeen) << "the reader starts from two cleared entries";
     EXPECT_EQ(3, table.maxIndex());
     EXPECT_EQ(4, tree.nodeCount());
     EXPECT_EQ(1, tree.selectedTag());
     EXPECT_EQ("/defs/abc.trd", tree.Tag);
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
@@ -61,17 +61,14 @@ TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
     tree.Tag = "/defs/abc.trd";
     tree.selectTag(3);
     const RecordTree treeBefore = tree;
-    RecordingMessages messages;
     auto halfReader = [](const std::string&, RecordDefTable& fresh) -> DefinitionLoadResult {
         fresh[0].Name = "half";
         fresh[1].Name = "filled";
         return DefinitionLoadFailure{};
     };
-    EXPECT_FALSE(openDefinition("/defs/bad.trd", table, tree, messages, halfReader));
-    ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_EQ("/defs/bad.trd の読み込み中にエラーが発生しました。", messages.shown[0].text);
-    EXPECT_EQ(MessageIcon::Exclamation, messages.shown[0].icon);
-    EXPECT_EQ("Sorvek", messages.shown[0].title);
+    const auto opened = openDefinition("/defs/bad.trd", table, tree, halfReader);
+    ASSERT_TRUE(opened.has_value());
+    EXPECT_FALSE(opened->ok());
     EXPECT_EQ("受注", table[0].Name);
     EXPECT_EQ(3, table.maxIndex());
     EXPECT_EQ(treeBefore.nodes, tree.nodes);
@@ -79,82 +76,25 @@ TEST(OpenDefinition, FailureKeepsThePreviousDefinitionTreeAndFile) {
     EXPECT_EQ("/defs/abc.trd", tree.Tag);
 
     bool called = false;
-    EXPECT_FALSE(openDefinition("", table, tree, messages, [&](auto&, auto&) {
-        called = true;
-        return DefinitionLoadResult(LoadedDefinition{});
-    }));
+    EXPECT_FALSE(openDefinition("", table, tree, [&](auto&, auto&) {
+                     called = true;
+                     return DefinitionLoadResult(LoadedDefinition{});
+                 }).has_value());
     EXPECT_FALSE(called) << "a cancelled dialog reads nothing";
 }
 
-TEST(OpenDefinition, RealLoaderReportsAFileThatCannotBeRead) {
+TEST(OpenDefinition, AFileThatCannotBeReadLeavesTheDefinition) {
     RecordDefTable table = abcTable();
     RecordTree tree;
     buildRecordTree(tree, table);
-    RecordingMessages messages;
-    EXPECT_FALSE(
-        openDefinition("/nonexistent/none.trd", table, tree, messages, definitionFileLoader()));
-    ASSERT_EQ(2u, messages.shown.size());
-    EXPECT_EQ("/nonexistent/none.trd はレコード定義ファイルではありません。",
-              messages.shown.front().text);
-    EXPECT_EQ(MessageIcon::Information, messages.shown.front().icon);
-    EXPECT_EQ(
-        "/nonexistent/none.trd の読み込み中にエラーが発生しました。\n"
-        "ファイルまたはフォルダが存在しません。",
-        messages.shown.back().text);
-    EXPECT_EQ(3, table.maxIndex());
-
-    // A device is refused without being read, with the reason.
-    messages.shown.clear();
-    EXPECT_FALSE(openDefinition("/dev/zero", table, tree, messages, definitionFileLoader()));
-    ASSERT_EQ(2u, messages.shown.size());
-    EXPECT_EQ("/dev/zero の読み込み中にエラーが発生しました。\n通常のファイルではありません。",
-              messages.shown.back().text);
-    EXPECT_EQ(3, table.maxIndex());
-}
-
-TEST(OpenDefinition, AFileReadAsUtf8IsNotedOnce) {
-    TempDir dir;
-    const std::string path =
-        dir.write("utf8.trd",
-                  "\xEF\xBB\xBF[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
-                  "MaxRecordIndex=1\r\nName=受注\r\nSize=0\r\nClassPos=\r\nDelimiter=,\r\n"
-                  "TitleLine=False\r\n[Record_1]\r\nName=明細\r\nSize=2\r\nClass=\r\nParent=0\r\n"
-                  "Child=0\r\nMaxFieldIndex=0\r\nField_0=数量,9,1,2,0,-1,\r\n");
-    RecordDefTable table;
-    RecordTree tree;
-    RecordingMessages messages;
-    EXPECT_TRUE(openDefinition(path, table, tree, messages, definitionFileLoader()));
-    EXPECT_EQ("受注", table[0].Name);
-    EXPECT_EQ("数量", table[1].Fields[0].Name);
-    ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_EQ(path +
-                  " は UTF-8 のテキストとして読み込みました。保存するときは Shift-JIS (CP932) "
-                  "で書き込みます。",
-              messages.shown[0].text);
-    EXPECT_EQ(MessageIcon::Information, messages.shown[0].icon);
-}
-
-TEST(SaveDefinition, SetsTheFileAndReportsAFailedWrite) {
-    RecordDefTable table = abcTable();
-    RecordTree tree;
-    buildRecordTree(tree, table);
-    RecordingMessages messages;
-    std::string written;
-    auto writer = [&](const std::string& path, const RecordDefTable& t) {
-        written = path + ":" + std::to_string(t.maxIndex());
-        return path != "/ro/x.trd" ? Status{} : Status{failure("read-only")};
-    };
-    EXPECT_FALSE(saveDefinition("", table, tree, messages, writer));
-    EXPECT_EQ("", written);
-    EXPECT_TRUE(saveDefinition("/defs/x.trd", table, tree, messages, writer));
-    EXPECT_EQ("/defs/x.trd:3", written);
-    EXPECT_EQ("/defs/x.trd", tree.Tag);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_FALSE(saveDefinition("/ro/x.trd", table, tree, messages, writer));
-    ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_EQ("ファイル保存中にエラーが発生しました。\nread-only", messages.shown[0].text);
-    EXPECT_EQ(MessageIcon::Exclamation, messages.shown[0].icon);
-    EXPECT_EQ("/ro/x.trd", tree.Tag) << "names the file that was tried";
+    for (const char* path : {"/nonexistent/none.trd", "/dev/zero"}) {
+        const auto opened = openDefinition(path, table, tree, definitionFileLoader());
+        ASSERT_TRUE(opened.has_value());
+        ASSERT_FALSE(opened->ok());
+        EXPECT_EQ(path + std::string(" はレコード定義ファイルではありません。"),
+                  opened->error().notice.reason);
+        EXPECT_EQ(3, table.maxIndex());
+    }
 }
 
 }  // namespace

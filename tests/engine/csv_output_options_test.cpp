@@ -8,7 +8,6 @@
 #include "engine/csv_line_plan.h"
 #include "engine/tran_rec2csv.h"
 #include "platform/codepage.h"
-#include "ports/app_title.h"
 #include "support/engine_fixture.h"
 #include "support/random_records.h"
 #include "support/rec2csv_reference.h"
@@ -52,7 +51,7 @@ class CsvOutputOptionsTest : public EngineTest {
             RecordDefTable copy = table;
             const std::string input = dir.write("in.dat", in);
             EngineContext ctx = context();
-            EXPECT_EQ(expectOk, tranRec2Csv(input, dir.file("out.csv"), copy, ctx)) << block;
+            EXPECT_EQ(expectOk, ran(tranRec2Csv(input, dir.file("out.csv"), copy, ctx))) << block;
             const std::string out = readFile(dir.file("out.csv"));
             if (block == kBlockSizes.front()) {
                 first = out;
@@ -312,26 +311,26 @@ TEST_F(CsvOutputOptionsTest, InvalidPackedKeptEmptiedOrRefused) {
     table.output.invalidPacked = InvalidPacked::Fail;
     for (std::size_t block : kBlockSizes) {
         blockSize = block;
-        messages.shown.clear();
+        failures.clear();
         RecordDefTable copy = table;
         const std::string input = dir.write("in.dat", in);
         const std::string output = dir.write("out.csv", "old output");
         EngineContext ctx = context();
-        EXPECT_FALSE(tranRec2Csv(input, output, copy, ctx));
+        EXPECT_FALSE(ran(tranRec2Csv(input, output, copy, ctx)));
         // The output file keeps what it held, as after any failure; the message names the
         // record.
         EXPECT_BYTES_EQ(std::string("old output"), readFile(output));
-        const ShownMessage m = onlyMessage();
+        const Failure m = onlyFailure();
         EXPECT_EQ(
             "パック10進数のフィールドに不正な値があります。\nレコード番号 = 2\nオフセット = 4\n"
             "レコード = D\nフィールド = 金額",
-            m.text);
-        EXPECT_EQ(kAppTitle, m.title);
+            m.reason);
+        EXPECT_EQ(FailureKind::InvalidData, m.kind);
     }
-    messages.shown.clear();
+    failures.clear();
     EXPECT_BYTES_EQ(std::string(" 123, 123\r\n 123,-999\r\n"),
                     convert(std::string("H\x12\x3C") + "D\x12\x3C\r\n" + "D\x99\x9D", table));
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(failures.empty());
 }
 
 TEST_F(CsvOutputOptionsTest, LineEndLfAfterEveryLineTitleIncluded) {
@@ -426,8 +425,8 @@ void CsvOutputOptionsTest::matchReference(unsigned seed, int rounds, int maxSize
         const std::string output = dir.file("out.csv");
         std::remove(output.c_str());
         EngineContext ctx = context();
-        messages.shown.clear();
-        EXPECT_EQ(!stopped, tranRec2Csv(input, output, copy, ctx)) << round;
+        failures.clear();
+        EXPECT_EQ(!stopped, ran(tranRec2Csv(input, output, copy, ctx))) << round;
         if (stopped) {
             // A stopped conversion leaves the output as it was: here, no file.
             EXPECT_FALSE(std::filesystem::exists(output)) << round;

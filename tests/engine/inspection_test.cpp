@@ -475,19 +475,21 @@ TEST_F(InspectFileTest, MissingUnreadableAndFailingFilesAreRefusedWithTheReason)
     InspectionContext ctx = context();
     Result<InspectionReport> r = inspectFile(missing, nullptr, ctx);
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ("入力ファイルが存在しません。\nfni = " + missing, r.error().message);
+    EXPECT_EQ(Failure(FailureKind::NotFound, "", FailureSubject::InputMissing, missing), r.error());
 
     const std::string path = dir.write("in.dat", std::string(100, 'x'));
     files.failOpenRead = true;
     r = inspectFile(path, nullptr, ctx);
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ("ファイルのオープンに失敗しました。\nfni = " + path, r.error().message);
+    EXPECT_EQ(Failure(FailureKind::ReadError, "injected fault", FailureSubject::InputOpen, path),
+              r.error());
 
     files.failOpenRead = false;
     files.readLimit = 50;
     r = inspectFile(path, nullptr, ctx);
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + path, r.error().message);
+    EXPECT_EQ(Failure(FailureKind::ReadError, "injected fault", FailureSubject::InputRead, path),
+              r.error());
 }
 
 TEST_F(InspectFileTest, ACancelledReadingReportsWhatWasReadAndSaysSo) {
@@ -540,7 +542,8 @@ TEST_F(InspectFileTest, InPartsProgressFailuresAndCancellingAreThoseOfOneReading
     files.readLimit = static_cast<std::int64_t>(data.size()) - 100;
     r = inspectFile(path, &table, ctx);
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ("ファイルの読み込みに失敗しました。\nfni = " + path, r.error().message);
+    EXPECT_EQ(Failure(FailureKind::ReadError, "injected fault", FailureSubject::InputRead, path),
+              r.error());
     files.readLimit = std::numeric_limits<std::int64_t>::max();
 
     // Stopped under way: the report covers the parts joined until then and says so.
@@ -575,14 +578,14 @@ class InspectionInPartsTest : public ::testing::Test {
             inOrder.limits = {rng() % 64, static_cast<std::int64_t>(rng() % 100)};
             memory.readsAtOffsets = false;
             Result<InspectionReport> expected = inspectFileInOrder("/in", table, inOrder);
-            ASSERT_TRUE(expected) << expected.error().message;
+            ASSERT_TRUE(expected) << expected.error().reason;
             memory.readsAtOffsets = true;
             for (unsigned jobs = 1; jobs <= 9; ++jobs) {
                 InspectionContext inParts = inOrder;
                 inParts.jobs = jobs;
                 inParts.blockSize = 1 + rng() % 16;
                 Result<InspectionReport> r = inspectFileInParts("/in", table, inParts);
-                ASSERT_TRUE(r) << r.error().message;
+                ASSERT_TRUE(r) << r.error().reason;
                 const std::string where =
                     "round " + std::to_string(round) + ", jobs " + std::to_string(jobs);
                 EXPECT_EQ(bytesSummary(*expected), bytesSummary(*r)) << where;
@@ -594,7 +597,7 @@ class InspectionInPartsTest : public ::testing::Test {
             InspectionContext piped = inOrder;
             piped.jobs = 4;
             Result<InspectionReport> r = inspectFile("/in", table, piped);
-            ASSERT_TRUE(r) << r.error().message;
+            ASSERT_TRUE(r) << r.error().reason;
             EXPECT_TRUE(*expected == *r) << "round " << round << ", piped";
         }
     }

@@ -36,7 +36,7 @@ class ParallelJobsTest : public EngineTest {
         memory.readsAtOffsets = atOffsets;
         memory.files["/in"] = in;
         memory.devices["/out"].clear();
-        EngineContext ctx{progress, messages, memory, blockSize};
+        EngineContext ctx{progress, memory, blockSize};
         ctx.jobs = jobs;
         // Whoever reads the parts, the observer of the input is handed every byte once, in order.
         std::string observed;
@@ -65,7 +65,7 @@ TEST_F(ParallelJobsTest, TextJobsWriteTheBytesOfTheSequentialRunWhereverPartsAre
         const unsigned jobs = 2 + rng() % 3;
         const std::int32_t length = static_cast<std::int32_t>(rng() % 9) - 1;
         auto recLen = [&](const std::string& i, const std::string& o, EngineContext& c) {
-            return tranRecLen(i, o, length, c);
+            return ran(tranRecLen(i, o, length, c));
         };
         // Parts read in order by the job's thread (a pipe), and at offsets by the workers.
         for (const bool atOffsets : {false, true}) {
@@ -74,7 +74,7 @@ TEST_F(ParallelJobsTest, TextJobsWriteTheBytesOfTheSequentialRunWhereverPartsAre
             for (const char* ending : {"CRLF", "CR", "LF"}) {
                 auto crlf = [&](const std::string& i, const std::string& o, EngineContext& c) {
                     std::string e = ending;
-                    return tranCrlf(i, o, e, c);
+                    return ran(tranCrlf(i, o, e, c));
                 };
                 EXPECT_BYTES_EQ(runInMemory(in, 1, crlf), runInMemory(in, jobs, crlf, atOffsets))
                     << "round " << round << ", " << ending << ", at offsets " << atOffsets;
@@ -101,7 +101,7 @@ TEST_F(ParallelJobsTest, RecordsLongerThanSeveralPartsConvertAsInTheSequentialRu
     blockSize = 4096;
     auto rec2csv = [&](const std::string& i, const std::string& o, EngineContext& c) {
         RecordDefTable copy = table;
-        return tranRec2Csv(i, o, copy, c);
+        return ran(tranRec2Csv(i, o, copy, c));
     };
     const std::string expected = runInMemory(in, 1, rec2csv);
     EXPECT_NE(std::string::npos, expected.find("NO003"));
@@ -177,7 +177,7 @@ TEST(InOrderWriterTest, PartsDeliveredOutOfOrderByManyThreadsAreWrittenInOrder) 
     // A failed write keeps its failure, and nothing after it is written.
     const std::string before = written(-1, 50, &finished);
     ASSERT_FALSE(finished);
-    EXPECT_EQ("disk full", finished.error().message);
+    EXPECT_EQ("disk full", finished.error().reason);
     EXPECT_EQ(all.substr(0, before.size()), before);
     EXPECT_LT(before.size(), all.size());
 }
@@ -189,14 +189,14 @@ TEST_F(ParallelJobsTest, ReadAndWriteFailuresKeepTheOldOutputWithEveryJob) {
     blockSize = 64;
     auto rec2csv = [&](const std::string& i, const std::string& o, EngineContext& c) {
         RecordDefTable copy = table;
-        return tranRec2Csv(i, o, copy, c);
+        return ran(tranRec2Csv(i, o, copy, c));
     };
     auto recLen = [&](const std::string& i, const std::string& o, EngineContext& c) {
-        return tranRecLen(i, o, 5, c);
+        return ran(tranRecLen(i, o, 5, c));
     };
     auto crlf = [&](const std::string& i, const std::string& o, EngineContext& c) {
         std::string e = "LF";
-        return tranCrlf(i, o, e, c);
+        return ran(tranCrlf(i, o, e, c));
     };
     const std::vector<std::function<bool(const std::string&, const std::string&, EngineContext&)>>
         jobs = {rec2csv, recLen, crlf};
@@ -206,21 +206,21 @@ TEST_F(ParallelJobsTest, ReadAndWriteFailuresKeepTheOldOutputWithEveryJob) {
         files.inOrderReads = k % 2 == 0;
         files.readLimit = 3000;
         files.writeLimit = INT64_MAX;
-        messages.shown.clear();
+        failures.clear();
         dir.write("out.txt", "old output");
         EXPECT_EQ("old output", run(in, 2, jobs[j], false)) << k;
-        EXPECT_EQ(
-            "ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.txt") + "\ninjected fault",
-            onlyMessage().text)
+        EXPECT_EQ(Failure(FailureKind::ReadError, "injected fault", FailureSubject::InputRead,
+                          dir.file("in.txt")),
+                  onlyFailure())
             << k;
 
         files.readLimit = INT64_MAX;
         files.writeLimit = 100;
-        messages.shown.clear();
+        failures.clear();
         EXPECT_EQ("old output", run(in, 2, jobs[j], false)) << k;
-        EXPECT_EQ(
-            "ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.txt") + "\ninjected fault",
-            onlyMessage().text)
+        EXPECT_EQ(Failure(FailureKind::WriteError, "injected fault", FailureSubject::OutputWrite,
+                          dir.file("out.txt")),
+                  onlyFailure())
             << k;
     }
 }
@@ -231,16 +231,16 @@ TEST_F(ParallelJobsTest, ACancelledJobKeepsTheOldOutput) {
     auto crlf = [&](const std::string& i, const std::string& o, EngineContext& c) {
         c.cancelled = &cancelled;
         std::string e = "LF";
-        return tranCrlf(i, o, e, c);
+        return ran(tranCrlf(i, o, e, c));
     };
     EXPECT_EQ("old output", run(std::string(10000, 'a'), 2, crlf, false));
-    EXPECT_EQ(kCancelledText, onlyMessage().text);
+    EXPECT_EQ(FailureKind::Cancelled, onlyFailure().kind);
 }
 
 TEST_F(ParallelJobsTest, ProgressEndsAtTheInputLength) {
     blockSize = 100;
     auto recLen = [&](const std::string& i, const std::string& o, EngineContext& c) {
-        return tranRecLen(i, o, 3, c);
+        return ran(tranRecLen(i, o, 3, c));
     };
     (void)run(std::string(5000, 'a'), 2, recLen);
     ASSERT_FALSE(progress.calls.empty());

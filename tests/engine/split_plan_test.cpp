@@ -3,7 +3,6 @@
 #include <random>
 
 #include "engine/tran_rec2csv.h"
-#include "ports/app_title.h"
 #include "support/engine_fixture.h"
 #include "support/memory_file_system.h"
 #include "support/random_records.h"
@@ -17,20 +16,18 @@ using namespace std::string_literals;
 class SplitPlanTest : public EngineTest {
   protected:
     // The sequential (or, with `jobs` above 1, the parallel) run into a device, which keeps
-    // what reaches it also when the run stops; the message shown, if any.
+    // what reaches it also when the run stops; the text of the stop in the data, if any.
     std::pair<std::string, std::string> run(const RandomCase& c, unsigned jobs) {
         memory.files["/in"] = c.input;
         memory.devices["/out"].clear();
-        RecordingMessages shown;
-        EngineContext ctx{progress, shown, memory, blockSize};
+        EngineContext ctx{progress, memory, blockSize};
         ctx.jobs = jobs;
         RecordDefTable table = c.table;
-        const bool ok = tranRec2Csv("/in", "/out", table, ctx);
-        EXPECT_EQ(ok, shown.shown.empty());
-        if (!shown.shown.empty()) {
-            EXPECT_EQ(kAppTitle, shown.shown.front().title);
+        const Status converted = tranRec2Csv("/in", "/out", table, ctx);
+        if (!converted) {
+            EXPECT_EQ(FailureKind::InvalidData, converted.error().kind);
         }
-        return {memory.devices["/out"], shown.shown.empty() ? "" : shown.shown.front().text};
+        return {memory.devices["/out"], converted ? "" : converted.error().reason};
     }
 
     using MakeCase = RandomCase (*)(std::mt19937&);
@@ -44,14 +41,14 @@ class SplitPlanTest : public EngineTest {
             for (int parts = 1; parts <= 9; ++parts) {
                 Result<RecordSplitPlan> plan =
                     planRec2CsvParts(memory, "/in", c.table, parts, 1 + rng() % 16);
-                ASSERT_TRUE(plan) << plan.error().message;
+                ASSERT_TRUE(plan) << plan.error().reason;
                 ASSERT_EQ(static_cast<std::size_t>(parts), plan->parts.size());
                 std::string joined, stop;
                 for (std::size_t p = 0; p < plan->parts.size() && stop.empty(); ++p) {
                     EXPECT_LE(plan->parts[p].offset, plan->end(p));
                     Result<PartResult> part =
                         convertRec2CsvFilePart(memory, "/in", c.table, *plan, p);
-                    ASSERT_TRUE(part) << part.error().message;
+                    ASSERT_TRUE(part) << part.error().reason;
                     joined += part->bytes.view();
                     stop = part->stopMessage;
                 }
@@ -147,7 +144,7 @@ TEST_F(SplitPlanTest, APlanNeedsARegularFile) {
     memory.devices["/dev"] = "";
     Result<RecordSplitPlan> plan = planRec2CsvParts(memory, "/dev", orderExampleTable(), 2);
     ASSERT_FALSE(plan);
-    EXPECT_NE(std::string::npos, plan.error().message.find(kNotRegularFileText));
+    EXPECT_NE(std::string::npos, plan.error().reason.find(kNotRegularFileText));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ class TranCrlfTest : public EngineTest {
     std::string convert(const std::string& in, std::string ending) {
         std::string input = dir.write("in.txt", in);
         EngineContext ctx = context();
-        EXPECT_TRUE(tranCrlf(input, dir.file("out.txt"), ending, ctx));
+        EXPECT_TRUE(ran(tranCrlf(input, dir.file("out.txt"), ending, ctx)));
         return readFile(dir.file("out.txt"));
     }
 };
@@ -61,17 +61,15 @@ TEST_F(TranCrlfTest, UpperCasesTheCallersNameAndRefusesUnknownNamesBeforeTouchin
     std::string input = dir.write("in.txt", "a\nb");
     EngineContext ctx = context();
     std::string ending = "Lf";
-    EXPECT_TRUE(tranCrlf(input, dir.file("out.txt"), ending, ctx));
+    EXPECT_TRUE(ran(tranCrlf(input, dir.file("out.txt"), ending, ctx)));
     EXPECT_EQ("LF", ending);
 
     for (std::string bad : {"cr lf", "CR LF", "", "CRLF "}) {
-        messages.shown.clear();
+        failures.clear();
         std::string output = dir.file("untouched.txt");
-        EXPECT_FALSE(tranCrlf(dir.file("missing.txt"), output, bad, ctx));
-        ShownMessage m = onlyMessage();
-        EXPECT_EQ("改行コードの指定に誤りがあります。\n改行コード = " + bad, m.text);
-        EXPECT_EQ("tranCrlf()", m.title);
-        EXPECT_EQ(MessageIcon::Exclamation, m.icon);
+        EXPECT_FALSE(ran(tranCrlf(dir.file("missing.txt"), output, bad, ctx)));
+        EXPECT_EQ(Failure(FailureKind::RefusedArgument, "", FailureSubject::LineEnding, bad),
+                  onlyFailure());
         EXPECT_FALSE(files.fileExists(output));
     }
 }

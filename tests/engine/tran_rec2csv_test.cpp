@@ -3,7 +3,6 @@
 #include <functional>
 #include <random>
 
-#include "ports/app_title.h"
 #include "support/engine_fixture.h"
 #include "support/memory_file_system.h"
 #include "support/random_records.h"
@@ -22,7 +21,7 @@ class TranRec2CsvTest : public EngineTest {
     std::string convert(const std::string& in, RecordDefTable& table, bool expectOk = true) {
         std::string input = dir.write("in.dat", in);
         EngineContext ctx = context();
-        ok = tranRec2Csv(input, dir.file("out.csv"), table, ctx);
+        ok = ran(tranRec2Csv(input, dir.file("out.csv"), table, ctx));
         EXPECT_EQ(expectOk, ok);
         return readFile(dir.file("out.csv"));
     }
@@ -42,7 +41,7 @@ TEST_F(TranRec2CsvTest, OrderExampleGivesHeaderFieldsBeforeEachDetail) {
     // The last record of each kind stays in the table.
     EXPECT_EQ("H00002", bytesText(table[1].Data));
     EXPECT_EQ("D678", bytesText(table[2].Data));
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(failures.empty());
     const std::int32_t n = static_cast<std::int32_t>(in.size());
     EXPECT_EQ(1, progress.labelShown);
     EXPECT_EQ((std::vector<ProgressCall>{{0, n}, {n, -1}, {n, -1}}), progress.calls);
@@ -78,7 +77,7 @@ TEST_F(TranRec2CsvTest, IncompleteLastRecordAndEndOfFileByteAreIgnored) {
                                 convert(std::string("abcdefgh") + tail, fixedNoClass));
             }
         }
-        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_TRUE(failures.empty());
     }
 }
 
@@ -126,7 +125,7 @@ TEST_F(TranRec2CsvTest, UnknownKindIsSkippedInFixedLengthFiles) {
         EXPECT_BYTES_EQ(std::string("12\r\nx,3\r\n"),
                         convert("-a12\r\n?z99\r\nxbb3\r\n-A00", table));
     }
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(failures.empty());
 }
 
 TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAndLeavesAFileAsItWas) {
@@ -134,18 +133,17 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAndLeavesAFileAsItWa
     const std::string input = "H00001D012D345X99999D678";
     for (std::size_t block : kBlockSizes) {
         blockSize = block;
-        messages.shown.clear();
+        failures.clear();
         dir.write("out.csv", "old output");
         const std::string output = convert(input, table, false);
         EXPECT_EQ("old output", output) << block;
-        ShownMessage m = onlyMessage();
-        // The specified text, then the line that finds the record: the fourth, 14 bytes in.
+        const Failure m = onlyFailure();
+        // The text, then the line that finds the record: the fourth, 14 bytes in.
         EXPECT_EQ(
             "識別区分の不明なレコードがあります。可変長の場合は全ての識別区分を指定して下さい。"
             "\nレコード番号 = 4、オフセット = 14 (0xE)",
-            m.text);
-        EXPECT_EQ(kAppTitle, m.title);
-        EXPECT_EQ(MessageIcon::Exclamation, m.icon);
+            m.reason);
+        EXPECT_EQ(FailureKind::InvalidData, m.kind);
         EXPECT_EQ("D345", bytesText(table[2].Data));
         EXPECT_EQ((std::vector<std::string>{"in.dat", "out.csv"}), dir.names());
 
@@ -154,8 +152,8 @@ TEST_F(TranRec2CsvTest, UnknownKindInVariableLengthFileStopsAndLeavesAFileAsItWa
         MemoryFileSystem memory;
         memory.files["/in.dat"] = input;
         memory.devices["/out"] = "";
-        EngineContext ctx{progress, messages, memory, block};
-        EXPECT_FALSE(tranRec2Csv("/in.dat", "/out", table, ctx));
+        EngineContext ctx{progress, memory, block};
+        EXPECT_FALSE(ran(tranRec2Csv("/in.dat", "/out", table, ctx)));
         EXPECT_BYTES_EQ(std::string("ORDERNO,QTY\r\n00001,012\r\n00001,345\r\n"),
                         memory.devices["/out"]);
     }
@@ -253,17 +251,17 @@ TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReportedAndTheOldOutputKept) {
     files.readLimit = 500;
     dir.write("out.csv", "old output");
     EXPECT_EQ("old output", convert(in, table, false));
-    EXPECT_EQ(
-        "ファイルの読み込みに失敗しました。\nfni = " + dir.file("in.dat") + "\ninjected fault",
-        onlyMessage().text);
+    EXPECT_EQ(Failure(FailureKind::ReadError, "injected fault", FailureSubject::InputRead,
+                      dir.file("in.dat")),
+              onlyFailure());
 
     files.readLimit = INT64_MAX;
     files.writeLimit = 100;
-    messages.shown.clear();
+    failures.clear();
     EXPECT_EQ("old output", convert(in, table, false));
-    EXPECT_EQ(
-        "ファイルの書き込みに失敗しました。\nfno = " + dir.file("out.csv") + "\ninjected fault",
-        onlyMessage().text);
+    EXPECT_EQ(Failure(FailureKind::WriteError, "injected fault", FailureSubject::OutputWrite,
+                      dir.file("out.csv")),
+              onlyFailure());
 }
 
 TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
@@ -325,13 +323,13 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
         c.change(table);
         const RecordDefTable before = table;
         const std::string output = dir.write("out.csv", "keep");
-        messages.shown.clear();
+        failures.clear();
         progress.calls.clear();
         EngineContext ctx = context();
-        EXPECT_FALSE(tranRec2Csv(input, output, table, ctx));
-        ShownMessage m = onlyMessage();
-        EXPECT_EQ(c.message, m.text);
-        EXPECT_EQ(kAppTitle, m.title);
+        EXPECT_FALSE(ran(tranRec2Csv(input, output, table, ctx)));
+        const Failure m = onlyFailure();
+        EXPECT_EQ(c.message, m.reason);
+        EXPECT_EQ(FailureKind::InvalidDefinition, m.kind);
         EXPECT_EQ("keep", readFile(output));
         EXPECT_TRUE(progress.calls.empty());
         if (!before.entries.empty()) {
@@ -364,7 +362,7 @@ TEST_F(TranRec2CsvTest, ADeepChainOfManyKindsIsConverted) {
     }
     expected += "\r\n";
     EXPECT_BYTES_EQ(expected, convert(in, table));
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(failures.empty());
 }
 
 TEST_F(TranRec2CsvTest, MatchesRecordWiseReferenceOnRandomDefinitions) {

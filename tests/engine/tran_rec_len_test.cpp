@@ -14,7 +14,7 @@ class TranRecLenTest : public EngineTest {
     std::string convert(const std::string& in, std::int32_t length) {
         std::string input = dir.write("in.dat", in);
         EngineContext ctx = context();
-        EXPECT_TRUE(tranRecLen(input, dir.file("out.dat"), length, ctx));
+        EXPECT_TRUE(ran(tranRecLen(input, dir.file("out.dat"), length, ctx)));
         return readFile(dir.file("out.dat"));
     }
 };

@@ -164,7 +164,7 @@ TEST(CopybookImport, RefusesWhatItCannotLayOutWithTheLine) {
         RecordDefTable table;
         const Status status = importCopybookText(text, table);
         ASSERT_FALSE(status.ok()) << text;
-        EXPECT_EQ(std::string("コピー句を読み込めません。\n") + line, status.error().message);
+        EXPECT_EQ(std::string("コピー句を読み込めません。\n") + line, status.error().reason);
     }
 }
 

@@ -95,7 +95,7 @@ class TrdFileTest : public ::testing::Test {
     // Reads into `table`; the failure's message, when there is one, goes to `notices`.
     bool read(const std::string& path) {
         const Status status = readTrdFile(path, table, files);
-        if (!status && !status.error().message.empty()) notices.push_back(status.error());
+        if (!status && !status.error().reason.empty()) notices.push_back(status.error());
         return status.ok();
     }
 
@@ -162,8 +162,8 @@ TEST_F(TrdFileTest, AFileThatIsNoDefinitionFileIsRefusedWithANotice) {
         notices.clear();
         EXPECT_FALSE(read(path));
         ASSERT_EQ(1u, notices.size());
-        EXPECT_EQ(path + " はレコード定義ファイルではありません。", notices[0].message);
-        EXPECT_EQ(MessageIcon::Information, notices[0].icon);
+        EXPECT_EQ(path + " はレコード定義ファイルではありません。", notices[0].reason);
+        EXPECT_EQ(FailureKind::NotDefinitionFile, notices[0].kind);
     }
 }
 
@@ -178,7 +178,7 @@ TEST_F(TrdFileTest, WhatCannotBeADefinitionFileIsRefusedWithoutBeingRead) {
         notices.clear();
         EXPECT_FALSE(read(path)) << path;
         ASSERT_EQ(1u, notices.size());
-        EXPECT_EQ(path + " はレコード定義ファイルではありません。", notices[0].message);
+        EXPECT_EQ(path + " はレコード定義ファイルではありません。", notices[0].reason);
     }
 }
 
@@ -374,7 +374,7 @@ TEST_F(TrdFileTest, OutputOptionsReadInAnyLetterCaseAndRefuseUnknownValues) {
         EXPECT_FALSE(
             read(writeDefinition(std::string(kOrderFile) + "[CSV Output]\r\n" + line + "\r\n")));
         ASSERT_EQ(1u, notices.size()) << line;
-        EXPECT_EQ(message, notices[0].message);
+        EXPECT_EQ(message, notices[0].reason);
     }
 }
 
@@ -443,7 +443,7 @@ TEST_F(TrdFileTest, HostDataKeysReadInAnyLetterCaseAndRefuseUnknownValues) {
         }
         EXPECT_FALSE(read(writeDefinition(file))) << lines;
         ASSERT_EQ(1u, notices.size()) << lines;
-        EXPECT_EQ(message, notices[0].message);
+        EXPECT_EQ(message, notices[0].reason);
     }
 }
 

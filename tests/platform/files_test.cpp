@@ -28,7 +28,7 @@ TEST(PosixFiles, AStopRequestEndsAReadThatWouldWaitOnAnIdlePipe) {
     char buffer[16];
     Result<std::size_t> got = (*reader)->read(buffer, sizeof buffer);
     ASSERT_FALSE(got);
-    EXPECT_EQ("処理が中断されました。", got.error().message);
+    EXPECT_EQ("処理が中断されました。", got.error().reason);
     EXPECT_EQ(SIGTERM, stopSignal());
     clearStopRequest();
 

@@ -100,7 +100,7 @@ TEST_F(SafeOutputTest, EveryFailurePointLeavesTheOldFileAsItWasAndNoTemporaryFil
             inject(faulty);
             const Status written = writeAndCommit(faulty, path, "new contents");
             ASSERT_FALSE(written) << step;
-            EXPECT_EQ("injected fault", written.error().message) << step;
+            EXPECT_EQ("injected fault", written.error().reason) << step;
             if (existed) {
                 EXPECT_EQ("old contents", readFile(path)) << step;
                 EXPECT_EQ(std::vector<std::string>{"out.csv"}, folder.names()) << step;
@@ -173,7 +173,7 @@ TEST_F(SafeOutputTest, SymbolicLinksAreFollowedToTheFileTheyNameAndStay) {
     fs::create_symlink("loop-a", dir.file("loop-b"));
     auto looped = SafeOutput::open(files, dir.file("loop-a"));
     ASSERT_FALSE(looped);
-    EXPECT_EQ("シンボリックリンクが多すぎるか、循環しています。", looped.error().message);
+    EXPECT_EQ("シンボリックリンクが多すぎるか、循環しています。", looped.error().reason);
 }
 
 TEST_F(SafeOutputTest, PathsThatCannotTakeAnOutputAreRefusedWithTheReason) {
@@ -187,7 +187,7 @@ TEST_F(SafeOutputTest, PathsThatCannotTakeAnOutputAreRefusedWithTheReason) {
     for (const auto& [path, reason] : cases) {
         auto out = SafeOutput::open(files, path);
         ASSERT_FALSE(out) << path;
-        EXPECT_EQ(reason, out.error().message) << path;
+        EXPECT_EQ(reason, out.error().reason) << path;
     }
     EXPECT_EQ("keep", readFile(plain));
 }
@@ -197,7 +197,7 @@ TEST_F(SafeOutputTest, AReadOnlyFileIsRefusedNotReplaced) {
     files.readOnly = {path};
     auto out = SafeOutput::open(files, path);
     ASSERT_FALSE(out);
-    EXPECT_EQ("アクセスが拒否されました。", out.error().message);
+    EXPECT_EQ("アクセスが拒否されました。", out.error().reason);
     EXPECT_EQ("old", readFile(path));
 
     // The same through the real permission bits, for a user the bits bind (root may write a
@@ -291,11 +291,11 @@ TEST_F(SafeOutputTest, OnlyRegularFilesWithinTheLimitAreReadWhole) {
     for (const auto& [path, reason] : refused) {
         auto read = readRegularFile(files, path, 1 << 20);
         ASSERT_FALSE(read) << path;
-        EXPECT_EQ(reason, read.error().message) << path;
+        EXPECT_EQ(reason, read.error().reason) << path;
     }
     auto large = readRegularFile(files, small, 4);
     ASSERT_FALSE(large);
-    EXPECT_EQ("ファイルが大きすぎます。", large.error().message);
+    EXPECT_EQ("ファイルが大きすぎます。", large.error().reason);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
  * file, whole or in parts that convert independently (on several threads, processes or
  * machines) and join into exactly the bytes of one sequential run.
  *
- * Every function returns SORVEK_OK, or SORVEK_FAILED after which sorvek_last_error() says why,
+ * Every function returns SORVEK_OK, or SORVEK_FAILED after which sorvek_last_error() says why
+ * (the text the console program shows) and sorvek_last_error_kind() what kind of failure it was,
  * or (converting) SORVEK_STOPPED: the conversion stopped in the data (a record of unknown kind
  * in a variable-length file, an invalid packed field with the option to fail), after the lines
- * before it, and sorvek_last_error() holds the message. Texts are UTF-8. Objects are created by
+ * before it, and sorvek_last_error() holds the message (kind SORVEK_ERROR_INVALID_DATA). Texts
+ * are UTF-8. Objects are created by
  * the library and freed by their own free function; a freed object is not used again. Distinct
  * objects may be used on distinct threads at once; one plan or definition may be read by many
  * threads at once. */
@@ -23,6 +25,23 @@ extern "C" {
 #define SORVEK_FAILED 1
 #define SORVEK_STOPPED 2
 
+/* The kinds of failure (sorvek_last_error_kind). */
+#define SORVEK_ERROR_NONE 0
+#define SORVEK_ERROR_FAILED 1               /* nothing more specific is known */
+#define SORVEK_ERROR_NOT_FOUND 2            /* no such file or folder */
+#define SORVEK_ERROR_IS_DIRECTORY 3         /* a folder where a file is needed */
+#define SORVEK_ERROR_PERMISSION 4           /* access refused, a read-only file system */
+#define SORVEK_ERROR_DEVICE_OR_SOCKET 5     /* a device, FIFO or socket that cannot serve */
+#define SORVEK_ERROR_NO_SPACE 6             /* the disk is full */
+#define SORVEK_ERROR_READ 7                 /* reading failed */
+#define SORVEK_ERROR_WRITE 8                /* writing failed */
+#define SORVEK_ERROR_INVALID_DATA 9         /* the data cannot be converted by the definition */
+#define SORVEK_ERROR_INVALID_DEFINITION 10  /* the definition cannot be used */
+#define SORVEK_ERROR_NOT_DEFINITION_FILE 11 /* the file is no definition file */
+#define SORVEK_ERROR_REFUSED_ARGUMENT 12    /* an argument that cannot be taken */
+#define SORVEK_ERROR_CANCELLED 13           /* stopped */
+#define SORVEK_ERROR_NO_MEMORY 14           /* memory ran out */
+
 typedef struct sorvek_definition sorvek_definition;
 typedef struct sorvek_plan sorvek_plan;
 
@@ -38,6 +57,14 @@ const char* sorvek_version(void);
 /* Why the last call on this thread failed or stopped; "" when it did not. Valid until the next
  * call on this thread. */
 const char* sorvek_last_error(void);
+
+/* The kind of the last failure or stop on this thread (SORVEK_ERROR_*); SORVEK_ERROR_NONE when
+ * the last call succeeded. */
+int sorvek_last_error_kind(void);
+
+/* The name of a kind: "not_found", "is_directory", ... ("none" for SORVEK_ERROR_NONE, "" for a
+ * number that is no kind). */
+const char* sorvek_error_kind_name(int kind);
 
 /* Loads a definition file (.trd, or a SEWB3 .rcdef) and checks it for conversion. */
 int sorvek_definition_load(const char* path, sorvek_definition** definition);

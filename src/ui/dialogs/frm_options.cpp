@@ -126,7 +126,7 @@ void frmOptions::cmdOK_Click() {
         return;
     }
     QString text = QStringLiteral("設定保存中にエラーが発生しました。");
-    if (!saved.error().message.empty()) text += "\n" + q(saved.error().message);
+    if (!saved.error().reason.empty()) text += "\n" + q(saved.error().reason);
     MessageBox::show(this, text, QString(), MessageIcon::None);
 }
 

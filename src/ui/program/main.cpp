@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     // The program speaks Japanese: so do Qt's standard buttons and dialogs.
     sorvek::installQtTranslation(app);
     if (sorvek::Status codePages = sorvek::checkCodePages(); !codePages) {
-        sorvek::MessageBox::show(nullptr, QString::fromStdString(codePages.error().message),
+        sorvek::MessageBox::show(nullptr, QString::fromStdString(codePages.error().reason),
                                  QString(), sorvek::MessageIcon::Critical);
         return sorvek::kExitFailure;
     }

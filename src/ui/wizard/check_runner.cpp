@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include "app/failure_message.h"
 #include "engine/inspection.h"
 #include "engine/part_workers.h"
 
@@ -67,7 +68,7 @@ void CheckRunner::start(const QString& path, const RecordDefTable& table) {
                     emit progressed(report->cancelled ? shared_->percent.load() : 100);
                     emit finished(*report);
                 } else {
-                    emit failed(QString::fromStdString(report.error().message));
+                    emit failed(QString::fromStdString(failureMessage(report.error()).text));
                 }
             },
             Qt::QueuedConnection);

@@ -64,10 +64,10 @@ ExecuteResult JobRunner::run(const AppState& state) {
     QEventLoop loop;
     thread_ = std::thread([this, job = state, &result, &done, &loop]() mutable {
         ForwardedMessages messages(window_);
-        EngineContext context{progress_, messages};
+        EngineContext context{progress_};
         context.cancelled = &cancel_;
         context.jobs = kDefaultJobs;
-        result = executeJob(job, context);
+        result = executeJob(job, context, messages);
         done = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });

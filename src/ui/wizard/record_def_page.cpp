@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "app/failure_message.h"
 #include "app/settings.h"
 #include "editor/definition_commands.h"
 #include "editor/definition_page.h"
@@ -467,10 +468,9 @@ void RecordDefPage::cmdDefFileOpen_Click() {
 
 bool RecordDefPage::openDefinitionFile(const QString& path) {
     if (!confirmDropDefinition()) return false;
-    if (!openDefinition(path.toStdString(), state_.recordDefTable, tree_, messages_,
-                        definitionFileLoader())) {
-        return false;
-    }
+    const std::string file = path.toStdString();
+    const auto opened = openDefinition(file, state_.recordDefTable, tree_, definitionFileLoader());
+    if (!opened || !showLoadOutcome(file, *opened, messages_)) return false;
     state_.definitionFile = tree_.Tag;
     definitionStored(path);
     preview->clearCheck();

@@ -1,5 +1,5 @@
 // The opening steps and the failure handling that every conversion shares, checked through the
-// record-length and line-ending jobs.
+// record-length and line-ending jobs, with the messages the user sees.
 #include <sys/stat.h>
 
 #include <atomic>
@@ -9,6 +9,7 @@
 #include <iterator>
 #include <thread>
 
+#include "app/failure_message.h"
 #include "engine/tran_crlf.h"
 #include "engine/tran_rec_len.h"
 #include "platform/paths.h"
@@ -19,18 +20,23 @@ namespace {
 
 class JobFilesTest : public EngineTest {
   protected:
+    // Shows the failure of `status`, as the job run does; true for a success.
+    bool shown(const Status& status) {
+        if (!status) showFailure(status.error(), messages);
+        return status.ok();
+    }
     bool recLen(const std::string& in, const std::string& out) {
         EngineContext ctx = context();
         ctx.keptFiles = keptFiles;
         ctx.cancelled = &cancelled;
-        return tranRecLen(in, out, 3, ctx);
+        return shown(tranRecLen(in, out, 3, ctx));
     }
     bool crlf(const std::string& in, const std::string& out) {
         EngineContext ctx = context();
         ctx.keptFiles = keptFiles;
         ctx.cancelled = &cancelled;
         std::string ending = "LF";
-        return tranCrlf(in, out, ending, ctx);
+        return shown(tranCrlf(in, out, ending, ctx));
     }
     void expectOnly(const std::string& text) {
         ShownMessage m = onlyMessage();
@@ -174,9 +180,9 @@ TEST_F(JobFilesTest, EveryFailureOfTheOutputLeavesTheOldOneAndNoTemporaryFile) {
         FaultyFileSystem faulty;
         inject(faulty);
         messages.shown.clear();
-        EngineContext ctx{progress, messages, faulty};
+        EngineContext ctx{progress, faulty};
         std::string ending = "LF";
-        EXPECT_FALSE(tranCrlf(in, out, ending, ctx)) << step;
+        EXPECT_FALSE(shown(tranCrlf(in, out, ending, ctx))) << step;
         const bool opening = std::string(step) == "open" || std::string(step) == "permissions";
         expectOnly(std::string(opening ? "ファイルのオープンに失敗しました。"
                                        : "ファイルの書き込みに失敗しました。") +
@@ -271,8 +277,8 @@ TEST_F(JobFilesTest, CancelledJobEndsBetweenBlocksAndKeepsTheOldOutput) {
     cancelled = false;
     CancellingProgress cancelling(cancelled);
     messages.shown.clear();
-    EngineContext ctx{cancelling, messages, files, 4096, &cancelled};
-    EXPECT_FALSE(tranRecLen(in, out, 3, ctx));
+    EngineContext ctx{cancelling, files, 4096, &cancelled};
+    EXPECT_FALSE(shown(tranRecLen(in, out, 3, ctx)));
     expectOnly("変換を中止しました。");
     EXPECT_LT(files.bytesRead.load(), 1 << 20);
     EXPECT_EQ("old output", readFile(out));
