@@ -366,19 +366,6 @@ FileSystem& osFileSystem() {
     return fs;
 }
 
-Result<std::string> readWholeFile(FileSystem& fs, const std::string& path) {
-    auto file = fs.openRead(path);
-    if (!file) return file.error();
-    std::string contents;
-    char buffer[65536];
-    for (;;) {
-        Result<std::size_t> got = (*file)->read(buffer, sizeof buffer);
-        if (!got) return got.error();
-        if (*got == 0) return contents;
-        contents.append(buffer, *got);
-    }
-}
-
 Result<std::string> readRegularFile(FileSystem& fs, const std::string& path, std::size_t maxBytes) {
     Result<FileInfo> info = fs.inspect(path);
     if (!info) return info.error();

@@ -146,10 +146,6 @@ class FileSystem {
 // The operating system's file system. Stateless; lives as long as the process.
 FileSystem& osFileSystem();
 
-// Reads a whole file, whatever it is and however long it runs; for what the user names, which
-// may be a device or a large file given by mistake, readRegularFile below.
-Result<std::string> readWholeFile(FileSystem& fs, const std::string& path);
-
 // Reads a whole regular file (or one a symbolic link names) of at most `maxBytes` bytes. Anything
 // else is refused before it is opened, so that a device, a FIFO or a large file given by mistake
 // costs neither time nor memory: a missing file, a folder, a device, FIFO or socket ("通常の
