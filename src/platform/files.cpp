@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/safe_output.h"
@@ -356,6 +358,17 @@ class PosixFileSystem final : public FileSystem {
         ::close(fd);
         if (error != 0) return systemFailure(error);
         return {};
+    }
+
+    Status createFolders(const std::string& folder) override {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) return systemFailure(error.value());
+        return {};
+    }
+
+    bool folderWritable(const std::string& folder) override {
+        return ::access(folder.c_str(), W_OK | X_OK) == 0;
     }
 };
 
