@@ -3,7 +3,6 @@
 #include <string>
 
 #include "engine/inspection.h"
-#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace sorvek {
@@ -11,7 +10,9 @@ namespace sorvek {
 std::optional<InspectionReport> recordDataInInput(const JobState& job, FileSystem& files) {
     if (job.JobKind != kJobRecLen && job.JobKind != kJobCrlf) return std::nullopt;
     const std::string path = getFullPath(job.JobParams[0]);
-    if (!isPlainFile(path)) return std::nullopt;
+    // Only a regular file is opened: the head of a pipe read here would be lost to the job.
+    const Result<FileInfo> info = files.inspect(path);
+    if (!info || info->kind != FileKind::Regular) return std::nullopt;
     auto file = files.openRead(path);
     if (!file) return std::nullopt;
     std::string head(kInspectionHeadBytes, '\0');

@@ -1,4 +1,5 @@
-// The POSIX file system where it meets signals: a stop request ends a read that would wait.
+// The POSIX file system where it meets signals (a stop request ends a read that would wait) and
+// what it tells of a path.
 #include "platform/files.h"
 
 #include <fcntl.h>
@@ -9,7 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <utility>
 
 #include "platform/stop_request.h"
 #include "support/temp_dir.h"
@@ -48,6 +51,30 @@ TEST(PosixFiles, AStopRequestEndsAReadThatWouldWaitOnAnIdlePipe) {
     Result<std::size_t> got = (*reader)->read(buffer, sizeof buffer);
     ASSERT_TRUE(got);
     EXPECT_EQ(3u, *got);
+}
+
+// What the preview and the look at a line-break job's input go by: only a regular file (also
+// behind a link) is opened, never a FIFO or a device whose bytes the job itself is to read.
+TEST(PosixFiles, InspectTellsRegularFilesFromEverythingElse) {
+    TempDir dir;
+    const std::string file = dir.write("a.dat", "x");
+    std::filesystem::create_symlink(file, dir.file("link"));
+    std::filesystem::create_symlink(dir.file("missing"), dir.file("dangling"));
+    ASSERT_EQ(0, ::mkfifo(dir.file("fifo").c_str(), 0600));
+    const std::pair<std::string, FileKind> cases[] = {
+        {file, FileKind::Regular},
+        {dir.file("link"), FileKind::Regular},
+        {dir.file("fifo"), FileKind::Other},
+        {"/dev/null", FileKind::Other},
+        {dir.path(), FileKind::Folder},
+        {dir.file("missing"), FileKind::Missing},
+        {dir.file("dangling"), FileKind::Missing},
+    };
+    for (const auto& [path, kind] : cases) {
+        const Result<FileInfo> info = osFileSystem().inspect(path);
+        ASSERT_TRUE(info) << path;
+        EXPECT_EQ(kind, info->kind) << path;
+    }
 }
 
 }  // namespace
