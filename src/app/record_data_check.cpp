@@ -4,7 +4,6 @@
 
 #include "app/job_registry.h"
 #include "engine/inspection.h"
-#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace sorvek {
@@ -13,7 +12,9 @@ std::optional<InspectionReport> recordDataInInput(const JobState& job, FileSyste
     const JobEntry* entry = findJobByKind(job.JobKind);
     if (entry == nullptr || !entry->warnsOnRecordData) return std::nullopt;
     const std::string path = getFullPath(job.JobParams[0]);
-    if (!isPlainFile(path)) return std::nullopt;
+    // Only a regular file is opened: the head of a pipe read here would be lost to the job.
+    const Result<FileInfo> info = files.inspect(path);
+    if (!info || info->kind != FileKind::Regular) return std::nullopt;
     auto file = files.openRead(path);
     if (!file) return std::nullopt;
     std::string head(kInspectionHeadBytes, '\0');

@@ -1,10 +1,7 @@
 #include "app/settings.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 #include "formats/ini_profile.h"
 #include "platform/paths.h"
@@ -17,10 +14,6 @@ namespace {
 std::string envOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
-}
-
-bool isWritableFolder(const std::string& folder) {
-    return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace
@@ -39,15 +32,18 @@ std::string settingsFilePathFor(const SettingsLocation& where,
     return withTrailingSeparator(config) + "sorvek" + folderSeparator() + fileName;
 }
 
-std::string settingsFilePath() {
-    return settingsFilePathOf(executableBaseName());
+std::string settingsFilePath(FileSystem& files) {
+    return settingsFilePathOf(executableBaseName(), files);
 }
 
-std::string settingsFilePathOf(const std::string& programName) {
+std::string settingsFilePathOf(const std::string& programName, FileSystem& files) {
     SettingsLocation where{executableFolder(), programName, envOrEmpty("XDG_CONFIG_HOME"),
                            envOrEmpty("HOME")};
     if (where.executableBaseName.empty()) where.executableBaseName = "sorvek";
-    return settingsFilePathFor(where, isWritableFolder);
+    // An executable whose folder cannot be found has no folder to keep its settings beside.
+    return settingsFilePathFor(where, [&files](const std::string& folder) {
+        return !folder.empty() && files.folderWritable(folder);
+    });
 }
 
 std::string readSetting(const std::string& iniPath, const std::string& section,
@@ -59,10 +55,10 @@ std::string readSetting(const std::string& iniPath, const std::string& section,
 Status writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
                     const std::string& value, FileSystem& files) {
     if (iniPath.empty()) return failure("設定ファイルがありません。");
-    // The fallback folder under the user's configuration folder may not exist yet.
-    const fs::path folder = fs::path(iniPath).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && !fs::exists(folder, ec)) fs::create_directories(folder, ec);
+    // The fallback folder under the user's configuration folder may not exist yet. Whether it
+    // could be made does not matter here: without it the write fails, and says why for the file.
+    const std::string folder = fs::path(iniPath).parent_path().string();
+    if (!folder.empty()) (void)files.createFolders(folder);
     return writeIniString(iniPath, section, key, value, files);
 }
 

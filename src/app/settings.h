@@ -38,16 +38,18 @@ struct SettingsLocation {
 std::string settingsFilePathFor(const SettingsLocation& where,
                                 const std::function<bool(const std::string&)>& folderWritable);
 
-// The settings file of the running program (the environment and the file system asked).
-std::string settingsFilePath();
+// The settings file of the running program: the environment is asked, and `files` whether the
+// executable's folder may be written (FileSystem::folderWritable).
+std::string settingsFilePath(FileSystem& files = osFileSystem());
 // The settings file a program of `programName` installed beside the running one uses: the
 // console program's jobs keep the desktop program's ("sorvek") safe too.
-std::string settingsFilePathOf(const std::string& programName);
+std::string settingsFilePathOf(const std::string& programName, FileSystem& files = osFileSystem());
 
 // One value of the settings file, "" when the file, section or key is missing.
 std::string readSetting(const std::string& iniPath, const std::string& section,
                         const std::string& key, FileSystem& files = osFileSystem());
-// Writes one value, creating the settings file (and its folder) when missing.
+// Writes one value, creating the settings file (and its folders, through `files`) when missing.
+// A folder that cannot be made fails as the write of the file into it does.
 Status writeSetting(const std::string& iniPath, const std::string& section, const std::string& key,
                     const std::string& value, FileSystem& files = osFileSystem());
 

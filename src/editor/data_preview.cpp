@@ -427,9 +427,9 @@ std::vector<RulerSpan> rulerSpans(const RecordDefTable& table, const PreviewRow&
     return spans;
 }
 
-int fieldAtByte(const RecordDefTable& table, const PreviewRow& row, std::size_t at) {
+int fieldAtByte(const std::vector<RulerSpan>& spans, std::size_t at) {
     int found = -1;
-    for (const RulerSpan& span : rulerSpans(table, row)) {
+    for (const RulerSpan& span : spans) {
         if (at >= span.begin && at < span.end) found = span.field;
     }
     return found;

@@ -105,8 +105,9 @@ struct RulerSpan {
 // clipped to it (and left out when nothing remains).
 std::vector<RulerSpan> rulerSpans(const RecordDefTable& table, const PreviewRow& row);
 
-// The field of `row`'s kind that holds byte `at` (0-based in the record): the last one in field
-// order that does, or -1.
-int fieldAtByte(const RecordDefTable& table, const PreviewRow& row, std::size_t at);
+// The field that holds byte `at` (0-based in the record) among `spans` (those of rulerSpans, or
+// fewer): the last one in field order that does, or -1. The byte ruler asks it for the field
+// under the mouse.
+int fieldAtByte(const std::vector<RulerSpan>& spans, std::size_t at);
 
 }  // namespace sorvek

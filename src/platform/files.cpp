@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/safe_output.h"
@@ -357,6 +359,17 @@ class PosixFileSystem final : public FileSystem {
         if (error != 0) return systemFailure(error);
         return {};
     }
+
+    Status createFolders(const std::string& folder) override {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) return systemFailure(error.value());
+        return {};
+    }
+
+    bool folderWritable(const std::string& folder) override {
+        return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    }
 };
 
 }  // namespace
@@ -364,19 +377,6 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& osFileSystem() {
     static PosixFileSystem fs;
     return fs;
-}
-
-Result<std::string> readWholeFile(FileSystem& fs, const std::string& path) {
-    auto file = fs.openRead(path);
-    if (!file) return file.error();
-    std::string contents;
-    char buffer[65536];
-    for (;;) {
-        Result<std::size_t> got = (*file)->read(buffer, sizeof buffer);
-        if (!got) return got.error();
-        if (*got == 0) return contents;
-        contents.append(buffer, *got);
-    }
 }
 
 Result<std::string> readRegularFile(FileSystem& fs, const std::string& path, std::size_t maxBytes) {

@@ -141,14 +141,20 @@ class FileSystem {
     virtual Status replaceFile(const std::string& from, const std::string& to) = 0;
     // Makes the entries of `folder` durable (after a rename in it).
     virtual Status syncFolder(const std::string& folder) = 0;
+
+    // Makes the folder `folder` and those above it that are missing, as `mkdir -p` does, with
+    // the permission bits a new folder gets (0777 less the umask); succeeds when it is there
+    // already. Fails with the reason (a file in the way, a folder that refuses new entries);
+    // folders made before the failure stay. REQUIRES: `folder` is not empty.
+    virtual Status createFolders(const std::string& folder) = 0;
+    // Whether this process may make entries in the folder `folder`: write and search permission
+    // for its real user and group, as access(2) tells them. False when nothing is there or it
+    // cannot be examined.
+    virtual bool folderWritable(const std::string& folder) = 0;
 };
 
 // The operating system's file system. Stateless; lives as long as the process.
 FileSystem& osFileSystem();
-
-// Reads a whole file, whatever it is and however long it runs; for what the user names, which
-// may be a device or a large file given by mistake, readRegularFile below.
-Result<std::string> readWholeFile(FileSystem& fs, const std::string& path);
 
 // Reads a whole regular file (or one a symbolic link names) of at most `maxBytes` bytes. Anything
 // else is refused before it is opened, so that a device, a FIFO or a large file given by mistake

@@ -23,9 +23,4 @@ int stopSignal() noexcept {
     return signalSeen.load(std::memory_order_relaxed);
 }
 
-void clearStopRequest() noexcept {
-    requested.store(false, std::memory_order_relaxed);
-    signalSeen.store(0, std::memory_order_relaxed);
-}
-
 }  // namespace sorvek

@@ -12,9 +12,8 @@ namespace sorvek {
 void requestStop(int signalNumber) noexcept;
 // The flag requestStop sets; true once a stop was requested.
 const std::atomic<bool>& stopRequestFlag() noexcept;
-// The signal that asked to stop, or 0.
+// The signal that asked to stop, or 0. A request stays for the rest of the process: the program
+// ends with the job it stopped.
 int stopSignal() noexcept;
-// Forgets a request (for tests that run several jobs in one process).
-void clearStopRequest() noexcept;
 
 }  // namespace sorvek

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "formats/ini_profile.h"
+#include "platform/paths.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 
@@ -43,6 +44,26 @@ TEST_F(SettingsTest, FallbackFolderIsCreatedOnTheFirstWrite) {
     const std::string nested = dir.file("config/sorvek/sorvek.ini");
     EXPECT_TRUE(writeSetting(nested, kSectionDefault, kKeyDataFolder, "/data/"));
     EXPECT_EQ("/data/", readSetting(nested, kSectionDefault, kKeyDataFolder));
+}
+
+TEST_F(SettingsTest, FoldersThatCannotBeWrittenOrMadeAreToldByTheFileSystem) {
+    // A program folder that refuses new files sends the settings to the configuration folder.
+    FaultyFileSystem files;
+    const std::string beside = withTrailingSeparator(executableFolder()) + "x.ini";
+    EXPECT_EQ(beside, settingsFilePathOf("x", files));
+    files.readOnly.insert(executableFolder());
+    const std::string elsewhere = settingsFilePathOf("x", files);
+    EXPECT_TRUE(elsewhere != beside && elsewhere.ends_with("/sorvek/x.ini")) << elsewhere;
+
+    // A folder that cannot be made fails the write as a missing folder does; nothing is made.
+    const std::string nested = dir.file("config/sorvek/sorvek.ini");
+    const Status intoNothing = writeIniString(nested, kSectionDefault, kKeyDataFolder, "/data/");
+    ASSERT_FALSE(intoNothing);
+    files.failCreateFolders = true;
+    const Status written = writeSetting(nested, kSectionDefault, kKeyDataFolder, "/data/", files);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(intoNothing.error().reason, written.error().reason);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("config")));
 }
 
 TEST_F(SettingsTest, NoSettingsFileReadsEmptyAndUnattendedRunsWriteNothing) {

@@ -259,10 +259,10 @@ TEST(DataPreview, TheRulerLaysTheFieldsOverTheRecordsBytes) {
               (std::vector<std::size_t>{spans[0].end, spans[1].end, spans[2].end, spans[3].end}));
     EXPECT_EQ("ITEM", spans[1].name);
     EXPECT_FALSE(spans[0].written);
-    EXPECT_EQ(0, fieldAtByte(table, p.rows[0], 0));
-    EXPECT_EQ(1, fieldAtByte(table, p.rows[0], 3));
-    EXPECT_EQ(3, fieldAtByte(table, p.rows[0], 5));  // the later of two fields over a byte
-    EXPECT_EQ(-1, fieldAtByte(table, p.rows[0], 6));
+    EXPECT_EQ(0, fieldAtByte(spans, 0));
+    EXPECT_EQ(1, fieldAtByte(spans, 3));
+    EXPECT_EQ(3, fieldAtByte(spans, 5));  // the later of two fields over a byte
+    EXPECT_EQ(-1, fieldAtByte(spans, 6));
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ class GeneratedFileSystem final : public FileSystem {
         return failure("not here");
     }
     Status syncFolder(const std::string&) override { return failure("not here"); }
+    Status createFolders(const std::string&) override { return failure("not here"); }
+    bool folderWritable(const std::string&) override { return false; }
     Result<std::unique_ptr<WritableFile>> openWrite(const std::string&) override {
         return failure("not here");
     }

@@ -1,7 +1,8 @@
 #pragma once
 // A file system that passes everything to the real one but makes any step fail on demand, the
 // way a failing disk, a full one or a refusing folder would: opening, each read, each write,
-// the flush to the disk, the permission bits, closing, the rename and the folder's flush.
+// the flush to the disk, the permission bits, closing, the rename, the folder's flush and the
+// making of folders.
 #include <atomic>
 #include <cstdint>
 #include <limits>
@@ -42,8 +43,10 @@ class FaultyFileSystem final : public FileSystem {
     // inspect() and fileSize() report regular files this many bytes longer than they are (a
     // file truncated by someone else while it is read).
     std::int64_t sizeExtra = 0;
+    // createFolders fails (a folder above that refuses new entries) and makes nothing.
+    bool failCreateFolders = false;
     // Paths that inspect() reports as not writable (a read-only file, a folder that refuses new
-    // files), whoever runs the test.
+    // files), and folders that folderWritable() says refuse new files, whoever runs the test.
     std::set<std::string> readOnly;
 
     bool fileExists(const std::string& path) override { return real_.fileExists(path); }
@@ -70,6 +73,13 @@ class FaultyFileSystem final : public FileSystem {
     Status syncFolder(const std::string& folder) override {
         if (failSyncFolder) return injectedFailure();
         return real_.syncFolder(folder);
+    }
+    Status createFolders(const std::string& folder) override {
+        if (failCreateFolders) return injectedFailure();
+        return real_.createFolders(folder);
+    }
+    bool folderWritable(const std::string& folder) override {
+        return readOnly.count(folder) == 0 && real_.folderWritable(folder);
     }
 
     // The failure every injected fault reports.

@@ -1,14 +1,16 @@
 #pragma once
 // A file system held in memory: readers get their input without any disk access, and what the
 // writers produce can be compared afterwards. Used by the tests and the fuzz targets. Folders
-// exist where files lie in them, or where `folders` names them; there are no links; `devices`
-// are outputs written as they are (what reaches them is kept).
+// exist where files lie in them, or where `folders` names them (createFolders adds to it), and
+// every folder takes new files; there are no links; `devices` are outputs written as they are
+// (what reaches them is kept).
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -69,6 +71,19 @@ class MemoryFileSystem final : public FileSystem {
         return TemporaryFile{std::make_unique<Writer>(files[path]), path};
     }
     Status syncFolder(const std::string&) override { return {}; }
+    // Fails where a file or a device is in the way, before anything is made.
+    Status createFolders(const std::string& folder) override {
+        std::vector<std::string> steps;
+        for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+            std::string step = folder.substr(0, slash);
+            if (files.count(step) != 0 || devices.count(step) != 0) return failure("not a folder");
+            if (!step.empty() && step.back() != '/') steps.push_back(std::move(step));
+            if (slash == std::string::npos) break;
+        }
+        folders.insert(steps.begin(), steps.end());
+        return {};
+    }
+    bool folderWritable(const std::string& folder) override { return isFolder(folder); }
     Status replaceFile(const std::string& from, const std::string& to) override {
         auto it = files.find(from);
         if (it == files.end()) return failure("no such file");

@@ -87,14 +87,7 @@ int ByteRuler::byteAt(const QPoint& point) const {
 
 int ByteRuler::fieldAt(const QPoint& point) const {
     const int at = byteAt(point);
-    if (at < 0) return -1;
-    int found = -1;
-    for (const RulerSpan& span : spans_) {
-        if (static_cast<std::size_t>(at) >= span.begin && static_cast<std::size_t>(at) < span.end) {
-            found = span.field;
-        }
-    }
-    return found;
+    return at < 0 ? -1 : fieldAtByte(spans_, static_cast<std::size_t>(at));
 }
 
 QColor ByteRuler::boundaryColor() {

@@ -34,7 +34,7 @@ class ByteRuler : public QWidget {
     const QByteArray& bytes() const { return bytes_; }
 
     // Where byte `index` of the record is drawn, the byte at `point` (-1 for none) and the
-    // field there (the last one in field order that holds the byte; -1 for none).
+    // field there, as fieldAtByte tells it from the spans shown (-1 for none).
     QRect byteRect(std::size_t index) const;
     int byteAt(const QPoint& point) const;
     int fieldAt(const QPoint& point) const;

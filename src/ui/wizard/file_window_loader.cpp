@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QMetaObject>
 
-#include "platform/file_kind.h"
-
 namespace sorvek {
 
 FileWindowLoader::~FileWindowLoader() {
@@ -26,7 +24,8 @@ void FileWindowLoader::load(const QString& path, std::int64_t offset, std::size_
         QString failure;
         if (!QFile::exists(path)) {
             failure = QStringLiteral("入力ファイルが存在しません。");
-        } else if (!isPlainFile(path.toStdString())) {
+        } else if (const Result<FileInfo> info = files_.inspect(path.toStdString());
+                   !info || info->kind != FileKind::Regular) {
             failure = QStringLiteral("通常のファイルではないため、プレビューしません。");
         } else {
             QFile file(path);

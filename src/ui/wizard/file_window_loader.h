@@ -10,13 +10,17 @@
 #include <thread>
 
 #include "editor/data_preview.h"
+#include "platform/files.h"
 
 namespace sorvek {
 
 class FileWindowLoader : public QObject {
     Q_OBJECT
   public:
-    explicit FileWindowLoader(QObject* parent = nullptr) : QObject(parent) {}
+    // `files` tells what is at the path (only a regular file is read), asked on the reading
+    // thread. REQUIRES: `files` outlives the loader and may be asked from another thread.
+    explicit FileWindowLoader(QObject* parent = nullptr, FileSystem& files = osFileSystem())
+        : QObject(parent), files_(files) {}
     // Waits for a reading still under way.
     ~FileWindowLoader() override;
 
@@ -34,6 +38,7 @@ class FileWindowLoader : public QObject {
     void failed(const QString& reason);
 
   private:
+    FileSystem& files_;
     std::thread thread_;
     std::atomic<std::uint64_t> generation_{0};
     bool busy_ = false;
