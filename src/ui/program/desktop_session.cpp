@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "console/console_ports.h"
 #include "ui/main_window/frm_main.h"
 #include "ui/wizard/frm_wizard.h"
 
@@ -69,6 +70,9 @@ frmWizard* DesktopSession::openWizard(frmMain* from) {
 int DesktopSession::runUnattended() {
     frmWizard wizard(state_);
     wizard_ = &wizard;
+    // What the run tells without asking goes to standard error, as the console program's does.
+    ConsoleMessages notes(stderr, nullptr);
+    wizard.setUnattendedNotes(&notes);
     wizard.cmdNext->setText(QString::fromUtf8(kExecuteCaption));
     wizard.lstParam->clear();
     for (const std::string& line : summaryLines(state_.job)) {

@@ -22,7 +22,6 @@
 #include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "app/check_report.h"
 #include "app/page_checks.h"
@@ -35,6 +34,7 @@
 #include "engine/tran_crlf.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"
+#include "ports/app_title.h"
 #include "ui/dialogs/c_dialog.h"
 #include "ui/program/help.h"
 #include "ui/widgets/file_drop.h"
@@ -511,11 +511,14 @@ void frmWizard::cmdFileRef_Click(int index) {
 void frmWizard::execute() {
     if (running_) return;
     // A job that rewrites line breaks, on record data: the user decides; an unattended run
-    // warns on standard error, as the console program does, and runs.
+    // warns where the program tells it (standard error, as the console program does), and runs.
     if (const auto recordData = recordDataInInput(state_.job)) {
         const std::string& title = state_.job.JobTitle;
         if (state_.unattended) {
-            std::fprintf(stderr, "%s\n", recordDataWarning(*recordData, title).c_str());
+            if (unattendedNotes_ != nullptr) {
+                unattendedNotes_->show(recordDataWarning(*recordData, title), kAppTitle,
+                                       MessageIcon::Exclamation);
+            }
         } else if (!MessageBox::askYesNo(this, q(recordDataQuestion(*recordData, title)),
                                          q(title))) {
             return;

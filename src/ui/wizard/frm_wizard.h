@@ -47,6 +47,9 @@ class frmWizard : public QWidget {
     bool isRunning() const { return running_; }
     // Asks whether the running job is to stop, and asks it to; true when the user said yes.
     bool askToCancelRun();
+    // Where an unattended run writes what it tells without waiting for an answer (that its
+    // input looks like record data): the program's standard error. Outlives the wizard.
+    void setUnattendedNotes(Messages* notes) { unattendedNotes_ = notes; }
 
     QLabel* Image1 = nullptr;
     QLabel* lblComment = nullptr;
@@ -117,6 +120,7 @@ class frmWizard : public QWidget {
     QStackedWidget* pages_;
     QMap<int, QWidget*> panels_;
     WidgetMessages messages_;
+    Messages* unattendedNotes_ = nullptr;
     WidgetProgress* progress_ = nullptr;
     JobRunner* runner_ = nullptr;
     FileWindowLoader* hintLoader_ = nullptr;
