@@ -8,10 +8,11 @@ record kinds told apart by a class code, headers and details) by a definition fi
     sorvek.records(input, definition) -> iterator of dicts
 
 `definition` is the path of a definition file (.trd, or a SEWB3 .rcdef) or what
-`load_definition` returned. The output options are those of sorvek-cli, by their names with "_":
-encoding ("cp932", "utf-8", "utf-8-bom"), quote ("none", "minimal", "all"), trim (bool),
-zoned_sign ("off", "trailing", "leading"), invalid_packed ("keep", "empty", "fail"),
-title_line (bool), line_end ("crlf", "lf").
+`load_definition` returned. The options over the definition are those of sorvek-cli, by their
+names with "_": encoding ("cp932", "utf-8", "utf-8-bom"), quote ("none", "minimal", "all"),
+trim (bool), zoned_sign ("off", "trailing", "leading"), invalid_packed ("keep", "empty",
+"fail"), title_line (bool), line_end ("crlf", "lf"), and for the input input_code_page
+("cp932", "ibm930", ...) and record_format ("fixed", "v", "vb").
 
 The parts of a plan convert independently (in other threads, processes or machines; a Part
 pickles) and, joined in order, are exactly the bytes of one whole conversion. Failures raise

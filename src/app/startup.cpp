@@ -56,17 +56,4 @@ bool loadJobDefinition(const std::string& typed, AppState& state, Messages& mess
     return true;
 }
 
-void applyInputOverrides(const InputOverrides& overrides, AppState& state) {
-    RecordDefTable& table = state.recordDefTable;
-    if (!table.hasDefinition()) return;
-    if (overrides.codePage) table[0].codePage = *overrides.codePage;
-    if (overrides.recordFormat) table[0].recordFormat = *overrides.recordFormat;
-}
-
-void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state) {
-    RecordDefTable& table = state.recordDefTable;
-    overrides.applyTo(table.output);
-    if (overrides.titleLine && table.hasDefinition()) table[0].TitleLine = *overrides.titleLine;
-}
-
 }  // namespace sorvek

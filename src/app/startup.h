@@ -39,11 +39,4 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
 bool loadJobDefinition(const std::string& typed, AppState& state, Messages& messages,
                        FileSystem& files = osFileSystem());
 
-// Puts the command line's output options over those of the loaded definition (and its title
-// line), for this run only.
-void applyOutputOverrides(const CsvOutputOverrides& overrides, AppState& state);
-// Puts the command line's code page and record format over those of the loaded definition
-// (nothing without one).
-void applyInputOverrides(const InputOverrides& overrides, AppState& state);
-
 }  // namespace sorvek

@@ -61,12 +61,6 @@ int guarded(Work work) {
     }
 }
 
-class SilentProgress final : public sorvek::Progress {
-  public:
-    void showLabel() override {}
-    void showProgress(std::int32_t, std::int32_t) override {}
-};
-
 int handOver(sorvek::PartResult& result, sorvek_buffer* out) {
     out->size = result.bytes.size();
     out->data = static_cast<char*>(std::malloc(out->size == 0 ? 1 : out->size));
@@ -221,7 +215,7 @@ int sorvek_convert(const char* input, const char* output, const sorvek_definitio
         if (input == nullptr || output == nullptr || definition == nullptr) {
             return refused("引数が正しくありません。");
         }
-        SilentProgress progress;
+        sorvek::SilentProgress progress;
         sorvek::EngineContext context{progress};
         context.jobs = jobs == 0 ? sorvek::defaultJobCount() : jobs;
         sorvek::RecordDefTable table = definition->table;

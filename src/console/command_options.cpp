@@ -5,31 +5,12 @@
 #include <array>
 #include <optional>
 
+#include "app/definition_options.h"
 #include "app/job_registry.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
 namespace {
-
-// The option that names the rest of the command: "--help" after an unknown option, and so on.
-constexpr const char* kOutputOptions[] = {"--encoding",   "--quote",           "--trim",
-                                          "--zoned-sign", "--invalid-packed",  "--title-line",
-                                          "--line-end",   "--input-code-page", "--record-format"};
-
-// An option's value in words, into `target`; a refusal when it is none of them.
-template <typename E, std::size_t N>
-bool takeWord(const CLI::Option* option, const std::string& text,
-              const std::array<OptionWord<E>, N>& words, std::optional<E>& target,
-              std::string& refusal) {
-    if (option->count() == 0) return true;
-    target = parseOptionWord(words, text);
-    if (!target) {
-        refusal =
-            option->get_name() + " に指定できる値は " + optionWordList(words) + " です: " + text;
-        return false;
-    }
-    return true;
-}
 
 ConsoleCommand refused(std::string text) {
     ConsoleCommand command;
@@ -51,7 +32,8 @@ std::vector<std::string> knownLongOptions() {
     std::vector<std::string> names = {"--help",    "--version", "--quiet",
                                       "--verbose", "--json",    "--jobs"};
     for (const JobEntry* job : jobRegistry()) names.emplace_back(job->longOption);
-    for (const char* o : kOutputOptions) names.emplace_back(o);
+    for (const DefinitionOption& o : definitionOptions())
+        names.push_back(std::string("--") + o.name);
     return names;
 }
 
@@ -59,7 +41,7 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     CLI::App app;
     app.set_help_flag();  // --help is answered in the program's own words
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    bool help = false, version = false, quiet = false, verbose = false, trim = false;
+    bool help = false, version = false, quiet = false, verbose = false;
     bool check = false, json = false;
     app.add_flag("-h,--help", help);
     app.add_flag("--version", version);
@@ -82,17 +64,15 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         jobOptions[i] = app.add_option(switchJobs[i]->longOption, jobValues[i]);
     }
 
-    std::string encoding, quote, zonedSign, invalidPacked, titleLine, lineEnd;
-    CLI::Option* encodingOption = app.add_option("--encoding", encoding);
-    CLI::Option* quoteOption = app.add_option("--quote", quote);
-    CLI::Option* trimOption = app.add_flag("--trim", trim);
-    CLI::Option* zonedOption = app.add_option("--zoned-sign", zonedSign);
-    CLI::Option* packedOption = app.add_option("--invalid-packed", invalidPacked);
-    CLI::Option* titleOption = app.add_option("--title-line", titleLine);
-    CLI::Option* lineEndOption = app.add_option("--line-end", lineEnd);
-    std::string codePage, recordFormat;
-    CLI::Option* codePageOption = app.add_option("--input-code-page", codePage);
-    CLI::Option* recordFormatOption = app.add_option("--record-format", recordFormat);
+    // The options over the definition: a flag means "on".
+    const std::span<const DefinitionOption> options = definitionOptions();
+    std::vector<std::string> optionValues(options.size());
+    std::vector<CLI::Option*> optionGiven(options.size());
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::string name = std::string("--") + options[i].name;
+        optionGiven[i] =
+            options[i].flag ? app.add_flag(name) : app.add_option(name, optionValues[i]);
+    }
 
     // Everything from the first argument that is no option on is the job's, as it stands.
     std::vector<std::string> positionals;
@@ -153,27 +133,14 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         return command;
     }
 
-    std::string refusal;
     CsvOutputOverrides& out = command.output;
-    if (!takeWord(encodingOption, encoding, kEncodingWords, out.encoding, refusal) ||
-        !takeWord(quoteOption, quote, kQuotingWords, out.quoting, refusal) ||
-        !takeWord(zonedOption, zonedSign, kZonedSignWords, out.zonedSign, refusal) ||
-        !takeWord(packedOption, invalidPacked, kInvalidPackedWords, out.invalidPacked, refusal) ||
-        !takeWord(titleOption, titleLine, kOnOffWords, out.titleLine, refusal) ||
-        !takeWord(lineEndOption, lineEnd, kLineEndWords, out.lineEnd, refusal)) {
-        return refused(refusal);
-    }
-    if (trimOption->count() > 0) out.trimBlanks = true;
     InputOverrides& in = command.input;
-    if (codePageOption->count() > 0) {
-        in.codePage = parseInputCodePage(codePage);
-        if (!in.codePage) {
-            return refused("--input-code-page に指定できる値は " + inputCodePageNameList() +
-                           " です: " + codePage);
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        if (optionGiven[i]->count() == 0) continue;
+        const std::string word = options[i].flag ? "on" : optionValues[i];
+        if (!options[i].take(word, out, in)) {
+            return refused(optionValueRefusal(options[i], optionGiven[i]->get_name(), word));
         }
-    }
-    if (!takeWord(recordFormatOption, recordFormat, kRecordFormatWords, in.recordFormat, refusal)) {
-        return refused(refusal);
     }
 
     if (check || json) {

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/check_report.h"
+#include "app/definition_options.h"
 #include "app/job_registry.h"
 #include "app/record_data_check.h"
 #include "app/run_job.h"
@@ -42,18 +43,9 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
         std::fprintf(streams.err, "%s: パラメータ: %s\n", name, job.JobParams[2].c_str());
         return;
     }
-    const CsvOutputOptions& o = state.recordDefTable.output;
-    const bool title = state.recordDefTable.hasDefinition() && state.recordDefTable[0].TitleLine;
-    std::fprintf(streams.err,
-                 "%s: 定義ファイル: %s\n%s: 出力形式: encoding=%s quote=%s trim=%s "
-                 "zoned-sign=%s invalid-packed=%s title-line=%s line-end=%s\n",
-                 name, getFullPath(job.JobParams[2]).c_str(), name,
-                 std::string(optionWord(kEncodingWords, o.encoding)).c_str(),
-                 std::string(optionWord(kQuotingWords, o.quoting)).c_str(),
-                 o.trimBlanks ? "on" : "off",
-                 std::string(optionWord(kZonedSignWords, o.zonedSign)).c_str(),
-                 std::string(optionWord(kInvalidPackedWords, o.invalidPacked)).c_str(),
-                 title ? "on" : "off", std::string(optionWord(kLineEndWords, o.lineEnd)).c_str());
+    std::fprintf(streams.err, "%s: 定義ファイル: %s\n%s: 出力形式: %s\n", name,
+                 getFullPath(job.JobParams[2]).c_str(), name,
+                 outputOptionsDescription(state).c_str());
 }
 
 }  // namespace
@@ -105,8 +97,8 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     AppState state;
     const StartupOutcome outcome = prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != StartupAction::RunJob) return outcome.exitStatus;
-    applyOutputOverrides(command.output, state);
-    applyInputOverrides(command.input, state);
+    applyOutputOverrides(command.output, state.recordDefTable);
+    applyInputOverrides(command.input, state.recordDefTable);
 
     const StopSignals stopSignals;
     if (command.verbose) describeJob(state, streams);

@@ -1,56 +1,10 @@
 #include "console/usage_text.h"
 
+#include "app/definition_options.h"
 #include "app/job_registry.h"
-#include "model/csv_output_options.h"
-#include "model/host_data.h"
 
 namespace sorvek {
 namespace {
-
-std::string outputOptionsText() {
-    return "REC→CSV変換の出力形式 (定義ファイルの指定より優先します):\n"
-           "  --encoding " +
-           optionWordList(kEncodingWords) +
-           "\n"
-           "      文字コード。既定は cp932 (Shift-JIS のまま)。utf-8-bom は先頭に BOM "
-           "を付けます。\n"
-           "  --quote " +
-           optionWordList(kQuotingWords) +
-           "\n"
-           "      引用符。minimal は区切り文字・\"・CR・LF を含む値だけを \"\" で囲み、\n"
-           "      値の中の \" は \"\" にします。all はすべての値を囲みます。既定は none。\n"
-           "  --trim\n"
-           "      文字項目 (X) の末尾の空白 (半角・全角) を取り除きます。\n"
-           "  --zoned-sign " +
-           optionWordList(kZonedSignWords) +
-           "\n"
-           "      ゾーン10進数 (9) の符号を読み取り、負の値の先頭に - を付けます。\n"
-           "      trailing は最後の桁、leading は最初の桁のゾーンに符号があるものとします。\n"
-           "      ('{' 'A'-'I' 正、'}' 'J'-'R' 負、'p'-'y' 負、EBCDIC のゾーン C/F 正・D 負)\n"
-           "  --invalid-packed " +
-           optionWordList(kInvalidPackedWords) +
-           "\n"
-           "      パック10進数 (P) の不正な値: keep はそのまま (: から ? の文字)、empty は\n"
-           "      空の値、fail はレコード番号・オフセット・フィールド名を示して中止します。\n"
-           "  --title-line " +
-           optionWordList(kOnOffWords) +
-           "\n"
-           "      1行目にフィールド名を出力するかどうか。\n"
-           "  --input-code-page " +
-           inputCodePageNameList() +
-           "\n"
-           "      入力ファイルの文字コード (定義ファイルの指定より優先)。IBM930/IBM939 は\n"
-           "      日本語 EBCDIC (シフトアウト 0E・シフトイン 0F の間が2バイト文字)。\n"
-           "  --record-format " +
-           optionWordList(kRecordFormatWords) +
-           "\n"
-           "      レコード形式。v は各レコードの先頭に4バイトのレコード記述語 (RDW)、\n"
-           "      vb はさらにブロック記述語 (BDW) 付きのブロックに入ったレコード。\n"
-           "  --line-end " +
-           optionWordList(kLineEndWords) +
-           "\n"
-           "      各行の改行。既定は crlf。\n";
-}
 
 const char kCommonOptions[] =
     "オプション:\n"
@@ -78,7 +32,7 @@ const char kNotes[] =
 std::string usageText() {
     std::string text = "使い方:\n";
     for (const JobEntry* job : jobRegistry()) text += job->usage;
-    return text + "\n" + kCommonOptions + "\n" + outputOptionsText() + "\n" + kNotes;
+    return text + "\n" + kCommonOptions + "\n" + definitionOptionsUsage() + "\n" + kNotes;
 }
 
 std::string jobUsageText(const std::string& commandSwitch) {
@@ -86,7 +40,7 @@ std::string jobUsageText(const std::string& commandSwitch) {
     if (job == nullptr) return usageText();
     std::string text = std::string("使い方:\n") + job->usage + "\n" + kCommonOptions;
     // The output options shape what is written through a definition.
-    if (job->readsDefinition) text += "\n" + outputOptionsText();
+    if (job->readsDefinition) text += "\n" + definitionOptionsUsage();
     return text;
 }
 

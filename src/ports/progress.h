@@ -20,6 +20,13 @@ class Progress {
     virtual void showBytesDone(std::int64_t bytes) { (void)bytes; }
 };
 
+// Progress that nobody watches: what the libraries hand a whole conversion.
+class SilentProgress final : public Progress {
+  public:
+    void showLabel() override {}
+    void showProgress(std::int32_t, std::int32_t) override {}
+};
+
 // The state of a progress bar with the refusal rules above; the desktop and console programs
 // keep one each and draw from it.
 class ProgressBarModel {

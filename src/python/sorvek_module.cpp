@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/definition_options.h"
 #include "app/failure_message.h"
 #include "app/job_registry.h"
 #include "app/run_job.h"
@@ -50,44 +51,31 @@ struct Definition {
     std::string path;
 };
 
-template <typename E, std::size_t N>
-void setWord(const py::dict& options, const char* key, const std::array<OptionWord<E>, N>& words,
-             std::optional<E>& target) {
-    if (!options.contains(key) || options[key].is_none()) return;
-    const std::string word = py::str(options[key]);
-    target = parseOptionWord(words, word);
-    if (!target) {
-        refuse(std::string(key) + " に指定できる値は " + optionWordList(words) + " です: " + word);
-    }
-}
-
-// Loads and checks a definition file; `options` are the output options by their console names
-// (encoding, quote, trim, zoned_sign, invalid_packed, title_line, line_end).
+// Loads and checks a definition file; `options` are the options over the definition by their
+// console names, "-" as "_" (encoding, quote, trim, zoned_sign, ..., input_code_page,
+// record_format), a bool for on and off.
 std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py::dict& options) {
     auto loaded = std::make_shared<Definition>();
     loaded->path = path;
     loaded->table.reset(2);
     const auto result = loadDefinition(path, loaded->table);
     if (!result) failLoad(path, result.error());
-    static const std::vector<std::string> known = {
-        "encoding", "quote", "trim", "zoned_sign", "invalid_packed", "title_line", "line_end"};
-    for (const auto& item : options) {
-        const std::string key = py::str(item.first);
-        if (std::find(known.begin(), known.end(), key) == known.end()) {
+    CsvOutputOverrides output;
+    InputOverrides input;
+    for (const auto& [name, value] : options) {
+        const std::string key = py::str(name);
+        const DefinitionOption* option = findDefinitionOption(key);
+        if (option == nullptr || key.find('-') != std::string::npos) {
             refuse("不明な出力形式です: " + key);
         }
+        if (value.is_none()) continue;
+        const std::string word = py::isinstance<py::bool_>(value)
+                                     ? std::string(value.cast<bool>() ? "on" : "off")
+                                     : std::string(py::str(value));
+        if (!option->take(word, output, input)) refuse(optionValueRefusal(*option, key, word));
     }
-    CsvOutputOverrides overrides;
-    setWord(options, "encoding", kEncodingWords, overrides.encoding);
-    setWord(options, "quote", kQuotingWords, overrides.quoting);
-    setWord(options, "zoned_sign", kZonedSignWords, overrides.zonedSign);
-    setWord(options, "invalid_packed", kInvalidPackedWords, overrides.invalidPacked);
-    setWord(options, "line_end", kLineEndWords, overrides.lineEnd);
-    if (options.contains("trim")) overrides.trimBlanks = options["trim"].cast<bool>();
-    overrides.applyTo(loaded->table.output);
-    if (options.contains("title_line") && !options["title_line"].is_none()) {
-        loaded->table[0].TitleLine = options["title_line"].cast<bool>();
-    }
+    applyOutputOverrides(output, loaded->table);
+    applyInputOverrides(input, loaded->table);
     if (Status checked = checkRec2CsvDefinition(loaded->table); !checked) fail(checked.error());
     return loaded;
 }
@@ -164,15 +152,9 @@ py::tuple convertPart(const py::object& input, const Definition& definition, con
     return py::make_tuple(py::bytes(result.bytes.data(), result.bytes.size()), stop);
 }
 
-class NoProgress final : public Progress {
-  public:
-    void showLabel() override {}
-    void showProgress(std::int32_t, std::int32_t) override {}
-};
-
 void convertFile(const std::string& input, const std::string& output, const Definition& definition,
                  unsigned jobs) {
-    NoProgress progress;
+    SilentProgress progress;
     EngineContext context{progress};
     context.jobs = jobs == 0 ? defaultJobCount() : jobs;
     RecordDefTable table = definition.table;
@@ -198,7 +180,7 @@ std::string checkJson(const std::string& input, const std::string& definition, u
         if (!loaded) failLoad(path, loaded.error());
         state.definitionFile = path;
     }
-    NoProgress progress;
+    SilentProgress progress;
     EngineContext context{progress};
     context.jobs = jobs == 0 ? defaultJobCount() : jobs;
     Status checked;

@@ -106,6 +106,21 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
             sorvek.load_definition(os.path.join(SAMPLES, "orders.trd"), quote="some")
         with self.assertRaises(sorvek.SorvekError):
             sorvek.load_definition(os.path.join(SAMPLES, "orders.trd"), colour="red")
+        # The input's options are taken as the command line takes them.
+        with self.assertRaises(sorvek.Error) as raised:
+            sorvek.load_definition(os.path.join(SAMPLES, "orders.trd"), record_format="w")
+        self.assertEqual(("record_format に指定できる値は fixed|v|vb です: w", "refused_argument"),
+                         (raised.exception.message, raised.exception.kind))
+        orders = os.path.join(SAMPLES, "orders.dat")
+        run = subprocess.run([CLI, "-q", "--input-code-page", "ibm930", "/C", orders, "-",
+                              os.path.join(SAMPLES, "orders.trd")], capture_output=True)
+        try:
+            sorvek.convert(orders, self.path("ebcdic.csv"), os.path.join(SAMPLES, "orders.trd"),
+                           input_code_page="ibm930")
+            with open(self.path("ebcdic.csv"), "rb") as f:
+                self.assertEqual((0, run.stdout), (run.returncode, f.read()))
+        except sorvek.Error as error:
+            self.assertEqual((1, error.message), (run.returncode, run.stderr.decode().rstrip()))
         with open(self.path("out.csv"), "wb") as f:
             f.write(b"old output")
         with open(self.path("bad.dat"), "wb") as f:

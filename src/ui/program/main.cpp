@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/definition_options.h"
 #include "app/startup.h"
 #include "console/command_options.h"
 #include "console/console_front.h"
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
     sorvek::WidgetMessages messages(nullptr);
     const sorvek::StartupOutcome outcome = sorvek::prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != sorvek::StartupAction::RunJob) return outcome.exitStatus;
-    sorvek::applyOutputOverrides(command.output, state);
-    sorvek::applyInputOverrides(command.input, state);
+    sorvek::applyOutputOverrides(command.output, state.recordDefTable);
+    sorvek::applyInputOverrides(command.input, state.recordDefTable);
     return session.runUnattended();
 }

@@ -1,0 +1,153 @@
+#include "app/definition_options.h"
+
+#include "platform/input_code_page.h"
+
+namespace sorvek {
+namespace {
+
+// An output option whose value is one of `Words`, kept in `Member` of the overrides.
+template <auto Member, const auto& Words>
+bool takeOutputWord(std::string_view word, CsvOutputOverrides& output, InputOverrides&) {
+    const auto value = parseOptionWord(Words, word);
+    if (!value) return false;
+    output.*Member = *value;
+    return true;
+}
+
+template <const auto& Words>
+std::string wordList() {
+    return optionWordList(Words);
+}
+
+std::string noWords() {
+    return {};
+}
+
+std::string onOff(bool on) {
+    return on ? "on" : "off";
+}
+
+bool takeCodePage(std::string_view word, CsvOutputOverrides&, InputOverrides& input) {
+    input.codePage = parseInputCodePage(word);
+    return input.codePage.has_value();
+}
+
+bool takeRecordFormat(std::string_view word, CsvOutputOverrides&, InputOverrides& input) {
+    input.recordFormat = parseOptionWord(kRecordFormatWords, word);
+    return input.recordFormat.has_value();
+}
+
+const CsvOutputOptions& outputOf(const AppState& state) {
+    return state.recordDefTable.output;
+}
+
+const DefinitionOption kOptions[] = {
+    {"encoding",
+     "      文字コード。既定は cp932 (Shift-JIS のまま)。utf-8-bom は先頭に BOM を付けます。\n",
+     false, true, wordList<kEncodingWords>,
+     takeOutputWord<&CsvOutputOverrides::encoding, kEncodingWords>,
+     [](const AppState& s) {
+         return std::string(optionWord(kEncodingWords, outputOf(s).encoding));
+     }},
+    {"quote",
+     "      引用符。minimal は区切り文字・\"・CR・LF を含む値だけを \"\" で囲み、\n"
+     "      値の中の \" は \"\" にします。all はすべての値を囲みます。既定は none。\n",
+     false, true, wordList<kQuotingWords>,
+     takeOutputWord<&CsvOutputOverrides::quoting, kQuotingWords>,
+     [](const AppState& s) { return std::string(optionWord(kQuotingWords, outputOf(s).quoting)); }},
+    {"trim", "      文字項目 (X) の末尾の空白 (半角・全角) を取り除きます。\n", true, true, noWords,
+     takeOutputWord<&CsvOutputOverrides::trimBlanks, kOnOffWords>,
+     [](const AppState& s) { return onOff(outputOf(s).trimBlanks); }},
+    {"zoned-sign",
+     "      ゾーン10進数 (9) の符号を読み取り、負の値の先頭に - を付けます。\n"
+     "      trailing は最後の桁、leading は最初の桁のゾーンに符号があるものとします。\n"
+     "      ('{' 'A'-'I' 正、'}' 'J'-'R' 負、'p'-'y' 負、EBCDIC のゾーン C/F 正・D 負)\n",
+     false, true, wordList<kZonedSignWords>,
+     takeOutputWord<&CsvOutputOverrides::zonedSign, kZonedSignWords>,
+     [](const AppState& s) {
+         return std::string(optionWord(kZonedSignWords, outputOf(s).zonedSign));
+     }},
+    {"invalid-packed",
+     "      パック10進数 (P) の不正な値: keep はそのまま (: から ? の文字)、empty は\n"
+     "      空の値、fail はレコード番号・オフセット・フィールド名を示して中止します。\n",
+     false, true, wordList<kInvalidPackedWords>,
+     takeOutputWord<&CsvOutputOverrides::invalidPacked, kInvalidPackedWords>,
+     [](const AppState& s) {
+         return std::string(optionWord(kInvalidPackedWords, outputOf(s).invalidPacked));
+     }},
+    {"title-line", "      1行目にフィールド名を出力するかどうか。\n", false, true,
+     wordList<kOnOffWords>, takeOutputWord<&CsvOutputOverrides::titleLine, kOnOffWords>,
+     [](const AppState& s) {
+         const RecordDefTable& table = s.recordDefTable;
+         return onOff(table.hasDefinition() && table[0].TitleLine);
+     }},
+    {"input-code-page",
+     "      入力ファイルの文字コード (定義ファイルの指定より優先)。IBM930/IBM939 は\n"
+     "      日本語 EBCDIC (シフトアウト 0E・シフトイン 0F の間が2バイト文字)。\n",
+     false, false, inputCodePageNameList, takeCodePage, nullptr},
+    {"record-format",
+     "      レコード形式。v は各レコードの先頭に4バイトのレコード記述語 (RDW)、\n"
+     "      vb はさらにブロック記述語 (BDW) 付きのブロックに入ったレコード。\n",
+     false, false, wordList<kRecordFormatWords>, takeRecordFormat, nullptr},
+    {"line-end", "      各行の改行。既定は crlf。\n", false, true, wordList<kLineEndWords>,
+     takeOutputWord<&CsvOutputOverrides::lineEnd, kLineEndWords>,
+     [](const AppState& s) { return std::string(optionWord(kLineEndWords, outputOf(s).lineEnd)); }},
+};
+
+}  // namespace
+
+std::span<const DefinitionOption> definitionOptions() {
+    return kOptions;
+}
+
+const DefinitionOption* findDefinitionOption(std::string_view name) {
+    for (const DefinitionOption& option : kOptions) {
+        const std::string_view own = option.name;
+        if (own.size() != name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < own.size() && same; ++i) {
+            same = own[i] == name[i] || (own[i] == '-' && name[i] == '_');
+        }
+        if (same) return &option;
+    }
+    return nullptr;
+}
+
+std::string optionValueRefusal(const DefinitionOption& option, const std::string& shownName,
+                               std::string_view word) {
+    return shownName + " に指定できる値は " + option.words() + " です: " + std::string(word);
+}
+
+std::string definitionOptionsUsage() {
+    std::string text = "REC→CSV変換の出力形式 (定義ファイルの指定より優先します):\n";
+    for (const DefinitionOption& option : kOptions) {
+        text += std::string("  --") + option.name;
+        if (!option.flag) text += " " + option.words();
+        text += "\n";
+        text += option.usage;
+    }
+    return text;
+}
+
+std::string outputOptionsDescription(const AppState& state) {
+    std::string text;
+    for (const DefinitionOption& option : kOptions) {
+        if (option.current == nullptr) continue;
+        if (!text.empty()) text += ' ';
+        text += std::string(option.name) + "=" + option.current(state);
+    }
+    return text;
+}
+
+void applyInputOverrides(const InputOverrides& overrides, RecordDefTable& table) {
+    if (!table.hasDefinition()) return;
+    if (overrides.codePage) table[0].codePage = *overrides.codePage;
+    if (overrides.recordFormat) table[0].recordFormat = *overrides.recordFormat;
+}
+
+void applyOutputOverrides(const CsvOutputOverrides& overrides, RecordDefTable& table) {
+    overrides.applyTo(table.output);
+    if (overrides.titleLine && table.hasDefinition()) table[0].TitleLine = *overrides.titleLine;
+}
+
+}  // namespace sorvek
