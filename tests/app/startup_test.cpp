@@ -14,14 +14,15 @@ using Args = std::vector<std::string>;
 class StartupTest : public ::testing::Test {
   protected:
     StartupOutcome start(const Args& args) { return prepareStartup(args, state, messages); }
-    void expectRefusal(const Args& args, const std::string& text) {
+    void expectRefusal(const Args& args, const std::string& text,
+                       const std::string& title = "Sorvek") {
         messages.shown.clear();
         StartupOutcome outcome = start(args);
         EXPECT_EQ(StartupAction::End, outcome.action);
         EXPECT_EQ(kExitRefused, outcome.exitStatus);
         ASSERT_EQ(1u, messages.shown.size());
         EXPECT_EQ(text, messages.shown[0].text);
-        EXPECT_EQ("Sorvek", messages.shown[0].title);
+        EXPECT_EQ(title, messages.shown[0].title);
         EXPECT_EQ(MessageIcon::Exclamation, messages.shown[0].icon);
     }
 
@@ -64,6 +65,9 @@ TEST_F(StartupTest, RecordLengthThatIsNoThirtyTwoBitNumberIsRefused) {
         expectRefusal({"/L", "a", "b", bad},
                       std::string("レコード長の指定に誤りがあります。\nレコード長 = ") + bad);
     }
+    // A line ending is refused in the words and under the title of the job's own refusal.
+    expectRefusal({"/E", "a", "b", "cr lf"}, "改行コードの指定に誤りがあります。\n改行コード = CR LF",
+                  "tranCrlf()");
     for (const char* good : {" 80 ", "+5", "-3", "0"}) {
         messages.shown.clear();
         EXPECT_EQ(StartupAction::RunJob, start({"/L", "a", "b", good}).action) << good;
