@@ -11,7 +11,7 @@ PartWorkers::PartWorkers(unsigned workers) {
 
 PartWorkers::~PartWorkers() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        MutexLock lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_all();
@@ -22,7 +22,7 @@ void PartWorkers::submit(std::function<PartResult()> work) {
     std::packaged_task<PartResult()> task(std::move(work));
     results_.push_back(task.get_future());
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        MutexLock lock(mutex_);
         queue_.push_back(std::move(task));
     }
     changed_.notify_one();
@@ -38,8 +38,8 @@ void PartWorkers::run() {
     for (;;) {
         std::packaged_task<PartResult()> task;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            MutexLock lock(mutex_);
+            while (!stopping_ && queue_.empty()) lock.wait(changed_);
             if (queue_.empty()) return;
             task = std::move(queue_.front());
             queue_.pop_front();

@@ -7,11 +7,12 @@
 #include <deque>
 #include <functional>
 #include <future>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "engine/split_plan.h"
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 
 namespace sorvek {
 
@@ -25,19 +26,19 @@ class PartWorkers {
     PartWorkers& operator=(const PartWorkers&) = delete;
 
     // Queues a part; its result is taken with `takeOldest`, in the order of submission.
-    void submit(std::function<PartResult()> work);
+    void submit(std::function<PartResult()> work) EXCLUDES(mutex_);
     // Parts submitted and not taken yet.
     std::size_t inFlight() const { return results_.size(); }
     // Waits for the oldest part not taken yet. REQUIRES: inFlight() > 0.
     PartResult takeOldest();
 
   private:
-    void run();
+    void run() EXCLUDES(mutex_);
 
-    std::mutex mutex_;
+    Mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::packaged_task<PartResult()>> queue_;
-    bool stopping_ = false;
+    std::deque<std::packaged_task<PartResult()>> queue_ GUARDED_BY(mutex_);
+    bool stopping_ GUARDED_BY(mutex_) = false;
     std::deque<std::future<PartResult>> results_;  // the job's thread only
     std::vector<std::thread> threads_;
 };
