@@ -18,9 +18,9 @@ PartWorkers::~PartWorkers() {
     for (std::thread& t : threads_) t.join();
 }
 
-void PartWorkers::submit(std::function<PartResult()> work) {
-    std::packaged_task<PartResult()> task(std::move(work));
-    results_.push_back(task.get_future());
+void PartWorkers::submit(std::function<void()> work) {
+    std::packaged_task<void()> task(std::move(work));
+    ends_.push_back(task.get_future());
     {
         MutexLock lock(mutex_);
         queue_.push_back(std::move(task));
@@ -28,15 +28,14 @@ void PartWorkers::submit(std::function<PartResult()> work) {
     changed_.notify_one();
 }
 
-PartResult PartWorkers::takeOldest() {
-    PartResult result = results_.front().get();
-    results_.pop_front();
-    return result;
+void PartWorkers::takeOldest() {
+    ends_.front().get();
+    ends_.pop_front();
 }
 
 void PartWorkers::run() {
     for (;;) {
-        std::packaged_task<PartResult()> task;
+        std::packaged_task<void()> task;
         {
             MutexLock lock(mutex_);
             while (!stopping_ && queue_.empty()) lock.wait(changed_);
