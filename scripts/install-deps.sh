@@ -6,7 +6,7 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev python3-pandas
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
-  clang clang-format libclang-rt-14-dev
+  clang clang-format clang-tidy libclang-rt-14-dev
   qt6-translations-l10n xvfb xauth fonts-noto-cjk
   time gnucobol3 nlohmann-json3-dev
   python3-dev pybind11-dev python3-dask python3-distributed"

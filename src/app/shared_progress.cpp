@@ -3,13 +3,13 @@
 namespace sorvek {
 
 void SharedProgress::showLabel() {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     state_.labelShown = true;
     ++state_.version;
 }
 
 void SharedProgress::showProgress(std::int32_t value, std::int32_t maximum) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     if (!model_.apply(value, maximum)) {
         if (maximum != -1 && state_.busy) {
             state_.busy = false;
@@ -27,14 +27,14 @@ void SharedProgress::showProgress(std::int32_t value, std::int32_t maximum) {
 }
 
 void SharedProgress::showBytesDone(std::int64_t bytes) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     state_.busy = true;
     state_.label = "(" + byteCountText(bytes) + ")";
     ++state_.version;
 }
 
 ProgressSnapshot SharedProgress::snapshot() const {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     return state_;
 }
 

@@ -2,9 +2,10 @@
 // The progress port of a job that runs on a thread of its own: the engine reports on the job's
 // thread, the window fetches what there is to draw on its own thread, as often as it repaints.
 #include <cstdint>
-#include <mutex>
 #include <string>
 
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 #include "ports/progress.h"
 
 namespace sorvek {
@@ -26,16 +27,16 @@ struct ProgressSnapshot {
 // unknown length that ends with one (an empty stream) stops being busy.
 class SharedProgress final : public Progress {
   public:
-    void showLabel() override;
-    void showProgress(std::int32_t value, std::int32_t maximum) override;
-    void showBytesDone(std::int64_t bytes) override;
+    void showLabel() override EXCLUDES(mutex_);
+    void showProgress(std::int32_t value, std::int32_t maximum) override EXCLUDES(mutex_);
+    void showBytesDone(std::int64_t bytes) override EXCLUDES(mutex_);
     // Safe from any thread.
-    ProgressSnapshot snapshot() const;
+    ProgressSnapshot snapshot() const EXCLUDES(mutex_);
 
   private:
-    mutable std::mutex mutex_;
-    ProgressBarModel model_;
-    ProgressSnapshot state_;
+    mutable Mutex mutex_;
+    ProgressBarModel model_ GUARDED_BY(mutex_);
+    ProgressSnapshot state_ GUARDED_BY(mutex_);
 };
 
 }  // namespace sorvek

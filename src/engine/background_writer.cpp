@@ -8,8 +8,8 @@ BackgroundWriter::BackgroundWriter(WritableFile& file) : file_(file), thread_([t
 
 BackgroundWriter::~BackgroundWriter() {
     {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return queued_ == 0; });
+        MutexLock lock(mutex_);
+        while (queued_ != 0) lock.wait(changed_);
         stopping_ = true;
     }
     changed_.notify_all();
@@ -18,7 +18,7 @@ BackgroundWriter::~BackgroundWriter() {
 
 void BackgroundWriter::submit(const char* data, std::size_t n, const Cp932Decoder* decoder) {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         queue_[(first_ + queued_) % kMaxQueued] = Piece{data, n, decoder};
         ++queued_;
     }
@@ -26,8 +26,8 @@ void BackgroundWriter::submit(const char* data, std::size_t n, const Cp932Decode
 }
 
 void BackgroundWriter::waitUntilQueued(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this, count] { return queued_ <= count; });
+    MutexLock lock(mutex_);
+    while (queued_ > count) lock.wait(changed_);
 }
 
 std::string_view BackgroundWriter::decodeInto(const Cp932Decoder& decoder, const char* data,
@@ -41,6 +41,7 @@ std::string_view BackgroundWriter::decodeInto(const Cp932Decoder& decoder, const
 void BackgroundWriter::write(const char* data, std::size_t n) {
     if (!ok_.load(std::memory_order_relaxed)) return;
     if (Status written = file_.write(data, n); !written) {
+        MutexLock lock(mutex_);
         failure_ = written.error();
         ok_.store(false, std::memory_order_release);
     }
@@ -64,9 +65,9 @@ void BackgroundWriter::writeDecoded(const Cp932Decoder& decoder, const char* dat
 }
 
 void BackgroundWriter::run() {
-    std::unique_lock lock(mutex_);
+    MutexLock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return queued_ > 0 || stopping_; });
+        while (queued_ == 0 && !stopping_) lock.wait(changed_);
         if (queued_ == 0) return;  // stopping with nothing queued
         const Piece piece = queue_[first_];
         lock.unlock();

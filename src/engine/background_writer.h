@@ -5,7 +5,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
-#include <mutex>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -13,6 +12,8 @@
 #include "engine/memory_output.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 
 namespace sorvek {
 
@@ -31,13 +32,14 @@ class BackgroundWriter {
     // writer's thread, into memory of its own that grows to what the largest buffer needs).
     // REQUIRES: fewer than kMaxQueued buffers not yet written (see `waitUntilQueued`); `data`
     // stays valid and unchanged until a wait shows it written.
-    void submit(const char* data, std::size_t n, const Cp932Decoder* decoder = nullptr);
+    void submit(const char* data, std::size_t n, const Cp932Decoder* decoder = nullptr)
+        EXCLUDES(mutex_);
     // Returns once at most `count` submitted buffers are not yet written: the ones submitted
     // before them are.
-    void waitUntilQueued(std::size_t count);
+    void waitUntilQueued(std::size_t count) EXCLUDES(mutex_);
     // Buffers submitted and not yet written.
-    std::size_t queued() {
-        std::lock_guard lock(mutex_);
+    std::size_t queued() EXCLUDES(mutex_) {
+        MutexLock lock(mutex_);
         return queued_;
     }
     // Returns once every buffer submitted has been written.
@@ -48,14 +50,18 @@ class BackgroundWriter {
                                        MemoryOutput& into);
     // False once any write failed; every later submission is then dropped.
     bool ok() const { return ok_.load(std::memory_order_acquire); }
-    // The first failed write's failure. REQUIRES: !ok(), and nothing queued.
-    Failure failure() const { return failure_; }
+    // The first failed write's failure. REQUIRES: !ok().
+    Failure failure() const EXCLUDES(mutex_) {
+        MutexLock lock(mutex_);
+        return failure_;
+    }
 
   private:
-    void run();
+    void run() EXCLUDES(mutex_);
     // Writes unless an earlier write failed; a failure is kept and turns ok() false.
-    void write(const char* data, std::size_t n);
-    void writeDecoded(const Cp932Decoder& decoder, const char* data, std::size_t n);
+    void write(const char* data, std::size_t n) EXCLUDES(mutex_);
+    void writeDecoded(const Cp932Decoder& decoder, const char* data, std::size_t n)
+        EXCLUDES(mutex_);
 
     // Bytes decoded at a time: their UTF-8 fits in the core's own cache.
     static constexpr std::size_t kDecodeSlice = 128 * 1024;
@@ -65,16 +71,17 @@ class BackgroundWriter {
         std::size_t size = 0;
         const Cp932Decoder* decoder = nullptr;
     };
-    WritableFile& file_;
-    std::mutex mutex_;
+    WritableFile& file_;  // written to by the writer's thread only
+    mutable Mutex mutex_;
     std::condition_variable changed_;
-    Piece queue_[kMaxQueued];
-    std::size_t first_ = 0;   // the oldest queued piece (being written while queued_ > 0)
-    std::size_t queued_ = 0;  // pieces submitted and not yet written
-    MemoryOutput decoded_;    // used by the writer's thread only
-    bool stopping_ = false;
+    Piece queue_[kMaxQueued] GUARDED_BY(mutex_);
+    // The oldest queued piece (being written while queued_ > 0).
+    std::size_t first_ GUARDED_BY(mutex_) = 0;
+    std::size_t queued_ GUARDED_BY(mutex_) = 0;  // pieces submitted and not yet written
+    MemoryOutput decoded_;                       // used by the writer's thread only
+    bool stopping_ GUARDED_BY(mutex_) = false;
     std::atomic<bool> ok_{true};
-    Failure failure_;  // written by the writer thread before ok_ turns false
+    Failure failure_ GUARDED_BY(mutex_);  // set before ok_ turns false
     std::thread thread_;
 };
 

@@ -15,7 +15,7 @@ BlockReader::BlockReader(ReadableFile& file, std::size_t blockSize, std::size_t 
 
 BlockReader::~BlockReader() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        MutexLock lock(mutex_);
         stop_ = true;
     }
     changed_.notify_all();
@@ -59,8 +59,8 @@ void BlockReader::run() {
     for (;;) {
         std::size_t index;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return stop_ || !free_.empty(); });
+            MutexLock lock(mutex_);
+            while (!stop_ && free_.empty()) lock.wait(changed_);
             if (stop_) return;
             index = free_.front();
             free_.pop_front();
@@ -72,7 +72,7 @@ void BlockReader::run() {
         // The end of the file is an empty block.
         const bool last = filled.failed || slot.size == 0;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            MutexLock lock(mutex_);
             filled_.push_back(filled);
         }
         changed_.notify_all();
@@ -81,7 +81,7 @@ void BlockReader::run() {
 }
 
 Result<BlockReader::Block> BlockReader::next() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     if (holding_) {
         // The window is unmapped (or the buffer kept) before the reader may use the slot again.
         slots_[held_].mapped.reset();
@@ -89,7 +89,7 @@ Result<BlockReader::Block> BlockReader::next() {
         holding_ = false;
         changed_.notify_all();
     }
-    changed_.wait(lock, [this] { return !filled_.empty(); });
+    while (filled_.empty()) lock.wait(changed_);
     const Filled filled = filled_.front();
     if (filled.failed) return filled.failure;  // stays at the front: every later call fails too
     const Slot& slot = slots_[filled.slot];

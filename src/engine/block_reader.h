@@ -8,11 +8,12 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 
 namespace sorvek {
 
@@ -39,7 +40,7 @@ class BlockReader {
     // The next block, once it is read; the block returned before goes back to the reader and
     // must no longer be used. A failed read: the failure (the reason from the file system);
     // every later call returns it again.
-    Result<Block> next();
+    Result<Block> next() EXCLUDES(mutex_);
 
   private:
     struct Slot {
@@ -53,7 +54,7 @@ class BlockReader {
         bool failed;
         Failure failure;
     };
-    void run();
+    void run() EXCLUDES(mutex_);
     // Fills `slot` with the next block: false on a failure (`failure` set).
     bool fill(Slot& slot, Failure& failure);
 
@@ -62,14 +63,16 @@ class BlockReader {
     std::size_t mapSize_;
     OnRead onRead_;
     bool mapping_ = true;  // the reading thread's own: mapping until the file refuses
+    // Each slot belongs to whoever took its number from free_ (the reading thread) or filled_
+    // (the consumer), until it hands the number back.
     std::vector<Slot> slots_;
-    std::mutex mutex_;
+    Mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::size_t> free_;
-    std::deque<Filled> filled_;
-    bool stop_ = false;
-    bool holding_ = false;  // the consumer holds a slot
-    std::size_t held_ = 0;
+    std::deque<std::size_t> free_ GUARDED_BY(mutex_);
+    std::deque<Filled> filled_ GUARDED_BY(mutex_);
+    bool stop_ GUARDED_BY(mutex_) = false;
+    bool holding_ GUARDED_BY(mutex_) = false;  // the consumer holds a slot
+    std::size_t held_ GUARDED_BY(mutex_) = 0;
     std::thread thread_;
 };
 

@@ -2,8 +2,10 @@
 // Buffers handed to a job's workers come back here when the last holder lets go, so that each
 // part does not cost the pages of a fresh allocation.
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 
 namespace sorvek {
 
@@ -11,8 +13,8 @@ class BufferPool {
   public:
     // A buffer of any size (resize it); back in the pool when the last copy is dropped.
     // REQUIRES: the pool outlives every buffer it handed out.
-    std::shared_ptr<std::vector<char>> take() {
-        std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_ptr<std::vector<char>> take() EXCLUDES(mutex_) {
+        MutexLock lock(mutex_);
         std::vector<char>* buffer = nullptr;
         if (free_.empty()) {
             buffer = new std::vector<char>();
@@ -21,14 +23,14 @@ class BufferPool {
             free_.pop_back();
         }
         return std::shared_ptr<std::vector<char>>(buffer, [this](std::vector<char>* b) {
-            std::lock_guard<std::mutex> back(mutex_);
+            MutexLock back(mutex_);
             free_.emplace_back(b);
         });
     }
 
   private:
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<std::vector<char>>> free_;
+    Mutex mutex_;
+    std::vector<std::unique_ptr<std::vector<char>>> free_ GUARDED_BY(mutex_);
 };
 
 }  // namespace sorvek

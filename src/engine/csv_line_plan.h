@@ -217,6 +217,27 @@ class CsvLinePlan {
     // fields.
     void addMarkWindows(KindPlan& plan, std::vector<ByteRange>& ranges);
 
+    // The steps of the plan, worked out once by the constructor.
+    // Chooses who decodes UTF-8 output (decoder_, or trimDecoder_ for the caller), which may
+    // make the plan unformatted again. True when fields are decoded as they are written.
+    bool chooseDecoding(Utf8Decoding decoding);
+    // One marked field of record kind `kind`: its step, the most it may write, whether its bytes
+    // are text of the output (for quoting), and the memory its conversion needs.
+    struct FieldPlan {
+        Step step;
+        std::size_t width = 0;
+        bool rawText = true;
+        std::size_t hostDigits = 0;  // for hostDigits_
+        std::size_t scratch = 0;     // for scratch_
+    };
+    FieldPlan planField(const FieldDef& f, std::size_t kind);
+    // Every kind's own steps, flags and quote windows; each kind's own part of a line at its
+    // widest, by kind.
+    std::vector<std::size_t> planSteps(const RecordDefTable& table, bool utf8);
+    // Each kind's nearest marked ancestor and line length, from those of its parent; room for
+    // the deepest chain.
+    void settleKinds(const RecordDefTable& table, const std::vector<std::size_t>& ownLength);
+
     bool hasSteps(std::size_t r) const { return kinds_[r].stepBegin != kinds_[r].stepEnd; }
     // Fills chain_ with the marked generations of a line of `kind` that have a record, bottom
     // up, and returns how many there are.
@@ -230,10 +251,30 @@ class CsvLinePlan {
                      char* out) const;
     char* writeTrimmedText(const Step& step, const unsigned char* field, char* out) const;
 
-    // writeFormatted for one way of quoting, so that the walk over the fields does not ask.
+    // writeFormatted for one way of quoting, so that the walk over the fields does not ask. On a
+    // cache line, as the other line writers (csv_line_plan.cpp).
     template <CsvQuoting kQuoting>
-    char* writeFormattedAs(int kind, const unsigned char* const* data, const RecordMark* marks,
-                           char* out) const;
+    [[gnu::aligned(64)]] char* writeFormattedAs(int kind, const unsigned char* const* data,
+                                                const RecordMark* marks, char* out) const;
+    // Whether the records of the `count` generations in chain_ let writeChain<true> write the
+    // line as writeFormattedAs would: none may need quotes and none leaves numbers short.
+    template <CsvQuoting kQuoting>
+    bool writtenAsWithoutOptions(std::size_t count, const RecordMark* marks) const;
+    // The delimiter as the writers of a line hold it: apart from the members, whose bytes the
+    // stores into the line could alias.
+    struct LineDelimiter {
+        const char* bytes;
+        std::size_t length;
+        char one;  // its first byte
+    };
+    // Writes the delimiter at `out`; returns its end.
+    static char* putDelimiter(char* out, const LineDelimiter& delimiter);
+    // The fields of one generation's record (`plan`'s steps in `steps`) as writeFormattedAs
+    // writes them, each followed by the delimiter.
+    template <CsvQuoting kQuoting>
+    char* writeFormattedLevel(const KindPlan& plan, const RecordMark& mark,
+                              const unsigned char* record, const Step* steps,
+                              const LineDelimiter& delimiter, char* out) const;
     using FormattedWriter = char* (CsvLinePlan::*)(int, const unsigned char* const*,
                                                    const RecordMark*, char*) const;
     FormattedWriter formattedWriter_ = nullptr;

@@ -5,12 +5,12 @@
 namespace sorvek {
 
 void InOrderWriter::writeFirst(const char* data, std::size_t n) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     if (n > 0 && written_) written_ = file_.write(data, n);
 }
 
 MemoryOutput InOrderWriter::takeBuffer() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     if (free_.empty()) return MemoryOutput();
     MemoryOutput bytes = std::move(free_.back());
     free_.pop_back();
@@ -19,7 +19,7 @@ MemoryOutput InOrderWriter::takeBuffer() {
 }
 
 void InOrderWriter::deliver(std::uint64_t index, MemoryOutput bytes, bool last) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     done_.emplace(index, Part{std::move(bytes), last});
     if (writing_) return;  // the thread that writes takes this part too when its turn comes
     writing_ = true;
@@ -44,8 +44,8 @@ void InOrderWriter::deliver(std::uint64_t index, MemoryOutput bytes, bool last) 
 }
 
 Status InOrderWriter::finish(std::uint64_t parts) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return next_ >= parts && !writing_; });
+    MutexLock lock(mutex_);
+    while (next_ < parts || writing_) lock.wait(changed_);
     return written_;
 }
 

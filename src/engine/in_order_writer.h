@@ -6,11 +6,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <vector>
 
 #include "engine/memory_output.h"
 #include "platform/files.h"
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 #include "ports/status.h"
 
 namespace sorvek {
@@ -23,20 +24,20 @@ class InOrderWriter {
     InOrderWriter& operator=(const InOrderWriter&) = delete;
 
     // Writes `n` bytes at once, before any part is delivered (a title line).
-    void writeFirst(const char* data, std::size_t n);
+    void writeFirst(const char* data, std::size_t n) EXCLUDES(mutex_);
     // Memory for a part's output: a buffer of a part already written, or a new one.
-    MemoryOutput takeBuffer();
+    MemoryOutput takeBuffer() EXCLUDES(mutex_);
     // Part `index` (0, 1, 2, ... every one delivered exactly once) is done. When every part
     // before it is written, writes it, and the parts after it that are done, before returning;
     // otherwise keeps it for the thread that writes the part before it. `last`: nothing after
     // this part is written (the conversion stopped in it). Thread-safe.
-    void deliver(std::uint64_t index, MemoryOutput bytes, bool last = false);
+    void deliver(std::uint64_t index, MemoryOutput bytes, bool last = false) EXCLUDES(mutex_);
     // Waits until the `parts` first parts are written (or dropped after a failure or the last
     // part); the first failed write, if any. Nothing is written after a failure.
-    Status finish(std::uint64_t parts);
+    Status finish(std::uint64_t parts) EXCLUDES(mutex_);
     // False once a write failed: later parts are dropped, so they need not be converted.
-    bool ok() const {
-        std::lock_guard<std::mutex> lock(mutex_);
+    bool ok() const EXCLUDES(mutex_) {
+        MutexLock lock(mutex_);
         return written_.ok();
     }
 
@@ -46,15 +47,18 @@ class InOrderWriter {
         bool last = false;
     };
 
+    // Written by the one thread that has set writing_, without the mutex.
     WritableFile& file_;
-    mutable std::mutex mutex_;
+    mutable Mutex mutex_;
     std::condition_variable changed_;
-    std::map<std::uint64_t, Part> done_;  // delivered, waiting for the parts before them
-    std::vector<MemoryOutput> free_;
-    std::uint64_t next_ = 0;  // the part due
-    bool writing_ = false;    // a thread is writing parts
-    bool ended_ = false;      // a part marked last was written: the rest is dropped
-    Status written_;
+    // Delivered, waiting for the parts before them.
+    std::map<std::uint64_t, Part> done_ GUARDED_BY(mutex_);
+    std::vector<MemoryOutput> free_ GUARDED_BY(mutex_);
+    std::uint64_t next_ GUARDED_BY(mutex_) = 0;  // the part due
+    bool writing_ GUARDED_BY(mutex_) = false;    // a thread is writing parts
+    // A part marked last was written: the rest is dropped.
+    bool ended_ GUARDED_BY(mutex_) = false;
+    Status written_ GUARDED_BY(mutex_);
 };
 
 }  // namespace sorvek

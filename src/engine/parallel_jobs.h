@@ -1,10 +1,11 @@
 #pragma once
-// The jobs with several workers (EngineContext::jobs above 1): the job's thread reads the input
-// part by part, finds the state each part starts in (for record-to-CSV a walk over the class
-// codes, for the text jobs a look at the bytes before the cut), hands the parts to the workers
-// and writes their results in order through the one output, which is replaced only when the
-// job succeeded. The output is byte for byte what the sequential run writes; memory is bounded
-// by a few parts in flight.
+// The jobs with several workers (EngineContext::jobs above 1), each a kind of part of the part
+// pipeline (engine/part_pipeline.h): a regular input is read part by part by the workers, any
+// other input in order by the job's thread; the state each part starts in (for record-to-CSV
+// the record walk, for the text jobs what the bytes before the cut leave) is handed on in the
+// parts' turns; the workers convert the parts and write their results in order through the one
+// output, which is replaced only when the job succeeded. The output is byte for byte what the
+// sequential run writes; memory is bounded by a few parts in flight.
 #include <cstddef>
 #include <functional>
 #include <string>

@@ -3,44 +3,54 @@
 // walk, the position in a line): the worker of part k waits until part k - 1 has taken its
 // turn, so that the state is followed in the order of the input while the rest of each part's
 // work (reading it, converting it) runs at once on every worker.
+//
+// The turn is a capability of the thread-safety analysis: the state handed from part to part is
+// GUARDED_BY the PartTurns, and only code that holds a turn (a PartTurn) may touch it.
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
+
+#include "platform/mutex.h"
+#include "platform/thread_annotations.h"
 
 namespace sorvek {
 
-class PartTurns {
+class CAPABILITY("part turn") PartTurns {
   public:
-    // Waits until every part before `index` has passed. REQUIRES: the parts before `index` were
-    // handed to workers before it (first in, first out), so that each of them passes in time.
-    void waitFor(std::uint64_t index) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return next_ == index; });
+    // Waits until every part before `index` has passed; the turn is then held. REQUIRES: the
+    // parts before `index` were handed to workers before it (first in, first out), so that each
+    // of them passes in time.
+    void waitFor(std::uint64_t index) ACQUIRE() EXCLUDES(mutex_) {
+        MutexLock lock(mutex_);
+        while (next_ != index) lock.wait(changed_);
     }
     // Ends the turn of the part whose turn it is.
-    void pass() {
+    void pass() RELEASE() EXCLUDES(mutex_) {
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            MutexLock lock(mutex_);
             ++next_;
         }
         changed_.notify_all();
     }
 
   private:
-    std::mutex mutex_;
+    Mutex mutex_;
     std::condition_variable changed_;
-    std::uint64_t next_ = 0;
+    std::uint64_t next_ GUARDED_BY(mutex_) = 0;
 };
 
 // One part's turn: waits for it when made, and passes it when ended or destroyed, so that a part
 // that fails in its turn never leaves the parts after it waiting.
-class PartTurn {
+class SCOPED_CAPABILITY PartTurn {
   public:
-    PartTurn(PartTurns& turns, std::uint64_t index) : turns_(turns) { turns_.waitFor(index); }
-    ~PartTurn() { end(); }
+    PartTurn(PartTurns& turns, std::uint64_t index) ACQUIRE(turns) : turns_(turns) {
+        turns_.waitFor(index);
+    }
+    ~PartTurn() RELEASE() {
+        if (!ended_) turns_.pass();
+    }
     PartTurn(const PartTurn&) = delete;
     PartTurn& operator=(const PartTurn&) = delete;
-    void end() {
+    void end() RELEASE() {
         if (ended_) return;
         ended_ = true;
         turns_.pass();

@@ -11,35 +11,34 @@ PartWorkers::PartWorkers(unsigned workers) {
 
 PartWorkers::~PartWorkers() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        MutexLock lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_all();
     for (std::thread& t : threads_) t.join();
 }
 
-void PartWorkers::submit(std::function<PartResult()> work) {
-    std::packaged_task<PartResult()> task(std::move(work));
-    results_.push_back(task.get_future());
+void PartWorkers::submit(std::function<void()> work) {
+    std::packaged_task<void()> task(std::move(work));
+    ends_.push_back(task.get_future());
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        MutexLock lock(mutex_);
         queue_.push_back(std::move(task));
     }
     changed_.notify_one();
 }
 
-PartResult PartWorkers::takeOldest() {
-    PartResult result = results_.front().get();
-    results_.pop_front();
-    return result;
+void PartWorkers::takeOldest() {
+    ends_.front().get();
+    ends_.pop_front();
 }
 
 void PartWorkers::run() {
     for (;;) {
-        std::packaged_task<PartResult()> task;
+        std::packaged_task<void()> task;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            MutexLock lock(mutex_);
+            while (!stopping_ && queue_.empty()) lock.wait(changed_);
             if (queue_.empty()) return;
             task = std::move(queue_.front());
             queue_.pop_front();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -70,33 +71,27 @@ std::string percent(double share) {
     return std::to_string(static_cast<int>(share * 100.0 + 0.5)) + "%";
 }
 
-}  // namespace
-
-std::vector<RecordLengthSuggestion> suggestRecordLengths(std::span<const unsigned char> head,
-                                                         std::int64_t fileSize,
-                                                         const ByteProfile& lines,
-                                                         bool linesOfWholeFile) {
-    std::vector<RecordLengthSuggestion> out;
-    if (fileSize < 2 || head.size() < 2) return out;
-
-    // Lines of one length (nine in ten or more): that length, without the line break.
-    if (lines.breaks() > 0 && lines.lines >= 2 && lines.commonLineLength > 0 &&
-        lines.commonLineCount * 10 >= lines.lines * 9) {
-        std::string reason = lines.commonLineCount == lines.lines
-                                 ? "全 " + groupedNumber(lines.lines) + " 行が "
-                                 : groupedNumber(lines.lines) + " 行中 " +
-                                       groupedNumber(lines.commonLineCount) + " 行が ";
-        reason += groupedNumber(lines.commonLineLength) + " バイト (改行を除く)";
-        if (!linesOfWholeFile)
-            reason = "先頭 " + groupedNumber(lines.size) + " バイトで、" + reason;
-        out.push_back({lines.commonLineLength, reason});
-        return out;
+// Lines of one length (nine in ten or more): that length, without the line break.
+std::optional<RecordLengthSuggestion> lineLengthSuggestion(const ByteProfile& lines,
+                                                           bool linesOfWholeFile) {
+    if (lines.breaks() <= 0 || lines.lines < 2 || lines.commonLineLength <= 0 ||
+        lines.commonLineCount * 10 < lines.lines * 9) {
+        return std::nullopt;
     }
+    std::string reason = lines.commonLineCount == lines.lines
+                             ? "全 " + groupedNumber(lines.lines) + " 行が "
+                             : groupedNumber(lines.lines) + " 行中 " +
+                                   groupedNumber(lines.commonLineCount) + " 行が ";
+    reason += groupedNumber(lines.commonLineLength) + " バイト (改行を除く)";
+    if (!linesOfWholeFile) reason = "先頭 " + groupedNumber(lines.size) + " バイトで、" + reason;
+    return RecordLengthSuggestion{lines.commonLineLength, reason};
+}
 
-    // Every length up to kShortLengths, and longer ones that divide the file size, as long as the
-    // bytes at hand hold enough records to tell. A record length lines up more bytes than the
-    // lengths one shorter and one longer: runs of blanks line up at any length, columns only at
-    // the record's.
+// Every length up to kShortLengths, and longer ones that divide the file size, as long as the
+// bytes at hand hold enough records to tell, each with how it lines up the bytes. A record
+// length lines up more bytes than the lengths one shorter and one longer: runs of blanks line up
+// at any length, columns only at the record's.
+std::vector<Candidate> scoredLengths(std::span<const unsigned char> head, std::int64_t fileSize) {
     std::vector<std::size_t> lengths;
     const std::size_t longest = head.size() / kLeastRecords;
     for (std::size_t length = 2; length <= std::min(kShortLengths, longest); ++length) {
@@ -118,7 +113,11 @@ std::vector<RecordLengthSuggestion> suggestRecordLengths(std::span<const unsigne
                               3.0 / std::sqrt(differing * compared),
                               fileSize % static_cast<std::int64_t>(length) == 0});
     }
-    if (candidates.empty()) return out;
+    return candidates;
+}
+
+// The candidates that stand out, lengths that divide the file size first, then by their lead.
+std::vector<Candidate> standingOut(const std::vector<Candidate>& candidates) {
     double best = 0;
     for (const Candidate& c : candidates) best = std::max(best, c.lead);
     std::vector<Candidate> ranked;
@@ -143,19 +142,39 @@ std::vector<RecordLengthSuggestion> suggestRecordLengths(std::span<const unsigne
         if (a.divides != b.divides) return a.divides;
         return a.lead > b.lead;
     });
+    return chosen;
+}
 
-    for (const Candidate& c : chosen) {
+RecordLengthSuggestion alignedLengthSuggestion(const Candidate& c,
+                                               std::span<const unsigned char> head,
+                                               std::int64_t fileSize) {
+    const std::int64_t length = static_cast<std::int64_t>(c.length);
+    const std::size_t records = std::min(head.size(), kComparedBytes + c.length) / c.length;
+    std::string reason = "先頭 " + groupedNumber(static_cast<std::int64_t>(records)) +
+                         " レコードで、1 レコード前と同じ位置のバイトが " + percent(c.score) +
+                         " 一致";
+    reason += c.divides ? "、ファイルサイズを割り切ります"
+                        : "、ファイルサイズを割り切りません (端数 " +
+                              groupedNumber(fileSize % length) + " バイト)";
+    reason += classCodeNote(head, c.length);
+    return {length, reason};
+}
+
+}  // namespace
+
+std::vector<RecordLengthSuggestion> suggestRecordLengths(std::span<const unsigned char> head,
+                                                         std::int64_t fileSize,
+                                                         const ByteProfile& lines,
+                                                         bool linesOfWholeFile) {
+    std::vector<RecordLengthSuggestion> out;
+    if (fileSize < 2 || head.size() < 2) return out;
+    if (auto byLines = lineLengthSuggestion(lines, linesOfWholeFile)) return {*byLines};
+
+    const std::vector<Candidate> candidates = scoredLengths(head, fileSize);
+    if (candidates.empty()) return out;
+    for (const Candidate& c : standingOut(candidates)) {
         if (out.size() == kMaxSuggestions) break;
-        const std::int64_t length = static_cast<std::int64_t>(c.length);
-        const std::size_t records = std::min(head.size(), kComparedBytes + c.length) / c.length;
-        std::string reason = "先頭 " + groupedNumber(static_cast<std::int64_t>(records)) +
-                             " レコードで、1 レコード前と同じ位置のバイトが " + percent(c.score) +
-                             " 一致";
-        reason += c.divides ? "、ファイルサイズを割り切ります"
-                            : "、ファイルサイズを割り切りません (端数 " +
-                                  groupedNumber(fileSize % length) + " バイト)";
-        reason += classCodeNote(head, c.length);
-        out.push_back({length, reason});
+        out.push_back(alignedLengthSuggestion(c, head, fileSize));
     }
     return out;
 }

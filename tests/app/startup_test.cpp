@@ -66,8 +66,8 @@ TEST_F(StartupTest, RecordLengthThatIsNoThirtyTwoBitNumberIsRefused) {
                       std::string("レコード長の指定に誤りがあります。\nレコード長 = ") + bad);
     }
     // A line ending is refused in the words and under the title of the job's own refusal.
-    expectRefusal({"/E", "a", "b", "cr lf"}, "改行コードの指定に誤りがあります。\n改行コード = CR LF",
-                  "tranCrlf()");
+    expectRefusal({"/E", "a", "b", "cr lf"},
+                  "改行コードの指定に誤りがあります。\n改行コード = CR LF", "tranCrlf()");
     for (const char* good : {" 80 ", "+5", "-3", "0"}) {
         messages.shown.clear();
         EXPECT_EQ(StartupAction::RunJob, start({"/L", "a", "b", good}).action) << good;

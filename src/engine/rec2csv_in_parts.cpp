@@ -1,0 +1,199 @@
+// tranRec2CsvInParts (engine/parallel_jobs.h): record-to-CSV as a kind of part of the part
+// pipeline (engine/part_pipeline.h).
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "engine/buffer_pool.h"
+#include "engine/in_order_writer.h"
+#include "engine/job_files.h"
+#include "engine/parallel_jobs.h"
+#include "engine/part_pipeline.h"
+#include "engine/split_plan.h"
+#include "platform/thread_annotations.h"
+
+namespace sorvek {
+namespace {
+
+// Room kept before a part's bytes for the record cut at the end of the part before it, so that
+// joining them costs no copy of the part.
+constexpr std::size_t kCarryRoom = 64 * 1024;
+
+// The record walk runs from part to part in their turns (the bytes of a record cut at the end
+// of one part come first in the next); each part is then converted on its own, by its own
+// RecordConverter seeded with the state its turn found, and written in order.
+class Rec2CsvParts {
+  public:
+    struct Part {
+        std::shared_ptr<std::vector<char>> buffer;
+        std::size_t read = 0;  // read at offsets: bytes after the room kept for the carry
+        bool atEnd = false;    // the input ends with them
+        // Found in its turn: the whole records it converts and the state they start in.
+        const char* data = nullptr;
+        std::size_t size = 0;
+        bool last = false;  // the end of the input, or a stop in the data
+        RecordPartStart start;
+    };
+    struct Done {
+        std::string stopMessage;
+    };
+
+    // `table` as prepareRec2CsvRun left it, `text` what it returned; all outlive the kind.
+    Rec2CsvParts(RecordDefTable& table, const Rec2CsvText& text, JobInput& input,
+                 InOrderWriter& writer, BufferPool& pool, const EngineContext& context)
+        : table_(table),
+          text_(text),
+          input_(input),
+          writer_(writer),
+          pool_(pool),
+          context_(context),
+          walker_(table) {}
+
+    PartChain chain;
+
+    Status readAt(Part& part, std::uint64_t, std::int64_t at, std::size_t size) {
+        part.buffer = pool_.take();
+        part.buffer->resize(kCarryRoom + size);
+        part.read = size;
+        part.atEnd = at + static_cast<std::int64_t>(size) == input_.length();
+        Result<std::size_t> got = input_.readAt(at, part.buffer->data() + kCarryRoom, size);
+        if (!got) return got.error();
+        return {};
+    }
+    bool takeTurn(Part& part) REQUIRES(chain.turns);
+    Result<NextPart> readNext(Part& part) REQUIRES(chain.turns);
+    Done finish(Part& part, std::uint64_t index);
+    void skip(std::uint64_t index) { writer_.deliver(index, MemoryOutput()); }
+    PartJoin join(Done& done) {
+        const bool stopped = !done.stopMessage.empty();
+        return {stopped, std::move(done.stopMessage)};
+    }
+    bool goesOn() const { return writer_.ok(); }
+    // The last record of each kind, for the table as the sequential run leaves it; the workers,
+    // which read the table, have ended.
+    void endTurns() REQUIRES(chain.turns) {
+        for (std::size_t k = 1; k < walker_.lastRecords().size(); ++k) {
+            table_[k].Data = walker_.lastRecords()[k];
+        }
+    }
+
+  private:
+    // Walks the records of [data, data + n), which follow the bytes walked before: the part
+    // takes the whole ones, the rest runs on into the next part.
+    void walk(Part& part, const char* data, std::size_t n, bool atEnd) REQUIRES(chain.turns);
+    void observe(const char* data, std::size_t n) const {
+        if (context_.observeInput) context_.observeInput(data, n);
+    }
+
+    RecordDefTable& table_;
+    const Rec2CsvText& text_;
+    JobInput& input_;
+    InOrderWriter& writer_;
+    BufferPool& pool_;
+    const EngineContext& context_;
+    RecordWalker walker_ GUARDED_BY(chain.turns);
+    std::vector<char> carry_ GUARDED_BY(chain.turns);  // bytes of a record cut at a part's end
+    std::int64_t offset_ GUARDED_BY(chain.turns) = 0;  // of carry_[0]
+    std::size_t needed_ GUARDED_BY(chain.turns) = 0;   // bytes the next record needs
+};
+
+bool Rec2CsvParts::takeTurn(Part& part) {
+    std::vector<char>& bytes = *part.buffer;
+    observe(bytes.data() + kCarryRoom, part.read);
+    std::size_t begin = kCarryRoom - std::min(carry_.size(), kCarryRoom);
+    if (carry_.size() <= kCarryRoom) {
+        std::copy(carry_.begin(), carry_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(begin));
+    } else {
+        // A record longer than the room: joined by a copy.
+        std::vector<char> joined(carry_);
+        joined.insert(joined.end(), bytes.begin() + kCarryRoom, bytes.end());
+        bytes.swap(joined);
+        begin = 0;
+    }
+    walk(part, bytes.data() + begin, bytes.size() - begin, part.atEnd);
+    return part.last;
+}
+
+Result<NextPart> Rec2CsvParts::readNext(Part& part) {
+    part.buffer = pool_.take();
+    std::vector<char>& bytes = *part.buffer;
+    bytes.resize(std::max(carry_.size() + partLength(context_), needed_));
+    std::copy(carry_.begin(), carry_.end(), bytes.begin());
+    const std::size_t kept = carry_.size();
+    Result<std::size_t> got = input_.read(bytes.data() + kept, bytes.size() - kept);
+    if (!got) return got.error();
+    observe(bytes.data() + kept, *got);
+    bytes.resize(kept + *got);
+    walk(part, bytes.data(), bytes.size(), input_.atEnd());
+    // Not one whole record yet: the bytes wait for more.
+    return NextPart{part.size > 0 || part.last, part.last, offset_};
+}
+
+void Rec2CsvParts::walk(Part& part, const char* data, std::size_t n, bool atEnd) {
+    const auto* walked = reinterpret_cast<const unsigned char*>(data);
+    part.start = walker_.partStart(offset_);
+    const RecordWalker::Step step = walker_.walk(walked, walked + n, atEnd);
+    walker_.keepRecords();
+    needed_ = step.needed;
+    part.last = atEnd || step.stopped;
+    // Not one whole record yet: everything runs on into the next part.
+    part.data = data;
+    part.size = part.last ? n : step.consumed;
+    carry_.assign(data + part.size, data + n);
+    offset_ += static_cast<std::int64_t>(part.size);
+}
+
+Rec2CsvParts::Done Rec2CsvParts::finish(Part& part, std::uint64_t index) {
+    if (part.size == 0 && !part.last) {
+        writer_.deliver(index, MemoryOutput());
+        return {};
+    }
+    PartResult result;
+    if (writer_.ok()) {
+        result = convertRec2CsvPart(table_, text_, part.start,
+                                    reinterpret_cast<const unsigned char*>(part.data), part.size,
+                                    part.last, false, writer_.takeBuffer());
+    }
+    writer_.deliver(index, std::move(result.bytes), !result.stopMessage.empty());
+    return {std::move(result.stopMessage)};
+}
+
+}  // namespace
+
+Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
+                          RecordDefTable& table, EngineContext& context) {
+    auto files = openJobFiles(inputPath, outputPath, context);
+    if (!files) return jobOutcome(files.error(), context);
+    JobInput& input = *files->input;
+    ProgressReporter progress(context.progress, input.length());
+    progress.start();
+
+    const Rec2CsvText text = prepareRec2CsvRun(table);
+    InOrderWriter writer(files->output->file());
+    writer.writeFirst(text.preamble.data(), text.preamble.size());
+    BufferPool pool;
+    Rec2CsvParts kind(table, text, input, writer, pool, context);
+    // An empty file is one empty part, whose end the walk tells.
+    const PartPipelineOutcome outcome =
+        runParts(kind, {context.jobs, progress, context.cancelled}, input,
+                 static_cast<std::int64_t>(partLength(context)), true);
+    const Status written = writer.finish(outcome.parts);
+    if (!outcome.failure) return jobOutcome(outcome.failure, context);
+    if (outcome.cancelled) return cancelledFailure();
+    if (outcome.stopped) {
+        // As in the sequential run: the lines before it reach a pipe or a device; a file keeps
+        // what it held.
+        const Status flushed =
+            finishOutput(written, *files->output, outputPath, OutputEnd::KeepOldFile);
+        if (!flushed) return jobOutcome(flushed, context);
+        return dataStop(outcome.stopMessage);
+    }
+    if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
+        return jobOutcome(finished, context);
+    }
+    progress.finished();
+    return {};
+}
+
+}  // namespace sorvek
