@@ -173,26 +173,15 @@ int toEbcdic(const std::string& kind, const std::string& input, const std::strin
     return std::fclose(out) == 0 ? 0 : 1;
 }
 
-class QuietProgress final : public Progress {
-  public:
-    void showLabel() override {}
-    void showProgress(std::int32_t, std::int32_t) override {}
-};
-
-class StderrMessages final : public Messages {
-  public:
-    void show(const std::string& text, const std::string&, MessageIcon) override {
-        std::cerr << text << '\n';
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-};
-
 int run(const std::string& kind, const std::string& input, const std::string& output) {
     RecordDefTable table = bench::layout(kind);
-    QuietProgress progress;
-    StderrMessages messages;
-    EngineContext context{progress, messages};
-    return tranRec2Csv(input, output, table, context) ? 0 : 1;
+    SilentProgress progress;
+    EngineContext context{progress};
+    const Status converted = tranRec2Csv(input, output, table, context);
+    // The reason alone: the tool links no front end that makes the whole message.
+    if (!converted)
+        std::cerr << converted.error().subject << ": " << converted.error().reason << '\n';
+    return converted ? 0 : 1;
 }
 
 }  // namespace
