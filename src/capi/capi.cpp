@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "app/failure_message.h"
 #include "capi/include/sorvek.h"
@@ -29,12 +30,32 @@ namespace {
 thread_local std::string lastError;
 thread_local int lastKind = SORVEK_ERROR_NONE;
 
-// The kinds keep their order: SORVEK_ERROR_* is the kind's place plus one.
-int kindCode(sorvek::FailureKind kind) {
-    return static_cast<int>(kind) + 1;
+using sorvek::FailureKind;
+
+// The C API's code of each kind; a program compiled against the header keeps its numbers.
+constexpr std::pair<FailureKind, int> kKindCodes[] = {
+    {FailureKind::Failed, SORVEK_ERROR_FAILED},
+    {FailureKind::NotFound, SORVEK_ERROR_NOT_FOUND},
+    {FailureKind::IsDirectory, SORVEK_ERROR_IS_DIRECTORY},
+    {FailureKind::Permission, SORVEK_ERROR_PERMISSION},
+    {FailureKind::DeviceOrSocket, SORVEK_ERROR_DEVICE_OR_SOCKET},
+    {FailureKind::NoSpace, SORVEK_ERROR_NO_SPACE},
+    {FailureKind::ReadError, SORVEK_ERROR_READ},
+    {FailureKind::WriteError, SORVEK_ERROR_WRITE},
+    {FailureKind::InvalidData, SORVEK_ERROR_INVALID_DATA},
+    {FailureKind::InvalidDefinition, SORVEK_ERROR_INVALID_DEFINITION},
+    {FailureKind::NotDefinitionFile, SORVEK_ERROR_NOT_DEFINITION_FILE},
+    {FailureKind::RefusedArgument, SORVEK_ERROR_REFUSED_ARGUMENT},
+    {FailureKind::Cancelled, SORVEK_ERROR_CANCELLED},
+    {FailureKind::NoMemory, SORVEK_ERROR_NO_MEMORY},
+};
+
+int kindCode(FailureKind kind) {
+    for (const auto& [k, code] : kKindCodes) {
+        if (k == kind) return code;
+    }
+    return SORVEK_ERROR_FAILED;
 }
-static_assert(SORVEK_ERROR_NOT_FOUND == 1 + static_cast<int>(sorvek::FailureKind::NotFound));
-static_assert(SORVEK_ERROR_NO_MEMORY == 1 + static_cast<int>(sorvek::FailureKind::NoMemory));
 
 // Keeps what the console program would show for `failure`.
 int failed(const sorvek::Failure& failure, int code = SORVEK_FAILED) {
@@ -94,8 +115,10 @@ int sorvek_last_error_kind(void) {
 
 const char* sorvek_error_kind_name(int kind) {
     if (kind == SORVEK_ERROR_NONE) return "none";
-    if (kind < SORVEK_ERROR_FAILED || kind > SORVEK_ERROR_NO_MEMORY) return "";
-    return sorvek::failureKindName(static_cast<sorvek::FailureKind>(kind - 1));
+    for (const auto& [k, code] : kKindCodes) {
+        if (code == kind) return sorvek::failureKindName(k);
+    }
+    return "";
 }
 
 int sorvek_definition_load(const char* path, sorvek_definition** definition) {

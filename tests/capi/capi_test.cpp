@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 
 #include "formats/trd_file.h"
@@ -90,8 +91,19 @@ TEST_F(CapiTest, FailuresSayWhyAndPartsGoToFiles) {
     ASSERT_EQ(SORVEK_OK, sorvek_plan_make((samples + "orders.dat").c_str(), definition, 2, &plan));
     std::int64_t begin = 0, end = 0;
     EXPECT_EQ(SORVEK_FAILED, sorvek_plan_part_range(plan, 2, &begin, &end));
+    EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
     sorvek_buffer wrong{nullptr, 0};
     EXPECT_EQ(SORVEK_FAILED, sorvek_convert_part_bytes("x", 1, definition, plan, 1, &wrong));
+
+    // Every kind has a name of its own, which a program may show or compare.
+    std::set<std::string> names;
+    for (int kind = SORVEK_ERROR_NONE; kind <= SORVEK_ERROR_NO_MEMORY; ++kind) {
+        names.insert(sorvek_error_kind_name(kind));
+    }
+    EXPECT_EQ(static_cast<std::size_t>(SORVEK_ERROR_NO_MEMORY + 1), names.size());
+    EXPECT_EQ(0u, names.count(""));
+    EXPECT_STREQ("not_found", sorvek_error_kind_name(SORVEK_ERROR_NOT_FOUND));
+    EXPECT_STREQ("", sorvek_error_kind_name(SORVEK_ERROR_NO_MEMORY + 1));
 
     std::string joined;
     for (int p = 0; p < 2; ++p) {
