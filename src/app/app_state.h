@@ -9,6 +9,7 @@
 
 #include "engine/inspection_report.h"
 #include "model/record_def.h"
+#include "model/record_output_options.h"
 
 namespace sorvek {
 
@@ -23,6 +24,7 @@ inline constexpr std::int32_t kPageExecute = 99;
 inline constexpr const char* kJobRecLen = "RECLEN";
 inline constexpr const char* kJobRec2Csv = "REC2CSV";
 inline constexpr const char* kJobCrlf = "CRLF";
+inline constexpr const char* kJobCsv2Rec = "CSV2REC";
 inline constexpr const char* kJobCheck = "CHECK";
 
 struct JobState {
@@ -44,6 +46,9 @@ struct AppState {
     std::string IniFilePath;
     // True when the program was started with a command line (an unattended run).
     bool unattended = false;
+    // How the records of a CSV2REC job follow one another (the run's own; not kept in the
+    // definition).
+    RecordOutputOptions recordOutput;
     // What the check found, once it has run.
     std::optional<InspectionReport> inspection;
 };

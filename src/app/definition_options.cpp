@@ -1,16 +1,17 @@
 #include "app/definition_options.h"
 
 #include "platform/input_code_page.h"
+#include "platform/number_text.h"
 
 namespace sorvek {
 namespace {
 
 // An output option whose value is one of `Words`, kept in `Member` of the overrides.
 template <auto Member, const auto& Words>
-bool takeOutputWord(std::string_view word, CsvOutputOverrides& output, InputOverrides&) {
+bool takeOutputWord(std::string_view word, RunOverrides& overrides) {
     const auto value = parseOptionWord(Words, word);
     if (!value) return false;
-    output.*Member = *value;
+    overrides.output.*Member = *value;
     return true;
 }
 
@@ -27,14 +28,30 @@ std::string onOff(bool on) {
     return on ? "on" : "off";
 }
 
-bool takeCodePage(std::string_view word, CsvOutputOverrides&, InputOverrides& input) {
-    input.codePage = parseInputCodePage(word);
-    return input.codePage.has_value();
+bool takeCodePage(std::string_view word, RunOverrides& overrides) {
+    overrides.input.codePage = parseInputCodePage(word);
+    return overrides.input.codePage.has_value();
 }
 
-bool takeRecordFormat(std::string_view word, CsvOutputOverrides&, InputOverrides& input) {
-    input.recordFormat = parseOptionWord(kRecordFormatWords, word);
-    return input.recordFormat.has_value();
+bool takeRecordFormat(std::string_view word, RunOverrides& overrides) {
+    overrides.input.recordFormat = parseOptionWord(kRecordFormatWords, word);
+    return overrides.input.recordFormat.has_value();
+}
+
+bool takeRecordEnd(std::string_view word, RunOverrides& overrides) {
+    overrides.records.end = parseOptionWord(kRecordEndWords, word);
+    return overrides.records.end.has_value();
+}
+
+std::string blockSizeWords() {
+    return "9-" + std::to_string(kMaxBlockSize);
+}
+
+bool takeBlockSize(std::string_view word, RunOverrides& overrides) {
+    const std::optional<std::int32_t> size = parseInt32(std::string(word));
+    if (!size || *size < 9 || static_cast<std::uint32_t>(*size) > kMaxBlockSize) return false;
+    overrides.records.blockSize = static_cast<std::uint32_t>(*size);
+    return true;
 }
 
 const CsvOutputOptions& outputOf(const AppState& state) {
@@ -44,7 +61,7 @@ const CsvOutputOptions& outputOf(const AppState& state) {
 const DefinitionOption kOptions[] = {
     {"encoding",
      "      文字コード。既定は cp932 (Shift-JIS のまま)。utf-8-bom は先頭に BOM を付けます。\n",
-     false, true, wordList<kEncodingWords>,
+     false, OptionTarget::Text, wordList<kEncodingWords>,
      takeOutputWord<&CsvOutputOverrides::encoding, kEncodingWords>,
      [](const AppState& s) {
          return std::string(optionWord(kEncodingWords, outputOf(s).encoding));
@@ -52,17 +69,17 @@ const DefinitionOption kOptions[] = {
     {"quote",
      "      引用符。minimal は区切り文字・\"・CR・LF を含む値だけを \"\" で囲み、\n"
      "      値の中の \" は \"\" にします。all はすべての値を囲みます。既定は none。\n",
-     false, true, wordList<kQuotingWords>,
+     false, OptionTarget::Text, wordList<kQuotingWords>,
      takeOutputWord<&CsvOutputOverrides::quoting, kQuotingWords>,
      [](const AppState& s) { return std::string(optionWord(kQuotingWords, outputOf(s).quoting)); }},
-    {"trim", "      文字項目 (X) の末尾の空白 (半角・全角) を取り除きます。\n", true, true, noWords,
-     takeOutputWord<&CsvOutputOverrides::trimBlanks, kOnOffWords>,
+    {"trim", "      文字項目 (X) の末尾の空白 (半角・全角) を取り除きます。\n", true,
+     OptionTarget::Text, noWords, takeOutputWord<&CsvOutputOverrides::trimBlanks, kOnOffWords>,
      [](const AppState& s) { return onOff(outputOf(s).trimBlanks); }},
     {"zoned-sign",
      "      ゾーン10進数 (9) の符号を読み取り、負の値の先頭に - を付けます。\n"
      "      trailing は最後の桁、leading は最初の桁のゾーンに符号があるものとします。\n"
      "      ('{' 'A'-'I' 正、'}' 'J'-'R' 負、'p'-'y' 負、EBCDIC のゾーン C/F 正・D 負)\n",
-     false, true, wordList<kZonedSignWords>,
+     false, OptionTarget::Text, wordList<kZonedSignWords>,
      takeOutputWord<&CsvOutputOverrides::zonedSign, kZonedSignWords>,
      [](const AppState& s) {
          return std::string(optionWord(kZonedSignWords, outputOf(s).zonedSign));
@@ -70,12 +87,12 @@ const DefinitionOption kOptions[] = {
     {"invalid-packed",
      "      パック10進数 (P) の不正な値: keep はそのまま (: から ? の文字)、empty は\n"
      "      空の値、fail はレコード番号・オフセット・フィールド名を示して中止します。\n",
-     false, true, wordList<kInvalidPackedWords>,
+     false, OptionTarget::Text, wordList<kInvalidPackedWords>,
      takeOutputWord<&CsvOutputOverrides::invalidPacked, kInvalidPackedWords>,
      [](const AppState& s) {
          return std::string(optionWord(kInvalidPackedWords, outputOf(s).invalidPacked));
      }},
-    {"title-line", "      1行目にフィールド名を出力するかどうか。\n", false, true,
+    {"title-line", "      1行目にフィールド名を出力するかどうか。\n", false, OptionTarget::Text,
      wordList<kOnOffWords>, takeOutputWord<&CsvOutputOverrides::titleLine, kOnOffWords>,
      [](const AppState& s) {
          const RecordDefTable& table = s.recordDefTable;
@@ -84,14 +101,24 @@ const DefinitionOption kOptions[] = {
     {"input-code-page",
      "      入力ファイルの文字コード (定義ファイルの指定より優先)。IBM930/IBM939 は\n"
      "      日本語 EBCDIC (シフトアウト 0E・シフトイン 0F の間が2バイト文字)。\n",
-     false, false, inputCodePageNameList, takeCodePage, nullptr},
+     false, OptionTarget::Input, inputCodePageNameList, takeCodePage, nullptr},
     {"record-format",
      "      レコード形式。v は各レコードの先頭に4バイトのレコード記述語 (RDW)、\n"
      "      vb はさらにブロック記述語 (BDW) 付きのブロックに入ったレコード。\n",
-     false, false, wordList<kRecordFormatWords>, takeRecordFormat, nullptr},
-    {"line-end", "      各行の改行。既定は crlf。\n", false, true, wordList<kLineEndWords>,
-     takeOutputWord<&CsvOutputOverrides::lineEnd, kLineEndWords>,
+     false, OptionTarget::Input, wordList<kRecordFormatWords>, takeRecordFormat, nullptr},
+    {"line-end", "      各行の改行。既定は crlf。\n", false, OptionTarget::Text,
+     wordList<kLineEndWords>, takeOutputWord<&CsvOutputOverrides::lineEnd, kLineEndWords>,
      [](const AppState& s) { return std::string(optionWord(kLineEndWords, outputOf(s).lineEnd)); }},
+    {"record-end",
+     "      固定長のレコードの後に付ける改行。既定は none (レコードを続けて書きます)。\n", false,
+     OptionTarget::Records, wordList<kRecordEndWords>, takeRecordEnd,
+     [](const AppState& s) {
+         return std::string(optionWord(kRecordEndWords, s.recordOutput.end));
+     }},
+    {"block-size",
+     "      レコード形式 vb のブロックの最大バイト数 (ブロック記述語を含む)。既定は 32760。\n",
+     false, OptionTarget::Records, blockSizeWords, takeBlockSize,
+     [](const AppState& s) { return std::to_string(s.recordOutput.blockSize); }},
 };
 
 }  // namespace
@@ -118,25 +145,33 @@ std::string optionValueRefusal(const DefinitionOption& option, const std::string
     return shownName + " に指定できる値は " + option.words() + " です: " + std::string(word);
 }
 
-std::string definitionOptionsUsage() {
+std::string definitionOptionsUsage(bool records) {
     std::string text = "REC→CSV変換の出力形式 (定義ファイルの指定より優先します):\n";
+    std::string layout = "\nCSV→REC変換のレコードの並べ方:\n";
     for (const DefinitionOption& option : kOptions) {
-        text += std::string("  --") + option.name;
-        if (!option.flag) text += " " + option.words();
-        text += "\n";
-        text += option.usage;
+        std::string& into = option.target == OptionTarget::Records ? layout : text;
+        into += std::string("  --") + option.name;
+        if (!option.flag) into += " " + option.words();
+        into += "\n";
+        into += option.usage;
     }
-    return text;
+    return records ? text + layout : text;
 }
 
 std::string outputOptionsDescription(const AppState& state) {
     std::string text;
     for (const DefinitionOption& option : kOptions) {
-        if (option.current == nullptr) continue;
+        if (option.current == nullptr || option.target != OptionTarget::Text) continue;
         if (!text.empty()) text += ' ';
         text += std::string(option.name) + "=" + option.current(state);
     }
     return text;
+}
+
+void applyOverrides(const RunOverrides& overrides, AppState& state) {
+    applyOutputOverrides(overrides.output, state.recordDefTable);
+    applyInputOverrides(overrides.input, state.recordDefTable);
+    overrides.records.applyTo(state.recordOutput);
 }
 
 void applyInputOverrides(const InputOverrides& overrides, RecordDefTable& table) {

@@ -45,6 +45,8 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = false,
     .warnsOnRecordData = true,
+    .inputIsRecords = false,
+    .makesRecords = false,
     .checkParameter = checkLineEnding,
     .run = run,
     .summarize = summarize,

@@ -74,6 +74,8 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = false,
     .warnsOnRecordData = true,
+    .inputIsRecords = false,
+    .makesRecords = false,
     .checkParameter = checkLength,
     .run = run,
     .summarize = summarize,

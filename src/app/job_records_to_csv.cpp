@@ -47,6 +47,8 @@ constexpr JobEntry kEntry{
     .usage = kUsage,
     .readsDefinition = true,
     .warnsOnRecordData = false,
+    .inputIsRecords = true,
+    .makesRecords = false,
     .checkParameter = nullptr,
     .run = run,
     .summarize = summarize,

@@ -7,10 +7,7 @@ namespace sorvek {
 std::span<const JobEntry* const> jobRegistry() {
     // A new job is one line here (in the order of the main window's buttons).
     static const JobEntry* const kJobs[] = {
-        &recordLengthJob(),
-        &recordsToCsvJob(),
-        &lineEndingJob(),
-        &checkJob(),
+        &recordLengthJob(), &recordsToCsvJob(), &csvToRecordsJob(), &lineEndingJob(), &checkJob(),
     };
     return kJobs;
 }

@@ -41,6 +41,11 @@ struct JobEntry {
     // Removes or rewrites line breaks: a job on an input that looks like record data is warned
     // about (asked first in the desktop program).
     bool warnsOnRecordData;
+    // Its input is records of the definition (the inspection beside the job reads it through
+    // the definition); else text or bytes.
+    bool inputIsRecords;
+    // It makes records of the definition: the options of their framing apply.
+    bool makesRecords;
     // Refuses a parameter the job cannot take (kind RefusedArgument), before any file is
     // touched. Null: every parameter is taken.
     Status (*checkParameter)(const std::string& parameter);
@@ -73,6 +78,7 @@ bool startJob(int index, JobState& job);
 // The registry's entries, each defined in its own file.
 const JobEntry& recordLengthJob();  // app/job_record_length.cpp
 const JobEntry& recordsToCsvJob();  // app/job_records_to_csv.cpp
+const JobEntry& csvToRecordsJob();  // app/job_csv_to_records.cpp
 const JobEntry& lineEndingJob();    // app/job_line_ending.cpp
 const JobEntry& checkJob();         // app/job_check.cpp
 

@@ -73,8 +73,8 @@ ExecuteResult executeJob(AppState& state, EngineContext& context, Messages& mess
     }
     // The definition is taken as it is before the job changes it (a "\t" delimiter, the data).
     const JobEntry* entry = findJobByKind(state.job.JobKind);
-    Inspector inspector(entry != nullptr && entry->readsDefinition ? &state.recordDefTable
-                                                                   : nullptr);
+    Inspector inspector(entry != nullptr && entry->inputIsRecords ? &state.recordDefTable
+                                                                  : nullptr);
     context.observeInput = [&inspector](const char* data, std::size_t size) {
         inspector.add(data, size);
     };

@@ -133,19 +133,20 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         return command;
     }
 
-    CsvOutputOverrides& out = command.output;
-    InputOverrides& in = command.input;
+    const CsvOutputOverrides& out = command.overrides.output;
+    const InputOverrides& in = command.overrides.input;
+    const RecordOutputOverrides& layout = command.overrides.records;
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (optionGiven[i]->count() == 0) continue;
         const std::string word = options[i].flag ? "on" : optionValues[i];
-        if (!options[i].take(word, out, in)) {
+        if (!options[i].take(word, command.overrides)) {
             return refused(optionValueRefusal(options[i], optionGiven[i]->get_name(), word));
         }
     }
 
     if (check || json) {
         if (!check) return refused("--json は --check と一緒に指定してください。");
-        if (jobOption != nullptr || !out.empty() || !in.empty()) {
+        if (jobOption != nullptr || !out.empty() || !in.empty() || !layout.empty()) {
             return refused("--check にはジョブや出力形式のオプションを指定できません。");
         }
         if (positionals.empty() || positionals.size() > 2) {
@@ -174,7 +175,12 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     const JobEntry* job = findJobBySwitch(command.jobArgs.front());
     if (!out.empty() && job != nullptr && !job->readsDefinition) {
         return refused(
-            "出力形式のオプションは REC→CSV変換 (/C, --definition) にだけ指定できます。");
+            "出力形式のオプションは REC→CSV変換 (/C, --definition) と CSV→REC変換 (/R, "
+            "--to-records) にだけ指定できます。");
+    }
+    if (!layout.empty() && job != nullptr && !job->makesRecords) {
+        return refused(
+            "--record-end と --block-size は CSV→REC変換 (/R, --to-records) にだけ指定できます。");
     }
     command.request = ConsoleRequest::Job;
     return command;

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "model/csv_output_options.h"
-#include "model/host_data.h"
+#include "app/definition_options.h"
 
 namespace sorvek {
 
@@ -33,8 +32,9 @@ struct ConsoleCommand {
     // Job: the switch and the three parameters, as the switch form would give them. The switch
     // and the count are checked by the job's start-up, with its own refusals.
     std::vector<std::string> jobArgs;
-    CsvOutputOverrides output;
-    InputOverrides input;  // the input's code page and record format, over the definition's
+    // The options over the definition: the text's form, the records' code page and format, the
+    // layout of records made from text.
+    RunOverrides overrides;
     // Check: the input and, when given, the definition; `json` for one JSON object.
     std::vector<std::string> checkArgs;
     bool json = false;

@@ -97,8 +97,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     AppState state;
     const StartupOutcome outcome = prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != StartupAction::RunJob) return outcome.exitStatus;
-    applyOutputOverrides(command.output, state.recordDefTable);
-    applyInputOverrides(command.input, state.recordDefTable);
+    applyOverrides(command.overrides, state);
 
     const StopSignals stopSignals;
     if (command.verbose) describeJob(state, streams);

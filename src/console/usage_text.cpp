@@ -32,7 +32,7 @@ const char kNotes[] =
 std::string usageText() {
     std::string text = "使い方:\n";
     for (const JobEntry* job : jobRegistry()) text += job->usage;
-    return text + "\n" + kCommonOptions + "\n" + definitionOptionsUsage() + "\n" + kNotes;
+    return text + "\n" + kCommonOptions + "\n" + definitionOptionsUsage(true) + "\n" + kNotes;
 }
 
 std::string jobUsageText(const std::string& commandSwitch) {
@@ -40,7 +40,7 @@ std::string jobUsageText(const std::string& commandSwitch) {
     if (job == nullptr) return usageText();
     std::string text = std::string("使い方:\n") + job->usage + "\n" + kCommonOptions;
     // The output options shape what is written through a definition.
-    if (job->readsDefinition) text += "\n" + definitionOptionsUsage();
+    if (job->readsDefinition) text += "\n" + definitionOptionsUsage(job->makesRecords);
     return text;
 }
 

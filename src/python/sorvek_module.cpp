@@ -49,6 +49,7 @@ PyObject* errorClass = nullptr;
 struct Definition {
     RecordDefTable table;
     std::string path;
+    RecordOutputOverrides records;  // how records made from text are laid out
 };
 
 // Loads and checks a definition file; `options` are the options over the definition by their
@@ -60,8 +61,7 @@ std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py
     loaded->table.reset(2);
     const auto result = loadDefinition(path, loaded->table);
     if (!result) failLoad(path, result.error());
-    CsvOutputOverrides output;
-    InputOverrides input;
+    RunOverrides overrides;
     for (const auto& [name, value] : options) {
         const std::string key = py::str(name);
         const DefinitionOption* option = findDefinitionOption(key);
@@ -72,10 +72,11 @@ std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py
         const std::string word = py::isinstance<py::bool_>(value)
                                      ? std::string(value.cast<bool>() ? "on" : "off")
                                      : std::string(py::str(value));
-        if (!option->take(word, output, input)) refuse(optionValueRefusal(*option, key, word));
+        if (!option->take(word, overrides)) refuse(optionValueRefusal(*option, key, word));
     }
-    applyOutputOverrides(output, loaded->table);
-    applyInputOverrides(input, loaded->table);
+    applyOutputOverrides(overrides.output, loaded->table);
+    applyInputOverrides(overrides.input, loaded->table);
+    loaded->records = overrides.records;
     if (Status checked = checkRec2CsvDefinition(loaded->table); !checked) fail(checked.error());
     return loaded;
 }

@@ -25,9 +25,14 @@ TEST(JobCatalog, ButtonsPrepareFreshJobStates) {
         "レコード長をバイト数で指定してください。\u3000"
         "0 を指定すると、改行無しのデータに変換できます。",
         job.PageComments[1]);
-    EXPECT_FALSE(startJob(2, job));
+    EXPECT_FALSE(startJob(4, job));
     EXPECT_EQ("RECLEN", job.JobKind);
-    EXPECT_EQ("", jobHint(2));
+    EXPECT_EQ("", jobHint(4));
+    // The way back of REC→CSV, on the same definition page.
+    ASSERT_TRUE(startJob(2, job));
+    EXPECT_EQ("CSV2REC", job.JobKind);
+    EXPECT_EQ((std::vector<std::int32_t>{kPageFiles, kPageRecordDefinition, kPageExecute}),
+              job.PageSequence);
     EXPECT_EQ("固定長レコードをCSV形式に変換します。", jobHint(1));
 }
 

@@ -382,7 +382,8 @@ TEST_P(CliTest, RefusedOptionsSayWhyWithTheProgramsNameAndExitWithTwo) {
         {"--title-line /C in.txt out.txt d.trd", "--title-line に指定できる値は on|off です: /C"},
         {"/C in.txt out.txt d.trd --encoding", nullptr},  // the job's four arguments and more
         {"--trim /L in.txt out.txt 1",
-         "出力形式のオプションは REC→CSV変換 (/C, --definition) にだけ指定できます。"},
+         "出力形式のオプションは REC→CSV変換 (/C, --definition) と CSV→REC変換 (/R, "
+         "--to-records) にだけ指定できます。"},
         {"--definition d.trd --record-length 1 in.txt out.txt",
          "--record-length と --definition は同時に指定できません。"},
         {"--definition d.trd in.txt",

@@ -110,7 +110,6 @@ int main(int argc, char** argv) {
     sorvek::WidgetMessages messages(nullptr);
     const sorvek::StartupOutcome outcome = sorvek::prepareStartup(command.jobArgs, state, messages);
     if (outcome.action != sorvek::StartupAction::RunJob) return outcome.exitStatus;
-    sorvek::applyOutputOverrides(command.output, state.recordDefTable);
-    sorvek::applyInputOverrides(command.input, state.recordDefTable);
+    sorvek::applyOverrides(command.overrides, state);
     return session.runUnattended();
 }

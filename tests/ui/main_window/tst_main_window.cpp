@@ -76,7 +76,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(main->cmdTrans(0)->text(), QStringLiteral("レコード長変換"));
         QCOMPARE(main->cmdTrans(1)->text(), QStringLiteral("REC→CSV変換"));
         QCOMPARE(main->cmdTrans(3)->text(), QStringLiteral("改行コード変換"));
-        QVERIFY(main->cmdTrans(2) == nullptr);
+        QCOMPARE(main->cmdTrans(2)->text(), QStringLiteral("CSV→REC変換"));
+        QVERIFY(main->cmdTrans(4) == nullptr);
         QVERIFY(!main->cmdTrans(0)->icon().isNull());
         QCOMPARE(main->mnuHelp->shortcut(), QKeySequence(Qt::Key_F1));
         main->close();

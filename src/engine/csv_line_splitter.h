@@ -1,0 +1,46 @@
+#pragma once
+// Delimited text read back into values, as RFC 4180 writes them and as the record-to-CSV
+// conversion writes them with or without quotes: a value in double quotes may hold the
+// delimiter, CR, LF and doubled double quotes; a line ends at an LF outside quotes, a CR before
+// it belonging to the line end.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvek {
+
+class CsvLineSplitter {
+  public:
+    // `delimiter`: the bytes between two values (one or more).
+    explicit CsvLineSplitter(std::string delimiter);
+
+    struct Line {
+        // Bytes of the line with its line end; 0 while the bytes hold no whole line yet.
+        std::size_t length = 0;
+        // A value opened by a double quote that is not closed before the input ends, or whose
+        // closing quote is followed by something other than the delimiter or the line end.
+        bool malformed = false;
+        std::size_t malformedValue = 0;  // 1-based number of that value
+    };
+
+    // Splits the first whole line of [begin, end) into `values`: views of the bytes, or of the
+    // splitter's own memory for a value whose doubled quotes were undone, valid until the next
+    // call. The line is whole when its LF is there, or, with `atEnd` (nothing follows `end`),
+    // when it reaches `end`. An empty line (only a line end) is one empty value.
+    Line split(const char* begin, const char* end, bool atEnd,
+               std::vector<std::string_view>& values);
+
+  private:
+    // Reads the quoted value that starts at `p` (after its opening quote): its bytes into a
+    // value, `p` moved past the closing quote. False when the bytes end first.
+    bool readQuoted(const char*& p, const char* end, std::size_t index);
+
+    std::string delimiter_;
+    // The unquoted values of a line with doubled quotes, by value number.
+    std::vector<std::string> unquoted_;
+    bool singleByte_;
+    char first_;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,330 @@
+#include "engine/field_encoding.h"
+
+#include <bit>
+#include <cstring>
+
+#include "engine/host_numbers.h"
+#include "platform/codepage.h"
+
+namespace sorvek {
+namespace {
+
+constexpr unsigned char kEbcdicPlus = 0x4E;
+constexpr unsigned char kEbcdicMinus = 0x60;
+
+// A number as people write it: blanks around, a sign, digits with at most one point.
+struct NumberText {
+    bool negative = false;
+    std::string_view whole, fraction;
+};
+
+bool parseNumber(std::string_view text, NumberText& number) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        number.negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    const std::size_t point = text.find('.');
+    number.whole = text.substr(0, point);
+    number.fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    if (number.whole.empty() && number.fraction.empty()) return false;
+    for (std::string_view part : {number.whole, number.fraction}) {
+        for (char c : part) {
+            if (c < '0' || c > '9') return false;
+        }
+    }
+    return true;
+}
+
+bool isBlankText(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+}  // namespace
+
+FieldEncoding::FieldEncoding(const FieldDef& f, const ValueTextForm& form,
+                             const CsvOutputOptions& options)
+    : offset_(static_cast<std::uint32_t>(f.Pos - 1)),
+      size_(static_cast<std::uint32_t>(f.Size)),
+      dec_(f.Dec),
+      scale_(f.scale),
+      text_(form) {
+    const bool ebcdic = isEbcdic(form.page);
+    if (ebcdic || form.encoding != CsvEncoding::Cp932) encoder_ = &PageEncoder::get(form.page);
+    if (f.Type == kTypeBinary) {
+        form_ = Form::Binary;
+        binarySigned_ = f.signedBinary;
+        bigEndian_ =
+            f.byteOrder == ByteOrder::Big || ebcdic || std::endian::native == std::endian::big;
+    } else if (f.Type == kTypePacked) {
+        form_ = Form::Packed;
+    } else if (f.Type == kTypeZoned) {
+        signDeclared_ = f.sign != SignPosition::Undeclared;
+        const bool host = ebcdic || signDeclared_ || f.scale != 0;
+        form_ = host ? Form::HostZoned : Form::Zoned;
+        sign_ = f.sign;
+        if (!signDeclared_) {
+            const bool leading = options.zonedSign == ZonedSign::Leading ||
+                                 (options.zonedSign == ZonedSign::Trailing && f.leadingSign);
+            sign_ = leading && !ebcdic ? SignPosition::Leading : SignPosition::Trailing;
+        }
+    } else if (ebcdic && f.Type == kTypeDoubleByte) {
+        form_ = Form::DoubleByte;
+    }
+}
+
+void FieldEncoding::fill(unsigned char* field) const {
+    const bool ebcdic = isEbcdic(text_.page);
+    switch (form_) {
+        case Form::Text:
+            std::memset(field, ebcdic ? 0x40 : ' ', size_);
+            return;
+        case Form::DoubleByte:
+            std::memset(field, 0x40, size_);
+            return;
+        case Form::Zoned:
+        case Form::HostZoned:
+            std::memset(field, ebcdic ? 0xF0 : '0', size_);
+            if (sign_ == SignPosition::LeadingSeparate) field[0] = ebcdic ? kEbcdicPlus : '+';
+            if (sign_ == SignPosition::TrailingSeparate) {
+                field[size_ - 1] = ebcdic ? kEbcdicPlus : '+';
+            }
+            return;
+        case Form::Packed:
+            std::memset(field, 0, size_);
+            field[size_ - 1] = 0x0C;
+            return;
+        case Form::Binary:
+            std::memset(field, 0, size_);
+            return;
+    }
+}
+
+bool FieldEncoding::toPage(std::string_view value, std::string& out, std::string& why) const {
+    out.clear();
+    if (encoder_ == nullptr) {
+        out.assign(value);
+        return true;
+    }
+    std::string utf8;
+    std::string_view text = value;
+    if (text_.encoding == CsvEncoding::Cp932) {
+        utf8 = cp932ToUtf8(value);
+        text = utf8;
+    }
+    const std::size_t bad = form_ == Form::DoubleByte ? encoder_->encodeDoubleByte(text, out)
+                                                      : encoder_->encode(text, out);
+    if (bad == PageEncoder::npos) return true;
+    std::size_t length = 1;
+    decodeUtf8At(reinterpret_cast<const unsigned char*>(text.data() + bad), text.size() - bad,
+                 length);
+    why = "「" + std::string(text.substr(bad, length)) + "」はこの文字コード (" +
+          std::string(inputCodePageName(text_.page)) + ") にない文字です。";
+    return false;
+}
+
+std::string FieldEncoding::encode(std::string_view value, unsigned char* field,
+                                  std::string& scratch) const {
+    switch (form_) {
+        case Form::Text:
+        case Form::DoubleByte:
+            return encodeText(value, field, scratch);
+        case Form::Zoned:
+        case Form::HostZoned:
+            return encodeZoned(value, field, scratch);
+        case Form::Packed:
+            return encodePacked(value, field);
+        case Form::Binary:
+            return encodeBinary(value, field);
+    }
+    return {};
+}
+
+std::string FieldEncoding::encodeText(std::string_view value, unsigned char* field,
+                                      std::string& scratch) const {
+    std::string why;
+    if (!toPage(value, scratch, why)) return why;
+    if (scratch.size() > size_) {
+        return "バイト数が多すぎます (" + std::to_string(scratch.size()) +
+               " バイト、フィールドは " + std::to_string(size_) + " バイト)。";
+    }
+    std::memcpy(field, scratch.data(), scratch.size());
+    const bool ebcdic = isEbcdic(text_.page);
+    if (form_ == Form::DoubleByte) {
+        // Double-byte blanks; an odd last byte stays a one-byte blank.
+        std::memset(field + scratch.size(), 0x40, size_ - scratch.size());
+    } else {
+        std::memset(field + scratch.size(), ebcdic ? 0x40 : ' ', size_ - scratch.size());
+    }
+    return {};
+}
+
+std::string FieldEncoding::fitDigits(std::string_view value, std::size_t digits, bool& negative,
+                                     char* out) const {
+    NumberText number;
+    if (!parseNumber(value, number)) return "数値ではありません。";
+    // The field holds the value times 10 to the power of its decimal places less its scale.
+    std::string all(number.whole);
+    all += number.fraction;
+    const std::int64_t shift = static_cast<std::int64_t>(dec_) - scale_ -
+                               static_cast<std::int64_t>(number.fraction.size());
+    if (shift >= 0) {
+        all.append(static_cast<std::size_t>(shift), '0');
+    } else {
+        const std::size_t cut = static_cast<std::size_t>(-shift);
+        const std::size_t keep = cut < all.size() ? all.size() - cut : 0;
+        if (all.find_first_not_of('0', keep) != std::string::npos) {
+            return "小数点以下の桁が多すぎます (小数点以下 " + std::to_string(dec_) + " 桁)。";
+        }
+        all.resize(keep);
+    }
+    const std::size_t first = all.find_first_not_of('0');
+    const std::string_view significant =
+        first == std::string::npos ? std::string_view() : std::string_view(all).substr(first);
+    if (significant.size() > digits) {
+        return "桁数が多すぎます (" + std::to_string(digits) + " 桁まで)。";
+    }
+    std::memset(out, '0', digits - significant.size());
+    std::memcpy(out + digits - significant.size(), significant.data(), significant.size());
+    negative = number.negative && !significant.empty();
+    return {};
+}
+
+std::string FieldEncoding::encodeZoned(std::string_view value, unsigned char* field,
+                                       std::string& scratch) const {
+    const bool ebcdic = isEbcdic(text_.page);
+    std::string why;
+    const bool signed_ = !value.empty() && (value.front() == '-' || value.front() == '+');
+    if (form_ == Form::Zoned && !signed_) {
+        // The field's bytes as they were copied: as wide as the field, or with the point.
+        if (!toPage(value, scratch, why)) return why;
+        const std::size_t whole = size_ - static_cast<std::size_t>(dec_);
+        const bool copied = dec_ == 0 ? scratch.size() == size_
+                                      : scratch.size() == size_ + 1 && scratch[whole] == '.';
+        if (copied) {
+            if (dec_ != 0) scratch.erase(whole, 1);
+            std::memcpy(field, scratch.data(), size_);
+            return {};
+        }
+    }
+    if (isBlankText(value)) {
+        std::memset(field, ebcdic ? 0x40 : ' ', size_);
+        return {};
+    }
+    const bool separate = separateSign(sign_);
+    const std::size_t digits = separate ? size_ - 1 : size_;
+    char text[256];
+    std::string digitText;
+    char* out = text;
+    if (digits > sizeof text) {
+        digitText.resize(digits);
+        out = digitText.data();
+    }
+    bool negative = false;
+    std::string failed = fitDigits(value, digits, negative, out);
+    if (!failed.empty()) {
+        // A host field that held no number was written as its text.
+        if (form_ == Form::HostZoned && toPage(value, scratch, why) && scratch.size() == size_) {
+            std::memcpy(field, scratch.data(), size_);
+            return {};
+        }
+        return failed;
+    }
+    unsigned char* d = field + (sign_ == SignPosition::LeadingSeparate ? 1 : 0);
+    for (std::size_t i = 0; i < digits; ++i) {
+        d[i] = static_cast<unsigned char>(ebcdic ? 0xF0 | (out[i] - '0') : out[i]);
+    }
+    if (separate) {
+        const unsigned char s =
+            ebcdic ? (negative ? kEbcdicMinus : kEbcdicPlus) : (negative ? '-' : '+');
+        field[sign_ == SignPosition::LeadingSeparate ? 0 : size_ - 1] = s;
+        return {};
+    }
+    unsigned char& carrier = sign_ == SignPosition::Leading ? d[0] : d[digits - 1];
+    const int digit = carrier & 0x0F;
+    if (ebcdic) {
+        // D for a negative value; C where the layout declares a sign, F where it declares none.
+        const int zone = negative ? 0xD0 : signDeclared_ ? 0xC0 : 0xF0;
+        carrier = static_cast<unsigned char>(zone | digit);
+    } else if (negative) {
+        carrier = static_cast<unsigned char>(0x70 | digit);  // "p" to "y"
+    }
+    return {};
+}
+
+std::string FieldEncoding::encodePacked(std::string_view value, unsigned char* field) const {
+    const std::size_t digits = 2 * static_cast<std::size_t>(size_) - 1;
+    // The field as the conversion writes it without options: a sign (a blank or "-"), every
+    // digit nibble as "0" to "?" (so invalid nibbles come back), a point before the decimals.
+    const std::size_t width = 2 * static_cast<std::size_t>(size_) + (dec_ != 0 ? 1 : 0);
+    if (scale_ == 0 && value.size() == width && (value[0] == ' ' || value[0] == '-')) {
+        char nibbles[512];
+        std::size_t n = 0;
+        const std::size_t pointAt =
+            dec_ != 0 ? 1 + digits - static_cast<std::size_t>(dec_) : std::string_view::npos;
+        bool raw = digits <= sizeof nibbles;
+        for (std::size_t i = 1; i < value.size() && raw; ++i) {
+            if (i == pointAt) {
+                raw = value[i] == '.';
+                continue;
+            }
+            raw = value[i] >= '0' && value[i] <= '?';
+            nibbles[n++] = value[i];
+        }
+        if (raw && n == digits) {
+            for (std::size_t i = 0; i + 1 < size_; ++i) {
+                field[i] = static_cast<unsigned char>((nibbles[2 * i] & 0x0F) << 4 |
+                                                      (nibbles[2 * i + 1] & 0x0F));
+            }
+            field[size_ - 1] = static_cast<unsigned char>((nibbles[digits - 1] & 0x0F) << 4 |
+                                                          (value[0] == '-' ? 0x0D : 0x0C));
+            return {};
+        }
+    }
+    std::string out(digits, '0');
+    bool negative = false;
+    if (!isBlankText(value)) {
+        if (std::string failed = fitDigits(value, digits, negative, out.data()); !failed.empty()) {
+            return failed;
+        }
+    }
+    for (std::size_t i = 0; i + 1 < size_; ++i) {
+        field[i] = static_cast<unsigned char>((out[2 * i] - '0') << 4 | (out[2 * i + 1] - '0'));
+    }
+    field[size_ - 1] =
+        static_cast<unsigned char>((out[digits - 1] - '0') << 4 | (negative ? 0x0D : 0x0C));
+    return {};
+}
+
+std::string FieldEncoding::encodeBinary(std::string_view value, unsigned char* field) const {
+    const std::size_t digits = binaryDigits(size_);
+    char out[24];
+    bool negative = false;
+    if (!isBlankText(value)) {
+        if (std::string failed = fitDigits(value, digits, negative, out); !failed.empty()) {
+            return failed;
+        }
+    } else {
+        std::memset(out, '0', digits);
+    }
+    if (negative && !binarySigned_) return "符号のないフィールドに負の値は入りません。";
+    unsigned __int128 magnitude = 0;
+    for (std::size_t i = 0; i < digits; ++i)
+        magnitude = magnitude * 10 + static_cast<unsigned>(out[i] - '0');
+    const unsigned bits = 8 * size_;
+    const unsigned __int128 limit =
+        binarySigned_ ? (static_cast<unsigned __int128>(1) << (bits - 1)) - (negative ? 0 : 1)
+                      : (static_cast<unsigned __int128>(1) << bits) - 1;
+    if (magnitude > limit)
+        return "値が大きすぎます (" + std::to_string(size_) + " バイトの二進数)。";
+    std::uint64_t bitsValue = static_cast<std::uint64_t>(magnitude);
+    if (negative) bitsValue = ~bitsValue + 1;  // two's complement, cut to the field below
+    for (std::size_t i = 0; i < size_; ++i) {
+        const unsigned char b = static_cast<unsigned char>(bitsValue >> (8 * i));
+        field[bigEndian_ ? size_ - 1 - i : i] = b;
+    }
+    return {};
+}
+
+}  // namespace sorvek

@@ -1,0 +1,218 @@
+#include "engine/record_builder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/record_kind_finder.h"
+#include "platform/codepage.h"
+#include "platform/ebcdic_decoder.h"
+#include "platform/number_text.h"
+
+namespace sorvek {
+namespace {
+
+// The class code of a kind in the page's bytes, as the conversion compares it; "" where it
+// cannot be one byte per character.
+std::string classBytesOf(const std::string& code, InputCodePage page) {
+    if (code.empty()) return {};
+    if (isEbcdic(page)) {
+        std::string bytes = EbcdicDecoder::get(page).fromUtf8(code);
+        return bytes.size() == characterCount(code) ? bytes : std::string();
+    }
+    if (isAsciiText(code)) return code;
+    std::string bytes = utf8ToCp932(code);
+    return bytes.size() == characterCount(code) && cp932ToUtf8(bytes) == code ? bytes
+                                                                              : std::string();
+}
+
+Failure refused(std::string why) {
+    return failure("このレコード定義からはレコードを作れません。\n" + std::move(why),
+                   FailureKind::InvalidDefinition);
+}
+
+}  // namespace
+
+Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const ValueTextForm& form,
+                                          const CsvOutputOptions& options) {
+    RecordBuilder b;
+    const std::size_t kinds = static_cast<std::size_t>(table.maxIndex()) + 1;
+    b.kinds_.resize(kinds);
+    b.classes_.resize(kinds);
+    b.last_.resize(kinds);
+    b.hasLast_.assign(kinds, false);
+    b.classCodes_ = !table[0].Class.empty();
+    if (b.classCodes_) b.classPos_ = static_cast<std::uint32_t>(*parseInt32(table[0].Class) - 1);
+    const bool ebcdic = isEbcdic(form.page);
+    std::size_t longest = 0;
+    for (std::size_t k = 1; k < kinds; ++k) {
+        const RecordDef& record = table[k];
+        KindPlan& plan = b.kinds_[k];
+        const auto size = static_cast<std::size_t>(record.Size);
+        longest = std::max(longest, size);
+        plan.blank.assign(size, ebcdic ? 0x40 : ' ');
+        for (const FieldDef& f : record.Fields) {
+            if (f.Check != -1) FieldEncoding(f, form, options).fill(plan.blank.data() + f.Pos - 1);
+        }
+        if (b.classCodes_) b.classes_[k] = classBytesOf(record.Class, form.page);
+        const std::string& code = b.classes_[k];
+        if (!code.empty() && b.classPos_ + code.size() <= size) {
+            std::memcpy(plan.blank.data() + b.classPos_, code.data(), code.size());
+        }
+        for (const FieldDef& f : record.Fields) {
+            if (f.Check != -1) continue;
+            const auto begin = static_cast<std::uint32_t>(f.Pos - 1);
+            if (!code.empty() && plan.classField < 0 && begin <= b.classPos_ &&
+                b.classPos_ + code.size() <= begin + static_cast<std::uint32_t>(f.Size)) {
+                plan.classField = static_cast<int>(plan.fields.size());
+                plan.classOffset = b.classPos_ - begin;
+            }
+            plan.fields.emplace_back(f, form, options);
+            plan.names.push_back(f.Name);
+        }
+        for (int r = static_cast<int>(k); r != 0; r = table[static_cast<std::size_t>(r)].Parent) {
+            plan.chain.insert(plan.chain.begin(), r);
+        }
+        plan.line = record.Child == 0;
+    }
+    for (std::size_t k = 1; k < kinds; ++k) {
+        KindPlan& plan = b.kinds_[k];
+        for (int r : plan.chain) {
+            if (!b.kinds_[static_cast<std::size_t>(r)].fields.empty())
+                plan.markedChain.push_back(r);
+        }
+        // Without class codes every record is of the first kind.
+        if (!plan.line || (!b.classCodes_ && k != 1)) continue;
+        std::size_t count = 0;
+        for (std::size_t g = 1; g <= plan.markedChain.size(); ++g) {
+            const int r = plan.markedChain[plan.markedChain.size() - g];
+            count += b.kinds_[static_cast<std::size_t>(r)].fields.size();
+            b.shapes_.push_back({static_cast<int>(k), g, count});
+        }
+    }
+    // Lines of as many values are told apart by the class codes their own records hold.
+    for (const Shape& a : b.shapes_) {
+        for (const Shape& s : b.shapes_) {
+            if (&a == &s || a.count != s.count || a.kind >= s.kind) continue;
+            const KindPlan& pa = b.kinds_[static_cast<std::size_t>(a.kind)];
+            const KindPlan& ps = b.kinds_[static_cast<std::size_t>(s.kind)];
+            const std::string& na = table[static_cast<std::size_t>(a.kind)].Name;
+            const std::string& ns = table[static_cast<std::size_t>(s.kind)].Name;
+            if (pa.classField < 0 || ps.classField < 0) {
+                return refused(
+                    "レコード「" + na + "」と「" + ns + "」の行は項目の数が同じ (" +
+                    std::to_string(a.count) +
+                    ") で、識別区分を含む出力項目がないため、行の種類を決められません。");
+            }
+            if (b.classes_[static_cast<std::size_t>(a.kind)] ==
+                b.classes_[static_cast<std::size_t>(s.kind)]) {
+                return refused(
+                    "レコード「" + na + "」と「" + ns +
+                    "」は識別区分が同じで、行の項目の数も同じため、行の種類を決められません。");
+            }
+        }
+    }
+    b.records_.resize(kinds);
+    for (std::size_t k = 1; k < kinds; ++k) b.records_[k].resize(b.kinds_[k].blank.size());
+    b.probe_.resize(longest);
+    return b;
+}
+
+bool RecordBuilder::takesValueCount(std::size_t count) const {
+    return std::any_of(shapes_.begin(), shapes_.end(),
+                       [&](const Shape& s) { return s.count == count; });
+}
+
+bool RecordBuilder::classMatches(const Shape& shape, const std::vector<std::string_view>& values) {
+    const KindPlan& plan = kinds_[static_cast<std::size_t>(shape.kind)];
+    const std::string& code = classes_[static_cast<std::size_t>(shape.kind)];
+    if (plan.classField < 0) return false;
+    const std::size_t column =
+        shape.count - plan.fields.size() + static_cast<std::size_t>(plan.classField);
+    const FieldEncoding& field = plan.fields[static_cast<std::size_t>(plan.classField)];
+    if (!field.encode(values[column], probe_.data(), scratch_).empty()) return false;
+    return std::memcmp(probe_.data() + plan.classOffset, code.data(), code.size()) == 0;
+}
+
+const RecordBuilder::Shape* RecordBuilder::shapeOf(const std::vector<std::string_view>& values,
+                                                   ValueFailure& failure) {
+    const Shape* found = nullptr;
+    int candidates = 0;
+    for (const Shape& s : shapes_) {
+        if (s.count != values.size()) continue;
+        ++candidates;
+        if (found == nullptr) found = &s;
+    }
+    if (candidates <= 1) {
+        if (found == nullptr) {
+            failure.why =
+                "値の数 (" + std::to_string(values.size()) + ") がどのレコードの行とも合いません。";
+        }
+        return found;
+    }
+    for (const Shape& s : shapes_) {
+        if (s.count == values.size() && classMatches(s, values)) return &s;
+    }
+    failure.why = "どのレコードの識別区分とも合いません。";
+    return nullptr;
+}
+
+std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
+    int kind, const std::vector<std::string_view>& values, std::size_t first) {
+    const auto k = static_cast<std::size_t>(kind);
+    const KindPlan& plan = kinds_[k];
+    std::vector<unsigned char>& record = records_[k];
+    std::memcpy(record.data(), plan.blank.data(), plan.blank.size());
+    for (std::size_t i = 0; i < plan.fields.size(); ++i) {
+        const FieldEncoding& field = plan.fields[i];
+        std::string why = field.encode(values[first + i], record.data() + field.offset(), scratch_);
+        if (!why.empty()) return ValueFailure{first + i + 1, plan.names[i], std::move(why)};
+    }
+    return std::nullopt;
+}
+
+std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
+    const std::vector<std::string_view>& values, const Emit& emit) {
+    ValueFailure failure;
+    const Shape* shape = shapeOf(values, failure);
+    if (shape == nullptr) return failure;
+    const KindPlan& leaf = kinds_[static_cast<std::size_t>(shape->kind)];
+    // The generations of the line, top first: from the highest marked generation it holds down
+    // to its own kind, with the kinds without written fields between them.
+    const int top = leaf.markedChain[leaf.markedChain.size() - shape->generations];
+    const auto topAt = std::find(leaf.chain.begin(), leaf.chain.end(), top);
+    // Each generation's record is made in its kind's own memory and handed on only when all of
+    // them were made: a line makes all of its records or none.
+    made_.clear();
+    std::size_t column = 0;
+    bool changed = false;
+    for (auto it = topAt; it != leaf.chain.end(); ++it) {
+        const int r = *it;
+        const auto k = static_cast<std::size_t>(r);
+        const KindPlan& plan = kinds_[k];
+        const std::size_t first = column;
+        column += plan.fields.size();
+        if (r != shape->kind && !changed) {
+            bool same = hasLast_[k] && last_[k].size() == plan.fields.size();
+            for (std::size_t i = 0; same && i < plan.fields.size(); ++i) {
+                same = last_[k][i] == values[first + i];
+            }
+            // A kind without written fields of its own is new with the generation above it.
+            if (same || plan.fields.empty()) continue;
+        }
+        changed = true;
+        if (auto bad = encodeRecord(r, values, first)) return bad;
+        made_.push_back({r, first});
+    }
+    for (const Made& m : made_) {
+        const auto k = static_cast<std::size_t>(m.kind);
+        const KindPlan& plan = kinds_[k];
+        emit(m.kind, records_[k].data(), plan.blank.size());
+        last_[k].resize(plan.fields.size());
+        for (std::size_t i = 0; i < plan.fields.size(); ++i)
+            last_[k][i].assign(values[m.first + i]);
+        hasLast_[k] = true;
+    }
+    return std::nullopt;
+}
+
+}  // namespace sorvek

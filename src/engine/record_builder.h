@@ -1,0 +1,98 @@
+#pragma once
+// The records a line of delimited text stands for, as the record-to-CSV conversion writes the
+// lines of a definition: a line holds the written fields of a record of a kind without children
+// and of its ancestors, top-level ancestor first. The builder tells a line's kind, writes the
+// records of its ancestors where they changed since the line before (a new header starts a new
+// group), then the line's own record.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/field_encoding.h"
+#include "model/record_def.h"
+#include "ports/status.h"
+
+namespace sorvek {
+
+class RecordBuilder {
+  public:
+    // A value that could not become its field's bytes.
+    struct ValueFailure {
+        std::size_t column = 0;  // 1-based value number in the line
+        std::string field;       // the field's name (UTF-8)
+        std::string why;
+    };
+    // Takes each record made, in order: its kind and its bytes (its kind's `Size`), valid during
+    // the call.
+    using Emit = std::function<void(int kind, const unsigned char* bytes, std::size_t size)>;
+
+    // Works out every kind's line and record. Refuses (InvalidDefinition, the reason naming the
+    // kinds) a definition whose lines cannot be told apart: two kinds whose lines hold as many
+    // values, where a kind has no written field that holds its class code. REQUIRES: `table`
+    // passed checkRec2CsvDefinition.
+    static Result<RecordBuilder> make(const RecordDefTable& table, const ValueTextForm& form,
+                                      const CsvOutputOptions& options);
+
+    // The value counts of the lines of every kind (for the title line and the check).
+    bool takesValueCount(std::size_t count) const;
+
+    // Makes the records of the line `values`, handing them to `emit`. Nothing is emitted when
+    // the line fails: a count of values no kind's line has, a class code of no kind, or a value
+    // that cannot be held (its column, its field and why).
+    std::optional<ValueFailure> build(const std::vector<std::string_view>& values,
+                                      const Emit& emit);
+
+  private:
+    // One kind's record: its bytes where no value is given, and its written fields in the order
+    // of its line.
+    struct KindPlan {
+        std::vector<unsigned char> blank;
+        std::vector<FieldEncoding> fields;
+        std::vector<std::string> names;
+        std::vector<int> chain;         // its ancestors, top-level first, and itself
+        std::vector<int> markedChain;   // those of them with written fields
+        int classField = -1;            // its written field that holds the class code, or -1
+        std::uint32_t classOffset = 0;  // where in that field the class code starts
+        bool line = false;              // a kind without children: its records make lines
+    };
+    // A line of a kind with `generations` of its marked chain (the bottom ones: an ancestor with
+    // no record yet leaves the generations above it out).
+    struct Shape {
+        int kind = 0;
+        std::size_t generations = 0;
+        std::size_t count = 0;
+    };
+
+    RecordBuilder() = default;
+    // The shape of `values`, or nullptr after filling `failure`.
+    const Shape* shapeOf(const std::vector<std::string_view>& values, ValueFailure& failure);
+    // Whether the value at `column` (0-based) holds the class code of `shape`'s kind.
+    bool classMatches(const Shape& shape, const std::vector<std::string_view>& values);
+    // Encodes the values from `first` on into the record of `kind` in `records_`.
+    std::optional<ValueFailure> encodeRecord(int kind, const std::vector<std::string_view>& values,
+                                             std::size_t first);
+
+    std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
+    std::vector<Shape> shapes_;
+    std::vector<std::string> classes_;  // the class code of each kind, in the page's bytes
+    std::uint32_t classPos_ = 0;        // 0-based; meaningful when classes are told apart
+    bool classCodes_ = false;
+    // The values of each kind's last record that was written, to tell a new group.
+    std::vector<std::vector<std::string>> last_;
+    std::vector<bool> hasLast_;
+    // By kind: the record of the line being made.
+    std::vector<std::vector<unsigned char>> records_;
+    struct Made {
+        int kind;
+        std::size_t first;  // its first value in the line
+    };
+    std::vector<Made> made_;
+    std::vector<unsigned char> probe_;
+    std::string scratch_;
+};
+
+}  // namespace sorvek

@@ -1,0 +1,170 @@
+#include "platform/page_encoder.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <memory>
+#include <mutex>
+
+namespace sorvek {
+namespace {
+
+constexpr std::uint32_t kPair = 1u << 16;
+constexpr unsigned char kShiftOut = 0x0E;
+constexpr unsigned char kShiftIn = 0x0F;
+
+const char* iconvNameOf(InputCodePage page) {
+    switch (page) {
+        case InputCodePage::Cp932:
+            return "CP932";
+        case InputCodePage::Ibm930:
+            return "IBM930";
+        case InputCodePage::Ibm939:
+            return "IBM939";
+        case InputCodePage::Ibm037:
+            return "IBM037";
+        case InputCodePage::Ibm1047:
+            return "IBM1047";
+    }
+    return "CP932";
+}
+
+void putUtf8(std::uint32_t cp, char* out, std::size_t& n) {
+    if (cp < 0x80) {
+        out[0] = static_cast<char>(cp);
+        n = 1;
+    } else if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 2;
+    } else {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 3;
+    }
+}
+
+// The table entry of one character as the converter `cd` writes it, or 0 when it has none or
+// writes something no table entry holds (more than one character's bytes).
+std::uint32_t entryOf(iconv_t cd, std::uint32_t cp, bool ebcdic) {
+    char in[4];
+    std::size_t inLength = 0;
+    putUtf8(cp, in, inLength);
+    char outBytes[16];
+    char* src = in;
+    char* dst = outBytes;
+    std::size_t srcLeft = inLength, dstLeft = sizeof outBytes;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return 0;
+    // A stateful page ends in its initial state: the shift-in after a double-byte character.
+    if (iconv(cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(outBytes);
+    const std::size_t n = static_cast<std::size_t>(dst - outBytes);
+    if (n == 1) return b[0];
+    if (ebcdic && n == 4 && b[0] == kShiftOut && b[3] == kShiftIn) {
+        return kPair | static_cast<std::uint32_t>(b[1]) << 8 | b[2];
+    }
+    if (!ebcdic && n == 2) return kPair | static_cast<std::uint32_t>(b[0]) << 8 | b[1];
+    return 0;
+}
+
+}  // namespace
+
+std::uint32_t decodeUtf8At(const unsigned char* p, std::size_t n, std::size_t& length) {
+    constexpr std::uint32_t kBad = 0xFFFFFFFFu;
+    length = 1;
+    const unsigned char b = p[0];
+    if (b < 0x80) return b;
+    std::size_t need;
+    std::uint32_t cp;
+    if (b >= 0xC2 && b <= 0xDF) {
+        need = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        need = 3;
+        cp = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        need = 4;
+        cp = b & 0x07;
+    } else {
+        return kBad;
+    }
+    if (need > n) return kBad;
+    for (std::size_t i = 1; i < need; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return kBad;
+        cp = cp << 6 | (p[i] & 0x3F);
+    }
+    // No overlong form, no surrogate.
+    if ((need == 3 && cp < 0x800) || (need == 4 && cp < 0x10000) || (cp >= 0xD800 && cp < 0xE000)) {
+        return kBad;
+    }
+    length = need;
+    return cp;
+}
+
+PageEncoder::PageEncoder(InputCodePage page)
+    : table_(0x10000),
+      ebcdic_(isEbcdic(page)),
+      blank_(ebcdic_ ? 0x40 : 0x20),
+      doubleBlank_(ebcdic_ ? 0x4040 : 0x8140) {
+    const iconv_t cd = iconv_open(iconvNameOf(page), "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;  // every character is then refused
+    for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp < 0xE000) continue;
+        table_[cp] = entryOf(cd, cp, ebcdic_);
+    }
+    iconv_close(cd);
+    // NUL is a character of every page (0x00); 0 in the table means none.
+    table_[0] = 0;
+}
+
+const PageEncoder& PageEncoder::get(InputCodePage page) {
+    static std::array<std::unique_ptr<PageEncoder>, 5> encoders;
+    static std::array<std::once_flag, 5> built;
+    const auto i = static_cast<std::size_t>(page);
+    std::call_once(built[i], [&] { encoders[i].reset(new PageEncoder(page)); });
+    return *encoders[i];
+}
+
+std::size_t PageEncoder::encode(std::string_view text, std::string& out) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    bool shifted = false;  // inside double-byte text (EBCDIC)
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 1;
+        const std::uint32_t cp =
+            p[at] < 0x80 ? p[at] : decodeUtf8At(p + at, text.size() - at, length);
+        const std::uint32_t e = cp == 0 ? 0u : cp < 0x10000 ? table_[cp] : 0u;
+        if (e == 0 && cp != 0) {
+            if (shifted) out += static_cast<char>(kShiftIn);
+            return at;
+        }
+        const bool pair = (e & kPair) != 0;
+        if (ebcdic_ && pair != shifted) {
+            out += static_cast<char>(pair ? kShiftOut : kShiftIn);
+            shifted = pair;
+        }
+        if (pair) out += static_cast<char>(e >> 8 & 0xFF);
+        out += static_cast<char>(e & 0xFF);
+        at += length;
+    }
+    if (shifted) out += static_cast<char>(kShiftIn);
+    return npos;
+}
+
+std::size_t PageEncoder::encodeDoubleByte(std::string_view text, std::string& out) const {
+    if (!ebcdic_) return encode(text, out);
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 1;
+        const std::uint32_t cp = decodeUtf8At(p + at, text.size() - at, length);
+        const std::uint32_t e = cp < 0x10000 ? table_[cp] : 0u;
+        if ((e & kPair) == 0) return at;
+        out += static_cast<char>(e >> 8 & 0xFF);
+        out += static_cast<char>(e & 0xFF);
+        at += length;
+    }
+    return npos;
+}
+
+}  // namespace sorvek
