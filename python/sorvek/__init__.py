@@ -2,6 +2,7 @@
 record kinds told apart by a class code, headers and details) by a definition file.
 
     sorvek.convert(input, output, definition, **output_options)
+    sorvek.to_records(input, output, definition, **options)
     sorvek.plan(input, definition, parts) -> [Part]
     sorvek.convert_part(input, definition, part) -> bytes
     sorvek.check(input, definition=None) -> dict
@@ -27,7 +28,7 @@ from ._error import Error, SorvekError
 from ._sorvek import Definition, Part, RecordReader
 from . import _sorvek
 
-__all__ = ["convert", "plan", "convert_part", "check", "records", "load_definition",
+__all__ = ["convert", "to_records", "plan", "convert_part", "check", "records", "load_definition",
            "Definition", "Part", "Error", "SorvekError"]
 
 
@@ -49,6 +50,14 @@ def convert(input, output, definition, jobs=0, **output_options):
     `jobs` threads (0: one per core)."""
     _sorvek.convert(os.fspath(input), os.fspath(output), _definition(definition, output_options),
                     jobs)
+
+
+def to_records(input, output, definition, **options):
+    """Makes the delimited text `input` back into records in `output` (replaced only when every
+    line made its records), through the definition: the way back of `convert`. The options are
+    those of `convert` (naming how the text was written) and, for the records' layout,
+    record_end ("none", "crlf", "lf") and block_size."""
+    _sorvek.to_records(os.fspath(input), os.fspath(output), _definition(definition, options))
 
 
 def plan(input, definition, parts):

@@ -13,6 +13,7 @@
 #include "engine/part_workers.h"
 #include "engine/rec2csv_definition_check.h"
 #include "engine/split_plan.h"
+#include "engine/tran_csv2rec.h"
 #include "engine/tran_rec2csv.h"
 #include "formats/load_definition.h"
 #include "platform/safe_output.h"
@@ -245,6 +246,26 @@ int sorvek_convert(const char* input, const char* output, const sorvek_definitio
         const sorvek::Status converted = sorvek::tranRec2Csv(input, output, table, context);
         if (converted) return SORVEK_OK;
         return failed(converted.error());
+    });
+}
+
+int sorvek_to_records(const char* input, const char* output, const sorvek_definition* definition,
+                      int record_end) {
+    return guarded([&] {
+        if (input == nullptr || output == nullptr || definition == nullptr ||
+            record_end < SORVEK_RECORD_END_NONE || record_end > SORVEK_RECORD_END_LF) {
+            return refused("引数が正しくありません。");
+        }
+        sorvek::SilentProgress progress;
+        sorvek::EngineContext context{progress};
+        sorvek::RecordDefTable table = definition->table;
+        static_assert(static_cast<int>(sorvek::RecordEnd::CrLf) == SORVEK_RECORD_END_CRLF &&
+                      static_cast<int>(sorvek::RecordEnd::Lf) == SORVEK_RECORD_END_LF);
+        sorvek::RecordOutputOptions layout;
+        layout.end = static_cast<sorvek::RecordEnd>(record_end);
+        const sorvek::Status made = sorvek::tranCsv2Rec(input, output, table, layout, context);
+        if (made) return SORVEK_OK;
+        return failed(made.error());
     });
 }
 

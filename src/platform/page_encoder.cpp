@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace sorvek {
 namespace {
@@ -69,6 +70,57 @@ std::uint32_t entryOf(iconv_t cd, std::uint32_t cp, bool ebcdic) {
     return 0;
 }
 
+// The code point that the CP932 bytes `bytes` (one or two) decode to through `cd`, or 0xFFFFFFFF.
+std::uint32_t decodeCp932(iconv_t cd, const unsigned char* bytes, std::size_t n) {
+    char in[2] = {static_cast<char>(bytes[0]), static_cast<char>(n > 1 ? bytes[1] : 0)};
+    char out[8];
+    char* src = in;
+    char* dst = out;
+    std::size_t srcLeft = n, dstLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) || srcLeft != 0) {
+        return 0xFFFFFFFFu;
+    }
+    std::size_t length = 0;
+    const auto* u = reinterpret_cast<const unsigned char*>(out);
+    const std::uint32_t cp = decodeUtf8At(u, static_cast<std::size_t>(dst - out), length);
+    return length == static_cast<std::size_t>(dst - out) ? cp : 0xFFFFFFFFu;
+}
+
+// CP932 holds some characters twice. Where it does, the code a character is written with is the
+// one Windows writes, so that text read from a file and written back gives the file's bytes:
+// JIS X 0208 before the NEC special characters (row 13), those before the IBM extensions, and the
+// IBM extensions before their NEC-selected copies; the user-defined area last.
+void fillCp932ByPreference(std::vector<std::uint32_t>& table) {
+    const iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    auto take = [&](const unsigned char* bytes, std::size_t n) {
+        const std::uint32_t cp = decodeCp932(cd, bytes, n);
+        if (cp == 0 || cp >= 0x10000 || table[cp] != 0) return;
+        table[cp] =
+            n == 1 ? bytes[0] : kPair | static_cast<std::uint32_t>(bytes[0]) << 8 | bytes[1];
+    };
+    for (unsigned b = 0x01; b <= 0xDF; ++b) {
+        if (b >= 0x80 && b < 0xA1) continue;
+        const unsigned char one = static_cast<unsigned char>(b);
+        take(&one, 1);
+    }
+    const std::pair<unsigned, unsigned> leadsByPreference[] = {
+        {0x81, 0x84}, {0x88, 0x9F}, {0xE0, 0xEA}, {0x87, 0x87}, {0xFA, 0xFC},
+        {0xED, 0xEE}, {0x85, 0x86}, {0xEB, 0xEC}, {0xEF, 0xF9}};
+    for (const auto& [first, last] : leadsByPreference) {
+        for (unsigned lead = first; lead <= last; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F) continue;
+                const unsigned char pair[2] = {static_cast<unsigned char>(lead),
+                                               static_cast<unsigned char>(trail)};
+                take(pair, 2);
+            }
+        }
+    }
+    iconv_close(cd);
+}
+
 }  // namespace
 
 std::uint32_t decodeUtf8At(const unsigned char* p, std::size_t n, std::size_t& length) {
@@ -108,10 +160,12 @@ PageEncoder::PageEncoder(InputCodePage page)
       ebcdic_(isEbcdic(page)),
       blank_(ebcdic_ ? 0x40 : 0x20),
       doubleBlank_(ebcdic_ ? 0x4040 : 0x8140) {
+    if (!ebcdic_) fillCp932ByPreference(table_);
+    // The characters no code reads as, but the converter writes all the same (one-way forms).
     const iconv_t cd = iconv_open(iconvNameOf(page), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return;  // every character is then refused
     for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
-        if (cp >= 0xD800 && cp < 0xE000) continue;
+        if ((cp >= 0xD800 && cp < 0xE000) || table_[cp] != 0) continue;
         table_[cp] = entryOf(cd, cp, ebcdic_);
     }
     iconv_close(cd);

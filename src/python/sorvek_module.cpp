@@ -17,6 +17,7 @@
 #include "engine/part_workers.h"
 #include "engine/rec2csv_definition_check.h"
 #include "engine/split_plan.h"
+#include "engine/tran_csv2rec.h"
 #include "engine/tran_rec2csv.h"
 #include "formats/load_definition.h"
 #include "model/csv_output_options.h"
@@ -165,6 +166,22 @@ void convertFile(const std::string& input, const std::string& output, const Defi
         converted = tranRec2Csv(input, output, table, context);
     }
     if (!converted) fail(converted.error());
+}
+
+// Makes the records of the delimited text `input` into `output`, through the definition and the
+// layout of records it was loaded with.
+void toRecords(const std::string& input, const std::string& output, const Definition& definition) {
+    SilentProgress progress;
+    EngineContext context{progress};
+    RecordDefTable table = definition.table;
+    RecordOutputOptions layout;
+    definition.records.applyTo(layout);
+    Status made;
+    {
+        py::gil_scoped_release unlocked;
+        made = tranCsv2Rec(input, output, table, layout, context);
+    }
+    if (!made) fail(made.error());
 }
 
 // The check report as JSON text, as `sorvek-cli --check --json` prints it; a regular file read
@@ -324,6 +341,7 @@ PYBIND11_MODULE(_sorvek, m) {
     m.def("convert_part", &convertPart, py::arg("input"), py::arg("definition"), py::arg("part"));
     m.def("convert", &convertFile, py::arg("input"), py::arg("output"), py::arg("definition"),
           py::arg("jobs") = 0);
+    m.def("to_records", &toRecords, py::arg("input"), py::arg("output"), py::arg("definition"));
     m.def("check_json", &checkJson, py::arg("input"), py::arg("definition") = "",
           py::arg("jobs") = 1);
 

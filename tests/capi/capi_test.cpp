@@ -113,6 +113,16 @@ TEST_F(CapiTest, FailuresSayWhyAndPartsGoToFiles) {
         joined += readFile(out);
     }
     EXPECT_BYTES_EQ(readFile(samples + "orders.csv"), joined);
+
+    // And back: the text makes the records it came from.
+    ASSERT_EQ(SORVEK_OK,
+              sorvek_to_records((samples + "orders.csv").c_str(), dir.file("back.dat").c_str(),
+                                definition, SORVEK_RECORD_END_CRLF))
+        << sorvek_last_error();
+    EXPECT_BYTES_EQ(readFile(samples + "orders.dat"), readFile(dir.file("back.dat")));
+    EXPECT_EQ(SORVEK_FAILED, sorvek_to_records((samples + "orders.csv").c_str(),
+                                               dir.file("back.dat").c_str(), definition, 7));
+    EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
     EXPECT_STREQ(SORVEK_VERSION_FOR_TESTS, sorvek_version());
 }
 

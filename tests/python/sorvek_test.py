@@ -98,6 +98,24 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
                                     for jobs in (1, 2, 3, 0))))
         self.assertEqual(2, one["trailing_bytes"])
 
+    def test_text_goes_back_to_its_records(self):
+        definition = os.path.join(SAMPLES, "orders.trd")
+        # In Shift-JIS the text keeps its bytes; through UTF-8 the sample's NEC-selected kanji
+        # would come back as its IBM extension code, as Windows writes it (the manual says so).
+        for options in ({}, {"quote": "all", "trim": True, "line_end": "lf"}):
+            sorvek.convert(os.path.join(SAMPLES, "orders.dat"), self.path("o.csv"), definition,
+                           **options)
+            sorvek.to_records(self.path("o.csv"), self.path("back.dat"), definition,
+                              record_end="crlf", **options)
+            with open(self.path("back.dat"), "rb") as got, \
+                    open(os.path.join(SAMPLES, "orders.dat"), "rb") as want:
+                self.assertEqual(want.read(), got.read(), options)
+        with open(self.path("bad.csv"), "wb") as f:
+            f.write(b"title\r\n1,2\r\n")  # after the title line two values: no kind's line
+        with self.assertRaises(sorvek.Error) as raised:
+            sorvek.to_records(self.path("bad.csv"), self.path("back.dat"), definition)
+        self.assertEqual("invalid_data", raised.exception.kind)
+
     def test_failures_raise_with_the_programs_message(self):
         with self.assertRaises(sorvek.SorvekError) as raised:
             sorvek.plan(self.path("missing.dat"), os.path.join(SAMPLES, "orders.trd"), 2)

@@ -95,6 +95,18 @@ int sorvek_convert_part_to_file(const char* input, const sorvek_definition* defi
 int sorvek_convert(const char* input, const char* output, const sorvek_definition* definition,
                    unsigned jobs);
 
+/* What follows each record that sorvek_to_records makes in a fixed-length Shift-JIS file. */
+#define SORVEK_RECORD_END_NONE 0
+#define SORVEK_RECORD_END_CRLF 1
+#define SORVEK_RECORD_END_LF 2
+
+/* Makes the delimited text `input` (as sorvek_convert writes it, or typed by people) back into
+ * the records of `definition` in `output`, replaced only when every line made its records;
+ * `record_end` is one of SORVEK_RECORD_END_*. SORVEK_FAILED with the message (a value that
+ * cannot be held names its line, column and field; kind SORVEK_ERROR_INVALID_DATA). */
+int sorvek_to_records(const char* input, const char* output, const sorvek_definition* definition,
+                      int record_end);
+
 void sorvek_buffer_free(sorvek_buffer* buffer);
 
 #ifdef __cplusplus
