@@ -1,11 +1,32 @@
 #include "engine/csv_line_splitter.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "engine/byte_lanes.h"
 
 namespace sorvek {
 namespace {
 
-enum class Quoted { Closed, NeedMore, Unclosed };
+// One bit per byte of the 64 at `p` (fewer where `end` comes first) that is `delimiter` or an
+// LF: the bytes that can end an unquoted value.
+std::uint64_t breakBits(const char* p, const char* end, char delimiter) {
+    using L = Sse2Lanes;
+    const auto d = static_cast<unsigned char>(delimiter);
+    if (end - p >= 64) {
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 64; i += L::kWidth) {
+            const L::V v = L::load(reinterpret_cast<const unsigned char*>(p + i));
+            bits |= L::bits(L::orV(L::eq(v, d), L::eq(v, '\n'))) << i;
+        }
+        return bits;
+    }
+    std::uint64_t bits = 0;
+    for (int i = 0; p + i < end; ++i) {
+        if (p[i] == delimiter || p[i] == '\n') bits |= std::uint64_t{1} << i;
+    }
+    return bits;
+}
 
 }  // namespace
 
@@ -13,6 +34,29 @@ CsvLineSplitter::CsvLineSplitter(std::string delimiter)
     : delimiter_(std::move(delimiter)),
       singleByte_(delimiter_.size() == 1),
       first_(delimiter_.empty() ? '\n' : delimiter_[0]) {}
+
+const char* CsvLineSplitter::nextBreak(const char* q, const char* end) {
+    for (;;) {
+        // The marks of the 64 bytes from marks_ on, made for the bytes up to marksEnd_, serve
+        // every value in them.
+        if (marks_ == nullptr || q < marks_ || q - marks_ >= 64 || end != marksEnd_) {
+            marks_ = q;
+            marksEnd_ = end;
+            bits_ = breakBits(q, end, first_);
+        }
+        const std::uint64_t ahead = bits_ >> (q - marks_);
+        if (ahead != 0) return q + __builtin_ctzll(ahead);
+        if (end - marks_ <= 64) return end;
+        q = marks_ + 64;
+    }
+}
+
+bool CsvLineSplitter::atDelimiter(const char* q, const char* end) const {
+    if (delimiter_.empty() || *q != first_) return false;
+    if (singleByte_) return true;
+    return static_cast<std::size_t>(end - q) >= delimiter_.size() &&
+           std::memcmp(q, delimiter_.data(), delimiter_.size()) == 0;
+}
 
 bool CsvLineSplitter::readQuoted(const char*& p, const char* end, std::size_t index) {
     std::string& value = unquoted_[index];
@@ -22,6 +66,7 @@ bool CsvLineSplitter::readQuoted(const char*& p, const char* end, std::size_t in
             static_cast<const char*>(std::memchr(p, '"', static_cast<std::size_t>(end - p)));
         if (quote == nullptr) return false;
         value.append(p, quote);
+        quotedLineFeeds_ += static_cast<std::size_t>(std::count(p, quote, '\n'));
         // A doubled quote is one quote of the value; a quote that ends the bytes may yet be
         // doubled by the next byte, which the caller decides.
         if (quote + 1 < end && quote[1] == '"') {
@@ -34,72 +79,73 @@ bool CsvLineSplitter::readQuoted(const char*& p, const char* end, std::size_t in
     }
 }
 
+CsvLineSplitter::Line CsvLineSplitter::whole(const char* begin, const char* after) const {
+    Line line{static_cast<std::size_t>(after - begin)};
+    line.lineFeeds = quotedLineFeeds_ + (after[-1] == '\n' ? 1 : 0);
+    return line;
+}
+
+CsvLineSplitter::Line CsvLineSplitter::afterQuoted(const char* begin, const char*& q,
+                                                   const char* end, bool atEnd,
+                                                   std::size_t index) const {
+    const Line malformed{static_cast<std::size_t>(end - begin), true, index + 1};
+    // What follows the closing quote: the delimiter, the line end or the input's end.
+    if (q == end) return atEnd ? whole(begin, end) : Line{};
+    if (*q == '"') return atEnd ? malformed : Line{};  // a quote the next byte would double
+    if (*q == '\n') return whole(begin, q + 1);
+    if (*q == '\r') {
+        if (q + 1 == end) return atEnd ? whole(begin, end) : Line{};
+        if (q[1] == '\n') return whole(begin, q + 2);
+    }
+    const auto left = static_cast<std::size_t>(end - q);
+    if (!atEnd && left < delimiter_.size() && std::memcmp(q, delimiter_.data(), left) == 0) {
+        return {};  // the delimiter may go on in the next bytes
+    }
+    if (!atDelimiter(q, end)) {
+        // The rest of the line still belongs to it, for the caller to skip.
+        const auto* lf = static_cast<const char*>(std::memchr(q, '\n', left));
+        if (lf == nullptr && !atEnd) return {};
+        return Line{static_cast<std::size_t>((lf == nullptr ? end : lf + 1) - begin), true,
+                    index + 1};
+    }
+    q += delimiter_.size();
+    return Line{0, false, kValueGoesOn};
+}
+
 CsvLineSplitter::Line CsvLineSplitter::split(const char* begin, const char* end, bool atEnd,
                                              std::vector<std::string_view>& values) {
     values.clear();
+    quotedLineFeeds_ = 0;
     const char* p = begin;
-    const std::size_t delimiterLength = delimiter_.size();
-    auto atDelimiter = [&](const char* q) {
-        if (delimiterLength == 0 || *q != first_) return false;
-        if (singleByte_) return true;
-        return static_cast<std::size_t>(end - q) >= delimiterLength &&
-               std::memcmp(q, delimiter_.data(), delimiterLength) == 0;
-    };
-    auto whole = [&](const char* after) { return Line{static_cast<std::size_t>(after - begin)}; };
     for (std::size_t index = 0;; ++index) {
-        if (unquoted_.size() <= index) unquoted_.resize(index + 1);
         if (p < end && *p == '"') {
+            if (unquoted_.size() <= index) unquoted_.resize(index + 1);
             const char* q = p + 1;
             if (!readQuoted(q, end, index)) {
-                if (!atEnd) return {};
-                return Line{static_cast<std::size_t>(end - begin), true, index + 1};
+                return atEnd ? Line{static_cast<std::size_t>(end - begin), true, index + 1}
+                             : Line{};
             }
             values.emplace_back(unquoted_[index]);
-            // What follows the closing quote: the delimiter, the line end or the input's end.
-            if (q == end) return atEnd ? whole(end) : Line{};
-            if (*q == '"')
-                return atEnd ? Line{static_cast<std::size_t>(end - begin), true, index + 1}
-                             : Line{};  // a quote that the next byte would double
-            if (*q == '\n') return whole(q + 1);
-            if (*q == '\r') {
-                if (q + 1 == end) return atEnd ? whole(end) : Line{};
-                if (q[1] == '\n') return whole(q + 2);
-            }
-            if (!delimiter_.empty() && static_cast<std::size_t>(end - q) < delimiterLength &&
-                !atEnd &&
-                std::memcmp(q, delimiter_.data(), static_cast<std::size_t>(end - q)) == 0) {
-                return {};  // the delimiter may go on in the next bytes
-            }
-            if (!atDelimiter(q)) {
-                // The rest of the line still belongs to it, for the caller to skip.
-                const auto* lf = static_cast<const char*>(
-                    std::memchr(q, '\n', static_cast<std::size_t>(end - q)));
-                if (lf == nullptr && !atEnd) return {};
-                return Line{static_cast<std::size_t>((lf == nullptr ? end : lf + 1) - begin), true,
-                            index + 1};
-            }
-            p = q + delimiterLength;
+            const Line line = afterQuoted(begin, q, end, atEnd, index);
+            if (line.malformedValue != kValueGoesOn) return line;
+            p = q;
             continue;
         }
         // An unquoted value: up to the delimiter or the line end.
         const char* q = p;
-        for (; q < end; ++q) {
-            if (*q == '\n') {
-                const char* valueEnd = q > p && q[-1] == '\r' ? q - 1 : q;
-                values.emplace_back(p, static_cast<std::size_t>(valueEnd - p));
-                return whole(q + 1);
-            }
-            if (atDelimiter(q)) break;
+        for (;; ++q) {
+            q = nextBreak(q, end);
+            if (q == end || *q == '\n' || atDelimiter(q, end)) break;
         }
-        if (q == end) {
-            if (!atEnd) return {};
-            // The last line without a line end (a CR alone at the very end is its line end).
-            const char* valueEnd = q > p && q[-1] == '\r' ? q - 1 : q;
-            values.emplace_back(p, static_cast<std::size_t>(valueEnd - p));
-            return whole(end);
+        if (q == end && !atEnd) return {};
+        if (q == end || *q == '\n') {
+            // A CR before the LF belongs to the line end; so does a CR alone at the very end.
+            const char* last = q > p && q[-1] == '\r' ? q - 1 : q;
+            values.emplace_back(p, static_cast<std::size_t>(last - p));
+            return whole(begin, q == end ? end : q + 1);
         }
         values.emplace_back(p, static_cast<std::size_t>(q - p));
-        p = q + delimiterLength;
+        p = q + delimiter_.size();
     }
 }
 

@@ -4,6 +4,7 @@
 // delimiter, CR, LF and doubled double quotes; a line ends at an LF outside quotes, a CR before
 // it belonging to the line end.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,12 +23,17 @@ class CsvLineSplitter {
         // closing quote is followed by something other than the delimiter or the line end.
         bool malformed = false;
         std::size_t malformedValue = 0;  // 1-based number of that value
+        // The LF bytes of the line, its line end's and those inside quoted values: where the
+        // next line starts in the file's lines.
+        std::size_t lineFeeds = 0;
     };
 
     // Splits the first whole line of [begin, end) into `values`: views of the bytes, or of the
     // splitter's own memory for a value whose doubled quotes were undone, valid until the next
     // call. The line is whole when its LF is there, or, with `atEnd` (nothing follows `end`),
-    // when it reaches `end`. An empty line (only a line end) is one empty value.
+    // when it reaches `end`. An empty line (only a line end) is one empty value. REQUIRES: the
+    // bytes before `end` are not changed between calls that hand the same `end` (the splitter
+    // keeps marks of them).
     Line split(const char* begin, const char* end, bool atEnd,
                std::vector<std::string_view>& values);
 
@@ -35,10 +41,24 @@ class CsvLineSplitter {
     // Reads the quoted value that starts at `p` (after its opening quote): its bytes into a
     // value, `p` moved past the closing quote. False when the bytes end first.
     bool readQuoted(const char*& p, const char* end, std::size_t index);
+    // What follows a quoted value that ended at `q`: the line (whole, malformed, or none yet),
+    // or, after a delimiter (`q` moved past it), a line whose malformedValue is kValueGoesOn.
+    Line afterQuoted(const char* begin, const char*& q, const char* end, bool atEnd,
+                     std::size_t index) const;
+    static constexpr std::size_t kValueGoesOn = static_cast<std::size_t>(-1);
+    // The first byte at or after `q` that may end an unquoted value (the delimiter's first byte,
+    // an LF), or `end`.
+    const char* nextBreak(const char* q, const char* end);
+    bool atDelimiter(const char* q, const char* end) const;
+    Line whole(const char* begin, const char* after) const;
 
     std::string delimiter_;
     // The unquoted values of a line with doubled quotes, by value number.
     std::vector<std::string> unquoted_;
+    std::size_t quotedLineFeeds_ = 0;  // of the line being split
+    const char* marks_ = nullptr;      // the first of the bytes bits_ marks
+    const char* marksEnd_ = nullptr;
+    std::uint64_t bits_ = 0;
     bool singleByte_;
     char first_;
 };

@@ -144,19 +144,19 @@ std::string FieldEncoding::encode(std::string_view value, unsigned char* field,
 std::string FieldEncoding::encodeText(std::string_view value, unsigned char* field,
                                       std::string& scratch) const {
     std::string why;
-    if (!toPage(value, scratch, why)) return why;
-    if (scratch.size() > size_) {
-        return "バイト数が多すぎます (" + std::to_string(scratch.size()) +
-               " バイト、フィールドは " + std::to_string(size_) + " バイト)。";
+    // Shift-JIS text into Shift-JIS records is its bytes: no copy on the way.
+    std::string_view bytes = value;
+    if (encoder_ != nullptr) {
+        if (!toPage(value, scratch, why)) return why;
+        bytes = scratch;
     }
-    std::memcpy(field, scratch.data(), scratch.size());
-    const bool ebcdic = isEbcdic(text_.page);
-    if (form_ == Form::DoubleByte) {
-        // Double-byte blanks; an odd last byte stays a one-byte blank.
-        std::memset(field + scratch.size(), 0x40, size_ - scratch.size());
-    } else {
-        std::memset(field + scratch.size(), ebcdic ? 0x40 : ' ', size_ - scratch.size());
+    if (bytes.size() > size_) {
+        return "バイト数が多すぎます (" + std::to_string(bytes.size()) + " バイト、フィールドは " +
+               std::to_string(size_) + " バイト)。";
     }
+    std::memcpy(field, bytes.data(), bytes.size());
+    // Blanks after the text (the double-byte blanks of EBCDIC are 40 40 too).
+    std::memset(field + bytes.size(), isEbcdic(text_.page) ? 0x40 : ' ', size_ - bytes.size());
     return {};
 }
 
@@ -198,13 +198,19 @@ std::string FieldEncoding::encodeZoned(std::string_view value, unsigned char* fi
     const bool signed_ = !value.empty() && (value.front() == '-' || value.front() == '+');
     if (form_ == Form::Zoned && !signed_) {
         // The field's bytes as they were copied: as wide as the field, or with the point.
-        if (!toPage(value, scratch, why)) return why;
+        std::string_view bytes = value;
+        if (encoder_ != nullptr) {
+            if (!toPage(value, scratch, why)) return why;
+            bytes = scratch;
+        }
         const std::size_t whole = size_ - static_cast<std::size_t>(dec_);
-        const bool copied = dec_ == 0 ? scratch.size() == size_
-                                      : scratch.size() == size_ + 1 && scratch[whole] == '.';
-        if (copied) {
-            if (dec_ != 0) scratch.erase(whole, 1);
-            std::memcpy(field, scratch.data(), size_);
+        if (dec_ == 0 && bytes.size() == size_) {
+            std::memcpy(field, bytes.data(), size_);
+            return {};
+        }
+        if (dec_ != 0 && bytes.size() == size_ + 1 && bytes[whole] == '.') {
+            std::memcpy(field, bytes.data(), whole);
+            std::memcpy(field + whole, bytes.data() + whole + 1, size_ - whole);
             return {};
         }
     }

@@ -207,6 +207,8 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
         const auto k = static_cast<std::size_t>(m.kind);
         const KindPlan& plan = kinds_[k];
         emit(m.kind, records_[k].data(), plan.blank.size());
+        // Only the values of kinds with children are looked at again, by the next line.
+        if (plan.line) continue;
         last_[k].resize(plan.fields.size());
         for (std::size_t i = 0; i < plan.fields.size(); ++i)
             last_[k][i].assign(values[m.first + i]);

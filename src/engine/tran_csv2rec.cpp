@@ -186,7 +186,9 @@ class LineRun {
             const CsvLineSplitter::Line line = splitter_.split(p, end, atEnd, values_);
             if (line.length == 0) break;
             const std::int64_t number = lineNumber_;
-            lineNumber_ += std::count(p, p + line.length, '\n');
+            // A malformed line says nothing of the line feeds it took.
+            lineNumber_ += line.malformed ? std::count(p, p + line.length, '\n')
+                                          : static_cast<std::ptrdiff_t>(line.lineFeeds);
             p += line.length;
             if (line.malformed) {
                 return lineFailure(number, "値 " + std::to_string(line.malformedValue) +
