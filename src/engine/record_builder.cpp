@@ -89,12 +89,20 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
             b.shapes_.push_back({static_cast<int>(k), g, count});
         }
     }
+    if (Status apart = b.checkShapesApart(table); !apart) return apart.error();
+    b.records_.resize(kinds);
+    for (std::size_t k = 1; k < kinds; ++k) b.records_[k].resize(b.kinds_[k].blank.size());
+    b.probe_.resize(longest);
+    return b;
+}
+
+Status RecordBuilder::checkShapesApart(const RecordDefTable& table) const {
     // Lines of as many values are told apart by the class codes their own records hold.
-    for (const Shape& a : b.shapes_) {
-        for (const Shape& s : b.shapes_) {
+    for (const Shape& a : shapes_) {
+        for (const Shape& s : shapes_) {
             if (&a == &s || a.count != s.count || a.kind >= s.kind) continue;
-            const KindPlan& pa = b.kinds_[static_cast<std::size_t>(a.kind)];
-            const KindPlan& ps = b.kinds_[static_cast<std::size_t>(s.kind)];
+            const KindPlan& pa = kinds_[static_cast<std::size_t>(a.kind)];
+            const KindPlan& ps = kinds_[static_cast<std::size_t>(s.kind)];
             const std::string& na = table[static_cast<std::size_t>(a.kind)].Name;
             const std::string& ns = table[static_cast<std::size_t>(s.kind)].Name;
             if (pa.classField < 0 || ps.classField < 0) {
@@ -103,18 +111,15 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
                     std::to_string(a.count) +
                     ") で、識別区分を含む出力項目がないため、行の種類を決められません。");
             }
-            if (b.classes_[static_cast<std::size_t>(a.kind)] ==
-                b.classes_[static_cast<std::size_t>(s.kind)]) {
+            if (classes_[static_cast<std::size_t>(a.kind)] ==
+                classes_[static_cast<std::size_t>(s.kind)]) {
                 return refused(
                     "レコード「" + na + "」と「" + ns +
                     "」は識別区分が同じで、行の項目の数も同じため、行の種類を決められません。");
             }
         }
     }
-    b.records_.resize(kinds);
-    for (std::size_t k = 1; k < kinds; ++k) b.records_[k].resize(b.kinds_[k].blank.size());
-    b.probe_.resize(longest);
-    return b;
+    return {};
 }
 
 bool RecordBuilder::takesValueCount(std::size_t count) const {

@@ -68,6 +68,9 @@ class RecordBuilder {
     };
 
     RecordBuilder() = default;
+    // Refuses lines of two kinds with as many values unless the class codes their written fields
+    // hold tell them apart.
+    Status checkShapesApart(const RecordDefTable& table) const;
     // The shape of `values`, or nullptr after filling `failure`.
     const Shape* shapeOf(const std::vector<std::string_view>& values, ValueFailure& failure);
     // Whether the value at `column` (0-based) holds the class code of `shape`'s kind.
