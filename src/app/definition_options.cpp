@@ -158,10 +158,10 @@ std::string definitionOptionsUsage(bool records) {
     return records ? text + layout : text;
 }
 
-std::string outputOptionsDescription(const AppState& state) {
+std::string outputOptionsDescription(const AppState& state, OptionTarget target) {
     std::string text;
     for (const DefinitionOption& option : kOptions) {
-        if (option.current == nullptr || option.target != OptionTarget::Text) continue;
+        if (option.current == nullptr || option.target != target) continue;
         if (!text.empty()) text += ' ';
         text += std::string(option.name) + "=" + option.current(state);
     }

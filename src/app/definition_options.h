@@ -63,8 +63,9 @@ std::string optionValueRefusal(const DefinitionOption& option, const std::string
 // those of the records' layout after them under a heading of their own.
 std::string definitionOptionsUsage(bool records);
 
-// What -v tells of the output: "encoding=cp932 quote=none ... line-end=crlf".
-std::string outputOptionsDescription(const AppState& state);
+// What -v tells of the options of `target`: "encoding=cp932 quote=none ... line-end=crlf".
+std::string outputOptionsDescription(const AppState& state,
+                                     OptionTarget target = OptionTarget::Text);
 
 // Puts all of `overrides` over the loaded definition of `state` and the layout of its records.
 void applyOverrides(const RunOverrides& overrides, AppState& state);

@@ -46,6 +46,10 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
     std::fprintf(streams.err, "%s: 定義ファイル: %s\n%s: 出力形式: %s\n", name,
                  getFullPath(job.JobParams[2]).c_str(), name,
                  outputOptionsDescription(state).c_str());
+    if (entry->makesRecords) {
+        std::fprintf(streams.err, "%s: レコード: %s\n", name,
+                     outputOptionsDescription(state, OptionTarget::Records).c_str());
+    }
 }
 
 }  // namespace

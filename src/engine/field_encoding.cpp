@@ -264,21 +264,18 @@ std::string FieldEncoding::encodePacked(std::string_view value, unsigned char* f
     // The field as the conversion writes it without options: a sign (a blank or "-"), every
     // digit nibble as "0" to "?" (so invalid nibbles come back), a point before the decimals.
     const std::size_t width = 2 * static_cast<std::size_t>(size_) + (dec_ != 0 ? 1 : 0);
-    if (scale_ == 0 && value.size() == width && (value[0] == ' ' || value[0] == '-')) {
-        char nibbles[512];
-        std::size_t n = 0;
-        const std::size_t pointAt =
-            dec_ != 0 ? 1 + digits - static_cast<std::size_t>(dec_) : std::string_view::npos;
-        bool raw = digits <= sizeof nibbles;
-        for (std::size_t i = 1; i < value.size() && raw; ++i) {
-            if (i == pointAt) {
-                raw = value[i] == '.';
-                continue;
-            }
-            raw = value[i] >= '0' && value[i] <= '?';
-            nibbles[n++] = value[i];
+    if (scale_ == 0 && value.size() == width && (value[0] == ' ' || value[0] == '-') &&
+        digits <= 64 && (dec_ == 0 || value[width - 1 - static_cast<std::size_t>(dec_)] == '.')) {
+        // The digits side by side without the point; each must be "0" to "?", a nibble.
+        char nibbles[64];
+        const std::size_t whole = digits - static_cast<std::size_t>(dec_);
+        std::memcpy(nibbles, value.data() + 1, whole);
+        std::memcpy(nibbles + whole, value.data() + 2 + whole, digits - whole);
+        unsigned beyond = 0;  // any bit above a nibble's: a byte that is none
+        for (std::size_t i = 0; i < digits; ++i) {
+            beyond |= static_cast<unsigned char>(nibbles[i] - '0');
         }
-        if (raw && n == digits) {
+        if ((beyond & ~0x0Fu) == 0) {
             for (std::size_t i = 0; i + 1 < size_; ++i) {
                 field[i] = static_cast<unsigned char>((nibbles[2 * i] & 0x0F) << 4 |
                                                       (nibbles[2 * i + 1] & 0x0F));
