@@ -81,5 +81,6 @@ const JobEntry& recordsToCsvJob();  // app/job_records_to_csv.cpp
 const JobEntry& csvToRecordsJob();  // app/job_csv_to_records.cpp
 const JobEntry& lineEndingJob();    // app/job_line_ending.cpp
 const JobEntry& checkJob();         // app/job_check.cpp
+const JobEntry& csvCheckJob();      // app/job_csv_check.cpp
 
 }  // namespace sorvek
