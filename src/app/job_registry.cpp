@@ -13,6 +13,10 @@ std::span<const JobEntry* const> jobRegistry() {
     return kJobs;
 }
 
+bool readsTextIntoRecords(const JobEntry& job) {
+    return !job.inputIsRecords && job.makesRecords;
+}
+
 namespace {
 
 template <typename Matches>

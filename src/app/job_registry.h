@@ -57,6 +57,10 @@ struct JobEntry {
     void (*summarize)(const AppState& state, const InspectionReport& input, JobSummary& summary);
 };
 
+// The job's input is a delimited text that it makes records of through its definition (the
+// definition page previews and checks the input as the lines it makes records of).
+bool readsTextIntoRecords(const JobEntry& job);
+
 // Every job: those with a button in the order of the main window's buttons, then the others.
 std::span<const JobEntry* const> jobRegistry();
 
