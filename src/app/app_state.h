@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/csv_check_report.h"
 #include "engine/inspection_report.h"
 #include "model/record_def.h"
 #include "model/record_output_options.h"
@@ -26,6 +27,7 @@ inline constexpr const char* kJobRec2Csv = "REC2CSV";
 inline constexpr const char* kJobCrlf = "CRLF";
 inline constexpr const char* kJobCsv2Rec = "CSV2REC";
 inline constexpr const char* kJobCheck = "CHECK";
+inline constexpr const char* kJobCsvCheck = "CSVCHECK";
 
 struct JobState {
     std::string JobKind;
@@ -51,6 +53,8 @@ struct AppState {
     RecordOutputOptions recordOutput;
     // What the check found, once it has run.
     std::optional<InspectionReport> inspection;
+    // What the check of a delimited text found, once it has run.
+    std::optional<CsvCheckReport> csvCheck;
 };
 
 }  // namespace sorvek

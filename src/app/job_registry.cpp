@@ -7,9 +7,14 @@ namespace sorvek {
 std::span<const JobEntry* const> jobRegistry() {
     // A new job is one line here (in the order of the main window's buttons).
     static const JobEntry* const kJobs[] = {
-        &recordLengthJob(), &recordsToCsvJob(), &csvToRecordsJob(), &lineEndingJob(), &checkJob(),
+        &recordLengthJob(), &recordsToCsvJob(), &csvToRecordsJob(),
+        &lineEndingJob(),   &checkJob(),        &csvCheckJob(),
     };
     return kJobs;
+}
+
+bool readsTextIntoRecords(const JobEntry& job) {
+    return !job.inputIsRecords && job.makesRecords;
 }
 
 namespace {

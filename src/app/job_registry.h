@@ -57,6 +57,10 @@ struct JobEntry {
     void (*summarize)(const AppState& state, const InspectionReport& input, JobSummary& summary);
 };
 
+// The job's input is a delimited text that it makes records of through its definition (the
+// definition page previews and checks the input as the lines it makes records of).
+bool readsTextIntoRecords(const JobEntry& job);
+
 // Every job: those with a button in the order of the main window's buttons, then the others.
 std::span<const JobEntry* const> jobRegistry();
 
@@ -81,5 +85,6 @@ const JobEntry& recordsToCsvJob();  // app/job_records_to_csv.cpp
 const JobEntry& csvToRecordsJob();  // app/job_csv_to_records.cpp
 const JobEntry& lineEndingJob();    // app/job_line_ending.cpp
 const JobEntry& checkJob();         // app/job_check.cpp
+const JobEntry& csvCheckJob();      // app/job_csv_check.cpp
 
 }  // namespace sorvek

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/check_report.h"
+#include "app/csv_check_report.h"
 #include "app/job_registry.h"
 #include "app/run_job.h"
 #include "app/startup.h"
@@ -25,11 +26,11 @@ Json occurrencesJson(const Occurrences& o, bool withRecords = true) {
 }
 
 // Kind names as JSON keys: a name met twice gets its index after it.
-std::vector<std::string> kindKeys(const DefinitionFindings& d) {
-    std::vector<std::string> keys(d.kindNames.size());
+std::vector<std::string> kindKeys(const std::vector<std::string>& kindNames) {
+    std::vector<std::string> keys(kindNames.size());
     std::map<std::string, int> seen;
-    for (std::size_t k = 1; k < d.kindNames.size(); ++k) {
-        keys[k] = d.kindNames[k];
+    for (std::size_t k = 1; k < kindNames.size(); ++k) {
+        keys[k] = kindNames[k];
         if (seen[keys[k]]++ > 0) keys[k] += "#" + std::to_string(k);
     }
     return keys;
@@ -76,7 +77,7 @@ Json reportJson(const InspectionReport& report, const std::string& input,
     if (report.cancelled) j["cancelled"] = true;
     if (report.withDefinition) {
         const DefinitionFindings& d = report.definition;
-        const std::vector<std::string> keys = kindKeys(d);
+        const std::vector<std::string> keys = kindKeys(d.kindNames);
         j["definition"] = definition;
         j["definition_error"] = d.definitionError.empty() ? Json(nullptr) : Json(d.definitionError);
         j["records_cut"] = d.recordsCut;
@@ -133,7 +134,73 @@ Json reportJson(const InspectionReport& report, const std::string& input,
     return j;
 }
 
+const char* problemWord(CsvLineProblem problem) {
+    switch (problem) {
+        case CsvLineProblem::Quotes:
+            return "quotes";
+        case CsvLineProblem::ValueCount:
+            return "value_count";
+        case CsvLineProblem::ClassCode:
+            return "class_code";
+        case CsvLineProblem::Value:
+            break;
+    }
+    return "value";
+}
+
+Json faultJson(const CsvFaultLine& f) {
+    const bool value = f.problem == CsvLineProblem::Value;
+    return {{"line", f.line},
+            {"offset", f.offset},
+            {"problem", problemWord(f.problem)},
+            {"values", f.values},
+            {"column", f.column > 0 ? Json(f.column) : Json(nullptr)},
+            {"field", value ? Json(f.field) : Json(nullptr)},
+            {"value", value ? Json(f.value) : Json(nullptr)},
+            {"reason", f.why}};
+}
+
+Json csvReportJson(const CsvCheckReport& report, const std::string& input,
+                   const std::string& definition) {
+    Json j;
+    j["file"] = input;
+    j["definition"] = definition;
+    j["file_size"] = report.size;
+    j["encoding"] = report.encoding == CsvEncoding::Cp932 ? "cp932" : "utf-8";
+    j["byte_order_mark"] = report.byteOrderMark;
+    j["refused"] = report.refusal.empty() ? Json(nullptr) : Json(report.refusal);
+    j["lines"] = report.lines;
+    j["title_line"] = report.titleLine;
+    j["empty_lines"] = report.emptyLines;
+    const std::vector<std::string> keys = kindKeys(report.kindNames);
+    Json byKind = Json::object();
+    for (std::size_t k = 1; k < keys.size() && k < report.recordsByKind.size(); ++k) {
+        byKind[keys[k]] = report.recordsByKind[k];
+    }
+    j["records_by_kind"] = byKind;
+    j["records"] = report.records;
+    Json first = Json::array();
+    for (const CsvFaultLine& f : report.faults) first.push_back(faultJson(f));
+    j["line_failures"] = {{"count", report.faultCount}, {"first", first}};
+    if (report.cancelled) j["cancelled"] = true;
+    j["problems"] = report.hasProblems();
+    return j;
+}
+
+void printLines(const std::vector<std::string>& lines, std::FILE* out) {
+    for (const std::string& line : lines) {
+        std::fputs(line.c_str(), out);
+        std::fputc('\n', out);
+    }
+}
+
 }  // namespace
+
+std::string csvCheckReportJson(const CsvCheckReport& report, const std::string& input,
+                               const std::string& definition) {
+    return csvReportJson(report, input, definition)
+        .dump(2, ' ', false, Json::error_handler_t::replace);
+}
 
 std::string checkReportJson(const InspectionReport& report, const std::string& input,
                             const std::string& definition) {
@@ -144,7 +211,7 @@ std::string checkReportJson(const InspectionReport& report, const std::string& i
 int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     ConsoleProgress progress(streams.err, streams.drawProgress && !request.quiet);
     ConsoleMessages messages(streams.err, &progress);
-    const JobEntry& check = checkJob();
+    const JobEntry& check = request.csv ? csvCheckJob() : checkJob();
     AppState state;
     state.job.JobKind = check.kind;
     state.job.JobTitle = check.title;
@@ -152,27 +219,31 @@ int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     if (!request.definition.empty() && !loadJobDefinition(request.definition, state, messages)) {
         return kExitFailure;
     }
+    applyOverrides(request.overrides, state);
 
     EngineContext context{progress};
     context.jobs = request.jobs != 0 ? request.jobs : kDefaultJobs;
     const bool checked = runJob(state, context, messages);
     progress.endLine();
     if (!checked) return kExitFailure;
-    const InspectionReport& report = *state.inspection;
     const std::string input = jobPath(request.input);
     const std::string definitionPath = state.definitionFile;
-    if (request.json) {
-        const std::string text = checkReportJson(report, input, definitionPath);
-        std::fputs(text.c_str(), streams.out);
-        std::fputc('\n', streams.out);
+    bool problems = false;
+    if (request.csv) {
+        const CsvCheckReport& report = *state.csvCheck;
+        problems = report.hasProblems();
+        printLines(request.json ? std::vector{csvCheckReportJson(report, input, definitionPath)}
+                                : csvCheckReportLines(report, input, definitionPath),
+                   streams.out);
     } else {
-        for (const std::string& line : reportLines(report, input, definitionPath)) {
-            std::fputs(line.c_str(), streams.out);
-            std::fputc('\n', streams.out);
-        }
+        const InspectionReport& report = *state.inspection;
+        problems = report.hasProblems();
+        printLines(request.json ? std::vector{checkReportJson(report, input, definitionPath)}
+                                : reportLines(report, input, definitionPath),
+                   streams.out);
     }
     std::fflush(streams.out);
-    return report.hasProblems() ? kExitFailure : kExitSuccess;
+    return problems ? kExitFailure : kExitSuccess;
 }
 
 }  // namespace sorvek

@@ -26,6 +26,22 @@ std::string optionNamedIn(const std::string& message) {
     return message.substr(0, colon);
 }
 
+// `--check --csv`: the text read as the CSV-to-records job reads it, which takes that job's
+// options over the definition (they change how the text is read) but no job of its own.
+ConsoleCommand csvCheckCommand(ConsoleCommand command, const JobEntry* jobOption,
+                               const std::vector<std::string>& positionals, bool json) {
+    if (jobOption != nullptr)
+        return refused("--check --csv にはジョブのオプションを指定できません。");
+    if (positionals.size() != 2) {
+        return refused("--check --csv には入力ファイルと定義ファイルを指定してください。");
+    }
+    command.request = ConsoleRequest::Check;
+    command.checkArgs = positionals;
+    command.json = json;
+    command.csv = true;
+    return command;
+}
+
 }  // namespace
 
 std::vector<std::string> knownLongOptions() {
@@ -42,12 +58,13 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     app.set_help_flag();  // --help is answered in the program's own words
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     bool help = false, version = false, quiet = false, verbose = false;
-    bool check = false, json = false;
+    bool check = false, json = false, csv = false;
     app.add_flag("-h,--help", help);
     app.add_flag("--version", version);
     app.add_flag("-q,--quiet", quiet);
     app.add_flag("-v,--verbose", verbose);
     app.add_flag(checkJob().longOption, check);
+    app.add_flag(csvCheckJob().longOption, csv);
     app.add_flag("--json", json);
     std::string jobs;
     CLI::Option* jobsOption = app.add_option("--jobs", jobs);
@@ -144,8 +161,12 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
         }
     }
 
-    if (check || json) {
-        if (!check) return refused("--json は --check と一緒に指定してください。");
+    if (check || json || csv) {
+        if (!check) {
+            return refused(std::string(csv ? csvCheckJob().longOption : "--json") +
+                           " は --check と一緒に指定してください。");
+        }
+        if (csv) return csvCheckCommand(std::move(command), jobOption, positionals, json);
         if (jobOption != nullptr || !out.empty() || !in.empty() || !layout.empty()) {
             return refused("--check にはジョブや出力形式のオプションを指定できません。");
         }

@@ -5,6 +5,7 @@
 //   [OPTIONS] /L|/C|/E INPUT OUTPUT PARAMETER
 //   [OPTIONS] --record-length N | --definition FILE | --line-ending LE   INPUT OUTPUT
 //   --check [--json] INPUT [DEFINITION]
+//   [OPTIONS] --check --csv [--json] INPUT DEFINITION
 //   --help [/L|/C|/E]    --version
 //
 // Options end at the first argument that is not one (the switch, or INPUT) and at "--"; what
@@ -35,9 +36,12 @@ struct ConsoleCommand {
     // The options over the definition: the text's form, the records' code page and format, the
     // layout of records made from text.
     RunOverrides overrides;
-    // Check: the input and, when given, the definition; `json` for one JSON object.
+    // Check: the input and, when given, the definition; `json` for one JSON object; `csv` for
+    // the input read as the CSV-to-records job reads it (the definition given, the overrides
+    // over it).
     std::vector<std::string> checkArgs;
     bool json = false;
+    bool csv = false;
     // --jobs: workers that convert parts of the input at once; 0 when not given (kDefaultJobs).
     unsigned jobs = 0;
     bool quiet = false;    // -q: no progress bar

@@ -92,7 +92,7 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     if (command.request == ConsoleRequest::Check) {
         return runCheck(
             {command.checkArgs[0], command.checkArgs.size() > 1 ? command.checkArgs[1] : "",
-             command.json, command.quiet, command.jobs},
+             command.json, command.quiet, command.jobs, command.csv, command.overrides},
             streams);
     }
 

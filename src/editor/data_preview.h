@@ -14,6 +14,10 @@
 
 namespace sorvek {
 
+// What the input of the definition page is: records of the definition, or a delimited text
+// that the job makes records of (editor/text_preview.h).
+enum class PreviewInput : std::uint8_t { Records, Text };
+
 // Records a preview shows at most.
 inline constexpr std::size_t kPreviewRecords = 200;
 // Bytes of the file a preview reads, from the start or from a record on.
@@ -29,6 +33,9 @@ struct PreviewSource {
     // it (a finding's place carries it).
     std::uint32_t blockLeft = 0;
     std::int64_t fileSize = 0;
+    // The first bytes of the file (at most 4), also for a stretch further on: whether a text
+    // starts with a byte order mark.
+    std::string fileStart;
     bool reachesEnd() const { return offset + static_cast<std::int64_t>(bytes.size()) >= fileSize; }
 };
 
@@ -56,6 +63,7 @@ enum class RowMark {
     Incomplete,         // the file ends before the record does: it is left out
     BadDescriptorWord,  // a record or block descriptor word that cannot be: the conversion stops
     CutOff,             // the file ends inside a record behind a descriptor word: it stops too
+    LineFails,          // a line of a text that makes no record: the job that makes them stops
 };
 
 struct PreviewRow {
@@ -77,6 +85,9 @@ struct Preview {
     // Why there are no rows, or what the rows are: a line for the user.
     std::string status;
     bool definitionUsable = false;
+    // The rows are records made from the lines of a text (editor/text_preview.h): their
+    // `number` and `offset` are those of the line.
+    bool fromText = false;
 };
 
 // Builds the preview of `source` through `table`. `columnKind` names the record whose fields
@@ -86,7 +97,8 @@ Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, i
                      std::size_t maxRows = kPreviewRecords);
 
 // The tooltip of a row's mark, and of a cell: the field, its type and place, its value and, for
-// a mark, the reason. Empty for a row without a mark.
+// a mark, the reason (for a line of a text that makes no record, the cell's own text). Empty for
+// a row without a mark.
 std::string rowMarkText(RowMark mark);
 std::string cellTip(const RecordDefTable& table, const PreviewSource& source, const PreviewRow& row,
                     std::size_t field);

@@ -291,6 +291,78 @@ TEST_P(CliTest, CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne) {
     EXPECT_NE(std::string::npos, r.err.find("missing.trd")) << r.err;
 }
 
+TEST_P(CliTest, CheckOfATextListsTheLinesTheJobWouldStopAt) {
+    dir.write("t.trd", kCheckDefinition);
+    // A detail's amount too long for P(2), a line of one value; the lines between make records.
+    dir.write("in.csv", "N,T,A\r\n001,AB,12\r\nCD,1234\r\n002,EF,-5\r\nx\r\n");
+    dir.write("good.csv", "N,T,A\r\n001,AB,12\r\n");
+    CliRun r = cli("--check --csv in.csv t.trd");
+    EXPECT_EQ(1, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ("点検したファイル (CSV→REC変換の入力): " + dir.file("in.csv") +
+                  "\n"
+                  "  ファイルサイズ: 41 バイト\n"
+                  "定義: " +
+                  dir.file("t.trd") +
+                  "\n"
+                  "  文字コード: Shift-JIS (CP932)\n"
+                  "  読んだ行数: 5 行 (見出し行を含む)\n"
+                  "  作られるレコード数: H 2 件、D 2 件\n"
+                  "  レコードを作れない行: 2 行 (CSV→REC変換は最初の行で止まり、出力ファイルは"
+                  "変わりません)\n"
+                  "  ・行 3、列 2 (A): 桁数が多すぎます (3 桁まで)。値 = 1234\n"
+                  "  ・行 5: 値の数 (1) がどのレコードの行とも合いません。\n",
+              r.out);
+    EXPECT_TRUE(std::system(("test \"$(ls '" + dir.path() + "' | wc -l)\" -eq 3").c_str()) == 0);
+
+    r = cli("--check --csv --json in.csv t.trd");
+    EXPECT_EQ(1, r.status) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(dir.file("in.csv"), j["file"]);
+    EXPECT_EQ("cp932", j["encoding"]);
+    EXPECT_TRUE(j["refused"].is_null());
+    EXPECT_EQ(5, j["lines"]);
+    EXPECT_EQ((nlohmann::json{{"H", 2}, {"D", 2}}), j["records_by_kind"]);
+    EXPECT_EQ(2, j["line_failures"]["count"]);
+    EXPECT_EQ((nlohmann::json{{"line", 3},
+                              {"offset", 18},
+                              {"problem", "value"},
+                              {"values", 2},
+                              {"column", 2},
+                              {"field", "A"},
+                              {"value", "1234"},
+                              {"reason", "桁数が多すぎます (3 桁まで)。"}}),
+              j["line_failures"]["first"][0]);
+    EXPECT_EQ("value_count", j["line_failures"]["first"][1]["problem"]);
+    EXPECT_TRUE(j["line_failures"]["first"][1]["column"].is_null());
+    EXPECT_EQ(true, j["problems"]);
+
+    r = cli("--check --csv good.csv t.trd");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("  問題は見つかりませんでした。\n")) << r.out;
+    // The job's options over the definition are read as the job reads them: without the title
+    // line, the titles are a header whose number is no number.
+    r = cli("--check --csv --title-line off --json good.csv t.trd");
+    EXPECT_EQ(1, r.status) << r.err;
+    EXPECT_EQ(1, nlohmann::json::parse(r.out)["line_failures"]["first"][0]["line"]);
+
+    const std::string name = nameOf(GetParam());
+    const std::pair<const char*, const char*> refused[] = {
+        {"--csv in.csv t.trd", "--csv は --check と一緒に指定してください。"},
+        {"--check --csv in.csv",
+         "--check --csv には入力ファイルと定義ファイルを指定してください。"},
+        {"--check --csv --to-records t.trd in.csv t.trd",
+         "--check --csv にはジョブのオプションを指定できません。"},
+    };
+    for (const auto& [args, reason] : refused) {
+        r = cli(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_EQ(name + ": " + reason + "\n詳しくは '" + name + " --help' を実行してください。\n",
+                  r.err)
+            << args;
+    }
+}
+
 TEST_P(CliTest, LineBreakJobsOnRecordDataWarnAndStillRun) {
     // A packed amount holds 0D: the line-ending job turns it into 0A, as asked, after a warning.
     std::string records;

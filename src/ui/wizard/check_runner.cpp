@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include "app/failure_message.h"
+#include "engine/csv_check.h"
 #include "engine/inspection.h"
 #include "engine/part_workers.h"
 
@@ -45,31 +46,62 @@ CheckRunner::~CheckRunner() {
 }
 
 void CheckRunner::start(const QString& path, const RecordDefTable& table) {
+    launch([this, file = path.toStdString(), table](Progress& progress,
+                                                    const std::atomic<bool>& cancel) {
+        InspectionContext context{progress};
+        context.cancel = &cancel;
+        // As the wizard's jobs: more than one reads a regular file in parts, with the same report.
+        context.jobs = kDefaultJobs;
+        Result<InspectionReport> report = inspectFile(file, &table, context);
+        if (!report) return deliverFailure(report.error());
+        return deliverReport(report->cancelled,
+                             [this, report = std::move(*report)] { emit finished(report); });
+    });
+}
+
+void CheckRunner::startCsv(const QString& path, const RecordDefTable& table,
+                           const RecordOutputOptions& records) {
+    launch([this, file = path.toStdString(), table, records](Progress& progress,
+                                                             const std::atomic<bool>& cancel) {
+        EngineContext context{progress};
+        context.cancelled = &cancel;
+        Result<CsvCheckReport> report = checkCsvFile(file, table, records, context);
+        if (!report) return deliverFailure(report.error());
+        return deliverReport(report->cancelled,
+                             [this, report = std::move(*report)] { emit csvFinished(report); });
+    });
+}
+
+CheckRunner::Delivery CheckRunner::deliverFailure(const Failure& failure) {
+    return [this, message = QString::fromStdString(failureMessage(failure).text)] {
+        emit failed(message);
+    };
+}
+
+CheckRunner::Delivery CheckRunner::deliverReport(bool cancelled, std::function<void()> emitReport) {
+    return [this, cancelled, emitReport = std::move(emitReport)] {
+        emit progressed(cancelled ? shared_->percent.load() : 100);
+        emitReport();
+    };
+}
+
+void CheckRunner::launch(std::function<Delivery(Progress&, const std::atomic<bool>&)> work) {
     if (thread_.joinable()) thread_.join();
     shared_ = std::make_shared<Shared>();
     running_ = true;
     poll_.start();
     emit progressed(0);
     const std::uint64_t generation = ++generation_;
-    thread_ = std::thread([this, shared = shared_, file = path.toStdString(), table, generation] {
+    thread_ = std::thread([this, shared = shared_, work = std::move(work), generation] {
         AtomicProgress progress(shared->percent);
-        InspectionContext context{progress};
-        context.cancel = &shared->cancel;
-        // As the wizard's jobs: more than one reads a regular file in parts, with the same report.
-        context.jobs = kDefaultJobs;
-        Result<InspectionReport> report = inspectFile(file, &table, context);
+        Delivery deliver = work(progress, shared->cancel);
         QMetaObject::invokeMethod(
             this,
-            [this, report = std::move(report), generation] {
+            [this, deliver = std::move(deliver), generation] {
                 if (generation != generation_) return;
                 running_ = false;
                 poll_.stop();
-                if (report) {
-                    emit progressed(report->cancelled ? shared_->percent.load() : 100);
-                    emit finished(*report);
-                } else {
-                    emit failed(QString::fromStdString(failureMessage(report.error()).text));
-                }
+                deliver();
             },
             Qt::QueuedConnection);
     });

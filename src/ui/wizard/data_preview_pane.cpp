@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 
 #include "app/check_report.h"
+#include "app/csv_check_report.h"
+#include "editor/text_preview.h"
 #include "platform/number_text.h"
 #include "ui/widgets/ui_text.h"
 #include "ui/wizard/byte_ruler.h"
@@ -37,15 +39,28 @@ void setPlace(QTreeWidgetItem* item, const FindingPlace& place) {
 }
 
 // What the summary says before a check.
-QString checkPrompt() {
+QString checkPrompt(PreviewInput input) {
+    if (input == PreviewInput::Text) {
+        return QStringLiteral(
+            "「点検」を押すと、ファイル全体を CSV→REC変換と同じようにこの定義で読みます。");
+    }
     return QStringLiteral("「点検」を押すと、ファイル全体をこの定義で読みます。");
 }
 
-QString rowCaption(const RecordDefTable& table, const PreviewRow& row) {
-    const QString kind = table.isRecordIndex(row.kind)
-                             ? q(table[static_cast<std::size_t>(row.kind)].Name)
-                             : QStringLiteral("(不明)");
-    return QStringLiteral("レコード %1  %2  オフセット %3  %4 バイト")
+QString checkTip(PreviewInput input) {
+    if (input == PreviewInput::Text) {
+        return QStringLiteral(
+            "ファイル全体を CSV→REC変換と同じように読み、レコードを作れない行を調べます");
+    }
+    return QStringLiteral("ファイル全体をこの定義で読み、変換で起きることを調べます");
+}
+
+QString rowCaption(const RecordDefTable& table, const PreviewRow& row, bool fromText) {
+    QString kind = table.isRecordIndex(row.kind) ? q(table[static_cast<std::size_t>(row.kind)].Name)
+                                                 : QStringLiteral("(不明)");
+    if (row.mark == RowMark::LineFails) kind = QStringLiteral("(レコードを作れない行)");
+    return (fromText ? QStringLiteral("行 %1  %2  オフセット %3  %4 バイト")
+                     : QStringLiteral("レコード %1  %2  オフセット %3  %4 バイト"))
         .arg(q(groupedNumber(row.number)), kind, q(groupedNumber(row.offset)),
              q(groupedNumber(static_cast<std::int64_t>(row.length))));
 }
@@ -67,8 +82,7 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     cmdPreviewTop->setVisible(false);
     cmdCheck = new QPushButton(QStringLiteral("点検"), this);
     cmdCheck->setObjectName(QStringLiteral("cmdCheck"));
-    cmdCheck->setToolTip(
-        QStringLiteral("ファイル全体をこの定義で読み、変換で起きることを調べます"));
+    cmdCheck->setToolTip(checkTip(input_));
     cmdCheck->setEnabled(false);
 
     model_ = new PreviewTableModel(table_, source_, this);
@@ -119,7 +133,7 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     lblCheckSummary->setObjectName(QStringLiteral("lblCheckSummary"));
     lblCheckSummary->setTextFormat(Qt::PlainText);
     lblCheckSummary->setWordWrap(true);
-    lblCheckSummary->setText(checkPrompt());
+    lblCheckSummary->setText(checkPrompt(input_));
     tvwFindings = new QTreeWidget;
     tvwFindings->setObjectName(QStringLiteral("tvwFindings"));
     tvwFindings->setHeaderHidden(true);
@@ -182,6 +196,7 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
     connect(cmdPreviewTop, &QPushButton::clicked, this, &DataPreviewPane::cmdPreviewTop_Click);
     connect(&runner_, &CheckRunner::progressed, checkProgress, &QProgressBar::setValue);
     connect(&runner_, &CheckRunner::finished, this, &DataPreviewPane::checkFinished);
+    connect(&runner_, &CheckRunner::csvFinished, this, &DataPreviewPane::csvCheckFinished);
     connect(&runner_, &CheckRunner::failed, this, &DataPreviewPane::checkFailed);
     connect(tvwFindings, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { findingChosen(item); });
@@ -202,12 +217,17 @@ bool DataPreviewPane::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void DataPreviewPane::setInputFile(const QString& path) {
-    if (path == path_ && (loaded_ || loader_.busy())) return;
+void DataPreviewPane::setInputFile(const QString& path, PreviewInput input,
+                                   const RecordOutputOptions& records) {
+    records_ = records;
+    if (path == path_ && input == input_ && (loaded_ || loader_.busy())) return;
     path_ = path;
+    input_ = input;
     loaded_ = false;
     source_ = PreviewSource{};
+    text_ = PreviewSource{};
     selectOffset_.reset();
+    cmdCheck->setToolTip(checkTip(input_));
     clearCheck();
     lblPreviewFile->setText(QStringLiteral("データ: ") + QFileInfo(path).fileName());
     lblPreviewFile->setToolTip(path);
@@ -226,9 +246,10 @@ void DataPreviewPane::clearCheck() {
     if (runner_.running()) runner_.discard();
     setChecking(false);
     report_.reset();
+    csvReport_.reset();
     tvwFindings->clear();
     checkProgress->setValue(0);
-    lblCheckSummary->setText(checkPrompt());
+    lblCheckSummary->setText(checkPrompt(input_));
 }
 
 void DataPreviewPane::definitionChanged(int columnKind) {
@@ -237,15 +258,16 @@ void DataPreviewPane::definitionChanged(int columnKind) {
 }
 
 void DataPreviewPane::sourceLoaded(const PreviewSource& source) {
-    source_ = source;
+    (input_ == PreviewInput::Text ? text_ : source_) = source;
     loaded_ = true;
-    cmdPreviewTop->setVisible(source_.offset > 0);
+    cmdPreviewTop->setVisible(source.offset > 0);
     rebuild();
 }
 
 void DataPreviewPane::sourceFailed(const QString& reason) {
     loaded_ = false;
     source_ = PreviewSource{};
+    text_ = PreviewSource{};
     model_->setPreview({});
     picRuler->clear(QString());
     lblPreviewStatus->setText(reason);
@@ -254,25 +276,53 @@ void DataPreviewPane::sourceFailed(const QString& reason) {
 
 void DataPreviewPane::rebuild() {
     if (!loaded_) return;
-    // The selection stays on the same record (by its offset) across the rebuild.
+    // The selection stays on the same record (by its offset, and for the records of a line of
+    // text by their kind) across the rebuild.
     const int previous = selectedRow();
     std::optional<std::int64_t> keep = selectOffset_;
+    int keepKind = -1;
     const int column = lvwPreview->currentIndex().column();
-    if (!keep && previous >= 0)
+    if (!keep && previous >= 0) {
         keep = model_->preview().rows[static_cast<std::size_t>(previous)].offset;
+        keepKind = model_->preview().rows[static_cast<std::size_t>(previous)].kind;
+    }
     selectOffset_.reset();
 
-    model_->setPreview(buildPreview(table_, source_, columnKind_));
+    if (input_ == PreviewInput::Text) {
+        TextPreview made = buildTextPreview(table_, text_, columnKind_);
+        source_ = std::move(made.rows);
+        model_->setPreview(std::move(made.preview));
+    } else {
+        model_->setPreview(buildPreview(table_, source_, columnKind_));
+    }
+    spanFailingLines();
     const Preview& preview = model_->preview();
     lblPreviewStatus->setText(q(preview.status));
     int row = preview.rows.empty() ? -1 : 0;
     if (keep) {
-        for (std::size_t i = 0; i < preview.rows.size(); ++i) {
-            if (preview.rows[i].offset == *keep) row = static_cast<int>(i);
+        bool sameKind = false;
+        for (std::size_t i = 0; i < preview.rows.size() && !sameKind; ++i) {
+            if (preview.rows[i].offset != *keep) continue;
+            if (row < 0 || preview.rows[static_cast<std::size_t>(row)].offset != *keep ||
+                preview.rows[i].kind == keepKind) {
+                row = static_cast<int>(i);
+            }
+            sameKind = preview.rows[i].kind == keepKind;
         }
     }
     selectRow(row, column - PreviewTableModel::kFirstFieldColumn);
     emit previewRebuilt();
+}
+
+void DataPreviewPane::spanFailingLines() {
+    lvwPreview->clearSpans();
+    const int fields = model_->columnCount() - PreviewTableModel::kFirstFieldColumn;
+    if (fields < 2) return;
+    const auto& rows = model_->preview().rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].mark != RowMark::LineFails) continue;
+        lvwPreview->setSpan(static_cast<int>(i), PreviewTableModel::kFirstFieldColumn, 1, fields);
+    }
 }
 
 int DataPreviewPane::selectedRow() const {
@@ -310,7 +360,8 @@ void DataPreviewPane::showSelectedRecord() {
     // The columns are headed by the fields of the record looked at.
     model_->setHeaderKind(r.kind);
     const QByteArray bytes(source_.bytes.data() + r.begin, static_cast<qsizetype>(r.length));
-    picRuler->setRecord(bytes, rulerSpans(table_, r), rowCaption(table_, r));
+    picRuler->setRecord(bytes, rulerSpans(table_, r),
+                        rowCaption(table_, r, model_->preview().fromText));
     picRuler->resize(picRuler->sizeHint());
 }
 
@@ -366,7 +417,12 @@ void DataPreviewPane::cmdCheck_Click() {
     checkProgress->setValue(0);
     tbsPreview->setCurrentIndex(1);
     setChecking(true);
-    runner_.start(path_, table_);
+    if (input_ == PreviewInput::Text) {
+        csvReport_.reset();
+        runner_.startCsv(path_, table_, records_);
+    } else {
+        runner_.start(path_, table_);
+    }
 }
 
 void DataPreviewPane::cmdCheckCancel_Click() {
@@ -413,6 +469,44 @@ void DataPreviewPane::checkFinished(const InspectionReport& report) {
             auto* child = new QTreeWidgetItem(item, {q(placeText(place))});
             if (place.recordNumber > 0) setPlace(child, place);
         }
+    }
+    emit checkEnded();
+}
+
+void DataPreviewPane::csvCheckFinished(const CsvCheckReport& report) {
+    csvReport_ = report;
+    setChecking(false);
+    QStringList summary;
+    if (report.cancelled) {
+        summary << QStringLiteral("中止しました。先頭 %1 バイトまでの結果です。")
+                       .arg(q(groupedNumber(report.size)));
+    }
+    if (report.refusal.empty()) {
+        summary << QStringLiteral("ファイルサイズ: %1 バイト").arg(q(groupedNumber(report.size)));
+        for (const std::string& line : csvCheckCounts(report)) summary << q(line);
+    }
+    summary << q(csvProblemSummary(report));
+    if (!report.faults.empty()) {
+        summary << QStringLiteral("項目を選ぶと、その行をプレビューに表示します。");
+    }
+    lblCheckSummary->setText(summary.join(QStringLiteral("\n")));
+
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QIcon information = style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    if (!report.refusal.empty()) {
+        auto* item = new QTreeWidgetItem(tvwFindings, {q(csvProblemSummary(report))});
+        item->setIcon(0, warning);
+        item->setToolTip(0, item->text(0));
+    }
+    for (const CsvFaultLine& fault : report.faults) {
+        auto* item = new QTreeWidgetItem(tvwFindings, {q(csvFaultText(fault))});
+        item->setIcon(0, warning);
+        item->setToolTip(0, item->text(0));
+        setPlace(item, {fault.offset, fault.line, fault.offset, 0});
+    }
+    if (const std::string more = csvMoreFaultsText(report); !more.empty()) {
+        auto* item = new QTreeWidgetItem(tvwFindings, {q(more)});
+        item->setIcon(0, information);
     }
     emit checkEnded();
 }

@@ -2,7 +2,9 @@
 // The data pane of the record-definition page: the preview of the input file through the
 // definition being edited (a table of the first records and the byte ruler of the selected one),
 // rebuilt after every edit from the bytes read once; and the "点検" of the whole file, run in
-// the background with progress and a stop button, whose findings lead to their records.
+// the background with progress and a stop button, whose findings lead to their records. For a
+// text input (the CSV-to-records job) the records are those its first lines make, and the check
+// reads the text as that job does; its findings lead to their lines.
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -10,7 +12,9 @@
 #include <optional>
 
 #include "editor/data_preview.h"
+#include "engine/csv_check_report.h"
 #include "engine/inspection_report.h"
+#include "model/record_output_options.h"
 #include "ui/wizard/check_runner.h"
 #include "ui/wizard/file_window_loader.h"
 
@@ -36,8 +40,11 @@ class DataPreviewPane : public QWidget {
     explicit DataPreviewPane(const RecordDefTable& table, QWidget* parent = nullptr);
     ~DataPreviewPane() override;
 
-    // The input file (an absolute path): its start is read again when it changes.
-    void setInputFile(const QString& path);
+    // The input file (an absolute path): its start is read again when it changes. `input`: what
+    // the file holds; for a text, `records` is the layout the job gives its records (which the
+    // check judges as the job does).
+    void setInputFile(const QString& path, PreviewInput input = PreviewInput::Records,
+                      const RecordOutputOptions& records = {});
     const QString& inputFile() const { return path_; }
     // The definition changed; `columnKind` is the record whose fields head the columns (the
     // record selected in the tree; other values keep the present one). The preview is rebuilt
@@ -61,9 +68,14 @@ class DataPreviewPane : public QWidget {
     void selectRow(int row, int field = -1);
     bool previewLoaded() const { return loaded_; }
     bool checkRunning() const { return runner_.running(); }
+    // The bytes the rows lie in: the stretch of the file read, or for a text the records its
+    // lines made (the stretch of the text is `text()`).
     const PreviewSource& source() const { return source_; }
+    const PreviewSource& text() const { return text_; }
+    PreviewInput input() const { return input_; }
     PreviewTableModel* model() const { return model_; }
     const std::optional<InspectionReport>& lastReport() const { return report_; }
+    const std::optional<CsvCheckReport>& lastCsvReport() const { return csvReport_; }
 
     QLabel* lblPreviewFile = nullptr;
     QLabel* lblPreviewStatus = nullptr;
@@ -96,17 +108,24 @@ class DataPreviewPane : public QWidget {
     // The field of the current cell is highlighted in the table and on the ruler.
     void highlightCurrentField();
     void checkFinished(const InspectionReport& report);
+    void csvCheckFinished(const CsvCheckReport& report);
     void checkFailed(const QString& message);
+    // Lines that make no record span the field columns with what is wrong.
+    void spanFailingLines();
     void findingChosen(QTreeWidgetItem* item);
     void setChecking(bool running);
 
     const RecordDefTable& table_;
     PreviewSource source_;
+    PreviewSource text_;
+    PreviewInput input_ = PreviewInput::Records;
+    RecordOutputOptions records_;
     QString path_;
     bool loaded_ = false;
     int columnKind_ = 1;
     std::optional<std::int64_t> selectOffset_;  // to select once the stretch is loaded
     std::optional<InspectionReport> report_;
+    std::optional<CsvCheckReport> csvReport_;
     PreviewTableModel* model_ = nullptr;
     FileWindowLoader loader_;
     CheckRunner runner_;

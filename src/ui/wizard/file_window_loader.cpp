@@ -29,9 +29,12 @@ void FileWindowLoader::load(const QString& path, std::int64_t offset, std::size_
             failure = QStringLiteral("通常のファイルではないため、プレビューしません。");
         } else {
             QFile file(path);
-            if (!file.open(QIODevice::ReadOnly) || !file.seek(offset)) {
+            // The start of the file tells how a text further on is read (its byte order mark).
+            const QByteArray start = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+            if (!file.isOpen() || !file.seek(offset)) {
                 failure = QStringLiteral("ファイルを読めません: ") + file.errorString();
             } else {
+                source.fileStart.assign(start.constData(), static_cast<std::size_t>(start.size()));
                 source.fileSize = file.size();
                 const QByteArray data = file.read(static_cast<qint64>(bytes));
                 if (data.isNull() && file.error() != QFileDevice::NoError) {

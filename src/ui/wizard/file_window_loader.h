@@ -25,8 +25,9 @@ class FileWindowLoader : public QObject {
     ~FileWindowLoader() override;
 
     // Reads up to `bytes` bytes of the file at `path` from `offset` on, where record number
-    // `firstRecord` starts (with `blockLeft` of its block left, PreviewSource::blockLeft). The
-    // result arrives as `loaded` (or `failed`) on this object's thread.
+    // `firstRecord` starts (with `blockLeft` of its block left, PreviewSource::blockLeft), and the
+    // first bytes of the file (PreviewSource::fileStart). The result arrives as `loaded` (or
+    // `failed`) on this object's thread.
     void load(const QString& path, std::int64_t offset, std::size_t bytes, std::int64_t firstRecord,
               std::uint32_t blockLeft = 0);
     // True while a request has not been answered.

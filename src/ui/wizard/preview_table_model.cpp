@@ -100,6 +100,7 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
             }
             if (column == kOffsetColumn) return q(groupedNumber(row.offset));
             if (column == kKindColumn) {
+                if (row.mark == RowMark::LineFails) return QStringLiteral("(エラー)");
                 return table_.isRecordIndex(row.kind)
                            ? q(table_[static_cast<std::size_t>(row.kind)].Name)
                            : QStringLiteral("(不明)");
@@ -107,9 +108,17 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
             return cell != nullptr ? q(cell->text) : QVariant();
         case Qt::ToolTipRole:
             if (field < 0) {
+                const std::string length =
+                    groupedNumber(static_cast<std::int64_t>(row.length)) + " バイト";
                 std::string tip = "レコード " + groupedNumber(row.number) + "、オフセット " +
-                                  groupedNumber(row.offset) + "、" +
-                                  groupedNumber(static_cast<std::int64_t>(row.length)) + " バイト";
+                                  groupedNumber(row.offset) + "、" + length;
+                if (preview_.fromText) {
+                    tip = row.kind != 0
+                              ? "行 " + groupedNumber(row.number) + " (オフセット " +
+                                    groupedNumber(row.offset) + ") から作ったレコード、" + length
+                              : "行 " + groupedNumber(row.number) + "、オフセット " +
+                                    groupedNumber(row.offset) + "、" + length;
+                }
                 if (row.mark != RowMark::None) tip += "\n" + rowMarkText(row.mark);
                 return q(tip);
             }
@@ -145,7 +154,9 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    if (section == kNumberColumn) return QStringLiteral("No.");
+    if (section == kNumberColumn) {
+        return preview_.fromText ? QStringLiteral("行") : QStringLiteral("No.");
+    }
     if (section == kOffsetColumn) return QStringLiteral("オフセット");
     if (section == kKindColumn) return QStringLiteral("レコード");
     const auto f = static_cast<std::size_t>(section - kFirstFieldColumn);

@@ -1,7 +1,9 @@
 #pragma once
 // The table of the preview: one row per record, the record's number, offset and kind, then one
-// column per field. Rows are tinted by kind; a mark tints its cell and explains itself in the
-// tooltip; the field under the mouse (in the table or on the byte ruler) is highlighted.
+// column per field (for records made from a text, the number and offset of the line each was
+// made of, and a row of its own for a line that makes none). Rows are tinted by kind; a mark tints
+// its cell and explains itself in the tooltip; the field under the mouse (in the table or on the
+// byte ruler) is highlighted.
 #include <QAbstractTableModel>
 
 #include "editor/data_preview.h"

@@ -15,6 +15,7 @@
 
 #include "app/app_state.h"
 #include "app/failure_message.h"
+#include "app/job_registry.h"
 #include "app/settings.h"
 #include "editor/definition_commands.h"
 #include "editor/definition_page.h"
@@ -342,7 +343,11 @@ void RecordDefPage::showFieldLengthSum(const std::optional<std::string>& text,
 }
 
 void RecordDefPage::setInputFile(const QString& path) {
-    preview->setInputFile(path);
+    // The job tells what its input is: records of the definition, or a text it makes them of.
+    const JobEntry* job = findJobByKind(state_.job.JobKind);
+    const bool text = job != nullptr && readsTextIntoRecords(*job);
+    preview->setInputFile(path, text ? PreviewInput::Text : PreviewInput::Records,
+                          state_.recordOutput);
     previewDefinition();
 }
 

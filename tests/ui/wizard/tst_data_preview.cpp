@@ -84,11 +84,12 @@ class DataPreviewTest : public QObject {
         return path;
     }
 
-    // A record-to-CSV wizard on the definition page, with `input` chosen and `table` opened.
-    RecordDefPage* openWith(const QString& input, const RecordDefTable& table) {
+    // A record-to-CSV wizard (or the wizard of job button `button`) on the definition page, with
+    // `input` chosen and `table` opened.
+    RecordDefPage* openWith(const QString& input, const RecordDefTable& table, int button = 1) {
         state_ = AppState{};
         state_.IniFilePath = file(QStringLiteral("sorvek.ini")).toStdString();
-        startJob(1, state_.job);
+        startJob(button, state_.job);
         wizard_ = std::make_unique<frmWizard>(state_);
         wizard_->show();
         if (!QTest::qWaitForWindowExposed(wizard_.get())) qWarning("wizard not exposed");
@@ -459,6 +460,59 @@ class DataPreviewTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
         QCOMPARE(pane->lastReport()->bytes.size, qint64{8});
         QCOMPARE(pane->tvwFindings->topLevelItemCount() > 0, true);
+    }
+
+    void aTextInputShowsTheRecordsOfItsLinesAndIsCheckedAsTheJobReadsIt() {
+        // 300 lines of CODE, QTY and AMT; the quantities of lines 3 and 250 are too long.
+        const QString input = file(QStringLiteral("items.csv"));
+        QByteArray text;
+        for (int i = 1; i <= 300; ++i) {
+            text += i == 3 || i == 250 ? QByteArray("CD,9999,1\r\n") : QByteArray("AB,123,45\r\n");
+        }
+        writeBytes(input, text);
+        RecordDefPage* page = openWith(input, itemTable(), 2);
+        DataPreviewPane* pane = page->preview;
+        QCOMPARE(pane->input(), PreviewInput::Text);
+        QTRY_COMPARE(pane->model()->rowCount(), 200);
+        // Each line's record, its values and its bytes as the job makes them.
+        QCOMPARE(cellText(pane, 0, 0), QStringLiteral("AB"));
+        QCOMPARE(cellText(pane, 0, 2), QStringLiteral(" 045"));
+        pane->selectRow(0);
+        QCOMPARE(pane->picRuler->bytes(), QByteArray("AB123\x04\x5C ", 8));
+        // The line that makes no record says where and why, across the field columns.
+        const QString fault = QStringLiteral("列 2 (QTY): 桁数が多すぎます (3 桁まで)。値 = 9999");
+        QCOMPARE(pane->model()->preview().rows[2].mark, RowMark::LineFails);
+        QCOMPARE(cellText(pane, 2, 0), fault);
+        QCOMPARE(pane->lvwPreview->columnSpan(2, PreviewTableModel::kFirstFieldColumn),
+                 pane->model()->columnCount() - PreviewTableModel::kFirstFieldColumn);
+        QCOMPARE(pane->model()->index(2, PreviewTableModel::kNumberColumn).data().toString(),
+                 QStringLiteral("⚠ 3"));
+        pane->selectRow(2);
+        QCOMPARE(pane->picRuler->bytes(), QByteArray("CD,9999,1\r\n"));
+
+        // The check reads the whole text as the job does and lists both lines; the second leads
+        // the preview to its line, beyond the first 200.
+        QSignalSpy ended(pane, &DataPreviewPane::checkEnded);
+        QTest::mouseClick(pane->cmdCheck, Qt::LeftButton);
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(pane->lastCsvReport().has_value());
+        QCOMPARE(pane->lastCsvReport()->faultCount, std::int64_t{2});
+        QVERIFY2(pane->lblCheckSummary->text().contains(
+                     QStringLiteral("作られるレコード数: ITEM 298 件")),
+                 qPrintable(pane->lblCheckSummary->text()));
+        QCOMPARE(pane->tvwFindings->topLevelItemCount(), 2);
+        QTreeWidgetItem* second = pane->tvwFindings->topLevelItem(1);
+        QCOMPARE(second->text(0), QStringLiteral("行 250、") + fault);
+        pane->tvwFindings->setCurrentItem(second);
+        QCOMPARE(pane->tbsPreview->currentIndex(), 0);
+        QTRY_COMPARE(pane->model()->preview().rows.front().number, std::int64_t{250});
+        const auto& rows = pane->model()->preview().rows;
+        QCOMPARE(rows.size(), std::size_t{51});
+        QCOMPARE(rows.front().offset, std::int64_t{249 * 11});
+        QCOMPARE(rows.front().mark, RowMark::LineFails);
+        QCOMPARE(rows[1].number, std::int64_t{251});
+        QCOMPARE(cellText(pane, 1, 1), QStringLiteral("123"));
+        QCOMPARE(pane->selectedRow(), 0);
     }
 
     void aPipeIsNeverReadForThePreview() {
