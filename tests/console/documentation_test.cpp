@@ -23,6 +23,9 @@ TEST(Documentation, ManPageAndCompletionNameEveryLongOption) {
         EXPECT_NE(std::string::npos, manPage.find(troff)) << option << " is not in the man page";
         EXPECT_NE(std::string::npos, completion.find(option)) << option << " is not completed";
     }
+    // And the completion is a script bash can read (a formatter once made it none).
+    const std::string check = "bash -n '" + source + "/completions/sorvek-cli' 2>&1";
+    EXPECT_EQ(0, std::system(check.c_str())) << "bash cannot read the completion";
 }
 
 TEST(Documentation, EveryJobHasItsManualTopicAndItsUsage) {
