@@ -4,6 +4,7 @@
 // delimiter, CR, LF and doubled double quotes; a line ends at an LF outside quotes, a CR before
 // it belonging to the line end.
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +38,9 @@ class CsvLineSplitter {
     bool readQuoted(const char*& p, const char* end, std::size_t index);
 
     std::string delimiter_;
-    // The unquoted values of a line with doubled quotes, by value number.
-    std::vector<std::string> unquoted_;
+    // The unquoted values of a line with doubled quotes, by value number. A deque, so that
+    // growing it for a longer line leaves the values already handed out where they are.
+    std::deque<std::string> unquoted_;
     bool singleByte_;
     char first_;
 };

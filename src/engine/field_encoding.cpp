@@ -113,6 +113,11 @@ bool FieldEncoding::toPage(std::string_view value, std::string& out, std::string
         utf8 = cp932ToUtf8(value);
         text = utf8;
     }
+    // The conversion writes the odd last byte of a double-byte field as a one-byte blank: blanks
+    // at the end are padding, which the caller puts back.
+    if (form_ == Form::DoubleByte) {
+        while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    }
     const std::size_t bad = form_ == Form::DoubleByte ? encoder_->encodeDoubleByte(text, out)
                                                       : encoder_->encode(text, out);
     if (bad == PageEncoder::npos) return true;
@@ -145,12 +150,18 @@ std::string FieldEncoding::encodeText(std::string_view value, unsigned char* fie
                                       std::string& scratch) const {
     std::string why;
     if (!toPage(value, scratch, why)) return why;
+    const bool ebcdic = isEbcdic(text_.page);
     if (scratch.size() > size_) {
-        return "バイト数が多すぎます (" + std::to_string(scratch.size()) +
-               " バイト、フィールドは " + std::to_string(size_) + " バイト)。";
+        // Blanks at the end are the field's padding, where it has no room for them: the
+        // conversion writes an EBCDIC field's shift bytes as blanks after its text.
+        const std::size_t text = scratch.find_last_not_of(ebcdic ? '\x40' : ' ') + 1;
+        if (text > size_) {
+            return "バイト数が多すぎます (" + std::to_string(scratch.size()) +
+                   " バイト、フィールドは " + std::to_string(size_) + " バイト)。";
+        }
+        scratch.resize(text);
     }
     std::memcpy(field, scratch.data(), scratch.size());
-    const bool ebcdic = isEbcdic(text_.page);
     if (form_ == Form::DoubleByte) {
         // Double-byte blanks; an odd last byte stays a one-byte blank.
         std::memset(field + scratch.size(), 0x40, size_ - scratch.size());

@@ -92,6 +92,7 @@ class TextWindow {
     }
     const char* begin() const { return buffer_.data() + begin_; }
     const char* end() const { return buffer_.data() + end_; }
+    std::size_t size() const { return end_ - begin_; }
     void take(std::size_t n) { begin_ += n; }
 
   private:
@@ -217,13 +218,22 @@ class LineRun {
     RecordBuilder::Emit emit_;
 };
 
+// Reads blocks until the window holds as many bytes as a byte order mark, or the input ended:
+// the mark is told whatever the block size.
+Status readHead(JobInput& input, TextWindow& window, const EngineContext& context) {
+    while (window.size() < kByteOrderMark.size() && !input.atEnd()) {
+        Result<std::size_t> got = window.readMore(input);
+        if (!got) return got.error();
+        if (context.observeInput) context.observeInput(window.end() - *got, *got);
+    }
+    return {};
+}
+
 Status convertLines(JobInput& input, RecordDefTable& table, RecordFramer& framer,
                     ProgressReporter& progress, const EngineContext& context) {
     TextWindow window(std::max<std::size_t>(context.blockSize, 1));
-    Result<std::size_t> first = window.readMore(input);
-    if (!first) return first.error();
-    if (context.observeInput) context.observeInput(window.begin(), *first);
-    const TextStart start = textStart(table, std::string_view(window.begin(), *first));
+    if (Status head = readHead(input, window, context); !head) return head;
+    const TextStart start = textStart(table, std::string_view(window.begin(), window.size()));
     window.take(start.skip);
     const std::string delimiter = delimiterOf(table, start.form.encoding);
     if (delimiter.empty()) {
