@@ -165,6 +165,19 @@ std::string delimiterOf(const RecordDefTable& table, CsvEncoding encoding) {
     return encoding == CsvEncoding::Cp932 ? utf8ToCp932(delimiter) : delimiter;
 }
 
+// Whether lines of text can become records of `table` at all, told before any file is touched:
+// it has a delimiter, and the lines of its kinds can be told apart.
+Status checkLines(const RecordDefTable& table) {
+    if (table[0].Delimiter.empty()) {
+        return failure("区切り文字のないレコード定義からはレコードを作れません。",
+                       FailureKind::InvalidDefinition);
+    }
+    const ValueTextForm form{table.output.encoding, table[0].codePage};
+    Result<RecordBuilder> builder = RecordBuilder::make(table, form, table.output);
+    if (!builder) return builder.error();
+    return {};
+}
+
 // The lines of the text made into records, block by block, with progress after each block.
 class LineRun {
   public:
@@ -236,10 +249,6 @@ Status convertLines(JobInput& input, RecordDefTable& table, RecordFramer& framer
     const TextStart start = textStart(table, std::string_view(window.begin(), window.size()));
     window.take(start.skip);
     const std::string delimiter = delimiterOf(table, start.form.encoding);
-    if (delimiter.empty()) {
-        return failure("区切り文字のないレコード定義からはレコードを作れません。",
-                       FailureKind::InvalidDefinition);
-    }
     Result<RecordBuilder> builder = RecordBuilder::make(table, start.form, table.output);
     if (!builder) return builder.error();
     CsvLineSplitter splitter(delimiter);
@@ -265,6 +274,7 @@ Status tranCsv2Rec(const std::string& inputPath, const std::string& outputPath,
                    EngineContext& context) {
     if (Status definition = checkRec2CsvDefinition(table); !definition) return definition;
     if (Status framing = checkFraming(table, records); !framing) return framing;
+    if (Status lines = checkLines(table); !lines) return lines;
     auto files = openJobFiles(inputPath, outputPath, context);
     if (!files) return jobOutcome(files.error(), context);
     ProgressReporter progress(context.progress, files->input->length());
