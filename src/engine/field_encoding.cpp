@@ -1,5 +1,6 @@
 #include "engine/field_encoding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -197,7 +198,8 @@ std::string FieldEncoding::fitDigits(std::string_view value, std::size_t digits,
         return "桁数が多すぎます (" + std::to_string(digits) + " 桁まで)。";
     }
     std::memset(out, '0', digits - significant.size());
-    std::memcpy(out + digits - significant.size(), significant.data(), significant.size());
+    // A zero has no significant digits (and no bytes to copy them from).
+    std::copy(significant.begin(), significant.end(), out + digits - significant.size());
     negative = number.negative && !significant.empty();
     return {};
 }

@@ -16,7 +16,7 @@ class Csv2RecRoundTripTest : public EngineTest {};
 TEST_F(Csv2RecRoundTripTest, RecordsComeBackFromTheirTextWithEveryOutputOption) {
     std::mt19937 rng(20261209);
     RoundTripDraw draw(rng);
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 500; ++round) {
         const RoundTripCase c = draw.next();
         MemoryFileSystem memory;
         memory.files["/in.dat"] = c.records;

@@ -60,6 +60,10 @@ class RoundTripDraw {
     const T& oneOf(const T (&items)[N]) {
         return items[pick(static_cast<int>(N))];
     }
+    template <class T>
+    const T& oneOf(const std::vector<T>& items) {
+        return items[static_cast<std::size_t>(pick(static_cast<int>(items.size())))];
+    }
 
     void drawFile(RoundTripCase& c) {
         const InputCodePage pages[] = {InputCodePage::Cp932,  InputCodePage::Cp932,
@@ -259,17 +263,18 @@ class RoundTripDraw {
     }
 
     // The records: groups under kinds without a parent, each record of a kind with children
-    // followed by one to three of them, so that every record reaches a line.
+    // followed by one to three of them, so that every record reaches a line. Now and then the
+    // file starts with a group under a kind with a parent, whose lines leave the generations
+    // above it out.
     void drawRecords(RoundTripCase& c) {
         last_.assign(c.table.entries.size(), std::string());
         std::vector<std::string> records;
-        std::vector<int> roots;
-        for (int k = 1; k <= c.table.maxIndex(); ++k) {
-            if (c.table[static_cast<std::size_t>(k)].Parent == 0) roots.push_back(k);
-        }
+        std::vector<int> roots, children;
+        for (int k = 1; k <= c.table.maxIndex(); ++k)
+            (c.table[static_cast<std::size_t>(k)].Parent == 0 ? roots : children).push_back(k);
+        if (!children.empty() && chance(4)) emit(c.table, oneOf(children), records);
         for (int groups = chance(15) ? 0 : 1 + pick(6); groups > 0; --groups)
-            emit(c.table, roots[static_cast<std::size_t>(pick(static_cast<int>(roots.size())))],
-                 records);
+            emit(c.table, oneOf(roots), records);
         frame(c, records);
     }
 
@@ -292,9 +297,7 @@ class RoundTripDraw {
         for (int r = 1; r <= table.maxIndex(); ++r) {
             if (table[static_cast<std::size_t>(r)].Parent == k) children.push_back(r);
         }
-        for (int n = 1 + pick(3); n > 0; --n)
-            emit(table, children[static_cast<std::size_t>(pick(static_cast<int>(children.size())))],
-                 records);
+        for (int n = 1 + pick(3); n > 0; --n) emit(table, oneOf(children), records);
     }
 
     void frame(RoundTripCase& c, const std::vector<std::string>& records) {
