@@ -5,6 +5,7 @@
 // it belonging to the line end.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +54,9 @@ class CsvLineSplitter {
     Line whole(const char* begin, const char* after) const;
 
     std::string delimiter_;
-    // The unquoted values of a line with doubled quotes, by value number.
-    std::vector<std::string> unquoted_;
+    // The unquoted values of a line with doubled quotes, by value number. A deque, so that
+    // growing it for a longer line leaves the values already handed out where they are.
+    std::deque<std::string> unquoted_;
     std::size_t quotedLineFeeds_ = 0;  // of the line being split
     const char* marks_ = nullptr;      // the first of the bytes bits_ marks
     const char* marksEnd_ = nullptr;

@@ -83,7 +83,17 @@ void tallyOf(const CsvRecordLines& lines, CsvTextTally& tally) {
 
 Status checkCsvToRecordsRun(const RecordDefTable& table, const RecordOutputOptions& records) {
     if (Status definition = checkRec2CsvDefinition(table); !definition) return definition;
-    return checkFraming(table, records);
+    if (Status framing = checkFraming(table, records); !framing) return framing;
+    // Whether lines can become records at all, told before any file is touched: a delimiter,
+    // and lines of the kinds that can be told apart (the same whatever the text's encoding).
+    if (table[0].Delimiter.empty()) {
+        return failure("区切り文字のないレコード定義からはレコードを作れません。",
+                       FailureKind::InvalidDefinition);
+    }
+    const ValueTextForm form{table.output.encoding, table[0].codePage};
+    Result<RecordBuilder> builder = RecordBuilder::make(table, form, table.output);
+    if (!builder) return builder.error();
+    return {};
 }
 
 Result<CsvRecordLines> CsvRecordLines::make(const RecordDefTable& table, std::string_view fileHead,
@@ -177,12 +187,16 @@ Status readCsvRecords(JobInput& input, const RecordDefTable& table, CsvLineSink&
                       ProgressReporter& progress, const EngineContext& context,
                       CsvTextTally& tally) {
     TextWindow window(std::max<std::size_t>(context.blockSize, 1));
-    Result<std::size_t> first = window.readMore(input);
-    tally.bytes = input.consumed();
-    if (!first) return first.error();
-    if (context.observeInput) context.observeInput(window.begin(), *first);
+    // As many bytes as a byte order mark, or the whole input: the mark is told whatever the
+    // block size.
+    do {
+        Result<std::size_t> got = window.readMore(input);
+        tally.bytes = input.consumed();
+        if (!got) return got.error();
+        if (context.observeInput) context.observeInput(window.end() - *got, *got);
+    } while (window.size() < kByteOrderMark.size() && !input.atEnd());
     Result<CsvRecordLines> lines =
-        CsvRecordLines::make(table, std::string_view(window.begin(), *first));
+        CsvRecordLines::make(table, std::string_view(window.begin(), window.size()));
     if (!lines) return lines.error();
     window.take(lines->markBytes());
     for (;;) {

@@ -62,8 +62,9 @@ struct CsvTextStart {
 };
 
 // What the job refuses before it touches a file: a definition the record-to-CSV conversion
-// cannot use (InvalidDefinition), or a layout `records` cannot give its records (a line end after
-// records that are no fixed Shift-JIS ones, a record longer than its descriptor words allow:
+// cannot use, one without a delimiter, or one whose kinds' lines cannot be told apart
+// (InvalidDefinition), or a layout `records` cannot give its records (a line end after records
+// that are no fixed Shift-JIS ones, a record longer than its descriptor words allow:
 // RefusedArgument).
 Status checkCsvToRecordsRun(const RecordDefTable& table, const RecordOutputOptions& records);
 

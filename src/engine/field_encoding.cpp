@@ -1,5 +1,6 @@
 #include "engine/field_encoding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -113,6 +114,11 @@ bool FieldEncoding::toPage(std::string_view value, std::string& out, std::string
         utf8 = cp932ToUtf8(value);
         text = utf8;
     }
+    // The conversion writes the odd last byte of a double-byte field as a one-byte blank: blanks
+    // at the end are padding, which the caller puts back.
+    if (form_ == Form::DoubleByte) {
+        while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    }
     const std::size_t bad = form_ == Form::DoubleByte ? encoder_->encodeDoubleByte(text, out)
                                                       : encoder_->encode(text, out);
     if (bad == PageEncoder::npos) return true;
@@ -150,9 +156,16 @@ std::string FieldEncoding::encodeText(std::string_view value, unsigned char* fie
         if (!toPage(value, scratch, why)) return why;
         bytes = scratch;
     }
+    const bool ebcdic = isEbcdic(text_.page);
     if (bytes.size() > size_) {
-        return "バイト数が多すぎます (" + std::to_string(bytes.size()) + " バイト、フィールドは " +
-               std::to_string(size_) + " バイト)。";
+        // Blanks at the end are the field's padding, where it has no room for them: the
+        // conversion writes an EBCDIC field's shift bytes as blanks after its text.
+        const std::size_t text = bytes.find_last_not_of(ebcdic ? '\x40' : ' ') + 1;
+        if (text > size_) {
+            return "バイト数が多すぎます (" + std::to_string(bytes.size()) +
+                   " バイト、フィールドは " + std::to_string(size_) + " バイト)。";
+        }
+        bytes = bytes.substr(0, text);
     }
     std::memcpy(field, bytes.data(), bytes.size());
     // Blanks after the text (the double-byte blanks of EBCDIC are 40 40 too).
@@ -186,7 +199,8 @@ std::string FieldEncoding::fitDigits(std::string_view value, std::size_t digits,
         return "桁数が多すぎます (" + std::to_string(digits) + " 桁まで)。";
     }
     std::memset(out, '0', digits - significant.size());
-    std::memcpy(out + digits - significant.size(), significant.data(), significant.size());
+    // A zero has no significant digits (and no bytes to copy them from).
+    std::copy(significant.begin(), significant.end(), out + digits - significant.size());
     negative = number.negative && !significant.empty();
     return {};
 }

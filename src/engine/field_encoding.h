@@ -35,8 +35,10 @@ class FieldEncoding {
 
     // Writes `value` into the field's `size()` bytes at `field`. Returns "" on success, else why
     // the value cannot be held (too many digits or bytes, no number, a sign where none may be, a
-    // character the page lacks), for the caller's message. `scratch` is the caller's memory for
-    // text that is converted on the way.
+    // character the page lacks), for the caller's message. Text is padded with the page's
+    // blanks; blanks at its end are padding too, so those the field has no room for are left
+    // out (and a double-byte field takes one-byte blanks at its end). `scratch` is the caller's
+    // memory for text that is converted on the way.
     std::string encode(std::string_view value, unsigned char* field, std::string& scratch) const;
 
     // The bytes of the field in a record none of whose values were given: blanks of the page

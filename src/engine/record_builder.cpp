@@ -74,29 +74,37 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
         }
         plan.line = record.Child == 0;
     }
-    for (std::size_t k = 1; k < kinds; ++k) {
-        KindPlan& plan = b.kinds_[k];
-        for (int r : plan.chain) {
-            if (!b.kinds_[static_cast<std::size_t>(r)].fields.empty())
-                plan.markedChain.push_back(r);
-        }
-        // Without class codes every record is of the first kind.
-        if (!plan.line || (!b.classCodes_ && k != 1)) continue;
-        std::size_t count = 0;
-        for (std::size_t g = 1; g <= plan.markedChain.size(); ++g) {
-            const int r = plan.markedChain[plan.markedChain.size() - g];
-            count += b.kinds_[static_cast<std::size_t>(r)].fields.size();
-            b.shapes_.push_back({static_cast<int>(k), g, count});
-        }
-    }
-    if (Status apart = b.checkShapesApart(table); !apart) return apart.error();
+    b.addShapes();
+    if (Status alike = b.checkShapes(table); !alike) return alike.error();
     b.records_.resize(kinds);
     for (std::size_t k = 1; k < kinds; ++k) b.records_[k].resize(b.kinds_[k].blank.size());
     b.probe_.resize(longest);
     return b;
 }
 
-Status RecordBuilder::checkShapesApart(const RecordDefTable& table) const {
+void RecordBuilder::addShapes() {
+    for (std::size_t k = 1; k < kinds_.size(); ++k) {
+        KindPlan& plan = kinds_[k];
+        for (int r : plan.chain) {
+            if (!kinds_[static_cast<std::size_t>(r)].fields.empty()) plan.markedChain.push_back(r);
+        }
+        // Without class codes every record is of the first kind.
+        if (!plan.line || (!classCodes_ && k != 1)) continue;
+        std::size_t count = 0;
+        for (std::size_t g = 1; g <= plan.markedChain.size(); ++g) {
+            const int r = plan.markedChain[plan.markedChain.size() - g];
+            count += kinds_[static_cast<std::size_t>(r)].fields.size();
+            shapes_.push_back({static_cast<int>(k), g, count});
+        }
+    }
+    // A line that holds all its generations before one that leaves the top ones out, which only
+    // lines before the first record of an ancestor do.
+    std::stable_partition(shapes_.begin(), shapes_.end(), [this](const Shape& s) {
+        return s.generations == kinds_[static_cast<std::size_t>(s.kind)].markedChain.size();
+    });
+}
+
+Status RecordBuilder::checkShapes(const RecordDefTable& table) const {
     // Lines of as many values are told apart by the class codes their own records hold.
     for (const Shape& a : shapes_) {
         for (const Shape& s : shapes_) {
@@ -138,29 +146,6 @@ bool RecordBuilder::classMatches(const Shape& shape, const std::vector<std::stri
     return std::memcmp(probe_.data() + plan.classOffset, code.data(), code.size()) == 0;
 }
 
-const RecordBuilder::Shape* RecordBuilder::shapeOf(const std::vector<std::string_view>& values,
-                                                   ValueFailure& failure) {
-    const Shape* found = nullptr;
-    int candidates = 0;
-    for (const Shape& s : shapes_) {
-        if (s.count != values.size()) continue;
-        ++candidates;
-        if (found == nullptr) found = &s;
-    }
-    if (candidates <= 1) {
-        if (found == nullptr) {
-            failure.why =
-                "値の数 (" + std::to_string(values.size()) + ") がどのレコードの行とも合いません。";
-        }
-        return found;
-    }
-    for (const Shape& s : shapes_) {
-        if (s.count == values.size() && classMatches(s, values)) return &s;
-    }
-    failure.why = "どのレコードの識別区分とも合いません。";
-    return nullptr;
-}
-
 std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
     int kind, const std::vector<std::string_view>& values, std::size_t first) {
     const auto k = static_cast<std::size_t>(kind);
@@ -177,13 +162,37 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
 
 std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
     const std::vector<std::string_view>& values, const Emit& emit) {
-    ValueFailure failure;
-    const Shape* shape = shapeOf(values, failure);
-    if (shape == nullptr) return failure;
-    const KindPlan& leaf = kinds_[static_cast<std::size_t>(shape->kind)];
+    std::size_t candidates = 0;
+    for (const Shape& s : shapes_) candidates += s.count == values.size() ? 1 : 0;
+    if (candidates == 0) {
+        return ValueFailure{
+            0,
+            {},
+            "値の数 (" + std::to_string(values.size()) + ") がどのレコードの行とも合いません。"};
+    }
+    // Lines of as many values are told by their class codes. A value of one kind may hold the
+    // code of another where that one has its class code: the line is then the first kind whose
+    // code it holds that takes all its values.
+    std::optional<ValueFailure> firstRefusal;
+    for (const Shape& s : shapes_) {
+        if (s.count != values.size() || (candidates > 1 && !classMatches(s, values))) continue;
+        std::optional<ValueFailure> bad = makeRecords(s, values);
+        if (!bad) {
+            emitMade(values, emit);
+            return std::nullopt;
+        }
+        if (!firstRefusal) firstRefusal = std::move(bad);
+    }
+    if (firstRefusal) return firstRefusal;
+    return ValueFailure{0, {}, "どのレコードの識別区分とも合いません。"};
+}
+
+std::optional<RecordBuilder::ValueFailure> RecordBuilder::makeRecords(
+    const Shape& shape, const std::vector<std::string_view>& values) {
+    const KindPlan& leaf = kinds_[static_cast<std::size_t>(shape.kind)];
     // The generations of the line, top first: from the highest marked generation it holds down
     // to its own kind, with the kinds without written fields between them.
-    const int top = leaf.markedChain[leaf.markedChain.size() - shape->generations];
+    const int top = leaf.markedChain[leaf.markedChain.size() - shape.generations];
     const auto topAt = std::find(leaf.chain.begin(), leaf.chain.end(), top);
     // Each generation's record is made in its kind's own memory and handed on only when all of
     // them were made: a line makes all of its records or none.
@@ -196,7 +205,7 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
         const KindPlan& plan = kinds_[k];
         const std::size_t first = column;
         column += plan.fields.size();
-        if (r != shape->kind && !changed) {
+        if (r != shape.kind && !changed) {
             bool same = hasLast_[k] && last_[k].size() == plan.fields.size();
             for (std::size_t i = 0; same && i < plan.fields.size(); ++i) {
                 same = last_[k][i] == values[first + i];
@@ -208,6 +217,10 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
         if (auto bad = encodeRecord(r, values, first)) return bad;
         made_.push_back({r, first});
     }
+    return std::nullopt;
+}
+
+void RecordBuilder::emitMade(const std::vector<std::string_view>& values, const Emit& emit) {
     for (const Made& m : made_) {
         const auto k = static_cast<std::size_t>(m.kind);
         const KindPlan& plan = kinds_[k];
@@ -219,7 +232,6 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
             last_[k][i].assign(values[m.first + i]);
         hasLast_[k] = true;
     }
-    return std::nullopt;
 }
 
 }  // namespace sorvek

@@ -40,9 +40,12 @@ class RecordBuilder {
     // The value counts of the lines of every kind (for the title line and the check).
     bool takesValueCount(std::size_t count) const;
 
-    // Makes the records of the line `values`, handing them to `emit`. Nothing is emitted when
-    // the line fails: a count of values no kind's line has, a class code of no kind, or a value
-    // that cannot be held (its column, its field and why).
+    // Makes the records of the line `values`, handing them to `emit`. Where the class codes of
+    // several kinds match (a value of one kind may hold the code of another where that one has
+    // its class code), the line is the first of them that takes all its values, lines with all
+    // their generations first. Nothing is emitted when the line fails: a count of values no
+    // kind's line has, a class code of no kind, or a value that cannot be held (its column, its
+    // field and why; of the first kind whose code matched).
     std::optional<ValueFailure> build(const std::vector<std::string_view>& values,
                                       const Emit& emit);
 
@@ -68,11 +71,18 @@ class RecordBuilder {
     };
 
     RecordBuilder() = default;
-    // Refuses lines of two kinds with as many values unless the class codes their written fields
-    // hold tell them apart.
-    Status checkShapesApart(const RecordDefTable& table) const;
-    // The shape of `values`, or nullptr after filling `failure`.
-    const Shape* shapeOf(const std::vector<std::string_view>& values, ValueFailure& failure);
+    // The shapes of the lines of every kind without children, those with all their generations
+    // first.
+    void addShapes();
+    // Refuses lines of as many values that no class code tells apart.
+    Status checkShapes(const RecordDefTable& table) const;
+    // Makes the records of `values` as a line of `shape` (in records_, listed in made_): the
+    // generations whose values changed since their last record, and the line's own. Nothing is
+    // kept: a value that cannot be held leaves the builder as it was.
+    std::optional<ValueFailure> makeRecords(const Shape& shape,
+                                            const std::vector<std::string_view>& values);
+    // Hands the records in made_ to `emit` and keeps their values, to tell the next group.
+    void emitMade(const std::vector<std::string_view>& values, const Emit& emit);
     // Whether the value at `column` (0-based) holds the class code of `shape`'s kind.
     bool classMatches(const Shape& shape, const std::vector<std::string_view>& values);
     // Encodes the values from `first` on into the record of `kind` in `records_`.

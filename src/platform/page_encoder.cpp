@@ -158,6 +158,7 @@ std::uint32_t decodeUtf8At(const unsigned char* p, std::size_t n, std::size_t& l
 PageEncoder::PageEncoder(InputCodePage page)
     : table_(0x10000),
       ebcdic_(isEbcdic(page)),
+      doubleByte_(hasShiftedDoubleByte(page)),
       blank_(ebcdic_ ? 0x40 : 0x20),
       doubleBlank_(ebcdic_ ? 0x4040 : 0x8140) {
     if (!ebcdic_) fillCp932ByPreference(table_);
@@ -207,7 +208,7 @@ std::size_t PageEncoder::encode(std::string_view text, std::string& out) const {
 }
 
 std::size_t PageEncoder::encodeDoubleByte(std::string_view text, std::string& out) const {
-    if (!ebcdic_) return encode(text, out);
+    if (!doubleByte_) return encode(text, out);
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t at = 0; at < text.size();) {
         std::size_t length = 1;

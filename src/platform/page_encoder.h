@@ -43,6 +43,7 @@ class PageEncoder {
     // its first byte high) and bit 16 says a pair.
     std::vector<std::uint32_t> table_;
     bool ebcdic_ = false;
+    bool doubleByte_ = false;  // an EBCDIC page with double-byte text between shift bytes
     unsigned char blank_ = ' ';
     std::uint16_t doubleBlank_ = 0x8140;
 };

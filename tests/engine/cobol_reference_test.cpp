@@ -1,10 +1,13 @@
-// Packed and zoned values as a COBOL compiler writes them: a small program writes records
-// with COMP-3 and DISPLAY fields and shows each value through an edited picture; the
-// conversion of its records must give the same text.
+// Numbers as a COBOL compiler writes and reads them: a small program writes records with
+// COMP-3 and DISPLAY fields and shows each value through an edited picture, and the conversion
+// of its records must give the same text; records made from text are read by another program,
+// whose display of each field must be the text's value.
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "engine/tran_csv2rec.h"
 #include "engine/tran_rec2csv.h"
 #include "support/engine_fixture.h"
 #include "support/record_tables.h"
@@ -96,6 +99,125 @@ TEST_F(CobolReferenceTest, PackedAndZonedFieldsMatchTheCompilersOwnDisplay) {
     for (std::string line; std::getline(display, line); ++lines) expected += line + "\r\n";
     EXPECT_EQ(300, lines);
     EXPECT_BYTES_EQ(expected, readFile(dir.file("out.csv")));
+}
+
+// Reads the records of a layout with signed zoned, packed, big-endian (COMP) and native
+// (COMP-5) binary fields and two scaled by P positions, and displays each field: the scaled ones
+// through pictures that show every digit the P positions stand for.
+constexpr const char* kReader = R"(       IDENTIFICATION DIVISION.
+       PROGRAM-ID. SHOWREC.
+       ENVIRONMENT DIVISION.
+       INPUT-OUTPUT SECTION.
+       FILE-CONTROL.
+           SELECT IN-FILE ASSIGN TO "records.dat"
+               ORGANIZATION IS SEQUENTIAL.
+       DATA DIVISION.
+       FILE SECTION.
+       FD IN-FILE.
+       01 IN-REC.
+          05 R-ZONED   PIC S9(5).
+          05 R-DEC     PIC S9(3)V99.
+          05 R-COUNT   PIC 9(4).
+          05 R-PACKED  PIC S9(7)V99 COMP-3.
+          05 R-SHORT   PIC S9(4) COMP.
+          05 R-LONG    PIC S9(9) COMP-5.
+          05 R-THOUS   PIC 9(3)PPP.
+          05 R-TINY    PIC SVPPP9(2).
+       WORKING-STORAGE SECTION.
+       01 AT-END   PIC X VALUE "N".
+       01 E-THOUS  PIC 9(6).
+       01 E-TINY   PIC -9.9(5).
+       PROCEDURE DIVISION.
+           OPEN INPUT IN-FILE
+           PERFORM UNTIL AT-END = "Y"
+               READ IN-FILE
+                   AT END MOVE "Y" TO AT-END
+                   NOT AT END
+                       MOVE R-THOUS TO E-THOUS
+                       MOVE R-TINY TO E-TINY
+                       DISPLAY R-ZONED "," R-DEC "," R-COUNT ","
+                           R-PACKED "," R-SHORT "," R-LONG ","
+                           E-THOUS "," E-TINY
+               END-READ
+           END-PERFORM
+           CLOSE IN-FILE
+           STOP RUN.
+)";
+
+// A decimal number as one text whatever way it is written: no blank or "+" before it, no leading
+// zeros, no
+// trailing zeros after the point, no point without decimals, no sign on zero.
+std::string sameNumber(std::string text) {
+    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.erase(0, 1);
+    }
+    const std::size_t point = text.find('.');
+    std::string whole = text.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    fraction.erase(fraction.find_last_not_of('0') + 1);
+    if (whole.empty()) whole = "0";
+    std::string number = fraction.empty() ? whole : whole + "." + fraction;
+    return negative && number != "0" ? "-" + number : number;
+}
+
+// Each value of each line of `text` (comma-separated) as sameNumber writes it, a line each.
+std::string sameNumbers(const std::string& text) {
+    std::string numbers;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream values(line);
+        for (std::string value; std::getline(values, value, ',');)
+            numbers += sameNumber(value) + ",";
+        numbers += "\n";
+    }
+    return numbers;
+}
+
+TEST_F(CobolReferenceTest, TheCompilerReadsTheRecordsMadeFromText) {
+    if (!cobolCompilerPresent()) GTEST_SKIP() << "cobc (GnuCOBOL) is not installed";
+    // Values as people type them: signs or none, leading zeros or none, fewer decimal places.
+    const std::string csv =
+        "-123,-1.5,42,-1234.56,-77,123456789,123000,-0.00012\r\n"
+        "+99999,999.99,9999,9999999.99,9999,999999999,999000,0.00099\r\n"
+        "0,0,0,0,0,0,0,0\r\n"
+        "-99999,-999.99,0001,-9999999.99,-9999,-999999999,1000,-0.00001\r\n"
+        "7,.05,7,0.01,1,-1,0,0.0001\r\n"
+        "00042,-0.01,10,-0.5,-1234,2147483647,5000,-.0005\r\n";
+    auto zoned = [](std::string name, int pos, int size, int dec, int scale) {
+        FieldDef f = field(std::move(name), "9", pos, size, dec);
+        f.sign = SignPosition::Trailing;
+        f.scale = scale;
+        return f;
+    };
+    auto binary = [](std::string name, int pos, int size, ByteOrder order) {
+        FieldDef f = field(std::move(name), "BIN", pos, size);
+        f.signedBinary = true;
+        f.byteOrder = order;
+        return f;
+    };
+    FieldDef thousands = field("THOUS", "9", 26, 3);
+    thousands.scale = 3;
+    RecordDefTable table = makeTable(
+        fileDefinition(30, "", ",", false),
+        {recordDefinition(
+            "REC", 30, "", 0, 0,
+            {zoned("ZONED", 1, 5, 0, 0), zoned("DEC", 6, 5, 2, 0), field("COUNT", "9", 11, 4),
+             field("PACKED", "P", 15, 5, 2), binary("SHORT", 20, 2, ByteOrder::Big),
+             binary("LONG", 22, 4, ByteOrder::Native), thousands, zoned("TINY", 29, 2, 2, -3)})});
+
+    EngineContext ctx = context();
+    ASSERT_TRUE(ran(tranCsv2Rec(dir.write("in.csv", csv), dir.file("records.dat"), table, {}, ctx)))
+        << failures.back().reason;
+    dir.write("showrec.cob", kReader);
+    const std::string run =
+        "cd '" + dir.path() + "' && cobc -x -o showrec showrec.cob && ./showrec > display.txt";
+    ASSERT_EQ(0, std::system(run.c_str())) << run;
+    EXPECT_EQ(sameNumbers(csv), sameNumbers(readFile(dir.file("display.txt"))));
 }
 
 }  // namespace
