@@ -130,8 +130,8 @@ bool FieldEncoding::toPage(std::string_view value, std::string& out, std::string
     return false;
 }
 
-std::string FieldEncoding::encode(std::string_view value, unsigned char* field,
-                                  std::string& scratch) const {
+std::string FieldEncoding::encodeOther(std::string_view value, unsigned char* field,
+                                       std::string& scratch) const {
     switch (form_) {
         case Form::Text:
         case Form::DoubleByte:
@@ -275,30 +275,6 @@ std::string FieldEncoding::encodeZoned(std::string_view value, unsigned char* fi
 
 std::string FieldEncoding::encodePacked(std::string_view value, unsigned char* field) const {
     const std::size_t digits = 2 * static_cast<std::size_t>(size_) - 1;
-    // The field as the conversion writes it without options: a sign (a blank or "-"), every
-    // digit nibble as "0" to "?" (so invalid nibbles come back), a point before the decimals.
-    const std::size_t width = 2 * static_cast<std::size_t>(size_) + (dec_ != 0 ? 1 : 0);
-    if (scale_ == 0 && value.size() == width && (value[0] == ' ' || value[0] == '-') &&
-        digits <= 64 && (dec_ == 0 || value[width - 1 - static_cast<std::size_t>(dec_)] == '.')) {
-        // The digits side by side without the point; each must be "0" to "?", a nibble.
-        char nibbles[64];
-        const std::size_t whole = digits - static_cast<std::size_t>(dec_);
-        std::memcpy(nibbles, value.data() + 1, whole);
-        std::memcpy(nibbles + whole, value.data() + 2 + whole, digits - whole);
-        unsigned beyond = 0;  // any bit above a nibble's: a byte that is none
-        for (std::size_t i = 0; i < digits; ++i) {
-            beyond |= static_cast<unsigned char>(nibbles[i] - '0');
-        }
-        if ((beyond & ~0x0Fu) == 0) {
-            for (std::size_t i = 0; i + 1 < size_; ++i) {
-                field[i] = static_cast<unsigned char>((nibbles[2 * i] & 0x0F) << 4 |
-                                                      (nibbles[2 * i + 1] & 0x0F));
-            }
-            field[size_ - 1] = static_cast<unsigned char>((nibbles[digits - 1] & 0x0F) << 4 |
-                                                          (value[0] == '-' ? 0x0D : 0x0C));
-            return {};
-        }
-    }
     std::string out(digits, '0');
     bool negative = false;
     if (!isBlankText(value)) {

@@ -142,7 +142,7 @@ bool RecordBuilder::classMatches(const Shape& shape, const std::vector<std::stri
     const std::size_t column =
         shape.count - plan.fields.size() + static_cast<std::size_t>(plan.classField);
     const FieldEncoding& field = plan.fields[static_cast<std::size_t>(plan.classField)];
-    if (!field.encode(values[column], probe_.data(), scratch_).empty()) return false;
+    if (!field.encode(values[column], probe_.data(), scratch_, why_)) return false;
     return std::memcmp(probe_.data() + plan.classOffset, code.data(), code.size()) == 0;
 }
 
@@ -154,8 +154,9 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
     std::memcpy(record.data(), plan.blank.data(), plan.blank.size());
     for (std::size_t i = 0; i < plan.fields.size(); ++i) {
         const FieldEncoding& field = plan.fields[i];
-        std::string why = field.encode(values[first + i], record.data() + field.offset(), scratch_);
-        if (!why.empty()) return ValueFailure{first + i + 1, plan.names[i], std::move(why)};
+        if (!field.encode(values[first + i], record.data() + field.offset(), scratch_, why_)) {
+            return ValueFailure{first + i + 1, plan.names[i], why_};
+        }
     }
     return std::nullopt;
 }

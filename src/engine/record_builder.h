@@ -106,6 +106,7 @@ class RecordBuilder {
     std::vector<Made> made_;
     std::vector<unsigned char> probe_;
     std::string scratch_;
+    std::string why_;  // of the last value that could not be held
 };
 
 }  // namespace sorvek
