@@ -43,8 +43,8 @@ class PreviewRows final : public CsvLineSink {
 
     bool full() const { return out_.preview.rows.size() >= maxRows_; }
 
-    void record(const CsvLinePlace& line, int kind, const unsigned char* bytes,
-                std::size_t size) override {
+    void record(const CsvLinePlace& line, int kind, const unsigned char* bytes, std::size_t size,
+                std::size_t) override {
         if (full()) return;
         PreviewRow& row = addRow(line, kind, bytes, size);
         cells_.fill(row, bytes, size);

@@ -12,7 +12,8 @@ class CountedRecords final : public CsvLineSink {
   public:
     CountedRecords(CsvCheckReport& report, std::size_t kept) : report_(report), kept_(kept) {}
 
-    void record(const CsvLinePlace&, int kind, const unsigned char*, std::size_t) override {
+    void record(const CsvLinePlace&, int kind, const unsigned char*, std::size_t,
+                std::size_t) override {
         ++report_.recordsByKind[static_cast<std::size_t>(kind)];
         ++report_.records;
     }

@@ -38,11 +38,9 @@ CsvLineSplitter::CsvLineSplitter(std::string delimiter)
 [[gnu::always_inline]] inline const char* CsvLineSplitter::nextBreak(const char* q,
                                                                      const char* end) {
     for (;;) {
-        // The marks of the 64 bytes from marks_ on, made for the bytes up to marksEnd_, serve
-        // every value in them.
-        if (marks_ == nullptr || q < marks_ || q - marks_ >= 64 || end != marksEnd_) {
+        // The marks of the 64 bytes from marks_ on serve every value of the line in them.
+        if (marks_ == nullptr || q < marks_ || q - marks_ >= 64) {
             marks_ = q;
-            marksEnd_ = end;
             bits_ = breakBits(q, end, first_);
         }
         const std::uint64_t ahead = bits_ >> (q - marks_);
@@ -118,6 +116,7 @@ CsvLineSplitter::Line CsvLineSplitter::split(const char* begin, const char* end,
                                              std::vector<std::string_view>& values) {
     values.clear();
     quotedLineFeeds_ = 0;
+    marks_ = nullptr;
     const char* p = begin;
     for (std::size_t index = 0;; ++index) {
         if (p < end && *p == '"') {

@@ -32,9 +32,7 @@ class CsvLineSplitter {
     // Splits the first whole line of [begin, end) into `values`: views of the bytes, or of the
     // splitter's own memory for a value whose doubled quotes were undone, valid until the next
     // call. The line is whole when its LF is there, or, with `atEnd` (nothing follows `end`),
-    // when it reaches `end`. An empty line (only a line end) is one empty value. REQUIRES: the
-    // bytes before `end` are not changed between calls that hand the same `end` (the splitter
-    // keeps marks of them).
+    // when it reaches `end`. An empty line (only a line end) is one empty value.
     Line split(const char* begin, const char* end, bool atEnd,
                std::vector<std::string_view>& values);
 
@@ -58,8 +56,9 @@ class CsvLineSplitter {
     // growing it for a longer line leaves the values already handed out where they are.
     std::deque<std::string> unquoted_;
     std::size_t quotedLineFeeds_ = 0;  // of the line being split
-    const char* marks_ = nullptr;      // the first of the bytes bits_ marks
-    const char* marksEnd_ = nullptr;
+    // Marks of the bytes, kept from value to value within one call (the caller may change or
+    // move the bytes between calls).
+    const char* marks_ = nullptr;  // the first of the bytes bits_ marks
     std::uint64_t bits_ = 0;
     bool singleByte_;
     char first_;

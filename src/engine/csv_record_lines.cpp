@@ -96,12 +96,21 @@ Status checkCsvToRecordsRun(const RecordDefTable& table, const RecordOutputOptio
     return {};
 }
 
+std::size_t csvByteOrderMark(std::string_view fileHead) {
+    return fileHead.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
+}
+
+std::string csvDelimiterOf(const RecordDefTable& table, std::string_view fileHead) {
+    return delimiterOf(table,
+                       csvByteOrderMark(fileHead) > 0 ? CsvEncoding::Utf8 : table.output.encoding);
+}
+
 Result<CsvRecordLines> CsvRecordLines::make(const RecordDefTable& table, std::string_view fileHead,
                                             const CsvTextStart& start) {
     ValueTextForm form;
     form.page = table[0].codePage;
     form.encoding = table.output.encoding;
-    const bool marked = fileHead.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+    const bool marked = csvByteOrderMark(fileHead) > 0;
     if (marked) form.encoding = CsvEncoding::Utf8;
     const std::string delimiter = delimiterOf(table, form.encoding);
     if (delimiter.empty()) {
@@ -121,8 +130,9 @@ Result<CsvRecordLines> CsvRecordLines::make(const RecordDefTable& table, std::st
 
 std::size_t CsvRecordLines::take(const char* begin, const char* end, bool atEnd,
                                  CsvLineSink& sink) {
-    const RecordBuilder::Emit emit = [&](int kind, const unsigned char* bytes, std::size_t size) {
-        sink.record(place_, kind, bytes, size);
+    const RecordBuilder::Emit emit = [&](int kind, const unsigned char* bytes, std::size_t size,
+                                         std::size_t condition) {
+        sink.record(place_, kind, bytes, size, condition);
     };
     const char* p = begin;
     while (p < end && !stopped_) {
@@ -211,6 +221,19 @@ Status readCsvRecords(JobInput& input, const RecordDefTable& table, CsvLineSink&
         if (!got) return got.error();
         if (context.observeInput) context.observeInput(window.end() - *got, *got);
     }
+}
+
+Failure csvLineFailure(const CsvLineFault& f) {
+    const std::string line = std::to_string(f.place.line);
+    if (f.problem != CsvLineProblem::Value) {
+        return failure(
+            "CSV の行からレコードを作れません。\n行 = " + line + "\n" + std::string(f.why),
+            FailureKind::InvalidData);
+    }
+    return failure("CSV の値をフィールドに入れられません。\n行 = " + line + "、列 = " +
+                       std::to_string(f.column) + "\nフィールド = " + std::string(f.field) +
+                       "\n値 = " + csvValueText(f.value, f.utf8) + "\n" + std::string(f.why),
+                   FailureKind::InvalidData);
 }
 
 std::string csvValueText(std::string_view value, bool utf8, std::size_t most) {

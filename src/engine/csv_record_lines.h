@@ -45,13 +45,24 @@ class CsvLineSink {
   public:
     virtual ~CsvLineSink() = default;
     // A record made, in the order of the output: its kind and its bytes (the kind's `Size`,
-    // valid during the call), and the line it was made of.
+    // valid during the call), the line it was made of, and the condition on which it is
+    // written: RecordBuilder::kAlways, but in a stretch read apart (CsvRecordLines::startApart).
     virtual void record(const CsvLinePlace& line, int kind, const unsigned char* bytes,
-                        std::size_t size) = 0;
+                        std::size_t size, std::size_t condition) = 0;
     // A line that makes no record (nothing of it was handed to `record`). True to read on past
     // it, false to stop.
     virtual bool fault(const CsvLineFault& fault) = 0;
 };
+
+// The bytes of a UTF-8 byte order mark that a file starting with `fileHead` starts with (0 or 3),
+// and the bytes of the definition's delimiter in that file (UTF-8 after a mark, otherwise in the
+// encoding the definition names): as CsvRecordLines::make reads the text.
+std::size_t csvByteOrderMark(std::string_view fileHead);
+std::string csvDelimiterOf(const RecordDefTable& table, std::string_view fileHead);
+
+// The failure of a job stopped by the line `fault` (InvalidData): the line, and for a value its
+// column, field and value, with why.
+Failure csvLineFailure(const CsvLineFault& fault);
 
 // Where a stretch of the text starts in its file.
 struct CsvTextStart {
@@ -90,6 +101,19 @@ class CsvRecordLines {
     // sink does not read past (stopped()). Returns the bytes taken: up to the first line not yet
     // whole, or past the line that stopped the reading.
     std::size_t take(const char* begin, const char* end, bool atEnd, CsvLineSink& sink);
+
+    // The stretch is read at once with the text before it, which is not known yet: records whose
+    // writing depends on it come with a condition (RecordBuilder::startApart). REQUIRES: nothing
+    // taken yet.
+    void startApart() { builder_.startApart(); }
+    // Once the text before the stretch is known: whether each condition holds, and what the
+    // text up to the end of the stretch leaves for the next (RecordBuilder::resolve, lastsAfter).
+    std::vector<bool> resolve(const RecordBuilder::Lasts& before) const {
+        return builder_.resolve(before);
+    }
+    RecordBuilder::Lasts lastsAfter(RecordBuilder::Lasts before) const {
+        return builder_.lastsAfter(std::move(before));
+    }
 
     bool stopped() const { return stopped_; }
     // Lines read so far (the title line, empty lines and lines at fault too).

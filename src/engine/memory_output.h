@@ -27,10 +27,15 @@ class MemoryOutput {
         commit(n);
     }
     // Empties it, keeping its memory for the next use.
-    void clear() { used_ = 0; }
-    const char* data() const { return bytes_.get(); }
-    std::size_t size() const { return used_; }
-    std::string_view view() const { return {bytes_.get(), used_}; }
+    void clear() { used_ = front_ = 0; }
+    // The bytes taken, but the first `n` of them, which are left out from here on (they stay in
+    // memory: dropping costs no copy). REQUIRES: n <= size().
+    void dropFront(std::size_t n) { front_ += n; }
+    // The bytes taken (all but those dropped at the front), in memory that may be rewritten.
+    char* data() { return bytes_.get() + front_; }
+    const char* data() const { return bytes_.get() + front_; }
+    std::size_t size() const { return used_ - front_; }
+    std::string_view view() const { return {data(), size()}; }
 
   private:
     void grow(std::size_t capacity) {
@@ -44,7 +49,8 @@ class MemoryOutput {
 
     std::unique_ptr<char[]> bytes_;
     std::size_t capacity_ = 0;
-    std::size_t used_ = 0;
+    std::size_t used_ = 0;   // from the start of bytes_
+    std::size_t front_ = 0;  // dropped at the front
 };
 
 }  // namespace sorvek

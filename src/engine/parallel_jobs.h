@@ -12,6 +12,7 @@
 
 #include "engine/engine_context.h"
 #include "model/record_def.h"
+#include "model/record_output_options.h"
 #include "ports/status.h"
 
 namespace sorvek {
@@ -23,6 +24,12 @@ std::size_t partLength(const EngineContext& context);
 // definition check.
 Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
                           RecordDefTable& table, EngineContext& context);
+
+// tranCsv2Rec with `context.jobs` workers, with its outcome. REQUIRES: checkCsvToRecordsRun
+// passed, and the records are not laid out in blocks (VB), whose filling runs through the file.
+Status tranCsv2RecInParts(const std::string& inputPath, const std::string& outputPath,
+                          const RecordDefTable& table, const RecordOutputOptions& records,
+                          EngineContext& context);
 
 // Converts the bytes [begin, end) of one part: writes at most the promised bound at `out` and
 // returns the end of what it wrote.

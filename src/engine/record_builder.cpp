@@ -39,7 +39,7 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
     b.kinds_.resize(kinds);
     b.classes_.resize(kinds);
     b.last_.resize(kinds);
-    b.hasLast_.assign(kinds, false);
+    b.lastState_.assign(kinds, Last::None);
     b.classCodes_ = !table[0].Class.empty();
     if (b.classCodes_) b.classPos_ = static_cast<std::uint32_t>(*parseInt32(table[0].Class) - 1);
     const bool ebcdic = isEbcdic(form.page);
@@ -200,39 +200,93 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::makeRecords(
     made_.clear();
     std::size_t column = 0;
     bool changed = false;
+    // An ancestor above was read apart from its last record: whether the records from there on
+    // are written is decided with the lines before.
+    bool doubted = false;
     for (auto it = topAt; it != leaf.chain.end(); ++it) {
         const int r = *it;
         const auto k = static_cast<std::size_t>(r);
         const KindPlan& plan = kinds_[k];
         const std::size_t first = column;
         column += plan.fields.size();
+        Doubt doubt = Doubt::None;
         if (r != shape.kind && !changed) {
-            bool same = hasLast_[k] && last_[k].size() == plan.fields.size();
-            for (std::size_t i = 0; same && i < plan.fields.size(); ++i) {
-                same = last_[k][i] == values[first + i];
+            if (lastState_[k] == Last::Unknown && !plan.fields.empty()) {
+                doubted = true;
+                doubt = Doubt::Compare;
+            } else {
+                bool same = lastState_[k] == Last::Known && last_[k].size() == plan.fields.size();
+                for (std::size_t i = 0; same && i < plan.fields.size(); ++i) {
+                    same = last_[k][i] == values[first + i];
+                }
+                // A kind without written fields of its own is new with the generation above it.
+                if (same || plan.fields.empty()) {
+                    if (!doubted) continue;
+                    doubt = Doubt::Follow;
+                }
             }
-            // A kind without written fields of its own is new with the generation above it.
-            if (same || plan.fields.empty()) continue;
         }
-        changed = true;
+        changed = changed || doubt == Doubt::None;
         if (auto bad = encodeRecord(r, values, first)) return bad;
-        made_.push_back({r, first});
+        made_.push_back({r, first, doubt});
     }
     return std::nullopt;
 }
 
 void RecordBuilder::emitMade(const std::vector<std::string_view>& values, const Emit& emit) {
+    bool lineStarts = true;
     for (const Made& m : made_) {
         const auto k = static_cast<std::size_t>(m.kind);
         const KindPlan& plan = kinds_[k];
-        emit(m.kind, records_[k].data(), plan.blank.size());
+        std::size_t condition = kAlways;
+        if (m.doubt != Doubt::None) {
+            condition = conditions_.size();
+            conditions_.push_back({m.kind, m.doubt, lineStarts});
+            lineStarts = false;
+        }
+        emit(m.kind, records_[k].data(), plan.blank.size(), condition);
         // Only the values of kinds with children are looked at again, by the next line.
         if (plan.line) continue;
+        if (m.doubt == Doubt::Compare) {
+            firstGiven_[k].assign(
+                values.begin() + static_cast<std::ptrdiff_t>(m.first),
+                values.begin() + static_cast<std::ptrdiff_t>(m.first + plan.fields.size()));
+        }
         last_[k].resize(plan.fields.size());
         for (std::size_t i = 0; i < plan.fields.size(); ++i)
             last_[k][i].assign(values[m.first + i]);
-        hasLast_[k] = true;
+        lastState_[k] = Last::Known;
     }
+}
+
+void RecordBuilder::startApart() {
+    std::fill(lastState_.begin(), lastState_.end(), Last::Unknown);
+    firstGiven_.assign(kinds_.size(), {});
+    conditions_.clear();
+}
+
+std::vector<bool> RecordBuilder::resolve(const Lasts& before) const {
+    std::vector<bool> holds(conditions_.size());
+    bool changed = false;
+    for (std::size_t c = 0; c < conditions_.size(); ++c) {
+        const Condition& condition = conditions_[c];
+        if (condition.lineStarts) changed = false;
+        if (condition.doubt == Doubt::Compare && !changed) {
+            const auto k = static_cast<std::size_t>(condition.kind);
+            changed = k >= before.size() || !before[k] || *before[k] != firstGiven_[k];
+        }
+        holds[c] = changed;
+    }
+    return holds;
+}
+
+RecordBuilder::Lasts RecordBuilder::lastsAfter(Lasts before) const {
+    before.resize(kinds_.size());
+    for (std::size_t k = 1; k < kinds_.size(); ++k) {
+        if (lastState_[k] == Last::Known) before[k] = last_[k];
+        if (lastState_[k] == Last::None) before[k].reset();
+    }
+    return before;
 }
 
 }  // namespace sorvek

@@ -26,9 +26,16 @@ class RecordBuilder {
         std::string field;       // the field's name (UTF-8)
         std::string why;
     };
-    // Takes each record made, in order: its kind and its bytes (its kind's `Size`), valid during
-    // the call.
-    using Emit = std::function<void(int kind, const unsigned char* bytes, std::size_t size)>;
+    // The condition of a record that is written whatever the lines before were.
+    static constexpr std::size_t kAlways = static_cast<std::size_t>(-1);
+    // Takes each record made, in order: its kind, its bytes (its kind's `Size`, valid during the
+    // call) and kAlways, or, after `startApart`, the number of the condition on which it is
+    // written (see `resolve`).
+    using Emit = std::function<void(int kind, const unsigned char* bytes, std::size_t size,
+                                    std::size_t condition)>;
+    // The values of the last record of each kind with children, by kind (none where no record
+    // of the kind was made): what the lines read leave to tell the next group.
+    using Lasts = std::vector<std::optional<std::vector<std::string>>>;
 
     // Works out every kind's line and record. Refuses (InvalidDefinition, the reason naming the
     // kinds) a definition whose lines cannot be told apart: two kinds whose lines hold as many
@@ -48,6 +55,20 @@ class RecordBuilder {
     // field and why; of the first kind whose code matched).
     std::optional<ValueFailure> build(const std::vector<std::string_view>& values,
                                       const Emit& emit);
+
+    // From here on the lines are read apart from the lines before them, which are not known
+    // yet: a stretch of text read on its own, at once with the stretches before it. Where a
+    // line's ancestor records are written depends on those lines (the first line of the stretch
+    // that holds a kind's values), its records are made all the same and handed out with a
+    // condition, which `resolve` decides once the lines before are known. REQUIRES: no line was
+    // built yet.
+    void startApart();
+    // Whether each condition handed out since `startApart` holds (by number), after lines before
+    // that left `before` (where it has no entry for a kind, they left no record of it).
+    std::vector<bool> resolve(const Lasts& before) const;
+    // What the lines before, which left `before`, and the lines built since `startApart` leave
+    // together.
+    Lasts lastsAfter(Lasts before) const;
 
   private:
     // One kind's record: its bytes where no value is given, and its written fields in the order
@@ -94,14 +115,36 @@ class RecordBuilder {
     std::vector<std::string> classes_;  // the class code of each kind, in the page's bytes
     std::uint32_t classPos_ = 0;        // 0-based; meaningful when classes are told apart
     bool classCodes_ = false;
+    // Whether the values of a kind's last record are known.
+    enum class Last : std::uint8_t {
+        None,     // no record of the kind yet
+        Known,    // in last_
+        Unknown,  // read apart: in the lines before the stretch, not known yet
+    };
     // The values of each kind's last record that was written, to tell a new group.
     std::vector<std::vector<std::string>> last_;
-    std::vector<bool> hasLast_;
+    std::vector<Last> lastState_;
+    // By kind, read apart: the values of the first line that gave a kind whose last record was
+    // not known, which the lines before decide about.
+    std::vector<std::vector<std::string>> firstGiven_;
+    // Why a record made while read apart may not be written.
+    enum class Doubt : std::uint8_t {
+        None,     // written whatever the lines before were
+        Compare,  // its kind's last record is not known: written when its values differ from it
+        Follow,   // written when a record above it in its line is
+    };
+    struct Condition {
+        int kind;
+        Doubt doubt;
+        bool lineStarts;  // the first condition of its line
+    };
+    std::vector<Condition> conditions_;
     // By kind: the record of the line being made.
     std::vector<std::vector<unsigned char>> records_;
     struct Made {
         int kind;
         std::size_t first;  // its first value in the line
+        Doubt doubt;
     };
     std::vector<Made> made_;
     std::vector<unsigned char> probe_;

@@ -17,11 +17,14 @@ namespace {
 
 class TranCsv2RecTest : public EngineTest {
   protected:
-    // Makes records of `csv` with `table`; the output, or the failure in `failures`.
+    // Makes records of `csv` with `table` (with `jobs` workers, on parts of a few lines); the
+    // output, or the failure in `failures`.
     std::string toRecords(const std::string& csv, RecordDefTable table,
-                          const RecordOutputOptions& records = {}) {
+                          const RecordOutputOptions& records = {}, unsigned jobs = 1) {
         const std::string in = dir.write("in.csv", csv);
         EngineContext ctx = context();
+        ctx.jobs = jobs;
+        if (jobs > 1) ctx.blockSize = 8;
         if (!ran(tranCsv2Rec(in, dir.file("out.dat"), table, records, ctx))) return {};
         return readFile(dir.file("out.dat"));
     }
@@ -92,16 +95,19 @@ TEST_F(TranCsv2RecTest, EveryRefusalNamesItsPlaceAndLeavesTheOutputAsItWas) {
         {"H,00001,D,\"ABC,12.5", lineText + "値 4 の引用符 (\") が正しく閉じられていません。"},
     };
     for (const Refusal& r : refusals) {
-        RecordDefTable table = orderTable();
-        table[0].codePage = r.page;
-        failures.clear();
-        dir.write("out.dat", "old records");
-        toRecords(utf8ToCp932(title + good + r.line + "\r\n"), table);
-        const Failure f = onlyFailure();
-        EXPECT_EQ(FailureKind::InvalidData, f.kind) << r.line;
-        EXPECT_EQ(r.message, failureMessage(f).text) << r.line;
-        EXPECT_EQ("old records", readFile(dir.file("out.dat"))) << r.line;
-        EXPECT_EQ((std::vector<std::string>{"in.csv", "out.dat"}), dir.names()) << r.line;
+        // The same with workers that read the lines in parts at once.
+        for (const unsigned jobs : {1u, 3u}) {
+            RecordDefTable table = orderTable();
+            table[0].codePage = r.page;
+            failures.clear();
+            dir.write("out.dat", "old records");
+            toRecords(utf8ToCp932(title + good + r.line + "\r\n" + good), table, {}, jobs);
+            const Failure f = onlyFailure();
+            EXPECT_EQ(FailureKind::InvalidData, f.kind) << r.line << ", jobs " << jobs;
+            EXPECT_EQ(r.message, failureMessage(f).text) << r.line << ", jobs " << jobs;
+            EXPECT_EQ("old records", readFile(dir.file("out.dat"))) << r.line;
+            EXPECT_EQ((std::vector<std::string>{"in.csv", "out.dat"}), dir.names()) << r.line;
+        }
     }
 }
 

@@ -36,6 +36,20 @@ TEST_F(Csv2RecRoundTripTest, RecordsComeBackFromTheirTextWithEveryOutputOption) 
                                                                   << c.summary << "text:\n"
                                                                   << text;
         }
+        // Workers that make the records of parts of the text at once, each apart from the
+        // lines before it, read at offsets or in order.
+        memory.readsAtOffsets = rng() % 2 == 0;
+        ctx.jobs = 2 + rng() % 3;
+        toRecords = c.table;
+        if (ran(tranCsv2Rec("/out.csv", "/parts.dat", toRecords, c.framing, ctx))) {
+            EXPECT_BYTES_EQ(c.records, memory.files["/parts.dat"])
+                << "round " << round << ", " << ctx.jobs << " jobs\n"
+                << c.summary << "text:\n"
+                << text;
+        } else {
+            ADD_FAILURE() << "round " << round << ", " << ctx.jobs << " jobs\n"
+                          << c.summary << failures.back().reason;
+        }
         // One case is enough to go on; the rest would bury it.
         if (HasFailure()) break;
     }

@@ -1,0 +1,77 @@
+#pragma once
+// Records laid out as a file's framing says: back to back (each followed by a line end where
+// asked), behind record descriptor words (V), in blocks behind block descriptor words (VB).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "model/record_def.h"
+#include "model/record_output_options.h"
+
+namespace sorvek {
+
+// `Output` takes bytes by reserve/commit and append (OutputBuffer, MemoryOutput). The lengths in
+// descriptor words are big-endian, with two zero bytes after them.
+template <class Output>
+class RecordFramer {
+  public:
+    // `output` outlives the framer. REQUIRES: a record and its descriptor words fit the block
+    // size (checkCsvToRecordsRun).
+    RecordFramer(Output& output, RecordFormat format, const RecordOutputOptions& options)
+        : output_(output), format_(format), blockSize_(options.blockSize) {
+        if (options.end == RecordEnd::CrLf) end_ = "\r\n";
+        if (options.end == RecordEnd::Lf) end_ = "\n";
+    }
+
+    // Lays out the `size` bytes at `record`: in the output at once, or, for VB, in the block
+    // being filled, which goes out when the next record does not fit it or at `finish`.
+    void put(const unsigned char* record, std::size_t size) {
+        const auto* bytes = reinterpret_cast<const char*>(record);
+        if (format_ == RecordFormat::Fixed) {
+            char* out = output_.reserve(size + end_.size());
+            std::memcpy(out, bytes, size);
+            std::memcpy(out + size, end_.data(), end_.size());
+            output_.commit(size + end_.size());
+            return;
+        }
+        char word[4];
+        descriptorWord(size + 4, word);
+        if (format_ == RecordFormat::V) {
+            char* out = output_.reserve(size + 4);
+            std::memcpy(out, word, 4);
+            std::memcpy(out + 4, bytes, size);
+            output_.commit(size + 4);
+            return;
+        }
+        if (!block_.empty() && 4 + block_.size() + 4 + size > blockSize_) flushBlock();
+        block_.append(word, 4);
+        block_.append(bytes, size);
+    }
+    // Writes the last block.
+    void finish() {
+        if (!block_.empty()) flushBlock();
+    }
+
+  private:
+    static void descriptorWord(std::size_t length, char* word) {
+        word[0] = static_cast<char>(length >> 8 & 0xFF);
+        word[1] = static_cast<char>(length & 0xFF);
+        word[2] = word[3] = 0;
+    }
+    void flushBlock() {
+        char word[4];
+        descriptorWord(block_.size() + 4, word);
+        output_.append(word, 4);
+        output_.append(block_.data(), block_.size());
+        block_.clear();
+    }
+
+    Output& output_;
+    RecordFormat format_;
+    std::uint32_t blockSize_;
+    std::string end_;
+    std::string block_;
+};
+
+}  // namespace sorvek
