@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Times sorvek-cli /R (CSV to records) against dd bs=1M on the same CSV, in one sitting: the
-CSV is the record-to-CSV output of the benchmark's 1 GiB record files (one kind of 100-byte
-record; headers with detail lines), without options and with UTF-8, quotes and trimming. The
-commands take turns, median of several rounds each; MB/s of input, the ratio to dd, the peak
-memory, and whether the records made are the original records, byte for byte.
+"""Times sorvek-cli /R (CSV to records), with one worker and with --jobs N, against dd bs=1M on
+the same CSV, in one sitting: the CSV is the record-to-CSV output of the benchmark's 1 GiB
+record files (one kind of 100-byte record; headers with detail lines), without options and with
+UTF-8, quotes and trimming. The commands take turns, median of several rounds each; MB/s of
+input, the ratio to dd, the peak memory, and whether the records made are the original records,
+byte for byte.
 
-usage: csv2rec.py SORVEK_CLI REC2CSV_TOOL [--size-mib N] [--runs N] [--dir DIR]
+usage: csv2rec.py SORVEK_CLI REC2CSV_TOOL [--size-mib N] [--runs N] [--jobs N] [--dir DIR]
 """
 import argparse
 import filecmp
@@ -22,6 +23,7 @@ def main():
     parser.add_argument("tool")
     parser.add_argument("--size-mib", type=int, default=1024)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--jobs", type=int, default=os.cpu_count())
     parser.add_argument("--dir", default="/tmp/sorvek-bench-csv2rec")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
@@ -39,22 +41,24 @@ def main():
         if not os.path.exists(csv):
             subprocess.run(f"'{cli}' -q {options} /C {d}/{kind}.dat {csv} {d}/{kind}.trd",
                            shell=True, check=True)
-        title = f"sorvek-cli /R {kind}{' (' + options + ')' if options else ''}"
-        commands = [
-            ("dd", f"dd if={csv} of={d}/out.dd bs=1M status=none"),
-            (title, f"'{cli}' -q {options} /R {csv} {out} {d}/{kind}.trd"),
-        ]
+        title = f"/R {kind}{' (' + options + ')' if options else ''}"
+        runs = [(f"sorvek-cli --jobs {n} {title}", n) for n in sorted({1, args.jobs})]
+        commands = [("dd", f"dd if={csv} of={d}/out.dd bs=1M status=none")]
+        commands += [(name, f"'{cli}' -q --jobs {n} {options} /R {csv} {out} {d}/{kind}.trd")
+                     for name, n in runs]
         print(f"\n{title}", flush=True)
         rows = timed_in_turns(commands, args.runs, before=remove(out))
         results = report(rows, os.path.getsize(csv), "dd")
-        subprocess.run(f"'{cli}' -q {options} /R {csv} {out} {d}/{kind}.trd", shell=True,
-                       check=True)
-        same = filecmp.cmp(out, f"{d}/{kind}.dat", shallow=False)
-        speed = results["dd"][0] / results[title][0]
-        met.append((f"{title}: >= 0.5 x dd ({speed:.2f})", speed >= 0.5))
-        met.append((f"{title}: peak < 16 MiB ({results[title][1] / 1024:.1f})",
-                    results[title][1] < 16 * 1024))
-        met.append((f"{title}: the original records, byte for byte", same))
+        for name, n in runs:
+            subprocess.run(f"'{cli}' -q --jobs {n} {options} /R {csv} {out} {d}/{kind}.trd",
+                           shell=True, check=True)
+            same = filecmp.cmp(out, f"{d}/{kind}.dat", shallow=False)
+            speed = results["dd"][0] / results[name][0]
+            if n == args.jobs:
+                met.append((f"{name}: >= 0.5 x dd ({speed:.2f})", speed >= 0.5))
+            met.append((f"{name}: peak < 16 MiB ({results[name][1] / 1024:.1f})",
+                        results[name][1] < 16 * 1024))
+            met.append((f"{name}: the original records, byte for byte", same))
         for path in (out, f"{d}/out.dd"):
             if os.path.exists(path):
                 os.remove(path)

@@ -145,7 +145,8 @@ class Csv2RecParts {
         std::size_t size = 0;
         bool last = false;
         CsvTextStart start;
-        std::string head;  // the first bytes of the text
+        // How the text is read, made once in the first turn and only read after it.
+        const Result<CsvRecordLines>* lines = nullptr;
     };
     struct Done {
         Status stop;  // the failure of a line that stopped the job
@@ -224,6 +225,9 @@ class Csv2RecParts {
     std::int64_t offset_ GUARDED_BY(chain.turns) = 0;  // of carry_[0]
     std::int64_t line_ GUARDED_BY(chain.turns) = 1;    // of carry_[0]
     std::string head_ GUARDED_BY(chain.turns);
+    // Made in the first turn, read by every part after it; made once because the tables of the
+    // text's encoding are built with converters that are opened and closed as they are made.
+    std::optional<Result<CsvRecordLines>> lines_;
     // The second round of turns: what the parts before a part left.
     PartTurns settled_;
     RecordBuilder::Lasts lasts_ GUARDED_BY(settled_);
@@ -294,7 +298,8 @@ void Csv2RecParts::cut(Part& part, const char* data, std::size_t n, bool atEnd, 
     part.size = whole;
     part.last = atEnd;
     part.start = {line_, offset_, offset_ == 0};
-    part.head = head_;
+    if (!lines_) lines_ = CsvRecordLines::make(table_, head_);
+    part.lines = &*lines_;
     const std::int64_t carried = lineFeedsIn(data + whole, n - whole);
     line_ += carryLineFeeds_ + lineFeeds - carried;
     carryLineFeeds_ = carried;
@@ -305,7 +310,9 @@ void Csv2RecParts::cut(Part& part, const char* data, std::size_t n, bool atEnd, 
 Csv2RecParts::Done Csv2RecParts::finish(Part& part, std::uint64_t index) {
     MemoryOutput out = writer_.takeBuffer();
     PartRecords records(out, table_[0].recordFormat, records_);
-    Result<CsvRecordLines> lines = CsvRecordLines::make(table_, part.head, part.start);
+    Result<CsvRecordLines> lines =
+        *part.lines ? Result<CsvRecordLines>((*part.lines)->startingAt(part.start))
+                    : part.lines->error();
     if (lines && writer_.ok()) {
         lines->startApart();
         const std::size_t mark = lines->markBytes();

@@ -60,6 +60,7 @@ class CsvLineSplitter {
     // move the bytes between calls).
     const char* marks_ = nullptr;  // the first of the bytes bits_ marks
     std::uint64_t bits_ = 0;
+    std::size_t delimiterSize_;
     bool singleByte_;
     char first_;
 };

@@ -121,8 +121,15 @@ Result<CsvRecordLines> CsvRecordLines::make(const RecordDefTable& table, std::st
     if (!builder) return builder.error();
     CsvRecordLines lines(std::move(*builder), delimiter);
     lines.encoding_ = form.encoding;
-    lines.markBytes_ = marked && start.fileStart ? kByteOrderMark.size() : 0;
-    lines.skipTitle_ = start.fileStart && table[0].TitleLine;
+    lines.marked_ = marked;
+    lines.titleLine_ = table[0].TitleLine;
+    return lines.startingAt(start);
+}
+
+CsvRecordLines CsvRecordLines::startingAt(const CsvTextStart& start) const {
+    CsvRecordLines lines(*this);
+    lines.markBytes_ = marked_ && start.fileStart ? kByteOrderMark.size() : 0;
+    lines.skipTitle_ = start.fileStart && titleLine_;
     lines.nextLine_ = start.line;
     lines.nextOffset_ = start.offset + static_cast<std::int64_t>(lines.markBytes_);
     return lines;
@@ -152,10 +159,6 @@ std::size_t CsvRecordLines::take(const char* begin, const char* end, bool atEnd,
 
 bool CsvRecordLines::takeLine(const CsvLineSplitter::Line& line, const RecordBuilder::Emit& emit,
                               CsvLineSink& sink) {
-    CsvLineFault fault;
-    fault.place = place_;
-    fault.values = values_.size();
-    fault.utf8 = utf8();
     // The first line is the title line, read or not: a reading that goes on past a title line
     // that cannot be read takes the next one as data, as it would have been.
     const bool title = skipTitle_;
@@ -163,9 +166,8 @@ bool CsvRecordLines::takeLine(const CsvLineSplitter::Line& line, const RecordBui
     if (line.malformed) {
         const std::string why = "値 " + std::to_string(line.malformedValue) +
                                 " の引用符 (\") が正しく閉じられていません。";
-        fault.problem = CsvLineProblem::Quotes;
+        CsvLineFault fault = faultOfLine(CsvLineProblem::Quotes, why);
         fault.column = line.malformedValue;
-        fault.why = why;
         return sink.fault(fault);
     }
     if (title) {
@@ -179,18 +181,28 @@ bool CsvRecordLines::takeLine(const CsvLineSplitter::Line& line, const RecordBui
     }
     const std::optional<RecordBuilder::ValueFailure> bad = builder_.build(values_, emit);
     if (!bad) return true;
-    fault.why = bad->why;
     if (bad->column == 0) {
         // The builder tells a line's kind by its count of values first, then by a class code.
-        fault.problem = builder_.takesValueCount(values_.size()) ? CsvLineProblem::ClassCode
-                                                                 : CsvLineProblem::ValueCount;
-        return sink.fault(fault);
+        return sink.fault(faultOfLine(builder_.takesValueCount(values_.size())
+                                          ? CsvLineProblem::ClassCode
+                                          : CsvLineProblem::ValueCount,
+                                      bad->why));
     }
-    fault.problem = CsvLineProblem::Value;
+    CsvLineFault fault = faultOfLine(CsvLineProblem::Value, bad->why);
     fault.column = bad->column;
     fault.field = bad->field;
     fault.value = values_[bad->column - 1];
     return sink.fault(fault);
+}
+
+CsvLineFault CsvRecordLines::faultOfLine(CsvLineProblem problem, std::string_view why) const {
+    CsvLineFault fault;
+    fault.problem = problem;
+    fault.place = place_;
+    fault.values = values_.size();
+    fault.why = why;
+    fault.utf8 = utf8();
+    return fault;
 }
 
 Status readCsvRecords(JobInput& input, const RecordDefTable& table, CsvLineSink& sink,

@@ -88,6 +88,10 @@ class CsvRecordLines {
     // apart (RecordBuilder::make). REQUIRES: checkCsvToRecordsRun passed.
     static Result<CsvRecordLines> make(const RecordDefTable& table, std::string_view fileHead,
                                        const CsvTextStart& start = {});
+    // The same reading, with nothing taken, of a stretch of the same text from `start` on: the
+    // definition's tables are made once however many stretches the text is read in.
+    // REQUIRES: nothing taken by this one.
+    CsvRecordLines startingAt(const CsvTextStart& start) const;
 
     // The bytes of the byte order mark the stretch starts with, which the caller passes over
     // before the first `take` (0 without one, or away from the file's start).
@@ -127,11 +131,16 @@ class CsvRecordLines {
     // The line just cut (its values in `values_`); false when it stopped the reading.
     bool takeLine(const CsvLineSplitter::Line& line, const RecordBuilder::Emit& emit,
                   CsvLineSink& sink);
+    // The fault of the line just cut, for the line as a whole (`why` valid during the call that
+    // hands it over).
+    CsvLineFault faultOfLine(CsvLineProblem problem, std::string_view why) const;
 
     RecordBuilder builder_;
     CsvLineSplitter splitter_;
     std::vector<std::string_view> values_;
     CsvEncoding encoding_ = CsvEncoding::Cp932;
+    bool marked_ = false;     // the text starts with a byte order mark
+    bool titleLine_ = false;  // and then with a title line
     std::size_t markBytes_ = 0;
     bool skipTitle_ = false;
     CsvLinePlace place_;  // of the line being made

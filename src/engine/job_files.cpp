@@ -72,14 +72,11 @@ OutputBuffer::~OutputBuffer() {
     writer_.wait();
 }
 
-char* OutputBuffer::reserve(std::size_t n) {
-    std::vector<char>* buffer = &buffers_[active_];
-    if (buffer->size() - used_ < n) {
-        flush();
-        buffer = &buffers_[active_];
-        if (buffer->size() < n) buffer->resize(n);
-    }
-    return buffer->data() + used_;
+char* OutputBuffer::reserveAfterFlush(std::size_t n) {
+    flush();
+    std::vector<char>& buffer = buffers_[active_];
+    if (buffer.size() < n) buffer.resize(n);
+    return buffer.data() + used_;
 }
 
 void OutputBuffer::append(const char* data, std::size_t n) {

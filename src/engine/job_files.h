@@ -52,7 +52,11 @@ class OutputBuffer {
     ~OutputBuffer();
 
     // Room for at least `n` bytes at the returned pointer; flushes or grows as needed.
-    char* reserve(std::size_t n);
+    char* reserve(std::size_t n) {
+        std::vector<char>& buffer = buffers_[active_];
+        if (buffer.size() - used_ >= n) return buffer.data() + used_;
+        return reserveAfterFlush(n);
+    }
     // Takes the `n` bytes written at the pointer of the last `reserve`.
     void commit(std::size_t n) { used_ += n; }
     void append(const char* data, std::size_t n);
@@ -72,6 +76,8 @@ class OutputBuffer {
     bool ok() const { return writer_.ok(); }
 
   private:
+    char* reserveAfterFlush(std::size_t n);
+
     // Filled in turn; while one is filled, the others may wait to be written.
     static constexpr std::size_t kBuffers = 4;
     static_assert(kBuffers >= 2 && kBuffers - 1 <= BackgroundWriter::kMaxQueued);
