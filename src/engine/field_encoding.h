@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/short_bytes.h"
 #include "model/csv_output_options.h"
 #include "model/host_data.h"
 #include "model/record_def.h"
@@ -66,8 +67,8 @@ class FieldEncoding {
     // before the decimals).
     bool copyText(std::string_view value, unsigned char* field) const {
         if (encoder_ != nullptr || value.size() > size_) return false;
-        std::memcpy(field, value.data(), value.size());
-        std::memset(field + value.size(), ' ', size_ - value.size());
+        copyShort(field, value.data(), value.size());
+        if (value.size() < size_) std::memset(field + value.size(), ' ', size_ - value.size());
         return true;
     }
     bool copyZoned(std::string_view value, unsigned char* field) const {
@@ -77,13 +78,13 @@ class FieldEncoding {
         }
         if (dec_ == 0) {
             if (value.size() != size_) return false;
-            std::memcpy(field, value.data(), size_);
+            copyShort(field, value.data(), size_);
             return true;
         }
         const std::size_t whole = size_ - static_cast<std::size_t>(dec_);
         if (value.size() != size_ + 1 || value[whole] != '.') return false;
-        std::memcpy(field, value.data(), whole);
-        std::memcpy(field + whole, value.data() + whole + 1, size_ - whole);
+        copyShort(field, value.data(), whole);
+        copyShort(field + whole, value.data() + whole + 1, size_ - whole);
         return true;
     }
     bool copyPacked(std::string_view value, unsigned char* field) const {

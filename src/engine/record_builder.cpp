@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/record_kind_finder.h"
+#include "engine/short_bytes.h"
 #include "platform/codepage.h"
 #include "platform/ebcdic_decoder.h"
 #include "platform/number_text.h"
@@ -151,7 +152,7 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
     const auto k = static_cast<std::size_t>(kind);
     const KindPlan& plan = kinds_[k];
     std::vector<unsigned char>& record = records_[k];
-    std::memcpy(record.data(), plan.blank.data(), plan.blank.size());
+    copyRecordBytes(record.data(), plan.blank.data(), plan.blank.size());
     for (std::size_t i = 0; i < plan.fields.size(); ++i) {
         const FieldEncoding& field = plan.fields[i];
         if (!field.encode(values[first + i], record.data() + field.offset(), scratch_, why_)) {
@@ -217,7 +218,10 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::makeRecords(
             } else {
                 bool same = lastState_[k] == Last::Known && last_[k].size() == plan.fields.size();
                 for (std::size_t i = 0; same && i < plan.fields.size(); ++i) {
-                    same = last_[k][i] == values[first + i];
+                    const std::string& last = last_[k][i];
+                    const std::string_view value = values[first + i];
+                    same = last.size() == value.size() &&
+                           sameShort(last.data(), value.data(), value.size());
                 }
                 // A kind without written fields of its own is new with the generation above it.
                 if (same || plan.fields.empty()) {

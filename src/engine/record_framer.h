@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/short_bytes.h"
 #include "model/record_def.h"
 #include "model/record_output_options.h"
 
@@ -30,8 +31,8 @@ class RecordFramer {
         const auto* bytes = reinterpret_cast<const char*>(record);
         if (format_ == RecordFormat::Fixed) {
             char* out = output_.reserve(size + end_.size());
-            std::memcpy(out, bytes, size);
-            std::memcpy(out + size, end_.data(), end_.size());
+            copyRecordBytes(out, bytes, size);
+            copyShort(out + size, end_.data(), end_.size());
             output_.commit(size + end_.size());
             return;
         }

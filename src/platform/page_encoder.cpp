@@ -184,27 +184,43 @@ const PageEncoder& PageEncoder::get(InputCodePage page) {
 
 std::size_t PageEncoder::encode(std::string_view text, std::string& out) const {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    // No character takes more bytes in the page than in UTF-8, but for the shift bytes around
+    // a run of double-byte characters: at most two bytes for every byte of the text.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * text.size() + 2);
+    char* o = out.data() + start;
+    std::size_t stoppedAt = npos;
     bool shifted = false;  // inside double-byte text (EBCDIC)
     for (std::size_t at = 0; at < text.size();) {
+        // A run of one-byte characters outside double-byte text, as most text is.
+        if (!shifted) {
+            while (at < text.size() && p[at] < 0x80 && p[at] != 0 && table_[p[at]] != 0 &&
+                   (table_[p[at]] & kPair) == 0) {
+                *o++ = static_cast<char>(table_[p[at]] & 0xFF);
+                ++at;
+            }
+            if (at == text.size()) break;
+        }
         std::size_t length = 1;
         const std::uint32_t cp =
             p[at] < 0x80 ? p[at] : decodeUtf8At(p + at, text.size() - at, length);
         const std::uint32_t e = cp == 0 ? 0u : cp < 0x10000 ? table_[cp] : 0u;
         if (e == 0 && cp != 0) {
-            if (shifted) out += static_cast<char>(kShiftIn);
-            return at;
+            stoppedAt = at;
+            break;
         }
         const bool pair = (e & kPair) != 0;
         if (ebcdic_ && pair != shifted) {
-            out += static_cast<char>(pair ? kShiftOut : kShiftIn);
+            *o++ = static_cast<char>(pair ? kShiftOut : kShiftIn);
             shifted = pair;
         }
-        if (pair) out += static_cast<char>(e >> 8 & 0xFF);
-        out += static_cast<char>(e & 0xFF);
+        if (pair) *o++ = static_cast<char>(e >> 8 & 0xFF);
+        *o++ = static_cast<char>(e & 0xFF);
         at += length;
     }
-    if (shifted) out += static_cast<char>(kShiftIn);
-    return npos;
+    if (shifted) *o++ = static_cast<char>(kShiftIn);
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return stoppedAt;
 }
 
 std::size_t PageEncoder::encodeDoubleByte(std::string_view text, std::string& out) const {
