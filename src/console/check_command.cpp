@@ -142,6 +142,8 @@ const char* problemWord(CsvLineProblem problem) {
             return "value_count";
         case CsvLineProblem::ClassCode:
             return "class_code";
+        case CsvLineProblem::Length:
+            return "line_length";
         case CsvLineProblem::Value:
             break;
     }

@@ -144,6 +144,8 @@ class Csv2RecParts {
         const char* data = nullptr;
         std::size_t size = 0;
         bool last = false;
+        // The line after its whole lines goes on past the most bytes a line takes.
+        bool lineTooLong = false;
         CsvTextStart start;
         // How the text is read, made once in the first turn and only read after it.
         const Result<CsvRecordLines>* lines = nullptr;
@@ -300,6 +302,11 @@ void Csv2RecParts::cut(Part& part, const char* data, std::size_t n, bool atEnd, 
     part.start = {line_, offset_, offset_ == 0};
     if (!lines_) lines_ = CsvRecordLines::make(table_, head_);
     part.lines = &*lines_;
+    // Nothing after such a line is read: the part that holds the lines before it refuses it.
+    if (!atEnd && *lines_ && n - whole > (*lines_)->longestLine()) {
+        part.last = true;
+        part.lineTooLong = true;
+    }
     const std::int64_t carried = lineFeedsIn(data + whole, n - whole);
     line_ += carryLineFeeds_ + lineFeeds - carried;
     carryLineFeeds_ = carried;
@@ -317,6 +324,7 @@ Csv2RecParts::Done Csv2RecParts::finish(Part& part, std::uint64_t index) {
         lines->startApart();
         const std::size_t mark = lines->markBytes();
         if (part.size > mark) lines->take(part.data + mark, part.data + part.size, true, records);
+        if (part.lineTooLong && !lines->stopped()) lines->refuseLongLine(records);
     }
     std::vector<bool> holds;
     {

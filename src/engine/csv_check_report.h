@@ -23,6 +23,9 @@ enum class CsvLineProblem : std::uint8_t {
     ValueCount,  // no kind's line holds as many values
     ClassCode,   // lines of several kinds hold as many values, and none's class code is there
     Value,       // a value its field cannot hold
+    // a line that goes on past the most bytes any line of the definition takes (a quote not
+    // closed, or text of another definition); nothing after its start is read
+    Length,
 };
 
 // A line that would stop the CSV-to-records job.

@@ -40,6 +40,21 @@ class TextWindow {
     std::size_t begin_ = 0, end_ = 0;
 };
 
+// Room past the longest values a definition writes, for values as people type them.
+constexpr std::size_t kLineSlack = 1 << 20;
+
+// The most bytes a line of `table`'s text takes (CsvRecordLines::longestLine): every byte of a
+// field as three of UTF-8, or doubled as a quote, and a number's sign, point and decimals.
+std::size_t longestLineOf(const RecordDefTable& table, std::size_t delimiterBytes) {
+    std::size_t bytes = kLineSlack;
+    for (int k = 1; k <= table.maxIndex(); ++k) {
+        for (const FieldDef& f : table[static_cast<std::size_t>(k)].Fields) {
+            if (f.Check == -1) bytes += 6 * static_cast<std::size_t>(f.Size) + 64 + delimiterBytes;
+        }
+    }
+    return bytes;
+}
+
 std::string delimiterOf(const RecordDefTable& table, CsvEncoding encoding) {
     std::string delimiter = table[0].Delimiter == "\\t" ? "\t" : table[0].Delimiter;
     return encoding == CsvEncoding::Cp932 ? utf8ToCp932(delimiter) : delimiter;
@@ -122,6 +137,7 @@ Result<CsvRecordLines> CsvRecordLines::make(const RecordDefTable& table, std::st
     CsvRecordLines lines(std::move(*builder), delimiter);
     lines.encoding_ = form.encoding;
     lines.marked_ = marked;
+    lines.longestLine_ = longestLineOf(table, delimiter.size());
     lines.titleLine_ = table[0].TitleLine;
     return lines.startingAt(start);
 }
@@ -144,7 +160,10 @@ std::size_t CsvRecordLines::take(const char* begin, const char* end, bool atEnd,
     const char* p = begin;
     while (p < end && !stopped_) {
         const CsvLineSplitter::Line line = splitter_.split(p, end, atEnd, values_);
-        if (line.length == 0) break;
+        if (line.length == 0) {
+            if (!atEnd && static_cast<std::size_t>(end - p) > longestLine_) refuseLongLine(sink);
+            break;
+        }
         place_ = {nextLine_, nextOffset_, line.length};
         // A malformed line says nothing of the line feeds it took.
         nextLine_ += line.malformed ? std::count(p, p + line.length, '\n')
@@ -193,6 +212,17 @@ bool CsvRecordLines::takeLine(const CsvLineSplitter::Line& line, const RecordBui
     fault.field = bad->field;
     fault.value = values_[bad->column - 1];
     return sink.fault(fault);
+}
+
+void CsvRecordLines::refuseLongLine(CsvLineSink& sink) {
+    place_ = {nextLine_, nextOffset_, 0};
+    values_.clear();
+    ++lines_;
+    const std::string why = "行が長すぎます (" + std::to_string(longestLine_) +
+                            " バイトを超えても終わりません)。引用符 (\") が閉じられていない値が"
+                            "あるかもしれません。";
+    sink.fault(faultOfLine(CsvLineProblem::Length, why));
+    stopped_ = true;
 }
 
 CsvLineFault CsvRecordLines::faultOfLine(CsvLineProblem problem, std::string_view why) const {

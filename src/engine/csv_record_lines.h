@@ -119,6 +119,15 @@ class CsvRecordLines {
         return builder_.lastsAfter(std::move(before));
     }
 
+    // The most bytes a line of the definition's text may take: every written field's value at
+    // its longest, quoted, with room to spare for what people type (blanks after a text). A
+    // line not ended within them is refused, so that a quote not closed does not hold the rest
+    // of the file in memory.
+    std::size_t longestLine() const { return longestLine_; }
+    // Refuses the line after the lines taken, for not ending within longestLine() bytes; the
+    // reading stops there whatever the sink says.
+    void refuseLongLine(CsvLineSink& sink);
+
     bool stopped() const { return stopped_; }
     // Lines read so far (the title line, empty lines and lines at fault too).
     std::int64_t lines() const { return lines_; }
@@ -142,6 +151,7 @@ class CsvRecordLines {
     bool marked_ = false;     // the text starts with a byte order mark
     bool titleLine_ = false;  // and then with a title line
     std::size_t markBytes_ = 0;
+    std::size_t longestLine_ = 0;
     bool skipTitle_ = false;
     CsvLinePlace place_;  // of the line being made
     std::int64_t nextLine_ = 1;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/failure_message.h"
+#include "engine/csv_record_lines.h"
 #include "engine/tran_rec2csv.h"
 #include "formats/trd_file.h"
 #include "platform/codepage.h"
@@ -17,14 +18,14 @@ namespace {
 
 class TranCsv2RecTest : public EngineTest {
   protected:
-    // Makes records of `csv` with `table` (with `jobs` workers, on parts of a few lines); the
-    // output, or the failure in `failures`.
+    // Makes records of `csv` with `table` (with `jobs` workers, on parts of a few lines, or of
+    // 16 KiB in a text of megabytes); the output, or the failure in `failures`.
     std::string toRecords(const std::string& csv, RecordDefTable table,
                           const RecordOutputOptions& records = {}, unsigned jobs = 1) {
         const std::string in = dir.write("in.csv", csv);
         EngineContext ctx = context();
         ctx.jobs = jobs;
-        if (jobs > 1) ctx.blockSize = 8;
+        if (jobs > 1) ctx.blockSize = csv.size() < (1 << 20) ? 8 : 4096;
         if (!ran(tranCsv2Rec(in, dir.file("out.dat"), table, records, ctx))) return {};
         return readFile(dir.file("out.dat"));
     }
@@ -63,6 +64,7 @@ TEST_F(TranCsv2RecTest, EveryRefusalNamesItsPlaceAndLeavesTheOutputAsItWas) {
     const std::string good = "H,00001,D,ABC,12.5,1.25,3,-4\r\n";
     const std::string valueText = "CSV の値をフィールドに入れられません。\n行 = 3、列 = ";
     const std::string lineText = "CSV の行からレコードを作れません。\n行 = 3\n";
+    const std::size_t longest = CsvRecordLines::make(orderTable(), "")->longestLine();
     struct Refusal {
         std::string line;  // the third line, after the title and a good one
         std::string message;
@@ -93,6 +95,11 @@ TEST_F(TranCsv2RecTest, EveryRefusalNamesItsPlaceAndLeavesTheOutputAsItWas) {
         {"H,00001,D,\"AB\"C,12.5,1.25,3,-4",
          lineText + "値 4 の引用符 (\") が正しく閉じられていません。"},
         {"H,00001,D,\"ABC,12.5", lineText + "値 4 の引用符 (\") が正しく閉じられていません。"},
+        // A quote not closed before the text ends holds no more than the longest line in memory.
+        {"H,00001,D,\"ABC,12.5" + std::string(2 * longest, '9') + "\r\n" + good,
+         lineText + "行が長すぎます (" + std::to_string(longest) +
+             " バイトを超えても終わりません)。引用符 (\") "
+             "が閉じられていない値があるかもしれません。"},
     };
     for (const Refusal& r : refusals) {
         // The same with workers that read the lines in parts at once.
@@ -103,10 +110,13 @@ TEST_F(TranCsv2RecTest, EveryRefusalNamesItsPlaceAndLeavesTheOutputAsItWas) {
             dir.write("out.dat", "old records");
             toRecords(utf8ToCp932(title + good + r.line + "\r\n" + good), table, {}, jobs);
             const Failure f = onlyFailure();
-            EXPECT_EQ(FailureKind::InvalidData, f.kind) << r.line << ", jobs " << jobs;
-            EXPECT_EQ(r.message, failureMessage(f).text) << r.line << ", jobs " << jobs;
-            EXPECT_EQ("old records", readFile(dir.file("out.dat"))) << r.line;
-            EXPECT_EQ((std::vector<std::string>{"in.csv", "out.dat"}), dir.names()) << r.line;
+            EXPECT_EQ(FailureKind::InvalidData, f.kind)
+                << r.line.substr(0, 40) << ", jobs " << jobs;
+            EXPECT_EQ(r.message, failureMessage(f).text)
+                << r.line.substr(0, 40) << ", jobs " << jobs;
+            EXPECT_EQ("old records", readFile(dir.file("out.dat"))) << r.line.substr(0, 40);
+            EXPECT_EQ((std::vector<std::string>{"in.csv", "out.dat"}), dir.names())
+                << r.line.substr(0, 40);
         }
     }
 }
