@@ -38,6 +38,16 @@ bool takeRecordFormat(std::string_view word, RunOverrides& overrides) {
     return overrides.input.recordFormat.has_value();
 }
 
+bool takeDescriptorByteOrder(std::string_view word, RunOverrides& overrides) {
+    overrides.input.descriptorByteOrder = parseOptionWord(kDescriptorByteOrderWords, word);
+    return overrides.input.descriptorByteOrder.has_value();
+}
+
+bool takeDescriptorLength(std::string_view word, RunOverrides& overrides) {
+    overrides.input.descriptorLength = parseOptionWord(kDescriptorLengthWords, word);
+    return overrides.input.descriptorLength.has_value();
+}
+
 bool takeRecordEnd(std::string_view word, RunOverrides& overrides) {
     overrides.records.end = parseOptionWord(kRecordEndWords, word);
     return overrides.records.end.has_value();
@@ -106,6 +116,15 @@ const DefinitionOption kOptions[] = {
      "      レコード形式。v は各レコードの先頭に4バイトのレコード記述語 (RDW)、\n"
      "      vb はさらにブロック記述語 (BDW) 付きのブロックに入ったレコード。\n",
      false, OptionTarget::Input, wordList<kRecordFormatWords>, takeRecordFormat, nullptr},
+    {"rdw-byte-order",
+     "      記述語 (RDW・BDW) の長さのバイト順。既定は big (上位バイトが先、ホストの形式)。\n"
+     "      little は下位バイトが先。\n",
+     false, OptionTarget::Input, wordList<kDescriptorByteOrderWords>, takeDescriptorByteOrder,
+     nullptr},
+    {"rdw-length",
+     "      記述語の長さに記述語自身の4バイトを含めるか。既定は inclusive (含める、\n"
+     "      ホストの形式)。exclusive は続くバイトだけを数えます。\n",
+     false, OptionTarget::Input, wordList<kDescriptorLengthWords>, takeDescriptorLength, nullptr},
     {"line-end", "      各行の改行。既定は crlf。\n", false, OptionTarget::Text,
      wordList<kLineEndWords>, takeOutputWord<&CsvOutputOverrides::lineEnd, kLineEndWords>,
      [](const AppState& s) { return std::string(optionWord(kLineEndWords, outputOf(s).lineEnd)); }},
@@ -178,6 +197,10 @@ void applyInputOverrides(const InputOverrides& overrides, RecordDefTable& table)
     if (!table.hasDefinition()) return;
     if (overrides.codePage) table[0].codePage = *overrides.codePage;
     if (overrides.recordFormat) table[0].recordFormat = *overrides.recordFormat;
+    if (overrides.descriptorByteOrder) {
+        table[0].descriptorWords.byteOrder = *overrides.descriptorByteOrder;
+    }
+    if (overrides.descriptorLength) table[0].descriptorWords.length = *overrides.descriptorLength;
 }
 
 void applyOutputOverrides(const CsvOutputOverrides& overrides, RecordDefTable& table) {

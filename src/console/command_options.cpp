@@ -167,11 +167,17 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
                            " は --check と一緒に指定してください。");
         }
         if (csv) return csvCheckCommand(std::move(command), jobOption, positionals, json);
-        if (jobOption != nullptr || !out.empty() || !in.empty() || !layout.empty()) {
+        if (jobOption != nullptr || !out.empty() || !layout.empty()) {
             return refused("--check にはジョブや出力形式のオプションを指定できません。");
         }
         if (positionals.empty() || positionals.size() > 2) {
             return refused("--check には入力ファイルと、必要なら定義ファイルを指定してください。");
+        }
+        // How the records are read (code page, record format, descriptor words) goes over the
+        // definition's, as for the job.
+        if (!in.empty() && positionals.size() != 2) {
+            return refused(
+                "入力の読み方のオプションは --check に定義ファイルと一緒に指定してください。");
         }
         command.request = ConsoleRequest::Check;
         command.checkArgs = positionals;

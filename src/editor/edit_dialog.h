@@ -55,6 +55,15 @@ inline constexpr std::array<CaptionedChoice<RecordFormat>, 3> kRecordFormatChoic
     {RecordFormat::V, "V: RDW 付き (v)"},
     {RecordFormat::VB, "VB: BDW・RDW 付き (vb)"},
 }};
+// The lists "記述語のバイト順" and "記述語の長さ" of the file definition, in their order.
+inline constexpr std::array<CaptionedChoice<DescriptorByteOrder>, 2> kDescriptorByteOrderChoices{{
+    {DescriptorByteOrder::Big, "上位バイトが先 (big、ホスト)"},
+    {DescriptorByteOrder::Little, "下位バイトが先 (little)"},
+}};
+inline constexpr std::array<CaptionedChoice<DescriptorLength>, 2> kDescriptorLengthChoices{{
+    {DescriptorLength::Inclusive, "記述語の4バイトを含む (inclusive、ホスト)"},
+    {DescriptorLength::Exclusive, "続くバイトだけ (exclusive)"},
+}};
 // The list "バイト順" of a binary field, in its order.
 inline constexpr std::array<CaptionedChoice<ByteOrder>, 2> kByteOrderChoices{{
     {ByteOrder::Big, "ビッグエンディアン (COMP、BINARY)"},

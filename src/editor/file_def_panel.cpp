@@ -23,6 +23,10 @@ FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table) {
         input.cmbDelimiter = file.Delimiter;
         input.cmbCodePage = std::string(inputCodePageName(file.codePage));
         input.cmbRecordFormat = std::string(optionWord(kRecordFormatWords, file.recordFormat));
+        input.cmbRdwByteOrder =
+            std::string(optionWord(kDescriptorByteOrderWords, file.descriptorWords.byteOrder));
+        input.cmbRdwLength =
+            std::string(optionWord(kDescriptorLengthWords, file.descriptorWords.length));
         return input;
     }
     input.cmbRecLenAll = "0";
@@ -74,6 +78,11 @@ EditOutcome submitFileDef(std::int32_t mode, FileDefInput& input, RecordDefTable
     file.codePage = parseInputCodePage(input.cmbCodePage).value_or(InputCodePage::Cp932);
     file.recordFormat =
         parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed);
+    file.descriptorWords.byteOrder =
+        parseOptionWord(kDescriptorByteOrderWords, input.cmbRdwByteOrder)
+            .value_or(DescriptorByteOrder::Big);
+    file.descriptorWords.length = parseOptionWord(kDescriptorLengthWords, input.cmbRdwLength)
+                                      .value_or(DescriptorLength::Inclusive);
 
     if (mode == kEditNewFileDef) {
         showFileDefinitionOnly(tree, table);

@@ -21,6 +21,9 @@ struct FileDefInput {
     // from lists.
     std::string cmbCodePage = "CP932";
     std::string cmbRecordFormat = "fixed";
+    // The form of the descriptor words (kDescriptorByteOrderWords, kDescriptorLengthWords).
+    std::string cmbRdwByteOrder = "big";
+    std::string cmbRdwLength = "inclusive";
     bool operator==(const FileDefInput&) const = default;
 };
 

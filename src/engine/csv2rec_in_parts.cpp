@@ -79,8 +79,8 @@ bool holdsQuote(const char* data, std::size_t n) {
 // condition does not hold.
 class PartRecords final : public CsvLineSink {
   public:
-    PartRecords(MemoryOutput& out, RecordFormat format, const RecordOutputOptions& options)
-        : out_(out), framer_(out, format, options) {}
+    PartRecords(MemoryOutput& out, const RecordDef& file, const RecordOutputOptions& options)
+        : out_(out), framer_(out, file, options) {}
 
     void record(const CsvLinePlace&, int, const unsigned char* bytes, std::size_t size,
                 std::size_t condition) override {
@@ -316,7 +316,7 @@ void Csv2RecParts::cut(Part& part, const char* data, std::size_t n, bool atEnd, 
 
 Csv2RecParts::Done Csv2RecParts::finish(Part& part, std::uint64_t index) {
     MemoryOutput out = writer_.takeBuffer();
-    PartRecords records(out, table_[0].recordFormat, records_);
+    PartRecords records(out, table_[0], records_);
     Result<CsvRecordLines> lines =
         *part.lines ? Result<CsvRecordLines>((*part.lines)->startingAt(part.start))
                     : part.lines->error();

@@ -34,6 +34,9 @@ class Rec2CsvParts {
         std::size_t size = 0;
         bool last = false;  // the end of the input, or a stop in the data
         RecordPartStart start;
+        // The stop the walk from the file's start found in the part: the one the converter of
+        // the part meets, told as a reading of the whole file tells it.
+        std::string walkStop;
     };
     struct Done {
         std::string stopMessage;
@@ -137,6 +140,7 @@ void Rec2CsvParts::walk(Part& part, const char* data, std::size_t n, bool atEnd)
     walker_.keepRecords();
     needed_ = step.needed;
     part.last = atEnd || step.stopped;
+    part.walkStop = step.stopMessage;
     // Not one whole record yet: everything runs on into the next part.
     part.data = data;
     part.size = part.last ? n : step.consumed;
@@ -154,6 +158,10 @@ Rec2CsvParts::Done Rec2CsvParts::finish(Part& part, std::uint64_t index) {
         result = convertRec2CsvPart(table_, text_, part.start,
                                     reinterpret_cast<const unsigned char*>(part.data), part.size,
                                     part.last, false, writer_.takeBuffer());
+    }
+    // The same stop, with what only a walk from the start can add (a hint on descriptor words).
+    if (!result.stopMessage.empty() && part.walkStop.starts_with(result.stopMessage)) {
+        result.stopMessage = part.walkStop;
     }
     writer_.deliver(index, std::move(result.bytes), !result.stopMessage.empty());
     return {std::move(result.stopMessage)};

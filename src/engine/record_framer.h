@@ -6,21 +6,25 @@
 #include <cstring>
 #include <string>
 
+#include "engine/descriptor_word.h"
 #include "engine/short_bytes.h"
 #include "model/record_def.h"
 #include "model/record_output_options.h"
 
 namespace sorvek {
 
-// `Output` takes bytes by reserve/commit and append (OutputBuffer, MemoryOutput). The lengths in
-// descriptor words are big-endian, with two zero bytes after them.
+// `Output` takes bytes by reserve/commit and append (OutputBuffer, MemoryOutput). The descriptor
+// words are written in the form the file definition names.
 template <class Output>
 class RecordFramer {
   public:
     // `output` outlives the framer. REQUIRES: a record and its descriptor words fit the block
     // size (checkCsvToRecordsRun).
-    RecordFramer(Output& output, RecordFormat format, const RecordOutputOptions& options)
-        : output_(output), format_(format), blockSize_(options.blockSize) {
+    RecordFramer(Output& output, const RecordDef& file, const RecordOutputOptions& options)
+        : output_(output),
+          format_(file.recordFormat),
+          words_(file.descriptorWords),
+          blockSize_(options.blockSize) {
         if (options.end == RecordEnd::CrLf) end_ = "\r\n";
         if (options.end == RecordEnd::Lf) end_ = "\n";
     }
@@ -37,7 +41,7 @@ class RecordFramer {
             return;
         }
         char word[4];
-        descriptorWord(size + 4, word);
+        putDescriptorWord(static_cast<std::uint32_t>(size + 4), words_, word);
         if (format_ == RecordFormat::V) {
             char* out = output_.reserve(size + 4);
             std::memcpy(out, word, 4);
@@ -55,14 +59,9 @@ class RecordFramer {
     }
 
   private:
-    static void descriptorWord(std::size_t length, char* word) {
-        word[0] = static_cast<char>(length >> 8 & 0xFF);
-        word[1] = static_cast<char>(length & 0xFF);
-        word[2] = word[3] = 0;
-    }
     void flushBlock() {
         char word[4];
-        descriptorWord(block_.size() + 4, word);
+        putDescriptorWord(static_cast<std::uint32_t>(block_.size() + 4), words_, word);
         output_.append(word, 4);
         output_.append(block_.data(), block_.size());
         block_.clear();
@@ -70,6 +69,7 @@ class RecordFramer {
 
     Output& output_;
     RecordFormat format_;
+    DescriptorWords words_;
     std::uint32_t blockSize_;
     std::string end_;
     std::string block_;

@@ -6,7 +6,8 @@
 //   record of unknown kind is skipped by the common record length, or ends the reading of a
 //   variable-length file;
 // - V: each record begins with a record descriptor word (its length, 4 bytes included,
-//   big-endian in the first two bytes, then two zero bytes);
+//   big-endian in the first two bytes, then two zero bytes, or as the definition's
+//   DescriptorWords say);
 // - VB: such records inside blocks that each begin with a block descriptor word (the block's
 //   length, 4 bytes included: 15 bits, or 31 bits when the first bit is set).
 // A record behind a descriptor word that is shorter than its kind is filled up with blanks of
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/descriptor_word.h"
 #include "engine/inspection.h"
 #include "engine/rec2csv_text.h"
 #include "engine/record_kind_finder.h"
@@ -72,6 +74,7 @@ class RecordFraming {
     explicit RecordFraming(const RecordDefTable& table)
         : finder_(table),
           format_(table[0].recordFormat),
+          words_(table[0].descriptorWords),
           variableLength_(table[0].Size == 0),
           lineBreaksFollow_(table[0].recordFormat == RecordFormat::Fixed &&
                             !isEbcdic(table[0].codePage)),
@@ -186,14 +189,11 @@ class RecordFraming {
         Outcome outcome;
         auto at = [&] { return offset + (p - begin); };
         auto fault = [&](FramingFault what, std::size_t value) {
-            const char* text = what == FramingFault::BadBlockWord    ? kBadBlockWordText
-                               : what == FramingFault::BadRecordWord ? kBadRecordWordText
-                                                                     : kCutRecordText;
             outcome.stop = FramingStop::Fault;
             outcome.fault = what;
-            outcome.message = std::string(text) + "\n" + recordPlaceText(records_ + 1, at()) +
-                              "\n長さ = " + std::to_string(value);
+            outcome.message = faultMessage(what, value, at());
         };
+        keepHead(begin, end, offset);
         for (;;) {
             if (static_cast<std::size_t>(p - begin) >= limit) break;
             const std::size_t available = static_cast<std::size_t>(end - p);
@@ -204,19 +204,21 @@ class RecordFraming {
                 break;
             }
             if (format_ == RecordFormat::VB && state_.blockLeft == 0) {
-                const std::uint32_t block = blockLength(p);
-                if (block < 8) {
-                    fault(FramingFault::BadBlockWord, block);
+                const std::uint32_t stated = statedBlockLength(p, words_);
+                const std::uint64_t block = withWord(stated, words_);
+                if (block < 8 || block > 0x7FFFFFFF) {
+                    fault(FramingFault::BadBlockWord, stated);
                     break;
                 }
-                state_.blockLeft = block - 4;
+                state_.blockLeft = static_cast<std::uint32_t>(block - 4);
                 p += 4;
                 continue;
             }
-            const std::size_t length = static_cast<std::size_t>(p[0]) << 8 | p[1];
-            if (length < 4 || p[2] != 0 || p[3] != 0 ||
+            const std::uint32_t stated = statedRecordLength(p, words_);
+            const auto length = static_cast<std::size_t>(withWord(stated, words_));
+            if (length < 4 || !recordWordPadded(p) ||
                 (format_ == RecordFormat::VB && length > state_.blockLeft)) {
-                fault(FramingFault::BadRecordWord, length);
+                fault(FramingFault::BadRecordWord, stated);
                 break;
             }
             if (available < length) {
@@ -252,16 +254,44 @@ class RecordFraming {
         return outcome;
     }
 
-    // A block's length: the first two bytes, or 31 bits when the first bit is set.
-    static std::uint32_t blockLength(const unsigned char* p) {
-        if ((p[0] & 0x80) == 0) return static_cast<std::uint32_t>(p[0]) << 8 | p[1];
-        return (static_cast<std::uint32_t>(p[0] & 0x7F) << 24) |
-               (static_cast<std::uint32_t>(p[1]) << 16) | (static_cast<std::uint32_t>(p[2]) << 8) |
-               p[3];
+    // The message of a descriptor word at fault at file offset `at` (`value`: the length it
+    // states, or of the record cut).
+    std::string faultMessage(FramingFault what, std::size_t value, std::int64_t at) const {
+        const char* text = what == FramingFault::BadBlockWord    ? kBadBlockWordText
+                           : what == FramingFault::BadRecordWord ? kBadRecordWordText
+                                                                 : kCutRecordText;
+        std::string message = std::string(text) + "\n" + recordPlaceText(records_ + 1, at) +
+                              "\n長さ = " + std::to_string(value);
+        // Among the file's first records, the forms other tools write may be what was meant
+        // (a wrong form may frame a first record of some length by chance). Told from the bytes
+        // every reading of the file has walked over when it stops here: up to the word at
+        // fault, or, for a record the file's end cuts, the whole start kept.
+        const std::size_t seen =
+            what == FramingFault::CutRecord ? head_.size() : static_cast<std::size_t>(at) + 4;
+        if (records_ < kDescriptorRecordsTried && seen <= head_.size()) {
+            message += descriptorFormHint(format_, words_, head_.data(), head_.data() + seen);
+        }
+        return message;
+    }
+
+    // Keeps the bytes of the file's start as the walks from there pass over them, up to
+    // kHeadBytes: what a hint about the form of the descriptor words is told from.
+    void keepHead(const unsigned char* begin, const unsigned char* end, std::int64_t offset) {
+        constexpr std::size_t kHeadBytes = 64 * 1024;
+        const auto kept = static_cast<std::int64_t>(head_.size());
+        if (kept >= static_cast<std::int64_t>(kHeadBytes) || offset > kept ||
+            offset + (end - begin) <= kept) {
+            return;
+        }
+        const unsigned char* from = begin + (kept - offset);
+        const auto room = static_cast<std::ptrdiff_t>(kHeadBytes - head_.size());
+        head_.insert(head_.end(), from, from + std::min(end - from, room));
     }
 
     KindFinder finder_;
     RecordFormat format_;
+    DescriptorWords words_;
+    std::vector<unsigned char> head_;  // the file's first bytes, as far as walked over
     bool variableLength_;
     bool lineBreaksFollow_;
     unsigned char padByte_;

@@ -49,7 +49,7 @@ Status tranCsv2Rec(const std::string& inputPath, const std::string& outputPath,
     progress.start();
     const std::size_t blockSize = std::max<std::size_t>(context.blockSize, 1);
     OutputBuffer output(files->output->file(), 4 * blockSize);
-    RecordFramer<OutputBuffer> framer(output, table[0].recordFormat, records);
+    RecordFramer<OutputBuffer> framer(output, table[0], records);
     FramedRecords sink(framer);
     CsvTextTally tally;
     if (Status read = readCsvRecords(*files->input, table, sink, progress, context, tally); !read) {

@@ -150,7 +150,8 @@ Failure badHostValue(const char* what, const std::string& key, const std::string
     return failure(std::string(what) + "\n" + key + " = " + value, FailureKind::InvalidDefinition);
 }
 
-// The code page and the record format of the file definition; missing keys keep the defaults.
+// The code page, the record format and the form of the descriptor words of the file
+// definition; missing keys keep the defaults.
 Status readHostFileKeys(const IniDocument& doc, RecordDef& file) {
     if (const std::string page = doc.get(kFileSection, "CodePage"); !page.empty()) {
         std::optional<InputCodePage> parsed = parseInputCodePage(page);
@@ -163,6 +164,21 @@ Status readHostFileKeys(const IniDocument& doc, RecordDef& file) {
             return badHostValue("レコード形式の指定に誤りがあります。", "RecordFormat", format);
         }
         file.recordFormat = *parsed;
+    }
+    if (const std::string order = doc.get(kFileSection, "RdwByteOrder"); !order.empty()) {
+        std::optional<DescriptorByteOrder> parsed =
+            parseOptionWord(kDescriptorByteOrderWords, order);
+        if (!parsed) {
+            return badHostValue("記述語のバイト順の指定に誤りがあります。", "RdwByteOrder", order);
+        }
+        file.descriptorWords.byteOrder = *parsed;
+    }
+    if (const std::string length = doc.get(kFileSection, "RdwLength"); !length.empty()) {
+        std::optional<DescriptorLength> parsed = parseOptionWord(kDescriptorLengthWords, length);
+        if (!parsed) {
+            return badHostValue("記述語の長さの指定に誤りがあります。", "RdwLength", length);
+        }
+        file.descriptorWords.length = *parsed;
     }
     return {};
 }
@@ -324,6 +340,16 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
     if (file.recordFormat != RecordFormat::Fixed) {
         doc.set(kFileSection, "RecordFormat",
                 std::string(optionWord(kRecordFormatWords, file.recordFormat)));
+    }
+    // Written only where they differ from the hosts' form, so that other definitions are
+    // written as they always were.
+    if (file.descriptorWords.byteOrder != DescriptorByteOrder::Big) {
+        doc.set(kFileSection, "RdwByteOrder",
+                std::string(optionWord(kDescriptorByteOrderWords, file.descriptorWords.byteOrder)));
+    }
+    if (file.descriptorWords.length != DescriptorLength::Inclusive) {
+        doc.set(kFileSection, "RdwLength",
+                std::string(optionWord(kDescriptorLengthWords, file.descriptorWords.length)));
     }
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[i];

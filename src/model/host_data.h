@@ -40,6 +40,29 @@ inline constexpr std::array<OptionWord<RecordFormat>, 3> kRecordFormatWords{{
     {"vb", RecordFormat::VB},
 }};
 
+// How the descriptor words of V and VB records are written. Hosts write the length high byte
+// first, counting the word's own 4 bytes; programs elsewhere write it low byte first (Little:
+// the first two bytes, low first, then two zero bytes, as a 4-byte little-endian length reads
+// too), or count only the bytes after the word (Exclusive). Both apply to record and block
+// descriptor words alike.
+enum class DescriptorByteOrder : std::uint8_t { Big, Little };
+enum class DescriptorLength : std::uint8_t { Inclusive, Exclusive };
+
+inline constexpr std::array<OptionWord<DescriptorByteOrder>, 2> kDescriptorByteOrderWords{{
+    {"big", DescriptorByteOrder::Big},
+    {"little", DescriptorByteOrder::Little},
+}};
+inline constexpr std::array<OptionWord<DescriptorLength>, 2> kDescriptorLengthWords{{
+    {"inclusive", DescriptorLength::Inclusive},
+    {"exclusive", DescriptorLength::Exclusive},
+}};
+
+struct DescriptorWords {
+    DescriptorByteOrder byteOrder = DescriptorByteOrder::Big;
+    DescriptorLength length = DescriptorLength::Inclusive;
+    bool operator==(const DescriptorWords&) const = default;
+};
+
 // Where the sign of a zoned field is, as its layout declares it. Undeclared: the output
 // option for zoned signs decides (and on an EBCDIC page the last digit's zone carries it).
 // Trailing and Leading: the zone of the last or the first digit. The separate forms: a byte of
@@ -83,7 +106,11 @@ inline constexpr std::int32_t kMaxBinaryDecimals = 20;
 struct InputOverrides {
     std::optional<InputCodePage> codePage;
     std::optional<RecordFormat> recordFormat;
-    bool empty() const { return !codePage && !recordFormat; }
+    std::optional<DescriptorByteOrder> descriptorByteOrder;
+    std::optional<DescriptorLength> descriptorLength;
+    bool empty() const {
+        return !codePage && !recordFormat && !descriptorByteOrder && !descriptorLength;
+    }
 };
 
 }  // namespace sorvek

@@ -57,9 +57,11 @@ struct RecordDef {
     // Working memory of the record-to-CSV conversion: the last record of this kind read.
     // Never stored in a file.
     std::vector<unsigned char> Data;
-    // Entry 0 only: the code page of the records' text, and how records follow one another.
+    // Entry 0 only: the code page of the records' text, how records follow one another, and
+    // how their descriptor words are written.
     InputCodePage codePage = InputCodePage::Cp932;
     RecordFormat recordFormat = RecordFormat::Fixed;
+    DescriptorWords descriptorWords{};
 };
 
 // The one record-definition table of the process. States: no definition (no entries), file

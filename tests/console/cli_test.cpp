@@ -274,6 +274,8 @@ TEST_P(CliTest, CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne) {
         {"--json in.dat", "--json は --check と一緒に指定してください。"},
         {"--check --frob in.dat", "不明なオプションです: --frob"},
         {"--check --trim in.dat", "--check にはジョブや出力形式のオプションを指定できません。"},
+        {"--check --record-format v in.dat",
+         "入力の読み方のオプションは --check に定義ファイルと一緒に指定してください。"},
     };
     for (const auto& [args, reason] : refused) {
         CliRun r = cli(args);

@@ -79,6 +79,7 @@ void expectTablesEqual(const RecordDefTable& expected, const RecordDefTable& act
             EXPECT_EQ(e.TitleLine, a.TitleLine);
             EXPECT_EQ(e.codePage, a.codePage);
             EXPECT_EQ(e.recordFormat, a.recordFormat);
+            EXPECT_TRUE(e.descriptorWords == a.descriptorWords);
             continue;
         }
         EXPECT_EQ(e.Parent, a.Parent);
@@ -385,6 +386,7 @@ TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
     RecordDefTable host = orderTable();
     host[0].codePage = InputCodePage::Ibm930;
     host[0].recordFormat = RecordFormat::VB;
+    host[0].descriptorWords = {DescriptorByteOrder::Little, DescriptorLength::Exclusive};
     host[2].Fields[1].sign = SignPosition::LeadingSeparate;
     host[2].Fields[2].scale = -3;
     host[1].Fields[1] = FieldDef{"件数", "BIN", 2, 4, 2, -1, ""};
@@ -395,7 +397,9 @@ TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
     std::string expected = kOrderFile;
     const std::string title = "TitleLine=True\r\n";
     expected.replace(expected.find(title), title.size(),
-                     title + "CodePage=IBM930\r\nRecordFormat=vb\r\n");
+                     title +
+                         "CodePage=IBM930\r\nRecordFormat=vb\r\nRdwByteOrder=little\r\n"
+                         "RdwLength=exclusive\r\n");
     const std::string field = "Field_1=受注番号,9,2,19,0,-1,伝票の番号";
     expected.replace(expected.find(field), field.size(), "Field_1=件数,BIN,2,4,2,-1,");
     expected +=
@@ -428,6 +432,8 @@ TEST_F(TrdFileTest, HostDataKeysReadInAnyLetterCaseAndRefuseUnknownValues) {
     const std::pair<std::string, const char*> refused[] = {
         {"CodePage=EBCDIC", "文字コードの指定に誤りがあります。\nCodePage = EBCDIC"},
         {"RecordFormat=vbs", "レコード形式の指定に誤りがあります。\nRecordFormat = vbs"},
+        {"RdwByteOrder=native", "記述語のバイト順の指定に誤りがあります。\nRdwByteOrder = native"},
+        {"RdwLength=4", "記述語の長さの指定に誤りがあります。\nRdwLength = 4"},
         {"[Field Format]\r\nField_2_2=scale=x",
          "フィールド形式の指定に誤りがあります。\nField_2_2 = scale=x"},
         {"[Field Format]\r\nField_1_0=unsigned",

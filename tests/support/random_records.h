@@ -81,6 +81,23 @@ inline RandomCase randomCase(std::mt19937& rng) {
     return c;
 }
 
+// The descriptor word of `length` bytes (the word included) in the form `words`, written here
+// apart from the program's own writer.
+inline std::string descriptorWordOf(std::size_t length, const DescriptorWords& words) {
+    const std::size_t stated = words.length == DescriptorLength::Exclusive ? length - 4 : length;
+    std::string word{static_cast<char>(stated >> 8), static_cast<char>(stated & 0xFF), 0, 0};
+    if (words.byteOrder == DescriptorByteOrder::Little) std::swap(word[0], word[1]);
+    return word;
+}
+
+// A random form of descriptor words: the hosts' one half of the time.
+template <class Pick>
+DescriptorWords randomDescriptorWords(Pick&& pick) {
+    if (pick(2) == 0) return {};
+    return {pick(2) == 0 ? DescriptorByteOrder::Big : DescriptorByteOrder::Little,
+            pick(2) == 0 ? DescriptorLength::Inclusive : DescriptorLength::Exclusive};
+}
+
 // A random definition and data file of host data: fixed-length records on an EBCDIC page (no
 // line breaks between them), or records behind record descriptor words (V) or also in blocks
 // (VB), on CP932 or an EBCDIC page, shorter or longer than their kinds; now and then a record
@@ -101,6 +118,7 @@ inline RandomCase randomHostCase(std::mt19937& rng) {
     RandomCase c = randomCase(rng);
     c.table[0].codePage = ebcdic ? InputCodePage::Ibm037 : InputCodePage::Cp932;
     c.table[0].recordFormat = format;
+    c.table[0].descriptorWords = randomDescriptorWords(pick);
     const bool classCodes = !c.table[0].Class.empty();
     const int kindCount = c.table.maxIndex();
     const int fileSize = c.table[0].Size;
@@ -111,8 +129,8 @@ inline RandomCase randomHostCase(std::mt19937& rng) {
         if (classCodes && size >= 2) rec[1] = letter(kindLetter);
         return rec;
     };
-    auto descriptor = [](std::size_t length) {
-        return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0, 0};
+    auto descriptor = [&c](std::size_t length) {
+        return descriptorWordOf(length, c.table[0].descriptorWords);
     };
     c.input.clear();
     std::string block;  // VB: the records of the block being made

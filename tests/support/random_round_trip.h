@@ -20,6 +20,7 @@
 #include "model/record_output_options.h"
 #include "platform/codepage.h"
 #include "platform/page_encoder.h"
+#include "support/random_records.h"
 #include "support/record_tables.h"
 
 namespace sorvek::testing {
@@ -77,6 +78,7 @@ class RoundTripDraw {
         c.table = makeTable(fileDefinition(0, "", oneOf(delimiters), chance(2)), {});
         c.table[0].codePage = page_;
         c.table[0].recordFormat = oneOf(formats);
+        c.table[0].descriptorWords = randomDescriptorWords([this](int n) { return pick(n); });
         options_ = {static_cast<CsvEncoding>(pick(3)),
                     static_cast<CsvQuoting>(pick(3)),
                     chance(2),
@@ -94,10 +96,12 @@ class RoundTripDraw {
         const RecordDef& file = c.table[0];
         c.summary =
             std::string(inputCodePageName(page_)) + " " +
-            std::string(optionWord(kRecordFormatWords, file.recordFormat)) + ", record end " +
-            std::string(optionWord(kRecordEndWords, c.framing.end)) + ", delimiter \"" +
-            file.Delimiter + "\", title " + (file.TitleLine ? "on" : "off") + ", " +
-            std::string(optionWord(kEncodingWords, options_.encoding)) + ", quoting " +
+            std::string(optionWord(kRecordFormatWords, file.recordFormat)) + " (words " +
+            std::string(optionWord(kDescriptorByteOrderWords, file.descriptorWords.byteOrder)) +
+            " " + std::string(optionWord(kDescriptorLengthWords, file.descriptorWords.length)) +
+            "), record end " + std::string(optionWord(kRecordEndWords, c.framing.end)) +
+            ", delimiter \"" + file.Delimiter + "\", title " + (file.TitleLine ? "on" : "off") +
+            ", " + std::string(optionWord(kEncodingWords, options_.encoding)) + ", quoting " +
             std::string(optionWord(kQuotingWords, options_.quoting)) + ", trim " +
             (options_.trimBlanks ? "on" : "off") + ", zoned sign " +
             std::string(optionWord(kZonedSignWords, options_.zonedSign)) + ", invalid packed " +
@@ -309,9 +313,8 @@ class RoundTripDraw {
                                static_cast<std::size_t>(c.table[static_cast<std::size_t>(k)].Size));
         c.framing.blockSize = static_cast<std::uint32_t>(
             longest + 8 + static_cast<std::size_t>(pick(static_cast<int>(3 * longest + 10))));
-        auto word = [](std::size_t length) {
-            return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0,
-                               0};
+        auto word = [&c](std::size_t length) {
+            return descriptorWordOf(length, c.table[0].descriptorWords);
         };
         std::string block;
         for (const std::string& r : records) {

@@ -162,7 +162,25 @@ QWidget* frmWizSub::buildFilePanel() {
     auto* formatLabel = new QLabel(QStringLiteral("レコード形式:"), panel);
     formatLabel->setBuddy(cmbRecordFormat);
     addRow({codePageLabel, cmbCodePage, formatLabel, cmbRecordFormat});
+    // Descriptor words as other tools write them; of use only behind descriptor words.
+    cmbRdwByteOrder = named(new QComboBox(panel), "cmbRdwByteOrder");
+    for (const auto& choice : kDescriptorByteOrderChoices)
+        cmbRdwByteOrder->addItem(QString::fromUtf8(choice.caption));
+    auto* byteOrderLabel = new QLabel(QStringLiteral("記述語のバイト順:"), panel);
+    byteOrderLabel->setBuddy(cmbRdwByteOrder);
+    cmbRdwLength = named(new QComboBox(panel), "cmbRdwLength");
+    for (const auto& choice : kDescriptorLengthChoices)
+        cmbRdwLength->addItem(QString::fromUtf8(choice.caption));
+    auto* lengthLabel = new QLabel(QStringLiteral("記述語の長さ:"), panel);
+    lengthLabel->setBuddy(cmbRdwLength);
+    addRow({byteOrderLabel, cmbRdwByteOrder, lengthLabel, cmbRdwLength});
     rows->addStretch();
+    connect(cmbRecordFormat, &QComboBox::currentIndexChanged, this, [this] {
+        const bool described = choiceValue(kRecordFormatChoices, cmbRecordFormat->currentIndex()) !=
+                               RecordFormat::Fixed;
+        cmbRdwByteOrder->setEnabled(described);
+        cmbRdwLength->setEnabled(described);
+    });
 
     connect(chkRecLenAll, &QCheckBox::clicked, this, &frmWizSub::chkRecLenAll_Click);
     connect(chkRecClass, &QCheckBox::clicked, this, &frmWizSub::chkRecClass_Click);
@@ -315,7 +333,8 @@ void frmWizSub::setTabOrderOfAll() {
                         cmbFldSign,  chkFldSigned,    cmbFldByteOrder, txtFldScale,
                         txtFldMemo,  txtFileDefName,  chkRecLenAll,    cmbRecLenAll,
                         chkRecClass, txtRecClassPos,  chkTitleLine,    cmbDelimiter,
-                        cmbCodePage, cmbRecordFormat, cmdOk,           cmdCancel};
+                        cmbCodePage, cmbRecordFormat, cmbRdwByteOrder, cmbRdwLength,
+                        cmdOk,       cmdCancel};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* control : order) watchKeys(control);
 }
@@ -388,6 +407,18 @@ void frmWizSub::showFileInput(const FileDefInput& input) {
     cmbRecordFormat->setCurrentIndex(choiceIndex(
         kRecordFormatChoices,
         parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed)));
+    cmbRdwByteOrder->setCurrentIndex(
+        choiceIndex(kDescriptorByteOrderChoices,
+                    parseOptionWord(kDescriptorByteOrderWords, input.cmbRdwByteOrder)
+                        .value_or(DescriptorByteOrder::Big)));
+    cmbRdwLength->setCurrentIndex(choiceIndex(
+        kDescriptorLengthChoices, parseOptionWord(kDescriptorLengthWords, input.cmbRdwLength)
+                                      .value_or(DescriptorLength::Inclusive)));
+    const bool described =
+        parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed) !=
+        RecordFormat::Fixed;
+    cmbRdwByteOrder->setEnabled(described);
+    cmbRdwLength->setEnabled(described);
 }
 
 void frmWizSub::chkRecLenAll_Click() {
@@ -438,6 +469,12 @@ FileDefInput frmWizSub::fileInput() const {
     input.cmbCodePage = s(cmbCodePage->currentText());
     input.cmbRecordFormat = std::string(optionWord(
         kRecordFormatWords, choiceValue(kRecordFormatChoices, cmbRecordFormat->currentIndex())));
+    input.cmbRdwByteOrder = std::string(
+        optionWord(kDescriptorByteOrderWords,
+                   choiceValue(kDescriptorByteOrderChoices, cmbRdwByteOrder->currentIndex())));
+    input.cmbRdwLength =
+        std::string(optionWord(kDescriptorLengthWords, choiceValue(kDescriptorLengthChoices,
+                                                                   cmbRdwLength->currentIndex())));
     return input;
 }
 

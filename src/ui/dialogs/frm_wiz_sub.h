@@ -50,6 +50,8 @@ class frmWizSub : public QDialog {
     QComboBox* cmbDelimiter = nullptr;
     QComboBox* cmbCodePage = nullptr;      // the input's code page
     QComboBox* cmbRecordFormat = nullptr;  // kRecordFormatChoices
+    QComboBox* cmbRdwByteOrder = nullptr;  // kDescriptorByteOrderChoices
+    QComboBox* cmbRdwLength = nullptr;     // kDescriptorLengthChoices
     QLineEdit* txtRecName = nullptr;
     QLineEdit* txtRecLen = nullptr;
     QLabel* lblRecClass = nullptr;
