@@ -50,6 +50,11 @@ class CsvLineSplitter {
     const char* nextBreak(const char* q, const char* end);
     bool atDelimiter(const char* q, const char* end) const;
     Line whole(const char* begin, const char* after) const;
+    // Cuts the line at `begin` when it holds no double quote and ends with an LF within the
+    // 64-byte stretches before `end`: true, the values in `values` and the line in `line`.
+    // Otherwise false and `values` empty, for the reading byte by byte.
+    bool splitPlain(const char* begin, const char* end, std::vector<std::string_view>& values,
+                    Line& line) const;
 
     std::string delimiter_;
     // The unquoted values of a line with doubled quotes, by value number. A deque, so that
@@ -63,6 +68,7 @@ class CsvLineSplitter {
     std::size_t delimiterSize_;
     bool singleByte_;
     char first_;
+    bool plainLines_;  // a one-byte delimiter that is none of the bytes a line is read by
 };
 
 }  // namespace sorvek
