@@ -51,10 +51,10 @@ class CsvLineSplitter {
     bool atDelimiter(const char* q, const char* end) const;
     Line whole(const char* begin, const char* after) const;
     // Cuts the line at `begin` when it holds no double quote and ends with an LF within the
-    // 64-byte stretches before `end`: true, the values in `values` and the line in `line`.
-    // Otherwise false and `values` empty, for the reading byte by byte.
-    bool splitPlain(const char* begin, const char* end, std::vector<std::string_view>& values,
-                    Line& line) const;
+    // 64-byte stretches before `end`: its bytes (its LF included), the values in `values`.
+    // Otherwise 0 and `values` empty, for the reading byte by byte.
+    std::size_t splitPlain(const char* begin, const char* end,
+                           std::vector<std::string_view>& values) const;
 
     std::string delimiter_;
     // The unquoted values of a line with doubled quotes, by value number. A deque, so that
