@@ -4,7 +4,8 @@ the same CSV, in one sitting: the CSV is the record-to-CSV output of the benchma
 record files (one kind of 100-byte record; headers with detail lines), without options and with
 UTF-8, quotes and trimming. The commands take turns, median of several rounds each; MB/s of
 input, the ratio to dd, the peak memory, and whether the records made are the original records,
-byte for byte.
+byte for byte. The aim of at least half of dd's throughput is checked for the text without
+options, with one worker and with N; the text with options is timed for the record only.
 
 usage: csv2rec.py SORVEK_CLI REC2CSV_TOOL [--size-mib N] [--runs N] [--jobs N] [--dir DIR]
 """
@@ -54,7 +55,9 @@ def main():
                            shell=True, check=True)
             same = filecmp.cmp(out, f"{d}/{kind}.dat", shallow=False)
             speed = results["dd"][0] / results[name][0]
-            if n == args.jobs:
+            # The aim holds for the record-to-CSV benchmark's own output, with one worker (the
+            # default) and with all; the text with options is timed for the record.
+            if not options:
                 met.append((f"{name}: >= 0.5 x dd ({speed:.2f})", speed >= 0.5))
             met.append((f"{name}: peak < 16 MiB ({results[name][1] / 1024:.1f})",
                         results[name][1] < 16 * 1024))
