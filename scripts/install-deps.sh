@@ -8,7 +8,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   clang clang-format clang-tidy libclang-rt-14-dev
   qt6-translations-l10n xvfb xauth fonts-noto-cjk
-  time gnucobol3 nlohmann-json3-dev
+  time gnucobol3 nlohmann-json3-dev groff-base
   python3-dev pybind11-dev python3-dask python3-distributed"
 if [ "${1:-}" = "--bench" ]; then
   PACKAGES="$PACKAGES dos2unix python3"
