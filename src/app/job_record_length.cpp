@@ -10,10 +10,11 @@
 namespace sorvek {
 namespace {
 
-// The record length of the job, or why the text is refused.
+// The record length of the job, or why the text is refused: a number of 0 (no records, the line
+// breaks dropped) or more; a sign of minus, even on 0, is no length.
 Result<std::int32_t> recordLengthFromText(const std::string& text) {
     std::optional<std::int32_t> length = parseInt32(text);
-    if (!length) {
+    if (!length || *length < 0 || text.starts_with('-')) {
         return Failure(FailureKind::RefusedArgument, "", FailureSubject::RecordLength, text);
     }
     return *length;

@@ -239,6 +239,12 @@ int sorvek_convert(const char* input, const char* output, const sorvek_definitio
         if (input == nullptr || output == nullptr || definition == nullptr) {
             return refused("引数が正しくありません。");
         }
+        if (jobs > sorvek::kMaxJobs) {
+            const std::string text = "jobs には 0 (コアの数) から " +
+                                     std::to_string(sorvek::kMaxJobs) +
+                                     " までを指定してください: " + std::to_string(jobs);
+            return refused(text.c_str());
+        }
         sorvek::SilentProgress progress;
         sorvek::EngineContext context{progress};
         context.jobs = jobs == 0 ? sorvek::defaultJobCount() : jobs;

@@ -7,6 +7,7 @@
 
 #include "app/definition_options.h"
 #include "app/job_registry.h"
+#include "engine/engine_context.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -113,7 +114,7 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     ConsoleCommand command;
     if (jobsOption->count() > 0) {
         const std::optional<std::int32_t> count = parseInt32(jobs);
-        if (!count || *count < 1 || *count > kMaxJobs) {
+        if (!count || *count < 1 || *count > static_cast<int>(kMaxJobs)) {
             return refused("--jobs には 1 から " + std::to_string(kMaxJobs) +
                            " までの整数を指定してください: " + jobs);
         }

@@ -50,9 +50,6 @@ struct ConsoleCommand {
     std::string refusal;
 };
 
-// The most workers --jobs takes.
-inline constexpr int kMaxJobs = 256;
-
 // Reads the command line `args` (without the program's name). Never fails: a refusal is a
 // command of its own.
 ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args);

@@ -15,6 +15,9 @@ namespace sorvek {
 // the output does not depend on it.
 inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
 
+// The most workers a job is given: the console, the libraries and Python refuse more.
+inline constexpr unsigned kMaxJobs = 256;
+
 // A file the output must not name (besides the input), and the line that says what it is.
 struct KeptFile {
     std::string path;

@@ -80,6 +80,11 @@ Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path
                                          const RecordDefTable& table, int parts,
                                          std::size_t blockSize,
                                          const std::atomic<bool>* cancelled) {
+    if (parts > kMaxPlanParts) {
+        return failure(
+            "部分の数は " + std::to_string(kMaxPlanParts) + " までです: " + std::to_string(parts),
+            FailureKind::RefusedArgument);
+    }
     // Parts are ranges of bytes of a file that stays as it is: a pipe or a device is refused
     // before it is opened (and its bytes taken).
     const Failure notRegular = fileFailure(

@@ -93,7 +93,11 @@ class RecordWalker {
     const unsigned char* lastRecord_ = nullptr;
 };
 
-// Plans `parts` parts (at least 1) of the file at `path`: part i starts at the first place at or
+// The most parts a plan is made of: more would cost memory beyond any use.
+inline constexpr int kMaxPlanParts = 100000;
+
+// Plans `parts` parts (at least 1; more than kMaxPlanParts are refused, RefusedArgument) of the
+// file at `path`: part i starts at the first place at or
 // after i × length / parts where a part can start. One sequential read of the file, in bounded
 // memory. Fails as
 // a job's input fails (openJobInput, reading), or when it is no regular file (about InputOpen,

@@ -42,6 +42,15 @@ PyObject* errorClass = nullptr;
     fail(failure(text, FailureKind::RefusedArgument));
 }
 
+// The workers asked for: 0 (one per core) up to kMaxJobs; more is a ValueError naming `jobs`.
+unsigned workers(unsigned jobs) {
+    if (jobs > kMaxJobs) {
+        throw py::value_error("jobs には 0 (コアの数) から " + std::to_string(kMaxJobs) +
+                              " までを指定してください: " + std::to_string(jobs));
+    }
+    return jobs == 0 ? defaultJobCount() : jobs;
+}
+
 // A definition that could not be loaded, as one failure: the text the console writes.
 [[noreturn]] void failLoad(const std::string& path, const DefinitionLoadFailure& failed) {
     fail(failure(loadFailureText(path, failed), failed.kind));
@@ -158,7 +167,7 @@ void convertFile(const std::string& input, const std::string& output, const Defi
                  unsigned jobs) {
     SilentProgress progress;
     EngineContext context{progress};
-    context.jobs = jobs == 0 ? defaultJobCount() : jobs;
+    context.jobs = workers(jobs);
     RecordDefTable table = definition.table;
     Status converted;
     {
@@ -200,7 +209,7 @@ std::string checkJson(const std::string& input, const std::string& definition, u
     }
     SilentProgress progress;
     EngineContext context{progress};
-    context.jobs = jobs == 0 ? defaultJobCount() : jobs;
+    context.jobs = workers(jobs);
     Status checked;
     {
         py::gil_scoped_release unlocked;

@@ -61,14 +61,15 @@ TEST_F(StartupTest, WrongSwitchOrCountIsRefusedWithItsOwnText) {
 }
 
 TEST_F(StartupTest, RecordLengthThatIsNoThirtyTwoBitNumberIsRefused) {
-    for (const char* bad : {"", "abc", "12.5", "99999999999"}) {
+    // A negative length ran as 0 and succeeded; it is no length.
+    for (const char* bad : {"", "abc", "12.5", "99999999999", "-3", "-0"}) {
         expectRefusal({"/L", "a", "b", bad},
                       std::string("レコード長の指定に誤りがあります。\nレコード長 = ") + bad);
     }
     // A line ending is refused in the words and under the title of the job's own refusal.
     expectRefusal({"/E", "a", "b", "cr lf"},
                   "改行コードの指定に誤りがあります。\n改行コード = CR LF", "tranCrlf()");
-    for (const char* good : {" 80 ", "+5", "-3", "0"}) {
+    for (const char* good : {" 80 ", "+5", "0"}) {
         messages.shown.clear();
         EXPECT_EQ(StartupAction::RunJob, start({"/L", "a", "b", good}).action) << good;
         EXPECT_TRUE(messages.shown.empty());

@@ -1,6 +1,7 @@
 // The C API through the shared library, as a program that links it sees it.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <set>
 #include <string>
@@ -122,6 +123,16 @@ TEST_F(CapiTest, FailuresSayWhyAndPartsGoToFiles) {
     EXPECT_BYTES_EQ(readFile(samples + "orders.dat"), readFile(dir.file("back.dat")));
     EXPECT_EQ(SORVEK_FAILED, sorvek_to_records((samples + "orders.csv").c_str(),
                                                dir.file("back.dat").c_str(), definition, 7));
+    EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
+
+    // Counts beyond any use are refused, not tried: a thread or a part each would end the
+    // process or take gigabytes.
+    EXPECT_EQ(SORVEK_FAILED, sorvek_convert((samples + "orders.dat").c_str(),
+                                            dir.file("all.csv").c_str(), definition, UINT_MAX));
+    EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
+    sorvek_plan* huge = nullptr;
+    EXPECT_EQ(SORVEK_FAILED,
+              sorvek_plan_make((samples + "orders.dat").c_str(), definition, 10000000, &huge));
     EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
     EXPECT_STREQ(SORVEK_VERSION_FOR_TESTS, sorvek_version());
 }

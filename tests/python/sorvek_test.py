@@ -148,6 +148,16 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
                            os.path.join(SAMPLES, "orders.trd"))
         with open(self.path("out.csv"), "rb") as f:
             self.assertEqual(b"old output", f.read())
+        # Worker and part counts beyond any use are refused, naming the argument.
+        with self.assertRaises(ValueError) as raised:
+            sorvek.convert(orders, self.path("out.csv"), os.path.join(SAMPLES, "orders.trd"),
+                           jobs=10**6)
+        self.assertIn("jobs", str(raised.exception))
+        with self.assertRaises(ValueError):
+            sorvek.check(orders, os.path.join(SAMPLES, "orders.trd"), jobs=10**6)
+        with self.assertRaises(sorvek.Error) as raised:
+            sorvek.plan(orders, os.path.join(SAMPLES, "orders.trd"), 10**7)
+        self.assertEqual("refused_argument", raised.exception.kind)
 
 
 if __name__ == "__main__":

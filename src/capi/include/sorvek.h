@@ -70,8 +70,8 @@ const char* sorvek_error_kind_name(int kind);
 int sorvek_definition_load(const char* path, sorvek_definition** definition);
 void sorvek_definition_free(sorvek_definition* definition);
 
-/* Plans `parts` parts (at least 1) of the regular file `input`: one sequential read of its
- * class codes. Parts may be empty. */
+/* Plans `parts` parts (at least 1, at most 100000: more is refused) of the regular file `input`:
+ * one sequential read of its class codes. Parts may be empty. */
 int sorvek_plan_make(const char* input, const sorvek_definition* definition, int parts,
                      sorvek_plan** plan);
 void sorvek_plan_free(sorvek_plan* plan);
@@ -89,9 +89,10 @@ int sorvek_convert_part_bytes(const void* data, size_t size, const sorvek_defini
 int sorvek_convert_part_to_file(const char* input, const sorvek_definition* definition,
                                 const sorvek_plan* plan, int part, const char* output);
 
-/* Converts the whole file `input` into `output` with `jobs` workers (0: one per core), the output
- * replaced only when the conversion succeeded: SORVEK_OK, or SORVEK_FAILED with the message
- * (a stop in the data included) as the last error. */
+/* Converts the whole file `input` into `output` with `jobs` workers (0: one per core, at most
+ * 256; more is refused, SORVEK_ERROR_REFUSED_ARGUMENT), the output replaced only when the
+ * conversion succeeded: SORVEK_OK, or SORVEK_FAILED with the message (a stop in the data
+ * included) as the last error. */
 int sorvek_convert(const char* input, const char* output, const sorvek_definition* definition,
                    unsigned jobs);
 
