@@ -32,9 +32,18 @@ __all__ = ["convert", "to_records", "plan", "convert_part", "check", "records", 
            "Definition", "Part", "Error", "SorvekError"]
 
 
+def _path(name, value):
+    """The path `value` as the library takes it. A NUL, which no path holds and which would end
+    the path early (another file written), is a ValueError naming `name`."""
+    path = os.fspath(value)
+    if ("\0" if isinstance(path, str) else b"\0") in path:
+        raise ValueError(f"{name} に NUL 文字を含むパスは指定できません: {path!r}")
+    return path
+
+
 def load_definition(path, **output_options):
     """Loads and checks a definition file, with output options put over its own."""
-    return _sorvek.load_definition(os.fspath(path), output_options)
+    return _sorvek.load_definition(_path("definition", path), output_options)
 
 
 def _definition(definition, output_options=None):
@@ -48,8 +57,8 @@ def _definition(definition, output_options=None):
 def convert(input, output, definition, jobs=0, **output_options):
     """Converts the file `input` into `output` (replaced only when the conversion succeeded) with
     `jobs` threads (0: one per core)."""
-    _sorvek.convert(os.fspath(input), os.fspath(output), _definition(definition, output_options),
-                    jobs)
+    _sorvek.convert(_path("input", input), _path("output", output),
+                    _definition(definition, output_options), jobs)
 
 
 def to_records(input, output, definition, **options):
@@ -57,12 +66,13 @@ def to_records(input, output, definition, **options):
     line made its records), through the definition: the way back of `convert`. The options are
     those of `convert` (naming how the text was written) and, for the records' layout,
     record_end ("none", "crlf", "lf") and block_size."""
-    _sorvek.to_records(os.fspath(input), os.fspath(output), _definition(definition, options))
+    _sorvek.to_records(_path("input", input), _path("output", output),
+                       _definition(definition, options))
 
 
 def plan(input, definition, parts):
     """Cuts the file `input` into `parts` parts (some may be empty) that convert on their own."""
-    return _sorvek.plan(os.fspath(input), _definition(definition), parts)
+    return _sorvek.plan(_path("input", input), _definition(definition), parts)
 
 
 def convert_part_result(input, definition, part):
@@ -71,7 +81,7 @@ def convert_part_result(input, definition, part):
     descriptor word that cannot be), the message, else None. `input` is the file's path or all
     of its bytes."""
     if not isinstance(input, (bytes, bytearray, memoryview)):
-        input = os.fspath(input)
+        input = _path("input", input)
     return _sorvek.convert_part(input, _definition(definition), part)
 
 
@@ -91,7 +101,8 @@ def check(input, definition=None, jobs=1):
     the same."""
     path = definition.path if isinstance(definition, Definition) else definition
     return json.loads(
-        _sorvek.check_json(os.fspath(input), os.fspath(path) if path else "", jobs))
+        _sorvek.check_json(_path("input", input), _path("definition", path) if path else "",
+                           jobs))
 
 
 def _chains(kinds):
@@ -148,7 +159,7 @@ def records(input, definition):
     kinds = d.kinds()
     chains = _chains(kinds)
     last = {}
-    for kind, record in RecordReader(os.fspath(input), d):
+    for kind, record in RecordReader(_path("input", input), d):
         last[kind] = record
         if kinds[kind]["child"] != 0:
             continue

@@ -158,6 +158,15 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
         with self.assertRaises(sorvek.Error) as raised:
             sorvek.plan(orders, os.path.join(SAMPLES, "orders.trd"), 10**7)
         self.assertEqual("refused_argument", raised.exception.kind)
+        # A switch takes a bool; a path with a NUL would have written another file.
+        with self.assertRaises(TypeError) as raised:
+            sorvek.convert(orders, self.path("out.csv"), os.path.join(SAMPLES, "orders.trd"),
+                           trim="no")
+        self.assertIn("trim", str(raised.exception))
+        with self.assertRaises(ValueError) as raised:
+            sorvek.convert(orders, self.path("o\x00.csv"), os.path.join(SAMPLES, "orders.trd"))
+        self.assertIn("output", str(raised.exception))
+        self.assertFalse(os.path.exists(self.path("o")))
 
 
 if __name__ == "__main__":
