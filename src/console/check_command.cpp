@@ -210,6 +210,29 @@ std::string checkReportJson(const InspectionReport& report, const std::string& i
         .dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
+namespace {
+
+// Shows what it is given as `shown` does, and keeps the texts, a line apart.
+class KeptMessages final : public Messages {
+  public:
+    explicit KeptMessages(Messages& shown) : shown_(shown) {}
+    void show(const std::string& text, const std::string& title, MessageIcon icon) override {
+        if (!texts_.empty()) texts_ += '\n';
+        texts_ += text;
+        shown_.show(text, title, icon);
+    }
+    bool askYesNo(const std::string& text, const std::string& title) override {
+        return shown_.askYesNo(text, title);
+    }
+    const std::string& texts() const { return texts_; }
+
+  private:
+    Messages& shown_;
+    std::string texts_;
+};
+
+}  // namespace
+
 int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     ConsoleProgress progress(streams.err, streams.drawProgress && !request.quiet);
     ConsoleMessages messages(streams.err, &progress);
@@ -218,7 +241,18 @@ int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     state.job.JobKind = check.kind;
     state.job.JobTitle = check.title;
     state.job.JobParams = {request.input, "", request.definition};
-    if (!request.definition.empty() && !loadJobDefinition(request.definition, state, messages)) {
+    KeptMessages kept(messages);
+    if (!request.definition.empty() && !loadJobDefinition(request.definition, state, kept)) {
+        // Asked for JSON, a program reads standard output: the object says why too.
+        if (request.json) {
+            Json j;
+            j["input"] = jobPath(request.input);
+            j["definition"] = jobPath(request.definition);
+            j["definition_error"] = kept.texts();
+            j["problems"] = true;
+            printLines({j.dump(2, ' ', false, Json::error_handler_t::replace)}, streams.out);
+            std::fflush(streams.out);
+        }
         return kExitFailure;
     }
     applyOverrides(request.overrides, state);

@@ -291,6 +291,13 @@ TEST_P(CliTest, CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne) {
     r = cli("--check in.dat missing.trd");
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.err.find("missing.trd")) << r.err;
+    // Asked for JSON, standard output has the object all the same, saying why.
+    r = cli("--check --json in.dat missing.trd");
+    EXPECT_EQ(1, r.status);
+    const nlohmann::json report = nlohmann::json::parse(r.out);
+    EXPECT_EQ(true, report["problems"]);
+    EXPECT_NE(std::string::npos, report["definition_error"].get<std::string>().find("missing.trd"))
+        << r.out;
 }
 
 TEST_P(CliTest, CheckOfATextListsTheLinesTheJobWouldStopAt) {
