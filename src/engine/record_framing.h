@@ -197,7 +197,13 @@ class RecordFraming {
         for (;;) {
             if (static_cast<std::size_t>(p - begin) >= limit) break;
             const std::size_t available = static_cast<std::size_t>(end - p);
-            if (available == 0) break;
+            if (available == 0) {
+                // The file ends inside a block that its descriptor word says goes on.
+                if (atEnd && format_ == RecordFormat::VB && state_.blockLeft > 0) {
+                    fault(FramingFault::BadBlockWord, state_.blockLeft);
+                }
+                break;
+            }
             if (available < 4) {
                 if (atEnd) fault(FramingFault::CutRecord, available);
                 outcome.needed = 4;

@@ -328,6 +328,10 @@ TEST_F(HostDataTest, DescriptorWordsThatCannotBeStopTheJobAndKeepTheOldOutput) {
         {RecordFormat::VB, rdw(5) + kRecord1,
          "ブロック記述語（BDW）の長さに誤りがあります。\nレコード番号 = 1、オフセット = 0 (0x0)"
          "\n長さ = 5"},
+        // A block longer than the file was taken as whole: the file ends 100 bytes short of it.
+        {RecordFormat::VB, rdw(4 + 10 + 100) + kRecord1,
+         "ブロック記述語（BDW）の長さに誤りがあります。\nレコード番号 = 2、オフセット = 14 (0xE)"
+         "\n長さ = 100"},
     };
     for (const Case& c : cases) {
         for (std::size_t block : {std::size_t{1}, kDefaultBlockSize}) {
