@@ -81,8 +81,8 @@ std::shared_ptr<Definition> loadDefinitionFile(const std::string& path, const py
         if (value.is_none()) continue;
         // A switch of the command line is a bool here.
         if (option->flag && !py::isinstance<py::bool_>(value)) {
-            throw py::type_error(key + " には True か False を指定してください: " +
-                                 std::string(py::repr(value)));
+            throw py::type_error(
+                key + " には True か False を指定してください: " + std::string(py::repr(value)));
         }
         const std::string word = py::isinstance<py::bool_>(value)
                                      ? std::string(value.cast<bool>() ? "on" : "off")
