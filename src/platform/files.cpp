@@ -285,6 +285,8 @@ class PosixFileSystem final : public FileSystem {
         std::string current = path;
         // As many links as the kernel itself follows before it gives up with ELOOP.
         for (int hops = 0; hops < 40; ++hops) {
+            // Its link names no path ("pipe:[…]"); the descriptor is what is written.
+            if (descriptorNamed(current)) return current;
             struct stat st {};
             if (::lstat(current.c_str(), &st) != 0) {
                 if (errno == ENOENT) return current;  // a link to a file still to be made
@@ -324,8 +326,10 @@ class PosixFileSystem final : public FileSystem {
     }
 
     Result<std::unique_ptr<WritableFile>> openWriteExisting(const std::string& path) override {
-        int fd = path == kStandardStream ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0)
-                                         : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        const std::optional<int> named =
+            path == kStandardStream ? std::optional<int>(STDOUT_FILENO) : descriptorNamed(path);
+        int fd = named ? ::fcntl(*named, F_DUPFD_CLOEXEC, 0)
+                       : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) return systemFailure(errno);
         return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd));
     }
@@ -373,6 +377,24 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+std::optional<int> descriptorNamed(std::string_view path) {
+    if (path == "/dev/stdin") return STDIN_FILENO;
+    if (path == "/dev/stdout") return STDOUT_FILENO;
+    if (path == "/dev/stderr") return STDERR_FILENO;
+    for (std::string_view folder : {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/"}) {
+        if (!path.starts_with(folder)) continue;
+        const std::string_view digits = path.substr(folder.size());
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string_view::npos) {
+            return std::nullopt;
+        }
+        int fd = 0;
+        for (char c : digits) fd = fd * 10 + (c - '0');
+        return fd;
+    }
+    return std::nullopt;
+}
 
 FileSystem& osFileSystem() {
     static PosixFileSystem fs;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,12 @@ namespace sorvek {
 // The path that names the standard streams: standard input where a file is read, standard
 // output where one is written. A file really called "-" is reached as "./-".
 inline constexpr std::string_view kStandardStream = "-";
+
+// The descriptor of the process that `path` names, as the system's own names for them do
+// (/dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/thread-self/fd/N):
+// written through that descriptor, its file is written as the process was given it (a pipe, a
+// terminal, a file opened for appending). Otherwise none.
+std::optional<int> descriptorNamed(std::string_view path);
 // Bytes of a file held in memory without a copy (mapped); released when destroyed.
 class MappedBytes {
   public:
@@ -124,7 +131,8 @@ class FileSystem {
     // "-" is standard input: `Other`.
     virtual Result<FileInfo> inspect(const std::string& path) = 0;
     // The path a write to `path` reaches: symbolic links followed to their last target, also
-    // when that does not exist yet; `path` itself when it is no link.
+    // when that does not exist yet; `path` itself when it is no link. A name of one of the
+    // process's descriptors (descriptorNamed) on the way is where it stops.
     virtual Result<std::string> resolveLinks(const std::string& path) = 0;
 
     // Opens for reading; "-" reads standard input.
@@ -132,7 +140,8 @@ class FileSystem {
     // Creates or truncates.
     virtual Result<std::unique_ptr<WritableFile>> openWrite(const std::string& path) = 0;
     // Opens what already exists at `path` for writing as it is, without creating or truncating
-    // anything: for devices, FIFOs and sockets. "-" writes standard output.
+    // anything: for devices, FIFOs and sockets. "-" writes standard output, and a name of one of
+    // the process's descriptors (descriptorNamed) writes through that descriptor.
     virtual Result<std::unique_ptr<WritableFile>> openWriteExisting(const std::string& path) = 0;
     // Creates a new, empty file whose name is `prefix` followed by six characters that make it
     // unique, with the permission bits a newly created file gets (0666 less the umask).

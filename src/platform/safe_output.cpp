@@ -38,10 +38,11 @@ Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::
         return std::unique_ptr<SafeOutput>(
             new SafeOutput(fs, Mode::AsItIs, target, {}, std::move(*file)));
     };
-    if (path == kStandardStream) return asItIs(path);
+    if (path == kStandardStream || descriptorNamed(path)) return asItIs(path);
 
     Result<std::string> target = fs.resolveLinks(path);
     if (!target) return target.error();
+    if (descriptorNamed(*target)) return asItIs(*target);
     Result<FileInfo> info = fs.inspect(*target);
     if (!info) return info.error();
     switch (info->kind) {

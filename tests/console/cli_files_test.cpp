@@ -175,6 +175,23 @@ TEST_P(CliFilesTest, DashAsOutputWritesStandardOutputAndNothingElse) {
     EXPECT_EQ(kLfText, readFile(dir.file("-")));
 }
 
+// The system's names of the process's own descriptors, and links to them, write what the
+// process was given: a pipe (they were refused as a file that does not exist), a file opened for
+// appending (it was replaced by the output alone).
+TEST_P(CliFilesTest, TheNamesOfStandardOutputWriteWhatItIs) {
+    dir.write("in.txt", kCrLfText);
+    ASSERT_EQ(0, ::symlink("/dev/stdout", dir.file("out.link").c_str()));
+    for (const char* output : {"/dev/stdout", "/proc/self/fd/1", "/dev/fd/1", "out.link"}) {
+        ProgramRun r = run(program() + " -q /E in.txt " + output + " LF | cat");
+        EXPECT_EQ(0, r.status) << output << ": " << r.err;
+        EXPECT_EQ(kLfText, r.out) << output;
+    }
+    dir.write("log.txt", "kept\n");
+    ProgramRun r = run(program() + " -q /E in.txt /dev/stdout LF >> log.txt");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("kept\n" + std::string(kLfText), readFile(dir.file("log.txt")));
+}
+
 TEST_P(CliFilesTest, FifosAreReadAndWrittenAsTheyAre) {
     ASSERT_EQ(0, ::mkfifo(dir.file("in.fifo").c_str(), 0600));
     ASSERT_EQ(0, ::mkfifo(dir.file("out.fifo").c_str(), 0600));
