@@ -42,6 +42,29 @@ struct FieldDef {
     bool operator==(const FieldDef&) const = default;
 };
 
+// A table whose number of occurrences a counter field of the record gives (a COBOL
+// `OCCURS min TO max TIMES DEPENDING ON counter`). The record's fields describe it at its
+// largest: `max` occurrences of `occurrenceSize` bytes from byte `Pos` on, the fields of each
+// occurrence one after another, `Size` the record's length then. A record holds only the
+// occurrences its counter says; the bytes that follow the table come right after them, so a
+// record is (max - count) × occurrenceSize bytes shorter than `Size`. Occurrences a record does
+// not hold are written empty.
+struct VaryingTable {
+    std::int32_t counter = 0;         // 1-based index of the counter field; 0: no table
+    std::int32_t Pos = 0;             // 1-based byte position of the table's first occurrence
+    std::int32_t occurrenceSize = 0;  // bytes of one occurrence
+    std::int32_t min = 0;             // the fewest occurrences a record may hold
+    std::int32_t max = 0;             // the most, as the fields describe them
+
+    bool present() const { return counter != 0; }
+    // One past the table's last byte at its largest, 1-based.
+    std::int64_t end() const {
+        return static_cast<std::int64_t>(Pos) +
+               static_cast<std::int64_t>(max) * static_cast<std::int64_t>(occurrenceSize);
+    }
+    bool operator==(const VaryingTable&) const = default;
+};
+
 struct RecordDef {
     std::string Name;
     // Entry 0: common record length, 0 = variable. Records: the length of this kind.
@@ -62,6 +85,8 @@ struct RecordDef {
     InputCodePage codePage = InputCodePage::Cp932;
     RecordFormat recordFormat = RecordFormat::Fixed;
     DescriptorWords descriptorWords{};
+    // Records only: the table whose occurrences a counter gives, if the record has one.
+    VaryingTable varying{};
 };
 
 // The one record-definition table of the process. States: no definition (no entries), file
