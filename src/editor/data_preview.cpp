@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "editor/record_cells.h"
 #include "editor/record_texts.h"
 #include "engine/field_checks.h"
 #include "engine/record_lineage.h"
 #include "engine/record_walk.h"
+#include "engine/varying_table.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -42,7 +44,10 @@ class RowCollector {
         }
         if (out_.rows.size() >= maxRows_) return;
         PreviewRow& row = addRow(r.kind, r.data, r.length, r.offset, r.number, mark);
-        if (r.kind != 0) cells_.fill(row, r.bytes, r.bytes == r.data ? SIZE_MAX : r.length);
+        if (r.kind != 0) {
+            row.present = r.present;
+            cells_.fill(row, r.bytes, r.reach);
+        }
     }
 
     void stopped(std::int64_t offset, std::int64_t number, std::uint32_t) {
@@ -205,6 +210,23 @@ std::string rowMarkText(RowMark mark) {
     return {};
 }
 
+namespace {
+
+// Where field `f` of `row`'s kind begins among the row's bytes, 0-based: its place in the kind,
+// less the occurrences the record lacks before it; nothing for a field of one it lacks.
+std::optional<std::size_t> placeInRow(const RecordDefTable& table, const PreviewRow& row,
+                                      const FieldDef& f) {
+    const auto at = static_cast<std::size_t>(f.Pos - 1);
+    if (row.present == UINT32_MAX) return at;
+    const RecordDef& record = table[static_cast<std::size_t>(row.kind)];
+    if (!checkVaryingTable(record)) return at;
+    const VaryingLayout layout(record, isEbcdic(table[0].codePage));
+    if (layout.absent(at, row.present)) return std::nullopt;
+    return at - layout.shift(at, row.present);
+}
+
+}  // namespace
+
 std::string cellTip(const RecordDefTable& table, const PreviewSource& source, const PreviewRow& row,
                     std::size_t field) {
     if (row.mark == RowMark::LineFails && field < row.cells.size()) return row.cells[field].text;
@@ -221,10 +243,12 @@ std::string cellTip(const RecordDefTable& table, const PreviewSource& source, co
                std::to_string(record.Size) + " バイト)。";
     }
     tip += "\n値: " + cell.text;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(source.bytes.data()) + row.begin +
-                        static_cast<std::size_t>(f.Pos - 1);
+    const std::optional<std::size_t> place = placeInRow(table, row, f);
+    if (!place) return tip + "\nレコードに無い表の繰り返しです。";
+    const auto* bytes =
+        reinterpret_cast<const unsigned char*>(source.bytes.data()) + row.begin + *place;
     // A record behind a descriptor word may end before the field does.
-    const std::size_t before = static_cast<std::size_t>(f.Pos - 1);
+    const std::size_t before = *place;
     const std::size_t within = row.length > before ? row.length - before : 0;
     tip += "\nバイト: " + hexBytes(bytes, std::min(static_cast<std::size_t>(f.Size), within));
     switch (cell.mark) {
@@ -255,7 +279,9 @@ std::vector<RulerSpan> rulerSpans(const RecordDefTable& table, const PreviewRow&
     for (std::size_t i = 0; i < record.Fields.size(); ++i) {
         const FieldDef& f = record.Fields[i];
         if (f.Pos < 1 || f.Size < 1) continue;
-        const std::size_t begin = static_cast<std::size_t>(f.Pos - 1);
+        const std::optional<std::size_t> place = placeInRow(table, row, f);
+        if (!place) continue;
+        const std::size_t begin = *place;
         const std::size_t end = std::min(row.length, begin + static_cast<std::size_t>(f.Size));
         if (begin >= end) continue;
         RulerSpan span;

@@ -73,6 +73,8 @@ struct PreviewRow {
     std::size_t begin = 0;    // its bytes in the source: [begin, begin + length)
     std::size_t length = 0;
     RowMark mark = RowMark::None;
+    // The occurrences of its kind's varying table it holds (UINT32_MAX: all, or no table).
+    std::uint32_t present = UINT32_MAX;
     std::vector<PreviewCell> cells;  // one per field of its kind
 };
 

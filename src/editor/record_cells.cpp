@@ -138,7 +138,14 @@ CellMark markOf(const FieldCheck& c, const unsigned char* record) {
 }  // namespace
 
 RecordCells::RecordCells(const RecordDefTable& table)
-    : table_(table), plan_(table), checks_(checksByField(table, plan_)) {}
+    : table_(table), plan_(table), checks_(checksByField(table, plan_)) {
+    layouts_.resize(table.entries.size());
+    for (std::size_t k = 1; k < table.entries.size(); ++k) {
+        if (checkVaryingTable(table[k])) {
+            layouts_[k] = VaryingLayout(table[k], isEbcdic(table[0].codePage));
+        }
+    }
+}
 
 void RecordCells::fill(PreviewRow& row, const unsigned char* bytes, std::size_t reach) const {
     const RecordDef& record = table_[static_cast<std::size_t>(row.kind)];
@@ -153,6 +160,11 @@ void RecordCells::fill(PreviewRow& row, const unsigned char* bytes, std::size_t 
             continue;
         }
         const bool reached = static_cast<std::size_t>(f.Pos - 1 + f.Size) <= reach;
+        if (row.present != VaryingLayout::kAll &&
+            layouts_[static_cast<std::size_t>(row.kind)].absent(
+                static_cast<std::size_t>(f.Pos - 1), row.present)) {
+            continue;  // an occurrence the record lacks: empty, not judged
+        }
         if (!reached && (f.Type == kTypeZoned || f.Type == kTypePacked || f.Type == kTypeBinary)) {
             // As the conversion writes it: a number cut short is empty.
         } else if (auto host = hostCellText(f, bytes + f.Pos - 1, table_[0].codePage)) {

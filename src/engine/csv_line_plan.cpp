@@ -358,9 +358,12 @@ std::vector<std::size_t> CsvLinePlan::planSteps(const RecordDefTable& table, boo
         KindPlan& plan = kinds_[r];
         plan.stepBegin = steps_.size();
         ranges.clear();
+        const VaryingLayout layout(table[r], ebcdic_ != nullptr);
+        plan.occurrences = layout.used() ? layout.max() : 0;
         for (const FieldDef& f : table[r].Fields) {
             if (f.Check != -1) continue;
-            const FieldPlan field = planField(f, r);
+            FieldPlan field = planField(f, r);
+            field.step.occurrence = layout.occurrenceAt(field.step.offset);
             const Step& step = field.step;
             scratch = std::max(scratch, field.scratch);
             hostDigits = std::max(hostDigits, field.hostDigits);
@@ -671,6 +674,7 @@ template <CsvQuoting kQuoting>
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t r = chain_[i];
         asWithout = asWithout && marks[r].length >= kinds_[r].numericEnd &&
+                    marks[r].present >= kinds_[r].occurrences &&
                     (kQuoting == CsvQuoting::None || !marks[r].mayNeedQuotes);
     }
     return asWithout;
@@ -693,11 +697,15 @@ template <CsvQuoting kQuoting>
     constexpr CsvQuoting quoting = kQuoting;
     const bool recordScan = quoting != CsvQuoting::None && (scanEveryField_ || mark.mayNeedQuotes);
     const Step* const stepEnd = steps + plan.stepEnd;
-    // A record cut short: its numbers that reach into the blanks after it are empty.
+    // A record cut short: its numbers that reach into the blanks after it are empty; so is
+    // every field of the occurrences of its table it lacks.
     const std::uint32_t read = mark.length;
-    const bool cut = read < plan.numericEnd;
+    const std::uint32_t present = mark.present;
+    const bool cut = read < plan.numericEnd || present < plan.occurrences;
     auto value = [&](const Step& step, char* at) {
-        if (cut && step.numeric && step.offset + step.size > read) [[unlikely]] {
+        if (cut && ((step.numeric && step.offset + step.size > read) ||
+                    (step.occurrence != VaryingLayout::kAll && step.occurrence >= present)))
+            [[unlikely]] {
             return at;
         }
         return writeValue(step, record + step.offset, at);

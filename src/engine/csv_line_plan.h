@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/quote_screen.h"
+#include "engine/varying_table.h"
 #include "model/csv_output_options.h"
 #include "model/record_def.h"
 #include "platform/codepage.h"
@@ -82,7 +83,15 @@ class CsvLinePlan {
         // Bytes of it that were read; the rest of a record shorter than its kind is filled
         // with blanks, and a number that reaches into them is written empty.
         std::uint32_t length = UINT32_MAX;
+        // The occurrences of its kind's varying table it holds; the fields of the others are
+        // written empty.
+        std::uint32_t present = VaryingLayout::kAll;
     };
+
+    // The most occurrences of kind `kind`'s varying table (0 without one).
+    std::uint32_t occurrences(int kind) const {
+        return kinds_[static_cast<std::size_t>(kind)].occurrences;
+    }
 
     // Whether a record of kind `kind` that holds `length` bytes leaves a marked number of its
     // own short of its bytes.
@@ -194,6 +203,8 @@ class CsvLinePlan {
         bool bigEndian = true;  // binary
         std::int32_t scale = 0;
         bool numeric = false;  // zoned, packed or binary: written empty when cut short
+        // The occurrence of its kind's varying table it lies in (VaryingLayout::kAll: none).
+        std::uint32_t occurrence = VaryingLayout::kAll;
     };
     // One record kind: its own marked fields, and the nearest ancestor that has some. A line
     // walks up this chain, so the plan stays linear in the size of the record tree however
@@ -204,6 +215,7 @@ class CsvLinePlan {
         std::size_t maxLength = 0;               // of the line: own and ancestors' fields
         std::uint32_t markSpan = 0;              // the end of its last marked text or zoned field
         std::uint32_t numericEnd = 0;            // end of its last marked number
+        std::uint32_t occurrences = 0;           // most occurrences of its varying table
         std::size_t markBegin = 0, markEnd = 0;  // its windows over a block's marks
         std::size_t lookedBegin = 0;             // its bits in lookedBits_
         bool anyAlwaysScan = false;              // some own field's conversion may need quotes

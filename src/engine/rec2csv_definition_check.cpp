@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/varying_table.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -125,6 +126,7 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
             if (f.Check != -1) continue;
             if (Status field = checkField(record, f); !field) return field;
         }
+        if (Status varying = checkVaryingTable(record); !varying) return varying;
     }
     // Only a record without a child writes lines: without one nothing could be converted.
     bool anyLeaf = false;

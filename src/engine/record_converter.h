@@ -80,7 +80,8 @@ class RecordConverter {
         // for a record cut short copies no ancestor's part.
         if (formatted_) marks_[k].serial = ++serial_;
         if (plan_.quoting()) noteQuotes(k, plan_.recordMayNeedQuotes(kind, stored.data()));
-        noteLength(k, std::min(record.size(), stored.size()));
+        const std::size_t reach = std::min(record.size(), stored.size());
+        noteLength(k, reach, framing_.presentIn(kind, stored.data(), reach));
     }
 
     // Copies the records still read from the input buffer into the table's `Data`, before the
@@ -129,7 +130,7 @@ class RecordConverter {
                         if (!outcome.invalidPacked.empty()) return false;
                     }
                 }
-                take<kFormatted>(r.kind, r.bytes, r.bytes == r.data ? SIZE_MAX : r.length);
+                take<kFormatted>(r.kind, r.bytes, r.bytes == r.data, r.reach, r.present);
                 return true;
             });
         outcome.consumed = walked.consumed;
@@ -182,20 +183,26 @@ class RecordConverter {
         }
     }
 
-    // A record that leaves numbers short of their bytes is written on the formatted path,
-    // which writes them empty, as long as it is held.
-    void noteLength(std::size_t k, std::size_t length) {
-        const bool cut = plan_.cutsNumbers(static_cast<int>(k), length);
+    // A record that leaves numbers short of their bytes, or lacks occurrences of its table, is
+    // written on the formatted path, which writes those fields empty, as long as it is held.
+    void noteLength(std::size_t k, std::size_t length, std::uint32_t present) {
+        const bool cutNumbers = plan_.cutsNumbers(static_cast<int>(k), length);
+        const bool lacks = present < plan_.occurrences(static_cast<int>(k));
+        const bool cut = cutNumbers || lacks;
         if (cut != kinds_[k].cutsNumbers) {
             cutRecordsHeld_ += cut ? 1 : -1;
             kinds_[k].cutsNumbers = cut;
         }
-        marks_[k].length = cut ? static_cast<std::uint32_t>(length) : UINT32_MAX;
+        marks_[k].length = cutNumbers ? static_cast<std::uint32_t>(length) : UINT32_MAX;
+        marks_[k].present = lacks ? present : VaryingLayout::kAll;
     }
 
-    // `length`: bytes of the record that were read, less than its kind's when it was filled up.
+    // `inBlock`: the record lies in the block being converted. `reach`: bytes of the record
+    // that were read, less than its kind's when it was filled up (else SIZE_MAX); `present`:
+    // the occurrences of its varying table it holds.
     template <bool kFormatted>
-    [[gnu::always_inline]] void take(int kind, const unsigned char* record, std::size_t length) {
+    [[gnu::always_inline]] void take(int kind, const unsigned char* record, bool inBlock,
+                                     std::size_t reach, std::uint32_t present) {
         const std::size_t k = static_cast<std::size_t>(kind);
         Kind& info = kinds_[k];
         if constexpr (kFormatted) {
@@ -203,16 +210,17 @@ class RecordConverter {
             if (info.isAncestor) marks_[k].serial = ++serial_;
             if (plan_.quoting()) {
                 // A record handed over whole lies in the block.
-                noteQuotes(k, length == SIZE_MAX && !plan_.checksRecordsAlone()
+                noteQuotes(k, inBlock && !plan_.checksRecordsAlone()
                                   ? plan_.recordMayNeedQuotes(
                                         kind, quoteMarks_.data(),
                                         reinterpret_cast<std::uintptr_t>(record) - blockBegin_)
                                   : mayNeedQuotes(kind, record, info.size));
             }
         }
-        // Only records filled up, and the first whole one of a kind after one, are looked at.
-        if (length != SIZE_MAX || info.cutsNumbers) [[unlikely]]
-            noteLength(k, length);
+        // Only records filled up or lacking occurrences, and the first whole one of a kind after
+        // one, are looked at.
+        if (reach != SIZE_MAX || present != VaryingLayout::kAll || info.cutsNumbers) [[unlikely]]
+            noteLength(k, reach, present);
         if (info.isAncestor) {
             std::vector<unsigned char>& stored = table_[k].Data;
             stored.assign(record, record + info.size);

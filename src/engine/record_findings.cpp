@@ -21,8 +21,10 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
     for (const auto& [kind, field] : plan.outside()) {
         out_.fieldsOutside.push_back({kind, field, {}});
     }
+    layouts_.resize(kinds);
     for (std::size_t k = 1; k < kinds; ++k) {
         loneKinds_ = loneKinds_ && table[k].Parent == 0 && table[k].Child == 0;
+        layouts_[k] = VaryingLayout(table[k], isEbcdic(table[0].codePage));
     }
     out_.titleLine = table[0].TitleLine;
     if (out_.titleLine) out_.linesWritten = 1;

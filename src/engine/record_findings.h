@@ -11,6 +11,7 @@
 #include "engine/inspection_report.h"
 #include "engine/record_framing.h"
 #include "engine/record_lineage.h"
+#include "engine/varying_table.h"
 #include "model/record_def.h"
 
 namespace sorvek {
@@ -45,8 +46,7 @@ class RecordFindingsCollector {
             followLineage(kind, offset, number, blockLeft);
         }
         if (!plan_.screenPasses(kind, r.bytes)) {
-            checkFields(kind, r.bytes, r.dataOffset, number, blockLeft,
-                        r.bytes == r.data ? SIZE_MAX : r.length);
+            checkFields(kind, r.bytes, r.dataOffset, number, blockLeft, r.reach, r.present);
         }
     }
     void stopped(std::int64_t offset, std::int64_t number, std::uint32_t blockLeft);
@@ -72,15 +72,25 @@ class RecordFindingsCollector {
         }
     }
     // `reach`: the bytes of a record filled up to its kind's length that are its own; fields
-    // beyond them are not judged.
-    void checkFields(int kind, const unsigned char* bytes, std::int64_t offset, std::int64_t number,
-                     std::uint32_t blockLeft, std::size_t reach) {
+    // beyond them are not judged, nor those of the occurrences of its table it lacks
+    // (`present` of them it holds), and the places of the fields after the table are where
+    // they lie in the file.
+    void checkFields(int kind, const unsigned char* bytes, std::int64_t dataOffset,
+                     std::int64_t number, std::uint32_t blockLeft, std::size_t reach,
+                     std::uint32_t present) {
         std::size_t index = plan_.firstIndex(kind);
+        const VaryingLayout& layout = layouts_[static_cast<std::size_t>(kind)];
         for (const FieldCheck& c : plan_.checks(kind)) {
-            if (c.offset + c.size > reach) [[unlikely]] {
+            if (c.offset + c.size > reach ||
+                (present != VaryingLayout::kAll && layout.absent(c.offset, present)))
+                [[unlikely]] {
                 ++index;
                 continue;
             }
+            const std::int64_t offset =
+                present == VaryingLayout::kAll
+                    ? dataOffset
+                    : dataOffset - static_cast<std::int64_t>(layout.shift(c.offset, present));
             const unsigned char* f = bytes + c.offset;
             switch (c.cls) {
                 case FieldClass::Packed:
@@ -115,6 +125,7 @@ class RecordFindingsCollector {
     std::vector<Occurrences> invalid_;     // by check index
     std::vector<Occurrences> splitEnd_;    // by check index
     std::vector<Occurrences> splitStart_;  // by check index
+    std::vector<VaryingLayout> layouts_;   // by kind
 };
 
 }  // namespace sorvek

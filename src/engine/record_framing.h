@@ -12,7 +12,9 @@
 //   length, 4 bytes included: 15 bits, or 31 bits when the first bit is set).
 // A record behind a descriptor word that is shorter than its kind is filled up with blanks of
 // the page, so that the fields it does not reach come out empty; bytes beyond its kind's length
-// are not looked at.
+// are not looked at. A record of a kind with a table of varying occurrences is as long as its
+// counter makes it (fixed length), and is handed over laid out as its kind's fields read it
+// (engine/varying_table.h).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,7 @@
 #include "engine/inspection.h"
 #include "engine/rec2csv_text.h"
 #include "engine/record_kind_finder.h"
+#include "engine/varying_table.h"
 #include "model/host_data.h"
 #include "model/record_def.h"
 #include "platform/ebcdic_decoder.h"
@@ -56,6 +59,11 @@ struct FramedRecord {
     // VB: the bytes of its block from `offset` on (the record included), which a walk that
     // starts at this record resumes with; 0 otherwise.
     std::uint32_t blockLeft = 0;
+    // Bytes of `bytes` that are the record's own, where a record shorter than its kind was
+    // filled up; SIZE_MAX when it reaches the kind's length.
+    std::size_t reach = SIZE_MAX;
+    // The occurrences of its kind's varying table it holds (VaryingLayout::kAll without one).
+    std::uint32_t present = VaryingLayout::kAll;
 };
 
 // Why a walk ended before the bytes it was given.
@@ -66,7 +74,8 @@ enum class FramingStop {
     ByVisitor,    // the visitor asked to stop at the record it was handed
 };
 
-enum class FramingFault { None, BadBlockWord, BadRecordWord, CutRecord };
+// BadCounter: the counter of a varying table holds no number, or one its table cannot hold.
+enum class FramingFault { None, BadBlockWord, BadRecordWord, CutRecord, BadCounter };
 
 class RecordFraming {
   public:
@@ -80,12 +89,19 @@ class RecordFraming {
                             !isEbcdic(table[0].codePage)),
           padByte_(isEbcdic(table[0].codePage) ? EbcdicDecoder::kBlank : ' '),
           sizes_(table.entries.size(), 0),
-          padded_(table.entries.size()) {
+          padded_(table.entries.size()),
+          layouts_(table.entries.size()) {
         sizes_[0] = static_cast<std::size_t>(variableLength_ ? table[1].Size : table[0].Size);
         longest_ = sizes_[0];
         for (std::size_t k = 1; k < sizes_.size(); ++k) {
             sizes_[k] = static_cast<std::size_t>(table[k].Size);
             longest_ = std::max(longest_, sizes_[k]);
+            if (table[k].varying.present()) {
+                layouts_[k] = VaryingLayout(table[k], isEbcdic(table[0].codePage));
+                if (tableNames_.empty()) tableNames_.resize(sizes_.size());
+                tableNames_[k] = table[k].Name;
+                anyTable_ = true;
+            }
         }
     }
 
@@ -136,7 +152,24 @@ class RecordFraming {
                 }
                 kind = finder_.find(p, available);
             }
-            const std::size_t length = sizes_[static_cast<std::size_t>(kind)];
+            std::size_t length = sizes_[static_cast<std::size_t>(kind)];
+            FramedRecord record{kind, p, p, length, 0, 0, 0, 0};
+            if (anyTable_ && layouts_[static_cast<std::size_t>(kind)].used()) [[unlikely]] {
+                // Its length follows from its counter.
+                const VaryingLayout& layout = layouts_[static_cast<std::size_t>(kind)];
+                if (available < layout.counterEnd()) {
+                    outcome.needed = layout.counterEnd();
+                    break;
+                }
+                const std::optional<std::int64_t> count = layout.counter(p);
+                if (!count || !layout.inRange(*count)) {
+                    counterFault(outcome, kind, p, offset + (p - begin));
+                    break;
+                }
+                record.present = static_cast<std::uint32_t>(*count);
+                length = record.length = layout.length(record.present);
+                if (available >= length) lay(record, layout, p, length);
+            }
             if (available < length) {
                 outcome.needed = length;
                 break;
@@ -147,7 +180,9 @@ class RecordFraming {
                 break;
             }
             const std::int64_t at = offset + (p - begin);
-            if (!visit(FramedRecord{kind, p, p, length, at, at, records_, 0})) {
+            record.offset = record.dataOffset = at;
+            record.number = records_;
+            if (!visit(record)) {
                 outcome.stop = FramingStop::ByVisitor;
                 break;
             }
@@ -178,6 +213,12 @@ class RecordFraming {
     std::size_t length(int kind) const { return sizes_[static_cast<std::size_t>(kind)]; }
     int kindCount() const { return static_cast<int>(sizes_.size()) - 1; }
     std::size_t longestRecord() const { return longest_; }
+    // The occurrences of its varying table that a record of kind `kind`, laid out as the walk
+    // hands it over with `reach` bytes of its own, holds (VaryingLayout::kAll without a table).
+    std::uint32_t presentIn(int kind, const unsigned char* bytes, std::size_t reach) const {
+        const VaryingLayout& layout = layouts_[static_cast<std::size_t>(kind)];
+        return layout.used() ? layout.presentIn(bytes, reach) : VaryingLayout::kAll;
+    }
     // The byte a record shorter than its kind is filled up with: a blank of the page.
     unsigned char padByte() const { return padByte_; }
 
@@ -240,16 +281,10 @@ class RecordFraming {
                 outcome.stop = FramingStop::UnknownKind;
                 break;
             }
-            const unsigned char* bytes = data;
-            const std::size_t k = static_cast<std::size_t>(kind);
-            if (kind != 0 && dataLength < sizes_[k]) {
-                std::vector<unsigned char>& padded = padded_[k];
-                padded.assign(sizes_[k], padByte_);
-                if (dataLength > 0) std::memcpy(padded.data(), data, dataLength);
-                bytes = padded.data();
-            }
-            if (!visit(FramedRecord{kind, bytes, data, dataLength, at(), at() + 4, records_,
-                                    state_.blockLeft})) {
+            FramedRecord record{kind,    data,     data, dataLength, at(), at() + 4, records_,
+                                state_.blockLeft};
+            if (kind != 0 && !layDescribed(record, outcome)) break;
+            if (!visit(record)) {
                 outcome.stop = FramingStop::ByVisitor;
                 break;
             }
@@ -258,6 +293,58 @@ class RecordFraming {
         }
         outcome.consumed = static_cast<std::size_t>(p - begin);
         return outcome;
+    }
+
+    // Lays out a record read behind a descriptor word as its kind reads it: filled up when
+    // shorter than its kind, laid out by its kind's varying table. False, the outcome saying
+    // why, at a counter that no record can hold.
+    bool layDescribed(FramedRecord& record, Outcome& outcome) {
+        const std::size_t k = static_cast<std::size_t>(record.kind);
+        const unsigned char* data = record.data;
+        const std::size_t read = record.length;
+        if (anyTable_ && layouts_[k].used()) [[unlikely]] {
+            const VaryingLayout& layout = layouts_[k];
+            record.present = 0;  // cut before its counter: nothing after it is there
+            if (read >= layout.counterEnd()) {
+                const std::optional<std::int64_t> count = layout.counter(data);
+                if (!count || !layout.inRange(*count)) {
+                    --records_;  // not handed over: the stop is about the next one
+                    counterFault(outcome, record.kind, data, record.offset);
+                    return false;
+                }
+                record.present = static_cast<std::uint32_t>(*count);
+            }
+            lay(record, layout, data, read);
+        } else if (read < sizes_[k]) {
+            std::vector<unsigned char>& padded = padded_[k];
+            padded.assign(sizes_[k], padByte_);
+            if (read > 0) std::memcpy(padded.data(), data, read);
+            record.bytes = padded.data();
+            record.reach = read;
+        }
+        return true;
+    }
+
+    // Hands `record` over laid out as its kind's fields read it, from its `read` bytes at
+    // `data`; one that holds every occurrence and all its bytes is handed over where it lies.
+    void lay(FramedRecord& record, const VaryingLayout& layout, const unsigned char* data,
+             std::size_t read) {
+        const std::size_t k = static_cast<std::size_t>(record.kind);
+        if (record.present == layout.max() && read >= sizes_[k]) return;
+        std::vector<unsigned char>& padded = padded_[k];
+        padded.resize(sizes_[k]);
+        const std::size_t reach = layout.expand(data, read, record.present, padByte_, padded.data());
+        record.bytes = padded.data();
+        if (reach < sizes_[k]) record.reach = reach;
+    }
+
+    // Stops at the record at `data` (file offset `at`) of kind `kind`, whose counter holds no
+    // number its table can hold.
+    void counterFault(Outcome& outcome, int kind, const unsigned char* data, std::int64_t at) {
+        const std::size_t k = static_cast<std::size_t>(kind);
+        outcome.stop = FramingStop::Fault;
+        outcome.fault = FramingFault::BadCounter;
+        outcome.message = layouts_[k].counterFaultText(records_ + 1, at, tableNames_[k], data);
     }
 
     // The message of a descriptor word at fault at file offset `at` (`value`: the length it
@@ -303,8 +390,12 @@ class RecordFraming {
     unsigned char padByte_;
     std::vector<std::size_t> sizes_;  // [0]: the length of an unknown record
     std::size_t longest_ = 0;
-    // By kind: its last record that was shorter than the kind, filled up.
+    // By kind: its last record that was shorter than the kind, filled up, or laid out by its
+    // varying table.
     std::vector<std::vector<unsigned char>> padded_;
+    std::vector<VaryingLayout> layouts_;   // by kind
+    std::vector<std::string> tableNames_;  // by kind, for the kinds with a varying table
+    bool anyTable_ = false;
     FramingState state_;
     std::int64_t records_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "engine/record_walk.h"
 
 #include "engine/rec2csv_definition_check.h"
+#include "engine/varying_table.h"
 
 namespace sorvek {
 
@@ -17,7 +18,12 @@ Status checkRecordStructure(const RecordDefTable& table) {
         copy.Child = entry.Child;
         structure.entries.push_back(std::move(copy));
     }
-    return checkRec2CsvDefinition(structure);
+    if (Status cut = checkRec2CsvDefinition(structure); !cut) return cut;
+    // A table's counter tells a record's length.
+    for (const RecordDef& record : table.entries) {
+        if (Status varying = checkVaryingTable(record); !varying) return varying;
+    }
+    return {};
 }
 
 }  // namespace sorvek

@@ -32,7 +32,7 @@ RecordWalker::Step RecordWalker::walk(const unsigned char* begin, const unsigned
             if (r.kind != 0) {
                 const auto k = static_cast<std::size_t>(r.kind);
                 inBuffer_[k] = r.bytes;
-                inLength_[k] = r.bytes == r.data ? sizes_[k] : r.length;
+                inLength_[k] = r.reach == SIZE_MAX ? sizes_[k] : r.reach;
             }
             return true;
         },

@@ -613,6 +613,10 @@ TEST_F(InspectionInPartsTest, PartsOfHostDataGiveTheReportOfOneReadingInOrder) {
     expectTheReportOfOneReading(&randomHostCase, 37);
 }
 
+TEST_F(InspectionInPartsTest, PartsOfVaryingTablesGiveTheReportOfOneReadingInOrder) {
+    expectTheReportOfOneReading(&randomVaryingCase, 39);
+}
+
 TEST(RecordPlaceText, GivesTheRecordNumberAndTheOffsetInDecimalAndHex) {
     EXPECT_EQ("レコード番号 = 1、オフセット = 0 (0x0)", recordPlaceText(1, 0));
     EXPECT_EQ("レコード番号 = 10740001、オフセット = 1074000000 (0x4003F080)",

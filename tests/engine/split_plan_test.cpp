@@ -90,6 +90,12 @@ TEST_F(SplitPlanTest, JoinedPartsOfHostDataEqualTheSequentialRun) {
     expectJoinedPartsEqualTheSequentialRun(&randomHostCase, 25);
 }
 
+TEST_F(SplitPlanTest, PartsAndWorkersOfVaryingTablesWriteTheBytesOfTheSequentialRun) {
+    // Records as long as their counters make them, laid out again in every part.
+    expectJoinedPartsEqualTheSequentialRun(&randomVaryingCase, 27);
+    expectWorkersWriteTheBytesOfTheSequentialRun(&randomVaryingCase, 28);
+}
+
 TEST_F(SplitPlanTest, WorkersWriteTheBytesOfTheSequentialRun) {
     expectWorkersWriteTheBytesOfTheSequentialRun(&randomCase, 16);
 }

@@ -264,6 +264,56 @@ TEST_F(TranRec2CsvTest, ReadAndWriteFailuresAreReportedAndTheOldOutputKept) {
               onlyFailure());
 }
 
+// A count, a table of up to three occurrences of a name and a quantity, and a tail.
+RecordDefTable varyingTable() {
+    std::vector<FieldDef> fields = {field("count", "9", 1, 2)};
+    for (int o = 0; o < 3; ++o) {
+        fields.push_back(field("name" + std::to_string(o + 1), "X", 3 + 5 * o, 3));
+        fields.push_back(field("qty" + std::to_string(o + 1), "9", 6 + 5 * o, 2));
+    }
+    fields.push_back(field("tail", "X", 18, 2));
+    RecordDefTable table =
+        makeTable(fileDefinition(0, "", ",", false), {recordDefinition("R", 19, "", 0, 0, fields)});
+    table[1].varying = {1, 3, 5, 0, 3};
+    return table;
+}
+
+TEST_F(TranRec2CsvTest, RecordsHoldTheOccurrencesTheirCountersSay) {
+    RecordDefTable table = varyingTable();
+    const std::string expected =
+        "02,AAA,11,BBB,22,,,ZZ\r\n00,,,,,,,YY\r\n03,CCC,33,DDD,44,EEE,55,XX\r\n";
+    const std::vector<std::string> records = {"02AAA11BBB22ZZ", "00YY", "03CCC33DDD44EEE55XX"};
+    std::string fixed, v;
+    for (const std::string& r : records) {
+        fixed += r + "\r\n";
+        v += descriptorWordOf(r.size() + 4, {}) + r;
+    }
+    for (std::size_t block : kBlockSizes) {
+        blockSize = block;
+        EXPECT_BYTES_EQ(expected, convert(fixed, table)) << "block " << block;
+    }
+    table[0].recordFormat = RecordFormat::V;
+    EXPECT_BYTES_EQ(expected, convert(v, table));
+
+    // A counter the table cannot hold, or no number, stops the conversion at its record.
+    table[0].recordFormat = RecordFormat::Fixed;
+    const std::string stop = "\nレコード番号 = 2、オフセット = 16 (0x10)\nレコード = R\n"
+                             "フィールド = count\n";
+    auto stopOf = [&](const std::string& in) {
+        failures.clear();
+        convert(in, table, false);
+        return onlyFailure().reason;
+    };
+    EXPECT_EQ("表の回数が範囲外です。" + stop + "値 = 4\n範囲 = 0 ～ 3",
+              stopOf("02AAA11BBB22ZZ\r\n04AAA11BBB22CCC33DDD44\r\n"));
+    EXPECT_EQ("表の回数が数値ではありません。" + stop + "値 = 0x4131\n範囲 = 0 ～ 3",
+              stopOf("02AAA11BBB22ZZ\r\nA1YY\r\n"));
+    // A table that cannot be read is refused with its record.
+    table[1].varying.Pos = 4;
+    EXPECT_EQ("フィールドが表の繰り返しの区切りをまたいでいます。\nレコード = R\nフィールド = name1",
+              stopOf(fixed));
+}
+
 TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
     struct Case {
         std::function<void(RecordDefTable&)> change;

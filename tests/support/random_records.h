@@ -168,4 +168,103 @@ inline RandomCase randomHostCase(std::mt19937& rng) {
     return c;
 }
 
+// A random definition and data file whose kinds carry a table of varying occurrences: a
+// counter (zoned, packed or binary) before it, random fields in each occurrence, fields after
+// it; fixed-length records (each as long as its counter makes it) or records behind
+// descriptor words, cut short or longer now and then; now and then a counter no record can
+// hold.
+inline RandomCase randomVaryingCase(std::mt19937& rng) {
+    auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const RecordFormat formats[] = {RecordFormat::Fixed, RecordFormat::V, RecordFormat::VB};
+    const RecordFormat format = formats[pick(3)];
+    const bool classCodes = pick(3) != 0;
+    RandomCase c;
+    c.table = makeTable(fileDefinition(0, classCodes ? "2" : "", pick(2) ? "," : "||", pick(2)),
+                        {});
+    c.table[0].recordFormat = format;
+    if (pick(2) == 0) {
+        c.table.output = {CsvEncoding::Cp932, static_cast<CsvQuoting>(pick(3)), pick(2) == 0,
+                          static_cast<ZonedSign>(pick(3)), InvalidPacked::Keep,
+                          static_cast<CsvLineEnd>(pick(2))};
+    }
+    const int kindCount = classCodes ? 1 + pick(3) : 1;
+    for (int k = 1; k <= kindCount; ++k) {
+        // Bytes 1-2: a byte and the class code; 3-4: the counter; then the table, then a tail.
+        const char* counterTypes[] = {"9", "P", "BIN"};
+        const std::string counterType = counterTypes[pick(3)];
+        VaryingTable t;
+        t.counter = 2;
+        t.Pos = 5;
+        t.occurrenceSize = 1 + pick(4);
+        t.max = 1 + pick(5);
+        t.min = pick(t.max + 1);
+        const int tail = pick(5);
+        const int size = 4 + t.max * t.occurrenceSize + tail;
+        std::vector<FieldDef> fields = {unmarked("code", "X", 2, 1),
+                                        field("count", counterType, 3, 2, 0, pick(2) == 0)};
+        const std::vector<FieldDef> occurrence =
+            randomFields(pick, t.occurrenceSize, {"X", "9", "P"});
+        for (int o = 0; o < t.max; ++o) {
+            for (std::size_t i = 1; i < occurrence.size(); ++i) {
+                FieldDef f = occurrence[i];
+                f.Name += "_" + std::to_string(o + 1);
+                f.Pos += 4 + o * t.occurrenceSize;
+                fields.push_back(f);
+            }
+        }
+        if (tail > 0) fields.push_back(field("tail", pick(2) ? "X" : "9", size - tail + 1, tail));
+        const int parent = k > 1 && pick(3) != 0 ? 1 + pick(k - 1) : 0;
+        RecordDef record = recordDefinition("R" + std::to_string(k), size,
+                                            std::string(1, static_cast<char>('A' + k)), parent,
+                                            0, fields);
+        record.varying = t;
+        c.table.entries.push_back(record);
+        if (parent != 0) c.table[static_cast<std::size_t>(parent)].Child = k;
+    }
+    auto counterBytes = [&](const std::string& type, int count) {
+        if (type == "9") return std::string{static_cast<char>('0' + count / 10 % 10),
+                                            static_cast<char>('0' + count % 10)};
+        if (type == "P") {  // 3 digits and a sign
+            return std::string{static_cast<char>(count / 100 % 10 << 4 | count / 10 % 10),
+                               static_cast<char>((count % 10) << 4 | 0x0C)};
+        }
+        return std::string{static_cast<char>(count >> 8 & 0xFF), static_cast<char>(count & 0xFF)};
+    };
+    std::string block;
+    auto endBlock = [&] {
+        if (block.empty()) return;
+        c.input += descriptorWordOf(block.size() + 4, {}) + block;
+        block.clear();
+    };
+    const char* breaks[] = {"", "\r\n", "\n"};
+    for (int n = pick(50); n > 0; --n) {
+        const int k = 1 + pick(kindCount);
+        const RecordDef& r = c.table[static_cast<std::size_t>(k)];
+        const VaryingTable& t = r.varying;
+        int count = t.min + pick(t.max - t.min + 1);
+        if (pick(40) == 0) count = pick(2) ? t.max + 1 : -1;  // one no record can hold
+        const int held = count < 0 ? 0 : std::min(count, t.max);
+        std::string rec;
+        for (int i = 0; i < r.Size - (t.max - held) * t.occurrenceSize; ++i) {
+            rec += static_cast<char>(pick(3) ? '0' + pick(10) : pick(256));
+        }
+        if (classCodes) rec[1] = static_cast<char>('A' + k);
+        rec.replace(2, 2, count < 0 ? std::string("x-") : counterBytes(r.Fields[1].Type, count));
+        if (format == RecordFormat::Fixed) {
+            c.input += rec + breaks[pick(3)];
+            continue;
+        }
+        if (pick(4) == 0) rec.resize(static_cast<std::size_t>(std::max(0, r.Size + pick(9) - 6)));
+        const std::string record = descriptorWordOf(rec.size() + 4, {}) + rec;
+        if (format == RecordFormat::V) {
+            c.input += record;
+        } else {
+            block += record;
+            if (pick(3) == 0) endBlock();
+        }
+    }
+    endBlock();
+    return c;
+}
+
 }  // namespace sorvek::testing
