@@ -161,8 +161,8 @@ void RecordCells::fill(PreviewRow& row, const unsigned char* bytes, std::size_t 
         }
         const bool reached = static_cast<std::size_t>(f.Pos - 1 + f.Size) <= reach;
         if (row.present != VaryingLayout::kAll &&
-            layouts_[static_cast<std::size_t>(row.kind)].absent(
-                static_cast<std::size_t>(f.Pos - 1), row.present)) {
+            layouts_[static_cast<std::size_t>(row.kind)].absent(static_cast<std::size_t>(f.Pos - 1),
+                                                                row.present)) {
             continue;  // an occurrence the record lacks: empty, not judged
         }
         if (!reached && (f.Type == kTypeZoned || f.Type == kTypePacked || f.Type == kTypeBinary)) {

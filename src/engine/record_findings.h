@@ -82,8 +82,7 @@ class RecordFindingsCollector {
         const VaryingLayout& layout = layouts_[static_cast<std::size_t>(kind)];
         for (const FieldCheck& c : plan_.checks(kind)) {
             if (c.offset + c.size > reach ||
-                (present != VaryingLayout::kAll && layout.absent(c.offset, present)))
-                [[unlikely]] {
+                (present != VaryingLayout::kAll && layout.absent(c.offset, present))) [[unlikely]] {
                 ++index;
                 continue;
             }

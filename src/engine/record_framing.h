@@ -281,8 +281,8 @@ class RecordFraming {
                 outcome.stop = FramingStop::UnknownKind;
                 break;
             }
-            FramedRecord record{kind,    data,     data, dataLength, at(), at() + 4, records_,
-                                state_.blockLeft};
+            FramedRecord record{kind, data,     data,     dataLength,
+                                at(), at() + 4, records_, state_.blockLeft};
             if (kind != 0 && !layDescribed(record, outcome)) break;
             if (!visit(record)) {
                 outcome.stop = FramingStop::ByVisitor;
@@ -333,7 +333,8 @@ class RecordFraming {
         if (record.present == layout.max() && read >= sizes_[k]) return;
         std::vector<unsigned char>& padded = padded_[k];
         padded.resize(sizes_[k]);
-        const std::size_t reach = layout.expand(data, read, record.present, padByte_, padded.data());
+        const std::size_t reach =
+            layout.expand(data, read, record.present, padByte_, padded.data());
         record.bytes = padded.data();
         if (reach < sizes_[k]) record.reach = reach;
     }

@@ -16,8 +16,7 @@ namespace {
 
 // `what`: the first line; `lines`: the values at fault, after the record's name.
 Failure invalidTable(const RecordDef& record, const char* what, const std::string& lines) {
-    return failure(what + ("\nレコード = " + record.Name) + lines,
-                   FailureKind::InvalidDefinition);
+    return failure(what + ("\nレコード = " + record.Name) + lines, FailureKind::InvalidDefinition);
 }
 
 constexpr std::int64_t kCounterCeiling = INT64_MAX / 10 - 10;
@@ -48,8 +47,8 @@ Status checkVaryingTable(const RecordDef& record) {
     if (t.occurrenceSize < 1 || t.min < 0 || t.max < 1 || t.min > t.max || t.Pos < 1 ||
         t.end() - 1 > record.Size) {
         return invalidTable(record, "表の位置、長さまたは回数に誤りがあります。",
-                            "\n表の位置 = " + std::to_string(t.Pos) + "\n長さ = " +
-                                std::to_string(t.occurrenceSize) + "\n回数 = " +
+                            "\n表の位置 = " + std::to_string(t.Pos) +
+                                "\n長さ = " + std::to_string(t.occurrenceSize) + "\n回数 = " +
                                 std::to_string(t.min) + " ～ " + std::to_string(t.max) +
                                 "\nレコード長 = " + std::to_string(record.Size));
     }
@@ -156,10 +155,10 @@ std::string VaryingLayout::counterFaultText(std::int64_t number, std::int64_t of
             value += hex;
         }
     }
-    return std::string(count ? "表の回数が範囲外です。" : "表の回数が数値ではありません。") +
-           "\n" + recordPlaceText(number, offset) + "\nレコード = " + record +
-           "\nフィールド = " + counterField_.Name + "\n値 = " + value + "\n範囲 = " +
-           std::to_string(min_) + " ～ " + std::to_string(max_);
+    return std::string(count ? "表の回数が範囲外です。" : "表の回数が数値ではありません。") + "\n" +
+           recordPlaceText(number, offset) + "\nレコード = " + record +
+           "\nフィールド = " + counterField_.Name + "\n値 = " + value +
+           "\n範囲 = " + std::to_string(min_) + " ～ " + std::to_string(max_);
 }
 
 }  // namespace sorvek

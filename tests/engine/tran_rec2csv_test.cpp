@@ -297,8 +297,9 @@ TEST_F(TranRec2CsvTest, RecordsHoldTheOccurrencesTheirCountersSay) {
 
     // A counter the table cannot hold, or no number, stops the conversion at its record.
     table[0].recordFormat = RecordFormat::Fixed;
-    const std::string stop = "\nレコード番号 = 2、オフセット = 16 (0x10)\nレコード = R\n"
-                             "フィールド = count\n";
+    const std::string stop =
+        "\nレコード番号 = 2、オフセット = 16 (0x10)\nレコード = R\n"
+        "フィールド = count\n";
     auto stopOf = [&](const std::string& in) {
         failures.clear();
         convert(in, table, false);
@@ -310,8 +311,9 @@ TEST_F(TranRec2CsvTest, RecordsHoldTheOccurrencesTheirCountersSay) {
               stopOf("02AAA11BBB22ZZ\r\nA1YY\r\n"));
     // A table that cannot be read is refused with its record.
     table[1].varying.Pos = 4;
-    EXPECT_EQ("フィールドが表の繰り返しの区切りをまたいでいます。\nレコード = R\nフィールド = name1",
-              stopOf(fixed));
+    EXPECT_EQ(
+        "フィールドが表の繰り返しの区切りをまたいでいます。\nレコード = R\nフィールド = name1",
+        stopOf(fixed));
 }
 
 TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {

@@ -179,13 +179,13 @@ inline RandomCase randomVaryingCase(std::mt19937& rng) {
     const RecordFormat format = formats[pick(3)];
     const bool classCodes = pick(3) != 0;
     RandomCase c;
-    c.table = makeTable(fileDefinition(0, classCodes ? "2" : "", pick(2) ? "," : "||", pick(2)),
-                        {});
+    c.table =
+        makeTable(fileDefinition(0, classCodes ? "2" : "", pick(2) ? "," : "||", pick(2)), {});
     c.table[0].recordFormat = format;
     if (pick(2) == 0) {
-        c.table.output = {CsvEncoding::Cp932, static_cast<CsvQuoting>(pick(3)), pick(2) == 0,
-                          static_cast<ZonedSign>(pick(3)), InvalidPacked::Keep,
-                          static_cast<CsvLineEnd>(pick(2))};
+        c.table.output = {CsvEncoding::Cp932,  static_cast<CsvQuoting>(pick(3)),
+                          pick(2) == 0,        static_cast<ZonedSign>(pick(3)),
+                          InvalidPacked::Keep, static_cast<CsvLineEnd>(pick(2))};
     }
     const int kindCount = classCodes ? 1 + pick(3) : 1;
     for (int k = 1; k <= kindCount; ++k) {
@@ -214,16 +214,17 @@ inline RandomCase randomVaryingCase(std::mt19937& rng) {
         }
         if (tail > 0) fields.push_back(field("tail", pick(2) ? "X" : "9", size - tail + 1, tail));
         const int parent = k > 1 && pick(3) != 0 ? 1 + pick(k - 1) : 0;
-        RecordDef record = recordDefinition("R" + std::to_string(k), size,
-                                            std::string(1, static_cast<char>('A' + k)), parent,
-                                            0, fields);
+        RecordDef record =
+            recordDefinition("R" + std::to_string(k), size,
+                             std::string(1, static_cast<char>('A' + k)), parent, 0, fields);
         record.varying = t;
         c.table.entries.push_back(record);
         if (parent != 0) c.table[static_cast<std::size_t>(parent)].Child = k;
     }
     auto counterBytes = [&](const std::string& type, int count) {
-        if (type == "9") return std::string{static_cast<char>('0' + count / 10 % 10),
-                                            static_cast<char>('0' + count % 10)};
+        if (type == "9")
+            return std::string{static_cast<char>('0' + count / 10 % 10),
+                               static_cast<char>('0' + count % 10)};
         if (type == "P") {  // 3 digits and a sign
             return std::string{static_cast<char>(count / 100 % 10 << 4 | count / 10 % 10),
                                static_cast<char>((count % 10) << 4 | 0x0C)};
