@@ -39,7 +39,11 @@ class PreviewRows final : public CsvLineSink {
   public:
     PreviewRows(const RecordDefTable& table, const char* text, std::size_t maxRows,
                 TextPreview& out)
-        : text_(text), maxRows_(maxRows), out_(out), cells_(table) {}
+        : text_(text),
+          maxRows_(maxRows),
+          out_(out),
+          cells_(table),
+          blank_(isEbcdic(table[0].codePage) ? 0x40 : ' ') {}
 
     bool full() const { return out_.preview.rows.size() >= maxRows_; }
 
@@ -47,7 +51,16 @@ class PreviewRows final : public CsvLineSink {
                 std::size_t) override {
         if (full()) return;
         PreviewRow& row = addRow(line, kind, bytes, size);
-        cells_.fill(row, bytes, size);
+        const VaryingLayout& layout = cells_.layout(kind);
+        if (!layout.used()) {
+            cells_.fill(row, bytes, size);
+            return;
+        }
+        // Laid out again as the kind's fields read it, as the records read from a file are.
+        row.present = layout.presentIn(bytes, size);
+        laid_.resize(layout.length(layout.max()));
+        cells_.fill(row, laid_.data(),
+                    layout.expand(bytes, size, row.present, blank_, laid_.data()));
     }
     bool fault(const CsvLineFault& f) override {
         if (full()) return true;
@@ -77,6 +90,8 @@ class PreviewRows final : public CsvLineSink {
     std::size_t maxRows_;
     TextPreview& out_;
     RecordCells cells_;
+    const unsigned char blank_;        // of the page: fills the occurrences a record lacks
+    std::vector<unsigned char> laid_;  // a record laid out by its varying table
 };
 
 // Reads the lines of `text` until `rows` is full or the whole lines are read.

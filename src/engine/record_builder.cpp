@@ -67,8 +67,24 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
                 plan.classField = static_cast<int>(plan.fields.size());
                 plan.classOffset = b.classPos_ - begin;
             }
+            if (record.varying.present() &&
+                &f == &record.Fields[static_cast<std::size_t>(record.varying.counter - 1)]) {
+                plan.counterField = plan.fields.size();
+            }
             plan.fields.emplace_back(f, form, options);
             plan.names.push_back(f.Name);
+        }
+        if (record.varying.present()) {
+            const FieldDef& counter =
+                record.Fields[static_cast<std::size_t>(record.varying.counter - 1)];
+            if (counter.Check != -1) {
+                return failure(
+                    "表の回数のフィールドを出力しないレコード定義からはレコードを"
+                    "作れません。\nレコード = " +
+                        record.Name + "\nフィールド = " + counter.Name,
+                    FailureKind::InvalidDefinition);
+            }
+            plan.layout = VaryingLayout(record, ebcdic);
         }
         for (int r = static_cast<int>(k); r != 0; r = table[static_cast<std::size_t>(r)].Parent) {
             plan.chain.insert(plan.chain.begin(), r);
@@ -78,6 +94,7 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
     b.addShapes();
     if (Status alike = b.checkShapes(table); !alike) return alike.error();
     b.records_.resize(kinds);
+    b.lengths_.resize(kinds);
     for (std::size_t k = 1; k < kinds; ++k) b.records_[k].resize(b.kinds_[k].blank.size());
     b.probe_.resize(longest);
     return b;
@@ -158,6 +175,17 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
         if (!field.encode(values[first + i], record.data() + field.offset(), scratch_, why_)) {
             return ValueFailure{first + i + 1, plan.names[i], why_};
         }
+    }
+    lengths_[k] = record.size();
+    if (plan.layout.used()) {
+        // Only the occurrences the counter says are written.
+        const std::optional<std::int64_t> count = plan.layout.counter(record.data());
+        if (!count || !plan.layout.inRange(*count)) {
+            return ValueFailure{first + plan.counterField + 1, plan.names[plan.counterField],
+                                "表の回数の範囲 (" + std::to_string(plan.layout.min()) + " ～ " +
+                                    std::to_string(plan.layout.max()) + ") にありません。"};
+        }
+        lengths_[k] = plan.layout.compact(record.data(), static_cast<std::uint32_t>(*count));
     }
     return std::nullopt;
 }
@@ -248,7 +276,7 @@ void RecordBuilder::emitMade(const std::vector<std::string_view>& values, const 
             conditions_.push_back({m.kind, m.doubt, lineStarts});
             lineStarts = false;
         }
-        emit(m.kind, records_[k].data(), plan.blank.size(), condition);
+        emit(m.kind, records_[k].data(), lengths_[k], condition);
         // Only the values of kinds with children are looked at again, by the next line.
         if (plan.line) continue;
         if (m.doubt == Doubt::Compare) {

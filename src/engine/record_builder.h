@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/field_encoding.h"
+#include "engine/varying_table.h"
 #include "model/record_def.h"
 #include "ports/status.h"
 
@@ -82,6 +83,10 @@ class RecordBuilder {
         int classField = -1;            // its written field that holds the class code, or -1
         std::uint32_t classOffset = 0;  // where in that field the class code starts
         bool line = false;              // a kind without children: its records make lines
+        // A table whose occurrences its counter gives: the records hold only those, and the
+        // counter is the written field `counterField`.
+        VaryingLayout layout;
+        std::size_t counterField = 0;
     };
     // A line of a kind with `generations` of its marked chain (the bottom ones: an ancestor with
     // no record yet leaves the generations above it out).
@@ -110,7 +115,8 @@ class RecordBuilder {
     std::optional<ValueFailure> encodeRecord(int kind, const std::vector<std::string_view>& values,
                                              std::size_t first);
 
-    std::vector<KindPlan> kinds_;  // by record index; entry 0 unused
+    std::vector<KindPlan> kinds_;       // by record index; entry 0 unused
+    std::vector<std::size_t> lengths_;  // by kind: of the record last made in records_
     std::vector<Shape> shapes_;
     std::vector<std::string> classes_;  // the class code of each kind, in the page's bytes
     std::uint32_t classPos_ = 0;        // 0-based; meaningful when classes are told apart

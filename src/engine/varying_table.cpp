@@ -134,6 +134,12 @@ std::size_t VaryingLayout::expand(const unsigned char* record, std::size_t read,
     return end_ + tail;
 }
 
+std::size_t VaryingLayout::compact(unsigned char* record, std::uint32_t count) const {
+    const std::size_t held = begin_ + static_cast<std::size_t>(count) * occurrenceSize_;
+    std::memmove(record + held, record + end_, size_ - end_);
+    return length(count);
+}
+
 std::uint32_t VaryingLayout::presentIn(const unsigned char* expanded, std::size_t reach) const {
     if (reach < counterEnd_) return 0;
     const std::optional<std::int64_t> count = counter(expanded);

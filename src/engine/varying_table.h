@@ -31,6 +31,7 @@ class VaryingLayout {
     VaryingLayout(const RecordDef& record, bool ebcdic);
 
     bool used() const { return used_; }
+    std::int64_t min() const { return min_; }
     std::uint32_t max() const { return max_; }
     // Bytes a record reaches before its counter can be read.
     std::size_t counterEnd() const { return counterEnd_; }
@@ -51,6 +52,11 @@ class VaryingLayout {
     // (the kind's length when nothing was cut).
     std::size_t expand(const unsigned char* record, std::size_t read, std::uint32_t count,
                        unsigned char blank, unsigned char* out) const;
+
+    // The reverse of `expand`: moves the bytes after the table of the record at `record` (laid
+    // out at the kind's length) to right after its first `count` occurrences, and returns the
+    // record's length then. REQUIRES: inRange(count).
+    std::size_t compact(unsigned char* record, std::uint32_t count) const;
 
     // The occurrences of a record laid out by `expand` with `reach` bytes of its own: 0 when
     // it does not reach its counter.

@@ -1,5 +1,7 @@
 #include "engine/tran_rec2csv.h"
 
+#include "engine/tran_csv2rec.h"
+
 #include <functional>
 #include <random>
 
@@ -294,6 +296,27 @@ TEST_F(TranRec2CsvTest, RecordsHoldTheOccurrencesTheirCountersSay) {
     }
     table[0].recordFormat = RecordFormat::V;
     EXPECT_BYTES_EQ(expected, convert(v, table));
+    // The way back makes the records again, each as long as its counter says, in parts too.
+    for (const RecordFormat format : {RecordFormat::Fixed, RecordFormat::V}) {
+        table[0].recordFormat = format;
+        RecordOutputOptions framing;
+        framing.end = format == RecordFormat::Fixed ? RecordEnd::CrLf : RecordEnd::None;
+        for (const unsigned jobs : {1u, 3u}) {
+            EngineContext ctx = context();
+            ctx.jobs = jobs;
+            ASSERT_TRUE(ran(tranCsv2Rec(dir.write("back.csv", expected), dir.file("back.dat"),
+                                        table, framing, ctx)));
+            EXPECT_BYTES_EQ(format == RecordFormat::Fixed ? fixed : v,
+                            readFile(dir.file("back.dat")));
+        }
+    }
+    EngineContext ctx = context();
+    EXPECT_FALSE(ran(tranCsv2Rec(dir.write("bad.csv", "04,A,1,B,2,C,3,ZZ\r\n"), dir.file("bad.dat"),
+                                 table, {}, ctx)));
+    EXPECT_NE(std::string::npos,
+              failures.back().reason.find("表の回数の範囲 (0 ～ 3) にありません。"))
+        << failures.back().reason;
+    failures.clear();
 
     // A counter the table cannot hold, or no number, stops the conversion at its record.
     table[0].recordFormat = RecordFormat::Fixed;
