@@ -22,7 +22,9 @@ bool sameStoredFields(const std::vector<FieldDef>& a, const std::vector<FieldDef
 bool sameStoredEntry(const RecordDef& a, const RecordDef& b) {
     return a.Name == b.Name && a.Size == b.Size && a.Class == b.Class && a.Parent == b.Parent &&
            a.Child == b.Child && storedDelimiter(a.Delimiter) == storedDelimiter(b.Delimiter) &&
-           a.TitleLine == b.TitleLine && sameStoredFields(a.Fields, b.Fields);
+           a.TitleLine == b.TitleLine && a.codePage == b.codePage &&
+           a.recordFormat == b.recordFormat && a.descriptorWords == b.descriptorWords &&
+           a.varying == b.varying && sameStoredFields(a.Fields, b.Fields);
 }
 
 }  // namespace

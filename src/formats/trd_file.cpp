@@ -22,6 +22,10 @@ constexpr const char* kOutputSection = "CSV Output";
 // The forms of host data fields (sign position, binary sign and byte order, scaling), by field;
 // written only for fields that have one, so readers that do not know it read the rest alike.
 constexpr const char* kFieldFormatSection = "Field Format";
+// The tables whose occurrences a counter gives, by record ("Record_2=counter=Field_1,pos=5,
+// size=6,min=0,max=10"); the fields describe each table at its largest, so readers that do not
+// know the section read every occurrence as fixed.
+constexpr const char* kVaryingTableSection = "Varying Tables";
 
 std::string recordSection(int i) {
     return "Record_" + std::to_string(i);
@@ -258,6 +262,66 @@ void writeFieldFormats(IniDocument& doc, const RecordDefTable& table) {
     }
 }
 
+std::string varyingTableText(const VaryingTable& t) {
+    return "counter=" + fieldKey(t.counter - 1) + ",pos=" + std::to_string(t.Pos) +
+           ",size=" + std::to_string(t.occurrenceSize) + ",min=" + std::to_string(t.min) +
+           ",max=" + std::to_string(t.max);
+}
+
+std::optional<VaryingTable> parseVaryingTable(std::string_view text) {
+    VaryingTable t;
+    bool counter = false, pos = false, size = false, min = false, max = false;
+    for (std::string_view item : splitAtCommas(text)) {
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos) return std::nullopt;
+        const std::string_view name = item.substr(0, equals);
+        const std::string_view value = item.substr(equals + 1);
+        if (name == "counter") {
+            constexpr std::string_view kField = "Field_";
+            if (value.substr(0, kField.size()) != kField) return std::nullopt;
+            std::optional<std::int32_t> j = parseInt32(value.substr(kField.size()));
+            if (!j || *j < 0 || *j == INT32_MAX) return std::nullopt;
+            t.counter = *j + 1;
+            counter = true;
+            continue;
+        }
+        std::optional<std::int32_t> number = parseInt32(value);
+        if (!number) return std::nullopt;
+        bool* seen = name == "pos"    ? &pos
+                     : name == "size" ? &size
+                     : name == "min"  ? &min
+                     : name == "max"  ? &max
+                                      : nullptr;
+        if (seen == nullptr) return std::nullopt;
+        *seen = true;
+        (name == "pos"    ? t.Pos
+         : name == "size" ? t.occurrenceSize
+         : name == "min"  ? t.min
+                          : t.max) = *number;
+    }
+    if (!counter || !pos || !size || !min || !max) return std::nullopt;
+    return t;
+}
+
+Status readVaryingTables(const IniDocument& doc, RecordDefTable& table) {
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        const std::string key = recordSection(i);
+        const std::string text = doc.get(kVaryingTableSection, key);
+        if (text.empty()) continue;
+        std::optional<VaryingTable> t = parseVaryingTable(text);
+        if (!t) return badHostValue("表の回数の指定に誤りがあります。", key, text);
+        table[static_cast<std::size_t>(i)].varying = *t;
+    }
+    return {};
+}
+
+void writeVaryingTables(IniDocument& doc, const RecordDefTable& table) {
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        const VaryingTable& t = table[static_cast<std::size_t>(i)].varying;
+        if (t.present()) doc.set(kVaryingTableSection, recordSection(i), varyingTableText(t));
+    }
+}
+
 }  // namespace
 
 Failure notDefinitionFile(const std::string& path) {
@@ -316,6 +380,7 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
         }
     }
     if (Status formats = readFieldFormats(doc, table); !formats) return formats;
+    if (Status varying = readVaryingTables(doc, table); !varying) return varying;
     return readOutputSection(doc, table);
 }
 
@@ -365,6 +430,7 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
             doc.set(section, fieldKey(j), fieldLine(record.Fields[j]));
     }
     writeFieldFormats(doc, table);
+    writeVaryingTables(doc, table);
     writeOutputSection(doc, table);
     return doc.save(path, files);
 }

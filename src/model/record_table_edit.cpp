@@ -24,6 +24,41 @@ void renumberFrom(std::vector<FieldDef>& fields, std::size_t from) {
     }
 }
 
+// A record's varying table held by its fields across an edit of them: the index of its counter
+// and of the first field inside it, before the edit.
+struct TableAnchor {
+    std::int64_t counter = -1;
+    std::int64_t first = -1;
+};
+
+TableAnchor anchorOf(const RecordDef& record) {
+    const VaryingTable& t = record.varying;
+    if (!t.present()) return {};
+    TableAnchor anchor{t.counter - 1, -1};
+    for (std::size_t j = 0; j < record.Fields.size() && anchor.first < 0; ++j) {
+        const std::int64_t pos = record.Fields[j].Pos;
+        if (pos >= t.Pos && pos < t.end()) anchor.first = static_cast<std::int64_t>(j);
+    }
+    return anchor;
+}
+
+// After an edit that put the field that was at index i at `moved(i)` (-1: deleted): the counter
+// follows its field, the table starts where its first field now does. A table whose counter or
+// first field is gone is gone too; what the edit did to the occurrences is left to the
+// definition check, which names the field that no longer fits one.
+template <class Moved>
+void reanchor(RecordDef& record, const TableAnchor& anchor, Moved moved) {
+    if (!record.varying.present()) return;
+    const std::int64_t counter = moved(anchor.counter);
+    const std::int64_t first = anchor.first < 0 ? -1 : moved(anchor.first);
+    if (counter < 0 || first < 0 || first >= static_cast<std::int64_t>(record.Fields.size())) {
+        record.varying = {};
+        return;
+    }
+    record.varying.counter = static_cast<std::int32_t>(counter + 1);
+    record.varying.Pos = record.Fields[static_cast<std::size_t>(first)].Pos;
+}
+
 }  // namespace
 
 bool hasChildRecords(const RecordDefTable& table, std::int32_t index) {
@@ -104,10 +139,16 @@ bool DeleteFieldDef(RecordDef& record, std::int32_t k) {
     if (k < 0 || static_cast<std::size_t>(k) >= fields.size()) return false;
     if (fields.size() == 1) {
         fields.clear();
+        record.varying = {};
         return true;
     }
+    const TableAnchor anchor = anchorOf(record);
     fields.erase(fields.begin() + k);
     renumberFrom(fields, static_cast<std::size_t>(k));
+    // The first field of the table deleted: the table starts at the field after it.
+    reanchor(record, anchor, [&](std::int64_t i) {
+        return i == k && i != anchor.first ? -1 : i > k ? i - 1 : i;
+    });
     return true;
 }
 
@@ -119,12 +160,14 @@ bool MoveFieldDef(RecordDef& record, std::int32_t k, std::int32_t direction) {
         static_cast<std::size_t>(other) >= fields.size()) {
         return false;
     }
+    const TableAnchor anchor = anchorOf(record);
     // The upper of the two keeps the start; the lower follows it.
     FieldDef& upper = fields[static_cast<std::size_t>(std::min<std::int64_t>(k, other))];
     FieldDef& lower = fields[static_cast<std::size_t>(std::max<std::int64_t>(k, other))];
     lower.Pos = upper.Pos;
     upper.Pos = positionAfter(lower);
     std::swap(upper, lower);
+    reanchor(record, anchor, [&](std::int64_t i) { return i == k ? other : i == other ? k : i; });
     return true;
 }
 
@@ -136,13 +179,17 @@ std::int32_t insertFieldDef(RecordDef& record, std::int32_t selectedRow, FieldDe
         fields[j].Pos = clampToInt32(static_cast<std::int64_t>(fields[j].Pos) + field.Size);
     }
     field.Pos = k == 0 ? 1 : positionAfter(fields[k - 1]);
+    const TableAnchor anchor = anchorOf(record);
     fields.insert(fields.begin() + static_cast<std::ptrdiff_t>(k), std::move(field));
+    reanchor(record, anchor,
+             [&](std::int64_t i) { return i >= static_cast<std::int64_t>(k) ? i + 1 : i; });
     return static_cast<std::int32_t>(k);
 }
 
 bool changeFieldDef(RecordDef& record, std::int32_t k, const FieldDef& values) {
     std::vector<FieldDef>& fields = record.Fields;
     if (k < 0 || static_cast<std::size_t>(k) >= fields.size()) return false;
+    const TableAnchor anchor = anchorOf(record);
     FieldDef& field = fields[static_cast<std::size_t>(k)];
     field.Name = values.Name;
     field.Type = values.Type;
@@ -150,6 +197,7 @@ bool changeFieldDef(RecordDef& record, std::int32_t k, const FieldDef& values) {
     field.Dec = values.Dec;
     field.Memo = values.Memo;
     renumberFrom(fields, static_cast<std::size_t>(k) + 1);
+    reanchor(record, anchor, [](std::int64_t i) { return i; });
     return true;
 }
 

@@ -85,6 +85,7 @@ void expectTablesEqual(const RecordDefTable& expected, const RecordDefTable& act
         EXPECT_EQ(e.Parent, a.Parent);
         EXPECT_EQ(e.Child, a.Child);
         EXPECT_EQ(e.Fields, a.Fields);
+        EXPECT_TRUE(e.varying == a.varying);
     }
 }
 
@@ -392,6 +393,7 @@ TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
     host[1].Fields[1] = FieldDef{"件数", "BIN", 2, 4, 2, -1, ""};
     host[1].Fields[1].signedBinary = true;
     host[1].Fields[1].byteOrder = ByteOrder::Native;
+    host[2].varying = {1, 3, 4, 0, 2};
     const std::string out = dir.file("host.trd");
     ASSERT_TRUE(writeTrdFile(out, host));
     std::string expected = kOrderFile;
@@ -407,7 +409,10 @@ TEST_F(TrdFileTest, HostDataKeysAreWrittenOnlyWhenSet) {
         "[Field Format]\r\n"
         "Field_1_1=signed,byte-order=native\r\n"
         "Field_2_1=sign=leading-separate\r\n"
-        "Field_2_2=scale=-3\r\n";
+        "Field_2_2=scale=-3\r\n"
+        "\r\n"
+        "[Varying Tables]\r\n"
+        "Record_2=counter=Field_0,pos=3,size=4,min=0,max=2\r\n";
     EXPECT_BYTES_EQ(utf8ToCp932(expected), readFile(out));
     ASSERT_TRUE(read(out));
     expectTablesEqual(host, table);
@@ -438,6 +443,10 @@ TEST_F(TrdFileTest, HostDataKeysReadInAnyLetterCaseAndRefuseUnknownValues) {
          "フィールド形式の指定に誤りがあります。\nField_2_2 = scale=x"},
         {"[Field Format]\r\nField_1_0=unsigned",
          "フィールド形式の指定に誤りがあります。\nField_1_0 = unsigned"},
+        {"[Varying Tables]\r\nRecord_2=counter=2,pos=3,size=4,min=0,max=2",
+         "表の回数の指定に誤りがあります。\nRecord_2 = counter=2,pos=3,size=4,min=0,max=2"},
+        {"[Varying Tables]\r\nRecord_2=counter=Field_0,pos=3,size=4,max=2",
+         "表の回数の指定に誤りがあります。\nRecord_2 = counter=Field_0,pos=3,size=4,max=2"},
     };
     for (const auto& [lines, message] : refused) {
         notices.clear();

@@ -176,6 +176,36 @@ TEST(ChangeFieldDef, NewSizeMovesEveryLaterFieldAndKeepsPosAndCheck) {
     EXPECT_FALSE(changeFieldDef(record, 3, values));
 }
 
+// A varying table keeps its counter and its first field through every edit of the fields; it
+// goes with the counter, or with the last field that was in it.
+TEST(VaryingTable, FollowsItsCounterAndItsFirstFieldThroughEdits) {
+    RecordDef base;
+    base.Fields = {field("pre", 1, 2), field("count", 3, 2), field("a1", 5, 3),
+                   field("a2", 8, 3), field("tail", 11, 2)};
+    base.Size = 12;
+    base.varying = {2, 5, 3, 0, 2};
+    RecordDef r = base;
+    ASSERT_TRUE(DeleteFieldDef(r, 0));  // before both
+    EXPECT_TRUE((VaryingTable{1, 3, 3, 0, 2}) == r.varying);
+    r = base;
+    insertFieldDef(r, 2, field("new", 0, 4));  // between the counter and the table
+    EXPECT_TRUE((VaryingTable{2, 9, 3, 0, 2}) == r.varying);
+    r = base;
+    FieldDef wider = base.Fields[0];
+    wider.Size = 5;
+    ASSERT_TRUE(changeFieldDef(r, 0, wider));
+    EXPECT_TRUE((VaryingTable{2, 8, 3, 0, 2}) == r.varying);
+    r = base;
+    ASSERT_TRUE(MoveFieldDef(r, 1, -1));  // the counter first
+    EXPECT_TRUE((VaryingTable{1, 5, 3, 0, 2}) == r.varying);
+    r = base;
+    ASSERT_TRUE(DeleteFieldDef(r, 2));  // the table's first field: it starts at the next
+    EXPECT_TRUE((VaryingTable{2, 5, 3, 0, 2}) == r.varying);
+    r = base;
+    ASSERT_TRUE(DeleteFieldDef(r, 1));  // the counter: no table is left
+    EXPECT_FALSE(r.varying.present());
+}
+
 TEST(FieldPositions, HugeSizesStopAtTheIntegerLimitInsteadOfOverflowing) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     RecordDef record;
