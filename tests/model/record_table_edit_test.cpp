@@ -180,8 +180,8 @@ TEST(ChangeFieldDef, NewSizeMovesEveryLaterFieldAndKeepsPosAndCheck) {
 // goes with the counter, or with the last field that was in it.
 TEST(VaryingTable, FollowsItsCounterAndItsFirstFieldThroughEdits) {
     RecordDef base;
-    base.Fields = {field("pre", 1, 2), field("count", 3, 2), field("a1", 5, 3),
-                   field("a2", 8, 3), field("tail", 11, 2)};
+    base.Fields = {field("pre", 1, 2), field("count", 3, 2), field("a1", 5, 3), field("a2", 8, 3),
+                   field("tail", 11, 2)};
     base.Size = 12;
     base.varying = {2, 5, 3, 0, 2};
     RecordDef r = base;
