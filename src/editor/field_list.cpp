@@ -5,14 +5,32 @@
 #include "editor/record_texts.h"
 
 namespace sorvek {
+namespace {
+
+// What field `j` of `record` is to its varying table: its counter ("、表の回数 0～3"), a field
+// of occurrence n of m ("、繰り返し 2/3"), or nothing.
+std::string tableRole(const RecordDef& record, std::size_t j) {
+    const VaryingTable& t = record.varying;
+    if (!t.present()) return {};
+    if (static_cast<std::size_t>(t.counter) == j + 1) {
+        return "、表の回数 " + std::to_string(t.min) + "～" + std::to_string(t.max);
+    }
+    const std::int64_t pos = record.Fields[j].Pos;
+    if (t.occurrenceSize < 1 || pos < t.Pos || pos >= t.end()) return {};
+    return "、繰り返し " + std::to_string((pos - t.Pos) / t.occurrenceSize + 1) + "/" +
+           std::to_string(t.max);
+}
+
+}  // namespace
 
 std::vector<FieldRow> refillFieldRows(RecordDef& record) {
     std::vector<FieldRow> rows;
     rows.reserve(record.Fields.size());
     for (FieldDef& field : record.Fields) {
         field.Check = field.Check != 0 ? -1 : 0;
-        rows.push_back(FieldRow{field.Name, typeDisplay(field), std::to_string(field.Pos),
-                                std::to_string(field.Size), field.Memo, field.Check != 0});
+        rows.push_back(FieldRow{field.Name, typeDisplay(field) + tableRole(record, rows.size()),
+                                std::to_string(field.Pos), std::to_string(field.Size), field.Memo,
+                                field.Check != 0});
     }
     return rows;
 }

@@ -43,12 +43,25 @@ RecordPanel fillRecordPanel(std::int32_t mode, const RecordDefTable& table,
         input.txtRecLen = std::to_string(file.Size != 0 ? file.Size : record.Size);
         input.txtRecClass = record.Class;
         input.cmbRecParent = table.isRecordIndex(record.Parent) ? record.Parent : 0;
+        panel.varyingTable = varyingTableText(record);
     } else {
         input.txtRecLen = file.Size != 0 ? std::to_string(file.Size) : "";
         // A new record goes under the selected record by default.
         input.cmbRecParent = tree.isRecordNodeSelected() ? selected : 0;
     }
     return panel;
+}
+
+std::string varyingTableText(const RecordDef& record) {
+    const VaryingTable& t = record.varying;
+    if (!t.present()) return {};
+    const bool known =
+        t.counter >= 1 && static_cast<std::size_t>(t.counter) <= record.Fields.size();
+    const std::string counter = known ? record.Fields[static_cast<std::size_t>(t.counter - 1)].Name
+                                      : "(フィールド " + std::to_string(t.counter) + ")";
+    return "表: 回数 = " + counter + " (" + std::to_string(t.min) + " ～ " + std::to_string(t.max) +
+           ")、位置 " + std::to_string(t.Pos) + " から 1 回 " + std::to_string(t.occurrenceSize) +
+           " バイト";
 }
 
 EditCheck validateRecord(std::int32_t mode, const RecordInput& input, const RecordDefTable& table,

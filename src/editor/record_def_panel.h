@@ -30,7 +30,14 @@ struct RecordPanel {
     bool txtRecLenEnabled = true;    // false when entry 0 gives every record its length
     bool txtRecClassVisible = true;  // false (with its label) when records carry no class code
     std::vector<ParentChoice> parentChoices;
+    // Mode 4, a record with a varying table: what the table is (its counter, its place, the
+    // bytes of an occurrence and the counts); empty otherwise.
+    std::string varyingTable;
 };
+
+// The line that tells what `record`'s varying table is, or empty when it has none:
+// "表: 回数 = COUNT (0 ～ 3)、位置 5 から 1 回 5 バイト".
+std::string varyingTableText(const RecordDef& record);
 
 // The parent list: "(無し)", then every record node in the order of the tree's collection. In
 // mode 4 the selected record and every record below it are left out, so no choice can make the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/record_def_panel.h"
 #include "support/sample_tables.h"
 
 namespace sorvek::testing {
@@ -18,6 +19,18 @@ TEST(FieldListRows, ShowEveryFieldAndNormaliseChecks) {
     EXPECT_TRUE(rows[1].checked);
     EXPECT_EQ(-1, record.Fields[1].Check);
     EXPECT_EQ((FieldRow{"金額", "P(5)V99", "21", "4", "税込", true}), rows[2]);
+}
+
+TEST(FieldListRows, ShowTheCounterAndTheOccurrenceOfAVaryingTable) {
+    RecordDef record = threeFields();  // a X(10), b X(10), c X(5)
+    record.Fields[0].Type = "9";
+    record.Size = 30;
+    record.varying = {1, 11, 10, 0, 2};
+    const std::vector<FieldRow> rows = refillFieldRows(record);
+    EXPECT_EQ("9(10)、表の回数 0～2", rows[0].type);
+    EXPECT_EQ("X(10)、繰り返し 1/2", rows[1].type);
+    EXPECT_EQ("X(5)、繰り返し 2/2", rows[2].type);
+    EXPECT_EQ("表: 回数 = a (0 ～ 2)、位置 11 から 1 回 10 バイト", varyingTableText(record));
 }
 
 TEST(FieldMenuState, EnabledByTheSelectedRow) {

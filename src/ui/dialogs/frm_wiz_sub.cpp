@@ -211,6 +211,10 @@ QWidget* frmWizSub::buildRecordPanel() {
         grid->addWidget(input, row, 1);
         ++row;
     }
+    // A record's varying table, as its definition gives it: shown, not edited here.
+    lblRecVarying = named(new QLabel(panel), "lblRecVarying");
+    lblRecVarying->setWordWrap(true);
+    grid->addWidget(lblRecVarying, row++, 0, 1, 2);
     txtRecLen->setMaximumWidth(100);
     txtRecClass->setMaximumWidth(100);
     grid->setAlignment(txtRecLen, Qt::AlignLeft);
@@ -367,6 +371,8 @@ void frmWizSub::Form_Load() {
             cmbRecParent->addItem(q(choice.text), choice.tag);
         }
         cmbRecParent->setCurrentIndex(std::max(0, cmbRecParent->findData(fill.input.cmbRecParent)));
+        lblRecVarying->setText(q(fill.varyingTable));
+        lblRecVarying->setVisible(!fill.varyingTable.empty());
         first = txtRecName;
     } else if (panel == 3) {
         const FieldInput fill = fillFieldPanel(mode, table, record_, sel_);

@@ -55,6 +55,7 @@ class frmWizSub : public QDialog {
     QLineEdit* txtRecName = nullptr;
     QLineEdit* txtRecLen = nullptr;
     QLabel* lblRecClass = nullptr;
+    QLabel* lblRecVarying = nullptr;  // the record's varying table, when it has one
     QLineEdit* txtRecClass = nullptr;
     QComboBox* cmbRecParent = nullptr;
     QLineEdit* txtFldName = nullptr;
