@@ -74,7 +74,7 @@ TEST_P(CliTest, ConvertsQuietlyWithPathsContainingSpaces) {
 TEST_P(CliTest, RefusedCommandLinesExitWithTwo) {
     dir.write("in.txt", "x");
     const std::pair<const char*, const char*> cases[] = {
-        {"/X in.txt out.txt 1", "パラメータに誤りがあります。\n"},
+        {"/X in.txt out.txt 1", "パラメータに誤りがあります。\nスイッチ = /X\n"},
         {"/L in.txt out.txt", "パラメータの数が違います\n"},
         {"/C in.txt out.txt a b", "パラメータの数が違います。\n"},
         {"/L in.txt out.txt 12.5", "レコード長の指定に誤りがあります。\nレコード長 = 12.5\n"},
