@@ -424,6 +424,38 @@ TEST_P(CliTest, LongOptionsNameTheJobsParameterBeforeInputAndOutput) {
     EXPECT_EQ("ab\rcd\r", readFile(dir.file("-out.txt")));
 }
 
+// The bytes after the last whole record make no line: -v says so, and the output is the same
+// bytes as without it. The check reads standard input for "-", as its usage says.
+TEST_P(CliTest, VerboseSaysWhatWasLeftOutAndTheCheckReadsStandardInput) {
+    dir.write("t.trd", kCheckDefinition);
+    dir.write("in.dat", std::string("H001DAB\x12\x3CX"));
+    CliRun r = cli("/C in.dat quiet.csv t.trd");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    r = cli("-v /C in.dat told.csv t.trd");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos,
+              r.err.find(nameOf(GetParam()) +
+                         ": 注意: 末尾の 1 バイト (オフセット 9 から) はレコード長に満たないため"
+                         "出力していません。\n"))
+        << r.err;
+    EXPECT_BYTES_EQ(readFile(dir.file("quiet.csv")), readFile(dir.file("told.csv")));
+    for (const char* jobs : {"", "--jobs 2 "}) {
+        r = cli(std::string("-v ") + jobs + "/C in.dat jobs.csv t.trd");
+        EXPECT_NE(std::string::npos, r.err.find("末尾の 1 バイト")) << jobs << r.err;
+    }
+
+    r = cli("--check --json - t.trd <in.dat");
+    EXPECT_EQ(1, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(10, j["file_size"]);
+    EXPECT_EQ(1, j["trailing_bytes"]);
+    r = cli("--check - <in.dat");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("ファイルサイズ: 10 バイト")) << r.out;
+}
+
 TEST_P(CliTest, OutputOptionsOverrideTheDefinition) {
     // Header and details, title line on in the definition.
     dir.write("d.trd", utf8ToCp932("[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
