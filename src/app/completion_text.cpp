@@ -1,8 +1,11 @@
 #include "app/completion_text.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/job_registry.h"
+#include "app/run_job.h"
+#include "engine/inspection.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"
 
@@ -16,6 +19,25 @@ JobSummary summarizeJob(const AppState& state, const InspectionReport& input, Fi
     if (const JobEntry* entry = findJobByKind(job.JobKind); entry && entry->summarize) {
         entry->summarize(state, input, summary);
     }
+    return summary;
+}
+
+std::optional<JobSummary> runJobWithSummary(AppState& state, EngineContext& context,
+                                            Messages& messages) {
+    // The definition is taken as it is before the job changes it (a "\t" delimiter, the data).
+    const JobEntry* entry = findJobByKind(state.job.JobKind);
+    Inspector inspector(entry != nullptr && entry->inputIsRecords ? &state.recordDefTable
+                                                                  : nullptr);
+    context.observeInput = [&inspector](const char* data, std::size_t size) {
+        inspector.add(data, size);
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const bool ok = runJob(state, context, messages);
+    const auto took = std::chrono::steady_clock::now() - started;
+    context.observeInput = nullptr;
+    if (!ok) return std::nullopt;
+    JobSummary summary = summarizeJob(state, inspector.finish(), context.files);
+    summary.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
     return summary;
 }
 

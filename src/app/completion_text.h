@@ -4,12 +4,15 @@
 // of the input that ran alongside the job). Used by both programs; the console program prints
 // nothing on success.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
+#include "engine/engine_context.h"
 #include "engine/inspection_report.h"
 #include "platform/files.h"
+#include "ports/messages.h"
 
 namespace sorvek {
 
@@ -20,6 +23,13 @@ struct JobSummary {
     std::int64_t elapsedMs = -1;   // how long the job took; -1 when not measured
     std::vector<std::string> warnings;
 };
+
+// Runs the job of `state` as `runJob` does (its failure shown through `messages`), with the
+// input inspected alongside through the job's definition where it reads records (the job's
+// output is the same bytes). The summary of the job when it succeeded, with `elapsedMs` set;
+// nothing when it failed. `context.observeInput` is taken for the run and left empty.
+std::optional<JobSummary> runJobWithSummary(AppState& state, EngineContext& context,
+                                            Messages& messages);
 
 // A duration as people read it: "0.4 秒", "12.3 秒", "2 分 05 秒", "1 時間 02 分 03 秒".
 std::string elapsedText(std::int64_t milliseconds);

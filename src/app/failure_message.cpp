@@ -41,6 +41,8 @@ std::string failureText(const Failure& f) {
             return "レコード長の指定に誤りがあります。\nレコード長 = " + f.subject;
         case FailureSubject::LineEnding:
             return "改行コードの指定に誤りがあります。\n改行コード = " + f.subject;
+        case FailureSubject::JobSwitch:
+            return "パラメータに誤りがあります。\nスイッチ = " + f.subject;
         default:
             break;
     }

@@ -22,7 +22,11 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
 
     JobState& job = state.job;
     const JobEntry* entry = findJobBySwitch(args[0]);
-    if (entry == nullptr) return refuse(messages, "パラメータに誤りがあります。");
+    if (entry == nullptr) {
+        showFailure(Failure(FailureKind::RefusedArgument, "", FailureSubject::JobSwitch, args[0]),
+                    messages);
+        return {StartupAction::End, kExitRefused};
+    }
     job.JobKind = entry->kind;
     job.JobTitle = entry->title;
     if (args.size() != 4) return refuse(messages, entry->countRefusal);

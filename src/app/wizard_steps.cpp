@@ -1,11 +1,8 @@
 #include "app/wizard_steps.h"
 
-#include <chrono>
-
 #include "app/completion_text.h"
 #include "app/job_registry.h"
 #include "app/run_job.h"
-#include "engine/inspection.h"
 #include "ports/app_title.h"
 
 namespace sorvek {
@@ -71,21 +68,9 @@ ExecuteResult executeJob(AppState& state, EngineContext& context, Messages& mess
         const bool ok = runJob(state, context, messages);
         return {ok, false, {}};
     }
-    // The definition is taken as it is before the job changes it (a "\t" delimiter, the data).
-    const JobEntry* entry = findJobByKind(state.job.JobKind);
-    Inspector inspector(entry != nullptr && entry->inputIsRecords ? &state.recordDefTable
-                                                                  : nullptr);
-    context.observeInput = [&inspector](const char* data, std::size_t size) {
-        inspector.add(data, size);
-    };
-    const auto started = std::chrono::steady_clock::now();
-    const bool ok = runJob(state, context, messages);
-    const auto took = std::chrono::steady_clock::now() - started;
-    context.observeInput = nullptr;
-    if (!ok) return {false, false, {}};
-    JobSummary summary = summarizeJob(state, inspector.finish(), context.files);
-    summary.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
-    return {true, true, completionDetails(summary)};
+    const std::optional<JobSummary> summary = runJobWithSummary(state, context, messages);
+    if (!summary) return {false, false, {}};
+    return {true, true, completionDetails(*summary)};
 }
 
 }  // namespace sorvek

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/check_report.h"
+#include "app/completion_text.h"
 #include "app/definition_options.h"
 #include "app/job_registry.h"
 #include "app/record_data_check.h"
@@ -114,8 +115,22 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     EngineContext context{progress};
     context.cancelled = &stopRequestFlag();
     context.jobs = command.jobs != 0 ? command.jobs : kDefaultJobs;
-    const bool ok = runJob(state, context, messages);
+    // With -v the input is inspected alongside, so that what was left out of the output (an
+    // incomplete last record, records skipped) is said as the desktop program's completion says
+    // it; the output is the same bytes.
+    std::vector<std::string> notes;
+    bool ok = false;
+    if (command.verbose) {
+        const std::optional<JobSummary> summary = runJobWithSummary(state, context, messages);
+        ok = summary.has_value();
+        if (summary) notes = summary->warnings;
+    } else {
+        ok = runJob(state, context, messages);
+    }
     progress.endLine();
+    for (const std::string& note : notes) {
+        std::fprintf(streams.err, "%s: 注意: %s\n", streams.programName, note.c_str());
+    }
     if (command.verbose) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         std::fprintf(streams.err, "%s: %s (%.2f 秒)\n", streams.programName,

@@ -57,6 +57,12 @@ Status checkField(const RecordDef& record, const FieldDef& f) {
     return {};
 }
 
+// `what`: the first line and the record's line.
+Failure tooLong(const std::string& what, std::int64_t length) {
+    return invalid(what + "\nレコード長 = " + std::to_string(length) +
+                   "\n上限 = " + std::to_string(kMaxRecordLength));
+}
+
 // For each record, whether following `Parent` from it reaches 0 through existing records
 // without a loop. Each record is walked once: a chain stops where it meets a record already
 // settled, so the cost is linear however deep the tree is.
@@ -106,17 +112,29 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
     }
     if (!file.Class.empty()) {
         std::optional<std::int32_t> position = parseInt32(file.Class);
-        if (!position || *position < 1) {
+        // A class code beyond the longest record cannot be read, and would size the input's window.
+        if (!position || *position < 1 || *position > kMaxRecordLength) {
             return invalid("識別区分の開始位置に誤りがあります。\n識別区分の開始位置 = " +
                            file.Class);
         }
     }
     const std::vector<bool> chainEnds = parentChainsEnd(table);
+    std::int64_t total = 0;
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[static_cast<std::size_t>(i)];
         if (record.Size < 1) {
             return invalid("レコード長に誤りがあります。" + recordLine(record) +
                            "\nレコード長 = " + std::to_string(record.Size));
+        }
+        if (record.Size > kMaxRecordLength) {
+            return tooLong("レコード長が扱える長さを超えています。" + recordLine(record),
+                           record.Size);
+        }
+        total += record.Size;
+        if (total > kMaxRecordLengthTotal) {
+            return invalid("レコード長の合計が扱える長さを超えています。" + recordLine(record) +
+                           "\nレコード長の合計 = " + std::to_string(total) +
+                           "\n上限 = " + std::to_string(kMaxRecordLengthTotal));
         }
         if (!chainEnds[static_cast<std::size_t>(i)]) {
             return invalid("親レコードの指定に誤りがあります。" + recordLine(record) +
@@ -127,6 +145,10 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
             if (Status field = checkField(record, f); !field) return field;
         }
         if (Status varying = checkVaryingTable(record); !varying) return varying;
+    }
+    // After the records, so that a record as long as the file's length is the one named.
+    if (file.Size > kMaxRecordLength) {
+        return tooLong("ファイル定義のレコード長が扱える長さを超えています。", file.Size);
     }
     // Only a record without a child writes lines: without one nothing could be converted.
     bool anyLeaf = false;

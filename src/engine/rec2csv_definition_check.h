@@ -1,19 +1,29 @@
 #pragma once
 
+#include <cstdint>
+
 #include "model/record_def.h"
 #include "ports/status.h"
 
 namespace sorvek {
 
+// The longest record a definition may declare, and the most all its records may declare
+// together. The memory of a conversion follows the declared lengths (a record's buffer, its
+// line, the copies of parent records, the blank records of CSV→REC変換), not the bytes read, so a
+// length beyond these is refused before any file is touched. Both are far above real records.
+inline constexpr std::int64_t kMaxRecordLength = std::int64_t{64} << 20;
+inline constexpr std::int64_t kMaxRecordLengthTotal = std::int64_t{256} << 20;
+
 // Checks that `table` can drive a record-to-CSV conversion: at least one record; entry 0's
-// `Size` not negative; its `Class` (the class-code position) empty or a positive number; every
-// record's `Size` 1 or more and its `Parent` 0 or another record, without a loop up the chain;
-// every marked field (`Check` -1) within its record (`Pos` >= 1, `Size` >= 1, last byte within
-// the record's `Size`) with `Dec` from 0 to `Size` for type "9" and to 2 × `Size` - 1 for type
-// "P"; at least one record without a child (`Child` 0), since only those write lines; and every
-// other `Child` naming a record whose `Parent` is this one. A refusal's message names the
-// record and the field. Linear in the size of the table, however deep its tree. Changes
-// nothing.
+// `Size` not negative and no record's `Size` above kMaxRecordLength, nor all of them together
+// above kMaxRecordLengthTotal; its `Class` (the class-code position) empty or a positive number up
+// to kMaxRecordLength; every record's `Size` 1 or more and its `Parent` 0 or another record,
+// without a loop up the chain; every marked field (`Check` -1) within its record (`Pos` >= 1,
+// `Size` >= 1, last byte within the record's `Size`) with `Dec` from 0 to `Size` for type "9" and
+// to 2 × `Size` - 1 for type "P"; at least one record without a child (`Child` 0), since only those
+// write lines; and every other `Child` naming a record whose `Parent` is this one. A refusal's
+// message names the record and the field. Linear in the size of the table, however deep its tree.
+// Changes nothing.
 Status checkRec2CsvDefinition(const RecordDefTable& table);
 
 }  // namespace sorvek

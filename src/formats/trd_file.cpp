@@ -1,6 +1,7 @@
 #include "formats/trd_file.h"
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -187,6 +188,18 @@ Status readHostFileKeys(const IniDocument& doc, RecordDef& file) {
     return {};
 }
 
+// A key of the file or of a record whose value cannot be read, or that is missing.
+Failure badDefinitionValue(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    const std::string where = "[" + section + "] " + key;
+    if (value.empty()) {
+        return failure("レコード定義ファイルに値がありません。\n" + where,
+                       FailureKind::InvalidDefinition);
+    }
+    return failure("レコード定義ファイルの値に誤りがあります。\n" + where + " = " + value,
+                   FailureKind::InvalidDefinition);
+}
+
 std::string fieldFormatKey(int i, std::size_t j) {
     return "Field_" + std::to_string(i) + "_" + std::to_string(j);
 }
@@ -338,24 +351,31 @@ Status readTrdFile(const std::string& path, RecordDefTable& table, FileSystem& f
 Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDefTable& table) {
     // The file is parsed once; every value below is a lookup by name.
     if (doc.get(kMarkerSection, "Function") != kMarkerValue) return notDefinitionFile(path);
-    auto number = [&](const std::string& section, const char* key) {
-        return parseInt32(doc.get(section, key));
+    // A number that a key must hold; the failure names the section, the key and the value.
+    auto number = [&](const std::string& section, const char* key,
+                      std::int32_t least) -> Result<std::int32_t> {
+        const std::string text = doc.get(section, key);
+        const std::optional<std::int32_t> n = parseInt32(text);
+        if (!n || *n < least) return badDefinitionValue(section, key, text);
+        return *n;
     };
+    constexpr std::int32_t kAnyNumber = std::numeric_limits<std::int32_t>::min();
 
-    auto maxRecord = number(kFileSection, "MaxRecordIndex");
-    if (!maxRecord || *maxRecord < 0) return Failure(FailureKind::InvalidDefinition);
+    auto maxRecord = number(kFileSection, "MaxRecordIndex", 0);
+    if (!maxRecord) return maxRecord.error();
     // Entries are added as they are read rather than all at once: a count far beyond what the
     // file holds then fails at the first missing section instead of exhausting memory.
     table.reset(1);
     RecordDef& file = table[0];
     file.Name = doc.get(kFileSection, "Name");
-    auto fileSize = number(kFileSection, "Size");
-    if (!fileSize) return Failure(FailureKind::InvalidDefinition);
+    auto fileSize = number(kFileSection, "Size", kAnyNumber);
+    if (!fileSize) return fileSize.error();
     file.Size = *fileSize;
     file.Class = doc.get(kFileSection, "ClassPos");
     file.Delimiter = doc.get(kFileSection, "Delimiter");
-    auto titleLine = parseBoolean(doc.get(kFileSection, "TitleLine"));
-    if (!titleLine) return Failure(FailureKind::InvalidDefinition);
+    const std::string titleText = doc.get(kFileSection, "TitleLine");
+    auto titleLine = parseBoolean(titleText);
+    if (!titleLine) return badDefinitionValue(kFileSection, "TitleLine", titleText);
     file.TitleLine = *titleLine;
     if (Status host = readHostFileKeys(doc, file); !host) return host;
 
@@ -363,19 +383,23 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
         const std::string section = recordSection(i);
         RecordDef& record = table.entries.emplace_back();
         record.Name = doc.get(section, "Name");
-        auto size = number(section, "Size");
-        if (!size) return Failure(FailureKind::InvalidDefinition);
+        auto size = number(section, "Size", kAnyNumber);
+        if (!size) return size.error();
         record.Size = *size;
         record.Class = doc.get(section, "Class");
-        auto parent = number(section, "Parent");
-        auto child = parent ? number(section, "Child") : std::nullopt;
-        auto maxField = child ? number(section, "MaxFieldIndex") : std::nullopt;
-        if (!maxField || *maxField < 0) return Failure(FailureKind::InvalidDefinition);
+        auto parent = number(section, "Parent", kAnyNumber);
+        if (!parent) return parent.error();
+        auto child = number(section, "Child", kAnyNumber);
+        if (!child) return child.error();
+        auto maxField = number(section, "MaxFieldIndex", 0);
+        if (!maxField) return maxField.error();
         record.Parent = *parent;
         record.Child = *child;
         for (int j = 0; j <= *maxField; ++j) {
-            if (!parseFieldLine(doc.get(section, fieldKey(j)), record.Fields.emplace_back())) {
-                return Failure(FailureKind::InvalidDefinition);
+            const std::string key = fieldKey(j);
+            const std::string line = doc.get(section, key);
+            if (!parseFieldLine(line, record.Fields.emplace_back())) {
+                return badDefinitionValue(section, key, line);
             }
         }
     }

@@ -45,6 +45,7 @@ enum class FailureSubject : std::uint8_t {
     OutputWrite,   // the output could not be written
     RecordLength,  // the record length was refused
     LineEnding,    // the line ending was refused
+    JobSwitch,     // the switch that names the job was refused
 };
 
 // What went wrong.

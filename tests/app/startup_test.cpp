@@ -52,8 +52,9 @@ TEST_F(StartupTest, SwitchInEitherCaseFillsTheJobStateAsTyped) {
 }
 
 TEST_F(StartupTest, WrongSwitchOrCountIsRefusedWithItsOwnText) {
-    expectRefusal({"/X", "a", "b", "c"}, "パラメータに誤りがあります。");
-    expectRefusal({"L", "a", "b", "c"}, "パラメータに誤りがあります。");
+    // The switch refused is named, so that a typing slip in a script is found at once.
+    expectRefusal({"/X", "a", "b", "c"}, "パラメータに誤りがあります。\nスイッチ = /X");
+    expectRefusal({"L", "a", "b", "c"}, "パラメータに誤りがあります。\nスイッチ = L");
     expectRefusal({"/L", "a", "b"}, "パラメータの数が違います");
     expectRefusal({"/E", "a", "b", "c", "d"}, "パラメータの数が違います");
     expectRefusal({"/C", "a", "b"}, "パラメータの数が違います。");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -35,12 +36,13 @@ std::vector<std::string> programsUnderTest() {
 
 class CliTest : public ::testing::TestWithParam<std::string> {
   protected:
-    // Runs the program with `args` (already quoted for the shell) in the temporary folder.
-    CliRun cli(const std::string& args) {
+    // Runs the program with `args` (already quoted for the shell) in the temporary folder;
+    // `before`: shell commands run first in the same shell (a limit).
+    CliRun cli(const std::string& args, const std::string& before = "") {
         std::string program = GetParam();
         if (program.find('\'') == std::string::npos) program = "'" + program + "'";
-        std::string command = "cd '" + dir.path() + "' && " + program + " " + args + " >'" +
-                              dir.file(".stdout") + "' 2>'" + dir.file(".stderr") + "'";
+        std::string command = "cd '" + dir.path() + "' && " + before + program + " " + args +
+                              " >'" + dir.file(".stdout") + "' 2>'" + dir.file(".stderr") + "'";
         int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file(".stdout")),
                 readFile(dir.file(".stderr"))};
@@ -74,7 +76,7 @@ TEST_P(CliTest, ConvertsQuietlyWithPathsContainingSpaces) {
 TEST_P(CliTest, RefusedCommandLinesExitWithTwo) {
     dir.write("in.txt", "x");
     const std::pair<const char*, const char*> cases[] = {
-        {"/X in.txt out.txt 1", "パラメータに誤りがあります。\n"},
+        {"/X in.txt out.txt 1", "パラメータに誤りがあります。\nスイッチ = /X\n"},
         {"/L in.txt out.txt", "パラメータの数が違います\n"},
         {"/C in.txt out.txt a b", "パラメータの数が違います。\n"},
         {"/L in.txt out.txt 12.5", "レコード長の指定に誤りがあります。\nレコード長 = 12.5\n"},
@@ -422,6 +424,93 @@ TEST_P(CliTest, LongOptionsNameTheJobsParameterBeforeInputAndOutput) {
     r = cli("/E -in.txt -out.txt CR");
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ("ab\rcd\r", readFile(dir.file("-out.txt")));
+}
+
+// The bytes after the last whole record make no line: -v says so, and the output is the same
+// bytes as without it. The check reads standard input for "-", as its usage says.
+TEST_P(CliTest, VerboseSaysWhatWasLeftOutAndTheCheckReadsStandardInput) {
+    dir.write("t.trd", kCheckDefinition);
+    dir.write("in.dat", std::string("H001DAB\x12\x3CX"));
+    CliRun r = cli("/C in.dat quiet.csv t.trd");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    r = cli("-v /C in.dat told.csv t.trd");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos,
+              r.err.find(nameOf(GetParam()) +
+                         ": 注意: 末尾の 1 バイト (オフセット 9 から) はレコード長に満たないため"
+                         "出力していません。\n"))
+        << r.err;
+    EXPECT_BYTES_EQ(readFile(dir.file("quiet.csv")), readFile(dir.file("told.csv")));
+    for (const char* jobs : {"", "--jobs 2 "}) {
+        r = cli(std::string("-v ") + jobs + "/C in.dat jobs.csv t.trd");
+        EXPECT_NE(std::string::npos, r.err.find("末尾の 1 バイト")) << jobs << r.err;
+    }
+
+    r = cli("--check --json - t.trd <in.dat");
+    EXPECT_EQ(1, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(10, j["file_size"]);
+    EXPECT_EQ(1, j["trailing_bytes"]);
+    r = cli("--check - <in.dat");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("ファイルサイズ: 10 バイト")) << r.out;
+}
+
+// Memory follows the declared record lengths, so a length beyond any real record is refused
+// with the record named before anything is read, not tried until memory runs out; the longest
+// length taken converts a short input within a modest limit.
+TEST_P(CliTest, RecordLengthsBeyondTheLimitAreRefusedNotTried) {
+    dir.write("one.dat", "1");
+    dir.write("huge.cpy", "       01 R.\n           05 F PIC X(999999999).\n");
+    auto definition = [](const std::string& sizes) {
+        std::string text =
+            "[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\nMaxRecordIndex=" +
+            std::to_string(std::count(sizes.begin(), sizes.end(), ',') + 1) +
+            "\r\nName=t\r\nSize=0\r\nClassPos=1\r\nDelimiter=,\r\nTitleLine=False\r\n";
+        std::size_t from = 0;
+        for (int i = 1; from <= sizes.size(); ++i) {
+            std::size_t comma = sizes.find(',', from);
+            if (comma == std::string::npos) comma = sizes.size();
+            const std::string size = sizes.substr(from, comma - from);
+            text += "[Record_" + std::to_string(i) + "]\r\nName=R" + std::to_string(i) +
+                    "\r\nSize=" + size + "\r\nClass=" + std::to_string(i) +
+                    "\r\nParent=0\r\nChild=0\r\nMaxFieldIndex=0\r\nField_0=f,P,1," + size +
+                    ",0,-1,\r\n";
+            from = comma + 1;
+        }
+        return text;
+    };
+    dir.write("longest.trd", definition("67108864"));
+    dir.write("longer.trd", definition("67108865"));
+    dir.write("many.trd", definition("67108864,67108864,67108864,67108864,1"));
+    const std::string tooLong = "レコード長が扱える長さを超えています。\nレコード = ";
+    const std::pair<const char*, std::string> refused[] = {
+        {"/C one.dat out.csv huge.cpy", tooLong + "R\nレコード長 = 999999999\n上限 = 67108864\n"},
+        {"--jobs 2 /C one.dat out.csv longer.trd",
+         tooLong + "R1\nレコード長 = 67108865\n上限 = 67108864\n"},
+        {"/R one.dat out.dat huge.cpy", tooLong + "R\nレコード長 = 999999999\n上限 = 67108864\n"},
+        {"/C one.dat out.csv many.trd",
+         "レコード長の合計が扱える長さを超えています。\nレコード = R5\nレコード長の合計 = "
+         "268435457\n上限 = 268435456\n"},
+    };
+    // Where the program starts under the limit (not under AddressSanitizer, which reserves
+    // more), the refusal comes under it too instead of an abort.
+    const std::string limit = "ulimit -v 1000000 && ";
+    const bool limited = cli("--version", limit).status == 0;
+    for (const auto& [args, text] : refused) {
+        const CliRun r = cli(args, limited ? limit : "");
+        EXPECT_EQ(1, r.status) << args << r.err;
+        EXPECT_EQ(text, r.err) << args;
+    }
+    const CliRun check = cli("--check --json one.dat huge.cpy", limited ? limit : "");
+    EXPECT_EQ(1, check.status) << check.err;
+    EXPECT_NE(std::string::npos, check.out.find("レコード長 = 999999999")) << check.out;
+
+    const CliRun r = cli("/C one.dat out.csv longest.trd", limited ? limit : "");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", readFile(dir.file("out.csv")));
 }
 
 TEST_P(CliTest, OutputOptionsOverrideTheDefinition) {

@@ -2,6 +2,7 @@
 // on small files made for each finding, with every byte on a block boundary once; the whole-file
 // reading through the file system; and the line the conversion's message gains.
 #include "engine/inspection.h"
+#include "engine/rec2csv_definition_check.h"
 
 #include <algorithm>
 #include <atomic>
@@ -342,10 +343,12 @@ TEST(Inspection, FieldsOutsideTheirRecordAreListedAndTheRecordsStillRead) {
 }
 
 TEST(Inspection, AFieldFarIntoAHugeRecordIsCheckedWithoutAScreenAsLongAsTheRecord) {
-    // A record of 2 GB with a packed field at its end: only a file that long has such a record.
+    // The longest record taken with a packed field at its end: only a file that long has such
+    // a record.
+    const auto longest = static_cast<std::int32_t>(kMaxRecordLength);
     RecordDefTable table =
         makeTable(fileDefinition(0, "", ",", false),
-                  {recordDefinition("R", 2000000000, "", 0, 0, {field("p", "P", 1999999999, 2)})});
+                  {recordDefinition("R", longest, "", 0, 0, {field("p", "P", longest - 1, 2)})});
     const InspectionReport r = inspect("short", &table);
     EXPECT_EQ(5, r.definition.trailingBytes);
     EXPECT_TRUE(r.definition.invalidFields.empty());

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "platform/codepage.h"
 #include "support/bytes_equal.h"
@@ -208,27 +209,43 @@ TEST_F(TrdFileTest, SavingKeepsThePermissionBitsAndFollowsALink) {
     EXPECT_EQ("新しい定義", table[0].Name);
 }
 
-TEST_F(TrdFileTest, ValuesThatDoNotConvertFailWithoutAMessage) {
+// A value that cannot be read is refused with the section, the key and the value, so that
+// the user can find it in the file.
+TEST_F(TrdFileTest, ValuesThatDoNotConvertAreNamedWithTheirSectionAndKey) {
     const std::string good = kOrderFile;
-    const std::pair<const char*, const char*> breaks[] = {
-        {"MaxRecordIndex=2", "MaxRecordIndex=two"},
-        {"MaxRecordIndex=2", "MaxRecordIndex=-1"},
-        {"Size=0", "Size="},
-        {"TitleLine=True", "TitleLine=yes"},
-        {"Size=15", "Size=15.0"},
-        {"MaxFieldIndex=2", "MaxFieldIndex=-1"},
-        {"MaxFieldIndex=2", "MaxFieldIndex=3"},                // Field_3 is missing
-        {"Field_1=数量,9,2,9,0,-1,", "Field_1=数量,9,2,9,0"},  // five items
-        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,x,-1,"},
-        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,2,maybe,"},
-        {"[Record_2]", "[Record_3]"},
+    const std::string bad = "レコード定義ファイルの値に誤りがあります。\n";
+    const std::string missing = "レコード定義ファイルに値がありません。\n";
+    const std::tuple<const char*, const char*, std::string> breaks[] = {
+        {"MaxRecordIndex=2", "MaxRecordIndex=two", bad + "[File Property] MaxRecordIndex = two"},
+        {"MaxRecordIndex=2", "MaxRecordIndex=-1", bad + "[File Property] MaxRecordIndex = -1"},
+        {"Size=0", "Size=", missing + "[File Property] Size"},
+        {"TitleLine=True", "TitleLine=yes", bad + "[File Property] TitleLine = yes"},
+        {"Size=15", "Size=15.0", bad + "[Record_2] Size = 15.0"},
+        {"Size=20", "Size=abc", bad + "[Record_1] Size = abc"},
+        {"Size=20", "Size=99999999999", bad + "[Record_1] Size = 99999999999"},
+        {"Parent=1", "Parent=x", bad + "[Record_2] Parent = x"},
+        {"Child=2", "Child=", missing + "[Record_1] Child"},
+        {"MaxFieldIndex=2", "MaxFieldIndex=-1", bad + "[Record_2] MaxFieldIndex = -1"},
+        {"MaxFieldIndex=2", "MaxFieldIndex=3", missing + "[Record_2] Field_3"},
+        {"Field_1=数量,9,2,9,0,-1,", "Field_1=数量,9,2,9,0",
+         bad + "[Record_2] Field_1 = 数量,9,2,9,0"},  // five items
+        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,x,-1,",
+         bad + "[Record_2] Field_2 = 金額,P,11,5,x,-1,"},
+        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,99999999999,2,-1,",
+         bad + "[Record_2] Field_2 = 金額,P,11,99999999999,2,-1,"},
+        {"Field_2=金額,P,11,5,2,-1,", "Field_2=金額,P,11,5,2,maybe,",
+         bad + "[Record_2] Field_2 = 金額,P,11,5,2,maybe,"},
+        {"[Record_2]", "[Record_3]", missing + "[Record_2] Size"},
     };
-    for (const auto& [from, to] : breaks) {
+    for (const auto& [from, to, reason] : breaks) {
         std::string text = good;
         text.replace(text.find(from), std::string(from).size(), to);
         table.reset(2);
+        notices.clear();
         EXPECT_FALSE(read(writeDefinition(text))) << to;
-        EXPECT_TRUE(notices.empty()) << to;
+        ASSERT_EQ(1u, notices.size()) << to;
+        EXPECT_EQ(reason, notices[0].reason) << to;
+        EXPECT_EQ(FailureKind::InvalidDefinition, notices[0].kind) << to;
     }
 }
 
