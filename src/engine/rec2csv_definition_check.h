@@ -12,7 +12,8 @@ namespace sorvek {
 // the record's `Size`) with `Dec` from 0 to `Size` for type "9" and to 2 × `Size` - 1 for type
 // "P"; at least one record without a child (`Child` 0), since only those write lines; and every
 // other `Child` naming a record whose `Parent` is this one. A refusal's message names the
-// record and the field. Linear in the size of the table, however deep its tree. Changes
+// record by its name and its number ("レコード = D (2)", "レコード = (2)" without a name) and
+// the field. Linear in the size of the table, however deep its tree. Changes
 // nothing.
 Status checkRec2CsvDefinition(const RecordDefTable& table);
 
