@@ -270,6 +270,33 @@ TEST_P(CliTest, KindsThatCannotBeToldApartAreSaid) {
     EXPECT_EQ(std::string::npos, r.err.find("注意")) << r.err;
 }
 
+// A copybook cannot say how its records are stored: the input options say it, to the
+// conversion and to the check alike.
+TEST_P(CliTest, InputOptionsGoOverACopybookGivenAsTheDefinition) {
+    dir.write("rec.cpy", "01 REC.\n   05 NAME PIC X(4).\n   05 QTY PIC 9(3).\n");
+    // IBM037 text and zoned digits, each record behind a little-endian descriptor word that
+    // counts only the bytes after it.
+    dir.write("in.dat", std::string("\x07\x00\x00\x00\xC1\xC2\xC3\xC4\xF1\xF2\xF3"
+                                    "\x07\x00\x00\x00\xE6\xE7\xE8\xE9\xF4\xF5\xF6",
+                                    22));
+    const std::string options =
+        "--input-code-page IBM037 --record-format v --rdw-byte-order little "
+        "--rdw-length exclusive ";
+    CliRun r = cli(options + "/C in.dat out.csv rec.cpy");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ("NAME,QTY\r\nABCD,123\r\nWXYZ,456\r\n", readFile(dir.file("out.csv")));
+
+    r = cli("--check --json " + options + "in.dat rec.cpy");
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ((nlohmann::json{{"REC", 2}}), j["records_by_kind"]);
+    EXPECT_TRUE(j["framing_error"].is_null());
+    EXPECT_EQ(0, j["trailing_bytes"]);
+    EXPECT_EQ("IBM037", j["page_text"]["code_page"]);
+    EXPECT_EQ(false, j["problems"]);
+}
+
 TEST_P(CliTest, CheckWithSeveralWorkersGivesTheReportOfOne) {
     dir.write("t.trd", kCheckDefinition);
     // Over 9 MiB, so that several parts follow the start: headers with and without details,
