@@ -1,5 +1,6 @@
 #include "app/check_report.h"
 
+#include "app/untold_kinds.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
@@ -190,6 +191,12 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
 
 }  // namespace
 
+std::optional<std::string> untoldKindsNote(const InspectionReport& report) {
+    const DefinitionFindings& d = report.definition;
+    if (!report.withDefinition || !d.kindsUntold || d.kindNames.size() < 3) return std::nullopt;
+    return untoldKindsNote(d.kindNames[1], d.kindNames.size() - 1);
+}
+
 std::string placeText(const FindingPlace& place) {
     if (place.recordNumber > 0) {
         return "レコード " + n(place.recordNumber) + " (オフセット " + n(place.offset) + ")";
@@ -242,6 +249,7 @@ void textProfileLines(const InspectionReport& report, std::vector<std::string>& 
 std::vector<FindingGroup> reportFindings(const InspectionReport& report) {
     std::vector<FindingGroup> out;
     if (report.withDefinition) definitionGroups(report.definition, out);
+    if (const auto note = untoldKindsNote(report); note) out.push_back({*note, false, {}});
     const ByteProfile& b = report.bytes;
     if (report.pageText.present) {
         const PageTextProfile& t = report.pageText;
@@ -314,6 +322,7 @@ std::vector<std::string> reportLines(const InspectionReport& report, const std::
             lines.push_back("  書き出される行数: " + n(d.linesWritten) + " 行" +
                             (d.titleLine ? " (見出し行を含む)" : ""));
         }
+        if (const auto note = untoldKindsNote(report); note) lines.push_back("  注意: " + *note);
         std::size_t problems = 0;
         for (const FindingGroup& g : groups) problems += g.problem ? 1 : 0;
         if (problems == 0) {
@@ -356,6 +365,7 @@ std::vector<std::string> completionWarnings(const InspectionReport& report) {
     std::vector<std::string> out;
     if (!report.withDefinition || !report.definition.recordsCut) return out;
     const DefinitionFindings& d = report.definition;
+    if (const auto note = untoldKindsNote(report); note) out.push_back(*note);
     if (d.trailingBytes > 0) {
         out.push_back("末尾の " + n(d.trailingBytes) + " バイト (オフセット " +
                       n(d.trailingOffset) + " から) はレコード長に満たないため出力していません。");

@@ -4,12 +4,17 @@
 // message adds. All UTF-8; numbers grouped by threes, offsets 0-based from the start of the
 // file.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/inspection_report.h"
 
 namespace sorvek {
+
+// The note that every record is read as the first kind, when the inspected definition has
+// several kinds and no class-code position (DefinitionFindings::kindsUntold).
+std::optional<std::string> untoldKindsNote(const InspectionReport& report);
 
 // A place of a finding: a byte offset, and the record there (0 for findings about bytes) with
 // the offset of its first byte (the same offset but for findings about a field) and, for
@@ -38,7 +43,8 @@ std::vector<FindingGroup> reportFindings(const InspectionReport& report);
 
 // The whole report, one line per element: the file, its size, line endings and lengths, text
 // or record data with the evidence, the record-length suggestions, and with a definition the
-// records per kind, the lines written and every finding with its first places. The last line
+// records per kind, the lines written, the note that the kinds cannot be told apart ("注意: "),
+// and every problem with its first places. The last line
 // says whether problems were found.
 std::vector<std::string> reportLines(const InspectionReport& report, const std::string& inputPath,
                                      const std::string& definitionPath);
@@ -56,7 +62,8 @@ std::string recordDataWarning(const InspectionReport& report, const std::string&
 
 // The warnings a record-to-CSV job's completion message adds: bytes left out at the end,
 // records that reached no line, invalid values met, records of unknown kind skipped, children
-// read before their parent, characters split by a field.
+// read before their parent, characters split by a field; first, the note that the kinds could
+// not be told apart.
 std::vector<std::string> completionWarnings(const InspectionReport& report);
 
 }  // namespace sorvek

@@ -1,5 +1,6 @@
 #include "app/failure_message.h"
 
+#include "app/untold_kinds.h"
 #include "formats/definition_text.h"
 #include "ports/app_title.h"
 
@@ -138,6 +139,10 @@ bool showLoadOutcome(const std::string& path, const DefinitionLoadResult& loaded
     // A note, not a failure.
     if (loaded->encoding == TextEncoding::Utf8) {
         messages.show(utf8DefinitionNote(path), kAppTitle, MessageIcon::Information);
+    }
+    if (loaded->untoldKinds > 1) {
+        messages.show(untoldKindsNote(loaded->firstKind, loaded->untoldKinds), kAppTitle,
+                      MessageIcon::Information);
     }
     return true;
 }

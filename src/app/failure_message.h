@@ -44,8 +44,9 @@ std::vector<FailureMessage> loadFailureMessages(const std::string& path,
 // The same as one text, each message on lines of its own, as the console writes them.
 std::string loadFailureText(const std::string& path, const DefinitionLoadFailure& failed);
 
-// Shows the outcome of a load of `path`: the failure's messages, or after a success the note
-// that the file was read as UTF-8 (information), when it was. True when the load succeeded.
+// Shows the outcome of a load of `path`: the failure's messages, or after a success the notes
+// (information): that the file was read as UTF-8, when it was; that the kinds of an import
+// cannot be told apart (untoldKindsNote), when they cannot. True when the load succeeded.
 bool showLoadOutcome(const std::string& path, const DefinitionLoadResult& loaded,
                      Messages& messages);
 

@@ -54,7 +54,10 @@ bool loadJobDefinition(const std::string& typed, AppState& state, Messages& mess
                        FileSystem& files) {
     state.recordDefTable.reset(2);
     const std::string definitionPath = getFullPath(typed);
-    const auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
+    auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
+    // A job tells of kinds it cannot tell apart itself, whatever the definition came from: -v,
+    // the check's findings, the completion message.
+    if (loaded) loaded->untoldKinds = 0;
     if (!showLoadOutcome(definitionPath, loaded, messages)) return false;
     state.definitionFile = definitionPath;
     return true;

@@ -35,7 +35,9 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
 
 // Loads the definition file `typed` (made absolute) of a job whose parameter is one into the
 // table, and remembers it as the file the output may not name. Shows the failure (or the note
-// that the file was read as UTF-8) through `messages`; false when it could not be loaded.
+// that the file was read as UTF-8) through `messages`; false when it could not be loaded. That
+// an import's kinds cannot be told apart is left to the run to tell (-v, the check, the
+// completion message), as for any definition.
 bool loadJobDefinition(const std::string& typed, AppState& state, Messages& messages,
                        FileSystem& files = osFileSystem());
 

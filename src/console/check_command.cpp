@@ -81,6 +81,9 @@ Json reportJson(const InspectionReport& report, const std::string& input,
         j["definition"] = definition;
         j["definition_error"] = d.definitionError.empty() ? Json(nullptr) : Json(d.definitionError);
         j["records_cut"] = d.recordsCut;
+        // Several kinds, no class-code position: the note, or null.
+        const auto untold = untoldKindsNote(report);
+        j["kinds_not_told_apart"] = untold ? Json(*untold) : Json(nullptr);
         Json byKind = Json::object();
         Json withoutLine = Json::object();
         Json withoutLinePlaces = Json::object();

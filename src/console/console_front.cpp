@@ -13,6 +13,7 @@
 #include "app/record_data_check.h"
 #include "app/run_job.h"
 #include "app/startup.h"
+#include "app/untold_kinds.h"
 #include "app/version.h"
 #include "console/check_command.h"
 #include "console/command_options.h"
@@ -50,6 +51,9 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
     if (entry->makesRecords) {
         std::fprintf(streams.err, "%s: レコード: %s\n", name,
                      outputOptionsDescription(state, OptionTarget::Records).c_str());
+    }
+    if (const auto note = untoldKindsNote(state.recordDefTable); note) {
+        std::fprintf(streams.err, "%s: 注意: %s\n", name, note->c_str());
     }
 }
 

@@ -219,7 +219,7 @@ std::optional<std::size_t> placeInRow(const RecordDefTable& table, const Preview
     const auto at = static_cast<std::size_t>(f.Pos - 1);
     if (row.present == UINT32_MAX) return at;
     const RecordDef& record = table[static_cast<std::size_t>(row.kind)];
-    if (!checkVaryingTable(record)) return at;
+    if (!checkVaryingTable(table, row.kind)) return at;
     const VaryingLayout layout(record, isEbcdic(table[0].codePage));
     if (layout.absent(at, row.present)) return std::nullopt;
     return at - layout.shift(at, row.present);

@@ -141,7 +141,7 @@ RecordCells::RecordCells(const RecordDefTable& table)
     : table_(table), plan_(table), checks_(checksByField(table, plan_)) {
     layouts_.resize(table.entries.size());
     for (std::size_t k = 1; k < table.entries.size(); ++k) {
-        if (checkVaryingTable(table[k])) {
+        if (checkVaryingTable(table, static_cast<int>(k))) {
             layouts_[k] = VaryingLayout(table[k], isEbcdic(table[0].codePage));
         }
     }

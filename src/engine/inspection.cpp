@@ -81,6 +81,7 @@ Inspector::Inspector(const RecordDefTable* table, const InspectionLimits& limits
         }
     }
     if ((*table)[0].recordFormat != RecordFormat::Fixed) findings_.descriptorBytes = 4;
+    findings_.kindsUntold = table->kindsUntold();
     if (Status check = checkRec2CsvDefinition(*table); !check) {
         findings_.definitionError = check.error().reason;
     }

@@ -130,6 +130,9 @@ struct DefinitionFindings {
     std::string definitionError;
     // False when the definition cannot cut records at all (no records, a bad length, ...).
     bool recordsCut = false;
+    // Several kinds and no class-code position: every record is read as kind 1
+    // (RecordDefTable::kindsUntold). A note, not a problem: the output is what kind 1 makes.
+    bool kindsUntold = false;
 
     std::vector<std::int64_t> recordsByKind;  // index 1..N
     Occurrences unknownKind;

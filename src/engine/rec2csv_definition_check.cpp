@@ -16,34 +16,35 @@ Failure invalid(std::string text) {
 constexpr const char* kNoLeafRecordText =
     "子レコードの無いレコードがありません。出力する行がありません。";
 
-std::string recordLine(const RecordDef& record) {
-    return "\nレコード = " + record.Name;
+std::string recordLine(const RecordDefTable& table, int index) {
+    return refusedRecordLine(table, index);
 }
 
-std::string fieldLines(const RecordDef& record, const FieldDef& field) {
-    return recordLine(record) + "\nフィールド = " + field.Name;
+std::string fieldLines(const RecordDefTable& table, int index, const FieldDef& field) {
+    return recordLine(table, index) + "\nフィールド = " + field.Name;
 }
 
-Status checkField(const RecordDef& record, const FieldDef& f) {
+Status checkField(const RecordDefTable& table, int index, const FieldDef& f) {
+    const RecordDef& record = table[static_cast<std::size_t>(index)];
     if (f.Pos < 1) {
-        return invalid("フィールドの位置に誤りがあります。" + fieldLines(record, f) +
+        return invalid("フィールドの位置に誤りがあります。" + fieldLines(table, index, f) +
                        "\n位置 = " + std::to_string(f.Pos));
     }
     if (f.Size < 1) {
-        return invalid("フィールド長に誤りがあります。" + fieldLines(record, f) +
+        return invalid("フィールド長に誤りがあります。" + fieldLines(table, index, f) +
                        "\nフィールド長 = " + std::to_string(f.Size));
     }
     if (static_cast<std::int64_t>(f.Pos) + f.Size - 1 > record.Size) {
-        return invalid("フィールドがレコード長を超えています。" + fieldLines(record, f) +
+        return invalid("フィールドがレコード長を超えています。" + fieldLines(table, index, f) +
                        "\n位置 = " + std::to_string(f.Pos) + "\nフィールド長 = " +
                        std::to_string(f.Size) + "\nレコード長 = " + std::to_string(record.Size));
     }
     if (f.Type == kTypeBinary && f.Size != 2 && f.Size != 4 && f.Size != 8) {
-        return invalid("バイナリのフィールド長は 2、4、8 のいずれかです。" + fieldLines(record, f) +
-                       "\nフィールド長 = " + std::to_string(f.Size));
+        return invalid("バイナリのフィールド長は 2、4、8 のいずれかです。" +
+                       fieldLines(table, index, f) + "\nフィールド長 = " + std::to_string(f.Size));
     }
     if (f.scale < -kMaxScale || f.scale > kMaxScale) {
-        return invalid("桁の位取りに誤りがあります。" + fieldLines(record, f) +
+        return invalid("桁の位取りに誤りがあります。" + fieldLines(table, index, f) +
                        "\n位取り = " + std::to_string(f.scale));
     }
     const std::int64_t maxDec = f.Type == kTypeBinary ? kMaxBinaryDecimals
@@ -51,7 +52,7 @@ Status checkField(const RecordDef& record, const FieldDef& f) {
                                 : f.Type == "P"       ? 2 * static_cast<std::int64_t>(f.Size) - 1
                                                       : INT32_MAX;
     if (f.Dec < 0 || f.Dec > maxDec) {
-        return invalid("小数点以下桁数に誤りがあります。" + fieldLines(record, f) +
+        return invalid("小数点以下桁数に誤りがあります。" + fieldLines(table, index, f) +
                        "\n小数点以下桁数 = " + std::to_string(f.Dec));
     }
     return {};
@@ -103,6 +104,11 @@ std::vector<bool> parentChainsEnd(const RecordDefTable& table) {
 
 }  // namespace
 
+std::string refusedRecordLine(const RecordDefTable& table, int index) {
+    const std::string& name = table[static_cast<std::size_t>(index)].Name;
+    return "\nレコード = " + name + (name.empty() ? "(" : " (") + std::to_string(index) + ")";
+}
+
 Status checkRec2CsvDefinition(const RecordDefTable& table) {
     if (table.maxIndex() < 1) return invalid("レコード定義がありません。");
     const RecordDef& file = table[0];
@@ -123,28 +129,28 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const RecordDef& record = table[static_cast<std::size_t>(i)];
         if (record.Size < 1) {
-            return invalid("レコード長に誤りがあります。" + recordLine(record) +
+            return invalid("レコード長に誤りがあります。" + recordLine(table, i) +
                            "\nレコード長 = " + std::to_string(record.Size));
         }
         if (record.Size > kMaxRecordLength) {
-            return tooLong("レコード長が扱える長さを超えています。" + recordLine(record),
+            return tooLong("レコード長が扱える長さを超えています。" + recordLine(table, i),
                            record.Size);
         }
         total += record.Size;
         if (total > kMaxRecordLengthTotal) {
-            return invalid("レコード長の合計が扱える長さを超えています。" + recordLine(record) +
+            return invalid("レコード長の合計が扱える長さを超えています。" + recordLine(table, i) +
                            "\nレコード長の合計 = " + std::to_string(total) +
                            "\n上限 = " + std::to_string(kMaxRecordLengthTotal));
         }
         if (!chainEnds[static_cast<std::size_t>(i)]) {
-            return invalid("親レコードの指定に誤りがあります。" + recordLine(record) +
+            return invalid("親レコードの指定に誤りがあります。" + recordLine(table, i) +
                            "\n親レコード = " + std::to_string(record.Parent));
         }
         for (const FieldDef& f : record.Fields) {
             if (f.Check != -1) continue;
-            if (Status field = checkField(record, f); !field) return field;
+            if (Status field = checkField(table, i, f); !field) return field;
         }
-        if (Status varying = checkVaryingTable(record); !varying) return varying;
+        if (Status varying = checkVaryingTable(table, i); !varying) return varying;
     }
     // After the records, so that a record as long as the file's length is the one named.
     if (file.Size > kMaxRecordLength) {
@@ -161,7 +167,7 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
         const std::int32_t child = record.Child;
         if (child != 0 &&
             (!table.isRecordIndex(child) || table[static_cast<std::size_t>(child)].Parent != i)) {
-            return invalid("子レコードの指定に誤りがあります。" + recordLine(record) +
+            return invalid("子レコードの指定に誤りがあります。" + recordLine(table, i) +
                            "\n子レコード = " + std::to_string(child));
         }
     }

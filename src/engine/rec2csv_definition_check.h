@@ -20,10 +20,15 @@ inline constexpr std::int64_t kMaxRecordLengthTotal = std::int64_t{256} << 20;
 // to kMaxRecordLength; every record's `Size` 1 or more and its `Parent` 0 or another record,
 // without a loop up the chain; every marked field (`Check` -1) within its record (`Pos` >= 1,
 // `Size` >= 1, last byte within the record's `Size`) with `Dec` from 0 to `Size` for type "9" and
-// to 2 × `Size` - 1 for type "P"; at least one record without a child (`Child` 0), since only those
-// write lines; and every other `Child` naming a record whose `Parent` is this one. A refusal's
-// message names the record and the field. Linear in the size of the table, however deep its tree.
-// Changes nothing.
+// to 2 × `Size` - 1 for type "P"; a varying table that can be read (checkVaryingTable); at least
+// one record without a child (`Child` 0), since only those write lines; and every other `Child`
+// naming a record whose `Parent` is this one. A refusal's message names the record by its name
+// and its number ("レコード = D (2)", "レコード = (2)" without a name) and the field. Linear in
+// the size of the table, however deep its tree. Changes nothing.
 Status checkRec2CsvDefinition(const RecordDefTable& table);
+
+// The line that names record `index` in a refusal: its name, which may be empty or shared with
+// another record, and its number, which tells it apart ("\nレコード = D (2)").
+std::string refusedRecordLine(const RecordDefTable& table, int index);
 
 }  // namespace sorvek

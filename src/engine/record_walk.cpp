@@ -20,8 +20,8 @@ Status checkRecordStructure(const RecordDefTable& table) {
     }
     if (Status cut = checkRec2CsvDefinition(structure); !cut) return cut;
     // A table's counter tells a record's length.
-    for (const RecordDef& record : table.entries) {
-        if (Status varying = checkVaryingTable(record); !varying) return varying;
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        if (Status varying = checkVaryingTable(table, i); !varying) return varying;
     }
     return {};
 }

@@ -9,14 +9,16 @@
 #include "engine/csv_line_plan.h"
 #include "engine/host_numbers.h"
 #include "engine/inspection.h"
+#include "engine/rec2csv_definition_check.h"
 #include "model/host_data.h"
 
 namespace sorvek {
 namespace {
 
 // `what`: the first line; `lines`: the values at fault, after the record's name.
-Failure invalidTable(const RecordDef& record, const char* what, const std::string& lines) {
-    return failure(what + ("\nレコード = " + record.Name) + lines, FailureKind::InvalidDefinition);
+Failure invalidTable(const RecordDefTable& table, int index, const char* what,
+                     const std::string& lines) {
+    return failure(what + refusedRecordLine(table, index) + lines, FailureKind::InvalidDefinition);
 }
 
 constexpr std::int64_t kCounterCeiling = INT64_MAX / 10 - 10;
@@ -28,12 +30,13 @@ std::int64_t addDigit(std::int64_t value, int digit) {
 
 }  // namespace
 
-Status checkVaryingTable(const RecordDef& record) {
+Status checkVaryingTable(const RecordDefTable& table, int index) {
+    const RecordDef& record = table[static_cast<std::size_t>(index)];
     const VaryingTable& t = record.varying;
     if (!t.present()) return {};
     const auto count = static_cast<std::int32_t>(record.Fields.size());
     if (t.counter < 1 || t.counter > count) {
-        return invalidTable(record, "表の回数のフィールドがありません。",
+        return invalidTable(table, index, "表の回数のフィールドがありません。",
                             "\n回数のフィールド = " + std::to_string(t.counter));
     }
     const FieldDef& c = record.Fields[static_cast<std::size_t>(t.counter - 1)];
@@ -41,19 +44,20 @@ Status checkVaryingTable(const RecordDef& record) {
     if ((c.Type != kTypeZoned && c.Type != kTypePacked && c.Type != kTypeBinary) || c.Dec != 0 ||
         c.scale != 0 || c.Pos < 1 || c.Size < 1 ||
         (c.Type == kTypeBinary && c.Size != 2 && c.Size != 4 && c.Size != 8)) {
-        return invalidTable(record, "表の回数のフィールドが整数の数値項目ではありません。",
+        return invalidTable(table, index, "表の回数のフィールドが整数の数値項目ではありません。",
                             counterLine);
     }
     if (t.occurrenceSize < 1 || t.min < 0 || t.max < 1 || t.min > t.max || t.Pos < 1 ||
         t.end() - 1 > record.Size) {
-        return invalidTable(record, "表の位置、長さまたは回数に誤りがあります。",
+        return invalidTable(table, index, "表の位置、長さまたは回数に誤りがあります。",
                             "\n表の位置 = " + std::to_string(t.Pos) +
                                 "\n長さ = " + std::to_string(t.occurrenceSize) + "\n回数 = " +
                                 std::to_string(t.min) + " ～ " + std::to_string(t.max) +
                                 "\nレコード長 = " + std::to_string(record.Size));
     }
     if (static_cast<std::int64_t>(c.Pos) + c.Size > t.Pos) {
-        return invalidTable(record, "表の回数のフィールドが表より前にありません。", counterLine);
+        return invalidTable(table, index, "表の回数のフィールドが表より前にありません。",
+                            counterLine);
     }
     for (const FieldDef& f : record.Fields) {
         if (f.Check != -1 || f.Size < 1) continue;
@@ -62,7 +66,7 @@ Status checkVaryingTable(const RecordDef& record) {
         const std::int64_t occurrence = (begin - t.Pos) / t.occurrenceSize;
         const std::int64_t occurrenceEnd = t.Pos + (occurrence + 1) * t.occurrenceSize;
         if (begin < t.Pos || end > occurrenceEnd) {
-            return invalidTable(record, "フィールドが表の繰り返しの区切りをまたいでいます。",
+            return invalidTable(table, index, "フィールドが表の繰り返しの区切りをまたいでいます。",
                                 "\nフィールド = " + f.Name);
         }
     }

@@ -17,9 +17,9 @@ namespace sorvek {
 // Whether the table of `record`, if it has one, can be read: a counter field that is a number
 // (zoned, packed or binary) lying wholly before the table, at least one byte an occurrence,
 // 0 <= min <= max, the table inside the record, and every written field wholly before the
-// table, inside one occurrence, or after the table. A refusal names the record and what is
-// wrong.
-Status checkVaryingTable(const RecordDef& record);
+// table, inside one occurrence, or after the table. A refusal names the record (by its name and
+// number) and what is wrong. REQUIRES: `index` names a record of `table`.
+Status checkVaryingTable(const RecordDefTable& table, int index);
 
 class VaryingLayout {
   public:

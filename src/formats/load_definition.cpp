@@ -40,7 +40,13 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
         if (copybook) failed.reason = loaded.error().reason;
         return failed;
     }
-    return LoadedDefinition{read->encoding};
+    LoadedDefinition loadedDefinition{read->encoding};
+    // An import has no class-code position to give; a definition file has the one its user set.
+    if (rcdef && table.kindsUntold()) {
+        loadedDefinition.untoldKinds = static_cast<std::size_t>(table.maxIndex());
+        loadedDefinition.firstKind = table[1].Name;
+    }
+    return loadedDefinition;
 }
 
 }  // namespace sorvek

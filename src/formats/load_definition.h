@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 #include "model/record_def.h"
@@ -14,6 +15,11 @@ bool isRcdefPath(const std::string& path);
 // A definition that was loaded, and how its file was written.
 struct LoadedDefinition {
     TextEncoding encoding = TextEncoding::Cp932;
+    // An import (a copybook's several layouts) gave kinds that nothing tells apart, there being
+    // no class-code position (RecordDefTable::kindsUntold): how many, and the first one's name,
+    // which every record is read as. 0 otherwise.
+    std::size_t untoldKinds = 0;
+    std::string firstKind;
 };
 
 // Why a load failed. The caller shows the notice, when there is one, and then its own message

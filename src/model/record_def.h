@@ -101,6 +101,9 @@ struct RecordDefTable {
     int maxIndex() const { return static_cast<int>(entries.size()) - 1; }
     // True when `index` names a record definition (1..N).
     bool isRecordIndex(std::int32_t index) const { return index >= 1 && index <= maxIndex(); }
+    // True when the table has several record kinds but no class-code position: nothing tells
+    // the kinds apart, so every record is read as kind 1 and the other kinds are never used.
+    bool kindsUntold() const { return maxIndex() > 1 && entries[0].Class.empty(); }
     RecordDef& operator[](std::size_t i) { return entries[i]; }
     const RecordDef& operator[](std::size_t i) const { return entries[i]; }
     // Replaces the contents by `count` cleared entries (indices 0..count-1).

@@ -105,6 +105,29 @@ TEST(CheckReport, CompletionWarningsNameWhatTheOutputLacks) {
     EXPECT_TRUE(completionWarnings(inspect("x", nullptr)).empty());
 }
 
+// Two kinds and no class-code position: every record is read as the first. The desktop
+// program's findings and completion message say so, as a note: the output is not at fault.
+TEST(CheckReport, KindsThatCannotBeToldApartAreNoted) {
+    RecordDefTable table = orderExampleTable();
+    table[0].Class = "";
+    table[1].Child = 0;
+    table[2].Parent = 0;
+    const InspectionReport r = inspect("H00001H00002", &table);
+    const std::string note =
+        "識別区分の開始位置が指定されていないため、すべてのレコードを最初のレコード定義 (H) "
+        "として変換します。ほかの 1 件のレコード定義は使われません。使うには、ファイル定義で"
+        "識別区分の開始位置を、各レコード定義で識別区分を指定してください。";
+    EXPECT_EQ(std::vector<std::string>{note}, completionWarnings(r));
+    const std::vector<FindingGroup> groups = reportFindings(r);
+    ASSERT_EQ(1u, groups.size());
+    EXPECT_EQ(note, groups[0].text);
+    EXPECT_FALSE(groups[0].problem);
+    EXPECT_FALSE(r.hasProblems());
+
+    table[0].Class = "1";
+    EXPECT_TRUE(completionWarnings(inspect("H00001H00002", &table)).empty());
+}
+
 TEST(CheckReport, TheQuestionBeforeALineBreakJobGivesTheEvidence) {
     std::string records;
     for (int i = 0; i < 20; ++i) records += "D001\x00\x12\x3C\r\n"s;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/startup.h"
 #include "support/recorders.h"
 #include "support/temp_dir.h"
 
@@ -62,6 +63,37 @@ TEST(LoadMessages, AFileReadAsUtf8IsNotedOnce) {
                   "で書き込みます。",
               messages.shown[0].text);
     EXPECT_EQ(MessageIcon::Information, messages.shown[0].icon);
+}
+
+// A copybook's layouts become kinds without a class-code position: the import says that every
+// record will be read as the first until one is set, once; a job's own load leaves it to the run.
+TEST(LoadMessages, AnImportWhoseKindsCannotBeToldApartIsNoted) {
+    TempDir dir;
+    const std::string two =
+        dir.write("two.cpy",
+                  "01 HEAD.\n   05 H-NO PIC X(4).\n01 LINE.\n   05 L-QTY PIC 9(4).\n"
+                  "01 TAIL.\n   05 T-SUM PIC 9(4).\n");
+    RecordingMessages messages;
+    EXPECT_TRUE(load(two, messages));
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ(
+        "識別区分の開始位置が指定されていないため、すべてのレコードを最初のレコード定義 (HEAD) "
+        "として変換します。ほかの 2 件のレコード定義は使われません。使うには、ファイル定義で"
+        "識別区分の開始位置を、各レコード定義で識別区分を指定してください。",
+        messages.shown[0].text);
+    EXPECT_EQ(MessageIcon::Information, messages.shown[0].icon);
+
+    // One layout has nothing to tell apart.
+    messages.shown.clear();
+    EXPECT_TRUE(load(dir.write("one.cpy", "01 HEAD.\n   05 H-NO PIC X(4).\n"), messages));
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A job's definition: -v, the check and the completion message tell it.
+    messages.shown.clear();
+    AppState state;
+    EXPECT_TRUE(loadJobDefinition(two, state, messages));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(3, state.recordDefTable.maxIndex());
 }
 
 }  // namespace

@@ -232,6 +232,73 @@ TEST_P(CliTest, CheckAsJsonGivesTheFindingsAndExitsWithOneOnProblems) {
     EXPECT_FALSE(nlohmann::json::parse(r.out).contains("records_by_kind"));
 }
 
+// The name the program puts before its own messages (defined below).
+std::string nameOf(const std::string& program);
+
+// A copybook of two layouts has no class-code position: every record is read as the first
+// layout. The output stays what it was; -v, the check and its JSON say that the second layout is
+// never used.
+TEST_P(CliTest, KindsThatCannotBeToldApartAreSaid) {
+    dir.write("two.cpy", "01 HEAD.\n   05 H-NO PIC X(4).\n01 LINE.\n   05 L-QTY PIC 9(4).\n");
+    dir.write("in.dat", "AB12CD34");
+    const std::string note =
+        "識別区分の開始位置が指定されていないため、すべてのレコードを最初のレコード定義 (HEAD) "
+        "として変換します。ほかの 1 件のレコード定義は使われません。使うには、ファイル定義で"
+        "識別区分の開始位置を、各レコード定義で識別区分を指定してください。";
+    CliRun r = cli("/C in.dat plain.csv two.cpy");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.err);
+    r = cli("-v /C in.dat told.csv two.cpy");
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.err.find(nameOf(GetParam()) + ": 注意: " + note + "\n"))
+        << r.err;
+    EXPECT_EQ("H-NO\r\nAB12\r\nCD34\r\n", readFile(dir.file("told.csv")));
+    EXPECT_EQ(readFile(dir.file("plain.csv")), readFile(dir.file("told.csv")));
+
+    r = cli("--check in.dat two.cpy");
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("\n  注意: " + note + "\n")) << r.out;
+    r = cli("--check --json in.dat two.cpy");
+    EXPECT_EQ(0, r.status) << r.err;
+    nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(note, j["kinds_not_told_apart"]);
+    EXPECT_EQ(false, j["problems"]);
+
+    // Kinds told apart by their class codes: nothing to say.
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    r = cli("--check --json '" + samples + "orders.dat' '" + samples + "orders.trd'");
+    EXPECT_TRUE(nlohmann::json::parse(r.out)["kinds_not_told_apart"].is_null()) << r.out;
+    r = cli("-v /C '" + samples + "orders.dat' orders.csv '" + samples + "orders.trd'");
+    EXPECT_EQ(std::string::npos, r.err.find("注意")) << r.err;
+}
+
+// A copybook cannot say how its records are stored: the input options say it, to the
+// conversion and to the check alike.
+TEST_P(CliTest, InputOptionsGoOverACopybookGivenAsTheDefinition) {
+    dir.write("rec.cpy", "01 REC.\n   05 NAME PIC X(4).\n   05 QTY PIC 9(3).\n");
+    // IBM037 text and zoned digits, each record behind a little-endian descriptor word that
+    // counts only the bytes after it.
+    dir.write("in.dat", std::string("\x07\x00\x00\x00\xC1\xC2\xC3\xC4\xF1\xF2\xF3"
+                                    "\x07\x00\x00\x00\xE6\xE7\xE8\xE9\xF4\xF5\xF6",
+                                    22));
+    const std::string options =
+        "--input-code-page IBM037 --record-format v --rdw-byte-order little "
+        "--rdw-length exclusive ";
+    CliRun r = cli(options + "/C in.dat out.csv rec.cpy");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ("NAME,QTY\r\nABCD,123\r\nWXYZ,456\r\n", readFile(dir.file("out.csv")));
+
+    r = cli("--check --json " + options + "in.dat rec.cpy");
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ((nlohmann::json{{"REC", 2}}), j["records_by_kind"]);
+    EXPECT_TRUE(j["framing_error"].is_null());
+    EXPECT_EQ(0, j["trailing_bytes"]);
+    EXPECT_EQ("IBM037", j["page_text"]["code_page"]);
+    EXPECT_EQ(false, j["problems"]);
+}
+
 TEST_P(CliTest, CheckWithSeveralWorkersGivesTheReportOfOne) {
     dir.write("t.trd", kCheckDefinition);
     // Over 9 MiB, so that several parts follow the start: headers with and without details,
@@ -262,9 +329,6 @@ TEST_P(CliTest, CheckWithSeveralWorkersGivesTheReportOfOne) {
     }
     EXPECT_EQ(1, nlohmann::json::parse(one.out)["trailing_bytes"]);
 }
-
-// The name the program puts before its own messages (defined below).
-std::string nameOf(const std::string& program);
 
 TEST_P(CliTest, CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne) {
     dir.write("in.dat", "x");

@@ -263,5 +263,162 @@ TEST_F(CopybookRecordsTest, RecordsWithDescriptorWordsGiveTheSameValues) {
                      convert("--zoned-sign trailing --trim --record-format vb", "records.vb"));
 }
 
+// A table whose occurrences a counter gives, with a field after it that moves with the table.
+constexpr const char* kVaryingCopybook = R"(       01  ODO-REC.
+           05  O-ID        PIC 9(6).
+           05  O-COUNT     PIC 9(2).
+           05  O-ITEM      OCCURS 0 TO 6 TIMES DEPENDING ON O-COUNT.
+               10  O-CODE  PIC X(4).
+               10  O-QTY   PIC S9(5) COMP-3.
+               10  O-AMT   PIC S9(7)V99.
+           05  O-TOTAL     PIC S9(9)V99 COMP-3.
+)";
+
+// Writes 40000 records of every count from 0 to 6 (each as long as its count makes it, the
+// total slid after the occurrences present), and shows each as a line of text with the
+// occurrences it lacks empty.
+constexpr const char* kVaryingProgram = R"(       IDENTIFICATION DIVISION.
+       PROGRAM-ID. ODOREC.
+       ENVIRONMENT DIVISION.
+       INPUT-OUTPUT SECTION.
+       FILE-CONTROL.
+           SELECT OUT-FILE ASSIGN TO "odo.dat"
+               ORGANIZATION IS SEQUENTIAL.
+       DATA DIVISION.
+       FILE SECTION.
+       FD OUT-FILE RECORD VARYING IN SIZE FROM 14 TO 110 DEPENDING ON L.
+       COPY "odo.cpy".
+       WORKING-STORAGE SECTION.
+       01 L        PIC 9(4) COMP.
+       01 I        PIC 9(6).
+       01 J        PIC 9(2).
+       01 P        PIC 9(4).
+       01 E-QTY    PIC -9(5).
+       01 E-AMT    PIC -9(7).99.
+       01 E-TOTAL  PIC -9(9).99.
+       01 LINE-OUT PIC X(200).
+       PROCEDURE DIVISION.
+           OPEN OUTPUT OUT-FILE
+           PERFORM VARYING I FROM 1 BY 1 UNTIL I > 40000
+               MOVE I TO O-ID
+               COMPUTE O-COUNT = FUNCTION MOD(I * 5, 7)
+               PERFORM VARYING J FROM 1 BY 1 UNTIL J > O-COUNT
+                   MOVE "C" TO O-CODE(J)
+                   MOVE J TO O-CODE(J)(2:2)
+                   MOVE "Z" TO O-CODE(J)(4:1)
+                   COMPUTE O-QTY(J) = FUNCTION MOD(I * 13 + J, 99999) - 50000
+                   COMPUTE O-AMT(J) = (I - 20000) * 123.45 + J
+               END-PERFORM
+               COMPUTE O-TOTAL = (I - 20000) * 98765.43
+               COMPUTE L = 14 + 16 * O-COUNT
+               WRITE ODO-REC
+               MOVE 1 TO P
+               MOVE SPACES TO LINE-OUT
+               STRING O-ID "," O-COUNT DELIMITED BY SIZE
+                   INTO LINE-OUT WITH POINTER P
+               PERFORM VARYING J FROM 1 BY 1 UNTIL J > 6
+                   IF J <= O-COUNT
+                       MOVE O-QTY(J) TO E-QTY
+                       MOVE O-AMT(J) TO E-AMT
+                       STRING "," O-CODE(J) "," E-QTY "," E-AMT
+                           DELIMITED BY SIZE INTO LINE-OUT WITH POINTER P
+                   ELSE
+                       STRING ",,," DELIMITED BY SIZE
+                           INTO LINE-OUT WITH POINTER P
+                   END-IF
+               END-PERFORM
+               MOVE O-TOTAL TO E-TOTAL
+               STRING "," E-TOTAL DELIMITED BY SIZE
+                   INTO LINE-OUT WITH POINTER P
+               DISPLAY LINE-OUT(1:P - 1)
+           END-PERFORM
+           CLOSE OUT-FILE
+           STOP RUN.
+)";
+
+// The columns of the varying layout that hold numbers: the id, the count, each occurrence's
+// quantity and amount, the total.
+bool varyingColumnIsNumber(std::size_t column) {
+    return column < 2 || column == 20 || (column - 2) % 3 != 0;
+}
+
+class VaryingRecordsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (std::system("command -v cobc >/dev/null 2>&1") != 0) return;
+        work_ = new TempDir();
+        work_->write("odo.cpy", kVaryingCopybook);
+        work_->write("odorec.cob", kVaryingProgram);
+        // Items after the table slide with it; each record behind the runtime's descriptor
+        // word: its length without the word, high byte first.
+        const std::string run = "cd '" + work_->path() +
+                                "' && cobc -x -fodoslide -I . -o odorec odorec.cob && "
+                                "COB_VARSEQ_FORMAT=0 ./odorec > display.txt";
+        compiled_ = std::system(run.c_str()) == 0;
+    }
+    static void TearDownTestSuite() {
+        delete work_;
+        work_ = nullptr;
+    }
+    void SetUp() override {
+        if (work_ == nullptr) GTEST_SKIP() << "cobc (GnuCOBOL) is not installed";
+        ASSERT_TRUE(compiled_) << "the COBOL program did not compile or run";
+    }
+
+    static std::string run(const std::string& arguments) {
+        const std::string command = "cd '" + work_->path() + "' && '" +
+                                    std::getenv("SORVEK_TEST_CLI") + "' -q " + arguments;
+        EXPECT_EQ(0, std::system(command.c_str())) << command;
+        return readFile(work_->file("out.csv"));
+    }
+
+    static inline TempDir* work_ = nullptr;
+    static inline bool compiled_ = false;
+};
+
+TEST_F(VaryingRecordsTest, RecordsOfEveryCountGiveTheCompilersValuesAndComeBack) {
+    const std::string expected = readFile(work_->file("display.txt"));
+    // The same records back to back, without their descriptor words.
+    const std::string described = readFile(work_->file("odo.dat"));
+    std::string fixed;
+    for (std::size_t at = 0; at + 4 <= described.size();) {
+        const std::size_t length = static_cast<unsigned char>(described[at]) << 8 |
+                                   static_cast<unsigned char>(described[at + 1]);
+        fixed += described.substr(at + 4, length);
+        at += 4 + length;
+    }
+    work_->write("odo.fixed", fixed);
+    const std::string options = "--zoned-sign trailing --trim ";
+    const std::string v = "--record-format v --rdw-length exclusive ";
+    for (const char* jobs : {"", "--jobs 3 "}) {
+        SCOPED_TRACE(jobs);
+        const std::string csv = run(options + jobs + "/C odo.fixed out.csv odo.cpy");
+        const std::vector<std::string> want = lines(expected);
+        const std::vector<std::string> got = lines(csv);
+        ASSERT_EQ(40000u, want.size());
+        ASSERT_EQ(40001u, got.size());  // and the title line
+        for (std::size_t r = 0; r < want.size(); ++r) {
+            const std::vector<std::string> w = splitCommas(want[r] + ",");
+            const std::vector<std::string> g = splitCommas(got[r + 1] + ",");
+            ASSERT_EQ(21u, w.size()) << want[r];
+            ASSERT_EQ(21u, g.size()) << got[r + 1];
+            for (std::size_t c = 0; c < w.size(); ++c) {
+                // An occurrence the record lacks is empty on both sides, and only there.
+                const bool number = varyingColumnIsNumber(c) && !w[c].empty();
+                EXPECT_EQ(number ? canonicalNumber(w[c]) : w[c], number ? canonicalNumber(g[c])
+                                                                        : g[c])
+                    << "record " << r + 1 << " column " << c << ": " << got[r + 1];
+            }
+            if (HasFailure()) return;
+        }
+        EXPECT_EQ(csv, run(options + v + jobs + "/C odo.dat out.csv odo.cpy"));
+        // The way back makes the compiler's records again, each as long as its count.
+        run(options + jobs + "--record-end none /R out.csv odo.back odo.cpy");
+        EXPECT_EQ(fixed, readFile(work_->file("odo.back")));
+        run(options + v + jobs + "/R out.csv odo.back odo.cpy");
+        EXPECT_EQ(described, readFile(work_->file("odo.back")));
+    }
+}
+
 }  // namespace
 }  // namespace sorvek::testing

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/file_def_panel.h"
+#include "formats/trd_file.h"
 #include "support/recorders.h"
 #include "support/sample_tables.h"
 #include "support/temp_dir.h"
@@ -95,6 +97,35 @@ TEST(OpenDefinition, AFileThatCannotBeReadLeavesTheDefinition) {
                   opened->error().notice.reason);
         EXPECT_EQ(3, table.maxIndex());
     }
+}
+
+// A copybook says nothing of how its records are stored: what the user chose for it in the file
+// definition is what the saved definition file holds and reads back.
+TEST(SaveDefinition, AnImportedCopybookKeepsTheInputChosenForIt) {
+    TempDir dir;
+    const std::string copybook = dir.write("host.cpy", "01 REC.\n   05 NAME PIC X(4).\n");
+    RecordDefTable table;
+    RecordTree tree;
+    const auto opened = openDefinition(copybook, table, tree, definitionFileLoader());
+    ASSERT_TRUE(opened && opened->ok());
+    FileDefInput input = fillFileDefPanel(kEditChangeFileDef, table);
+    input.cmbCodePage = "IBM037";
+    input.cmbRecordFormat = "vb";
+    input.cmbRdwByteOrder = "little";
+    input.cmbRdwLength = "exclusive";
+    ASSERT_TRUE(submitFileDef(kEditChangeFileDef, input, table, tree));
+
+    RecordingMessages messages;
+    const std::string saved = saveDefinitionStartPath(tree, dir.path());
+    EXPECT_EQ(dir.file("host.trd"), saved);
+    ASSERT_TRUE(saveDefinition(
+        saved, table, tree, messages,
+        [](const std::string& path, const RecordDefTable& t) { return writeTrdFile(path, t); }));
+    RecordDefTable back;
+    back.reset(2);
+    ASSERT_TRUE(loadDefinition(saved, back));
+    EXPECT_EQ(input, fillFileDefPanel(kEditChangeFileDef, back));
+    EXPECT_TRUE(table[1].Fields == back[1].Fields);
 }
 
 }  // namespace

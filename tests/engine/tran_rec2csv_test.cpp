@@ -335,7 +335,7 @@ TEST_F(TranRec2CsvTest, RecordsHoldTheOccurrencesTheirCountersSay) {
     // A table that cannot be read is refused with its record.
     table[1].varying.Pos = 4;
     EXPECT_EQ(
-        "フィールドが表の繰り返しの区切りをまたいでいます。\nレコード = R\nフィールド = name1",
+        "フィールドが表の繰り返しの区切りをまたいでいます。\nレコード = R (1)\nフィールド = name1",
         stopOf(fixed));
 }
 
@@ -354,34 +354,37 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
         {[](RecordDefTable& t) { t[0].Class = "0"; },
          "識別区分の開始位置に誤りがあります。\n識別区分の開始位置 = 0"},
         {[](RecordDefTable& t) { t[2].Size = 0; },
-         "レコード長に誤りがあります。\nレコード = D\nレコード長 = 0"},
+         "レコード長に誤りがあります。\nレコード = D (2)\nレコード長 = 0"},
         {[](RecordDefTable& t) { t[2].Parent = 3; },
-         "親レコードの指定に誤りがあります。\nレコード = D\n親レコード = 3"},
+         "親レコードの指定に誤りがあります。\nレコード = D (2)\n親レコード = 3"},
         {[](RecordDefTable& t) { t[1].Parent = 2; },
-         "親レコードの指定に誤りがあります。\nレコード = H\n親レコード = 2"},
+         "親レコードの指定に誤りがあります。\nレコード = H (1)\n親レコード = 2"},
         {[](RecordDefTable& t) { t[2].Fields[1].Pos = 0; },
-         "フィールドの位置に誤りがあります。\nレコード = D\nフィールド = QTY\n位置 = 0"},
+         "フィールドの位置に誤りがあります。\nレコード = D (2)\nフィールド = QTY\n位置 = 0"},
         {[](RecordDefTable& t) { t[2].Fields[1].Size = 0; },
-         "フィールド長に誤りがあります。\nレコード = D\nフィールド = QTY\nフィールド長 = 0"},
+         "フィールド長に誤りがあります。\nレコード = D (2)\nフィールド = QTY\nフィールド長 = 0"},
         {[](RecordDefTable& t) { t[2].Fields[1].Size = 4; },
-         "フィールドがレコード長を超えています。\nレコード = D\nフィールド = QTY\n位置 = 2\n"
+         "フィールドがレコード長を超えています。\nレコード = D (2)\nフィールド = QTY\n位置 = 2\n"
          "フィールド長 = 4\nレコード長 = 4"},
         {[](RecordDefTable& t) { t[2].Fields[1].Dec = -1; },
-         "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = -1"},
+         "小数点以下桁数に誤りがあります。\nレコード = D (2)\nフィールド = QTY\n小数点以下桁数 = "
+         "-1"},
         {[](RecordDefTable& t) { t[2].Fields[1].Dec = 4; },
-         "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = 4"},
+         "小数点以下桁数に誤りがあります。\nレコード = D (2)\nフィールド = QTY\n小数点以下桁数 = "
+         "4"},
         {[](RecordDefTable& t) {
              t[2].Fields[1].Type = "P";
              t[2].Fields[1].Dec = 6;
          },
-         "小数点以下桁数に誤りがあります。\nレコード = D\nフィールド = QTY\n小数点以下桁数 = 6"},
+         "小数点以下桁数に誤りがあります。\nレコード = D (2)\nフィールド = QTY\n小数点以下桁数 = "
+         "6"},
         // Only a record without a child writes lines; a stale child is no child.
         {[](RecordDefTable& t) { t[2].Child = 1; },
          "子レコードの無いレコードがありません。出力する行がありません。"},
         {[](RecordDefTable& t) { t[1].Child = 3; },
-         "子レコードの指定に誤りがあります。\nレコード = H\n子レコード = 3"},
+         "子レコードの指定に誤りがあります。\nレコード = H (1)\n子レコード = 3"},
         {[](RecordDefTable& t) { t[1].Child = 1; },
-         "子レコードの指定に誤りがあります。\nレコード = H\n子レコード = 1"},
+         "子レコードの指定に誤りがあります。\nレコード = H (1)\n子レコード = 1"},
         {[](RecordDefTable& t) {
              t.entries.push_back(t[2]);
              t[3].Name = "E";
@@ -389,7 +392,18 @@ TEST_F(TranRec2CsvTest, UnsoundDefinitionIsRefusedBeforeAnyFileIsTouched) {
              t[3].Child = 2;  // the detail's parent is H
              t[2].Child = 0;
          },
-         "子レコードの指定に誤りがあります。\nレコード = E\n子レコード = 2"},
+         "子レコードの指定に誤りがあります。\nレコード = E (3)\n子レコード = 2"},
+        // A record without a name, or with another's, is told by its number.
+        {[](RecordDefTable& t) {
+             t[2].Name = "";
+             t[2].Parent = 2;
+         },
+         "親レコードの指定に誤りがあります。\nレコード = (2)\n親レコード = 2"},
+        {[](RecordDefTable& t) {
+             t.entries.push_back(t[2]);
+             t[3].Child = 3;
+         },
+         "子レコードの指定に誤りがあります。\nレコード = D (3)\n子レコード = 3"},
     };
     const std::string input = dir.write("in.dat", "H00001D012");
     for (const Case& c : cases) {
