@@ -40,7 +40,8 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
         if (copybook) failed.reason = loaded.error().reason;
         return failed;
     }
-    LoadedDefinition loadedDefinition{read->encoding};
+    LoadedDefinition loadedDefinition;
+    loadedDefinition.encoding = read->encoding;
     // An import has no class-code position to give; a definition file has the one its user set.
     if (rcdef && table.kindsUntold()) {
         loadedDefinition.untoldKinds = static_cast<std::size_t>(table.maxIndex());
