@@ -6,9 +6,9 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <vector>
 
+#include "formats/line_problems.h"
 #include "formats/rcdef_import.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
@@ -29,40 +29,21 @@ struct ParseError {
     std::string reason;
 };
 
-// The most problems one refusal lists; the rest are counted.
-constexpr std::size_t kMaxListedProblems = 100;
-
-// Every problem of a copybook, so that one refusal names them all. The same problem found again
-// (an item in each occurrence of a table) is listed once.
+// Every problem of a copybook, so that one refusal names them all.
 class Problems {
   public:
-    void add(int line, std::string reason) {
-        if (!seen_.emplace(line, reason).second) return;
-        list_.push_back({line, std::move(reason)});
-    }
+    void add(int line, std::string reason) { list_.add(line, std::move(reason)); }
     void add(const ParseError& error) { add(error.line, error.reason); }
     bool empty() const { return list_.empty(); }
 
-    // "コピー句を読み込めません。" and one line "行 N: <reason>" per problem in the order of the
-    // lines, at most kMaxListedProblems, then the count of the rest.
+    // "コピー句を読み込めません。" and a line feed, then the problems as LineProblems lists them.
     Failure failure() const {
-        std::vector<ParseError> sorted = list_;
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [](const ParseError& a, const ParseError& b) { return a.line < b.line; });
-        std::string text = kCannotImportText;
-        for (std::size_t k = 0; k < sorted.size() && k < kMaxListedProblems; ++k) {
-            text += "\n行 " + std::to_string(sorted[k].line) + ": " + sorted[k].reason;
-        }
-        if (sorted.size() > kMaxListedProblems) {
-            text += "\nほかに " + std::to_string(sorted.size() - kMaxListedProblems) +
-                    " 件の問題があります。";
-        }
-        return sorvek::failure(std::move(text), FailureKind::InvalidDefinition);
+        return sorvek::failure(std::string(kCannotImportText) + "\n" + list_.text(),
+                               FailureKind::InvalidDefinition);
     }
 
   private:
-    std::vector<ParseError> list_;
-    std::set<std::pair<int, std::string>> seen_;
+    LineProblems list_;
 };
 
 std::string upper(std::string_view text) {
