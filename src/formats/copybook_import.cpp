@@ -860,7 +860,14 @@ class Importer {
     // over the counter or over part of the table: the kinds could not follow the counter.
     bool placeTable(RecordDef& kind) {
         varying_.counter = counterIndex(kind.Fields);
-        if (varying_.counter == 0 || varying_.occurrenceSize == 0) return false;  // a problem
+        if (varying_.counter == 0 || varying_.occurrenceSize == 0) {
+            // Its items have problems of their own; the record is never left out unsaid.
+            if (problems_.empty()) {
+                problems_.add(items_[counted_->item].occursLine,
+                              "OCCURS DEPENDING ON の表を配置できません。");
+            }
+            return false;
+        }
         const FieldDef& counter = kind.Fields[static_cast<std::size_t>(varying_.counter - 1)];
         const std::int64_t tableFrom = varying_.Pos - 1, tableTo = varying_.end() - 1;
         const std::int64_t counterFrom = counter.Pos - 1, counterTo = counterFrom + counter.Size;
