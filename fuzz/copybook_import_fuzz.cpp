@@ -1,5 +1,6 @@
 // The COBOL copybook import on any text: no crash, no runaway expansion, and an imported
-// definition has records with fields inside them and can be saved.
+// definition has records with fields inside them, tables of varying length inside their records,
+// and can be saved.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -24,6 +25,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (static_cast<std::int64_t>(f.Pos) + f.Size - 1 > record.Size) __builtin_trap();
         }
         fields += static_cast<std::int64_t>(record.Fields.size());
+        // A table of varying length lies inside the record, after its counter, a number.
+        const VaryingTable& t = record.varying;
+        if (t.present()) {
+            if (t.counter < 1 || static_cast<std::size_t>(t.counter) > record.Fields.size()) {
+                __builtin_trap();
+            }
+            const FieldDef& counter = record.Fields[static_cast<std::size_t>(t.counter - 1)];
+            if (counter.Type != "9" && counter.Type != "P" && counter.Type != "BIN") {
+                __builtin_trap();
+            }
+            if (counter.Pos + counter.Size > t.Pos || t.occurrenceSize < 1) __builtin_trap();
+            if (t.min < 0 || t.min > t.max || t.end() - 1 > record.Size) __builtin_trap();
+            if (table[0].Size != 0) __builtin_trap();
+        }
     }
     // Each kind holds at most the expansion's limit of fields of its own.
     if (fields > kMaxImportedFields * table.maxIndex()) __builtin_trap();

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "formats/line_problems.h"
 #include "formats/rcdef_import.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
@@ -27,10 +29,22 @@ struct ParseError {
     std::string reason;
 };
 
-Failure failureAt(int line, const std::string& reason) {
-    return failure(std::string(kCannotImportText) + "\n行 " + std::to_string(line) + ": " + reason,
-                   FailureKind::InvalidDefinition);
-}
+// Every problem of a copybook, so that one refusal names them all.
+class Problems {
+  public:
+    void add(int line, std::string reason) { list_.add(line, std::move(reason)); }
+    void add(const ParseError& error) { add(error.line, error.reason); }
+    bool empty() const { return list_.empty(); }
+
+    // "コピー句を読み込めません。" and a line feed, then the problems as LineProblems lists them.
+    Failure failure() const {
+        return sorvek::failure(std::string(kCannotImportText) + "\n" + list_.text(),
+                               FailureKind::InvalidDefinition);
+    }
+
+  private:
+    LineProblems list_;
+};
 
 std::string upper(std::string_view text) {
     return asciiUpper(text);
@@ -125,13 +139,17 @@ bool isSpace(char c) {
 }
 
 // The words, pictures and literals of the source; a period that ends an entry is a token "."
-// of its own. Commas and semicolons followed by a blank separate like blanks.
-std::vector<Token> tokenize(const std::vector<std::pair<std::string, int>>& source) {
+// of its own. Commas and semicolons followed by a blank separate like blanks. A literal that its
+// line does not close is a problem; the entry then ends with its line, so that the literal does
+// not take in the entries after it.
+std::vector<Token> tokenize(const std::vector<std::pair<std::string, int>>& source,
+                            Problems& problems) {
     std::vector<Token> tokens;
     for (const auto& [line, number] : source) {
         std::size_t i = 0;
         const std::size_t n = line.size();
-        while (i < n) {
+        bool unclosed = false;
+        while (i < n && !unclosed) {
             const char c = line[i];
             const bool separatorHere =
                 isSpace(c) || ((c == ',' || c == ';') && (i + 1 == n || isSpace(line[i + 1])));
@@ -149,6 +167,11 @@ std::vector<Token> tokenize(const std::vector<std::pair<std::string, int>>& sour
                 const char d = line[i];
                 if (d == '\'' || d == '"') {
                     const std::size_t close = line.find(d, i + 1);
+                    if (close == std::string::npos) {
+                        problems.add(number, "文字定数が閉じていません: " +
+                                                 decodeText(line.substr(i), TextEncoding::Utf8));
+                        unclosed = true;
+                    }
                     const std::size_t end = close == std::string::npos ? n : close + 1;
                     word.append(line, i, end - i);
                     i = end;
@@ -163,6 +186,7 @@ std::vector<Token> tokenize(const std::vector<std::pair<std::string, int>>& sour
             }
             tokens.push_back({word, number});
         }
+        if (unclosed) tokens.push_back({".", number});
     }
     return tokens;
 }
@@ -179,10 +203,19 @@ struct Item {
     Usage usage = Usage::Unset;
     SignPosition sign = SignPosition::Undeclared;
     bool signClause = false;
-    std::int64_t occurs = 1;
+    std::int64_t occurs = 1;  // the most occurrences
+    bool occursClause = false;
+    // OCCURS ... DEPENDING ON: the counter's name (upper case), the names it is qualified by
+    // (OF, IN), the fewest occurrences and the line of the clause.
+    std::string dependingOn;
+    std::vector<std::string> dependingQualifiers;
+    std::int64_t occursMin = 0;
+    int occursLine = 0;
     std::string redefines;
     std::vector<std::size_t> children;
+    std::optional<std::size_t> parent;
     std::optional<std::size_t> redefined;  // the index of the item it redefines
+    bool broken = false;                   // its entry has a problem of its own
 };
 
 bool isClauseWord(const std::string& word) {
@@ -257,9 +290,76 @@ bool storableName(const std::string& name) {
     return cp932ToUtf8(utf8ToCp932(name)) == name;
 }
 
-// Reads the clauses of one entry, tokens [begin, end) after the level number.
-std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t begin, std::size_t end,
-                                    Item& item) {
+// Reads an OCCURS clause after its keyword, from token `i` on: "n [TIMES]", or a table whose
+// counter gives the occurrences, "m TO n [TIMES] DEPENDING [ON] c" or "n [TIMES] DEPENDING [ON]
+// c" (at least none); then KEY and INDEXED BY phrases, which change no byte.
+void readOccurs(const std::vector<Token>& t, std::size_t& i, std::size_t end, int line, Item& item,
+                Problems& problems) {
+    auto word = [&](std::size_t k) { return k < end ? upper(t[k].text) : std::string(); };
+    auto problem = [&](std::string reason) {
+        problems.add(line, std::move(reason));
+        item.broken = true;
+    };
+    const std::optional<std::int32_t> first = parseInt32(word(i));
+    if (!first || *first < 0) return problem("OCCURS 句の回数に誤りがあります。");
+    ++i;
+    std::int64_t min = *first, max = *first;
+    const bool range = word(i) == "TO";
+    if (range) {
+        ++i;
+        const std::optional<std::int32_t> most = parseInt32(word(i));
+        if (!most) return problem("OCCURS 句の回数に誤りがあります。");
+        ++i;
+        max = *most;
+    }
+    if (word(i) == "TIMES") ++i;
+    item.occursClause = true;
+    item.occursLine = line;
+    while (i < end) {
+        const std::string v = word(i);
+        if (v == "DEPENDING") {
+            ++i;
+            if (word(i) == "ON") ++i;
+            if (i >= end || isClauseWord(t[i].text)) {
+                return problem("DEPENDING ON に項目名がありません。");
+            }
+            item.dependingOn = upper(t[i++].text);
+            while ((word(i) == "OF" || word(i) == "IN") && i + 1 < end) {
+                item.dependingQualifiers.push_back(upper(t[i + 1].text));
+                i += 2;
+            }
+            continue;
+        }
+        if (v == "ASCENDING" || v == "DESCENDING" || v == "INDEXED" || v == "KEY" || v == "BY" ||
+            v == "IS") {
+            ++i;
+            while (i < end && !isClauseWord(t[i].text) && word(i) != "DEPENDING" &&
+                   word(i) != "INDEXED" && word(i) != "ASCENDING" && word(i) != "DESCENDING") {
+                ++i;
+            }
+            continue;
+        }
+        break;
+    }
+    const bool depending = !item.dependingOn.empty();
+    if (depending && !range) min = 0;
+    if (range && !depending) return problem("OCCURS 句の TO には DEPENDING ON が必要です。");
+    if (max < 1) return problem("OCCURS 句の回数に誤りがあります。");
+    if (min > max) {
+        return problem("最小の回数が最大の回数を超える OCCURS には対応していません。");
+    }
+    item.occurs = max;
+    item.occursMin = min;
+}
+
+// Reads the clauses of one entry, tokens [begin, end) after the level number. Each problem
+// goes to `problems` and marks the item broken; the clauses after it are still read.
+void readEntry(const std::vector<Token>& t, std::size_t begin, std::size_t end, Item& item,
+               Problems& problems) {
+    auto problem = [&](int line, std::string reason) {
+        problems.add(line, std::move(reason));
+        item.broken = true;
+    };
     std::size_t i = begin;
     if (i < end && !isClauseWord(t[i].text)) {
         item.name = t[i].text;
@@ -268,8 +368,8 @@ std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t beg
     item.filler = item.name.empty() || upper(item.name) == "FILLER";
     if (item.filler) item.name = "FILLER";
     if (!storableName(item.name)) {
-        return ParseError{t[begin].line, "定義ファイルに保存できない文字を含む名前です: " +
-                                             decodeText(item.name, TextEncoding::Utf8)};
+        problem(t[begin].line, "定義ファイルに保存できない文字を含む名前です: " +
+                                   decodeText(item.name, TextEncoding::Utf8));
     }
     auto word = [&](std::size_t k) { return k < end ? upper(t[k].text) : std::string(); };
     auto skipIs = [&] {
@@ -281,24 +381,34 @@ std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t beg
         ++i;
         if (w == "PIC" || w == "PICTURE") {
             skipIs();
-            if (i >= end) return ParseError{line, "PIC 句に文字列がありません。"};
+            if (i >= end) {
+                problem(line, "PIC 句に文字列がありません。");
+                break;
+            }
             item.picture = t[i++].text;
         } else if (w == "USAGE") {
             skipIs();
-            if (i >= end) return ParseError{line, "USAGE 句に用途がありません。"};
+            if (i >= end) {
+                problem(line, "USAGE 句に用途がありません。");
+                break;
+            }
             const std::string u = t[i++].text;
             if (isUnsupportedUsage(u)) {
-                return ParseError{line, "対応していない用途です: " + u};
+                problem(line, "対応していない用途です: " + u);
+                continue;
             }
             const std::optional<Usage> usage = usageOf(u);
-            if (!usage) return ParseError{line, "解釈できない用途です: " + u};
+            if (!usage) {
+                problem(line, "解釈できない用途です: " + u);
+                continue;
+            }
             item.usage = *usage;
             item.usageText = upper(u);
         } else if (usageOf(w)) {
             item.usage = *usageOf(w);
             item.usageText = w;
         } else if (isUnsupportedUsage(w)) {
-            return ParseError{line, "対応していない用途です: " + w};
+            problem(line, "対応していない用途です: " + w);
         } else if (w == "SIGN" || w == "LEADING" || w == "TRAILING") {
             std::string position = w;
             if (w == "SIGN") {
@@ -306,7 +416,8 @@ std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t beg
                 position = word(i++);
             }
             if (position != "LEADING" && position != "TRAILING") {
-                return ParseError{line, "SIGN 句には LEADING か TRAILING を指定します。"};
+                problem(line, "SIGN 句には LEADING か TRAILING を指定します。");
+                continue;
             }
             bool separate = false;
             if (word(i) == "SEPARATE") {
@@ -319,35 +430,12 @@ std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t beg
                             ? (separate ? SignPosition::LeadingSeparate : SignPosition::Leading)
                             : (separate ? SignPosition::TrailingSeparate : SignPosition::Trailing);
         } else if (w == "OCCURS") {
-            const std::optional<std::int32_t> n = parseInt32(word(i));
-            if (!n || *n < 1) return ParseError{line, "OCCURS 句の回数に誤りがあります。"};
-            item.occurs = *n;
-            ++i;
-            if (word(i) == "TO") {
-                return ParseError{line, "OCCURS DEPENDING ON (可変回数) には対応していません。"};
-            }
-            if (word(i) == "TIMES") ++i;
-            // KEY and INDEXED BY name keys and indexes; they change no byte.
-            while (i < end) {
-                const std::string v = word(i);
-                if (v == "DEPENDING") {
-                    return ParseError{t[i].line,
-                                      "OCCURS DEPENDING ON (可変回数) には対応していません。"};
-                }
-                if (v == "ASCENDING" || v == "DESCENDING" || v == "INDEXED" || v == "KEY" ||
-                    v == "BY" || v == "IS") {
-                    ++i;
-                    while (i < end && !isClauseWord(t[i].text) && word(i) != "DEPENDING" &&
-                           word(i) != "INDEXED" && word(i) != "ASCENDING" &&
-                           word(i) != "DESCENDING") {
-                        ++i;
-                    }
-                    continue;
-                }
+            readOccurs(t, i, end, line, item, problems);
+        } else if (w == "REDEFINES") {
+            if (i >= end) {
+                problem(line, "REDEFINES 句に項目名がありません。");
                 break;
             }
-        } else if (w == "REDEFINES") {
-            if (i >= end) return ParseError{line, "REDEFINES 句に項目名がありません。"};
             item.redefines = upper(t[i++].text);
         } else if (w == "VALUE" || w == "VALUES") {
             // The literals up to the next clause.
@@ -361,12 +449,11 @@ std::optional<ParseError> readEntry(const std::vector<Token>& t, std::size_t beg
             ++i;  // ZERO
         } else if (w == "GLOBAL" || w == "EXTERNAL") {
         } else if (w == "SYNC" || w == "SYNCHRONIZED") {
-            return ParseError{line, "SYNCHRONIZED 句には対応していません。"};
+            problem(line, "SYNCHRONIZED 句には対応していません。");
         } else {
-            return ParseError{line, "解釈できない句です: " + t[i - 1].text};
+            problem(line, "解釈できない句です: " + t[i - 1].text);
         }
     }
-    return std::nullopt;
 }
 
 // A picture in the form the layout needs.
@@ -404,8 +491,16 @@ std::optional<Picture> readPicture(const std::string& written) {
     }
     Picture picture;
     bool text = false, edited = false, doubleByte = false, point = false, digitSeen = false;
+    bool periodSeen = false;
     std::int64_t positions = 0, leadingP = 0, trailingP = 0;
-    for (const auto& [c, count] : symbols) {
+    for (std::size_t k = 0; k < symbols.size(); ++k) {
+        const auto [c, count] = symbols[k];
+        // One sign, first; one assumed point; no digit after the P positions that follow the
+        // digits (9P9).
+        if (c == 'S' && (k != 0 || count != 1)) return std::nullopt;
+        if (c == 'V' && (point || count != 1)) return std::nullopt;
+        if (c == '9' && trailingP != 0) return std::nullopt;
+        if (c == '.') periodSeen = true;
         switch (c) {
             case 'X':
             case 'A':
@@ -450,6 +545,11 @@ std::optional<Picture> readPicture(const std::string& written) {
                 return std::nullopt;
         }
     }
+    // A sign, an assumed point or P positions belong to numbers; an edited number has no S
+    // and no assumed point besides its period.
+    const bool numericSymbols = picture.isSigned || point || leadingP != 0 || trailingP != 0;
+    if ((text || doubleByte) && numericSymbols) return std::nullopt;
+    if (edited && (picture.isSigned || (point && periodSeen))) return std::nullopt;
     if (doubleByte) {
         if (text || edited || picture.digits != 0) return std::nullopt;
         picture.kind = Picture::Kind::DoubleByte;
@@ -473,19 +573,175 @@ std::optional<Picture> readPicture(const std::string& written) {
     return picture;
 }
 
+// The table of a record whose occurrences a counter gives: the OCCURS DEPENDING ON item and its
+// counter, both indices of items.
+struct CountedTable {
+    std::size_t item = 0;
+    std::size_t counter = 0;
+};
+
+// A layout that lies over bytes of its record (REDEFINES), offered as a kind of its own.
+struct Alternative {
+    std::size_t item = 0;               // the redefining item
+    std::optional<std::size_t> within;  // the alternative it lies in; none: the record's layout
+    // The bytes it lies over, one range per occurrence of the tables around it: 0-based offset
+    // and size.
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
+    std::vector<FieldDef> fields;
+};
+
+// Whether item `index` or a group it belongs to (up to its 01 level) has `has`.
+bool holds(const std::vector<Item>& items, std::size_t index,
+           const std::function<bool(const Item&)>& has) {
+    for (std::optional<std::size_t> at = index; at; at = items[*at].parent) {
+        if (items[*at].level != 1 && has(items[*at])) return true;
+    }
+    return false;
+}
+
+// The 01 level item `index` belongs to, as an index of `records`; none for an item outside any.
+std::optional<std::size_t> recordOf(const std::vector<Item>& items,
+                                    const std::vector<std::size_t>& records, std::size_t index) {
+    std::size_t at = index;
+    while (items[at].parent) at = *items[at].parent;
+    const auto it = std::lower_bound(records.begin(), records.end(), at);
+    if (it == records.end() || *it != at) return std::nullopt;
+    return static_cast<std::size_t>(it - records.begin());
+}
+
+// The table of varying length of each record (by index of `records`) with its counter: an
+// elementary numeric item earlier in the record, in no table and no redefinition, found by its
+// name and the names it is qualified by. A table the import cannot lay out is a problem.
+std::vector<std::optional<CountedTable>> countedTables(const std::vector<Item>& items,
+                                                       const std::vector<std::size_t>& records,
+                                                       Problems& problems) {
+    std::vector<std::optional<CountedTable>> tables(records.size());
+    const auto inOccurs = [](const Item& i) { return i.occursClause; };
+    const auto redefining = [](const Item& i) { return !i.redefines.empty(); };
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        const Item& item = items[index];
+        if (item.dependingOn.empty() || item.broken) continue;
+        const std::optional<std::size_t> record = recordOf(items, records, index);
+        if (!record) continue;
+        const int line = item.occursLine;
+        if (item.parent && holds(items, *item.parent, inOccurs)) {
+            problems.add(line, "OCCURS の中の OCCURS DEPENDING ON には対応していません。");
+            continue;
+        }
+        if (holds(items, index, redefining)) {
+            problems.add(line, "REDEFINES の中の OCCURS DEPENDING ON には対応していません。");
+            continue;
+        }
+        if (tables[*record]) {
+            problems.add(line,
+                         "一つのレコードに二つ目の OCCURS DEPENDING ON には対応していません。");
+            continue;
+        }
+        std::vector<std::size_t> found;
+        for (std::size_t j = records[*record]; j < index; ++j) {
+            if (items[j].filler || upper(items[j].name) != item.dependingOn) continue;
+            if (recordOf(items, records, j) != record) continue;
+            const bool qualified =
+                std::all_of(item.dependingQualifiers.begin(), item.dependingQualifiers.end(),
+                            [&](const std::string& q) {
+                                for (std::optional<std::size_t> at = items[j].parent; at;
+                                     at = items[*at].parent) {
+                                    if (upper(items[*at].name) == q) return true;
+                                }
+                                return false;
+                            });
+            if (qualified) found.push_back(j);
+        }
+        const std::string& name = item.dependingOn;
+        if (found.empty()) {
+            problems.add(line, "DEPENDING ON の項目が表より前にありません: " + name);
+            continue;
+        }
+        if (found.size() > 1) {
+            problems.add(line, "DEPENDING ON の項目が一つに決まりません: " + name);
+            continue;
+        }
+        const std::size_t counter = found.front();
+        const Item& c = items[counter];
+        if (c.broken) continue;  // its own problem is reported
+        const std::optional<Picture> picture =
+            c.children.empty() ? readPicture(c.picture) : std::nullopt;
+        Usage usage = Usage::Unset;
+        for (std::optional<std::size_t> at = counter; at && usage == Usage::Unset;
+             at = items[*at].parent) {
+            usage = items[*at].usage;
+        }
+        if (!picture || picture->kind != Picture::Kind::Numeric || usage == Usage::DoubleByte) {
+            problems.add(line, "DEPENDING ON の項目が数字の基本項目ではありません: " + name);
+            continue;
+        }
+        if (holds(items, counter, inOccurs)) {
+            problems.add(line, "DEPENDING ON の項目が OCCURS の中にあります: " + name);
+            continue;
+        }
+        if (holds(items, counter, redefining)) {
+            problems.add(line, "DEPENDING ON の項目が REDEFINES の中にあります: " + name);
+            continue;
+        }
+        tables[*record] = CountedTable{index, counter};
+    }
+    return tables;
+}
+
 class Importer {
   public:
-    explicit Importer(const std::vector<Item>& items)
-        : redefinedSize_(items.size(), 0), items_(items) {}
+    Importer(const std::vector<Item>& items, Problems& problems)
+        : redefinedSize_(items.size(), 0), items_(items), problems_(problems) {}
 
-    // The fields of item `index` at byte `offset` (0-based), its occurrences expanded; returns
-    // the bytes one occurrence of it takes times its count. Redefining items are laid out at the
-    // place of the item they redefine and left out of `fields`; those outside any OCCURS are
-    // kept in alternatives_.
-    std::optional<ParseError> layOut(std::size_t index, std::int64_t offset, Usage usage,
-                                     SignPosition sign, bool signClause,
-                                     const std::string& subscripts, bool insideOccurs,
-                                     std::vector<FieldDef>& fields, std::int64_t& size) {
+    // The kinds of record `record`: its own layout and then one per REDEFINES in it, in the
+    // order of the entries, appended to `table`. `counted` is its table of varying length.
+    // Problems go to problems_; the kinds are then left out.
+    void importRecord(std::size_t record, const std::optional<CountedTable>& counted,
+                      RecordDefTable& table) {
+        alternatives_.clear();
+        byItem_.clear();
+        tooMany_ = false;
+        counted_ = counted;
+        counterPos_ = 0;
+        varying_ = VaryingTable{};
+        const Item& item = items_[record];
+        std::vector<FieldDef> fields;
+        std::int64_t size = 0;
+        layOut(record, 0, Usage::Unset, SignPosition::Undeclared, false, "", std::nullopt, fields,
+               size);
+        if (tooMany_) return;
+        if (size > INT32_MAX) return problems_.add(item.line, "レコードが長すぎます。");
+        RecordDef kind;
+        kind.Name = item.name;
+        kind.Size = static_cast<std::int32_t>(size);
+        kind.Fields = std::move(fields);
+        if (counted_ && !placeTable(kind)) return;
+        table.entries.push_back(kind);
+        for (std::size_t a = 0; a < alternatives_.size(); ++a) {
+            RecordDef other = kind;
+            other.Name = item.name + " (" + items_[alternatives_[a].item].name + ")";
+            // The alternatives it lies in first, outermost first.
+            std::vector<std::size_t> chain{a};
+            while (alternatives_[chain.back()].within) {
+                chain.push_back(*alternatives_[chain.back()].within);
+            }
+            for (auto k = chain.rbegin(); k != chain.rend(); ++k) lay(alternatives_[*k], other);
+            if (counted_) other.varying.counter = counterIndex(other.Fields);
+            table.entries.push_back(std::move(other));
+        }
+    }
+
+  private:
+    // The fields of item `index` at byte `offset` (0-based), its occurrences expanded, appended
+    // to `fields`; `size` the bytes one occurrence of it takes times its count. `alternative`
+    // is the redefining layout the item lies in, if any. A redefining item is laid out at the
+    // place of the item it redefines into an alternative of its own.
+    void layOut(std::size_t index, std::int64_t offset, Usage usage, SignPosition sign,
+                bool signClause, const std::string& subscripts,
+                std::optional<std::size_t> alternative, std::vector<FieldDef>& fields,
+                std::int64_t& size) {
+        size = 0;
+        if (tooMany_) return;
         const Item& item = items_[index];
         if (item.usage != Usage::Unset) usage = item.usage;
         if (item.signClause) {
@@ -493,77 +749,153 @@ class Importer {
             signClause = true;
         }
         std::int64_t one = 0;
-        std::vector<FieldDef> occurrence;
-        auto subscripted = [&](std::int64_t k) {
-            if (item.occurs == 1) return subscripts;
-            return subscripts + "(" + std::to_string(k) + ")";
-        };
         for (std::int64_t k = 1; k <= item.occurs; ++k) {
             const std::int64_t at = offset + (k - 1) * one;
-            const std::string sub = subscripted(k);
-            const bool inside = insideOccurs || item.occurs > 1;
+            const std::string sub =
+                item.occurs == 1 ? subscripts : subscripts + "(" + std::to_string(k) + ")";
             if (item.children.empty()) {
                 FieldDef f;
-                if (auto error = elementary(item, usage, sign, signClause, f)) return error;
-                f.Name = item.name + sub;
-                f.Pos = static_cast<std::int32_t>(at + 1);
-                one = f.Size;
-                fields.push_back(f);
-            } else {
-                std::int64_t extent = 0;  // of one occurrence
-                std::vector<std::int64_t> starts(item.children.size(), 0);
-                std::int64_t next = at;
-                for (std::size_t n = 0; n < item.children.size(); ++n) {
-                    const std::size_t child = item.children[n];
-                    const Item& c = items_[child];
-                    std::int64_t childSize = 0;
-                    if (c.redefined) {
-                        const std::size_t redefined = static_cast<std::size_t>(
-                            std::find(item.children.begin(), item.children.end(), *c.redefined) -
-                            item.children.begin());
-                        const std::int64_t start = starts[redefined];
-                        std::vector<FieldDef> alternative;
-                        // A redefinition inside a redefinition offers no kind of its own.
-                        if (auto error = layOut(child, start, usage, sign, signClause, sub, true,
-                                                alternative, childSize)) {
-                            return error;
-                        }
-                        if (!inside) {
-                            alternatives_.push_back({child, start, redefinedSize_[*c.redefined],
-                                                     std::move(alternative)});
-                        }
-                        extent = std::max(extent, start + childSize - at);
-                        continue;
+                if (item.broken) {
+                } else if (auto error = elementary(item, usage, sign, signClause, f)) {
+                    problems_.add(*error);
+                } else {
+                    f.Name = item.name + sub;
+                    f.Pos = static_cast<std::int32_t>(at + 1);
+                    one = f.Size;
+                    fields.push_back(f);
+                    if (counted_ && index == counted_->counter && !alternative) {
+                        counterPos_ = f.Pos;
                     }
-                    starts[n] = next;
-                    if (auto error = layOut(child, next, usage, sign, signClause, sub, inside,
-                                            fields, childSize)) {
-                        return error;
-                    }
-                    redefinedSize_[child] = childSize;
-                    next += childSize;
-                    extent = std::max(extent, next - at);
                 }
-                one = extent;
+            } else {
+                one = group(item, at, usage, sign, signClause, sub, alternative, fields);
             }
             if (fields.size() > static_cast<std::size_t>(kMaxImportedFields)) {
-                return ParseError{item.line, "項目が多すぎます。"};
+                problems_.add(item.line, "項目が多すぎます。");
+                tooMany_ = true;
             }
+            // An occurrence without bytes (its items have problems) adds nothing more.
+            if (tooMany_ || one == 0) break;
         }
         size = one * item.occurs;
-        return std::nullopt;
+        if (counted_ && index == counted_->item && !alternative) {
+            varying_.Pos = static_cast<std::int32_t>(offset + 1);
+            varying_.occurrenceSize = static_cast<std::int32_t>(one);
+            varying_.min = static_cast<std::int32_t>(item.occursMin);
+            varying_.max = static_cast<std::int32_t>(item.occurs);
+        }
     }
 
-    struct Alternative {
-        std::size_t item;
-        std::int64_t offset;
-        std::int64_t redefinedSize;
-        std::vector<FieldDef> fields;
-    };
-    std::vector<Alternative> alternatives_;
-    std::vector<std::int64_t> redefinedSize_;  // by item: the bytes of its layout
+    // One occurrence of group `item` at byte `at`; returns its bytes.
+    std::int64_t group(const Item& item, std::int64_t at, Usage usage, SignPosition sign,
+                       bool signClause, const std::string& sub,
+                       std::optional<std::size_t> alternative, std::vector<FieldDef>& fields) {
+        std::int64_t extent = 0;
+        std::vector<std::int64_t> starts(item.children.size(), 0);
+        std::int64_t next = at;
+        for (std::size_t n = 0; n < item.children.size() && !tooMany_; ++n) {
+            const std::size_t child = item.children[n];
+            const Item& c = items_[child];
+            std::int64_t childSize = 0;
+            if (c.redefined) {
+                const auto redefined = static_cast<std::size_t>(
+                    std::find(item.children.begin(), item.children.end(), *c.redefined) -
+                    item.children.begin());
+                if (redefined >= n) continue;
+                const std::int64_t start = starts[redefined];
+                const std::size_t a = alternativeFor(child, alternative);
+                std::vector<FieldDef> laid;
+                layOut(child, start, usage, sign, signClause, sub, a, laid, childSize);
+                Alternative& over = alternatives_[a];  // after the layout, which may add some
+                over.ranges.emplace_back(start, redefinedSize_[*c.redefined]);
+                over.fields.insert(over.fields.end(), laid.begin(), laid.end());
+                if (over.fields.size() > static_cast<std::size_t>(kMaxImportedFields)) {
+                    problems_.add(c.line, "項目が多すぎます。");
+                    tooMany_ = true;
+                }
+                extent = std::max(extent, start + childSize - at);
+                continue;
+            }
+            starts[n] = next;
+            layOut(child, next, usage, sign, signClause, sub, alternative, fields, childSize);
+            redefinedSize_[child] = childSize;
+            next += childSize;
+            extent = std::max(extent, next - at);
+        }
+        return extent;
+    }
 
-  private:
+    // The alternative of redefining item `item` (one for all the occurrences around it).
+    std::size_t alternativeFor(std::size_t item, std::optional<std::size_t> within) {
+        const auto [it, added] = byItem_.emplace(item, alternatives_.size());
+        if (added) alternatives_.push_back({item, within, {}, {}});
+        return it->second;
+    }
+
+    // `kind` with the fields of `alternative` in place of those it lies over.
+    static void lay(const Alternative& alternative, RecordDef& kind) {
+        std::erase_if(kind.Fields, [&](const FieldDef& f) {
+            return std::any_of(
+                alternative.ranges.begin(), alternative.ranges.end(), [&](const auto& range) {
+                    return f.Pos > range.first && f.Pos <= range.first + range.second;
+                });
+        });
+        kind.Fields.insert(kind.Fields.end(), alternative.fields.begin(), alternative.fields.end());
+        std::stable_sort(kind.Fields.begin(), kind.Fields.end(),
+                         [](const FieldDef& a, const FieldDef& b) { return a.Pos < b.Pos; });
+    }
+
+    // The 1-based index of the counter among `fields`; 0 when it is not there.
+    std::int32_t counterIndex(const std::vector<FieldDef>& fields) const {
+        const std::string& name = items_[counted_->counter].name;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i].Pos == counterPos_ && fields[i].Name == name) {
+                return static_cast<std::int32_t>(i + 1);
+            }
+        }
+        return 0;
+    }
+
+    // Gives `kind` its table of varying length. False, with a problem, when a redefinition lies
+    // over the counter or over part of the table: the kinds could not follow the counter.
+    bool placeTable(RecordDef& kind) {
+        varying_.counter = counterIndex(kind.Fields);
+        if (varying_.counter == 0 || varying_.occurrenceSize == 0) {
+            // Its items have problems of their own; the record is never left out unsaid.
+            if (problems_.empty()) {
+                problems_.add(items_[counted_->item].occursLine,
+                              "OCCURS DEPENDING ON の表を配置できません。");
+            }
+            return false;
+        }
+        const FieldDef& counter = kind.Fields[static_cast<std::size_t>(varying_.counter - 1)];
+        const std::int64_t tableFrom = varying_.Pos - 1, tableTo = varying_.end() - 1;
+        const std::int64_t counterFrom = counter.Pos - 1, counterTo = counterFrom + counter.Size;
+        bool placed = true;
+        for (const Alternative& alternative : alternatives_) {
+            // A redefinition within the table's occurrences goes with them.
+            bool inTable = false;
+            for (std::optional<std::size_t> at = alternative.item; at && !inTable;
+                 at = items_[*at].parent) {
+                inTable = *at == counted_->item;
+            }
+            for (const auto& [from, bytes] : alternative.ranges) {
+                const std::int64_t to = from + bytes;
+                const bool overCounter = from < counterTo && counterFrom < to;
+                const bool overTable = from < tableTo && tableFrom < to;
+                if (overCounter || (overTable && !inTable)) {
+                    problems_.add(items_[alternative.item].line,
+                                  "OCCURS DEPENDING ON の表や回数の項目に重なる REDEFINES "
+                                  "には対応していません。");
+                    placed = false;
+                    break;
+                }
+            }
+        }
+        kind.varying = varying_;
+        return placed;
+    }
+
     static std::optional<ParseError> elementary(const Item& item, Usage usage, SignPosition sign,
                                                 bool signClause, FieldDef& f) {
         if (item.picture.empty()) {
@@ -625,7 +957,15 @@ class Importer {
         return std::nullopt;
     }
 
+    std::vector<Alternative> alternatives_;
+    std::map<std::size_t, std::size_t> byItem_;  // redefining item -> its alternative
+    std::vector<std::int64_t> redefinedSize_;    // by item: the bytes of its layout
     const std::vector<Item>& items_;
+    Problems& problems_;
+    bool tooMany_ = false;  // the record's expansion went beyond kMaxImportedFields
+    std::optional<CountedTable> counted_;
+    std::int32_t counterPos_ = 0;  // where the counter's field was laid out
+    VaryingTable varying_;
 };
 
 }  // namespace
@@ -638,7 +978,8 @@ bool isCopybookPath(const std::string& path) {
 
 Status importCopybookText(std::string_view text, RecordDefTable& table) {
     table.reset(1);
-    const std::vector<Token> tokens = tokenize(sourceText(text));
+    Problems problems;
+    const std::vector<Token> tokens = tokenize(sourceText(text), problems);
 
     // The entries, and the tree of items under each 01 level.
     std::vector<Item> items;
@@ -652,29 +993,30 @@ Status importCopybookText(std::string_view text, RecordDefTable& table) {
             continue;
         }
         const Token& first = tokens[i];
+        const std::size_t begin = i + 1;
+        i = end + 1;
         const std::optional<std::int32_t> level = parseInt32(first.text);
-        if (!level) return failureAt(first.line, "レベル番号がありません: " + first.text);
-        const std::size_t next = end + 1;
-        if (*level == 66 || *level == 77 || *level == 88) {
-            i = next;
+        if (!level) {
+            problems.add(first.line, "レベル番号がありません: " + first.text);
             continue;
         }
+        if (*level == 66 || *level == 77 || *level == 88) continue;
         if (*level < 1 || *level > 49) {
-            return failureAt(first.line, "レベル番号に誤りがあります: " + first.text);
+            problems.add(first.line, "レベル番号に誤りがあります: " + first.text);
+            continue;
         }
         Item item;
         item.level = *level;
         item.line = first.line;
-        if (auto error = readEntry(tokens, i + 1, end, item)) {
-            return failureAt(error->line, error->reason);
-        }
+        readEntry(tokens, begin, end, item, problems);
         const std::size_t index = items.size();
         if (item.level == 1) {
             open.clear();
         } else {
             while (!open.empty() && items[open.back()].level >= item.level) open.pop_back();
             if (open.empty()) {
-                return failureAt(item.line, "01 レベルの前に項目があります: " + item.name);
+                problems.add(item.line, "01 レベルの前に項目があります: " + item.name);
+                continue;
             }
         }
         // The item it redefines: the last earlier item of its level under the same parent.
@@ -685,62 +1027,44 @@ Status importCopybookText(std::string_view text, RecordDefTable& table) {
                 return upper(items[s].name) == item.redefines && items[s].level == item.level;
             });
             if (it == siblings.rend()) {
-                return failureAt(item.line,
-                                 "REDEFINES の対象の項目がありません: " + item.redefines);
+                problems.add(item.line, "REDEFINES の対象の項目がありません: " + item.redefines);
+            } else {
+                // A chain of redefinitions all lie over the first item.
+                item.redefined = items[*it].redefined ? *items[*it].redefined : *it;
             }
-            // A chain of redefinitions all lie over the first item.
-            item.redefined = items[*it].redefined ? *items[*it].redefined : *it;
         }
+        if (!open.empty()) item.parent = open.back();
         items.push_back(item);
         if (open.empty()) {
             records.push_back(index);
+        } else if (!items[open.back()].picture.empty()) {
+            problems.add(item.line,
+                         "PIC 句のある項目の下に項目があります: " + items[open.back()].name);
+            items[index].parent.reset();
         } else {
-            if (!items[open.back()].picture.empty()) {
-                return failureAt(
-                    item.line, "PIC 句のある項目の下に項目があります: " + items[open.back()].name);
-            }
             items[open.back()].children.push_back(index);
         }
         open.push_back(index);
-        i = next;
     }
-    if (records.empty()) return failureAt(1, "01 レベルの項目がありません。");
+    if (records.empty() && problems.empty()) problems.add(1, "01 レベルの項目がありません。");
 
-    Importer importer(items);
-    for (std::size_t record : records) {
-        const Item& item = items[record];
-        std::vector<FieldDef> fields;
-        std::int64_t size = 0;
-        importer.alternatives_.clear();
-        if (auto error = importer.layOut(record, 0, Usage::Unset, SignPosition::Undeclared, false,
-                                         "", false, fields, size)) {
-            return failureAt(error->line, error->reason);
-        }
-        if (size > INT32_MAX) return failureAt(item.line, "レコードが長すぎます。");
-        RecordDef kind;
-        kind.Name = item.name;
-        kind.Size = static_cast<std::int32_t>(size);
-        kind.Fields = fields;
-        table.entries.push_back(kind);
-        for (const Importer::Alternative& alternative : importer.alternatives_) {
-            RecordDef other = kind;
-            other.Name = item.name + " (" + items[alternative.item].name + ")";
-            const std::int64_t from = alternative.offset + 1;
-            const std::int64_t to = from + alternative.redefinedSize;
-            std::erase_if(other.Fields,
-                          [&](const FieldDef& f) { return f.Pos >= from && f.Pos < to; });
-            other.Fields.insert(other.Fields.end(), alternative.fields.begin(),
-                                alternative.fields.end());
-            std::stable_sort(other.Fields.begin(), other.Fields.end(),
-                             [](const FieldDef& a, const FieldDef& b) { return a.Pos < b.Pos; });
-            table.entries.push_back(std::move(other));
-        }
+    const std::vector<std::optional<CountedTable>> counted =
+        countedTables(items, records, problems);
+    Importer importer(items, problems);
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        importer.importRecord(records[r], counted[r], table);
+    }
+    if (!problems.empty()) {
+        table.reset(1);
+        return problems.failure();
     }
     RecordDef& file = table[0];
     file.Name = table[1].Name;
     file.Size = table[1].Size;
-    for (int k = 2; k <= table.maxIndex(); ++k) {
-        if (table[static_cast<std::size_t>(k)].Size != file.Size) file.Size = 0;
+    for (int k = 1; k <= table.maxIndex(); ++k) {
+        const RecordDef& kind = table[static_cast<std::size_t>(k)];
+        // Records of a kind with a table of varying length differ in length.
+        if (kind.Size != file.Size || kind.varying.present()) file.Size = 0;
     }
     file.Delimiter = ",";
     file.TitleLine = true;

@@ -33,11 +33,11 @@ DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable&
     if (!loaded) {
         DefinitionLoadFailure failed;
         failed.kind = loaded.error().kind;
-        // Only the definition file reader has a notice of its own; the reason an import failed
-        // is not part of the import's messages.
+        // Only the definition file reader has a notice of its own. An import's refusal names
+        // the lines and what is wrong there, which the user needs to mend the file; a SEWB3 file
+        // that holds no field has none.
         if (!rcdef) failed.notice = loaded.error();
-        // A copybook's refusal names the line and the clause, which the user needs to mend it.
-        if (copybook) failed.reason = loaded.error().reason;
+        if (rcdef) failed.reason = loaded.error().reason;
         return failed;
     }
     LoadedDefinition loadedDefinition;

@@ -39,8 +39,9 @@ using DefinitionLoadResult = Result<LoadedDefinition, DefinitionLoadFailure>;
 // Fills `table` from the definition file, SEWB3 file or COBOL copybook (isCopybookPath) at
 // `fullPath`, read as
 // readDefinitionText reads it: only a regular file of at most 64 MiB, refused otherwise without
-// being opened. The caller has reset the table to two cleared entries. A copybook's refusal
-// (the line and the reason) is the failure's `reason`.
+// being opened. The caller has reset the table to two cleared entries. A copybook's or a SEWB3
+// file's refusal (the lines and the reasons, none for a SEWB3 file without any field) is the
+// failure's `reason`.
 DefinitionLoadResult loadDefinition(const std::string& fullPath, RecordDefTable& table,
                                     FileSystem& files = osFileSystem());
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/definition_text.h"
+#include "formats/line_problems.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
 
@@ -80,14 +81,16 @@ struct Group {
 
 class Importer {
   public:
-    explicit Importer(RecordDefTable& table) : table_(table), fields_(table[1].Fields) {}
+    Importer(RecordDefTable& table, LineProblems& problems)
+        : table_(table), fields_(table[1].Fields), problems_(problems) {}
 
+    // False when the file cannot be imported; problems_ then holds those found at a line (the
+    // lines after a problem are still read, except after an expansion beyond the limits).
     bool run(const std::vector<std::u32string>& lines) {
         std::size_t at = 0;
         for (; at < lines.size(); ++at) {
-            int outcome = headerLine(lines[at]);
-            if (outcome < 0) return false;
-            if (outcome > 0) {
+            line_ = static_cast<int>(at) + 1;
+            if (headerLine(lines[at])) {
                 ++at;
                 break;
             }
@@ -99,23 +102,30 @@ class Importer {
         table_[1].Parent = 0;
         table_[1].Child = 0;
 
-        for (; at < lines.size(); ++at) {
+        for (; at < lines.size() && !givenUp_; ++at) {
+            line_ = static_cast<int>(at) + 1;
             if (tagOf(lines[at]) == U"ENDT") break;
-            if (!itemLine(lines[at])) return false;
+            itemLine(lines[at]);
         }
         // Slots of the item count that no field filled are dropped; a slot last used by an
         // item that was not kept goes with them.
         fields_.resize(std::min(fields_.size(), next_));
-        return next_ > 0;
+        return next_ > 0 && problems_.empty() && !givenUp_;
     }
 
   private:
-    // -1 failure, 1 the header's last line (ADSZ), 0 otherwise.
-    int headerLine(std::u32string_view line) {
+    void problem(std::string reason) { problems_.add(line_, std::move(reason)); }
+
+    // True on the header's last line (ADSZ).
+    bool headerLine(std::u32string_view line) {
         std::u32string_view tag = tagOf(line);
         if (tag == U"RNUM") {
-            auto count = numberIn(line.substr(std::min<std::size_t>(5, line.size()), 4));
-            if (!count) return -1;
+            const std::u32string_view value = line.substr(std::min<std::size_t>(5, line.size()), 4);
+            auto count = numberIn(value);
+            if (!count) {
+                problem("項目数 (RNUM) に誤りがあります: " + text(value));
+                return false;
+            }
             fields_.clear();
             slots_ = std::max<std::int64_t>(*count, 0);
             sized_ = true;
@@ -126,12 +136,15 @@ class Importer {
             table_[1].Name = table_[0].Name;
         } else if (tag == U"ADSZ") {
             auto size = numberIn(textValue(line));
-            if (!size) return -1;
+            if (!size) {
+                problem("レコードの長さ (ADSZ) に誤りがあります: " + text(textValue(line)));
+                return true;
+            }
             table_[0].Size = *size;
             table_[1].Size = *size;
-            return 1;
+            return true;
         }
-        return 0;
+        return false;
     }
 
     // The field being filled, or nullptr when the item count has no slot for it.
@@ -141,19 +154,29 @@ class Importer {
         return &fields_[next_];
     }
 
-    bool itemLine(std::u32string_view line) {
+    void itemLine(std::u32string_view line) {
         std::u32string_view tag = tagOf(line);
         if (tag == U"ANUM") {
             auto count = parseInt32(text(textValue(line)));
-            if (!count || *count < 0) return false;
+            if (!count || *count < 0) {
+                return problem("繰り返し回数 (ANUM) に誤りがあります: " + text(textValue(line)));
+            }
             pending_ = *count;
-            return true;
+            return;
         }
         const bool known = tag == U"JPNM" || tag == U"DTNM" || tag == U"DTAT" || tag == U"DALE" ||
                            tag == U"BULO" || tag == U"ADSZ";
-        if (!known) return true;
+        if (!known) return;
         FieldDef* f = slot();
-        if (f == nullptr) return false;
+        if (f == nullptr) {
+            // Every item after it lacks a slot too: the first says it.
+            if (!slotless_) {
+                problem(sized_ ? "項目数 (RNUM) より多くの項目があります。"
+                               : "項目数 (RNUM) の前に項目があります。");
+            }
+            slotless_ = true;
+            return;
+        }
         if (tag == U"JPNM") {
             f->Type.clear();
             f->Name = text(textValue(line));
@@ -169,18 +192,22 @@ class Importer {
             f->Dec = dec.value_or(0);
         } else if (tag == U"BULO") {
             auto pos = numberIn(tailOf(line));
-            if (!pos) return false;
+            if (!pos) return problem("位置 (BULO) に誤りがあります: " + text(textValue(line)));
             f->Pos = *pos;
-        } else {
-            return itemComplete(*f, tailOf(line));
+        } else if (!itemComplete(*f, tailOf(line), textValue(line))) {
+            problem("繰り返しを展開すると大きすぎます。");
+            givenUp_ = true;
         }
-        return true;
     }
 
-    // ADSZ: the item is complete; keep it as a field or drop it.
-    bool itemComplete(FieldDef& f, std::u32string_view sizeText) {
+    // ADSZ: the item is complete; keep it as a field or drop it. False when an expansion goes
+    // beyond the limits.
+    bool itemComplete(FieldDef& f, std::u32string_view sizeText, std::u32string_view shown) {
         auto size = numberIn(sizeText);
-        if (!size) return false;
+        if (!size) {
+            problem("大きさ (ADSZ) に誤りがあります: " + text(shown));
+            return true;
+        }
         f.Size = *size;
         f.Check = -1;
         bool opensGroup = false;
@@ -281,6 +308,10 @@ class Importer {
 
     RecordDefTable& table_;
     std::vector<FieldDef>& fields_;
+    LineProblems& problems_;
+    int line_ = 0;               // the line being read, 1-based
+    bool givenUp_ = false;       // an expansion went beyond the limits
+    bool slotless_ = false;      // an item found no slot
     bool sized_ = false;         // an item count was read
     std::int64_t slots_ = 0;     // fields the item count (and the expansions) make room for
     std::size_t next_ = 0;       // the slot being filled; also the number of fields kept
@@ -301,8 +332,10 @@ Status importRcdef(const std::string& path, RecordDefTable& table, FileSystem& f
 
 Status importRcdefText(std::string_view text, RecordDefTable& table) {
     table.reset(2);
-    if (!Importer(table).run(splitLines(toCodePoints(text))))
-        return Failure(FailureKind::InvalidDefinition);
+    LineProblems problems;
+    if (!Importer(table, problems).run(splitLines(toCodePoints(text)))) {
+        return Failure(FailureKind::InvalidDefinition, problems.text());
+    }
     return {};
 }
 

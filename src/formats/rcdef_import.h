@@ -33,11 +33,13 @@ inline constexpr std::int64_t kMaxExpandedTextBytes = 16 << 20;  // names, types
 // into one field per repetition (names suffixed "(1)", "(2)", ...; positions consecutive).
 // Items without a type (group items) and items whose position does not continue the previous
 // field (redefinitions) are not kept.
-// Fails (with an empty message, or the reason the file could not be read) when the file cannot be
-// read, a repetition count is no number or is negative, an item comes after the last slot of the
-// item count, there is no item count before the first item, a number lies outside the 32-bit range,
-// an expansion would exceed one of the limits above, or no field is kept. The table then holds what
-// was filled so far.
+// Fails when the file cannot be read (with the reason it could not be read) or holds problems:
+// a repetition count, item count, position or size that is no number (or, a count, negative), an
+// item after the last slot of the item count or before any item count, a number outside the
+// 32-bit range; the lines after a problem are still read, and the reason lists every problem as
+// LineProblems does ("行 N: <reason>"). An expansion beyond one of the limits above stops the
+// import with its line. A file in which no field is kept fails with an empty reason of its own.
+// The table then holds what was filled so far.
 Status importRcdef(const std::string& path, RecordDefTable& table,
                    FileSystem& files = osFileSystem());
 

@@ -137,10 +137,21 @@ TEST(CopybookImport, FreeFormatOccursRedefinesAndSeveralRecords) {
 
 TEST(CopybookImport, RefusesWhatItCannotLayOutWithTheLine) {
     const std::pair<const char*, const char*> cases[] = {
-        {"01 R.\n 05 N PIC 9.\n 05 A OCCURS 1 TO 5 DEPENDING ON N PIC X.\n",
-         "行 3: OCCURS DEPENDING ON (可変回数) には対応していません。"},
-        {"01 R.\n 05 N PIC 9.\n 05 A PIC X OCCURS 5 DEPENDING ON N.\n",
-         "行 3: OCCURS DEPENDING ON (可変回数) には対応していません。"},
+        {"01 R.\n 05 N PIC 9.\n 05 A OCCURS 6 TO 5 DEPENDING ON N PIC X.\n",
+         "行 3: 最小の回数が最大の回数を超える OCCURS には対応していません。"},
+        {"01 R.\n 05 A PIC X OCCURS 5 DEPENDING ON N.\n 05 N PIC 9.\n",
+         "行 2: DEPENDING ON の項目が表より前にありません: N"},
+        // Pictures that are no picture, and a literal its line does not close, which would
+        // take in the entries after it.
+        {"01 R.\n 05 A PIC 9V9V9.\n", "行 2: 解釈できない PIC 句です: 9V9V9"},
+        {"01 R.\n 05 A PIC SS9.\n", "行 2: 解釈できない PIC 句です: SS9"},
+        {"01 R.\n 05 A PIC XX(3)V.\n", "行 2: 解釈できない PIC 句です: XX(3)V"},
+        {"01 R.\n 05 A PIC 9S9.\n", "行 2: 解釈できない PIC 句です: 9S9"},
+        {"01 R.\n 05 A PIC 9P9.\n", "行 2: 解釈できない PIC 句です: 9P9"},
+        {"01 R.\n 05 A PIC SX(2).\n", "行 2: 解釈できない PIC 句です: SX(2)"},
+        {"01 R.\n 05 A PIC ZZ9V.99.\n", "行 2: 解釈できない PIC 句です: ZZ9V.99"},
+        {"01 R.\n 05 A PIC X(3) VALUE 'A.B.\n 05 B PIC X.\n",
+         "行 2: 文字定数が閉じていません: 'A.B."},
         {"01 R.\n 05 F COMP-1.\n", "行 2: 対応していない用途です: COMP-1"},
         {"01 R.\n 05 B PIC S9(4) COMP SYNC.\n", "行 2: SYNCHRONIZED 句には対応していません。"},
         {"01 R.\n 05 A PIC Q(3).\n", "行 2: 解釈できない PIC 句です: Q(3)"},
@@ -166,6 +177,162 @@ TEST(CopybookImport, RefusesWhatItCannotLayOutWithTheLine) {
         ASSERT_FALSE(status.ok()) << text;
         EXPECT_EQ(std::string("コピー句を読み込めません。\n") + line, status.error().reason);
     }
+}
+
+TEST(CopybookImport, TablesWhoseCounterGivesTheOccurrencesAreLaidOutAtTheirLargest) {
+    constexpr const char* kVarying =
+        "01 ORDER.\n"
+        "   05 HEAD PIC X(2).\n"
+        "   05 HEAD-PARTS REDEFINES HEAD.\n"
+        "      10 H1 PIC X.\n"
+        "      10 H2 PIC X.\n"
+        "   05 LINE-COUNT PIC S9(3) COMP-3.\n"
+        "   05 NOTE PIC X(2).\n"
+        "   05 LINES OCCURS 0 TO 3 TIMES DEPENDING ON LINE-COUNT OF ORDER.\n"
+        "      10 QTY PIC 9(2).\n"
+        "      10 PART PIC X.\n"
+        "   05 TOTAL PIC 9(4).\n"
+        "01 SHORT.\n"
+        "   05 N PIC 99 COMP.\n"
+        "   05 T PIC X(2) OCCURS 4 DEPENDING N.\n"
+        "01 FIXED.\n"
+        "   05 F PIC X(10).\n";
+    RecordDefTable table;
+    const Status status = importCopybookText(kVarying, table);
+    ASSERT_TRUE(status.ok()) << status.error().reason;
+    ASSERT_EQ(4, table.maxIndex());
+    expectFields(table[1], {{"HEAD", "X", 1, 2},
+                            {"LINE-COUNT", "P", 3, 2},
+                            {"NOTE", "X", 5, 2},
+                            {"QTY(1)", "9", 7, 2},
+                            {"PART(1)", "X", 9, 1},
+                            {"QTY(2)", "9", 10, 2},
+                            {"PART(2)", "X", 12, 1},
+                            {"QTY(3)", "9", 13, 2},
+                            {"PART(3)", "X", 15, 1},
+                            {"TOTAL", "9", 16, 4}});
+    EXPECT_EQ(19, table[1].Size);  // at the most occurrences
+    EXPECT_EQ((VaryingTable{2, 7, 3, 0, 3}), table[1].varying);
+    // The redefined kind keeps the table; its counter is the fourth field there.
+    EXPECT_EQ("ORDER (HEAD-PARTS)", table[2].Name);
+    EXPECT_EQ("LINE-COUNT", table[2].Fields[2].Name);
+    EXPECT_EQ((VaryingTable{3, 7, 3, 0, 3}), table[2].varying);
+    expectFields(table[3], {{"N", "BIN", 1, 2},
+                            {"T(1)", "X", 3, 2},
+                            {"T(2)", "X", 5, 2},
+                            {"T(3)", "X", 7, 2},
+                            {"T(4)", "X", 9, 2}});
+    EXPECT_EQ((VaryingTable{1, 3, 2, 0, 4}), table[3].varying);
+    EXPECT_FALSE(table[4].varying.present());
+    // Records of a kind with such a table differ in length: the file's length is variable.
+    EXPECT_EQ(0, table[0].Size);
+
+    // A table the records cannot follow is refused with its line and why.
+    const std::pair<const char*, const char*> refused[] = {
+        {"01 R.\n 05 N PIC 9.\n 05 G OCCURS 2.\n  10 A PIC X OCCURS 3 DEPENDING ON N.\n",
+         "行 4: OCCURS の中の OCCURS DEPENDING ON には対応していません。"},
+        {"01 R.\n 05 N PIC 9.\n 05 A PIC X OCCURS 3 DEPENDING ON N.\n"
+         " 05 B PIC X OCCURS 1 TO 2 DEPENDING ON N.\n",
+         "行 4: 一つのレコードに二つ目の OCCURS DEPENDING ON には対応していません。"},
+        {"01 R.\n 05 N PIC X.\n 05 A PIC X OCCURS 3 DEPENDING ON N.\n",
+         "行 3: DEPENDING ON の項目が数字の基本項目ではありません: N"},
+        {"01 R.\n 05 N.\n  10 M PIC 9.\n 05 A PIC X OCCURS 3 DEPENDING ON N.\n",
+         "行 4: DEPENDING ON の項目が数字の基本項目ではありません: N"},
+        {"01 R.\n 05 G OCCURS 2.\n  10 N PIC 9.\n 05 A PIC X OCCURS 3 DEPENDING ON N.\n",
+         "行 4: DEPENDING ON の項目が OCCURS の中にあります: N"},
+        {"01 Q.\n 05 N PIC 9.\n01 R.\n 05 A PIC X OCCURS 3 DEPENDING ON N.\n",
+         "行 4: DEPENDING ON の項目が表より前にありません: N"},
+        {"01 R.\n 05 N PIC 9.\n 05 A PIC X OCCURS 3 DEPENDING ON N.\n"
+         " 05 B REDEFINES A PIC X(3).\n",
+         "行 4: OCCURS DEPENDING ON の表や回数の項目に重なる REDEFINES には対応していません。"},
+        {"01 R.\n 05 N PIC 9.\n 05 A PIC X OCCURS 1 TO 3.\n",
+         "行 3: OCCURS 句の TO には DEPENDING ON が必要です。"},
+    };
+    for (const auto& [text, line] : refused) {
+        const Status result = importCopybookText(text, table);
+        ASSERT_FALSE(result.ok()) << text;
+        EXPECT_EQ(std::string("コピー句を読み込めません。\n") + line, result.error().reason);
+    }
+}
+
+TEST(CopybookImport, EveryRedefinitionBecomesAKindAlsoInsideTablesAndRedefinitions) {
+    constexpr const char* kNested =
+        "01 R.\n"
+        "   05 KIND PIC X.\n"
+        "   05 ITEMS OCCURS 2.\n"
+        "      10 CODE PIC X(3).\n"
+        "      10 CODE-N REDEFINES CODE PIC 9(3).\n"
+        "      10 QTY PIC 9.\n"
+        "   05 A PIC X(4).\n"
+        "   05 B REDEFINES A.\n"
+        "      10 B1 PIC X(2).\n"
+        "      10 B2 PIC X(2).\n"
+        "      10 B3 REDEFINES B2 PIC 99.\n";
+    RecordDefTable table;
+    const Status status = importCopybookText(kNested, table);
+    ASSERT_TRUE(status.ok()) << status.error().reason;
+    ASSERT_EQ(4, table.maxIndex());
+    expectFields(table[1], {{"KIND", "X", 1, 1},
+                            {"CODE(1)", "X", 2, 3},
+                            {"QTY(1)", "9", 5, 1},
+                            {"CODE(2)", "X", 6, 3},
+                            {"QTY(2)", "9", 9, 1},
+                            {"A", "X", 10, 4}});
+    EXPECT_EQ("R (CODE-N)", table[2].Name);
+    expectFields(table[2], {{"KIND", "X", 1, 1},
+                            {"CODE-N(1)", "9", 2, 3},
+                            {"QTY(1)", "9", 5, 1},
+                            {"CODE-N(2)", "9", 6, 3},
+                            {"QTY(2)", "9", 9, 1},
+                            {"A", "X", 10, 4}});
+    EXPECT_EQ("R (B)", table[3].Name);
+    EXPECT_EQ("R (B3)", table[4].Name);
+    expectFields(table[4], {{"KIND", "X", 1, 1},
+                            {"CODE(1)", "X", 2, 3},
+                            {"QTY(1)", "9", 5, 1},
+                            {"CODE(2)", "X", 6, 3},
+                            {"QTY(2)", "9", 9, 1},
+                            {"B1", "X", 10, 2},
+                            {"B3", "9", 12, 2}});
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(13, table[static_cast<std::size_t>(k)].Size);
+}
+
+TEST(CopybookImport, NamesEveryProblemInOneRefusal) {
+    // Problems of every stage, each with its line, in the order of the lines.
+    constexpr const char* kMany =
+        "01 R.\n"
+        " 05 A PIC X(3) VALUE 'OPEN.\n"
+        " 05 B COMP-1.\n"
+        " 05 C PIC 9V9V9.\n"
+        " 05 D PIC X SYNC.\n"
+        " 05 E PIC X OCCURS 3 DEPENDING ON NONE.\n"
+        " 05 F PIC X JUNK.\n";
+    RecordDefTable table;
+    Status status = importCopybookText(kMany, table);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(
+        "コピー句を読み込めません。\n"
+        "行 2: 文字定数が閉じていません: 'OPEN.\n"
+        "行 3: 対応していない用途です: COMP-1\n"
+        "行 4: 解釈できない PIC 句です: 9V9V9\n"
+        "行 5: SYNCHRONIZED 句には対応していません。\n"
+        "行 6: DEPENDING ON の項目が表より前にありません: NONE\n"
+        "行 7: 解釈できない句です: JUNK",
+        status.error().reason);
+
+    // At most a hundred are listed, then how many more there are.
+    std::string text = "01 R.\n";
+    for (int k = 0; k < 130; ++k) text += " 05 F" + std::to_string(k) + " COMP-2.\n";
+    status = importCopybookText(text, table);
+    ASSERT_FALSE(status.ok());
+    const std::string& reason = status.error().reason;
+    EXPECT_EQ(0u, reason.find("コピー句を読み込めません。\n行 2: 対応していない用途です: COMP-2\n"
+                              "行 3: "));
+    EXPECT_NE(std::string::npos, reason.find("\n行 101: "));
+    EXPECT_EQ(std::string::npos, reason.find("\n行 102: "));
+    EXPECT_EQ(reason.size() - std::string("\nほかに 30 件の問題があります。").size(),
+              reason.rfind("\nほかに 30 件の問題があります。"));
+    EXPECT_EQ(0, table.maxIndex());  // nothing of the refused copybook is kept
 }
 
 TEST(CopybookImport, KnowsItsFilesByTheirExtension) {

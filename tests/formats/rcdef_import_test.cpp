@@ -207,6 +207,45 @@ TEST_F(RcdefImportTest, FailsOnFilesItCannotUse) {
     EXPECT_FALSE(importRcdef(dir.file("missing.rcdef"), table));
 }
 
+TEST_F(RcdefImportTest, NamesEveryProblemAtItsLineInOneRefusal) {
+    const Lines damaged =
+        join({header(2),              // lines 1-5
+              {tagged("ANUM", "x")},  // 6
+              field("a", "X", 1, 2),  // 7-10
+              {tagged("JPNM", "b"), tagged("DTAT", "X"), tagged("BULO", "99999999999"),  // 11-13
+               tagged("ADSZ", "2")},                                                     // 14
+              field("c", "X", 3, 2),                                                     // 15-18
+              field("d", "X", 5, 2),    // 19-22: no slot
+              field("e", "X", 7, 2)});  // said once
+    std::string text;
+    for (const std::string& line : damaged) text += line + "\r\n";
+    Status status = importRcdefText(text, table);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(FailureKind::InvalidDefinition, status.error().kind);
+    EXPECT_EQ(
+        "行 6: 繰り返し回数 (ANUM) に誤りがあります: x\n"
+        "行 13: 位置 (BULO) に誤りがあります: 99999999999\n"
+        "行 19: 項目数 (RNUM) より多くの項目があります。",
+        status.error().reason);
+
+    // At most a hundred are listed, then how many more there are.
+    text.clear();
+    for (const std::string& line : header(1)) text += line + "\r\n";
+    for (int k = 0; k < 105; ++k) text += tagged("ANUM", "-1") + "\r\n";
+    status = importRcdefText(text, table);
+    ASSERT_FALSE(status.ok());
+    const std::string& reason = status.error().reason;
+    EXPECT_EQ(0u, reason.find("行 6: 繰り返し回数 (ANUM) に誤りがあります: -1\n行 7: "));
+    EXPECT_NE(std::string::npos, reason.find("\n行 105: "));
+    EXPECT_EQ(std::string::npos, reason.find("\n行 106: "));
+    EXPECT_TRUE(reason.ends_with("\nほかに 5 件の問題があります。")) << reason;
+
+    // A file without any field has no line to name: only the caller's message.
+    status = importRcdefText(join({header(0)}).front() + "\r\n", table);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ("", status.error().reason);
+}
+
 TEST_F(RcdefImportTest, FailureLeavesWhatWasFilled) {
     EXPECT_FALSE(import(join({header(1, "途中"), field("a", "X", 1, 2), field("b", "X", 3, 2)})));
     ASSERT_EQ(2u, table.entries.size());

@@ -1,0 +1,11 @@
+01 R.
+   05 KIND PIC X.
+   05 ITEMS OCCURS 2.
+      10 CODE PIC X(3).
+      10 CODE-N REDEFINES CODE PIC 9(3).
+      10 QTY PIC 9.
+   05 A PIC X(4).
+   05 B REDEFINES A.
+      10 B1 PIC X(2).
+      10 B2 PIC X(2).
+      10 B3 REDEFINES B2 PIC 99.
