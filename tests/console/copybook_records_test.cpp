@@ -306,7 +306,8 @@ constexpr const char* kVaryingProgram = R"(       IDENTIFICATION DIVISION.
                    MOVE "C" TO O-CODE(J)
                    MOVE J TO O-CODE(J)(2:2)
                    MOVE "Z" TO O-CODE(J)(4:1)
-                   COMPUTE O-QTY(J) = FUNCTION MOD(I * 13 + J, 99999) - 50000
+                   COMPUTE O-QTY(J) =
+                       FUNCTION MOD(I * 13 + J, 99999) - 50000
                    COMPUTE O-AMT(J) = (I - 20000) * 123.45 + J
                END-PERFORM
                COMPUTE O-TOTAL = (I - 20000) * 98765.43
@@ -321,7 +322,8 @@ constexpr const char* kVaryingProgram = R"(       IDENTIFICATION DIVISION.
                        MOVE O-QTY(J) TO E-QTY
                        MOVE O-AMT(J) TO E-AMT
                        STRING "," O-CODE(J) "," E-QTY "," E-AMT
-                           DELIMITED BY SIZE INTO LINE-OUT WITH POINTER P
+                           DELIMITED BY SIZE
+                           INTO LINE-OUT WITH POINTER P
                    ELSE
                        STRING ",,," DELIMITED BY SIZE
                            INTO LINE-OUT WITH POINTER P
@@ -405,8 +407,8 @@ TEST_F(VaryingRecordsTest, RecordsOfEveryCountGiveTheCompilersValuesAndComeBack)
             for (std::size_t c = 0; c < w.size(); ++c) {
                 // An occurrence the record lacks is empty on both sides, and only there.
                 const bool number = varyingColumnIsNumber(c) && !w[c].empty();
-                EXPECT_EQ(number ? canonicalNumber(w[c]) : w[c], number ? canonicalNumber(g[c])
-                                                                        : g[c])
+                EXPECT_EQ(number ? canonicalNumber(w[c]) : w[c],
+                          number ? canonicalNumber(g[c]) : g[c])
                     << "record " << r + 1 << " column " << c << ": " << got[r + 1];
             }
             if (HasFailure()) return;
