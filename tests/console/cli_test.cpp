@@ -551,10 +551,12 @@ TEST_P(CliTest, RecordLengthsBeyondTheLimitAreRefusedNotTried) {
     dir.write("many.trd", definition("67108864,67108864,67108864,67108864,1"));
     const std::string tooLong = "レコード長が扱える長さを超えています。\nレコード = ";
     const std::pair<const char*, std::string> refused[] = {
-        {"/C one.dat out.csv huge.cpy", tooLong + "R (1)\nレコード長 = 999999999\n上限 = 67108864\n"},
+        {"/C one.dat out.csv huge.cpy",
+         tooLong + "R (1)\nレコード長 = 999999999\n上限 = 67108864\n"},
         {"--jobs 2 /C one.dat out.csv longer.trd",
          tooLong + "R1 (1)\nレコード長 = 67108865\n上限 = 67108864\n"},
-        {"/R one.dat out.dat huge.cpy", tooLong + "R (1)\nレコード長 = 999999999\n上限 = 67108864\n"},
+        {"/R one.dat out.dat huge.cpy",
+         tooLong + "R (1)\nレコード長 = 999999999\n上限 = 67108864\n"},
         {"/C one.dat out.csv many.trd",
          "レコード長の合計が扱える長さを超えています。\nレコード = R5 (5)\nレコード長の合計 = "
          "268435457\n上限 = 268435456\n"},
