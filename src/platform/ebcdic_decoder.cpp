@@ -82,22 +82,6 @@ EbcdicDecoder::ByteClass classOfText(const std::string& utf8) {
     return ByteClass::Text;
 }
 
-const char* iconvNameOf(InputCodePage page) {
-    switch (page) {
-        case InputCodePage::Ibm930:
-            return "IBM930";
-        case InputCodePage::Ibm939:
-            return "IBM939";
-        case InputCodePage::Ibm037:
-            return "IBM037";
-        case InputCodePage::Ibm1047:
-            return "IBM1047";
-        case InputCodePage::Cp932:
-            break;
-    }
-    return "IBM037";
-}
-
 }  // namespace
 
 std::optional<InputCodePage> parseInputCodePage(std::string_view name) {
@@ -119,6 +103,11 @@ std::string_view inputCodePageName(InputCodePage page) {
         if (n.value == page) return n.name;
     }
     return kInputCodePageNames[0].name;
+}
+
+const char* inputCodePageIconvName(InputCodePage page) {
+    // The names are string literals: their views end before a NUL.
+    return inputCodePageName(page).data();
 }
 
 std::string inputCodePageNameList() {
@@ -153,7 +142,7 @@ const EbcdicDecoder& EbcdicDecoder::get(InputCodePage page) {
 }
 
 EbcdicDecoder::EbcdicDecoder(InputCodePage page)
-    : iconvName_(iconvNameOf(page)), doubleByte_(hasShiftedDoubleByte(page)) {
+    : iconvName_(inputCodePageIconvName(page)), doubleByte_(hasShiftedDoubleByte(page)) {
     TableConverter toUtf8("UTF-8", iconvName_.c_str());
     TableConverter toCp932("CP932", iconvName_.c_str());
     for (int b = 0; b < 256; ++b) {

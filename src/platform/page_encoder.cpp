@@ -14,22 +14,6 @@ constexpr std::uint32_t kPair = 1u << 16;
 constexpr unsigned char kShiftOut = 0x0E;
 constexpr unsigned char kShiftIn = 0x0F;
 
-const char* iconvNameOf(InputCodePage page) {
-    switch (page) {
-        case InputCodePage::Cp932:
-            return "CP932";
-        case InputCodePage::Ibm930:
-            return "IBM930";
-        case InputCodePage::Ibm939:
-            return "IBM939";
-        case InputCodePage::Ibm037:
-            return "IBM037";
-        case InputCodePage::Ibm1047:
-            return "IBM1047";
-    }
-    return "CP932";
-}
-
 void putUtf8(std::uint32_t cp, char* out, std::size_t& n) {
     if (cp < 0x80) {
         out[0] = static_cast<char>(cp);
@@ -163,7 +147,7 @@ PageEncoder::PageEncoder(InputCodePage page)
       doubleBlank_(ebcdic_ ? 0x4040 : 0x8140) {
     if (!ebcdic_) fillCp932ByPreference(table_);
     // The characters no code reads as, but the converter writes all the same (one-way forms).
-    const iconv_t cd = iconv_open(iconvNameOf(page), "UTF-8");
+    const iconv_t cd = iconv_open(inputCodePageIconvName(page), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return;  // every character is then refused
     for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
         if ((cp >= 0xD800 && cp < 0xE000) || table_[cp] != 0) continue;
