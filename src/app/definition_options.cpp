@@ -6,14 +6,18 @@
 namespace sorvek {
 namespace {
 
-// An output option whose value is one of `Words`, kept in `Member` of the overrides.
-template <auto Member, const auto& Words>
-bool takeOutputWord(std::string_view word, RunOverrides& overrides) {
+// An option whose value is one of `Words`, kept in `Member` of the overrides' part `Part`.
+template <auto Part, auto Member, const auto& Words>
+bool takeWord(std::string_view word, RunOverrides& overrides) {
     const auto value = parseOptionWord(Words, word);
     if (!value) return false;
-    overrides.output.*Member = *value;
+    (overrides.*Part).*Member = *value;
     return true;
 }
+template <auto Member, const auto& Words>
+constexpr auto takeOutputWord = takeWord<&RunOverrides::output, Member, Words>;
+template <auto Member, const auto& Words>
+constexpr auto takeInputWord = takeWord<&RunOverrides::input, Member, Words>;
 
 template <const auto& Words>
 std::string wordList() {
@@ -31,26 +35,6 @@ std::string onOff(bool on) {
 bool takeCodePage(std::string_view word, RunOverrides& overrides) {
     overrides.input.codePage = parseInputCodePage(word);
     return overrides.input.codePage.has_value();
-}
-
-bool takeRecordFormat(std::string_view word, RunOverrides& overrides) {
-    overrides.input.recordFormat = parseOptionWord(kRecordFormatWords, word);
-    return overrides.input.recordFormat.has_value();
-}
-
-bool takeDescriptorByteOrder(std::string_view word, RunOverrides& overrides) {
-    overrides.input.descriptorByteOrder = parseOptionWord(kDescriptorByteOrderWords, word);
-    return overrides.input.descriptorByteOrder.has_value();
-}
-
-bool takeDescriptorLength(std::string_view word, RunOverrides& overrides) {
-    overrides.input.descriptorLength = parseOptionWord(kDescriptorLengthWords, word);
-    return overrides.input.descriptorLength.has_value();
-}
-
-bool takeRecordEnd(std::string_view word, RunOverrides& overrides) {
-    overrides.records.end = parseOptionWord(kRecordEndWords, word);
-    return overrides.records.end.has_value();
 }
 
 std::string blockSizeWords() {
@@ -115,22 +99,25 @@ const DefinitionOption kOptions[] = {
     {"record-format",
      "      レコード形式。v は各レコードの先頭に4バイトのレコード記述語 (RDW)、\n"
      "      vb はさらにブロック記述語 (BDW) 付きのブロックに入ったレコード。\n",
-     false, OptionTarget::Input, wordList<kRecordFormatWords>, takeRecordFormat, nullptr},
+     false, OptionTarget::Input, wordList<kRecordFormatWords>,
+     takeInputWord<&InputOverrides::recordFormat, kRecordFormatWords>, nullptr},
     {"rdw-byte-order",
      "      記述語 (RDW・BDW) の長さのバイト順。既定は big (上位バイトが先、ホストの形式)。\n"
      "      little は下位バイトが先。\n",
-     false, OptionTarget::Input, wordList<kDescriptorByteOrderWords>, takeDescriptorByteOrder,
-     nullptr},
+     false, OptionTarget::Input, wordList<kDescriptorByteOrderWords>,
+     takeInputWord<&InputOverrides::descriptorByteOrder, kDescriptorByteOrderWords>, nullptr},
     {"rdw-length",
      "      記述語の長さに記述語自身の4バイトを含めるか。既定は inclusive (含める、\n"
      "      ホストの形式)。exclusive は続くバイトだけを数えます。\n",
-     false, OptionTarget::Input, wordList<kDescriptorLengthWords>, takeDescriptorLength, nullptr},
+     false, OptionTarget::Input, wordList<kDescriptorLengthWords>,
+     takeInputWord<&InputOverrides::descriptorLength, kDescriptorLengthWords>, nullptr},
     {"line-end", "      各行の改行。既定は crlf。\n", false, OptionTarget::Text,
      wordList<kLineEndWords>, takeOutputWord<&CsvOutputOverrides::lineEnd, kLineEndWords>,
      [](const AppState& s) { return std::string(optionWord(kLineEndWords, outputOf(s).lineEnd)); }},
     {"record-end",
      "      固定長のレコードの後に付ける改行。既定は none (レコードを続けて書きます)。\n", false,
-     OptionTarget::Records, wordList<kRecordEndWords>, takeRecordEnd,
+     OptionTarget::Records, wordList<kRecordEndWords>,
+     takeWord<&RunOverrides::records, &RecordOutputOverrides::end, kRecordEndWords>,
      [](const AppState& s) {
          return std::string(optionWord(kRecordEndWords, s.recordOutput.end));
      }},
