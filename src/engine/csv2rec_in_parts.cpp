@@ -13,6 +13,7 @@
 #include "engine/in_order_writer.h"
 #include "engine/job_files.h"
 #include "engine/parallel_jobs.h"
+#include "engine/part_carry.h"
 #include "engine/part_pipeline.h"
 #include "engine/record_framer.h"
 #include "platform/thread_annotations.h"
@@ -23,10 +24,6 @@
 
 namespace sorvek {
 namespace {
-
-// Room kept before a part's bytes for the line cut at the end of the part before it, so that
-// joining them costs no copy of the part.
-constexpr std::size_t kCarryRoom = 64 * 1024;
 
 // As many bytes as a byte order mark: how the text starts tells every part its encoding.
 constexpr std::size_t kHeadBytes = 3;
@@ -239,16 +236,7 @@ class Csv2RecParts {
 bool Csv2RecParts::takeTurn(Part& part) {
     std::vector<char>& bytes = *part.buffer;
     observe(bytes.data() + kCarryRoom, part.read);
-    std::size_t begin = kCarryRoom - std::min(carry_.size(), kCarryRoom);
-    if (carry_.size() <= kCarryRoom) {
-        std::copy(carry_.begin(), carry_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(begin));
-    } else {
-        // A line longer than the room: joined by a copy.
-        std::vector<char> joined(carry_);
-        joined.insert(joined.end(), bytes.begin() + kCarryRoom, bytes.end());
-        bytes.swap(joined);
-        begin = 0;
-    }
+    const std::size_t begin = joinCarry(carry_, bytes);
     cut(part, bytes.data() + begin, bytes.size() - begin, part.atEnd, part.quoted, part.lineFeeds);
     return part.last;
 }
@@ -256,14 +244,11 @@ bool Csv2RecParts::takeTurn(Part& part) {
 Result<NextPart> Csv2RecParts::readNext(Part& part) {
     part.buffer = pool_.take();
     std::vector<char>& bytes = *part.buffer;
-    bytes.resize(carry_.size() + partLength(context_));
-    std::copy(carry_.begin(), carry_.end(), bytes.begin());
     const std::size_t kept = carry_.size();
-    Result<std::size_t> got = input_.read(bytes.data() + kept, bytes.size() - kept);
+    Result<std::size_t> got = readAfterCarry(input_, carry_, partLength(context_), bytes);
     if (!got) return got.error();
     const char* read = bytes.data() + kept;
     observe(read, *got);
-    bytes.resize(kept + *got);
     const ByteTally tally = tallyBytes(read, *got);
     cut(part, bytes.data(), bytes.size(), input_.atEnd(), tally.quoted, tally.lineFeeds);
     // Not one whole line yet: the bytes wait for more.

@@ -9,16 +9,13 @@
 #include "engine/in_order_writer.h"
 #include "engine/job_files.h"
 #include "engine/parallel_jobs.h"
+#include "engine/part_carry.h"
 #include "engine/part_pipeline.h"
 #include "engine/split_plan.h"
 #include "platform/thread_annotations.h"
 
 namespace sorvek {
 namespace {
-
-// Room kept before a part's bytes for the record cut at the end of the part before it, so that
-// joining them costs no copy of the part.
-constexpr std::size_t kCarryRoom = 64 * 1024;
 
 // The record walk runs from part to part in their turns (the bytes of a record cut at the end
 // of one part come first in the next); each part is then converted on its own, by its own
@@ -104,16 +101,7 @@ class Rec2CsvParts {
 bool Rec2CsvParts::takeTurn(Part& part) {
     std::vector<char>& bytes = *part.buffer;
     observe(bytes.data() + kCarryRoom, part.read);
-    std::size_t begin = kCarryRoom - std::min(carry_.size(), kCarryRoom);
-    if (carry_.size() <= kCarryRoom) {
-        std::copy(carry_.begin(), carry_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(begin));
-    } else {
-        // A record longer than the room: joined by a copy.
-        std::vector<char> joined(carry_);
-        joined.insert(joined.end(), bytes.begin() + kCarryRoom, bytes.end());
-        bytes.swap(joined);
-        begin = 0;
-    }
+    const std::size_t begin = joinCarry(carry_, bytes);
     walk(part, bytes.data() + begin, bytes.size() - begin, part.atEnd);
     return part.last;
 }
@@ -121,13 +109,11 @@ bool Rec2CsvParts::takeTurn(Part& part) {
 Result<NextPart> Rec2CsvParts::readNext(Part& part) {
     part.buffer = pool_.take();
     std::vector<char>& bytes = *part.buffer;
-    bytes.resize(std::max(carry_.size() + partLength(context_), needed_));
-    std::copy(carry_.begin(), carry_.end(), bytes.begin());
     const std::size_t kept = carry_.size();
-    Result<std::size_t> got = input_.read(bytes.data() + kept, bytes.size() - kept);
+    Result<std::size_t> got = readAfterCarry(
+        input_, carry_, std::max(partLength(context_), needed_ > kept ? needed_ - kept : 0), bytes);
     if (!got) return got.error();
     observe(bytes.data() + kept, *got);
-    bytes.resize(kept + *got);
     walk(part, bytes.data(), bytes.size(), input_.atEnd());
     // Not one whole record yet: the bytes wait for more.
     return NextPart{part.size > 0 || part.last, part.last, offset_};
