@@ -1,6 +1,7 @@
 #include "engine/varying_table.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -117,9 +118,12 @@ std::optional<std::int64_t> VaryingLayout::counter(const unsigned char* record) 
         }
         return static_cast<std::int64_t>(std::min<std::uint64_t>(bits, INT64_MAX));
     } else {
-        std::vector<char> digits(size);
+        // Read once a record: the digits go to the stack for any counter of a usual length.
+        std::array<char, 32> small;
+        std::vector<char> large(size > small.size() ? size : 0);
+        char* digits = size > small.size() ? large.data() : small.data();
         const std::ptrdiff_t n =
-            zonedDigits(field, size, effectiveSign(f.sign), ebcdic_, digits.data(), negative);
+            zonedDigits(field, size, effectiveSign(f.sign), ebcdic_, digits, negative);
         if (n <= 0) return std::nullopt;
         for (std::ptrdiff_t i = 0; i < n; ++i) value = addDigit(value, digits[i] - '0');
     }
