@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -189,43 +190,55 @@ void expectSameValues(const std::string& display, const std::string& csv) {
     }
 }
 
-class CopybookRecordsTest : public ::testing::Test {
+// A COBOL program compiled and run once for a suite (`Suite`): its files written to a work
+// folder and `build` run there. Its tests are skipped where the compiler is not installed.
+template <class Suite>
+class CompiledProgramTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
+    static void compile(std::initializer_list<std::pair<const char*, const char*>> files,
+                        const std::string& build) {
         if (std::system("command -v cobc >/dev/null 2>&1") != 0) return;
         work_ = new TempDir();
-        work_->write("layout.cpy", kCopybook);
-        work_->write("hostrec.cob", kProgram);
-        // Binary fields of 2, 4 and 8 bytes, as host compilers lay them out.
-        const std::string run = "cd '" + work_->path() +
-                                "' && cobc -x -fbinary-size=2-4-8 -I . -o hostrec hostrec.cob "
-                                "&& ./hostrec > display.txt";
-        compiled_ = std::system(run.c_str()) == 0;
+        for (const auto& [name, text] : files) work_->write(name, text);
+        compiled_ = std::system(("cd '" + work_->path() + "' && " + build).c_str()) == 0;
     }
     static void TearDownTestSuite() {
         delete work_;
         work_ = nullptr;
     }
-
     void SetUp() override {
         if (work_ == nullptr) GTEST_SKIP() << "cobc (GnuCOBOL) is not installed";
         ASSERT_TRUE(compiled_) << "the COBOL program did not compile or run";
     }
 
-    // Runs the console program on `input` with the copybook as the definition.
-    std::string convert(const std::string& options, const std::string& input) {
-        const char* cli = std::getenv("SORVEK_TEST_CLI");
-        const std::string command = "cd '" + work_->path() + "' && '" + cli + "' -q " + options +
-                                    " /C " + input + " out.csv layout.cpy";
+    // Runs the console program with `arguments` in the work folder; the text of out.csv.
+    static std::string run(const std::string& arguments) {
+        const std::string command = "cd '" + work_->path() + "' && '" +
+                                    std::getenv("SORVEK_TEST_CLI") + "' -q " + arguments;
         EXPECT_EQ(0, std::system(command.c_str())) << command;
         return readFile(work_->file("out.csv"));
     }
 
-    static std::string display() { return readFile(work_->file("display.txt")); }
-    static std::string records() { return readFile(work_->file("records.dat")); }
-
     static inline TempDir* work_ = nullptr;
     static inline bool compiled_ = false;
+};
+
+class CopybookRecordsTest : public CompiledProgramTest<CopybookRecordsTest> {
+  protected:
+    static void SetUpTestSuite() {
+        // Binary fields of 2, 4 and 8 bytes, as host compilers lay them out.
+        compile({{"layout.cpy", kCopybook}, {"hostrec.cob", kProgram}},
+                "cobc -x -fbinary-size=2-4-8 -I . -o hostrec hostrec.cob && ./hostrec > "
+                "display.txt");
+    }
+
+    // Runs the console program on `input` with the copybook as the definition.
+    static std::string convert(const std::string& options, const std::string& input) {
+        return run(options + " /C " + input + " out.csv layout.cpy");
+    }
+
+    static std::string display() { return readFile(work_->file("display.txt")); }
+    static std::string records() { return readFile(work_->file("records.dat")); }
 };
 
 constexpr std::size_t kRecordLength =
@@ -344,38 +357,15 @@ bool varyingColumnIsNumber(std::size_t column) {
     return column < 2 || column == 20 || (column - 2) % 3 != 0;
 }
 
-class VaryingRecordsTest : public ::testing::Test {
+class VaryingRecordsTest : public CompiledProgramTest<VaryingRecordsTest> {
   protected:
     static void SetUpTestSuite() {
-        if (std::system("command -v cobc >/dev/null 2>&1") != 0) return;
-        work_ = new TempDir();
-        work_->write("odo.cpy", kVaryingCopybook);
-        work_->write("odorec.cob", kVaryingProgram);
         // Items after the table slide with it; each record behind the runtime's descriptor
         // word: its length without the word, high byte first.
-        const std::string run = "cd '" + work_->path() +
-                                "' && cobc -x -fodoslide -I . -o odorec odorec.cob && "
-                                "COB_VARSEQ_FORMAT=0 ./odorec > display.txt";
-        compiled_ = std::system(run.c_str()) == 0;
+        compile({{"odo.cpy", kVaryingCopybook}, {"odorec.cob", kVaryingProgram}},
+                "cobc -x -fodoslide -I . -o odorec odorec.cob && COB_VARSEQ_FORMAT=0 ./odorec > "
+                "display.txt");
     }
-    static void TearDownTestSuite() {
-        delete work_;
-        work_ = nullptr;
-    }
-    void SetUp() override {
-        if (work_ == nullptr) GTEST_SKIP() << "cobc (GnuCOBOL) is not installed";
-        ASSERT_TRUE(compiled_) << "the COBOL program did not compile or run";
-    }
-
-    static std::string run(const std::string& arguments) {
-        const std::string command = "cd '" + work_->path() + "' && '" +
-                                    std::getenv("SORVEK_TEST_CLI") + "' -q " + arguments;
-        EXPECT_EQ(0, std::system(command.c_str())) << command;
-        return readFile(work_->file("out.csv"));
-    }
-
-    static inline TempDir* work_ = nullptr;
-    static inline bool compiled_ = false;
 };
 
 TEST_F(VaryingRecordsTest, RecordsOfEveryCountGiveTheCompilersValuesAndComeBack) {
