@@ -58,6 +58,40 @@ Status checkField(const RecordDefTable& table, int index, const FieldDef& f) {
     return {};
 }
 
+bool numericType(const FieldDef& f) {
+    return f.Type == "9" || f.Type == "P" || f.Type == kTypeBinary;
+}
+
+// A control total names a kind, a numeric field of it and the kind that starts its groups; the
+// total and the field it sums lie within their records, written or not. Half-width is a mark of
+// text fields.
+Status checkFieldMarks(const RecordDefTable& table, int index, const FieldDef& f) {
+    if (f.width != CharacterWidth::Any && f.Type != "X") {
+        return invalid("半角の指定は文字のフィールド (X) にしかできません。" +
+                       fieldLines(table, index, f) + "\n属性 = " + f.Type);
+    }
+    const ControlTotal& t = f.total;
+    if (!t.present()) return {};
+    if (!numericType(f)) {
+        return invalid("集計は数値のフィールド (9、P、BIN) にしか指定できません。" +
+                       fieldLines(table, index, f) + "\n属性 = " + f.Type);
+    }
+    if (Status field = checkField(table, index, f); !field) return field;
+    if (!table.isRecordIndex(t.record) || (t.group != 0 && !table.isRecordIndex(t.group))) {
+        return invalid("集計するレコードの指定に誤りがあります。" + fieldLines(table, index, f) +
+                       "\n集計するレコード = " + std::to_string(t.record) +
+                       "\n区切りのレコード = " + std::to_string(t.group));
+    }
+    if (t.kind != TotalKind::Sum) return {};
+    const std::vector<FieldDef>& summed = table[static_cast<std::size_t>(t.record)].Fields;
+    if (t.field < 1 || static_cast<std::size_t>(t.field) > summed.size() ||
+        !numericType(summed[static_cast<std::size_t>(t.field - 1)])) {
+        return invalid("合計するフィールドの指定に誤りがあります。" + fieldLines(table, index, f) +
+                       "\n合計するフィールド = " + std::to_string(t.field));
+    }
+    return checkField(table, t.record, summed[static_cast<std::size_t>(t.field - 1)]);
+}
+
 // `what`: the first line and the record's line.
 Failure tooLong(const std::string& what, std::int64_t length) {
     return invalid(what + "\nレコード長 = " + std::to_string(length) +
@@ -147,6 +181,7 @@ Status checkRec2CsvDefinition(const RecordDefTable& table) {
                            "\n親レコード = " + std::to_string(record.Parent));
         }
         for (const FieldDef& f : record.Fields) {
+            if (Status marks = checkFieldMarks(table, i, f); !marks) return marks;
             if (f.Check != -1) continue;
             if (Status field = checkField(table, i, f); !field) return field;
         }

@@ -8,6 +8,7 @@
 
 #include "formats/definition_text.h"
 #include "formats/ini_profile.h"
+#include "formats/trd_field_marks.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
 
@@ -405,6 +406,7 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
     }
     if (Status formats = readFieldFormats(doc, table); !formats) return formats;
     if (Status varying = readVaryingTables(doc, table); !varying) return varying;
+    if (Status marks = readFieldMarks(doc, table); !marks) return marks;
     return readOutputSection(doc, table);
 }
 
@@ -455,6 +457,7 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
     }
     writeFieldFormats(doc, table);
     writeVaryingTables(doc, table);
+    writeFieldMarks(doc, table);
     writeOutputSection(doc, table);
     return doc.save(path, files);
 }

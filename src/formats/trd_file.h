@@ -10,6 +10,9 @@
 //   [Field Format]      Field_i_j: the host forms of field j of record i, comma-separated:
 //                       sign=trailing|leading|trailing-separate|leading-separate, signed,
 //                       byte-order=native, scale=N
+//   [Varying Tables]    Record_i: the table whose occurrences a counter gives
+//   [Field Totals], [Character Width]: the control totals and half-width marks of fields
+//                       (formats/trd_field_marks.h)
 //
 // CodePage and RecordFormat are written only when they are not CP932 and fixed, and a field's
 // forms only when it has one, so that a definition without them is written as it always was.

@@ -10,6 +10,30 @@
 
 namespace sorvek {
 
+// What a control total holds, over its group: the number of records of a kind, or the sum of a
+// numeric field of a kind.
+enum class TotalKind : std::uint8_t { None, Count, Sum };
+
+// A field that holds a control total (the count and amount of a trailer record). The group is
+// the records since the last record of kind `group`, or the whole file for 0: a record of that
+// kind starts the count again.
+struct ControlTotal {
+    TotalKind kind = TotalKind::None;
+    std::int32_t record = 0;  // the kind counted or summed (its record index)
+    std::int32_t field = 0;   // Sum: 1-based index of the summed field among that kind's
+    std::int32_t group = 0;   // the kind whose records start a group; 0: the whole file
+
+    bool present() const { return kind != TotalKind::None; }
+    bool operator==(const ControlTotal&) const = default;
+};
+
+// Which characters a text field may hold.
+enum class CharacterWidth : std::uint8_t {
+    Any,
+    Single,       // one byte each: full-width characters become half-width on the way in
+    SingleUpper,  // and lower-case letters become capitals
+};
+
 struct FieldDef {
     std::string Name;
     // "X" text, "9" zoned decimal, "P" packed decimal, "BIN" binary, "DBCS" double-byte text
@@ -32,6 +56,10 @@ struct FieldDef {
     // Zoned, packed and binary: the value is multiplied by 10 to this power after its decimal
     // places are taken (COBOL P positions: 9(5)PPP is 3, PPP9(5) with 5 decimal places -3).
     std::int32_t scale = 0;
+    // The control total the field holds, if it holds one.
+    ControlTotal total{};
+    // Text ("X") only: whether the field holds single-byte characters only.
+    CharacterWidth width = CharacterWidth::Any;
 
     // True when one of the attributes above differs from its default.
     bool hasHostAttributes() const {

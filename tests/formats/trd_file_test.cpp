@@ -337,6 +337,39 @@ TEST_F(TrdFileTest, AFailedWriteLeavesThePreviousFileAsItWas) {
     EXPECT_EQ(1u, entries);  // no temporary file left behind
 }
 
+TEST_F(TrdFileTest, ControlTotalsAndHalfWidthMarksHaveSectionsOfTheirOwn) {
+    RecordDefTable marked = orderTable();
+    marked[2].Fields[1].total = {TotalKind::Count, 2, 0, 1};
+    marked[2].Fields[2].total = {TotalKind::Sum, 2, 3, 0};
+    marked[1].Fields[0].width = CharacterWidth::SingleUpper;
+    marked[2].Fields[0].width = CharacterWidth::Single;
+    const std::string out = dir.file("marked.trd");
+    ASSERT_TRUE(writeTrdFile(out, marked));
+    const std::string expected = std::string(kOrderFile) +
+                                 "\r\n"
+                                 "[Field Totals]\r\n"
+                                 "Field_2_1=count,record=Record_2,group=Record_1\r\n"
+                                 "Field_2_2=sum,record=Record_2,field=Field_2\r\n"
+                                 "\r\n"
+                                 "[Character Width]\r\n"
+                                 "Field_1_0=half-width,upper-case\r\n"
+                                 "Field_2_0=half-width\r\n";
+    EXPECT_BYTES_EQ(utf8ToCp932(expected), readFile(out));
+    ASSERT_TRUE(read(out));
+    expectTablesEqual(marked, table);
+
+    for (const char* bad : {"[Field Totals]\r\nField_2_1=total,record=Record_2\r\n",
+                            "[Field Totals]\r\nField_2_1=sum,record=Record_2\r\n",
+                            "[Field Totals]\r\nField_2_1=count,field=Field_1\r\n",
+                            "[Character Width]\r\nField_2_2=full-width\r\n"}) {
+        SCOPED_TRACE(bad);
+        notices.clear();
+        ASSERT_FALSE(read(writeDefinition(std::string(kOrderFile) + bad)));
+        ASSERT_EQ(1u, notices.size());
+        EXPECT_NE(std::string::npos, notices[0].reason.find("の指定に誤りがあります。"));
+    }
+}
+
 }  // namespace
 }  // namespace sorvek::testing
 
