@@ -49,6 +49,12 @@ std::int64_t fieldStart(const DefinitionFindings& d, int kind, int field) {
     return d.descriptorBytes + d.fieldPositions[k][f] - 1;
 }
 
+// "集計が合いません (集計値 = 3、レコードの値 = 2)".
+std::string wrongTotalText(const TotalFinding& t) {
+    return "集計が合いません (集計値 = " + t.expected +
+           "、レコードの値 = " + (t.found.empty() ? "数値ではありません" : t.found) + ")";
+}
+
 std::string firstPlace(const Occurrences& o) {
     if (o.offsets.empty()) return {};
     return placeText({o.offsets[0], o.recordNumbers.empty() ? 0 : o.recordNumbers[0]});
@@ -178,6 +184,18 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
         addGroup(out,
                  fieldName(d, f.kind, f.field) + ": " + what + ": " + n(f.places.count) + " 件",
                  true, f.places, fieldStart(d, f.kind, f.field));
+    }
+    for (const TotalFinding& t : d.wrongTotals) {
+        Occurrences at;
+        at.add(t.offset, t.record);
+        addGroup(out, fieldName(d, t.kind, t.field) + ": " + wrongTotalText(t), true, at);
+    }
+    if (d.wrongTotalCount > static_cast<std::int64_t>(d.wrongTotals.size())) {
+        addGroup(out,
+                 "ほかにも集計の合わないレコードが " +
+                     n(d.wrongTotalCount - static_cast<std::int64_t>(d.wrongTotals.size())) +
+                     " 件あります",
+                 true, {});
     }
     for (const SplitFinding& s : d.splitCharacters) {
         addGroup(out,
@@ -391,6 +409,15 @@ std::vector<std::string> completionWarnings(const InspectionReport& report) {
         out.push_back("親レコードより前にある " + kindName(d, static_cast<int>(k)) + " の " +
                       n(o.count) + " 件は、親のフィールドなしで出力しました (最初は" +
                       firstPlace(o) + ")。");
+    }
+    for (const TotalFinding& t : d.wrongTotals) {
+        out.push_back(fieldName(d, t.kind, t.field) + " の" + wrongTotalText(t) + ": " +
+                      placeText({t.offset, t.record}) + "。");
+    }
+    if (d.wrongTotalCount > static_cast<std::int64_t>(d.wrongTotals.size())) {
+        out.push_back("ほかにも集計の合わないレコードが " +
+                      n(d.wrongTotalCount - static_cast<std::int64_t>(d.wrongTotals.size())) +
+                      " 件あります。");
     }
     for (const SplitFinding& s : d.splitCharacters) {
         out.push_back(fieldName(d, s.kind, s.field) +

@@ -118,6 +118,17 @@ Json reportJson(const InspectionReport& report, const std::string& input,
             item.update(occurrencesJson(f.places));
             j["invalid_fields"].push_back(item);
         }
+        j["wrong_totals"] = Json::array();
+        for (const TotalFinding& t : d.wrongTotals) {
+            j["wrong_totals"].push_back(
+                {{"record_kind", keys[static_cast<std::size_t>(t.kind)]},
+                 {"field", fieldNameOf(d, t.kind, t.field)},
+                 {"offset", t.offset},
+                 {"record_number", t.record},
+                 {"expected", t.expected},
+                 {"found", t.found.empty() ? Json(nullptr) : Json(t.found)}});
+        }
+        j["wrong_total_count"] = d.wrongTotalCount;
         j["split_characters"] = Json::array();
         for (const SplitFinding& s : d.splitCharacters) {
             Json item = {{"record_kind", keys[static_cast<std::size_t>(s.kind)]},

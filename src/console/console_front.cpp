@@ -20,6 +20,7 @@
 #include "console/console_ports.h"
 #include "console/stop_signals.h"
 #include "console/usage_text.h"
+#include "engine/control_totals.h"
 #include "engine/part_workers.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -122,9 +123,13 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     // With -v the input is inspected alongside, so that what was left out of the output (an
     // incomplete last record, records skipped) is said as the desktop program's completion says
     // it; the output is the same bytes.
+    // A definition with control totals has the input checked alongside too, so that a total
+    // that disagrees with its records is said (the output is the same bytes).
     std::vector<std::string> notes;
     bool ok = false;
-    if (command.verbose) {
+    const JobEntry* entry = findJobByKind(state.job.JobKind);
+    if (command.verbose ||
+        (entry != nullptr && entry->inputIsRecords && hasControlTotals(state.recordDefTable))) {
         const std::optional<JobSummary> summary = runJobWithSummary(state, context, messages);
         ok = summary.has_value();
         if (summary) notes = summary->warnings;

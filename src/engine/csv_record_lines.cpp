@@ -173,6 +173,13 @@ std::size_t CsvRecordLines::take(const char* begin, const char* end, bool atEnd,
         ++lines_;
         stopped_ = !takeLine(line, emit, sink);
     }
+    if (atEnd && p == end && !stopped_ && !finished_) {
+        // After the last line: the records written by themselves at the end of the text.
+        finished_ = true;
+        if (const std::optional<RecordBuilder::ValueFailure> bad = builder_.finish(emit)) {
+            stopped_ = !sink.fault(faultOfLine(CsvLineProblem::Value, bad->why));
+        }
+    }
     return static_cast<std::size_t>(p - begin);
 }
 
@@ -267,7 +274,8 @@ Status readCsvRecords(JobInput& input, const RecordDefTable& table, CsvLineSink&
 
 Failure csvLineFailure(const CsvLineFault& f) {
     const std::string line = std::to_string(f.place.line);
-    if (f.problem != CsvLineProblem::Value) {
+    // A value at fault has its column; a record the text makes by itself has none.
+    if (f.problem != CsvLineProblem::Value || f.column == 0) {
         return failure(
             "CSV の行からレコードを作れません。\n行 = " + line + "\n" + std::string(f.why),
             FailureKind::InvalidData);

@@ -160,6 +160,7 @@ class CsvRecordLines {
     std::int64_t emptyLines_ = 0;
     bool titleSkipped_ = false;
     bool stopped_ = false;
+    bool finished_ = false;  // the records that follow the last line were made
 };
 
 // What a reading of a whole text found besides its records and faults.

@@ -117,6 +117,17 @@ struct SplitFinding {
     bool operator==(const SplitFinding&) const = default;
 };
 
+// A control total that disagrees with the records before it (its group).
+struct TotalFinding {
+    int kind = 0;
+    int field = 0;
+    std::int64_t offset = 0;  // of the field's first byte
+    std::int64_t record = 0;  // 1-based number of the record that holds it
+    std::string expected;     // what the records before it make (decimal text)
+    std::string found;        // what it holds; "" for bytes that are no number
+    bool operator==(const TotalFinding&) const = default;
+};
+
 // What reading the file through a definition found.
 struct DefinitionFindings {
     // Names of the kinds (index 1..N) and of their fields, for the texts of the report.
@@ -168,6 +179,11 @@ struct DefinitionFindings {
     std::vector<SplitFinding> splitCharacters;
     // Fields that lie outside their record (past its end, or with no bytes at all).
     std::vector<FieldFinding> fieldsOutside;
+    // Control totals that disagree with their records: the first kTotalFindingsKept, and how
+    // many there were.
+    static constexpr std::size_t kTotalFindingsKept = 100;
+    std::vector<TotalFinding> wrongTotals;
+    std::int64_t wrongTotalCount = 0;
 
     // True when anything here means the output will not be what the data holds.
     bool hasProblems() const;

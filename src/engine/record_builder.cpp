@@ -93,6 +93,7 @@ Result<RecordBuilder> RecordBuilder::make(const RecordDefTable& table, const Val
     }
     b.addShapes();
     if (Status alike = b.checkShapes(table); !alike) return alike.error();
+    if (hasControlTotals(table)) b.planTotals(table, form, options);
     b.records_.resize(kinds);
     b.lengths_.resize(kinds);
     for (std::size_t k = 1; k < kinds; ++k) b.records_[k].resize(b.kinds_[k].blank.size());
@@ -170,8 +171,19 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::encodeRecord(
     const KindPlan& plan = kinds_[k];
     std::vector<unsigned char>& record = records_[k];
     copyRecordBytes(record.data(), plan.blank.data(), plan.blank.size());
+    if (totals_) [[unlikely]] {
+        std::fill(totals_->empty[k].begin(), totals_->empty[k].end(), false);
+    }
     for (std::size_t i = 0; i < plan.fields.size(); ++i) {
         const FieldEncoding& field = plan.fields[i];
+        if (totals_ && values[first + i].empty()) [[unlikely]] {
+            // A total left empty is filled once the records before it are known.
+            const int slot = totals_->slotOfValue[k][i];
+            if (slot >= 0) {
+                totals_->empty[k][static_cast<std::size_t>(slot)] = true;
+                continue;
+            }
+        }
         if (!field.encode(values[first + i], record.data() + field.offset(), scratch_, why_)) {
             return ValueFailure{first + i + 1, plan.names[i], why_};
         }
@@ -207,6 +219,7 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::build(
     for (const Shape& s : shapes_) {
         if (s.count != values.size() || (candidates > 1 && !classMatches(s, values))) continue;
         std::optional<ValueFailure> bad = makeRecords(s, values);
+        if (!bad && totals_) bad = settleTotals();
         if (!bad) {
             emitMade(values, emit);
             return std::nullopt;
@@ -267,7 +280,14 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::makeRecords(
 
 void RecordBuilder::emitMade(const std::vector<std::string_view>& values, const Emit& emit) {
     bool lineStarts = true;
-    for (const Made& m : made_) {
+    std::size_t pending = 0;
+    for (std::size_t at = 0; at < made_.size(); ++at) {
+        const Made& m = made_[at];
+        while (totals_ && pending < totals_->pending.size() &&
+               totals_->pending[pending].before == at) {
+            const Pending& p = totals_->pending[pending++];
+            emit(p.kind, p.bytes.data(), p.bytes.size(), kAlways);
+        }
         const auto k = static_cast<std::size_t>(m.kind);
         const KindPlan& plan = kinds_[k];
         std::size_t condition = kAlways;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/control_totals.h"
 #include "engine/field_encoding.h"
 #include "engine/varying_table.h"
 #include "model/record_def.h"
@@ -56,6 +57,15 @@ class RecordBuilder {
     // field and why; of the first kind whose code matched).
     std::optional<ValueFailure> build(const std::vector<std::string_view>& values,
                                       const Emit& emit);
+
+    // Where the definition has control totals, a line's totals left empty are filled from the
+    // records before them and a total given that disagrees is refused (its column, "集計が合いま
+    // せん"); a kind whose fields are all totals or not written (a trailer, an end record) is
+    // written by itself at the end of each group the text has no line of it in: before the record
+    // that starts the next group, and, for the last, by `finish`.
+    // After the last line: hands the records of those kinds that the last groups lack to `emit`.
+    // Fails (column 0, the record and field named in `why`) when a total cannot be held.
+    std::optional<ValueFailure> finish(const Emit& emit);
 
     // From here on the lines are read apart from the lines before them, which are not known
     // yet: a stretch of text read on its own, at once with the stretches before it. Where a
@@ -107,6 +117,15 @@ class RecordBuilder {
     // kept: a value that cannot be held leaves the builder as it was.
     std::optional<ValueFailure> makeRecords(const Shape& shape,
                                             const std::vector<std::string_view>& values);
+    // The control totals of the records in made_, in order (see `finish`): fills or checks them
+    // against a copy of the tallies that is kept only when the line is taken, and puts the
+    // records of kinds written by themselves that the groups the line closes lack in pending.
+    std::optional<ValueFailure> settleTotals();
+    // Fills the totals of `kind` in `record` left empty (or not written) and checks the others;
+    // `first`: the record's first value in its line; kNotWritten for a record written by itself,
+    // whose totals are all filled.
+    std::optional<ValueFailure> fillTotals(int kind, unsigned char* record,
+                                           const ControlTotals& tally, std::size_t first);
     // Hands the records in made_ to `emit` and keeps their values, to tell the next group.
     void emitMade(const std::vector<std::string_view>& values, const Emit& emit);
     // Whether the value at `column` (0-based) holds the class code of `shape`'s kind.
@@ -153,6 +172,36 @@ class RecordBuilder {
         Doubt doubt;
     };
     std::vector<Made> made_;
+    // The control totals, where the definition has any. (No member initializers: the types are
+    // complete only after the class, where std::optional asks whether they can be made.)
+    struct TotalSlot {
+        std::size_t field;    // index among its kind's fields
+        std::size_t written;  // index among its kind's written fields; kNotWritten
+        std::string name;
+        FieldEncoding encoding;
+    };
+    static constexpr std::size_t kNotWritten = static_cast<std::size_t>(-1);
+    struct Pending {
+        std::size_t before;  // written before made_[before]
+        int kind;
+        std::vector<unsigned char> bytes;
+    };
+    struct Totals {
+        std::optional<ControlTotals> tally;
+        std::vector<std::vector<TotalSlot>> slots;  // by kind
+        std::vector<std::vector<int>> slotOfValue;  // by kind, by written field: slot or -1
+        std::vector<std::vector<bool>> empty;       // by kind, by slot: left empty in the line
+        // Kinds written by themselves: those closed by a group's start first, by index.
+        std::vector<int> selfWritten;
+        std::vector<int> groupOf;  // by kind: the kind that starts its group; 0: the file
+        std::vector<std::string> kindNames;
+        std::vector<bool> given;  // by kind: a record of it in its open group
+        bool started;             // a record was made: a group is open
+        std::vector<Pending> pending;
+    };
+    void planTotals(const RecordDefTable& table, const ValueTextForm& form,
+                    const CsvOutputOptions& options);
+    std::optional<Totals> totals_;
     std::vector<unsigned char> probe_;
     std::string scratch_;
     std::string why_;  // of the last value that could not be held

@@ -5,7 +5,8 @@ namespace sorvek {
 RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
                                                  const FieldCheckPlan& plan,
                                                  DefinitionFindings& out)
-    : plan_(plan),
+    : table_(table),
+      plan_(plan),
       out_(out),
       lineage_(table),
       loneKinds_(true),
@@ -26,6 +27,7 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
         loneKinds_ = loneKinds_ && table[k].Parent == 0 && table[k].Child == 0;
         layouts_[k] = VaryingLayout(table[k], isEbcdic(table[0].codePage));
     }
+    if (hasControlTotals(table)) totals_.emplace(table);
     out_.titleLine = table[0].TitleLine;
     if (out_.titleLine) out_.linesWritten = 1;
 }
@@ -70,6 +72,18 @@ void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t tr
     }
 }
 
+void RecordFindingsCollector::checkTotals(const FramedRecord& r) {
+    for (const ControlTotals::Disagreement& d : totals_->compare(r.kind, r.bytes)) {
+        ++out_.wrongTotalCount;
+        if (out_.wrongTotals.size() >= DefinitionFindings::kTotalFindingsKept) continue;
+        const auto k = static_cast<std::size_t>(r.kind);
+        const FieldDef& f = table_[k].Fields[d.field];
+        out_.wrongTotals.push_back({r.kind, static_cast<int>(d.field), r.dataOffset + f.Pos - 1,
+                                    r.number, d.expected, d.found});
+    }
+    totals_->add(r.kind, r.bytes);
+}
+
 bool DefinitionFindings::hasProblems() const {
     if (!definitionError.empty() || !recordsCut) return true;
     if (unknownKind.any() || stopped || trailingBytes > 0 || extraLineBreaks.any()) return true;
@@ -79,7 +93,8 @@ bool DefinitionFindings::hasProblems() const {
     for (const Occurrences& o : recordsWithoutLine) {
         if (o.any()) return true;
     }
-    return !invalidFields.empty() || !splitCharacters.empty() || !fieldsOutside.empty();
+    return !invalidFields.empty() || !splitCharacters.empty() || !fieldsOutside.empty() ||
+           wrongTotalCount > 0;
 }
 
 }  // namespace sorvek

@@ -4,9 +4,11 @@
 // of everything worth telling.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/control_totals.h"
 #include "engine/field_checks.h"
 #include "engine/inspection_report.h"
 #include "engine/record_framing.h"
@@ -48,6 +50,9 @@ class RecordFindingsCollector {
         if (!plan_.screenPasses(kind, r.bytes)) {
             checkFields(kind, r.bytes, r.dataOffset, number, blockLeft, r.reach, r.present);
         }
+        if (totals_) [[unlikely]] {
+            checkTotals(r);
+        }
     }
     void stopped(std::int64_t offset, std::int64_t number, std::uint32_t blockLeft);
     void fault(FramingFault fault, const std::string& message, std::int64_t offset,
@@ -59,6 +64,8 @@ class RecordFindingsCollector {
                 std::int64_t trailingRecord);
 
   private:
+    // Compares the totals the record holds with the records before it, then takes it in.
+    void checkTotals(const FramedRecord& r);
     void followLineage(int kind, std::int64_t offset, std::int64_t number,
                        std::uint32_t blockLeft) {
         const RecordLineage::Step step = lineage_.record(kind, offset, number, blockLeft);
@@ -116,8 +123,10 @@ class RecordFindingsCollector {
         }
     }
 
+    const RecordDefTable& table_;
     const FieldCheckPlan& plan_;
     DefinitionFindings& out_;
+    std::optional<ControlTotals> totals_;  // where the definition has control totals
     RecordLineage lineage_;
     bool loneKinds_;                       // no kind has a parent or a child
     bool lineBreaksFollow_;                // a CR or LF may follow a record

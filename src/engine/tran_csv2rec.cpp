@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/control_totals.h"
 #include "engine/csv_record_lines.h"
 #include "engine/job_files.h"
 #include "engine/parallel_jobs.h"
@@ -39,8 +40,9 @@ Status tranCsv2Rec(const std::string& inputPath, const std::string& outputPath,
                    RecordDefTable& table, const RecordOutputOptions& records,
                    EngineContext& context) {
     if (Status refused = checkCsvToRecordsRun(table, records); !refused) return refused;
-    // Blocks are filled in the order of the records, which parts made at once would not know.
-    if (context.jobs > 1 && table[0].recordFormat != RecordFormat::VB) {
+    // Blocks are filled in the order of the records, which parts made at once would not know;
+    // nor would they know the control totals of the lines before them.
+    if (context.jobs > 1 && table[0].recordFormat != RecordFormat::VB && !hasControlTotals(table)) {
         return tranCsv2RecInParts(inputPath, outputPath, table, records, context);
     }
     auto files = openJobFiles(inputPath, outputPath, context);
