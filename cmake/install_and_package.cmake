@@ -1,5 +1,5 @@
 # Installed files by component: `cli` (sorvek-cli, the manual, its man page and completion, the
-# licence) and `desktop` (sorvek, its desktop entry, icon and man page). A build without the
+# shipped layouts with their samples, the licence) and `desktop` (sorvek, its desktop entry, icon and man page). A build without the
 # desktop program installs the manual all the same.
 include(GNUInstallDirs)
 
@@ -23,6 +23,9 @@ install(FILES ${PROJECT_BINARY_DIR}/man/sorvek-cli.1.gz DESTINATION ${CMAKE_INST
   COMPONENT cli)
 install(FILES ${PROJECT_SOURCE_DIR}/completions/sorvek-cli
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT cli)
+# The shipped layouts, found from the programs as <prefix>/bin/../share/sorvek/layouts.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${CMAKE_INSTALL_DATADIR}/sorvek/layouts
+  COMPONENT cli)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sorvek-cli
   RENAME copyright COMPONENT cli)
 if(SORVEK_BUILD_UI)

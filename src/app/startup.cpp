@@ -2,6 +2,7 @@
 
 #include "app/failure_message.h"
 #include "app/job_registry.h"
+#include "app/shipped_layouts.h"
 #include "formats/load_definition.h"
 #include "platform/paths.h"
 #include "ports/app_title.h"
@@ -53,7 +54,7 @@ StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& st
 bool loadJobDefinition(const std::string& typed, AppState& state, Messages& messages,
                        FileSystem& files) {
     state.recordDefTable.reset(2);
-    const std::string definitionPath = getFullPath(typed);
+    const std::string definitionPath = definitionPathFor(typed, shippedLayoutsFolder(files), files);
     auto loaded = loadDefinition(definitionPath, state.recordDefTable, files);
     // A job tells of kinds it cannot tell apart itself, whatever the definition came from: -v,
     // the check's findings, the completion message.

@@ -33,8 +33,9 @@ struct StartupOutcome {
 StartupOutcome prepareStartup(const std::vector<std::string>& args, AppState& state,
                               Messages& messages, FileSystem& files = osFileSystem());
 
-// Loads the definition file `typed` (made absolute) of a job whose parameter is one into the
-// table, and remembers it as the file the output may not name. Shows the failure (or the note
+// Loads the definition file `typed` (made absolute, or the shipped layout it names:
+// definitionPathFor) of a job whose parameter is one into the table, and remembers it as the
+// file the output may not name. Shows the failure (or the note
 // that the file was read as UTF-8) through `messages`; false when it could not be loaded. That
 // an import's kinds cannot be told apart is left to the run to tell (-v, the check, the
 // completion message), as for any definition.

@@ -46,7 +46,7 @@ ConsoleCommand csvCheckCommand(ConsoleCommand command, const JobEntry* jobOption
 }  // namespace
 
 std::vector<std::string> knownLongOptions() {
-    std::vector<std::string> names = {"--help",    "--version", "--quiet",
+    std::vector<std::string> names = {"--help",    "--version", "--layouts", "--quiet",
                                       "--verbose", "--json",    "--jobs"};
     for (const JobEntry* job : jobRegistry()) names.emplace_back(job->longOption);
     for (const DefinitionOption& o : definitionOptions())
@@ -58,10 +58,11 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     CLI::App app;
     app.set_help_flag();  // --help is answered in the program's own words
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    bool help = false, version = false, quiet = false, verbose = false;
+    bool help = false, version = false, layouts = false, quiet = false, verbose = false;
     bool check = false, json = false, csv = false;
     app.add_flag("-h,--help", help);
     app.add_flag("--version", version);
+    app.add_flag("--layouts", layouts);
     app.add_flag("-q,--quiet", quiet);
     app.add_flag("-v,--verbose", verbose);
     app.add_flag(checkJob().longOption, check);
@@ -148,6 +149,10 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     }
     if (version) {
         command.request = ConsoleRequest::Version;
+        return command;
+    }
+    if (layouts) {
+        command.request = ConsoleRequest::Layouts;
         return command;
     }
 

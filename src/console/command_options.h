@@ -6,7 +6,7 @@
 //   [OPTIONS] --record-length N | --definition FILE | --line-ending LE   INPUT OUTPUT
 //   --check [--json] INPUT [DEFINITION]
 //   [OPTIONS] --check --csv [--json] INPUT DEFINITION
-//   --help [/L|/C|/E]    --version
+//   --help [/L|/C|/E]    --version    --layouts
 //
 // Options end at the first argument that is not one (the switch, or INPUT) and at "--"; what
 // follows is taken as it stands, so a file name may begin with "-".
@@ -21,6 +21,7 @@ enum class ConsoleRequest {
     Usage,    // nothing to do: the usage goes to standard error (a refusal)
     Help,     // --help: the usage, or a job's usage, on standard output
     Version,  // --version
+    Layouts,  // --layouts: the shipped layouts' names and titles
     Job,      // run `jobArgs` (the switch form) with the options
     Check,    // --check: the check report of `checkArgs` (INPUT and, when given, DEFINITION)
     Refused,  // the options were refused: `refusal` says why

@@ -12,6 +12,7 @@
 #include "app/job_registry.h"
 #include "app/record_data_check.h"
 #include "app/run_job.h"
+#include "app/shipped_layouts.h"
 #include "app/startup.h"
 #include "app/untold_kinds.h"
 #include "app/version.h"
@@ -47,8 +48,7 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
         return;
     }
     std::fprintf(streams.err, "%s: 定義ファイル: %s\n%s: 出力形式: %s\n", name,
-                 getFullPath(job.JobParams[2]).c_str(), name,
-                 outputOptionsDescription(state).c_str());
+                 state.definitionFile.c_str(), name, outputOptionsDescription(state).c_str());
     if (entry->makesRecords) {
         std::fprintf(streams.err, "%s: レコード: %s\n", name,
                      outputOptionsDescription(state, OptionTarget::Records).c_str());
@@ -56,6 +56,20 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
     if (const auto note = untoldKindsNote(state.recordDefTable); note) {
         std::fprintf(streams.err, "%s: 注意: %s\n", name, note->c_str());
     }
+}
+
+// --layouts: the name and title of every shipped layout whose file is there, one a line.
+int listLayouts(const ConsoleStreams& streams) {
+    const std::string folder = shippedLayoutsFolder();
+    bool any = false;
+    for (const ShippedLayout& layout : shippedLayouts()) {
+        if (shippedLayoutPath(layout, folder).empty()) continue;
+        std::fprintf(streams.out, "%-16s%s\n", layout.name, layout.title);
+        any = true;
+    }
+    if (any) return kExitSuccess;
+    std::fprintf(streams.err, "%s: 同梱のレコード定義が見つかりません。\n", streams.programName);
+    return kExitFailure;
 }
 
 }  // namespace
@@ -67,7 +81,7 @@ ConsoleStreams processStreams(const char* programName) {
 bool isConsoleOnlyRequest(const std::vector<std::string>& args) {
     const ConsoleRequest request = parseConsoleCommand(args).request;
     return request == ConsoleRequest::Help || request == ConsoleRequest::Version ||
-           request == ConsoleRequest::Check;
+           request == ConsoleRequest::Layouts || request == ConsoleRequest::Check;
 }
 
 int runConsole(const std::vector<std::string>& args, const ConsoleStreams& streams) {
@@ -79,6 +93,8 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
         case ConsoleRequest::Version:
             std::fprintf(streams.out, "%s %s\n", kAppTitle, kVersionText);
             return kExitSuccess;
+        case ConsoleRequest::Layouts:
+            return listLayouts(streams);
         case ConsoleRequest::Usage:
             std::fputs(usageText().c_str(), streams.err);
             return kExitRefused;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,57 @@ TEST_P(CliTest, HelpVersionAndNoArguments) {
     EXPECT_EQ(2, r.status);
     EXPECT_EQ("", r.out);
     EXPECT_NE(std::string::npos, r.err.find("使い方"));
+}
+
+TEST_P(CliTest, ShippedLayoutsAreListedAndNamedInsteadOfADefinitionFile) {
+    const char listing[] =
+        "zengin-sogo     総合振込\nzengin-kyuyo    給与振込\nzengin-furikae  口座振替\n";
+    CliRun r = cli("--layouts");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(listing, r.out);
+    EXPECT_EQ("", r.err);
+    EXPECT_NE(std::string::npos, cli("--help").out.find("--layouts"));
+
+    const std::string source = std::getenv("SORVEK_SOURCE_DIR");
+    const std::string samples = source + "/layouts/samples/";
+    r = cli("-v /C '" + samples + "zengin-sogo.dat' out.csv zengin-sogo");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos,
+              r.err.find("定義ファイル: " + source + "/layouts/zengin-sogo.trd\n"))
+        << r.err;
+    const std::string csv = readFile(dir.file("out.csv"));
+    const std::string sample = readFile(samples + "zengin-sogo.csv");
+    EXPECT_EQ(sample.substr(0, sample.find('\n')), csv.substr(0, csv.find('\n')));
+    EXPECT_NE(std::string::npos, csv.find("\r\n000003,000001250547\r\n")) << csv;
+    r = cli("--check '" + samples + "zengin-kyuyo.dat' zengin-kyuyo");
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("問題は見つかりませんでした。")) << r.out;
+
+    // Installed: the layouts beside the program's prefix, wherever that is.
+    if (GetParam().find("env ") == 0) return;
+    const std::string prefix = dir.file("usr");
+    ASSERT_EQ(0, std::system(("mkdir -p '" + prefix + "/bin' '" + prefix +
+                              "/share/sorvek/layouts' && cp '" + GetParam() + "' '" + prefix +
+                              "/bin/' && cp '" + source + "/layouts/'*.trd '" + prefix +
+                              "/share/sorvek/layouts/'")
+                                 .c_str()));
+    const std::string installed =
+        prefix + "/bin/" + std::filesystem::path(GetParam()).filename().string();
+    auto runInstalled = [&](const std::string& args) {
+        const std::string out = dir.file(".installed");
+        const int raw = std::system(
+            ("cd '" + dir.path() + "' && '" + installed + "' " + args + " >'" + out + "' 2>&1")
+                .c_str());
+        return std::make_pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out));
+    };
+    auto [status, out] = runInstalled("--layouts");
+    EXPECT_EQ(0, status);
+    EXPECT_EQ(listing, out);
+    std::tie(status, out) =
+        runInstalled("--check '" + samples + "zengin-furikae.dat' zengin-furikae");
+    EXPECT_EQ(0, status) << out;
+    EXPECT_NE(std::string::npos, out.find(prefix + "/share/sorvek/layouts/zengin-furikae.trd"))
+        << out;
 }
 
 // A header H (number) with details D (text, packed amount), variable length, class code in

@@ -1,8 +1,11 @@
 #include "ui/dialogs/c_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QQueue>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <optional>
 
@@ -28,9 +31,37 @@ std::optional<QString> presetAnswer(const cDialog::Call& call) {
     return std::nullopt;
 }
 
+// Qt's own open dialog, with the folders of `places` after its own places in the side bar.
+QString showOpenDialogWithPlaces(QWidget* owner, const QStringList& filters,
+                                 const QString& selected, const QString& title,
+                                 const QString& startPath, const QStringList& places) {
+    QFileDialog dialog(owner, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(selected);
+    if (startPath.isEmpty() || startPath.endsWith(QDir::separator()) ||
+        startPath.endsWith(QLatin1Char('/'))) {
+        if (!startPath.isEmpty()) dialog.setDirectory(startPath);
+    } else {
+        const QFileInfo start(startPath);
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
+    QList<QUrl> sidebar = dialog.sidebarUrls();
+    for (const QString& place : places) {
+        const QUrl url = QUrl::fromLocalFile(place);
+        if (QFileInfo(place).isDir() && !sidebar.contains(url)) sidebar.append(url);
+    }
+    dialog.setSidebarUrls(sidebar);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles().value(0);
+}
+
 QString showFileDialog(bool save, QWidget* owner, int flags, const QString& filter, int filterIndex,
-                       const QString& title, const QString& startPath) {
-    if (auto answer = presetAnswer({save ? "save" : "open", title, startPath, flags})) {
+                       const QString& title, const QString& startPath,
+                       const QStringList& places = {}) {
+    if (auto answer = presetAnswer({save ? "save" : "open", title, startPath, flags, places})) {
         return *answer;
     }
     const QStringList filters = cDialog::qtFilters(filter);
@@ -39,6 +70,9 @@ QString showFileDialog(bool save, QWidget* owner, int flags, const QString& filt
     if (save && (flags & kOfnOverwritePrompt) == 0) options |= QFileDialog::DontConfirmOverwrite;
     // Qt opens the folder of a start path that names a file and fills in its name; a folder
     // path (ending in the separator) just opens that folder.
+    if (!save && !places.isEmpty()) {
+        return showOpenDialogWithPlaces(owner, filters, selected, title, startPath, places);
+    }
     const QString joined = filters.join(QStringLiteral(";;"));
     return save ? QFileDialog::getSaveFileName(owner, title, startPath, joined, &selected, options)
                 : QFileDialog::getOpenFileName(owner, title, startPath, joined, &selected, options);
@@ -64,8 +98,9 @@ QStringList cDialog::qtFilters(const QString& filter) {
 }
 
 QString cDialog::showOpenDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
-                                const QString& title, const QString& startPath) {
-    return showFileDialog(false, owner, flags, filter, filterIndex, title, startPath);
+                                const QString& title, const QString& startPath,
+                                const QStringList& places) {
+    return showFileDialog(false, owner, flags, filter, filterIndex, title, startPath, places);
 }
 
 QString cDialog::showSaveDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
@@ -91,7 +126,7 @@ void cDialog::clearCalls() {
 }
 
 QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) {
-    if (auto answer = presetAnswer({QStringLiteral("folder"), prompt, startFolder, 0})) {
+    if (auto answer = presetAnswer({QStringLiteral("folder"), prompt, startFolder, 0, {}})) {
         return *answer;
     }
     return QFileDialog::getExistingDirectory(owner, prompt, startFolder, QFileDialog::ShowDirsOnly);

@@ -21,9 +21,12 @@ class cDialog {
     // The filter is pairs of description and pattern separated by "|" ("全てのファイル (*)|*");
     // a pattern may list several masks separated by ";". The filter index is 1-based. A
     // start path ending in the folder separator opens that folder; any other non-empty start path
-    // opens its folder with its name filled in.
+    // opens its folder with its name filled in. The folders of `places` that exist are added to
+    // the side bar after the dialog's own places; the dialog is then Qt's own, as a native one
+    // takes no places.
     QString showOpenDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
-                           const QString& title, const QString& startPath);
+                           const QString& title, const QString& startPath,
+                           const QStringList& places = {});
     // As showOpenDialog; asks before replacing an existing file only with kOfnOverwritePrompt.
     QString showSaveDialog(QWidget* owner, int flags, const QString& filter, int filterIndex,
                            const QString& title, const QString& startPath);
@@ -38,6 +41,7 @@ class cDialog {
         QString title;
         QString startPath;
         int flags;
+        QStringList places;  // the places added to the side bar
     };
     // The result of the next dialog (queued in order; "" = cancelled); the dialog is not shown.
     static void setNextFileName(const QString& path);

@@ -17,6 +17,7 @@
 #include "app/failure_message.h"
 #include "app/job_registry.h"
 #include "app/settings.h"
+#include "app/shipped_layouts.h"
 #include "editor/definition_commands.h"
 #include "editor/definition_page.h"
 #include "editor/edit_dialog.h"
@@ -463,10 +464,13 @@ std::string RecordDefPage::trdFolder() const {
 
 void RecordDefPage::cmdDefFileOpen_Click() {
     cDialog dialog;
+    // The shipped layouts are a place of the dialog's side bar, a click away wherever it opens.
+    QStringList places;
+    if (const std::string layouts = shippedLayoutsFolder(); !layouts.empty()) places << q(layouts);
     const QString path = dialog.showOpenDialog(
         window(), kOpenDefinitionFlags, QString::fromUtf8(kOpenDefinitionFilter),
         kDefinitionFilterIndex, QString::fromUtf8(kOpenDefinitionTitle),
-        q(openDefinitionStartPath(tree_, trdFolder())));
+        q(openDefinitionStartPath(tree_, trdFolder())), places);
     if (path.isEmpty()) return;
     openDefinitionFile(path);
 }

@@ -298,6 +298,9 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
         QCOMPARE(cDialog::calls().last().startPath, trd);
         QCOMPARE(cDialog::calls().last().flags, 0x1804);
+        // The shipped layouts are offered among the places (from the sources, in a build tree).
+        QCOMPARE(cDialog::calls().last().places,
+                 QStringList{QString::fromLocal8Bit(qgetenv("SORVEK_SOURCE_DIR")) + "/layouts"});
         QCOMPARE(treeTexts(page->tvwRecDef), (QStringList{"受注", "H", "H/D"}));
         QCOMPARE(page->tvwRecDef->selectedTag(), 1);
         QCOMPARE(state_.recordDefTable.maxIndex(), 2);
