@@ -82,6 +82,12 @@ Status checkFieldMarks(const RecordDefTable& table, int index, const FieldDef& f
                        "\n集計するレコード = " + std::to_string(t.record) +
                        "\n区切りのレコード = " + std::to_string(t.group));
     }
+    // Records of a varying table move their fields after it: a total is kept off them.
+    if (table[static_cast<std::size_t>(index)].varying.present() ||
+        table[static_cast<std::size_t>(t.record)].varying.present()) {
+        return invalid("表の回数のあるレコードには集計を指定できません。" +
+                       fieldLines(table, index, f));
+    }
     if (t.kind != TotalKind::Sum) return {};
     const std::vector<FieldDef>& summed = table[static_cast<std::size_t>(t.record)].Fields;
     if (t.field < 1 || static_cast<std::size_t>(t.field) > summed.size() ||

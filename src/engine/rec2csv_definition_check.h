@@ -21,7 +21,8 @@ inline constexpr std::int64_t kMaxRecordLengthTotal = std::int64_t{256} << 20;
 // without a loop up the chain; every marked field (`Check` -1) within its record (`Pos` >= 1,
 // `Size` >= 1, last byte within the record's `Size`) with `Dec` from 0 to `Size` for type "9" and
 // to 2 × `Size` - 1 for type "P"; control totals on numeric fields (9, P, BIN) within their
-// record, naming a record, a numeric field of it to sum and a record that starts the groups;
+// record, naming a record, a numeric field of it to sum and a record that starts the groups,
+// neither record with a varying table;
 // half-width marks on text fields ("X") only; a varying table that can be read (checkVaryingTable);
 // at least one record without a child (`Child` 0), since only those write lines; and every other
 // `Child` naming a record whose `Parent` is this one. A refusal's message names the record by its
