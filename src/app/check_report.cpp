@@ -1,5 +1,7 @@
 #include "app/check_report.h"
 
+#include <algorithm>
+
 #include "app/untold_kinds.h"
 #include "platform/number_text.h"
 
@@ -410,14 +412,17 @@ std::vector<std::string> completionWarnings(const InspectionReport& report) {
                       n(o.count) + " 件は、親のフィールドなしで出力しました (最初は" +
                       firstPlace(o) + ")。");
     }
-    for (const TotalFinding& t : d.wrongTotals) {
+    // The first few are enough to find the group; the check lists more.
+    constexpr std::size_t kTotalsTold = 5;
+    const std::size_t told = std::min(d.wrongTotals.size(), kTotalsTold);
+    for (std::size_t i = 0; i < told; ++i) {
+        const TotalFinding& t = d.wrongTotals[i];
         out.push_back(fieldName(d, t.kind, t.field) + " の" + wrongTotalText(t) + ": " +
                       placeText({t.offset, t.record}) + "。");
     }
-    if (d.wrongTotalCount > static_cast<std::int64_t>(d.wrongTotals.size())) {
+    if (d.wrongTotalCount > static_cast<std::int64_t>(told)) {
         out.push_back("ほかにも集計の合わないレコードが " +
-                      n(d.wrongTotalCount - static_cast<std::int64_t>(d.wrongTotals.size())) +
-                      " 件あります。");
+                      n(d.wrongTotalCount - static_cast<std::int64_t>(told)) + " 件あります。");
     }
     for (const SplitFinding& s : d.splitCharacters) {
         out.push_back(fieldName(d, s.kind, s.field) +
