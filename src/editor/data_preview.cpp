@@ -6,7 +6,9 @@
 
 #include "editor/record_cells.h"
 #include "editor/record_texts.h"
+#include "engine/control_totals.h"
 #include "engine/field_checks.h"
+#include "engine/rec2csv_definition_check.h"
 #include "engine/record_lineage.h"
 #include "engine/record_walk.h"
 #include "engine/varying_table.h"
@@ -28,7 +30,13 @@ class RowCollector {
           lineage_(table),
           // Before the first record of the file, no parent can have come yet.
           lineageFromStart_(source.offset == 0),
-          lineBreaksFollow_(RecordFraming(table).lineBreaksFollow()) {}
+          lineBreaksFollow_(RecordFraming(table).lineBreaksFollow()) {
+        // A total needs every record before it: judged only from the start of the file, and
+        // only through a definition the conversion would take.
+        if (lineageFromStart_ && hasControlTotals(table) && checkRec2CsvDefinition(table)) {
+            totals_.emplace(table);
+        }
+    }
 
     void record(const FramedRecord& r) {
         RowMark mark = RowMark::None;
@@ -47,6 +55,7 @@ class RowCollector {
         if (r.kind != 0) {
             row.present = r.present;
             cells_.fill(row, r.bytes, r.reach);
+            if (totals_) markTotals(row, r);
         }
     }
 
@@ -82,6 +91,19 @@ class RowCollector {
     }
 
   private:
+    // Marks the totals of `row` that disagree with the rows before, then takes it in.
+    void markTotals(PreviewRow& row, const FramedRecord& r) {
+        for (const ControlTotals::Disagreement& d : totals_->compare(r.kind, r.bytes)) {
+            if (d.field >= row.cells.size()) continue;
+            PreviewCell& cell = row.cells[d.field];
+            if (cell.mark != CellMark::None) continue;  // bytes that are no number say more
+            cell.mark = CellMark::WrongTotal;
+            cell.tally = d.expected;
+            cell.held = d.found;
+        }
+        totals_->add(r.kind, r.bytes);
+    }
+
     // Offsets and numbers here count from the start of the source, as the cutter does.
     PreviewRow& addRow(int kind, const unsigned char* bytes, std::size_t length,
                        std::int64_t offset, std::int64_t number, RowMark mark) {
@@ -111,6 +133,7 @@ class RowCollector {
     RecordLineage lineage_;
     bool lineageFromStart_;
     bool lineBreaksFollow_;
+    std::optional<ControlTotals> totals_;
 };
 
 std::string hexBytes(const unsigned char* p, std::size_t n) {
@@ -235,7 +258,7 @@ std::string cellTip(const RecordDefTable& table, const PreviewSource& source, co
     if (field >= record.Fields.size() || field >= row.cells.size()) return {};
     const FieldDef& f = record.Fields[field];
     const PreviewCell& cell = row.cells[field];
-    std::string tip = record.Name + "." + f.Name + " (" + typeDisplay(f) + "、位置 " +
+    std::string tip = record.Name + "." + f.Name + " (" + typeDisplay(f, table) + "、位置 " +
                       std::to_string(f.Pos) + "、" + std::to_string(f.Size) + " バイト)";
     if (!cell.written) tip += " 出力しないフィールド";
     if (cell.mark == CellMark::Outside) {
@@ -267,6 +290,10 @@ std::string cellTip(const RecordDefTable& table, const PreviewSource& source, co
             break;
         case CellMark::SplitEnd:
             tip += "\n最後のバイトが2バイト文字の1バイト目で、文字が分断されています。";
+            break;
+        case CellMark::WrongTotal:
+            tip += "\n集計が合いません (集計値 = " + cell.tally + "、レコードの値 = " + cell.held +
+                   ")";
             break;
     }
     return tip;

@@ -2,9 +2,10 @@
 // The preview of the record-definition page without its widgets: the first records of the input
 // file (or those from a given record on) cut and converted with the definition being edited, one
 // row per record and one cell per field, with marks where a value is not valid for its type,
-// where a text field cuts a double-byte character, where the record is of unknown kind or reaches
-// no line; and the fields of one record laid over its bytes, for the byte ruler. Rebuilt from the
-// bytes in memory after every edit, so it never reads the file itself.
+// where a text field cuts a double-byte character, where a control total disagrees with the
+// records before it, where the record is of unknown kind or reaches no line; and the fields of one
+// record laid over its bytes, for the byte ruler. Rebuilt from the bytes in memory after every
+// edit, so it never reads the file itself.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,12 +46,18 @@ enum class CellMark {
     SplitStart,    // a text field that starts inside a double-byte character
     SplitEnd,      // a text field whose last byte is a lead byte without its second byte
     Outside,       // the field lies (partly) outside its record
+    // A control total that disagrees with the records before it (judged only in a preview from
+    // the start of the file, which has them all).
+    WrongTotal,
 };
 
 struct PreviewCell {
     std::string text;  // the value as the conversion writes it, for display
     CellMark mark = CellMark::None;
     bool written = true;  // the field is marked for output
+    // WrongTotal: the tally of the records before, and the value the field holds (decimal text).
+    std::string tally;
+    std::string held;
 };
 
 enum class RowMark {

@@ -19,7 +19,7 @@ RecordDetails refreshDetails(RecordDefTable& table, const RecordTree& tree) {
     details.fieldListEnabled = true;
     RecordDef& record = table[tag];
     if (record.Fields.empty()) return details;
-    details.rows = refillFieldRows(record);
+    details.rows = refillFieldRows(record, table);
     details.lblFldLenSum = fieldLengthSumText(record);
     details.fldLenSumWarning = fieldLengthMismatchText(record);
     details.runPageCheck = true;
@@ -108,7 +108,7 @@ bool deleteSelectedField(RecordDefTable& table, std::int32_t record, std::int32_
     if (sel < 1 || static_cast<std::size_t>(sel) > entry.Fields.size()) return false;
     const std::string& name = entry.Fields[static_cast<std::size_t>(sel - 1)].Name;
     if (!messages.askYesNo(deleteQuestion(name), kDeleteFieldTitle)) return false;
-    return DeleteFieldDef(entry, sel - 1);
+    return DeleteFieldDef(table, record, sel - 1);
 }
 
 }  // namespace sorvek

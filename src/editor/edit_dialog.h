@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/host_data.h"
+#include "model/record_def.h"
 #include "ports/messages.h"
 #include "ports/status.h"
 
@@ -70,6 +71,15 @@ inline constexpr std::array<CaptionedChoice<ByteOrder>, 2> kByteOrderChoices{{
     {ByteOrder::Native, "ネイティブ (COMP-5)"},
 }};
 
+// The list "集計" of a numeric field, in its order.
+inline constexpr std::array<CaptionedChoice<TotalKind>, 3> kTotalChoices{{
+    {TotalKind::None, "なし"},
+    {TotalKind::Count, "件数"},
+    {TotalKind::Sum, "合計"},
+}};
+// The first choice of the list "区切り": the total runs over the whole file.
+inline constexpr const char* kWholeFile = "ファイル全体";
+
 // The inputs that an error puts the focus on.
 enum class EditControl {
     txtFileDefName,
@@ -87,6 +97,11 @@ enum class EditControl {
     chkFldSigned,
     cmbFldByteOrder,
     txtFldScale,
+    cmbFldTotal,
+    cmbFldTotalRecord,
+    cmbFldTotalField,
+    cmbFldTotalGroup,
+    chkFldSingle,
     txtFldMemo,
 };
 

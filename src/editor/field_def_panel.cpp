@@ -21,6 +21,10 @@ constexpr const char* kMsgBinaryDec =
 constexpr const char* kMsgScale = "位取りには -64 から 64 までの数値を指定してください。";
 constexpr const char* kMsgSeparateSign =
     "符号を独立させるときは、フィールド長を 2 以上にしてください。";
+constexpr const char* kMsgTotalRecord = "集計するレコードを指定してください。";
+constexpr const char* kMsgTotalField =
+    "合計するフィールドには数値のフィールド (9、P、BIN) を指定してください。";
+constexpr const char* kMsgTotalGroup = "区切りにはファイル全体かレコードを指定してください。";
 constexpr const char* kMsgMemoComma = "メモにカンマ（,）は使用できません。";
 constexpr const char* kMsgMemoLineBreak = "メモに改行は使用できません。";
 
@@ -30,7 +34,47 @@ std::optional<std::int32_t> scaleValue(const std::string& text) {
     return scale;
 }
 
+bool numericField(const FieldDef& f) {
+    return decimalsVisible(f.Type);
+}
+
+// The total the inputs give, where the type holds one.
+ControlTotal totalOf(const FieldInput& input) {
+    if (!cmbFldTotalEnabled(input.cmbFldType) || input.cmbFldTotal == TotalKind::None) return {};
+    const bool sum = input.cmbFldTotal == TotalKind::Sum;
+    return {input.cmbFldTotal, input.cmbFldTotalRecord, sum ? input.cmbFldTotalField : 0,
+            input.cmbFldTotalGroup};
+}
+
+CharacterWidth widthOf(const FieldInput& input) {
+    if (!chkFldSingleEnabled(input.cmbFldType) || !input.chkFldSingle) return CharacterWidth::Any;
+    return input.chkFldUpper ? CharacterWidth::SingleUpper : CharacterWidth::Single;
+}
+
 }  // namespace
+
+std::vector<TotalChoice> totalRecordChoices(const RecordDefTable& table) {
+    std::vector<TotalChoice> out;
+    for (std::int32_t i = 1; i <= table.maxIndex(); ++i) out.push_back({table[i].Name, i});
+    return out;
+}
+
+std::vector<TotalChoice> totalFieldChoices(const RecordDefTable& table, std::int32_t record) {
+    std::vector<TotalChoice> out;
+    if (!table.isRecordIndex(record)) return out;
+    const std::vector<FieldDef>& fields = table[record].Fields;
+    for (std::size_t j = 0; j < fields.size(); ++j) {
+        if (numericField(fields[j]))
+            out.push_back({fields[j].Name, static_cast<std::int32_t>(j + 1)});
+    }
+    return out;
+}
+
+std::vector<TotalChoice> totalGroupChoices(const RecordDefTable& table) {
+    std::vector<TotalChoice> out{{kWholeFile, 0}};
+    for (TotalChoice& choice : totalRecordChoices(table)) out.push_back(std::move(choice));
+    return out;
+}
 
 FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::int32_t record,
                           std::int32_t sel) {
@@ -48,6 +92,12 @@ FieldInput fillFieldPanel(std::int32_t mode, const RecordDefTable& table, std::i
     input.chkFldSigned = field.signedBinary;
     input.cmbFldByteOrder = field.byteOrder;
     input.txtFldScale = std::to_string(field.scale);
+    input.cmbFldTotal = field.total.kind;
+    input.cmbFldTotalRecord = field.total.record;
+    input.cmbFldTotalField = field.total.field;
+    input.cmbFldTotalGroup = field.total.group;
+    input.chkFldSingle = field.width != CharacterWidth::Any;
+    input.chkFldUpper = field.width == CharacterWidth::SingleUpper;
     return input;
 }
 
@@ -80,6 +130,25 @@ EditCheck validateField(const FieldInput& input) {
     return {};
 }
 
+EditCheck validateTotal(const FieldInput& input, const RecordDefTable& table) {
+    const ControlTotal total = totalOf(input);
+    if (!total.present()) return {};
+    if (!table.isRecordIndex(total.record)) {
+        return editInfo(kMsgTotalRecord, EditControl::cmbFldTotalRecord);
+    }
+    if (total.kind == TotalKind::Sum) {
+        const std::vector<FieldDef>& fields = table[total.record].Fields;
+        if (total.field < 1 || static_cast<std::size_t>(total.field) > fields.size() ||
+            !numericField(fields[static_cast<std::size_t>(total.field - 1)])) {
+            return editInfo(kMsgTotalField, EditControl::cmbFldTotalField);
+        }
+    }
+    if (total.group != 0 && !table.isRecordIndex(total.group)) {
+        return editInfo(kMsgTotalGroup, EditControl::cmbFldTotalGroup);
+    }
+    return {};
+}
+
 EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTable& table,
                         std::int32_t record, std::int32_t sel) {
     if (!table.isRecordIndex(record)) return EditEffect::NothingToEdit;
@@ -89,6 +158,7 @@ EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTab
     if (change && (sel < 1 || static_cast<std::size_t>(sel) > entry.Fields.size()))
         return EditEffect::NothingToEdit;
     if (EditCheck check = validateField(input); !check) return check.error();
+    if (EditCheck check = validateTotal(input, table); !check) return check.error();
 
     FieldDef field;
     field.Name = input.txtFldName;
@@ -105,16 +175,20 @@ EditOutcome submitField(std::int32_t mode, const FieldInput& input, RecordDefTab
         field.byteOrder = input.cmbFldByteOrder;
     }
     if (txtFldScaleEnabled(type)) field.scale = scaleValue(input.txtFldScale).value_or(0);
+    field.total = totalOf(input);
+    field.width = widthOf(input);
     if (change) {
         changeFieldDef(entry, sel - 1, field);
-        // The field keeps its place and check; its host forms are the dialog's.
+        // The field keeps its place and check; its host forms and marks are the dialog's.
         FieldDef& changed = entry.Fields[static_cast<std::size_t>(sel - 1)];
         changed.sign = field.sign;
         changed.signedBinary = field.signedBinary;
         changed.byteOrder = field.byteOrder;
         changed.scale = field.scale;
+        changed.total = field.total;
+        changed.width = field.width;
     } else {
-        insertFieldDef(entry, entry.Fields.empty() ? 0 : sel, std::move(field));
+        insertFieldDef(table, record, entry.Fields.empty() ? 0 : sel, std::move(field));
     }
     return EditEffect::Changed;
 }

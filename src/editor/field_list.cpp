@@ -23,14 +23,14 @@ std::string tableRole(const RecordDef& record, std::size_t j) {
 
 }  // namespace
 
-std::vector<FieldRow> refillFieldRows(RecordDef& record) {
+std::vector<FieldRow> refillFieldRows(RecordDef& record, const RecordDefTable& table) {
     std::vector<FieldRow> rows;
     rows.reserve(record.Fields.size());
     for (FieldDef& field : record.Fields) {
         field.Check = field.Check != 0 ? -1 : 0;
-        rows.push_back(FieldRow{field.Name, typeDisplay(field) + tableRole(record, rows.size()),
-                                std::to_string(field.Pos), std::to_string(field.Size), field.Memo,
-                                field.Check != 0});
+        rows.push_back(FieldRow{
+            field.Name, typeDisplay(field, table) + tableRole(record, rows.size()),
+            std::to_string(field.Pos), std::to_string(field.Size), field.Memo, field.Check != 0});
     }
     return rows;
 }

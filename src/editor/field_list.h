@@ -24,8 +24,9 @@ struct FieldRow {
 };
 
 // The rows of the list for `record`, one per field. Like the list's refill, writes every
-// `Check` back as -1 (any value but 0 shows ticked) or 0.
-std::vector<FieldRow> refillFieldRows(RecordDef& record);
+// `Check` back as -1 (any value but 0 shows ticked) or 0. The marks of totals name the records
+// and fields of `table` (which may hold `record`).
+std::vector<FieldRow> refillFieldRows(RecordDef& record, const RecordDefTable& table);
 
 enum class FieldCommand { None, Add, Change, Delete, MoveUp, MoveDown, CheckAll, UncheckAll };
 

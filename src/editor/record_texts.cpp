@@ -47,7 +47,37 @@ std::string hostTypeDisplay(const FieldDef& field) {
     if (field.Dec != 0) text += "、小数点以下 " + std::to_string(field.Dec) + " 桁";
     return text;
 }
+std::string recordName(const RecordDefTable& table, std::int32_t index) {
+    return table.isRecordIndex(index) ? table[index].Name : "レコード " + std::to_string(index);
+}
+
+std::string summedName(const RecordDefTable& table, const ControlTotal& t) {
+    if (table.isRecordIndex(t.record) && t.field >= 1 &&
+        static_cast<std::size_t>(t.field) <= table[t.record].Fields.size()) {
+        return table[t.record].Fields[static_cast<std::size_t>(t.field - 1)].Name;
+    }
+    return "フィールド " + std::to_string(t.field);
+}
+
+std::string totalDisplay(const ControlTotal& t, const RecordDefTable& table) {
+    std::string text = "、";
+    text += captionOf(kTotalChoices, t.kind);
+    text += " (" + recordName(table, t.record);
+    if (t.kind == TotalKind::Sum) text += "." + summedName(table, t);
+    text +=
+        t.group == 0 ? std::string("、") + kWholeFile : "、区切り " + recordName(table, t.group);
+    return text + ")";
+}
+
 }  // namespace
+
+std::string typeDisplay(const FieldDef& field, const RecordDefTable& table) {
+    std::string text = typeDisplay(field);
+    if (field.total.present()) text += totalDisplay(field.total, table);
+    if (field.width == CharacterWidth::Single) text += "、半角";
+    if (field.width == CharacterWidth::SingleUpper) text += "、半角 (英小文字を大文字に)";
+    return text;
+}
 
 std::string typeDisplay(const FieldDef& field) {
     std::string text;

@@ -21,6 +21,11 @@ namespace sorvek {
 // 2 桁"), double-byte text "DBCS(2バイト文字 5 字)". A field without host forms shows as it
 // always did.
 std::string typeDisplay(const FieldDef& field);
+// The same, followed by the field's marks in the edit dialog's words, naming the records and
+// fields of `table`: a total "、件数 (データ、区切り ヘッダー)" or "、合計 (データ.振込金額、
+// ファイル全体)", a half-width mark "、半角" or "、半角 (英小文字を大文字に)". A total that
+// names what `table` does not hold shows the index ("レコード 7", "フィールド 3").
+std::string typeDisplay(const FieldDef& field, const RecordDefTable& table);
 
 // The byte position at which the record's last field ends (`Pos + Size - 1` of that field);
 // nothing for a record without fields.

@@ -69,7 +69,7 @@ class PreviewRows final : public CsvLineSink {
             reinterpret_cast<const unsigned char*>(text_) + (f.place.offset - out_.rows.offset);
         PreviewRow& row = addRow(f.place, 0, line, f.place.length);
         row.mark = RowMark::LineFails;
-        row.cells.push_back({faultText(f), CellMark::InvalidValue, true});
+        row.cells.push_back({faultText(f), CellMark::InvalidValue, true, {}, {}});
         return true;
     }
 

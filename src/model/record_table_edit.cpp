@@ -59,6 +59,42 @@ void reanchor(RecordDef& record, const TableAnchor& anchor, Moved moved) {
     record.varying.Pos = record.Fields[static_cast<std::size_t>(first)].Pos;
 }
 
+// After an edit of the fields of record `record` that put the field at index i at `moved(i)`
+// (-1: deleted): every sum of one of its fields follows that field; a sum whose field is gone is
+// gone too, rather than add up whatever field took its place.
+template <class Moved>
+void followSummedFields(RecordDefTable& table, std::int32_t record, Moved moved) {
+    for (std::size_t i = 1; i < table.entries.size(); ++i) {
+        for (FieldDef& f : table.entries[i].Fields) {
+            ControlTotal& t = f.total;
+            if (t.kind != TotalKind::Sum || t.record != record || t.field < 1) continue;
+            const std::int64_t now = moved(static_cast<std::int64_t>(t.field) - 1);
+            if (now < 0) {
+                t = {};
+            } else {
+                t.field = static_cast<std::int32_t>(now + 1);
+            }
+        }
+    }
+}
+
+// After entry `deleted` was removed: totals keep naming the records they named; a total that
+// counted, summed or was grouped by the deleted record is gone.
+void followRecordsAfterDelete(RecordDefTable& table, std::int32_t deleted) {
+    for (std::size_t i = 1; i < table.entries.size(); ++i) {
+        for (FieldDef& f : table.entries[i].Fields) {
+            ControlTotal& t = f.total;
+            if (!t.present()) continue;
+            if (t.record == deleted || t.group == deleted) {
+                t = {};
+                continue;
+            }
+            t.record = tagAfterDelete(t.record, deleted);
+            t.group = tagAfterDelete(t.group, deleted);
+        }
+    }
+}
+
 }  // namespace
 
 bool hasChildRecords(const RecordDefTable& table, std::int32_t index) {
@@ -126,6 +162,7 @@ RecordDeletion deleteRecordEntry(RecordDefTable& table, std::int32_t index) {
         entry.Parent = tagAfterDelete(entry.Parent, index);
         entry.Child = tagAfterDelete(entry.Child, index);
     }
+    followRecordsAfterDelete(table, index);
     for (std::int32_t i : toSettle) settleChild(table, i);
     return RecordDeletion::RecordDeleted;
 }
@@ -199,6 +236,31 @@ bool changeFieldDef(RecordDef& record, std::int32_t k, const FieldDef& values) {
     renumberFrom(fields, static_cast<std::size_t>(k) + 1);
     reanchor(record, anchor, [](std::int64_t i) { return i; });
     return true;
+}
+
+bool DeleteFieldDef(RecordDefTable& table, std::int32_t record, std::int32_t k) {
+    if (!isRecord(table, record) || !DeleteFieldDef(table[record], k)) return false;
+    followSummedFields(table, record, [k](std::int64_t i) {
+        return i == k ? -1 : i > k ? i - 1 : i;
+    });
+    return true;
+}
+
+bool MoveFieldDef(RecordDefTable& table, std::int32_t record, std::int32_t k,
+                  std::int32_t direction) {
+    if (!isRecord(table, record) || !MoveFieldDef(table[record], k, direction)) return false;
+    const std::int64_t other = static_cast<std::int64_t>(k) + direction;
+    followSummedFields(table, record, [&](std::int64_t i) {
+        return i == k ? other : i == other ? k : i;
+    });
+    return true;
+}
+
+std::int32_t insertFieldDef(RecordDefTable& table, std::int32_t record, std::int32_t selectedRow,
+                            FieldDef field) {
+    const std::int32_t k = insertFieldDef(table[record], selectedRow, std::move(field));
+    followSummedFields(table, record, [k](std::int64_t i) { return i >= k ? i + 1 : i; });
+    return k;
 }
 
 void setFieldCheck(RecordDef& record, std::int32_t k, bool ticked) {

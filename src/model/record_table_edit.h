@@ -33,6 +33,8 @@ enum class RecordDeletion {
 // Deletes entry `index` of `table`. For 0 the whole definition is erased. For a record, the
 // entries after it move down by one, every `Parent` and `Child` greater than `index` decreases
 // by one, and its parent's `Child` is settled (it keeps naming a remaining child, or becomes 0).
+// Control totals keep naming the records they named; one that counts, sums or is grouped by the
+// deleted record is removed (it becomes no total).
 RecordDeletion deleteRecordEntry(RecordDefTable& table, std::int32_t index);
 
 // The tag (table index) that a node carries after entry `deleted` was removed.
@@ -65,6 +67,16 @@ std::int32_t insertFieldDef(RecordDef& record, std::int32_t selectedRow, FieldDe
 // renumbers every later field to start where its predecessor ends. False (nothing changed) when
 // `k` is out of range.
 bool changeFieldDef(RecordDef& record, std::int32_t k, const FieldDef& values);
+
+// The same three edits on the fields of record `record` (1..N) of `table`: besides, every sum of
+// one of that record's fields, in any record, follows its field to its new index; a sum whose
+// field is deleted is removed (it becomes no total). False (nothing changed) when `record` or
+// `k` is out of range; insertFieldDef REQUIRES a record index.
+bool DeleteFieldDef(RecordDefTable& table, std::int32_t record, std::int32_t k);
+bool MoveFieldDef(RecordDefTable& table, std::int32_t record, std::int32_t k,
+                  std::int32_t direction);
+std::int32_t insertFieldDef(RecordDefTable& table, std::int32_t record, std::int32_t selectedRow,
+                            FieldDef field);
 
 // `Check` of field `k` becomes -1 (ticked) or 0; ignored when `k` is out of range.
 void setFieldCheck(RecordDef& record, std::int32_t k, bool ticked);

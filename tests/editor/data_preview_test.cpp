@@ -216,6 +216,37 @@ TEST(DataPreview, AWindowFromARecordOnNumbersFromItAndDoesNotJudgeParentsBeforeI
     EXPECT_EQ(RowMark::None, p.rows[1].mark);
 }
 
+TEST(DataPreview, MarksATotalThatDisagreesWithTheRecordsBeforeItFromTheStartOfTheFileOnly) {
+    // Header H starts a group of details D (amount 9(3)); trailer T holds their count 9(2) and
+    // the sum of their amounts 9(4).
+    RecordDefTable table = orders();
+    table[2].Fields = {notWritten("K", "X", 1, 1), written("AMT", "9", 2, 3)};
+    table[2].Size = 4;
+    FieldDef count = written("CNT", "9", 2, 2);
+    count.total = {TotalKind::Count, 2, 0, 1};
+    FieldDef sum = written("SUM", "9", 4, 4);
+    sum.total = {TotalKind::Sum, 2, 2, 1};
+    table.entries.push_back(recordOf("T", 7, "T", 0, 0, {notWritten("K", "X", 1, 1), count, sum}));
+    // The first group agrees; in the second the count says 3 for 2 details.
+    const std::string bytes = "H001D005D007T020012H002D001D002T030003"s;
+    const Preview p = buildPreview(table, sourceOf(bytes), 3);
+    ASSERT_EQ(8u, p.rows.size());
+    EXPECT_EQ(CellMark::None, p.rows[3].cells[1].mark);
+    EXPECT_EQ(CellMark::None, p.rows[3].cells[2].mark);
+    EXPECT_EQ(CellMark::WrongTotal, p.rows[7].cells[1].mark);
+    EXPECT_EQ(CellMark::None, p.rows[7].cells[2].mark);
+    EXPECT_NE(std::string::npos, cellTip(table, sourceOf(bytes), p.rows[7], 1)
+                                     .find("\n集計が合いません (集計値 = 2、レコードの値 = 3)"));
+    EXPECT_NE(std::string::npos,
+              cellTip(table, sourceOf(bytes), p.rows[7], 1).find("件数 (D、区切り H)"));
+
+    // From a record further on, the records before are unknown: nothing is judged.
+    const PreviewSource later = sourceOf(bytes.substr(19), 19, 5, 38);
+    const Preview window = buildPreview(table, later, 3);
+    ASSERT_EQ(4u, window.rows.size());
+    EXPECT_EQ(CellMark::None, window.rows[3].cells[1].mark);
+}
+
 TEST(DataPreview, ShowsAtMostTheFirstRecordsButJudgesTheLastOneByWhatFollows) {
     const RecordDefTable table = orders();
     std::string bytes;

@@ -4,7 +4,11 @@
 
 #include <functional>
 
+#include "editor/definition_page.h"
+#include "editor/field_list.h"
+#include "editor/unsaved_changes.h"
 #include "formats/trd_file.h"
+#include "model/record_table_edit.h"
 #include "support/edit_panels.h"
 #include "support/sample_tables.h"
 #include "support/temp_dir.h"
@@ -279,6 +283,96 @@ TEST(FieldEdit, DefinitionsWithoutHostFormsSaveAsBeforeAfterAnEdit) {
     RecordDefTable read;
     ASSERT_TRUE(readTrdFile(dir.file("host.trd"), read).ok());
     EXPECT_EQ(input, fillFieldPanel(kEditChangeField, read, 1, 3));
+}
+
+// Header ヘッダー, data データ (区分 X, 名前 X(5), 金額 9(5)) and trailer トレーラー (区分 X,
+// 件数 9(3), 合計 9(7)).
+RecordDefTable transfers() {
+    RecordDefTable table = makeTable({{"ヘッダー", 0, 2}, {"データ", 1, 0}, {"トレーラー"}});
+    table[1].Fields = {field("区分", 1, 1)};
+    table[2].Fields = {field("区分", 1, 1), field("名前", 2, 5), field("金額", 7, 5, "9")};
+    table[3].Fields = {field("区分", 1, 1), field("件数", 2, 3, "9"), field("合計", 5, 7, "9")};
+    return table;
+}
+
+TEST(FieldEdit, TotalsAndHalfWidthMarksAreSetSavedAndFollowTheirFieldsAndRecords) {
+    RecordDefTable table = transfers();
+    const RecordDefTable before = table;
+    FieldInput count = fillFieldPanel(kEditChangeField, table, 3, 2);
+    EXPECT_EQ(TotalKind::None, count.cmbFldTotal);
+    count.cmbFldTotal = TotalKind::Count;
+    // No record chosen.
+    EXPECT_EQ(
+        (EditError{"集計するレコードを指定してください。", kInfo, EditControl::cmbFldTotalRecord}),
+        submitField(kEditChangeField, count, table, 3, 2).error());
+    count.cmbFldTotalRecord = 2;
+    count.cmbFldTotalField = 3;  // a count sums no field: not kept
+    count.cmbFldTotalGroup = 1;
+    ASSERT_TRUE(changed(submitField(kEditChangeField, count, table, 3, 2)));
+    EXPECT_EQ((ControlTotal{TotalKind::Count, 2, 0, 1}), table[3].Fields[1].total);
+
+    const char* const sumMsg =
+        "合計するフィールドには数値のフィールド (9、P、BIN) を指定してください。";
+    FieldInput sum = fillFieldPanel(kEditChangeField, table, 3, 3);
+    sum.cmbFldTotal = TotalKind::Sum;
+    sum.cmbFldTotalRecord = 2;
+    sum.cmbFldTotalGroup = 1;
+    sum.cmbFldTotalField = 2;  // 名前, a text
+    EXPECT_EQ((EditError{sumMsg, kInfo, EditControl::cmbFldTotalField}),
+              submitField(kEditChangeField, sum, table, 3, 3).error());
+    sum.cmbFldTotalField = 0;
+    EXPECT_EQ(sumMsg, submitField(kEditChangeField, sum, table, 3, 3).error().message);
+    EXPECT_EQ((std::vector<TotalChoice>{{"金額", 3}}), totalFieldChoices(table, 2));
+    sum.cmbFldTotalField = 3;
+    ASSERT_TRUE(changed(submitField(kEditChangeField, sum, table, 3, 3)));
+
+    // A text field holds no total, a number no half-width mark, whatever the controls hold.
+    FieldInput name = fillFieldPanel(kEditChangeField, table, 2, 2);
+    name.chkFldUpper = true;  // without 半角のみ: nothing
+    name.cmbFldTotal = TotalKind::Count;
+    ASSERT_TRUE(changed(submitField(kEditChangeField, name, table, 2, 2)));
+    EXPECT_EQ(FieldDef{}.total, table[2].Fields[1].total);
+    EXPECT_EQ(CharacterWidth::Any, table[2].Fields[1].width);
+    name = fillFieldPanel(kEditChangeField, table, 2, 2);
+    name.chkFldSingle = name.chkFldUpper = true;
+    ASSERT_TRUE(changed(submitField(kEditChangeField, name, table, 2, 2)));
+    EXPECT_EQ(CharacterWidth::SingleUpper, table[2].Fields[1].width);
+    EXPECT_FALSE(sameStoredDefinition(before, table));
+
+    std::vector<FieldRow> rows = refillFieldRows(table[3], table);
+    EXPECT_EQ("9(3)、件数 (データ、区切り ヘッダー)", rows[1].type);
+    EXPECT_EQ("9(7)、合計 (データ.金額、区切り ヘッダー)", rows[2].type);
+    EXPECT_EQ("X(5)、半角 (英小文字を大文字に)", refillFieldRows(table[2], table)[1].type);
+
+    // Through the file and back as the dialog set them.
+    TempDir dir;
+    ASSERT_TRUE(writeTrdFile(dir.file("totals.trd"), table).ok());
+    RecordDefTable read;
+    ASSERT_TRUE(readTrdFile(dir.file("totals.trd"), read).ok());
+    EXPECT_EQ(sum, fillFieldPanel(kEditChangeField, read, 3, 3));
+    EXPECT_EQ(name, fillFieldPanel(kEditChangeField, read, 2, 2));
+    EXPECT_TRUE(sameStoredDefinition(table, read));
+
+    // The sum follows 金額 when fields are added before it and it moves; it goes with it.
+    FieldInput added = fillFieldPanel(kEditAddField, table, 2, 1);
+    added.txtFldName = "支店";
+    added.txtFldSize = "3";
+    ASSERT_TRUE(changed(submitField(kEditAddField, added, table, 2, 1)));
+    EXPECT_EQ(4, table[3].Fields[2].total.field);
+    ASSERT_TRUE(MoveFieldDef(table, 2, 3, -1));
+    EXPECT_EQ(3, table[3].Fields[2].total.field);
+    EXPECT_EQ("金額", table[2].Fields[2].Name);
+    ASSERT_TRUE(DeleteFieldDef(table, 2, 0));
+    EXPECT_EQ(2, table[3].Fields[2].total.field);
+    ASSERT_TRUE(DeleteFieldDef(table, 2, 1));
+    EXPECT_FALSE(table[3].Fields[2].total.present());
+    EXPECT_TRUE(table[3].Fields[1].total.present());
+
+    // Records: a total of a deleted record goes; the others keep naming theirs.
+    table[3].Fields[2].total = {TotalKind::Count, 3, 0, 0};
+    ASSERT_EQ(RecordDeletion::RecordDeleted, deleteRecordEntry(table, 2));
+    EXPECT_FALSE(table[2].Fields[1].total.present());
+    EXPECT_EQ((ControlTotal{TotalKind::Count, 2, 0, 0}), table[2].Fields[2].total);
 }
 
 }  // namespace

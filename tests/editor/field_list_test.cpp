@@ -13,7 +13,7 @@ TEST(FieldListRows, ShowEveryFieldAndNormaliseChecks) {
     record.Fields[0].Check = 0;
     record.Fields[1].Check = 7;
     record.Fields[2] = FieldDef{"金額", "P", 21, 4, 2, -1, "税込"};
-    std::vector<FieldRow> rows = refillFieldRows(record);
+    std::vector<FieldRow> rows = refillFieldRows(record, RecordDefTable{});
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ((FieldRow{"a", "X(10)", "1", "10", "", false}), rows[0]);
     EXPECT_TRUE(rows[1].checked);
@@ -26,7 +26,7 @@ TEST(FieldListRows, ShowTheCounterAndTheOccurrenceOfAVaryingTable) {
     record.Fields[0].Type = "9";
     record.Size = 30;
     record.varying = {1, 11, 10, 0, 2};
-    const std::vector<FieldRow> rows = refillFieldRows(record);
+    const std::vector<FieldRow> rows = refillFieldRows(record, RecordDefTable{});
     EXPECT_EQ("9(10)、表の回数 0～2", rows[0].type);
     EXPECT_EQ("X(10)、繰り返し 1/2", rows[1].type);
     EXPECT_EQ("X(5)、繰り返し 2/2", rows[2].type);

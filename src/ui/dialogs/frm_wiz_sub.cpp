@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -260,10 +261,11 @@ QWidget* frmWizSub::buildFieldPanel() {
     grid->addWidget(lblFldDec, 2, 2, Qt::AlignRight);
     grid->addWidget(txtFldDec, 2, 3, Qt::AlignLeft);
     grid->addWidget(buildHostFormGroup(panel), 3, 0, 1, 5);
-    grid->addWidget(label(QStringLiteral("メモ:"), txtFldMemo), 4, 0, Qt::AlignTop);
-    grid->addWidget(txtFldMemo, 4, 1, 1, 4);
+    grid->addWidget(buildMarksGroup(panel), 4, 0, 1, 5);
+    grid->addWidget(label(QStringLiteral("メモ:"), txtFldMemo), 5, 0, Qt::AlignTop);
+    grid->addWidget(txtFldMemo, 5, 1, 1, 4);
     grid->setColumnStretch(4, 1);
-    grid->setRowStretch(5, 1);
+    grid->setRowStretch(6, 1);
     connect(cmbFldType, &QComboBox::currentTextChanged, this, &frmWizSub::cmbFldType_Change);
     return panel;
 }
@@ -312,6 +314,58 @@ QGroupBox* frmWizSub::buildHostFormGroup(QWidget* panel) {
     return fraHostForm;
 }
 
+QGroupBox* frmWizSub::buildMarksGroup(QWidget* panel) {
+    fraFldMarks = named(new QGroupBox(QStringLiteral("集計と文字幅"), panel), "fraFldMarks");
+    auto* grid = new QGridLayout(fraFldMarks);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(6);
+    cmbFldTotal = named(new QComboBox(fraFldMarks), "cmbFldTotal");
+    for (const auto& choice : kTotalChoices)
+        cmbFldTotal->addItem(QString::fromUtf8(choice.caption));
+    cmbFldTotalRecord = named(new QComboBox(fraFldMarks), "cmbFldTotalRecord");
+    cmbFldTotalField = named(new QComboBox(fraFldMarks), "cmbFldTotalField");
+    cmbFldTotalGroup = named(new QComboBox(fraFldMarks), "cmbFldTotalGroup");
+    for (const TotalChoice& choice : totalRecordChoices(table_))
+        cmbFldTotalRecord->addItem(q(choice.text), choice.value);
+    for (const TotalChoice& choice : totalGroupChoices(table_))
+        cmbFldTotalGroup->addItem(q(choice.text), choice.value);
+    for (QComboBox* box : {cmbFldTotalRecord, cmbFldTotalField, cmbFldTotalGroup}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        box->setMinimumWidth(120);
+    }
+    chkFldSingle = named(new QCheckBox(QStringLiteral("半角のみ"), fraFldMarks), "chkFldSingle");
+    chkFldUpper =
+        named(new QCheckBox(QStringLiteral("英小文字を大文字に"), fraFldMarks), "chkFldUpper");
+    auto label = [this](const char* name, const QString& text, QWidget* buddy) {
+        auto* l = named(new QLabel(text, fraFldMarks), name);
+        l->setBuddy(buddy);
+        return l;
+    };
+    lblFldTotal = label("lblFldTotal", QStringLiteral("集計:"), cmbFldTotal);
+    lblFldTotalGroup = label("lblFldTotalGroup", QStringLiteral("区切り:"), cmbFldTotalGroup);
+    lblFldTotalRecord =
+        label("lblFldTotalRecord", QStringLiteral("集計するレコード:"), cmbFldTotalRecord);
+    lblFldTotalField =
+        label("lblFldTotalField", QStringLiteral("合計するフィールド:"), cmbFldTotalField);
+
+    grid->addWidget(lblFldTotal, 0, 0);
+    grid->addWidget(cmbFldTotal, 0, 1, Qt::AlignLeft);
+    grid->addWidget(lblFldTotalGroup, 0, 2, Qt::AlignRight);
+    grid->addWidget(cmbFldTotalGroup, 0, 3, Qt::AlignLeft);
+    grid->addWidget(lblFldTotalRecord, 1, 0);
+    grid->addWidget(cmbFldTotalRecord, 1, 1, Qt::AlignLeft);
+    grid->addWidget(lblFldTotalField, 1, 2, Qt::AlignRight);
+    grid->addWidget(cmbFldTotalField, 1, 3, Qt::AlignLeft);
+    grid->addWidget(chkFldSingle, 2, 0, 1, 2);
+    grid->addWidget(chkFldUpper, 2, 2, 1, 2);
+    grid->setColumnStretch(3, 1);
+    connect(cmbFldTotal, &QComboBox::currentIndexChanged, this, &frmWizSub::enableMarks);
+    connect(cmbFldTotalRecord, &QComboBox::currentIndexChanged, this,
+            [this] { fillSummedFields(cmbFldTotalField->currentData().toInt()); });
+    connect(chkFldSingle, &QCheckBox::toggled, this, &frmWizSub::enableMarks);
+    return fraFldMarks;
+}
+
 QWidget* frmWizSub::buildButtonPanel() {
     auto* panel = named(new QWidget(this), "pnlWiz_0");
     cmdOk = named(new QPushButton(QStringLiteral("OK"), panel), "cmdOk");
@@ -332,13 +386,38 @@ QWidget* frmWizSub::buildButtonPanel() {
 }
 
 void frmWizSub::setTabOrderOfAll() {
-    QWidget* order[] = {txtRecName,  txtRecLen,       txtRecClass,     cmbRecParent,
-                        txtFldName,  cmbFldType,      txtFldSize,      txtFldDec,
-                        cmbFldSign,  chkFldSigned,    cmbFldByteOrder, txtFldScale,
-                        txtFldMemo,  txtFileDefName,  chkRecLenAll,    cmbRecLenAll,
-                        chkRecClass, txtRecClassPos,  chkTitleLine,    cmbDelimiter,
-                        cmbCodePage, cmbRecordFormat, cmbRdwByteOrder, cmbRdwLength,
-                        cmdOk,       cmdCancel};
+    QWidget* order[] = {txtRecName,
+                        txtRecLen,
+                        txtRecClass,
+                        cmbRecParent,
+                        txtFldName,
+                        cmbFldType,
+                        txtFldSize,
+                        txtFldDec,
+                        cmbFldSign,
+                        chkFldSigned,
+                        cmbFldByteOrder,
+                        txtFldScale,
+                        cmbFldTotal,
+                        cmbFldTotalGroup,
+                        cmbFldTotalRecord,
+                        cmbFldTotalField,
+                        chkFldSingle,
+                        chkFldUpper,
+                        txtFldMemo,
+                        txtFileDefName,
+                        chkRecLenAll,
+                        cmbRecLenAll,
+                        chkRecClass,
+                        txtRecClassPos,
+                        chkTitleLine,
+                        cmbDelimiter,
+                        cmbCodePage,
+                        cmbRecordFormat,
+                        cmbRdwByteOrder,
+                        cmbRdwLength,
+                        cmdOk,
+                        cmdCancel};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* control : order) watchKeys(control);
 }
@@ -387,6 +466,7 @@ void frmWizSub::Form_Load() {
         chkFldSigned->setChecked(fill.chkFldSigned);
         cmbFldByteOrder->setCurrentIndex(choiceIndex(kByteOrderChoices, fill.cmbFldByteOrder));
         txtFldScale->setText(q(fill.txtFldScale));
+        showMarks(fill);
         cmbFldType_Change();
         first = txtFldName;
     }
@@ -461,6 +541,50 @@ void frmWizSub::cmbFldType_Change() {
                        static_cast<QWidget*>(lblFldScaleNote)}) {
         w->setEnabled(txtFldScaleEnabled(type));
     }
+    enableMarks();
+}
+
+void frmWizSub::showMarks(const FieldInput& input) {
+    cmbFldTotal->setCurrentIndex(choiceIndex(kTotalChoices, input.cmbFldTotal));
+    // A total read from a file that names no record shows none chosen, and OK says so; a field
+    // without a total offers the first record for one.
+    const int record = cmbFldTotalRecord->findData(input.cmbFldTotalRecord);
+    cmbFldTotalRecord->setCurrentIndex(input.cmbFldTotal == TotalKind::None ? std::max(0, record)
+                                                                            : record);
+    fillSummedFields(input.cmbFldTotalField);
+    cmbFldTotalGroup->setCurrentIndex(
+        std::max(0, cmbFldTotalGroup->findData(input.cmbFldTotalGroup)));
+    chkFldSingle->setChecked(input.chkFldSingle);
+    chkFldUpper->setChecked(input.chkFldUpper);
+}
+
+void frmWizSub::fillSummedFields(std::int32_t keep) {
+    const QSignalBlocker quiet(cmbFldTotalField);
+    cmbFldTotalField->clear();
+    const std::int32_t record =
+        cmbFldTotalRecord->currentIndex() < 0 ? 0 : cmbFldTotalRecord->currentData().toInt();
+    for (const TotalChoice& choice : totalFieldChoices(table_, record))
+        cmbFldTotalField->addItem(q(choice.text), choice.value);
+    cmbFldTotalField->setCurrentIndex(cmbFldTotalField->findData(keep));
+    enableMarks();
+}
+
+void frmWizSub::enableMarks() {
+    const FieldInput input = fieldInput();
+    const bool total = cmbFldTotalEnabled(input.cmbFldType);
+    for (QWidget* w : {static_cast<QWidget*>(lblFldTotal), static_cast<QWidget*>(cmbFldTotal)})
+        w->setEnabled(total);
+    for (QWidget* w :
+         {static_cast<QWidget*>(lblFldTotalRecord), static_cast<QWidget*>(cmbFldTotalRecord),
+          static_cast<QWidget*>(lblFldTotalGroup), static_cast<QWidget*>(cmbFldTotalGroup)}) {
+        w->setEnabled(totalRecordEnabled(input));
+    }
+    for (QWidget* w :
+         {static_cast<QWidget*>(lblFldTotalField), static_cast<QWidget*>(cmbFldTotalField)}) {
+        w->setEnabled(cmbFldTotalFieldEnabled(input));
+    }
+    chkFldSingle->setEnabled(chkFldSingleEnabled(input.cmbFldType));
+    chkFldUpper->setEnabled(chkFldUpperEnabled(input));
 }
 
 FileDefInput frmWizSub::fileInput() const {
@@ -504,6 +628,15 @@ FieldInput frmWizSub::fieldInput() const {
     input.chkFldSigned = chkFldSigned->isChecked();
     input.cmbFldByteOrder = choiceValue(kByteOrderChoices, cmbFldByteOrder->currentIndex());
     input.txtFldScale = s(txtFldScale->text());
+    input.cmbFldTotal = choiceValue(kTotalChoices, cmbFldTotal->currentIndex());
+    auto chosen = [](const QComboBox* box) {
+        return box->currentIndex() < 0 ? 0 : box->currentData().toInt();
+    };
+    input.cmbFldTotalRecord = chosen(cmbFldTotalRecord);
+    input.cmbFldTotalField = chosen(cmbFldTotalField);
+    input.cmbFldTotalGroup = chosen(cmbFldTotalGroup);
+    input.chkFldSingle = chkFldSingle->isChecked();
+    input.chkFldUpper = chkFldUpper->isChecked();
     return input;
 }
 
@@ -539,6 +672,16 @@ QWidget* frmWizSub::control(EditControl which) const {
             return cmbFldByteOrder;
         case EditControl::txtFldScale:
             return txtFldScale;
+        case EditControl::cmbFldTotal:
+            return cmbFldTotal;
+        case EditControl::cmbFldTotalRecord:
+            return cmbFldTotalRecord;
+        case EditControl::cmbFldTotalField:
+            return cmbFldTotalField;
+        case EditControl::cmbFldTotalGroup:
+            return cmbFldTotalGroup;
+        case EditControl::chkFldSingle:
+            return chkFldSingle;
         case EditControl::txtFldMemo:
             return txtFldMemo;
     }

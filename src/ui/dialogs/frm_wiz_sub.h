@@ -74,6 +74,19 @@ class frmWizSub : public QDialog {
     QLabel* lblFldScale = nullptr;
     QLineEdit* txtFldScale = nullptr;
     QLabel* lblFldScaleNote = nullptr;
+    // The marks, in the group fraFldMarks: a numeric field's control total, a text field's
+    // half-width mark; each enabled only where it applies.
+    QGroupBox* fraFldMarks = nullptr;
+    QLabel* lblFldTotal = nullptr;
+    QComboBox* cmbFldTotal = nullptr;  // kTotalChoices
+    QLabel* lblFldTotalRecord = nullptr;
+    QComboBox* cmbFldTotalRecord = nullptr;  // totalRecordChoices, the record index as data
+    QLabel* lblFldTotalField = nullptr;
+    QComboBox* cmbFldTotalField = nullptr;  // totalFieldChoices, the field number as data
+    QLabel* lblFldTotalGroup = nullptr;
+    QComboBox* cmbFldTotalGroup = nullptr;  // totalGroupChoices, the record index as data
+    QCheckBox* chkFldSingle = nullptr;
+    QCheckBox* chkFldUpper = nullptr;
     QPlainTextEdit* txtFldMemo = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
@@ -88,6 +101,7 @@ class frmWizSub : public QDialog {
     QWidget* buildRecordPanel();
     QWidget* buildFieldPanel();
     QGroupBox* buildHostFormGroup(QWidget* panel);
+    QGroupBox* buildMarksGroup(QWidget* panel);
     QWidget* buildButtonPanel();
     void setTabOrderOfAll();
     void watchKeys(QWidget* control);
@@ -98,6 +112,11 @@ class frmWizSub : public QDialog {
     void chkRecClass_Click();
     void cmbDelimiter_Change();
     void cmbFldType_Change();
+    // Enables the marks' controls for the inputs; fills the summed fields of the chosen record,
+    // keeping the one chosen where it still is one.
+    void enableMarks();
+    void fillSummedFields(std::int32_t keep);
+    void showMarks(const FieldInput& input);
     void showFileInput(const FileDefInput& input);
 
     FileDefInput fileInput() const;

@@ -62,6 +62,7 @@ QColor PreviewTableModel::kindColor(int kind) {
 QColor PreviewTableModel::markColor(CellMark mark) {
     switch (mark) {
         case CellMark::InvalidValue:
+        case CellMark::WrongTotal:
             return QColor(0xFF, 0xB8, 0xB8);
         case CellMark::SplitStart:
         case CellMark::SplitEnd:

@@ -526,7 +526,7 @@ void RecordDefPage::mnuFldDef_Click(int index) {
 
 void RecordDefPage::refillFields(std::int32_t record) {
     RecordDef& entry = state_.recordDefTable[static_cast<std::size_t>(record)];
-    lvwFldDef->showRows(refillFieldRows(entry));
+    lvwFldDef->showRows(refillFieldRows(entry, state_.recordDefTable));
     showFieldLengthSum(fieldLengthSumText(entry), fieldLengthMismatchText(entry));
 }
 
@@ -574,7 +574,7 @@ void RecordDefPage::runFieldCommand(FieldCommand command) {
         case FieldCommand::MoveUp:
         case FieldCommand::MoveDown: {
             const int direction = command == FieldCommand::MoveUp ? -1 : 1;
-            if (!MoveFieldDef(table[static_cast<std::size_t>(record)], sel - 1, direction)) {
+            if (!MoveFieldDef(table, record, sel - 1, direction)) {
                 return;
             }
             const int count = refilled();

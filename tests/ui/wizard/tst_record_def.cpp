@@ -809,8 +809,8 @@ class RecordDefTest : public QObject {
             d.cmbFldType->setCurrentText(QStringLiteral("BIN"));
             // Enter walks the enabled inputs in their order.
             d.txtFldSize->setFocus();
-            const std::vector<QWidget*> order{d.txtFldDec, d.chkFldSigned, d.cmbFldByteOrder,
-                                              d.txtFldScale, d.txtFldMemo};
+            const std::vector<QWidget*> order{d.txtFldDec,   d.chkFldSigned, d.cmbFldByteOrder,
+                                              d.txtFldScale, d.cmbFldTotal,  d.txtFldMemo};
             for (QWidget* next : order) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                 QCOMPARE(QApplication::focusWidget(), next);
@@ -882,6 +882,66 @@ class RecordDefTest : public QObject {
             d.cmdCancel->click();
         });
         doubleClick(page->tvwRecDef, page->tvwRecDef->itemOfTag(0));
+    }
+
+    void totalsAndHalfWidthMarksOfFields() {
+        RecordDefTable table = sampleTable();
+        table[1].Fields[2].Type = "9";  // F3
+        table[1].Fields[3].Type = "P";  // F4
+        table[4].Fields = {makeField("K1", 1, 2), makeField("SUM", 3, 6, "9")};
+        RecordDefPage* page = pageWith(table);
+
+        // A sum: the record's numeric fields are offered, and follow the record chosen.
+        select(page, 4);
+        page->lvwFldDef->selectRow(2);
+        onNextEditDialog([](frmWizSub& d) {
+            QVERIFY(d.cmbFldTotal->isEnabled() && !d.cmbFldTotalRecord->isEnabled());
+            QVERIFY(!d.chkFldSingle->isEnabled() && !d.chkFldUpper->isEnabled());
+            d.cmbFldTotal->setCurrentIndex(2);  // 合計
+            QVERIFY(d.cmbFldTotalRecord->isEnabled() && d.cmbFldTotalField->isEnabled());
+            d.cmbFldTotalRecord->setCurrentIndex(1);  // B: no numeric field
+            QCOMPARE(d.cmbFldTotalField->count(), 0);
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QCOMPARE(MessageBox::shown().last().text,
+                     QStringLiteral("合計するフィールドには数値のフィールド (9、P、BIN) "
+                                    "を指定してください。"));
+            QCOMPARE(QApplication::focusWidget(), d.cmbFldTotalField);
+            d.cmbFldTotalRecord->setCurrentIndex(0);  // A
+            QCOMPARE(d.cmbFldTotalField->count(), 2);
+            QCOMPARE(d.cmbFldTotalField->itemText(1), QStringLiteral("F4"));
+            d.cmbFldTotalField->setCurrentIndex(1);
+            d.cmbFldTotalGroup->setCurrentIndex(2);  // B starts each group
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        QVERIFY(
+            (state_.recordDefTable[4].Fields[1].total == ControlTotal{TotalKind::Sum, 1, 4, 2}));
+        QCOMPARE(page->lvwFldDef->topLevelItem(1)->text(1),
+                 QStringLiteral("9(6)、合計 (A.F4、区切り B)"));
+        page->lvwFldDef->selectRow(2);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.cmbFldTotal->currentText(), QStringLiteral("合計"));
+            QCOMPARE(d.cmbFldTotalField->currentText(), QStringLiteral("F4"));
+            QCOMPARE(d.cmbFldTotalGroup->currentText(), QStringLiteral("B"));
+            d.cmbFldTotal->setCurrentIndex(1);  // 件数
+            QVERIFY(!d.cmbFldTotalField->isEnabled());
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        QVERIFY(
+            (state_.recordDefTable[4].Fields[1].total == ControlTotal{TotalKind::Count, 1, 0, 2}));
+
+        // A text field: half-width, then capitals, which only half-width enables.
+        page->lvwFldDef->selectRow(1);
+        onNextEditDialog([](frmWizSub& d) {
+            QVERIFY(!d.cmbFldTotal->isEnabled() && !d.chkFldUpper->isEnabled());
+            d.chkFldSingle->setChecked(true);
+            QVERIFY(d.chkFldUpper->isEnabled());
+            d.chkFldUpper->setChecked(true);
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        QVERIFY(state_.recordDefTable[4].Fields[0].width == CharacterWidth::SingleUpper);
     }
 
     void deletingRecordsAndTheFileDefinition() {
