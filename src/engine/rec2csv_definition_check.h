@@ -22,11 +22,11 @@ inline constexpr std::int64_t kMaxRecordLengthTotal = std::int64_t{256} << 20;
 // `Size` >= 1, last byte within the record's `Size`) with `Dec` from 0 to `Size` for type "9" and
 // to 2 × `Size` - 1 for type "P"; control totals on numeric fields (9, P, BIN) within their
 // record, naming a record, a numeric field of it to sum and a record that starts the groups;
-// half-width marks on text fields ("X") only; a varying table that can be read (checkVaryingTable); at least
-// one record without a child (`Child` 0), since only those write lines; and every other `Child`
-// naming a record whose `Parent` is this one. A refusal's message names the record by its name
-// and its number ("レコード = D (2)", "レコード = (2)" without a name) and the field. Linear in
-// the size of the table, however deep its tree. Changes nothing.
+// half-width marks on text fields ("X") only; a varying table that can be read (checkVaryingTable);
+// at least one record without a child (`Child` 0), since only those write lines; and every other
+// `Child` naming a record whose `Parent` is this one. A refusal's message names the record by its
+// name and its number ("レコード = D (2)", "レコード = (2)" without a name) and the field. Linear
+// in the size of the table, however deep its tree. Changes nothing.
 Status checkRec2CsvDefinition(const RecordDefTable& table);
 
 // The line that names record `index` in a refusal: its name, which may be empty or shared with
