@@ -179,6 +179,12 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
                  fieldName(d, f.kind, f.field) + ": " + what + ": " + n(f.places.count) + " 件",
                  true, f.places, fieldStart(d, f.kind, f.field));
     }
+    for (const FieldFinding& f : d.fullWidthCharacters) {
+        addGroup(out,
+                 fieldName(d, f.kind, f.field) +
+                     ": 半角のフィールドに全角の文字: " + n(f.places.count) + " 件",
+                 true, f.places, fieldStart(d, f.kind, f.field));
+    }
     for (const SplitFinding& s : d.splitCharacters) {
         addGroup(out,
                  fieldName(d, s.kind, s.field) +
@@ -379,6 +385,10 @@ std::vector<std::string> completionWarnings(const InspectionReport& report) {
     }
     for (const FieldFinding& f : d.invalidFields) {
         out.push_back(fieldName(d, f.kind, f.field) + " に正しくない値が " + n(f.places.count) +
+                      " 件ありました (最初は" + firstPlace(f.places) + ")。");
+    }
+    for (const FieldFinding& f : d.fullWidthCharacters) {
+        out.push_back(fieldName(d, f.kind, f.field) + " に全角の文字が " + n(f.places.count) +
                       " 件ありました (最初は" + firstPlace(f.places) + ")。");
     }
     if (d.unknownKind.any() && !d.stopped) {

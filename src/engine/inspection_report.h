@@ -168,6 +168,9 @@ struct DefinitionFindings {
     std::vector<SplitFinding> splitCharacters;
     // Fields that lie outside their record (past its end, or with no bytes at all).
     std::vector<FieldFinding> fieldsOutside;
+    // Half-width fields (FieldDef::width), written or not, whose bytes hold a double-byte
+    // character: a Shift-JIS lead byte, or a shift-out on an EBCDIC page.
+    std::vector<FieldFinding> fullWidthCharacters;
 
     // True when anything here means the output will not be what the data holds.
     bool hasProblems() const;

@@ -1,7 +1,8 @@
 // Fields of one-byte characters only (FieldDef::width): full-width text becomes half-width on
-// the way into the records.
+// the way into the records, and the inspection finds double-byte characters in them.
 #include <gtest/gtest.h>
 
+#include "engine/inspection.h"
 #include "engine/tran_csv2rec.h"
 #include "engine/tran_rec2csv.h"
 #include "platform/codepage.h"
@@ -97,6 +98,41 @@ TEST_F(HalfWidthFieldsTest, ACharacterWithoutHalfWidthFormOrATooLongNameIsRefuse
                 EXPECT_EQ(reason, failures[0].reason);
             }
         }
+    }
+}
+
+// Records of the CP932 and the IBM930 page, each with the payee's name in one or two bytes a
+// character; the memo's double-byte characters are no finding.
+TEST(HalfWidthFindings, DoubleByteCharactersInHalfWidthFieldsAreFoundWithTheirPlaces) {
+    struct Case {
+        InputCodePage page;
+        std::string sound, wide;
+    };
+    const std::string wideMemo = utf8ToCp932("メモ");
+    const Case cases[] = {
+        {InputCodePage::Cp932, utf8ToCp932("2ﾔﾏﾀﾞ ﾀﾛｳ  00100") + wideMemo,
+         utf8ToCp932("2ﾔﾏﾀﾞ 太郎 00100") + wideMemo},
+        // ﾔ, and a shift-out before a double-byte pair.
+        {InputCodePage::Ibm930,
+         std::string("\xF2") + std::string(10, '\x8A') + "\xF0\xF0\xF1\xF0\xF0\x0E\x45\x41\x0F",
+         std::string("\xF2\x8A\x0E\x45\x41\x0F") + std::string(5, '\x40') + "\xF0\xF0\xF1\xF0\xF0" +
+             std::string(4, '\x40')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(inputCodePageName(c.page));
+        const RecordDefTable table = transferTable(c.page);
+        Inspector inspector(&table);
+        const std::string data = c.sound + c.wide + c.sound + c.wide;
+        inspector.add(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+        const InspectionReport report = inspector.finish();
+        ASSERT_EQ(1u, report.definition.fullWidthCharacters.size());
+        const FieldFinding& f = report.definition.fullWidthCharacters[0];
+        EXPECT_EQ(1, f.kind);
+        EXPECT_EQ(1, f.field);
+        EXPECT_EQ(2, f.places.count);
+        EXPECT_EQ((std::vector<std::int64_t>{21, 61}), f.places.offsets);
+        EXPECT_EQ((std::vector<std::int64_t>{2, 4}), f.places.recordNumbers);
+        EXPECT_TRUE(report.hasProblems());
     }
 }
 
