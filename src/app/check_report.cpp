@@ -199,6 +199,12 @@ void definitionGroups(const DefinitionFindings& d, std::vector<FindingGroup>& ou
                      " 件あります",
                  true, {});
     }
+    for (const FieldFinding& f : d.fullWidthCharacters) {
+        addGroup(out,
+                 fieldName(d, f.kind, f.field) +
+                     ": 半角のフィールドに全角の文字: " + n(f.places.count) + " 件",
+                 true, f.places, fieldStart(d, f.kind, f.field));
+    }
     for (const SplitFinding& s : d.splitCharacters) {
         addGroup(out,
                  fieldName(d, s.kind, s.field) +
@@ -399,6 +405,10 @@ std::vector<std::string> completionWarnings(const InspectionReport& report) {
     }
     for (const FieldFinding& f : d.invalidFields) {
         out.push_back(fieldName(d, f.kind, f.field) + " に正しくない値が " + n(f.places.count) +
+                      " 件ありました (最初は" + firstPlace(f.places) + ")。");
+    }
+    for (const FieldFinding& f : d.fullWidthCharacters) {
+        out.push_back(fieldName(d, f.kind, f.field) + " に全角の文字が " + n(f.places.count) +
                       " 件ありました (最初は" + firstPlace(f.places) + ")。");
     }
     if (d.unknownKind.any() && !d.stopped) {

@@ -129,6 +129,13 @@ Json reportJson(const InspectionReport& report, const std::string& input,
                  {"found", t.found.empty() ? Json(nullptr) : Json(t.found)}});
         }
         j["wrong_total_count"] = d.wrongTotalCount;
+        j["full_width_characters"] = Json::array();
+        for (const FieldFinding& f : d.fullWidthCharacters) {
+            Json item = {{"record_kind", keys[static_cast<std::size_t>(f.kind)]},
+                         {"field", fieldNameOf(d, f.kind, f.field)}};
+            item.update(occurrencesJson(f.places));
+            j["full_width_characters"].push_back(item);
+        }
         j["split_characters"] = Json::array();
         for (const SplitFinding& s : d.splitCharacters) {
             Json item = {{"record_kind", keys[static_cast<std::size_t>(s.kind)]},

@@ -6,6 +6,7 @@
 
 #include "engine/host_numbers.h"
 #include "platform/codepage.h"
+#include "platform/half_width.h"
 
 namespace sorvek {
 namespace {
@@ -42,6 +43,14 @@ bool isBlankText(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
+// The UTF-8 character of `text` at byte `at`.
+std::string characterAt(std::string_view text, std::size_t at) {
+    std::size_t length = 1;
+    decodeUtf8At(reinterpret_cast<const unsigned char*>(text.data() + at), text.size() - at,
+                 length);
+    return std::string(text.substr(at, length));
+}
+
 }  // namespace
 
 FieldEncoding::FieldEncoding(const FieldDef& f, const ValueTextForm& form,
@@ -72,6 +81,10 @@ FieldEncoding::FieldEncoding(const FieldDef& f, const ValueTextForm& form,
         }
     } else if (ebcdic && f.Type == kTypeDoubleByte) {
         form_ = Form::DoubleByte;
+    } else if (f.width != CharacterWidth::Any) {
+        form_ = Form::HalfWidth;
+        upperCase_ = f.width == CharacterWidth::SingleUpper;
+        encoder_ = &PageEncoder::get(form.page);
     }
 }
 
@@ -79,6 +92,7 @@ void FieldEncoding::fill(unsigned char* field) const {
     const bool ebcdic = isEbcdic(text_.page);
     switch (form_) {
         case Form::Text:
+        case Form::HalfWidth:
             std::memset(field, ebcdic ? 0x40 : ' ', size_);
             return;
         case Form::DoubleByte:
@@ -122,12 +136,13 @@ bool FieldEncoding::toPage(std::string_view value, std::string& out, std::string
     const std::size_t bad = form_ == Form::DoubleByte ? encoder_->encodeDoubleByte(text, out)
                                                       : encoder_->encode(text, out);
     if (bad == PageEncoder::npos) return true;
-    std::size_t length = 1;
-    decodeUtf8At(reinterpret_cast<const unsigned char*>(text.data() + bad), text.size() - bad,
-                 length);
-    why = "「" + std::string(text.substr(bad, length)) + "」はこの文字コード (" +
-          std::string(inputCodePageName(text_.page)) + ") にない文字です。";
+    why = missingCharacter(text, bad);
     return false;
+}
+
+std::string FieldEncoding::missingCharacter(std::string_view text, std::size_t at) const {
+    return "「" + characterAt(text, at) + "」はこの文字コード (" +
+           std::string(inputCodePageName(text_.page)) + ") にない文字です。";
 }
 
 std::string FieldEncoding::encodeOther(std::string_view value, unsigned char* field,
@@ -143,6 +158,8 @@ std::string FieldEncoding::encodeOther(std::string_view value, unsigned char* fi
             return encodePacked(value, field);
         case Form::Binary:
             return encodeBinary(value, field);
+        case Form::HalfWidth:
+            return encodeHalfWidth(value, field, scratch);
     }
     return {};
 }
@@ -170,6 +187,33 @@ std::string FieldEncoding::encodeText(std::string_view value, unsigned char* fie
     std::memcpy(field, bytes.data(), bytes.size());
     // Blanks after the text (the double-byte blanks of EBCDIC are 40 40 too).
     std::memset(field + bytes.size(), isEbcdic(text_.page) ? 0x40 : ' ', size_ - bytes.size());
+    return {};
+}
+
+std::string FieldEncoding::encodeHalfWidth(std::string_view value, unsigned char* field,
+                                           std::string& scratch) const {
+    std::string utf8;
+    std::string_view text = value;
+    if (text_.encoding == CsvEncoding::Cp932) {
+        utf8 = cp932ToUtf8(value);
+        text = utf8;
+    }
+    std::string half;
+    if (const std::size_t bad = appendHalfWidth(text, upperCase_, half); bad != kAllHalfWidth) {
+        return "半角にできない文字があります (「" + characterAt(text, bad) + "」)。";
+    }
+    scratch.clear();
+    if (const std::size_t bad = encoder_->encode(half, scratch); bad != PageEncoder::npos) {
+        return missingCharacter(half, bad);
+    }
+    // Blanks at the end are padding (an ideographic space there too, once it is one byte).
+    const std::size_t used = scratch.find_last_not_of(static_cast<char>(encoder_->blank())) + 1;
+    if (used > size_) {
+        return "半角にすると " + std::to_string(used) + " バイトになり、フィールド長 (" +
+               std::to_string(size_) + ") を超えます。";
+    }
+    std::memcpy(field, scratch.data(), used);
+    std::memset(field + used, encoder_->blank(), size_ - used);
     return {};
 }
 

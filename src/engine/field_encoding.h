@@ -59,7 +59,16 @@ class FieldEncoding {
     void fill(unsigned char* field) const;
 
   private:
-    enum class Form : std::uint8_t { Text, DoubleByte, Zoned, HostZoned, Packed, Binary };
+    // HalfWidth: text of one-byte characters only (FieldDef::width), whatever the value's width.
+    enum class Form : std::uint8_t {
+        Text,
+        DoubleByte,
+        Zoned,
+        HostZoned,
+        Packed,
+        Binary,
+        HalfWidth
+    };
 
     // The forms most values come in, each true when it took the value: Shift-JIS text that fits,
     // zoned digits as they were copied, a packed field as the conversion writes it (a sign, a
@@ -124,6 +133,10 @@ class FieldEncoding {
 
     std::string encodeText(std::string_view value, unsigned char* field,
                            std::string& scratch) const;
+    // The value's half-width form in the page's bytes; refused where a character has none or
+    // the form is longer than the field.
+    std::string encodeHalfWidth(std::string_view value, unsigned char* field,
+                                std::string& scratch) const;
     std::string encodeZoned(std::string_view value, unsigned char* field,
                             std::string& scratch) const;
     std::string encodePacked(std::string_view value, unsigned char* field) const;
@@ -131,6 +144,8 @@ class FieldEncoding {
     // The value's text in the page's bytes (CP932 as it is; else through UTF-8); "" and the
     // reason in `why` when a character is missing.
     bool toPage(std::string_view value, std::string& out, std::string& why) const;
+    // Why the character of `text` at byte `at` cannot be written: the page lacks it.
+    std::string missingCharacter(std::string_view text, std::size_t at) const;
     // The number's digits for `digits` places, into `out`; "" or why it cannot be held.
     std::string fitDigits(std::string_view value, std::size_t digits, bool& negative,
                           char* out) const;
@@ -144,8 +159,10 @@ class FieldEncoding {
     bool signDeclared_ = false;
     bool binarySigned_ = false;
     bool bigEndian_ = true;
+    bool upperCase_ = false;  // half-width: lower-case letters become capitals
     ValueTextForm text_;
-    const PageEncoder* encoder_ = nullptr;  // the page's, for text that is not CP932 as it is
+    // The page's, for text that is not CP932 as it is (and for every half-width field).
+    const PageEncoder* encoder_ = nullptr;
 };
 
 }  // namespace sorvek

@@ -184,6 +184,9 @@ struct DefinitionFindings {
     static constexpr std::size_t kTotalFindingsKept = 100;
     std::vector<TotalFinding> wrongTotals;
     std::int64_t wrongTotalCount = 0;
+    // Half-width fields (FieldDef::width), written or not, whose bytes hold a double-byte
+    // character: a Shift-JIS lead byte, or a shift-out on an EBCDIC page.
+    std::vector<FieldFinding> fullWidthCharacters;
 
     // True when anything here means the output will not be what the data holds.
     bool hasProblems() const;

@@ -1,5 +1,9 @@
 #include "engine/record_findings.h"
 
+#include <algorithm>
+
+#include "platform/ebcdic_decoder.h"
+
 namespace sorvek {
 
 RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
@@ -30,6 +34,44 @@ RecordFindingsCollector::RecordFindingsCollector(const RecordDefTable& table,
     if (hasControlTotals(table)) totals_.emplace(table);
     out_.titleLine = table[0].TitleLine;
     if (out_.titleLine) out_.linesWritten = 1;
+    addHalfWidthChecks(table);
+}
+
+void RecordFindingsCollector::addHalfWidthChecks(const RecordDefTable& table) {
+    ebcdic_ = isEbcdic(table[0].codePage);
+    halfWidth_.resize(table.entries.size());
+    for (std::size_t k = 1; k < table.entries.size(); ++k) {
+        const std::vector<FieldDef>& fields = table[k].Fields;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const FieldDef& f = fields[i];
+            if (f.width == CharacterWidth::Any || !fieldWithinRecord(f, table[k].Size)) continue;
+            halfWidth_[k].push_back({static_cast<int>(i),
+                                     static_cast<std::uint32_t>(f.Pos - 1),
+                                     static_cast<std::uint32_t>(f.Size),
+                                     {}});
+        }
+    }
+}
+
+void RecordFindingsCollector::checkHalfWidth(const FramedRecord& r) {
+    const auto k = static_cast<std::size_t>(r.kind);
+    const VaryingLayout& layout = layouts_[k];
+    for (HalfWidthCheck& c : halfWidth_[k]) {
+        if (c.offset + c.size > r.reach ||
+            (r.present != VaryingLayout::kAll && layout.absent(c.offset, r.present))) {
+            continue;
+        }
+        const unsigned char* f = r.bytes + c.offset;
+        const unsigned char* end = f + c.size;
+        const bool doubleByte = ebcdic_ ? std::find(f, end, EbcdicDecoder::kShiftOut) != end
+                                        : std::any_of(f, end, isSjisLead);
+        if (!doubleByte) continue;
+        const std::int64_t shift =
+            r.present == VaryingLayout::kAll
+                ? 0
+                : static_cast<std::int64_t>(layout.shift(c.offset, r.present));
+        c.places.add(r.dataOffset - shift + c.offset, r.number, r.blockLeft);
+    }
 }
 
 void RecordFindingsCollector::stopped(std::int64_t offset, std::int64_t number,
@@ -70,6 +112,13 @@ void RecordFindingsCollector::finish(std::int64_t trailingBytes, std::int64_t tr
             out_.splitCharacters.push_back({kind, field, SplitAt::End, splitEnd_[i]});
         }
     }
+    for (std::size_t k = 1; k < halfWidth_.size(); ++k) {
+        for (const HalfWidthCheck& c : halfWidth_[k]) {
+            if (c.places.any()) {
+                out_.fullWidthCharacters.push_back({static_cast<int>(k), c.field, c.places});
+            }
+        }
+    }
 }
 
 void RecordFindingsCollector::checkTotals(const FramedRecord& r) {
@@ -94,7 +143,7 @@ bool DefinitionFindings::hasProblems() const {
         if (o.any()) return true;
     }
     return !invalidFields.empty() || !splitCharacters.empty() || !fieldsOutside.empty() ||
-           wrongTotalCount > 0;
+           wrongTotalCount > 0 || !fullWidthCharacters.empty();
 }
 
 }  // namespace sorvek

@@ -53,6 +53,8 @@ class RecordFindingsCollector {
         if (totals_) [[unlikely]] {
             checkTotals(r);
         }
+        if (!halfWidth_[k].empty()) [[unlikely]]
+            checkHalfWidth(r);
     }
     void stopped(std::int64_t offset, std::int64_t number, std::uint32_t blockLeft);
     void fault(FramingFault fault, const std::string& message, std::int64_t offset,
@@ -124,6 +126,18 @@ class RecordFindingsCollector {
     }
 
     const RecordDefTable& table_;
+    // Half-width fields: a check of each, by kind, and what it found.
+    struct HalfWidthCheck {
+        int field;
+        std::uint32_t offset;  // 0-based in the record
+        std::uint32_t size;
+        Occurrences places;
+    };
+    void addHalfWidthChecks(const RecordDefTable& table);
+    void checkHalfWidth(const FramedRecord& r);
+    std::vector<std::vector<HalfWidthCheck>> halfWidth_;  // by kind
+    bool ebcdic_ = false;
+
     const FieldCheckPlan& plan_;
     DefinitionFindings& out_;
     std::optional<ControlTotals> totals_;  // where the definition has control totals
