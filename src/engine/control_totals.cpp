@@ -81,14 +81,17 @@ std::optional<TotalValue> numericFieldValue(const FieldDef& f, const unsigned ch
         const char* digits = text.data() + (negative ? 1 : 0);
         return fromDigits(digits, static_cast<std::size_t>(end - digits), negative, exponent);
     }
-    std::vector<char> digits(size);
+    // Digits of fields of any length; most fit the stack.
+    std::array<char, 64> small{};
+    std::vector<char> large(size > small.size() ? size : 0);
+    char* digits = size > small.size() ? large.data() : small.data();
     bool negative = false;
     const SignPosition sign = f.sign != SignPosition::Undeclared ? f.sign
                               : f.leadingSign                    ? SignPosition::Leading
                                                                  : SignPosition::Trailing;
-    const std::ptrdiff_t n = zonedDigits(field, size, sign, ebcdic, digits.data(), negative);
+    const std::ptrdiff_t n = zonedDigits(field, size, sign, ebcdic, digits, negative);
     if (n < 0) return std::nullopt;
-    return fromDigits(digits.data(), static_cast<std::size_t>(n), negative, exponent);
+    return fromDigits(digits, static_cast<std::size_t>(n), negative, exponent);
 }
 
 std::string totalText(const TotalValue& v) {
@@ -118,38 +121,45 @@ bool hasControlTotals(const RecordDefTable& table) {
     return false;
 }
 
-ControlTotals::ControlTotals(const RecordDefTable& table) : ebcdic_(isEbcdic(table[0].codePage)) {
+ControlTotals::ControlTotals(const RecordDefTable& table) {
+    auto plan = std::make_shared<Plan>();
+    plan->ebcdic = isEbcdic(table[0].codePage);
     const auto kinds = static_cast<std::size_t>(table.maxIndex()) + 1;
-    totalFields_.resize(kinds);
-    totalDefs_.resize(kinds);
-    tallyOf_.resize(kinds);
-    counted_.resize(kinds);
-    restarted_.resize(kinds);
+    plan->totalFields.resize(kinds);
+    plan->totalDefs.resize(kinds);
+    plan->tallyOf.resize(kinds);
+    plan->counted.resize(kinds);
+    plan->restarted.resize(kinds);
     for (std::size_t k = 1; k < kinds; ++k) {
         const std::vector<FieldDef>& fields = table[k].Fields;
         for (std::size_t j = 0; j < fields.size(); ++j) {
             const ControlTotal& t = fields[j].total;
             if (!t.present()) continue;
-            totalFields_[k].push_back(j);
-            totalDefs_[k].push_back(fields[j]);
-            tallyOf_[k].push_back(tallies_.size());
-            counted_[static_cast<std::size_t>(t.record)].push_back(tallies_.size());
-            if (t.group != 0)
-                restarted_[static_cast<std::size_t>(t.group)].push_back(tallies_.size());
-            const FieldDef summed = t.kind == TotalKind::Sum
-                                        ? table[static_cast<std::size_t>(t.record)]
-                                              .Fields[static_cast<std::size_t>(t.field - 1)]
-                                        : FieldDef{};
-            tallies_.push_back({t, summed, 0, {}, true});
+            const std::size_t tally = plan->totals.size();
+            plan->totalFields[k].push_back(j);
+            plan->totalDefs[k].push_back(fields[j]);
+            plan->tallyOf[k].push_back(tally);
+            plan->counted[static_cast<std::size_t>(t.record)].push_back(tally);
+            if (t.group != 0) plan->restarted[static_cast<std::size_t>(t.group)].push_back(tally);
+            plan->totals.push_back(t);
+            plan->summed.push_back(t.kind == TotalKind::Sum
+                                       ? table[static_cast<std::size_t>(t.record)]
+                                             .Fields[static_cast<std::size_t>(t.field - 1)]
+                                       : FieldDef{});
         }
     }
+    tallies_.resize(plan->totals.size());
+    plan_ = std::move(plan);
 }
 
 std::optional<TotalValue> ControlTotals::expected(int kind, std::size_t field) const {
     const auto k = static_cast<std::size_t>(kind);
-    const auto at = std::find(totalFields_[k].begin(), totalFields_[k].end(), field);
-    const Tally& t = tallies_[tallyOf_[k][static_cast<std::size_t>(at - totalFields_[k].begin())]];
-    if (t.total.kind == TotalKind::Count) return TotalValue{t.count, 0};
+    const std::vector<std::size_t>& fields = plan_->totalFields[k];
+    const auto at =
+        static_cast<std::size_t>(std::find(fields.begin(), fields.end(), field) - fields.begin());
+    const std::size_t i = plan_->tallyOf[k][at];
+    const Tally& t = tallies_[i];
+    if (plan_->totals[i].kind == TotalKind::Count) return TotalValue{t.count, 0};
     if (!t.known) return std::nullopt;
     return t.sum;
 }
@@ -157,7 +167,7 @@ std::optional<TotalValue> ControlTotals::expected(int kind, std::size_t field) c
 std::vector<ControlTotals::Disagreement> ControlTotals::compare(int kind,
                                                                 const unsigned char* record) const {
     std::vector<Disagreement> out;
-    for (std::size_t j : totalFields_[static_cast<std::size_t>(kind)]) {
+    for (std::size_t j : plan_->totalFields[static_cast<std::size_t>(kind)]) {
         if (std::optional<Disagreement> d = compareField(kind, j, record)) out.push_back(*d);
     }
     return out;
@@ -166,11 +176,13 @@ std::vector<ControlTotals::Disagreement> ControlTotals::compare(int kind,
 std::optional<ControlTotals::Disagreement> ControlTotals::compareField(
     int kind, std::size_t field, const unsigned char* record) const {
     const auto k = static_cast<std::size_t>(kind);
-    const auto at = std::find(totalFields_[k].begin(), totalFields_[k].end(), field);
-    const FieldDef& f = totalDefs_[k][static_cast<std::size_t>(at - totalFields_[k].begin())];
+    const std::vector<std::size_t>& fields = plan_->totalFields[k];
+    const auto at =
+        static_cast<std::size_t>(std::find(fields.begin(), fields.end(), field) - fields.begin());
+    const FieldDef& f = plan_->totalDefs[k][at];
     std::optional<TotalValue> want = expected(kind, field);
     if (!want) return std::nullopt;
-    std::optional<TotalValue> held = numericFieldValue(f, record + f.Pos - 1, ebcdic_);
+    std::optional<TotalValue> held = numericFieldValue(f, record + f.Pos - 1, plan_->ebcdic);
     TotalValue a = *want;
     if (held) {
         TotalValue b = *held;
@@ -181,17 +193,13 @@ std::optional<ControlTotals::Disagreement> ControlTotals::compareField(
 
 void ControlTotals::add(int kind, const unsigned char* record) {
     const auto k = static_cast<std::size_t>(kind);
-    for (std::size_t t : restarted_[k]) {
-        tallies_[t].count = 0;
-        tallies_[t].sum = {};
-        tallies_[t].known = true;
-    }
-    for (std::size_t i : counted_[k]) {
+    for (std::size_t t : plan_->restarted[k]) tallies_[t] = Tally{};
+    for (std::size_t i : plan_->counted[k]) {
         Tally& t = tallies_[i];
         ++t.count;
-        if (t.total.kind != TotalKind::Sum || !t.known) continue;
-        const FieldDef& f = t.summed;
-        std::optional<TotalValue> v = numericFieldValue(f, record + f.Pos - 1, ebcdic_);
+        if (plan_->totals[i].kind != TotalKind::Sum || !t.known) continue;
+        const FieldDef& f = plan_->summed[i];
+        std::optional<TotalValue> v = numericFieldValue(f, record + f.Pos - 1, plan_->ebcdic);
         t.known = v && addTo(t.sum, *v);
     }
 }

@@ -5,6 +5,7 @@
 // those that disagree. Sums are exact decimals, never floating point.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,7 +46,7 @@ class ControlTotals {
 
     // The indices of the fields of `kind` that hold totals, in order.
     const std::vector<std::size_t>& totalsOf(int kind) const {
-        return totalFields_[static_cast<std::size_t>(kind)];
+        return plan_->totalFields[static_cast<std::size_t>(kind)];
     }
     // The value the total field `field` of `kind` holds after the records taken so far; nullopt
     // when a value summed could not be read or the sum went beyond what a tally holds.
@@ -61,20 +62,25 @@ class ControlTotals {
     void add(int kind, const unsigned char* record);
 
   private:
+    // What the definition says, shared by the copies: a copy of the tallies (taken to try a
+    // line) is then only their counts and sums.
+    struct Plan {
+        bool ebcdic = false;
+        std::vector<ControlTotal> totals;                   // by tally
+        std::vector<FieldDef> summed;                       // by tally: Sum: the field added
+        std::vector<std::vector<FieldDef>> totalDefs;       // by kind: the fields holding totals
+        std::vector<std::vector<std::size_t>> totalFields;  // by kind: their indices
+        std::vector<std::vector<std::size_t>> tallyOf;      // by kind: tally of each of them
+        std::vector<std::vector<std::size_t>> counted;      // by kind: tallies it adds to
+        std::vector<std::vector<std::size_t>> restarted;    // by kind: tallies it starts again
+    };
     struct Tally {
-        ControlTotal total;
-        FieldDef summed;  // Sum: the field it adds up
         std::int64_t count = 0;
         TotalValue sum;
         bool known = true;  // every value summed was read and fits
     };
-    bool ebcdic_ = false;
-    std::vector<std::vector<FieldDef>> totalDefs_;  // by kind: the fields holding totals
+    std::shared_ptr<const Plan> plan_;
     std::vector<Tally> tallies_;
-    std::vector<std::vector<std::size_t>> totalFields_;  // by kind: fields holding totals
-    std::vector<std::vector<std::size_t>> tallyOf_;      // by kind: tally of each of them
-    std::vector<std::vector<std::size_t>> counted_;      // by kind: tallies it adds to
-    std::vector<std::vector<std::size_t>> restarted_;    // by kind: tallies it starts again
 };
 
 }  // namespace sorvek

@@ -188,6 +188,8 @@ class RecordBuilder {
     };
     struct Totals {
         std::optional<ControlTotals> tally;
+        std::optional<ControlTotals> trial;  // the tallies as a line being made leaves them
+        std::vector<bool> trialGiven;
         std::vector<std::vector<TotalSlot>> slots;  // by kind
         std::vector<std::vector<int>> slotOfValue;  // by kind, by written field: slot or -1
         std::vector<std::vector<bool>> empty;       // by kind, by slot: left empty in the line

@@ -87,9 +87,16 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::fillTotals(int kind,
 
 std::optional<RecordBuilder::ValueFailure> RecordBuilder::settleTotals() {
     Totals& t = *totals_;
-    // Worked on copies: a line that fails leaves the tallies as they were.
-    ControlTotals tally = *t.tally;
-    std::vector<bool> given = t.given;
+    // Worked on copies (kept, so that their memory is taken once): a line that fails leaves
+    // the tallies as they were.
+    if (!t.trial) {
+        t.trial = t.tally;
+    } else {
+        *t.trial = *t.tally;
+    }
+    ControlTotals& tally = *t.trial;
+    t.trialGiven = t.given;
+    std::vector<bool>& given = t.trialGiven;
     bool started = t.started;
     t.pending.clear();
     for (std::size_t i = 0; i < made_.size(); ++i) {
@@ -113,8 +120,8 @@ std::optional<RecordBuilder::ValueFailure> RecordBuilder::settleTotals() {
         given[static_cast<std::size_t>(kind)] = true;
         started = true;
     }
-    *t.tally = std::move(tally);
-    t.given = std::move(given);
+    std::swap(*t.tally, *t.trial);
+    std::swap(t.given, t.trialGiven);
     t.started = started;
     return std::nullopt;
 }
