@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QQueue>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QUrl>
 
+#include <algorithm>
 #include <optional>
 
 namespace sorvek {
@@ -54,6 +56,11 @@ QString showOpenDialogWithPlaces(QWidget* owner, const QStringList& filters,
         if (QFileInfo(place).isDir() && !sidebar.contains(url)) sidebar.append(url);
     }
     dialog.setSidebarUrls(sidebar);
+    // The places are named by their folders: wide enough to read the names.
+    if (auto* split = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
+        const int side = split->widget(0)->sizeHint().width() * 3 / 2;
+        split->setSizes({side, std::max(dialog.width() - side, side)});
+    }
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
 }
