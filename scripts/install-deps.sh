@@ -9,7 +9,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   qt6-translations-l10n xvfb xauth fonts-noto-cjk
   time gnucobol3 nlohmann-json3-dev groff-base
-  python3-dev pybind11-dev python3-dask python3-distributed"
+  python3-dev pybind11-dev python3-dask python3-distributed
+  python3-venv python3-pip python3-setuptools python3-wheel ccache"
 if [ "${1:-}" = "--bench" ]; then
   PACKAGES="$PACKAGES dos2unix python3"
 fi
