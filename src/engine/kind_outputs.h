@@ -20,9 +20,7 @@ class KindOutputs {
     }
 
     // The next line is of `kind`. REQUIRES: a kind that writes lines.
-    void selectKind(int kind) {
-        current_ = &streams_[streamOf_[static_cast<std::size_t>(kind)]];
-    }
+    void selectKind(int kind) { current_ = &streams_[streamOf_[static_cast<std::size_t>(kind)]]; }
     // As MemoryOutput's, in the stream selected.
     char* reserve(std::size_t n) { return current_->reserve(n); }
     void commit(std::size_t n) { current_->commit(n); }

@@ -22,8 +22,7 @@ class SplitKindsTest : public EngineTest {};
 
 // The lines of `text`, each with its line end: cut at `lineEnd` outside double quotes (values
 // with a line end in them are quoted; without quoting no value holds one).
-std::vector<std::string> linesOf(const std::string& text, const std::string& lineEnd,
-                                 bool quoted) {
+std::vector<std::string> linesOf(const std::string& text, const std::string& lineEnd, bool quoted) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     bool inQuotes = false;
@@ -93,8 +92,10 @@ RecordDefTable headerDetailTable() {
     RecordDefTable table = makeTable(
         fileDefinition(0, "1", ",", true),
         {recordDefinition("受注", 4, "H", 0, 2, {unmarked("K", "X", 1, 1), field("NO", "9", 2, 3)}),
-         recordDefinition("明細", 3, "D", 1, 0, {unmarked("K", "X", 1, 1), field("QTY", "9", 2, 2)}),
-         recordDefinition("明細", 3, "E", 1, 0, {unmarked("K", "X", 1, 1), field("AMT", "9", 2, 2)}),
+         recordDefinition("明細", 3, "D", 1, 0,
+                          {unmarked("K", "X", 1, 1), field("QTY", "9", 2, 2)}),
+         recordDefinition("明細", 3, "E", 1, 0,
+                          {unmarked("K", "X", 1, 1), field("AMT", "9", 2, 2)}),
          recordDefinition("", 2, "Z", 0, 0, {field("Z", "X", 1, 2)})});
     table.output.splitKinds = true;
     return table;
@@ -120,7 +121,8 @@ TEST_F(SplitKindsTest, FilesAreWrittenTogetherAndAFailureAnywhereLeavesEveryOldF
         // No records: the title line alone.
         EXPECT_BYTES_EQ(std::string("Z\r\n"), readFile(kinds[2].path));
     }
-    for (const KindFile& file : kinds) folder.write(file.path.substr(folder.path().size() + 1), "old");
+    for (const KindFile& file : kinds)
+        folder.write(file.path.substr(folder.path().size() + 1), "old");
     const std::vector<std::string> before = folder.names();
 
     // Each of the five writes (three title lines, two of lines), or the first commit, fails:
@@ -151,12 +153,12 @@ TEST_F(SplitKindsTest, KindNamesAreMadeSafeAndNumberedWhenTheyClash) {
     EXPECT_EQ(safeKindName("", 7), "7");
     EXPECT_EQ(safeKindName("受注明細", 2), "受注明細");
 
-    RecordDefTable table = makeTable(
-        fileDefinition(0, "1", ",", false),
-        {recordDefinition("明細", 2, "A", 0, 0, {field("A", "X", 1, 2)}),
-         recordDefinition("明細", 2, "B", 0, 0, {field("B", "X", 1, 2)}),
-         recordDefinition("明細-2", 2, "C", 0, 0, {field("C", "X", 1, 2)}),
-         recordDefinition("a/b", 2, "D", 0, 0, {field("D", "X", 1, 2)})});
+    RecordDefTable table =
+        makeTable(fileDefinition(0, "1", ",", false),
+                  {recordDefinition("明細", 2, "A", 0, 0, {field("A", "X", 1, 2)}),
+                   recordDefinition("明細", 2, "B", 0, 0, {field("B", "X", 1, 2)}),
+                   recordDefinition("明細-2", 2, "C", 0, 0, {field("C", "X", 1, 2)}),
+                   recordDefinition("a/b", 2, "D", 0, 0, {field("D", "X", 1, 2)})});
     std::vector<std::string> paths;
     for (const KindFile& f : kindFiles("/d.x/orders.csv", table)) paths.push_back(f.path);
     EXPECT_EQ(paths, (std::vector<std::string>{"/d.x/orders.明細.csv", "/d.x/orders.明細-2.csv",
