@@ -12,7 +12,9 @@ record kinds told apart by a class code, headers and details) by a definition fi
 `load_definition` returned. The options over the definition are those of sorvek-cli, by their
 names with "_": encoding ("cp932", "utf-8", "utf-8-bom"), quote ("none", "minimal", "all"),
 trim (bool), zoned_sign ("off", "trailing", "leading"), invalid_packed ("keep", "empty",
-"fail"), title_line (bool), line_end ("crlf", "lf"), and for the input input_code_page
+"fail"), title_line (bool), line_end ("crlf", "lf"), split_kinds (bool: one file per record
+kind, "out.csv" written as "out.<kind>.csv", each with its own title line; convert returns
+their paths), and for the input input_code_page
 ("cp932", "ibm930", ...) and record_format ("fixed", "v", "vb").
 
 The parts of a plan convert independently (in other threads, processes or machines; a Part
@@ -56,9 +58,12 @@ def _definition(definition, output_options=None):
 
 def convert(input, output, definition, jobs=0, **output_options):
     """Converts the file `input` into `output` (replaced only when the conversion succeeded) with
-    `jobs` threads (0: one per core)."""
-    _sorvek.convert(_path("input", input), _path("output", output),
-                    _definition(definition, output_options), jobs)
+    `jobs` threads (0: one per core). With split_kinds, `output` itself is not written: one file
+    per record kind that writes lines is, all replaced only when the conversion succeeded, and
+    the list of their paths is returned (else None)."""
+    written = _sorvek.convert(_path("input", input), _path("output", output),
+                              _definition(definition, output_options), jobs)
+    return list(written) if written else None
 
 
 def to_records(input, output, definition, **options):

@@ -55,10 +55,21 @@ std::string elapsedText(std::int64_t milliseconds) {
            twoDigits(seconds % 60) + " 秒";
 }
 
+std::string writtenFileText(const WrittenFile& file) {
+    return "出力ファイル: " + file.path + " (" + groupedNumber(file.lines) + " 行)";
+}
+
 std::string completionDetails(const JobSummary& summary) {
-    std::string text = "出力ファイル: " + summary.outputPath;
-    if (summary.outputSize >= 0)
-        text += "\nサイズ: " + groupedNumber(summary.outputSize) + " バイト";
+    std::string text;
+    if (summary.files.empty()) {
+        text = "出力ファイル: " + summary.outputPath;
+        if (summary.outputSize >= 0)
+            text += "\nサイズ: " + groupedNumber(summary.outputSize) + " バイト";
+    }
+    for (const WrittenFile& file : summary.files) {
+        if (!text.empty()) text += "\n";
+        text += writtenFileText(file);
+    }
     if (!summary.countText.empty()) text += "\n" + summary.countText;
     if (summary.elapsedMs >= 0) text += "\n所要時間: " + elapsedText(summary.elapsedMs);
     if (!summary.warnings.empty()) {

@@ -16,8 +16,16 @@
 
 namespace sorvek {
 
+// A file of an output split by record kind, with the lines written to it.
+struct WrittenFile {
+    std::string path;  // absolute
+    std::int64_t lines = 0;
+};
+
 struct JobSummary {
-    std::string outputPath;        // absolute
+    std::string outputPath;  // absolute
+    // An output split by record kind: its files, in place of `outputPath` and its size.
+    std::vector<WrittenFile> files;
     std::int64_t outputSize = -1;  // -1 when it cannot be read
     std::string countText;         // "書き出した行数: 12 行", or empty
     std::int64_t elapsedMs = -1;   // how long the job took; -1 when not measured
@@ -38,7 +46,11 @@ std::string elapsedText(std::int64_t milliseconds);
 JobSummary summarizeJob(const AppState& state, const InspectionReport& input,
                         FileSystem& files = osFileSystem());
 
-// The lines of the summary: "出力ファイル: …", "サイズ: 1,234 バイト", the count, "所要時間: 1.2
+// "出力ファイル: /work/orders.明細.csv (12 行)".
+std::string writtenFileText(const WrittenFile& file);
+
+// The lines of the summary: "出力ファイル: …", "サイズ: 1,234 バイト" (for a split output one line
+// "出力ファイル: … (12 行)" per file instead), the count, "所要時間: 1.2
 // 秒" when measured, and after an empty line "注意:" with one line per warning.
 std::string completionDetails(const JobSummary& summary);
 

@@ -114,6 +114,12 @@ const DefinitionOption kOptions[] = {
     {"line-end", "      各行の改行。既定は crlf。\n", false, OptionTarget::Text,
      wordList<kLineEndWords>, takeOutputWord<&CsvOutputOverrides::lineEnd, kLineEndWords>,
      [](const AppState& s) { return std::string(optionWord(kLineEndWords, outputOf(s).lineEnd)); }},
+    {"split-kinds",
+     "      レコードの種類ごとに別のファイルに出力します (出力ファイル名.種類名.csv)。\n"
+     "      各ファイルの1行目にはその種類の全ての列名を出力します。\n",
+     true, OptionTarget::Text, noWords,
+     takeOutputWord<&CsvOutputOverrides::splitKinds, kOnOffWords>,
+     [](const AppState& s) { return onOff(outputOf(s).splitKinds); }},
     {"record-end",
      "      固定長のレコードの後に付ける改行。既定は none (レコードを続けて書きます)。\n", false,
      OptionTarget::Records, wordList<kRecordEndWords>,

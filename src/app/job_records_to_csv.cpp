@@ -4,8 +4,10 @@
 #include "app/completion_text.h"
 #include "app/job_registry.h"
 #include "app/run_job.h"
+#include "engine/kind_files.h"
 #include "engine/tran_rec2csv.h"
 #include "platform/number_text.h"
+#include "platform/paths.h"
 
 namespace sorvek {
 namespace {
@@ -16,9 +18,31 @@ Status run(AppState& state, EngineContext& context) {
                        context);
 }
 
-void summarize(const AppState&, const InspectionReport& input, JobSummary& summary) {
+// The files of an output split by kind, each with its lines: a record of a kind without a
+// child writes one line, and each file has its own title line.
+std::vector<WrittenFile> splitFiles(const AppState& state, const DefinitionFindings& d) {
+    std::vector<WrittenFile> files;
+    const RecordDefTable& table = state.recordDefTable;
+    for (const KindFile& file : kindFiles(getFullPath(state.job.JobParams[1]), table)) {
+        const auto k = static_cast<std::size_t>(file.kind);
+        const std::int64_t records = k < d.recordsByKind.size() ? d.recordsByKind[k] : 0;
+        files.push_back({file.path, records + (table[0].TitleLine ? 1 : 0)});
+    }
+    return files;
+}
+
+void summarize(const AppState& state, const InspectionReport& input, JobSummary& summary) {
     const DefinitionFindings& d = input.definition;
-    summary.countText = "書き出した行数: " + groupedNumber(d.linesWritten) + " 行" +
+    if (state.recordDefTable.output.splitKinds) {
+        summary.files = splitFiles(state, d);
+        summary.outputSize = -1;
+    }
+    std::int64_t lines = d.linesWritten;
+    if (!summary.files.empty()) {
+        lines = 0;
+        for (const WrittenFile& file : summary.files) lines += file.lines;
+    }
+    summary.countText = "書き出した行数: " + groupedNumber(lines) + " 行" +
                         (d.titleLine ? " (見出し行を含む)" : "");
     summary.warnings = completionWarnings(input);
 }

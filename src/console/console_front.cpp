@@ -149,6 +149,13 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
         const std::optional<JobSummary> summary = runJobWithSummary(state, context, messages);
         ok = summary.has_value();
         if (summary) notes = summary->warnings;
+        // The files of an output split by kind, which no other line names.
+        if (summary && command.verbose) {
+            for (const WrittenFile& file : summary->files) {
+                std::fprintf(streams.err, "%s: %s\n", streams.programName,
+                             writtenFileText(file).c_str());
+            }
+        }
     } else {
         ok = runJob(state, context, messages);
     }

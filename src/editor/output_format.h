@@ -45,6 +45,10 @@ inline constexpr std::array<OutputChoice<CsvLineEnd>, 2> kLineEndChoices{{
     {"LF", CsvLineEnd::Lf},
 }};
 
+// The check box of an output split by record kind (CsvOutputOptions::splitKinds).
+inline constexpr const char* kSplitKindsCaption =
+    "レコードの種類ごとに別のファイルに出力する (出力ファイル名.種類名.csv)";
+
 // The index of `value` among `choices` (0 when absent).
 template <typename E, std::size_t N>
 int choiceIndex(const std::array<OutputChoice<E>, N>& choices, E value) {

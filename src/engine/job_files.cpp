@@ -219,12 +219,10 @@ Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, Fil
                                       std::move(probed));
 }
 
-Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
-                              EngineContext& context) {
+Result<std::unique_ptr<SafeOutput>> openJobOutput(const std::string& inputPath,
+                                                  const std::string& outputPath,
+                                                  const EngineContext& context) {
     FileSystem& fs = context.files;
-    Result<std::unique_ptr<JobInput>> input = openJobInput(inputPath, fs, context.cancelled);
-    if (!input) return input.error();
-
     // Refused before the output is touched: the input, the definition or the settings would be
     // lost under the output (an output written as it is, a device, cannot be any of them).
     auto refused = [&](const std::string& why) {
@@ -240,9 +238,18 @@ Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& o
             }
         }
     }
-
     auto output = SafeOutput::open(fs, outputPath, SafeOutput::Flush::WhenReplacing);
     if (!output) return fileFailure(FailureSubject::OutputOpen, outputPath, output.error());
+    return std::move(*output);
+}
+
+Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
+                              EngineContext& context) {
+    Result<std::unique_ptr<JobInput>> input =
+        openJobInput(inputPath, context.files, context.cancelled);
+    if (!input) return input.error();
+    auto output = openJobOutput(inputPath, outputPath, context);
+    if (!output) return output.error();
     JobFiles files;
     files.input = std::move(*input);
     files.output = std::move(*output);

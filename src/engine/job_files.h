@@ -167,6 +167,10 @@ Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, Fil
 // failure.
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
                               EngineContext& context);
+// The output's steps of openJobFiles alone: the refusals, then SafeOutput::open.
+Result<std::unique_ptr<SafeOutput>> openJobOutput(const std::string& inputPath,
+                                                  const std::string& outputPath,
+                                                  const EngineContext& context);
 
 // How an output ends: replaced by what was written (the job succeeded), or, after a failure
 // found in the data, given what was written only where it goes out as it comes (a pipe, a

@@ -25,6 +25,16 @@ std::size_t partLength(const EngineContext& context);
 Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
                           RecordDefTable& table, EngineContext& context);
 
+// tranRec2Csv into one file per record kind that writes lines (engine/kind_files.h), each with
+// its own byte order mark and title line, with `context.jobs` workers (1 too: the parts are then
+// converted one after the other). Each line goes to its kind's file as the one output would have
+// it. The files are written through SafeOutput each and committed one after the other only when
+// the whole job succeeded; after a failure, a cancellation or a stop in the data none is
+// replaced (a file written as it is, a device, has what was written). `outputPath` itself is not
+// touched. REQUIRES: `table` passed the definition check.
+Status tranRec2CsvByKind(const std::string& inputPath, const std::string& outputPath,
+                         RecordDefTable& table, EngineContext& context);
+
 // tranCsv2Rec with `context.jobs` workers, with its outcome. REQUIRES: checkCsvToRecordsRun
 // passed, and the records are not laid out in blocks (VB), whose filling runs through the file.
 Status tranCsv2RecInParts(const std::string& inputPath, const std::string& outputPath,

@@ -1,5 +1,5 @@
-// tranRec2CsvInParts (engine/parallel_jobs.h): record-to-CSV as a kind of part of the part
-// pipeline (engine/part_pipeline.h).
+// tranRec2CsvInParts and tranRec2CsvByKind (engine/parallel_jobs.h): record-to-CSV as a kind of
+// part of the part pipeline (engine/part_pipeline.h).
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -8,6 +8,8 @@
 #include "engine/buffer_pool.h"
 #include "engine/in_order_writer.h"
 #include "engine/job_files.h"
+#include "engine/kind_files.h"
+#include "engine/kind_outputs.h"
 #include "engine/parallel_jobs.h"
 #include "engine/part_carry.h"
 #include "engine/part_pipeline.h"
@@ -40,9 +42,13 @@ class Rec2CsvParts {
     };
 
     // `table` as prepareRec2CsvRun left it, `text` what it returned; all outlive the kind.
+    // `streamOfKind`: for an output split by kind, the writer's stream of each kind's lines
+    // (KindOutputs); null for the one output.
     Rec2CsvParts(RecordDefTable& table, const Rec2CsvText& text, JobInput& input,
-                 InOrderWriter& writer, BufferPool& pool, const EngineContext& context)
-        : table_(table),
+                 InOrderWriter& writer, BufferPool& pool, const EngineContext& context,
+                 const std::vector<std::size_t>* streamOfKind = nullptr)
+        : streamOfKind_(streamOfKind),
+          table_(table),
           text_(text),
           input_(input),
           writer_(writer),
@@ -86,6 +92,10 @@ class Rec2CsvParts {
         if (context_.observeInput) context_.observeInput(data, n);
     }
 
+    // Converts the part into its kinds' streams and hands them to the writer: the stop's message.
+    std::string convertByKind(const Part& part, std::uint64_t index);
+
+    const std::vector<std::size_t>* streamOfKind_;
     RecordDefTable& table_;
     const Rec2CsvText& text_;
     JobInput& input_;
@@ -139,6 +149,7 @@ Rec2CsvParts::Done Rec2CsvParts::finish(Part& part, std::uint64_t index) {
         writer_.deliver(index, MemoryOutput());
         return {};
     }
+    if (streamOfKind_ != nullptr) return {convertByKind(part, index)};
     PartResult result;
     if (writer_.ok()) {
         result = convertRec2CsvPart(table_, text_, part.start,
@@ -153,7 +164,89 @@ Rec2CsvParts::Done Rec2CsvParts::finish(Part& part, std::uint64_t index) {
     return {std::move(result.stopMessage)};
 }
 
+std::string Rec2CsvParts::convertByKind(const Part& part, std::uint64_t index) {
+    KindOutputs output(writer_.takeBuffers(), *streamOfKind_);
+    std::string stop;
+    if (writer_.ok()) {
+        stop = convertRec2CsvPartByKind(table_, text_, part.start,
+                                        reinterpret_cast<const unsigned char*>(part.data),
+                                        part.size, part.last, output);
+    }
+    if (!stop.empty() && part.walkStop.starts_with(stop)) stop = part.walkStop;
+    writer_.deliverStreams(index, output.takeStreams(), !stop.empty());
+    return stop;
+}
+
+// The files of an output split by kind, opened, and the stream of each kind's lines.
+struct KindFilesOpened {
+    std::vector<KindFile> names;
+    std::vector<std::unique_ptr<SafeOutput>> outputs;
+    std::vector<std::size_t> streamOfKind;  // by table index
+};
+
+Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::string& outputPath,
+                                      const RecordDefTable& table, const EngineContext& context) {
+    KindFilesOpened files;
+    files.names = kindFiles(outputPath, table);
+    files.streamOfKind.assign(static_cast<std::size_t>(table.maxIndex()) + 1, 0);
+    for (const KindFile& name : files.names) {
+        auto output = openJobOutput(inputPath, name.path, context);
+        if (!output) return output.error();
+        files.streamOfKind[static_cast<std::size_t>(name.kind)] = files.outputs.size();
+        files.outputs.push_back(std::move(*output));
+    }
+    return files;
+}
+
+// Ends every file as `end` says, in order; the first failure.
+Status finishKindFiles(const Status& written, KindFilesOpened& files, OutputEnd end) {
+    for (std::size_t i = 0; i < files.outputs.size(); ++i) {
+        const Status finished = finishOutput(written, *files.outputs[i], files.names[i].path, end);
+        if (!finished) return finished;
+    }
+    return {};
+}
+
 }  // namespace
+
+Status tranRec2CsvByKind(const std::string& inputPath, const std::string& outputPath,
+                         RecordDefTable& table, EngineContext& context) {
+    auto input = openJobInput(inputPath, context.files, context.cancelled);
+    if (!input) return jobOutcome(input.error(), context);
+    auto files = openKindFiles(inputPath, outputPath, table, context);
+    if (!files) return jobOutcome(files.error(), context);
+    ProgressReporter progress(context.progress, (*input)->length());
+    progress.start();
+
+    const Rec2CsvText text = prepareRec2CsvRun(table);
+    std::vector<WritableFile*> streams;
+    for (const auto& output : files->outputs) streams.push_back(&output->file());
+    InOrderWriter writer(std::move(streams));
+    // A kind without lines still gets its file with its title line: whoever reads the set of
+    // files finds every kind's columns.
+    for (std::size_t i = 0; i < files->names.size(); ++i) {
+        const std::string preamble = kindPreamble(table, text, files->names[i].kind);
+        writer.writeFirst(preamble.data(), preamble.size(), i);
+    }
+    BufferPool pool;
+    Rec2CsvParts kind(table, text, **input, writer, pool, context, &files->streamOfKind);
+    const PartPipelineOutcome outcome =
+        runParts(kind, {std::max(context.jobs, 1u), progress, context.cancelled}, **input,
+                 static_cast<std::int64_t>(partLength(context)), true);
+    const Status written = writer.finish(outcome.parts);
+    if (!outcome.failure) return jobOutcome(outcome.failure, context);
+    if (outcome.cancelled) return cancelledFailure();
+    if (outcome.stopped) {
+        const Status flushed = finishKindFiles(written, *files, OutputEnd::KeepOldFile);
+        if (!flushed) return jobOutcome(flushed, context);
+        return dataStop(outcome.stopMessage);
+    }
+    if (Status finished = finishKindFiles(written, *files, OutputEnd::Replace); !finished) {
+        return jobOutcome(finished, context);
+    }
+    progress.finished();
+    return {};
+}
 
 Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outputPath,
                           RecordDefTable& table, EngineContext& context) {

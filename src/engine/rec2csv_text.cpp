@@ -25,15 +25,12 @@ std::string quoteText(const std::string& value, const std::string& delimiter, Cs
     return quoted + "\"";
 }
 
-// The title line: the marked field names of the first kind without a child and of its
-// ancestors, top-level ancestor first, in the output's encoding and quoting, with its line end.
-std::string titleLine(const RecordDefTable& table, const std::string& delimiter,
+// The title line of the lines of kind `leaf`: the marked field names of its ancestors,
+// top-level ancestor first, then its own, in the output's encoding and quoting, with its line
+// end.
+std::string titleLine(const RecordDefTable& table, int leaf, const std::string& delimiter,
                       const CsvOutputOptions& options, const std::string& lineEnd) {
     const bool cp932 = options.encoding == CsvEncoding::Cp932;
-    int leaf = 0;
-    for (int k = 1; k <= table.maxIndex() && leaf == 0; ++k) {
-        if (table[static_cast<std::size_t>(k)].Child == 0) leaf = k;
-    }
     std::vector<int> chain;
     for (int r = leaf; r != 0; r = table[static_cast<std::size_t>(r)].Parent) chain.push_back(r);
     std::string text;
@@ -61,8 +58,23 @@ Rec2CsvText prepareRec2CsvRun(RecordDefTable& table) {
         options.encoding == CsvEncoding::Cp932 ? utf8ToCp932(file.Delimiter) : file.Delimiter;
     text.lineEnd = options.lineEnd == CsvLineEnd::Lf ? "\n" : "\r\n";
     if (options.encoding == CsvEncoding::Utf8Bom) text.preamble = "\xEF\xBB\xBF";
-    if (file.TitleLine) text.preamble += titleLine(table, text.delimiter, options, text.lineEnd);
+    if (file.TitleLine) {
+        // The one output's title line names the first kind without a child.
+        int leaf = 0;
+        for (int k = 1; k <= table.maxIndex() && leaf == 0; ++k) {
+            if (table[static_cast<std::size_t>(k)].Child == 0) leaf = k;
+        }
+        text.preamble += titleLine(table, leaf, text.delimiter, options, text.lineEnd);
+    }
     return text;
+}
+
+std::string kindPreamble(const RecordDefTable& table, const Rec2CsvText& text, int kind) {
+    const CsvOutputOptions& options = table.output;
+    std::string preamble = options.encoding == CsvEncoding::Utf8Bom ? "\xEF\xBB\xBF" : "";
+    if (table[0].TitleLine)
+        preamble += titleLine(table, kind, text.delimiter, options, text.lineEnd);
+    return preamble;
 }
 
 std::string invalidPackedText(std::int64_t recordNumber, std::int64_t offset,

@@ -30,6 +30,11 @@ struct Rec2CsvText {
 // is cleared) and returns the texts of the run.
 Rec2CsvText prepareRec2CsvRun(RecordDefTable& table);
 
+// What the file of kind `kind` of an output split by kind begins with: the byte order mark and
+// the title line of that kind's lines (its ancestors' marked fields, then its own), as the
+// options ask. `table` and `text` as prepareRec2CsvRun left and returned them.
+std::string kindPreamble(const RecordDefTable& table, const Rec2CsvText& text, int kind);
+
 // The failure of a conversion that stopped in the data at a record: `text` names it (the texts
 // below, or a descriptor word's fault).
 inline Failure dataStop(std::string text) {

@@ -231,6 +231,8 @@ class RecordConverter {
             info.inBuffer = true;
         }
         if (!info.writesLine) return;
+        // An output of one stream per kind (KindOutputs) is told whose line comes.
+        if constexpr (requires { output_.selectKind(kind); }) output_.selectKind(kind);
         if constexpr (kFormatted) {
             char* out = output_.reserve(plan_.maxLineLength(kind) + 2);
             char* end;

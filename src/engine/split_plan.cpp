@@ -153,33 +153,49 @@ Result<RecordSplitPlan> planRec2CsvParts(FileSystem& fs, const std::string& path
     return plan;
 }
 
+namespace {
+
+// Converts one part into `output` (MemoryOutput, or KindOutputs): the stop's message, or empty.
+template <class Output>
+std::string convertPartInto(const RecordDefTable& table, const Rec2CsvText& text,
+                            const RecordPartStart& start, const unsigned char* data,
+                            std::size_t size, bool last, Output& output) {
+    RecordDefTable own = table;  // the converter keeps the ancestors' records in `Data`
+    // A plan of its own: the line plan keeps the ancestors' part of a line by the serials of
+    // this converter.
+    const CsvOutputOptions& options = own.output;
+    const CsvLinePlan plan(own, text.delimiter, options);
+    RecordConverter<Output> converter(own, plan, output, text.lineEnd,
+                                      options.invalidPacked == InvalidPacked::Fail);
+    converter.startAfter(start.recordsBefore, FramingState{start.pending, start.blockLeft});
+    for (const auto& [kind, record] : start.ancestors) converter.seedRecord(kind, record);
+    const auto outcome = converter.convert(data, data + size, last, start.offset);
+    if (outcome.unknownKind) {
+        return unknownKindText(converter.recordsMet(),
+                               start.offset + static_cast<std::int64_t>(outcome.consumed));
+    }
+    if (!outcome.invalidPacked.empty()) return outcome.invalidPacked;
+    return outcome.badFraming;
+}
+
+}  // namespace
+
 PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& text,
                               const RecordPartStart& start, const unsigned char* data,
                               std::size_t size, bool last, bool first, MemoryOutput reuse) {
-    RecordDefTable own = table;  // the converter keeps the ancestors' records in `Data`
     PartResult result;
     result.bytes = std::move(reuse);
     result.bytes.clear();
     (void)result.bytes.reserve(size * 2 + 4096 + (first ? text.preamble.size() : 0));
     if (first) result.bytes.append(text.preamble.data(), text.preamble.size());
-    // A plan of its own: the line plan keeps the ancestors' part of a line by the serials of
-    // this converter.
-    const CsvOutputOptions& options = own.output;
-    const CsvLinePlan plan(own, text.delimiter, options);
-    RecordConverter<MemoryOutput> converter(own, plan, result.bytes, text.lineEnd,
-                                            options.invalidPacked == InvalidPacked::Fail);
-    converter.startAfter(start.recordsBefore, FramingState{start.pending, start.blockLeft});
-    for (const auto& [kind, record] : start.ancestors) converter.seedRecord(kind, record);
-    const auto outcome = converter.convert(data, data + size, last, start.offset);
-    if (outcome.unknownKind) {
-        result.stopMessage = unknownKindText(
-            converter.recordsMet(), start.offset + static_cast<std::int64_t>(outcome.consumed));
-    } else if (!outcome.invalidPacked.empty()) {
-        result.stopMessage = outcome.invalidPacked;
-    } else if (!outcome.badFraming.empty()) {
-        result.stopMessage = outcome.badFraming;
-    }
+    result.stopMessage = convertPartInto(table, text, start, data, size, last, result.bytes);
     return result;
+}
+
+std::string convertRec2CsvPartByKind(const RecordDefTable& table, const Rec2CsvText& text,
+                                     const RecordPartStart& start, const unsigned char* data,
+                                     std::size_t size, bool last, KindOutputs& output) {
+    return convertPartInto(table, text, start, data, size, last, output);
 }
 
 Result<PartResult> convertRec2CsvFilePart(FileSystem& fs, const std::string& path,

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/kind_outputs.h"
 #include "engine/memory_output.h"
 #include "engine/rec2csv_text.h"
 #include "engine/record_converter.h"
@@ -125,6 +126,12 @@ PartResult convertRec2CsvPart(const RecordDefTable& table, const Rec2CsvText& te
                               const RecordPartStart& start, const unsigned char* data,
                               std::size_t size, bool last, bool first,
                               MemoryOutput reuse = MemoryOutput());
+
+// The same for an output split by record kind: each line goes to its kind's stream of `output`.
+// The stop's message, or empty.
+std::string convertRec2CsvPartByKind(const RecordDefTable& table, const Rec2CsvText& text,
+                                     const RecordPartStart& start, const unsigned char* data,
+                                     std::size_t size, bool last, KindOutputs& output);
 
 // Converts part `part` of `plan` of the file at `path`, read into memory (bounded by the part's
 // length). `table` as for planRec2CsvParts (it is copied and prepared here). Fails with the

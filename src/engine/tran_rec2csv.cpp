@@ -118,6 +118,7 @@ BlocksEnd convertBlocks(JobInput& input, OutputBuffer& output,
 Status tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
                    RecordDefTable& table, EngineContext& context) {
     if (Status definition = checkRec2CsvDefinition(table); !definition) return definition;
+    if (table.output.splitKinds) return tranRec2CsvByKind(inputPath, outputPath, table, context);
     if (context.jobs > 1) {
         return tranRec2CsvInParts(inputPath, outputPath, table, context);
     }

@@ -112,6 +112,11 @@ Status readOutputSection(const IniDocument& doc, RecordDefTable& table) {
     if (Status s = readOutputWord(doc, "InvalidPacked", kInvalidPackedWords, o.invalidPacked); !s)
         return s;
     if (Status s = readOutputWord(doc, "LineEnd", kLineEndWords, o.lineEnd); !s) return s;
+    if (const std::string split = doc.get(kOutputSection, "SplitKinds"); !split.empty()) {
+        std::optional<bool> value = parseBoolean(split);
+        if (!value) return badOutputValue("SplitKinds", split);
+        o.splitKinds = *value;
+    }
     // The zoned fields whose first digit carries the sign, by record: field indices.
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const std::string key = leadingSignKey(i);
@@ -149,6 +154,8 @@ void writeOutputSection(IniDocument& doc, const RecordDefTable& table) {
     doc.set(kOutputSection, "ZonedSign", optionWord(kZonedSignWords, o.zonedSign));
     doc.set(kOutputSection, "InvalidPacked", optionWord(kInvalidPackedWords, o.invalidPacked));
     doc.set(kOutputSection, "LineEnd", optionWord(kLineEndWords, o.lineEnd));
+    // Written only when on, so that a file with the other options saves as it always did.
+    if (o.splitKinds) doc.set(kOutputSection, "SplitKinds", "True");
     for (const auto& [i, list] : leading) doc.set(kOutputSection, leadingSignKey(i), list);
 }
 

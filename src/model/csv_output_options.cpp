@@ -9,6 +9,7 @@ void CsvOutputOverrides::applyTo(CsvOutputOptions& options) const {
     if (zonedSign) options.zonedSign = *zonedSign;
     if (invalidPacked) options.invalidPacked = *invalidPacked;
     if (lineEnd) options.lineEnd = *lineEnd;
+    if (splitKinds) options.splitKinds = *splitKinds;
 }
 
 }  // namespace sorvek

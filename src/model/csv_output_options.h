@@ -29,6 +29,9 @@ struct CsvOutputOptions {
     ZonedSign zonedSign = ZonedSign::Off;
     InvalidPacked invalidPacked = InvalidPacked::Keep;
     CsvLineEnd lineEnd = CsvLineEnd::CrLf;
+    // One file per record kind that writes lines, named after the output and the kind, each
+    // with its own title line, instead of the one output (engine/kind_files.h).
+    bool splitKinds = false;
 
     bool operator==(const CsvOutputOptions&) const = default;
     // True when the output is written as it always was.
@@ -44,10 +47,11 @@ struct CsvOutputOverrides {
     std::optional<InvalidPacked> invalidPacked;
     std::optional<CsvLineEnd> lineEnd;
     std::optional<bool> titleLine;
+    std::optional<bool> splitKinds;
 
     bool empty() const {
         return !encoding && !quoting && !trimBlanks && !zonedSign && !invalidPacked && !lineEnd &&
-               !titleLine;
+               !titleLine && !splitKinds;
     }
     // Sets in `options` what is given here (all but the title line, which is the caller's).
     void applyTo(CsvOutputOptions& options) const;

@@ -14,6 +14,7 @@
 #include "app/run_job.h"
 #include "console/check_command.h"
 #include "engine/job_files.h"
+#include "engine/kind_files.h"
 #include "engine/part_workers.h"
 #include "engine/rec2csv_definition_check.h"
 #include "engine/split_plan.h"
@@ -168,8 +169,10 @@ py::tuple convertPart(const py::object& input, const Definition& definition, con
     return py::make_tuple(py::bytes(result.bytes.data(), result.bytes.size()), stop);
 }
 
-void convertFile(const std::string& input, const std::string& output, const Definition& definition,
-                 unsigned jobs) {
+// The paths of the files written when the definition splits the output by record kind, else
+// an empty list.
+std::vector<std::string> convertFile(const std::string& input, const std::string& output,
+                                     const Definition& definition, unsigned jobs) {
     SilentProgress progress;
     EngineContext context{progress};
     context.jobs = workers(jobs);
@@ -180,6 +183,11 @@ void convertFile(const std::string& input, const std::string& output, const Defi
         converted = tranRec2Csv(input, output, table, context);
     }
     if (!converted) fail(converted.error());
+    std::vector<std::string> written;
+    if (table.output.splitKinds) {
+        for (const KindFile& file : kindFiles(output, table)) written.push_back(file.path);
+    }
+    return written;
 }
 
 // Makes the records of the delimited text `input` into `output`, through the definition and the

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """What today's CSV readers make of sorvek-cli's output: Python's csv module and pandas read the
-utf-8-bom + minimal output of awkward text into the right rows and columns, signs included.
+utf-8-bom + minimal output of awkward text into the right rows and columns, signs included; and
+pandas reads every file of an output split by record kind (several kinds, headers and details,
+three levels) with that kind's columns.
 
 Usage: csv_readers_test.py SORVEK_CLI
 Exits 77 (skipped) with a notice when pandas is not installed.
@@ -97,7 +99,68 @@ def main():
     assert all(abs(a - float(r[1])) < 1e-9 for a, r in zip(frame["数量"], rows))
     assert list(frame["金額"]) == [r[2] for r in rows]
     print(f"csv and pandas read {len(rows)} rows of 3 columns as written")
+    split_kinds(program, pandas)
     return 0
+
+
+# Orders (受注) with items (明細) with notes (備考), discounts (値引) under an order, and a total
+# (合計) on its own: the kinds that write lines, each with the columns of its file.
+SPLIT_RECORDS = [
+    ("受注", 4, "H", 0, 2, [("区分", "X", 1, 1, 0), ("受注番号", "9", 2, 3, -1)]),
+    ("明細", 5, "D", 1, 3, [("区分", "X", 1, 1, 0), ("品目", "X", 2, 4, -1)]),
+    ("備考", 7, "N", 2, 0, [("区分", "X", 1, 1, 0), ("備考", "X", 2, 6, -1)]),
+    ("値引", 4, "W", 1, 0, [("区分", "X", 1, 1, 0), ("値引", "9", 2, 3, -1)]),
+    ("合計", 3, "S", 0, 0, [("区分", "X", 1, 1, 0), ("件数", "9", 2, 2, -1)]),
+]
+SPLIT_COLUMNS = {"備考": ["受注番号", "品目", "備考"], "値引": ["受注番号", "値引"], "合計": ["件数"]}
+
+
+def split_kinds(program, pandas):
+    definition = ("[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\n"
+                  f"MaxRecordIndex={len(SPLIT_RECORDS)}\r\nName=orders\r\nSize=0\r\n"
+                  "ClassPos=1\r\nDelimiter=,\r\nTitleLine=True\r\n")
+    for k, (name, size, code, parent, child, fields) in enumerate(SPLIT_RECORDS, 1):
+        definition += (f"[Record_{k}]\r\nName={name}\r\nSize={size}\r\nClass={code}\r\n"
+                       f"Parent={parent}\r\nChild={child}\r\nMaxFieldIndex={len(fields) - 1}\r\n")
+        for j, (field, kind, pos, width, check) in enumerate(fields):
+            definition += f"Field_{j}={field},{kind},{pos},{width},0,{check},\r\n"
+    rng = random.Random(30)
+    data = bytearray()
+    expected = {name: [] for name in SPLIT_COLUMNS}
+    for order in range(1, 200):
+        number = f"{order:03d}"
+        data += b"H" + number.encode()
+        for _ in range(rng.randint(0, 3)):
+            item = rng.choice(["AB,1", "x\"yz", "PLN ", "Q  Q"])
+            data += b"D" + item.encode()
+            for _ in range(rng.randint(1, 2)):
+                note = rng.choice(["ok    ", "a,b   ", "late  "])
+                data += b"N" + note.encode()
+                expected["備考"].append([number, item.rstrip(" "), note.rstrip(" ")])
+        if rng.random() < 0.5:
+            discount = f"{rng.randint(0, 999):03d}"
+            data += b"W" + discount.encode()
+            expected["値引"].append([number, discount])
+    data += b"S42"
+    expected["合計"].append(["42"])
+    with tempfile.TemporaryDirectory() as folder:
+        def path(name):
+            return os.path.join(folder, name)
+        with open(path("in.dat"), "wb") as f:
+            f.write(data)
+        with open(path("def.trd"), "wb") as f:
+            f.write(cp932(definition))
+        for jobs in ["1", "3"]:
+            subprocess.run([program, "--split-kinds", "--encoding", "utf-8-bom", "--quote",
+                            "minimal", "--trim", "--jobs", jobs, "/C", path("in.dat"),
+                            path("orders.csv"), path("def.trd")], check=True)
+            assert not os.path.exists(path("orders.csv")), "the one output was written"
+            for name, columns in SPLIT_COLUMNS.items():
+                frame = pandas.read_csv(path(f"orders.{name}.csv"), encoding="utf-8-sig",
+                                        dtype=str, keep_default_na=False)
+                assert list(frame.columns) == columns, (name, list(frame.columns))
+                assert frame.values.tolist() == expected[name], (name, jobs)
+    print("pandas reads every file of an output split by kind with its columns")
 
 
 if __name__ == "__main__":

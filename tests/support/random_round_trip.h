@@ -31,6 +31,7 @@ struct RoundTripCase {
     std::string records;  // the data file, framed as `framing` and the definition say
     std::size_t blockSize = kDefaultBlockSize;  // the jobs' input blocks
     std::string summary;                        // what was drawn, for a failure's message
+    std::vector<int> lineKinds;  // the kind of each record that writes a line, in order
 };
 
 // Draws cases: a page (CP932 or an EBCDIC page), fixed records (with a line end after each on
@@ -48,12 +49,15 @@ class RoundTripDraw {
         classOffsets_.clear();
         drawFile(c);
         drawKinds(c);
+        lineKinds_.clear();
         drawRecords(c);
+        c.lineKinds = lineKinds_;
         return c;
     }
 
   private:
     static constexpr int kMaxDepth = 3;
+    std::vector<int> lineKinds_;
 
     int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
     bool chance(int n) { return pick(n) == 0; }
@@ -296,7 +300,10 @@ class RoundTripDraw {
         }
         last_[static_cast<std::size_t>(k)] = record;
         records.push_back(record);
-        if (kind.Child == 0) return;
+        if (kind.Child == 0) {
+            lineKinds_.push_back(k);
+            return;
+        }
         std::vector<int> children;
         for (int r = 1; r <= table.maxIndex(); ++r) {
             if (table[static_cast<std::size_t>(r)].Parent == k) children.push_back(r);

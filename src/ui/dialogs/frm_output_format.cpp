@@ -54,6 +54,9 @@ frmOutputFormat::frmOutputFormat(RecordDefTable& table, QWidget* parent)
     lstLeadingSign->setMinimumHeight(90);
     cmbInvalidPacked = choiceBox(kInvalidPackedChoices, o.invalidPacked, "cmbInvalidPacked", this);
     cmbLineEnd = choiceBox(kLineEndChoices, o.lineEnd, "cmbLineEnd", this);
+    chkSplitKinds = new QCheckBox(q(kSplitKindsCaption), this);
+    chkSplitKinds->setObjectName(QStringLiteral("chkSplitKinds"));
+    chkSplitKinds->setChecked(o.splitKinds);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("文字コード:"), cmbEncoding);
@@ -63,6 +66,7 @@ frmOutputFormat::frmOutputFormat(RecordDefTable& table, QWidget* parent)
     form->addRow(QStringLiteral("符号が最初の桁にあるフィールド:"), lstLeadingSign);
     form->addRow(QStringLiteral("不正なパック10進数 (P):"), cmbInvalidPacked);
     form->addRow(QStringLiteral("改行:"), cmbLineEnd);
+    form->addRow(QString(), chkSplitKinds);
 
     auto* note = new QLabel(
         QStringLiteral("1行目のフィールド名と区切り記号はファイル定義で指定します。\n"
@@ -99,6 +103,7 @@ OutputFormatForm frmOutputFormat::formFromControls() const {
     form.options.zonedSign = chosen(kZonedSignChoices, cmbZonedSign);
     form.options.invalidPacked = chosen(kInvalidPackedChoices, cmbInvalidPacked);
     form.options.lineEnd = chosen(kLineEndChoices, cmbLineEnd);
+    form.options.splitKinds = chkSplitKinds->isChecked();
     for (int i = 0; i < lstLeadingSign->count(); ++i) {
         form.zonedFields[static_cast<std::size_t>(i)].leadingSign =
             lstLeadingSign->item(i)->checkState() == Qt::Checked;

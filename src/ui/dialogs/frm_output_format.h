@@ -23,6 +23,7 @@ class frmOutputFormat : public QDialog {
     QComboBox* cmbEncoding = nullptr;
     QComboBox* cmbQuote = nullptr;
     QCheckBox* chkTrim = nullptr;
+    QCheckBox* chkSplitKinds = nullptr;
     QComboBox* cmbZonedSign = nullptr;
     QListWidget* lstLeadingSign = nullptr;  // the zoned fields, ticked where the sign leads
     QComboBox* cmbInvalidPacked = nullptr;
