@@ -186,6 +186,12 @@ struct KindFilesOpened {
 
 Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::string& outputPath,
                                       const RecordDefTable& table, const EngineContext& context) {
+    // The files are named after the output: standard output names none.
+    if (outputPath == kStandardStream) {
+        return failure(
+            "種類ごとのファイルに分けるときは、標準出力 (-) ではなく出力ファイルを指定して下さい。",
+            FailureKind::RefusedArgument);
+    }
     KindFilesOpened files;
     files.names = kindFiles(outputPath, table);
     files.streamOfKind.assign(static_cast<std::size_t>(table.maxIndex()) + 1, 0);

@@ -736,5 +736,23 @@ TEST_P(CliTest, JobsWriteTheSameBytesWithAnyNumberOfWorkers) {
     }
 }
 
+TEST_P(CliTest, AFilePerKindIsNamedAfterTheOutputAndListed) {
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    CliRun r =
+        cli("-v --split-kinds /C '" + samples + "orders.dat' out.csv '" + samples + "orders.trd'");
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::string file = dir.file("out.受注明細.csv");
+    EXPECT_NE(std::string::npos, r.err.find("出力ファイル: " + file + " (7 行)")) << r.err;
+    // The one kind that writes lines: its file is the one output's bytes.
+    EXPECT_BYTES_EQ(readFile(samples + "orders.csv"), readFile(file));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
+
+    r = cli("--split-kinds /C '" + samples + "orders.dat' - '" + samples + "orders.trd'");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("標準出力 (-) ではなく出力ファイルを指定して下さい。"))
+        << r.err;
+    EXPECT_EQ("", r.out);
+}
+
 }  // namespace
 }  // namespace sorvek::testing

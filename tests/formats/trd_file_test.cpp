@@ -406,6 +406,13 @@ TEST_F(TrdFileTest, OutputOptionsHaveASectionOfTheirOwn) {
     EXPECT_FALSE(table[2].Fields[1].leadingSign);
     ASSERT_TRUE(writeTrdFile(out, table));
     EXPECT_BYTES_EQ(utf8ToCp932(kOrderFile), readFile(out));
+
+    // A file per kind is the one option written only when it is on.
+    table.output.splitKinds = true;
+    ASSERT_TRUE(writeTrdFile(out, table));
+    EXPECT_NE(std::string::npos, readFile(out).find("LineEnd=crlf\r\nSplitKinds=True\r\n"));
+    ASSERT_TRUE(read(out));
+    EXPECT_TRUE(table.output.splitKinds);
 }
 
 TEST_F(TrdFileTest, OutputOptionsReadInAnyLetterCaseAndRefuseUnknownValues) {

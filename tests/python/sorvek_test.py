@@ -110,6 +110,13 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
             with open(self.path("back.dat"), "rb") as got, \
                     open(os.path.join(SAMPLES, "orders.dat"), "rb") as want:
                 self.assertEqual(want.read(), got.read(), options)
+        # A file per kind: the paths written come back; the one kind's file is the one output.
+        written = sorvek.convert(os.path.join(SAMPLES, "orders.dat"), self.path("k.csv"),
+                                 definition, split_kinds=True)
+        self.assertEqual([self.path("k.受注明細.csv")], written)
+        with open(written[0], "rb") as got, \
+                open(os.path.join(SAMPLES, "orders.csv"), "rb") as want:
+            self.assertEqual(want.read(), got.read())
         with open(self.path("bad.csv"), "wb") as f:
             f.write(b"title\r\n1,2\r\n")  # after the title line two values: no kind's line
         with self.assertRaises(sorvek.Error) as raised:
