@@ -97,6 +97,8 @@ struct Preview {
     // The rows are records made from the lines of a text (editor/text_preview.h): their
     // `number` and `offset` are those of the line.
     bool fromText = false;
+    // The rows are the file's lines, cut by no definition (editor/uncut_preview.h).
+    bool uncut = false;
 };
 
 // Builds the preview of `source` through `table`. `columnKind` names the record whose fields

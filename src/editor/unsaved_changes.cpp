@@ -1,44 +1,31 @@
 #include "editor/unsaved_changes.h"
 
+#include "formats/trd_file.h"
+
 namespace sorvek {
 namespace {
 
-std::string storedDelimiter(const std::string& delimiter) {
-    return delimiter == "\\t" ? "\t" : delimiter;
-}
-
-bool sameStoredFields(const std::vector<FieldDef>& a, const std::vector<FieldDef>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        FieldDef left = a[i];
-        FieldDef right = b[i];
-        left.Check = left.Check != 0 ? -1 : 0;
-        right.Check = right.Check != 0 ? -1 : 0;
-        if (!(left == right)) return false;
-    }
-    return true;
-}
-
-bool sameStoredEntry(const RecordDef& a, const RecordDef& b) {
-    return a.Name == b.Name && a.Size == b.Size && a.Class == b.Class && a.Parent == b.Parent &&
-           a.Child == b.Child && storedDelimiter(a.Delimiter) == storedDelimiter(b.Delimiter) &&
-           a.TitleLine == b.TitleLine && a.codePage == b.codePage &&
-           a.recordFormat == b.recordFormat && a.descriptorWords == b.descriptorWords &&
-           a.varying == b.varying && sameStoredFields(a.Fields, b.Fields);
+// The text the definition file would hold. A delimiter of backslash and "t" is written as the
+// TAB a conversion turns it into, so that a conversion in between changes nothing.
+std::string storedText(const RecordDefTable& table) {
+    if (!table.hasDefinition() || table[0].Delimiter != "\\t") return trdFileText(table);
+    RecordDefTable tab = table;
+    tab[0].Delimiter = "\t";
+    return trdFileText(tab);
 }
 
 }  // namespace
 
 bool sameStoredDefinition(const RecordDefTable& a, const RecordDefTable& b) {
-    if (a.entries.size() != b.entries.size() || !(a.output == b.output)) return false;
-    for (std::size_t i = 0; i < a.entries.size(); ++i) {
-        if (!sameStoredEntry(a.entries[i], b.entries[i])) return false;
-    }
-    return true;
+    return storedText(a) == storedText(b);
 }
 
 bool DefinitionBaseline::hasUnsavedChanges(const RecordDefTable& table) const {
-    return table.hasDefinition() && !sameStoredDefinition(table, saved_);
+    return table.hasDefinition() && storedText(table) != saved_;
+}
+
+void DefinitionBaseline::markSaved(const RecordDefTable& table) {
+    saved_ = storedText(table);
 }
 
 std::string unsavedQuestion(const RecordDefTable& table) {

@@ -140,14 +140,18 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     indexLine(*s, at);
 }
 
-std::string IniDocument::serialize() const {
+std::string IniDocument::text() const {
     std::string text;
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         const Section& s = sections_[i];
         if (i > 0) text += s.header + "\r\n";
         for (const std::string& line : s.lines) text += line + "\r\n";
     }
-    return utf8ToCp932(text);
+    return text;
+}
+
+std::string IniDocument::serialize() const {
+    return utf8ToCp932(text());
 }
 
 Status IniDocument::save(const std::string& path, FileSystem& files) const {

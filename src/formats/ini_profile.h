@@ -33,6 +33,8 @@ class IniDocument {
 
     // CP932 bytes with CR LF line ends.
     std::string serialize() const;
+    // The same lines as UTF-8, before their conversion to CP932 (which may lose characters).
+    std::string text() const;
     // Writes the document to `path` through a temporary file in the same folder, replacing the
     // target only when every byte was written. On failure the target is as it was.
     Status save(const std::string& path, FileSystem& files = osFileSystem()) const;

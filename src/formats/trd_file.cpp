@@ -417,14 +417,12 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
     return readOutputSection(doc, table);
 }
 
-Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSystem& files) {
-    if (!table.hasDefinition()) return Failure(FailureKind::InvalidDefinition);
-    for (int i = 1; i <= table.maxIndex(); ++i) {
-        if (table[i].Fields.empty()) return Failure(FailureKind::InvalidDefinition);
-    }
+namespace {
 
+IniDocument trdDocument(const RecordDefTable& table) {
     IniDocument doc;
     doc.set(kMarkerSection, "Function", kMarkerValue);
+    if (!table.hasDefinition()) return doc;
     const RecordDef& file = table[0];
     doc.set(kFileSection, "MaxRecordIndex", std::to_string(table.maxIndex()));
     doc.set(kFileSection, "Name", file.Name);
@@ -466,7 +464,21 @@ Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSy
     writeVaryingTables(doc, table);
     writeFieldMarks(doc, table);
     writeOutputSection(doc, table);
-    return doc.save(path, files);
+    return doc;
+}
+
+}  // namespace
+
+Status writeTrdFile(const std::string& path, const RecordDefTable& table, FileSystem& files) {
+    if (!table.hasDefinition()) return Failure(FailureKind::InvalidDefinition);
+    for (int i = 1; i <= table.maxIndex(); ++i) {
+        if (table[i].Fields.empty()) return Failure(FailureKind::InvalidDefinition);
+    }
+    return trdDocument(table).save(path, files);
+}
+
+std::string trdFileText(const RecordDefTable& table) {
+    return trdDocument(table).text();
 }
 
 }  // namespace sorvek

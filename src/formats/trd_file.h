@@ -56,4 +56,9 @@ Status readTrdDocument(const std::string& path, const IniDocument& doc, RecordDe
 Status writeTrdFile(const std::string& path, const RecordDefTable& table,
                     FileSystem& files = osFileSystem());
 
+// The text (UTF-8, CR LF line ends) that writeTrdFile writes for `table`, without its checks: a
+// record without fields gets MaxFieldIndex -1, and no entry at all gives the marker section only.
+// Two tables with the same text are stored alike, whatever else they hold.
+std::string trdFileText(const RecordDefTable& table);
+
 }  // namespace sorvek

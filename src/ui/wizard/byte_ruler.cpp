@@ -37,6 +37,7 @@ void ByteRuler::setRecord(const QByteArray& bytes, std::vector<RulerSpan> spans,
         spans_.push_back(std::move(span));
     }
     caption_ = caption;
+    texts_.clear();
     if (bytes.size() > kMostBytes) {
         caption_ += QStringLiteral("  (先頭 %1 バイトを表示)").arg(kMostBytes);
     }
@@ -46,6 +47,12 @@ void ByteRuler::setRecord(const QByteArray& bytes, std::vector<RulerSpan> spans,
 
 void ByteRuler::clear(const QString& caption) {
     setRecord({}, {}, caption);
+}
+
+void ByteRuler::setLineTexts(const QStringList& lines) {
+    texts_ = lines;
+    updateGeometry();
+    update();
 }
 
 void ByteRuler::setHighlightedField(int field) {
@@ -100,7 +107,8 @@ QColor ByteRuler::spanColor(std::size_t spanIndex, bool written) {
 }
 
 QSize ByteRuler::sizeHint() const {
-    return QSize(left_ + kBytesPerLine * 3 * charWidth_ + charWidth_,
+    // The text column: a character cell per byte, and two for the gap before it.
+    return QSize(left_ + kBytesPerLine * 4 * charWidth_ + 3 * charWidth_,
                  lineTop(std::max(lineCount(), 1)) + 4);
 }
 
@@ -155,6 +163,15 @@ void ByteRuler::paintEvent(QPaintEvent* event) {
         painter.drawText(byteRect(i), Qt::AlignCenter,
                          QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper());
     }
+    // What each line reads as, beside its bytes.
+    const int textLeft = left_ + kBytesPerLine * 3 * charWidth_ + 2 * charWidth_;
+    painter.setPen(QColor(0x30, 0x30, 0x30));
+    for (int line = firstLine; line <= lastLine && line < texts_.size(); ++line) {
+        painter.drawText(
+            QRect(textLeft, lineTop(line) + nameHeight_, width() - textLeft, byteHeight_),
+            Qt::AlignLeft | Qt::AlignVCenter, texts_[line]);
+    }
+    painter.setPen(palette().color(QPalette::WindowText));
     // The frame of the highlighted field, line by line.
     for (const RulerSpan& span : spans_) {
         if (span.field != highlighted_ || span.end <= firstByte || span.begin >= endByte) continue;

@@ -1,10 +1,12 @@
 #pragma once
-// The byte ruler of the preview: the bytes of one record in hex, sixteen to a line, with the
-// fields of its kind laid over them (a tint per field, a line at every field boundary, the
+// The byte ruler of the preview: the bytes of one record in hex, sixteen to a line, and beside
+// each line what its bytes read as (editor/byte_text.h), with the fields of its kind laid over
+// the hex (a tint per field, a line at every field boundary, the
 // field's name above its first byte). The field under the mouse is highlighted and announced,
 // so that the table can highlight its column; the table can highlight a field here in turn.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -25,6 +27,9 @@ class ByteRuler : public QWidget {
     // Shows `bytes` with `spans` over them, under the caption `caption`.
     void setRecord(const QByteArray& bytes, std::vector<RulerSpan> spans, const QString& caption);
     void clear(const QString& caption);
+    // The text beside each line of bytes (given after setRecord, which drops the previous one).
+    void setLineTexts(const QStringList& lines);
+    const QStringList& lineTexts() const { return texts_; }
     // The tooltip of field `field` (given by the page, which knows the definition).
     void setFieldTip(std::function<QString(int field)> tip) { fieldTip_ = std::move(tip); }
 
@@ -63,6 +68,7 @@ class ByteRuler : public QWidget {
     QByteArray bytes_;
     std::vector<RulerSpan> spans_;
     QString caption_;
+    QStringList texts_;
     int highlighted_ = -1;
     std::function<QString(int)> fieldTip_;
     // Metrics of the fixed-pitch font.

@@ -15,10 +15,13 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/check_report.h"
 #include "app/csv_check_report.h"
+#include "editor/byte_text.h"
 #include "editor/text_preview.h"
+#include "editor/uncut_preview.h"
 #include "platform/number_text.h"
 #include "ui/widgets/ui_text.h"
 #include "ui/wizard/byte_ruler.h"
@@ -55,9 +58,12 @@ QString checkTip(PreviewInput input) {
     return QStringLiteral("ファイル全体をこの定義で読み、変換で起きることを調べます");
 }
 
-QString rowCaption(const RecordDefTable& table, const PreviewRow& row, bool fromText) {
-    QString kind = table.isRecordIndex(row.kind) ? q(table[static_cast<std::size_t>(row.kind)].Name)
-                                                 : QStringLiteral("(不明)");
+QString rowCaption(const RecordDefTable& table, const PreviewRow& row, const Preview& preview) {
+    const bool fromText = preview.fromText;
+    QString kind = preview.uncut ? QStringLiteral("(定義なし)")
+                   : table.isRecordIndex(row.kind)
+                       ? q(table[static_cast<std::size_t>(row.kind)].Name)
+                       : QStringLiteral("(不明)");
     if (row.mark == RowMark::LineFails) kind = QStringLiteral("(レコードを作れない行)");
     return (fromText ? QStringLiteral("行 %1  %2  オフセット %3  %4 バイト")
                      : QStringLiteral("レコード %1  %2  オフセット %3  %4 バイト"))
@@ -176,9 +182,9 @@ DataPreviewPane::DataPreviewPane(const RecordDefTable& table, QWidget* parent)
             });
     connect(lvwPreview, &QTableView::entered, this, [this](const QModelIndex& index) {
         const auto& rows = model_->preview().rows;
-        if (index.row() < static_cast<int>(rows.size())) {
+        if (const int record = model_->recordAt(index.row()); record >= 0) {
             hoverField(index.column() - PreviewTableModel::kFirstFieldColumn,
-                       rows[static_cast<std::size_t>(index.row())].kind);
+                       rows[static_cast<std::size_t>(record)].kind);
         }
     });
     connect(picRuler, &ByteRuler::fieldHovered, this, [this](int field) {
@@ -232,7 +238,7 @@ void DataPreviewPane::setInputFile(const QString& path, PreviewInput input,
     lblPreviewFile->setText(QStringLiteral("データ: ") + QFileInfo(path).fileName());
     lblPreviewFile->setToolTip(path);
     lblPreviewStatus->setText(QStringLiteral("読み込み中…"));
-    cmdCheck->setEnabled(!path.isEmpty() && !runner_.running());
+    cmdCheck->setEnabled(!path.isEmpty() && !runner_.running() && definitionShown_);
     model_->setPreview({});
     picRuler->clear(QString());
     if (path.isEmpty()) {
@@ -250,6 +256,13 @@ void DataPreviewPane::clearCheck() {
     tvwFindings->clear();
     checkProgress->setValue(0);
     lblCheckSummary->setText(checkPrompt(input_));
+}
+
+void DataPreviewPane::setDefinitionShown(bool shown) {
+    if (shown == definitionShown_) return;
+    definitionShown_ = shown;
+    cmdCheck->setEnabled(shown && !path_.isEmpty() && !runner_.running());
+    rebuildSoon_.start();
 }
 
 void DataPreviewPane::definitionChanged(int columnKind) {
@@ -288,12 +301,27 @@ void DataPreviewPane::rebuild() {
     }
     selectOffset_.reset();
 
-    if (input_ == PreviewInput::Text) {
+    if (!definitionShown_) {
+        // A definition the page does not show cuts nothing: the file is shown as it is.
+        const PreviewSource& shown = input_ == PreviewInput::Text ? text_ : source_;
+        if (input_ == PreviewInput::Text) source_ = text_;
+        model_->setPreview(uncutPreview(shown));
+        // The one column of text takes the room the field columns would have.
+        lvwPreview->setColumnWidth(PreviewTableModel::kFirstFieldColumn,
+                                   std::max(90, lvwPreview->viewport()->width() / 2));
+        uncutWidth_ = true;
+    } else if (input_ == PreviewInput::Text) {
         TextPreview made = buildTextPreview(table_, text_, columnKind_);
         source_ = std::move(made.rows);
         model_->setPreview(std::move(made.preview));
     } else {
         model_->setPreview(buildPreview(table_, source_, columnKind_));
+    }
+    if (definitionShown_ && uncutWidth_) {
+        // The first field column goes back to a field's width.
+        lvwPreview->setColumnWidth(PreviewTableModel::kFirstFieldColumn,
+                                   lvwPreview->horizontalHeader()->defaultSectionSize());
+        uncutWidth_ = false;
     }
     spanFailingLines();
     const Preview& preview = model_->preview();
@@ -321,18 +349,19 @@ void DataPreviewPane::spanFailingLines() {
     const auto& rows = model_->preview().rows;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].mark != RowMark::LineFails) continue;
-        lvwPreview->setSpan(static_cast<int>(i), PreviewTableModel::kFirstFieldColumn, 1, fields);
+        lvwPreview->setSpan(model_->rowOf(static_cast<int>(i)),
+                            PreviewTableModel::kFirstFieldColumn, 1, fields);
     }
 }
 
 int DataPreviewPane::selectedRow() const {
     const QModelIndex current = lvwPreview->currentIndex();
-    if (!current.isValid() || current.row() >= model_->rowCount()) return -1;
-    return current.row();
+    return current.isValid() ? model_->recordAt(current.row()) : -1;
 }
 
 void DataPreviewPane::selectRow(int row, int field) {
-    if (row < 0 || row >= model_->rowCount()) {
+    const int tableRow = model_->rowOf(row);
+    if (tableRow < 0) {
         picRuler->clear(model_->rowCount() == 0
                             ? QString()
                             : QStringLiteral("レコードを選ぶと、そのバイトを表示します。"));
@@ -343,8 +372,8 @@ void DataPreviewPane::selectRow(int row, int field) {
     // The record and kind columns stay in sight: only the rows scroll.
     QScrollBar* across = lvwPreview->horizontalScrollBar();
     const int keep = across->value();
-    lvwPreview->setCurrentIndex(model_->index(row, column));
-    lvwPreview->scrollTo(model_->index(row, column));
+    lvwPreview->setCurrentIndex(model_->index(tableRow, column));
+    lvwPreview->scrollTo(model_->index(tableRow, column));
     across->setValue(keep);
     showSelectedRecord();
 }
@@ -360,8 +389,17 @@ void DataPreviewPane::showSelectedRecord() {
     // The columns are headed by the fields of the record looked at.
     model_->setHeaderKind(r.kind);
     const QByteArray bytes(source_.bytes.data() + r.begin, static_cast<qsizetype>(r.length));
-    picRuler->setRecord(bytes, rulerSpans(table_, r),
-                        rowCaption(table_, r, model_->preview().fromText));
+    picRuler->setRecord(bytes, rulerSpans(table_, r), rowCaption(table_, r, model_->preview()));
+    const InputCodePage page =
+        table_.hasDefinition() && definitionShown_ ? table_[0].codePage : InputCodePage::Cp932;
+    QStringList texts;
+    for (const std::string& line :
+         bytesAsText(std::string_view(bytes.constData(),
+                                      std::min<std::size_t>(bytes.size(), ByteRuler::kMostBytes)),
+                     ByteRuler::kBytesPerLine, page)) {
+        texts << q(line);
+    }
+    picRuler->setLineTexts(texts);
     picRuler->resize(picRuler->sizeHint());
 }
 
@@ -405,12 +443,12 @@ void DataPreviewPane::cmdPreviewTop_Click() {
 }
 
 void DataPreviewPane::setChecking(bool running) {
-    cmdCheck->setEnabled(!running && !path_.isEmpty());
+    cmdCheck->setEnabled(!running && !path_.isEmpty() && definitionShown_);
     cmdCheckCancel->setEnabled(running);
 }
 
 void DataPreviewPane::cmdCheck_Click() {
-    if (runner_.running() || path_.isEmpty()) return;
+    if (runner_.running() || path_.isEmpty() || !definitionShown_) return;
     tvwFindings->clear();
     report_.reset();
     lblCheckSummary->setText(QStringLiteral("点検しています…"));

@@ -50,6 +50,10 @@ class DataPreviewPane : public QWidget {
     // record selected in the tree; other values keep the present one). The preview is rebuilt
     // once the events at hand are handled.
     void definitionChanged(int columnKind);
+    // Whether the page shows the definition. One it does not show (a new wizard's, before a
+    // definition is chosen) cuts nothing: the file is shown line by line, uncut.
+    void setDefinitionShown(bool shown);
+    bool definitionShown() const { return definitionShown_; }
     // The findings belong to another input or another definition: forgets them (the summary
     // shows what it shows before a check) and stops a check under way, whose answer is dropped.
     // A new input file does the same.
@@ -123,6 +127,8 @@ class DataPreviewPane : public QWidget {
     QString path_;
     bool loaded_ = false;
     int columnKind_ = 1;
+    bool definitionShown_ = true;
+    bool uncutWidth_ = false;  // the first field column is as wide as the uncut text's
     std::optional<std::int64_t> selectOffset_;  // to select once the stretch is loaded
     std::optional<InspectionReport> report_;
     std::optional<CsvCheckReport> csvReport_;

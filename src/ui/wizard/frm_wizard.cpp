@@ -161,6 +161,7 @@ frmWizard::frmWizard(AppState& state, QWidget* parent, const QWidget* near)
     connect(cmdCancel, &QPushButton::clicked, this, &frmWizard::cmdCancel_Click);
     connect(recordDefPage, &RecordDefPage::pageCheckRequested, this,
             &frmWizard::runCurrentPageCheck);
+    connect(recordDefPage, &RecordDefPage::definitionStateChanged, this, &frmWizard::updateTitle);
 
     runner_ = new JobRunner(this, *progress_);
 

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 
 #include "platform/number_text.h"
 #include "ui/widgets/ui_text.h"
@@ -15,12 +16,14 @@ PreviewTableModel::PreviewTableModel(const RecordDefTable& table, const PreviewS
 void PreviewTableModel::setPreview(Preview preview) {
     beginResetModel();
     preview_ = std::move(preview);
+    rows_ = PreviewRows(table_, preview_);
     headerKind_ = 0;
     endResetModel();
 }
 
 void PreviewTableModel::setHeaderKind(int kind) {
-    if (kind == headerKind_) return;
+    // Heading rows name the fields; the heads then only number the columns.
+    if (kind == headerKind_ || rows_.headed()) return;
     headerKind_ = kind;
     if (columnCount() > kFirstFieldColumn) {
         emit headerDataChanged(Qt::Horizontal, kFirstFieldColumn, columnCount() - 1);
@@ -42,7 +45,7 @@ void PreviewTableModel::setHighlightedField(int field, int kind) {
 }
 
 int PreviewTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(preview_.rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int PreviewTableModel::columnCount(const QModelIndex& parent) const {
@@ -83,13 +86,18 @@ QColor PreviewTableModel::markedRowColor() {
     return QColor(0xFF, 0xDC, 0xDC);
 }
 
+QColor PreviewTableModel::headingColor() {
+    return QColor(0x5A, 0x6E, 0x8C);
+}
+
 QColor PreviewTableModel::highlightColor() {
     return QColor(0xFF, 0xF0, 0x8C);
 }
 
 QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
-    const PreviewRow& row = preview_.rows[static_cast<std::size_t>(index.row())];
+    if (const int kind = headingKind(index.row()); kind != 0) return headingData(kind, index, role);
+    const PreviewRow& row = preview_.rows[static_cast<std::size_t>(recordAt(index.row()))];
     const int column = index.column();
     const int field = column - kFirstFieldColumn;
     const bool hasCell = field >= 0 && static_cast<std::size_t>(field) < row.cells.size();
@@ -102,6 +110,7 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
             if (column == kOffsetColumn) return q(groupedNumber(row.offset));
             if (column == kKindColumn) {
                 if (row.mark == RowMark::LineFails) return QStringLiteral("(エラー)");
+                if (preview_.uncut) return QStringLiteral("(定義なし)");
                 return table_.isRecordIndex(row.kind)
                            ? q(table_[static_cast<std::size_t>(row.kind)].Name)
                            : QStringLiteral("(不明)");
@@ -132,11 +141,14 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
                 (cell->written || cell->mark == CellMark::Outside)) {
                 return QBrush(markColor(cell->mark));
             }
-            if (field >= 0 && field == highlighted_ && row.kind == highlightedKind_) {
+            if (field >= 0 && field == highlighted_ && row.kind == highlightedKind_ &&
+                !preview_.uncut) {
                 return QBrush(highlightColor());
             }
             // A marked record is tinted whole, so that it shows wherever the table is scrolled.
             if (row.mark != RowMark::None) return QBrush(markedRowColor());
+            // A line of a file no definition cuts is of no kind, and of no unknown one either.
+            if (preview_.uncut) return QBrush(kindColor(1));
             return QBrush(kindColor(row.kind));
         case Qt::ForegroundRole:
             if (cell != nullptr && !cell->written) return QBrush(QColor(0x80, 0x80, 0x80));
@@ -151,6 +163,36 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+QVariant PreviewTableModel::headingData(int kind, const QModelIndex& index, int role) const {
+    const RecordDef& record = table_[static_cast<std::size_t>(kind)];
+    const int field = index.column() - kFirstFieldColumn;
+    const bool named = field >= 0 && static_cast<std::size_t>(field) < record.Fields.size();
+    switch (role) {
+        case Qt::DisplayRole:
+            if (index.column() == kKindColumn) return q(record.Name);
+            return named ? q(record.Fields[static_cast<std::size_t>(field)].Name) : QVariant();
+        case Qt::ToolTipRole:
+            return QStringLiteral("この下の「%1」のレコードのフィールド名").arg(q(record.Name));
+        case Qt::FontRole: {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        case Qt::BackgroundRole:
+            return QBrush(headingColor());
+        case Qt::ForegroundRole:
+            return QBrush(Qt::white);
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags PreviewTableModel::flags(const QModelIndex& index) const {
+    // A heading row is no record: it is not chosen.
+    if (headingKind(index.row()) != 0) return Qt::ItemIsEnabled;
+    return QAbstractTableModel::flags(index);
+}
+
 QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -161,6 +203,7 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
     if (section == kOffsetColumn) return QStringLiteral("オフセット");
     if (section == kKindColumn) return QStringLiteral("レコード");
     const auto f = static_cast<std::size_t>(section - kFirstFieldColumn);
+    if (rows_.headed()) return QString::number(f + 1);
     if (table_.isRecordIndex(headerKind_)) {
         const auto& fields = table_[static_cast<std::size_t>(headerKind_)].Fields;
         return f < fields.size() ? q(fields[f].Name) : QVariant();

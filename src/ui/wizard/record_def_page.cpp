@@ -10,6 +10,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -119,8 +120,11 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     // The list's own width; the tree takes the rest of the page.
     splitter->setSizes({std::max(px(7065 - 4770) - 8, left->minimumWidth()), px(4770)});
 
+    buildUndoActions();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdNewRec);
+    buttons->addWidget(cmdUndo);
+    buttons->addWidget(cmdRedo);
     buttons->addWidget(cmdOutputFormat);
     buttons->addStretch();
     buttons->addWidget(cmdRecentDef);
@@ -166,6 +170,7 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     });
     // Every edit of the definition ends in a page check: the preview follows it.
     connect(this, &RecordDefPage::pageCheckRequested, this, &RecordDefPage::previewDefinition);
+    connect(this, &RecordDefPage::pageCheckRequested, this, &RecordDefPage::definitionEdited);
     connect(cmdNewRec, &QPushButton::clicked, this, &RecordDefPage::cmdNewRec_Click);
     connect(cmdDefFileOpen, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileOpen_Click);
     connect(cmdDefFileSave, &QPushButton::clicked, this, &RecordDefPage::cmdDefFileSave_Click);
@@ -173,6 +178,71 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     fillRecentDefinitions();
     // What the page starts with is no change of the user's.
     baseline_.markSaved(state_.recordDefTable);
+    // The page starts without a definition on show (one left by an earlier wizard is none of
+    // this page's): undo goes back no further than that.
+    history_.reset(RecordDefTable{});
+}
+
+void RecordDefPage::buildUndoActions() {
+    actUndo = new QAction(QStringLiteral("元に戻す"), this);
+    actUndo->setObjectName(QStringLiteral("actUndo"));
+    actUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    actUndo->setToolTip(QStringLiteral("直前の定義の変更を元に戻す (Ctrl+Z)"));
+    actRedo = new QAction(QStringLiteral("やり直し"), this);
+    actRedo->setObjectName(QStringLiteral("actRedo"));
+    actRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    actRedo->setToolTip(QStringLiteral("元に戻した変更をやり直す (Ctrl+Y)"));
+    for (QAction* action : {actUndo, actRedo}) {
+        // The keys work wherever the focus is on the page, and only there.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    connect(actUndo, &QAction::triggered, this, &RecordDefPage::undo);
+    connect(actRedo, &QAction::triggered, this, &RecordDefPage::redo);
+    cmdUndo = new QToolButton(this);
+    cmdUndo->setObjectName(QStringLiteral("cmdUndo"));
+    cmdUndo->setDefaultAction(actUndo);
+    cmdRedo = new QToolButton(this);
+    cmdRedo->setObjectName(QStringLiteral("cmdRedo"));
+    cmdRedo->setDefaultAction(actRedo);
+}
+
+void RecordDefPage::definitionEdited() {
+    // A definition the tree does not show is no step of this page's.
+    history_.record(tree_.nodeCount() > 0 ? state_.recordDefTable : RecordDefTable{});
+    actUndo->setEnabled(history_.canUndo());
+    actRedo->setEnabled(history_.canRedo());
+    emit definitionStateChanged();
+}
+
+void RecordDefPage::undo() {
+    if (!history_.undo(state_.recordDefTable)) return;
+    showRestoredDefinition();
+}
+
+void RecordDefPage::redo() {
+    if (!history_.redo(state_.recordDefTable)) return;
+    showRestoredDefinition();
+}
+
+void RecordDefPage::showRestoredDefinition() {
+    const RecordDefTable& table = state_.recordDefTable;
+    const std::int32_t selected = tree_.selectedTag();
+    if (table.hasDefinition()) {
+        buildRecordTree(tree_, table);
+        // The node looked at stays selected while it is there.
+        if (selected >= 0 && selected <= table.maxIndex()) tree_.selectTag(selected);
+    } else {
+        clearRecordTree(tree_);
+        lblRecLen->clear();
+        lblClass->clear();
+    }
+    preview->clearCheck();
+    showTree();
+    tvwRecDef_Click();
+    emit pageCheckRequested();
 }
 
 void RecordDefPage::fillRecentDefinitions() {
@@ -194,6 +264,7 @@ void RecordDefPage::definitionStored(const QString& path) {
     baseline_.markSaved(state_.recordDefTable);
     rememberRecentDefinition(state_.IniFilePath, s(path));
     fillRecentDefinitions();
+    emit definitionStateChanged();
 }
 
 bool RecordDefPage::hasUnsavedChanges() const {
@@ -353,6 +424,8 @@ void RecordDefPage::setInputFile(const QString& path) {
 }
 
 void RecordDefPage::previewDefinition() {
+    // The tree shows what cuts the preview: without nodes it cuts nothing.
+    preview->setDefinitionShown(tree_.nodeCount() > 0);
     preview->definitionChanged(tree_.selectedTag());
 }
 
@@ -480,6 +553,8 @@ bool RecordDefPage::openDefinitionFile(const QString& path) {
     const std::string file = path.toStdString();
     const auto opened = openDefinition(file, state_.recordDefTable, tree_, definitionFileLoader());
     if (!opened || !showLoadOutcome(file, *opened, messages_)) return false;
+    // Undo goes back no further than the definition opened.
+    history_.reset(state_.recordDefTable);
     state_.definitionFile = tree_.Tag;
     definitionStored(path);
     preview->clearCheck();
@@ -604,6 +679,7 @@ void RecordDefPage::fieldRowChecked(int row, bool ticked) {
     if (record < 1 || record > table.maxIndex()) return;
     setFieldCheck(table[static_cast<std::size_t>(record)], row - 1, ticked);
     previewDefinition();
+    definitionEdited();
 }
 
 }  // namespace sorvek

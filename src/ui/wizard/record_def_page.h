@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "editor/definition_history.h"
 #include "editor/field_list.h"
 #include "editor/record_tree.h"
 #include "editor/unsaved_changes.h"
@@ -20,6 +21,7 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QToolBar;
+class QToolButton;
 
 namespace sorvek {
 
@@ -59,6 +61,11 @@ class RecordDefPage : public QWidget {
     // was read.
     bool openDefinitionFile(const QString& path);
 
+    // Undo (Ctrl+Z) and redo (Ctrl+Y) of the edits of the definition since it was opened or
+    // the page was shown; the tree, the field list and the preview follow.
+    void undo();
+    void redo();
+
     // True while the definition holds changes that no file has.
     bool hasUnsavedChanges() const;
     // Before the definition is dropped: with unsaved changes the user is asked whether to save
@@ -94,11 +101,19 @@ class RecordDefPage : public QWidget {
     QAction* recordTool[3] = {};
     QToolBar* tbrFldDef = nullptr;
     QAction* fieldTool[5] = {};
+    // Undo and redo, as buttons beside "新規作成" and as the page's keys.
+    QAction* actUndo = nullptr;
+    QAction* actRedo = nullptr;
+    QToolButton* cmdUndo = nullptr;
+    QToolButton* cmdRedo = nullptr;
 
   signals:
     // The page's check is to run again (after every edit and every details refresh that ends
     // with no node or with a record that has fields).
     void pageCheckRequested();
+    // The definition was edited, undone, opened or saved: whether it holds unsaved changes may
+    // have changed.
+    void definitionStateChanged();
 
   private:
     void buildMenus();
@@ -126,11 +141,17 @@ class RecordDefPage : public QWidget {
     void fillRecentDefinitions();
     // The definition now in a file (`path`) is the one unsaved changes are measured against.
     void definitionStored(const QString& path);
+    // After every command: an edit that changed the definition becomes a step to undo.
+    void definitionEdited();
+    // The tree, the list and the preview show the definition the history put back.
+    void showRestoredDefinition();
+    void buildUndoActions();
 
     AppState& state_;
     RecordTree tree_;
     WidgetMessages messages_;
     DefinitionBaseline baseline_;
+    DefinitionHistory history_;
 };
 
 }  // namespace sorvek

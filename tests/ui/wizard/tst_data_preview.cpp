@@ -217,7 +217,7 @@ class DataPreviewTest : public QObject {
                  PreviewTableModel::highlightColor());
     }
 
-    void theColumnsAreHeadedByTheFieldsOfTheRecordLookedAt() {
+    void eachValueStandsUnderItsOwnKindsFieldName() {
         // A header H (order number) with details D (item, amount), class code in column 1.
         RecordDefTable table;
         table.reset(1);
@@ -241,18 +241,74 @@ class DataPreviewTest : public QObject {
         const QString input = file(QStringLiteral("orders.dat"));
         writeBytes(input, QByteArray("H001Dpen\x12\x3C", 10));
         DataPreviewPane* pane = openWith(input, table)->preview;
-        QTRY_COMPARE(pane->model()->rowCount(), 2);
-        auto head = [pane](int field) {
-            return pane->model()
+        QTRY_COMPARE(pane->model()->preview().rows.size(), std::size_t{2});
+        // Before each run of records of one kind, a heading row names that kind's fields: the
+        // H heading, the H record, the D heading, the D record.
+        PreviewTableModel* model = pane->model();
+        QCOMPARE(model->rowCount(), 4);
+        auto at = [model](int row, int column) {
+            return model->index(row, column).data(Qt::DisplayRole).toString();
+        };
+        const int first = PreviewTableModel::kFirstFieldColumn;
+        QCOMPARE(model->headingKind(0), 1);
+        QCOMPARE(at(0, PreviewTableModel::kKindColumn), QStringLiteral("H"));
+        QCOMPARE(at(0, first + 1), QStringLiteral("NO"));
+        QCOMPARE(model->recordAt(1), 0);
+        QCOMPARE(model->headingKind(2), 2);
+        QCOMPARE(at(2, first + 1), QStringLiteral("ITEM"));
+        QCOMPARE(at(2, first + 2), QStringLiteral("AMT"));
+        QCOMPARE(at(3, first + 1), QStringLiteral("pen"));
+        // The column heads then only number the columns, whichever record is looked at.
+        auto head = [model](int field) {
+            return model
                 ->headerData(PreviewTableModel::kFirstFieldColumn + field, Qt::Horizontal,
                              Qt::DisplayRole)
                 .toString();
         };
-        pane->selectRow(0);
-        QCOMPARE(head(1), QStringLiteral("NO"));
-        pane->selectRow(1);
-        QCOMPARE(head(1), QStringLiteral("ITEM"));
-        QCOMPARE(head(2), QStringLiteral("AMT"));
+        for (int record : {0, 1}) {
+            pane->selectRow(record);
+            QCOMPARE(head(1), QStringLiteral("2"));
+        }
+        // A record is chosen on its own row, never on a heading.
+        pane->selectRow(1, 1);
+        QCOMPARE(pane->lvwPreview->currentIndex().row(), 3);
+        QCOMPARE(pane->selectedRow(), 1);
+        QVERIFY(!(model->flags(model->index(2, first)) & Qt::ItemIsSelectable));
+        // Beside the hex of the record, what its bytes read as.
+        QCOMPARE(pane->picRuler->lineTexts(), QStringList{QStringLiteral("Dpen.<")});
+    }
+
+    void aNewWizardCutsNothingBeforeADefinitionIsChosen() {
+        const QString input = file(QStringLiteral("items.dat"));
+        writeBytes(input, QByteArray("AB123\x45\x6C CD789\x01\x2C ", 16));
+        DataPreviewPane* before = openWith(input, itemTable())->preview;
+        QTRY_COMPARE(before->model()->rowCount(), 2);
+        // A new wizard over the same process: the table still holds the previous definition,
+        // but the page shows none, so none cuts the file.
+        wizard_->close();
+        wizard_ = std::make_unique<frmWizard>(state_);
+        wizard_->show();
+        wizard_->cmbFileName0->setEditText(input);
+        wizard_->cmbFileName5->setEditText(file(QStringLiteral("out.csv")));
+        QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
+        RecordDefPage* page = wizard_->recordDefPage;
+        QCOMPARE(page->treeNodeCount(), 0);
+        QVERIFY(state_.recordDefTable.hasDefinition());
+        DataPreviewPane* pane = page->preview;
+        QTRY_VERIFY(pane->model()->preview().uncut);
+        QCOMPARE(pane->model()->rowCount(), 1);
+        QCOMPARE(pane->model()->columnCount(), PreviewTableModel::kFirstFieldColumn + 1);
+        QCOMPARE(cellText(pane, 0, 0), QStringLiteral("AB123El CD789., "));
+        // Nor does the check read the file through it.
+        QVERIFY(!pane->cmdCheck->isEnabled());
+        pane->cmdCheck_Click();
+        QVERIFY(!pane->checkRunning());
+        // Once a definition is opened, it cuts the records.
+        cDialog::setNextFileName(file(QStringLiteral("given.trd")));
+        QTest::mouseClick(page->cmdDefFileOpen, Qt::LeftButton);
+        QTRY_COMPARE(pane->model()->rowCount(), 2);
+        QVERIFY(!pane->model()->preview().uncut);
+        QCOMPARE(cellText(pane, 1, 0), QStringLiteral("CD"));
     }
 
     void aLongRecordShowsTheStartOfItsBytes() {

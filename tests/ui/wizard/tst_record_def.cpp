@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <memory>
 
 #include "app/app_state.h"
@@ -1045,6 +1046,46 @@ class RecordDefTest : public QObject {
         QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);  // cancelled
         QCOMPARE(cDialog::calls().last().startPath, file(QStringLiteral("DEF.trd")));
         QVERIFY(QFile::remove(QString::fromStdString(ini)));
+    }
+
+    void aTickedFieldCountsAndEveryEditCanBeUndone() {
+        RecordDefPage* page = pageWith(sampleTable());
+        const QString title = wizard_->windowTitle();
+        QVERIFY(!page->cmdUndo->isEnabled());
+        select(page, 1);
+        auto ticked = [page] {
+            return page->lvwFldDef->topLevelItem(0)->checkState(0) == Qt::Checked;
+        };
+        const bool before = ticked();
+        // As a click on the row's box does.
+        page->lvwFldDef->topLevelItem(0)->setCheckState(0, before ? Qt::Unchecked : Qt::Checked);
+        QVERIFY(page->hasUnsavedChanges());
+        QCOMPARE(wizard_->windowTitle(), title + QStringLiteral(" *"));
+
+        // Ctrl+Z puts the tick back, and with it the state of the file; Ctrl+Y does it again.
+        wizard_->activateWindow();
+        page->lvwFldDef->setFocus();
+        QTest::keyClick(page->lvwFldDef, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ticked(), before);
+        QVERIFY(!page->hasUnsavedChanges());
+        QCOMPARE(wizard_->windowTitle(), title);
+        QTest::keyClick(page->lvwFldDef, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(ticked(), !before);
+        QCOMPARE(wizard_->windowTitle(), title + QStringLiteral(" *"));
+
+        // A record deleted comes back, node and all, by the page's button.
+        const int nodes = page->treeNodeCount();
+        select(page, 4);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        page->mnuRecDef[2]->trigger();
+        QCOMPARE(state_.recordDefTable.maxIndex(), 3);
+        QTest::mouseClick(page->cmdUndo, Qt::LeftButton);
+        QCOMPARE(state_.recordDefTable.maxIndex(), 4);
+        QCOMPARE(page->treeNodeCount(), nodes);
+        QVERIFY(page->cmdRedo->isEnabled());
+        QTest::mouseClick(page->cmdUndo, Qt::LeftButton);
+        QVERIFY(!page->hasUnsavedChanges());
+        QVERIFY2(!page->cmdUndo->isEnabled(), "no further back than the file opened");
     }
 
     void unsavedChangesAreAskedAboutBeforeTheyAreDropped() {
