@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""What openpyxl reads from sorvek-cli's workbooks (--format xlsx): random records of text,
+zoned and packed fields, with signs, invalid packed digits and values past 15 significant
+digits, come back cell by cell with the right type, value and number format, under a frozen
+title row, one sheet per kind.
+
+Usage: xlsx_readers_test.py SORVEK_CLI
+Exits 77 (skipped) with a notice when openpyxl is not installed.
+"""
+import os
+import random
+import subprocess
+import sys
+import tempfile
+
+SKIPPED = 77
+TEXTS = ["ACME, Inc.", 'say "hi"', "two\nlines", "全角", "ｶﾀｶﾅ", "", "12345", "a,b,\"c\""]
+
+
+def packed(digits, negative, size):
+    nibbles = [int(d) for d in digits] + [0x0D if negative else 0x0C]
+    return bytes(nibbles[i] << 4 | nibbles[i + 1] for i in range(0, 2 * size, 2))
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    try:
+        import openpyxl
+    except ImportError:
+        print("notice: openpyxl is not installed (python3-openpyxl); the workbook test is skipped")
+        return SKIPPED
+    program = sys.argv[1]
+    rng = random.Random(31)
+    # Kind A: text, zoned 9(5)V99, packed of 17 digits (past 15 significant digits at times).
+    # Kind B: text and packed 9(5) with invalid digits at times.
+    definition = (
+        "[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\nMaxRecordIndex=2\r\n"
+        "Name=book\r\nSize=0\r\nClassPos=1\r\nDelimiter=,\r\nTitleLine=True\r\n"
+        "[Record_1]\r\nName=受注明細\r\nSize=37\r\nClass=A\r\nParent=0\r\nChild=0\r\n"
+        "MaxFieldIndex=3\r\nField_0=区分,X,1,1,0,0,\r\nField_1=名前,X,2,20,0,-1,\r\n"
+        "Field_2=数量,9,22,7,2,-1,\r\nField_3=金額,P,29,9,0,-1,\r\n"
+        "[Record_2]\r\nName=B:x\r\nSize=16\r\nClass=B\r\nParent=0\r\nChild=0\r\n"
+        "MaxFieldIndex=2\r\nField_0=区分,X,1,1,0,0,\r\nField_1=名前,X,2,12,0,-1,\r\n"
+        "Field_2=件数,P,14,3,0,-1,\r\n")
+    data = bytearray()
+    expected = {"受注明細": [], "B_x": []}
+    for _ in range(500):
+        text = rng.choice(TEXTS)
+        raw = text.encode("cp932")
+        if rng.random() < 0.6:
+            zoned = f"{rng.randint(0, 9999999):07d}"
+            digits = f"{rng.choice([rng.randint(0, 99999), rng.randint(0, 10**17 - 1)]):017d}"
+            negative = rng.random() < 0.5
+            data += b"A" + raw.ljust(20) + zoned.encode() + packed(digits, negative, 9)
+            amount = int(digits) * (-1 if negative else 1)
+            significant = len(digits.lstrip("0"))
+            expected["受注明細"].append([
+                ("s", text.rstrip(" ") or None, "General"),
+                ("n", int(zoned) / 100, "00000.00"),
+                ("n", amount, "0" * 17) if significant <= 15 else
+                ("s", ("-" if negative else " ") + digits, "General")])
+        else:
+            bad = rng.random() < 0.3
+            digits = f"{rng.randint(0, 99999):05d}"
+            cell = packed(digits, False, 3)
+            if bad:
+                cell = bytes([0xAB]) + cell[1:]
+            data += b"B" + raw[:12].ljust(12) + cell
+            # Invalid digits stay text, as the CSV keeps them.
+            value = ("s", ..., "General") if bad else ("n", int(digits), "00000")
+            expected["B_x"].append([("s", raw[:12].decode("cp932", "replace").rstrip(" ") or None,
+                                     "General"), value])
+    with tempfile.TemporaryDirectory() as folder:
+        def path(name):
+            return os.path.join(folder, name)
+        with open(path("in.dat"), "wb") as f:
+            f.write(data)
+        with open(path("def.trd"), "wb") as f:
+            f.write(definition.encode("cp932"))
+        subprocess.run([program, "--format", "xlsx", "--trim", "/C", path("in.dat"),
+                        path("book.xlsx"), path("def.trd")], check=True)
+        book = openpyxl.load_workbook(path("book.xlsx"))
+    assert book.sheetnames == ["受注明細", "B_x"], book.sheetnames
+    titles = {"受注明細": ["名前", "数量", "金額"], "B_x": ["名前", "件数"]}
+    for name, rows in expected.items():
+        sheet = book[name]
+        assert sheet.freeze_panes == "A2", (name, sheet.freeze_panes)
+        got = list(sheet.iter_rows())
+        assert [c.value for c in got[0]] == titles[name], (name, got[0])
+        assert len(got) == len(rows) + 1, (name, len(got), len(rows) + 1)
+        for n, (cells, want) in enumerate(zip(got[1:], rows), 2):
+            for cell, (kind, value, number_format) in zip(cells, want):
+                if value is None:
+                    assert cell.value is None, (name, n, cell.value)
+                    continue
+                assert cell.data_type == kind, (name, n, cell.value, kind)
+                if kind == "n":
+                    assert abs(cell.value - value) < 1e-9 * max(1, abs(value)), (name, n, cell.value, value)
+                elif value is not ...:
+                    assert cell.value == value, (name, n, cell.value, value)
+                assert cell.number_format == number_format, (name, n, cell.number_format)
+    print(f"openpyxl reads {sum(map(len, expected.values()))} rows of two sheets as written")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
