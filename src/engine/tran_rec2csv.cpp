@@ -122,7 +122,8 @@ Status tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
     if (table.output.format == OutputFormat::Xlsx) {
         return tranRec2Xlsx(inputPath, outputPath, table, context);
     }
-    if (table.output.splitKinds) return tranRec2CsvByKind(inputPath, outputPath, table, context);
+    if (table.output.writesFilePerKind())
+        return tranRec2CsvByKind(inputPath, outputPath, table, context);
     if (context.jobs > 1) {
         return tranRec2CsvInParts(inputPath, outputPath, table, context);
     }

@@ -39,6 +39,8 @@ struct CsvOutputOptions {
     OutputFormat format = OutputFormat::Csv;
 
     bool operator==(const CsvOutputOptions&) const = default;
+    // True when the job writes a CSV file per kind (a workbook has its sheets per kind instead).
+    bool writesFilePerKind() const { return splitKinds && format == OutputFormat::Csv; }
     // True when the output is written as it always was.
     bool isDefault() const { return *this == CsvOutputOptions{}; }
 };
