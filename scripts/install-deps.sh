@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev libxlsxwriter-dev
-  libgtest-dev libgmock-dev libbenchmark-dev python3-pandas python3-openpyxl
+  libgtest-dev libgmock-dev libbenchmark-dev python3-pandas python3-openpyxl libreoffice-calc-nogui
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   clang clang-format clang-tidy libclang-rt-14-dev
   qt6-translations-l10n xvfb xauth fonts-noto-cjk

@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
-"""What openpyxl reads from sorvek-cli's workbooks (--format xlsx): random records of text,
-zoned and packed fields, with signs, invalid packed digits and values past 15 significant
-digits, come back cell by cell with the right type, value and number format, under a frozen
-title row, one sheet per kind.
+"""What openpyxl and LibreOffice read from sorvek-cli's workbooks (--format xlsx): random records
+of text, zoned and packed fields, with signs, invalid packed digits and values past 15
+significant digits, come back cell by cell with the right type, value and number format, under a
+frozen title row, one sheet per kind; a kind of more rows than a sheet holds goes on in a second
+sheet; LibreOffice gives the values of the kinds' CSV files.
 
-Usage: xlsx_readers_test.py SORVEK_CLI
-Exits 77 (skipped) with a notice when openpyxl is not installed.
+Usage: xlsx_readers_test.py SORVEK_CLI SOURCE_DIR
+Exits 77 (skipped) with a notice when openpyxl is not installed; the LibreOffice part is passed
+by with a notice when LibreOffice is not.
 """
+import csv
+import decimal
 import os
+import shutil
 import random
 import subprocess
 import sys
@@ -22,15 +27,7 @@ def packed(digits, negative, size):
     return bytes(nibbles[i] << 4 | nibbles[i + 1] for i in range(0, 2 * size, 2))
 
 
-def main():
-    if len(sys.argv) != 2:
-        sys.exit(__doc__)
-    try:
-        import openpyxl
-    except ImportError:
-        print("notice: openpyxl is not installed (python3-openpyxl); the workbook test is skipped")
-        return SKIPPED
-    program = sys.argv[1]
+def random_cells(openpyxl, program):
     rng = random.Random(31)
     # Kind A: text, zoned 9(5)V99, packed of 17 digits (past 15 significant digits at times).
     # Kind B: text and packed 9(5) with invalid digits at times.
@@ -101,6 +98,103 @@ def main():
                     assert cell.value == value, (name, n, cell.value, value)
                 assert cell.number_format == number_format, (name, n, cell.number_format)
     print(f"openpyxl reads {sum(map(len, expected.values()))} rows of two sheets as written")
+
+
+def continuation_sheet(openpyxl, program):
+    """A kind of more lines than a sheet's 1048576 rows (its title row included) goes on in
+    "NAME (2)" under its own title row, no row lost or doubled."""
+    definition = (
+        "[Sorvek Trd File]\r\nFunction=REC2CSV\r\n[File Property]\r\nMaxRecordIndex=1\r\n"
+        "Name=rows\r\nSize=0\r\nClassPos=1\r\nDelimiter=,\r\nTitleLine=True\r\n"
+        "[Record_1]\r\nName=明細\r\nSize=8\r\nClass=A\r\nParent=0\r\nChild=0\r\n"
+        "MaxFieldIndex=1\r\nField_0=区分,X,1,1,0,0,\r\nField_1=番号,9,2,7,0,-1,\r\n")
+    count = 1048576 + 5
+    with tempfile.TemporaryDirectory() as folder:
+        with open(os.path.join(folder, "rows.trd"), "wb") as f:
+            f.write(definition.encode("cp932"))
+        with open(os.path.join(folder, "rows.dat"), "wb") as f:
+            f.write(b"".join(b"A%07d" % i for i in range(count)))
+        subprocess.run([program, "--format", "xlsx", "/C", os.path.join(folder, "rows.dat"),
+                        os.path.join(folder, "rows.xlsx"), os.path.join(folder, "rows.trd")],
+                       check=True)
+        book = openpyxl.load_workbook(os.path.join(folder, "rows.xlsx"), read_only=True)
+        assert book.sheetnames == ["明細", "明細 (2)"], book.sheetnames
+        values = []
+        for sheet in book.worksheets:
+            rows = sheet.iter_rows(values_only=True)
+            assert next(rows) == ("番号",), sheet.title
+            values.append([row[0] for row in rows])
+        book.close()
+    assert len(values[0]) == 1048575, len(values[0])
+    assert values[0] + values[1] == list(range(count)), "rows lost, doubled or out of order"
+    print(f"{count} rows go on in a second sheet")
+
+
+def as_value(text):
+    """A cell's text as LibreOffice or the CSV gives it: a number where it reads as one (the CSV
+    puts a blank where a packed field's sign would be), else the text."""
+    try:
+        return decimal.Decimal(text.strip())
+    except decimal.InvalidOperation:
+        return text
+
+
+def libreoffice(program, source):
+    """LibreOffice opens the workbooks of the samples and of a bank transfer file (four kinds)
+    and gives, sheet by sheet, the values of the CSV files of the kinds."""
+    office = shutil.which("soffice") or shutil.which("libreoffice")
+    if office is None:
+        print("notice: LibreOffice is not installed (libreoffice-calc-nogui); its part is passed by")
+        return
+    cases = [("samples/orders.dat", "samples/orders.trd"),
+             ("layouts/samples/zengin-sogo.dat", "layouts/zengin-sogo.trd")]
+    with tempfile.TemporaryDirectory() as folder:
+        books = []
+        for n, (data, definition) in enumerate(cases):
+            data, definition = os.path.join(source, data), os.path.join(source, definition)
+            books.append(os.path.join(folder, f"book{n}.xlsx"))
+            subprocess.run([program, "--format", "xlsx", "/C", data, books[-1], definition],
+                           check=True)
+            subprocess.run([program, "--encoding", "utf-8", "--split-kinds", "/C", data,
+                            os.path.join(folder, f"book{n}.csv"), definition], check=True)
+        # Every sheet to a file of its own ("book0-受注明細.csv"), UTF-8, the cells as shown.
+        subprocess.run([office, f"-env:UserInstallation=file://{folder}/profile", "--headless",
+                        "--convert-to",
+                        "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,"
+                        "false,-1", "--outdir", os.path.join(folder, "lo")] + books,
+                       check=True, timeout=300, stdout=subprocess.DEVNULL)
+        shown = sorted(os.listdir(os.path.join(folder, "lo")))
+        written = sorted(name.replace(".", "-", 1) for name in os.listdir(folder)
+                         if name.endswith(".csv"))
+        assert shown == written and len(shown) == 4, (shown, written)
+        lines = 0
+        for name in shown:
+            with open(os.path.join(folder, "lo", name), encoding="utf-8", newline="") as f:
+                cells = list(csv.reader(f))
+            with open(os.path.join(folder, name.replace("-", ".", 1)), encoding="utf-8-sig",
+                      newline="") as f:
+                want = list(csv.reader(f))
+            if not any(want[0]):
+                continue  # a kind without columns (an end record): its sheet has no cells
+            assert len(cells) == len(want), (name, len(cells), len(want))
+            for n, (got, line) in enumerate(zip(cells, want), 1):
+                assert [as_value(c) for c in got] == [as_value(c) for c in line], (name, n, got)
+            lines += len(want)
+    print(f"LibreOffice gives the {lines} lines of the CSV files of {len(shown)} kinds")
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    try:
+        import openpyxl
+    except ImportError:
+        print("notice: openpyxl is not installed (python3-openpyxl); the workbook test is skipped")
+        return SKIPPED
+    program, source = sys.argv[1], sys.argv[2]
+    random_cells(openpyxl, program)
+    continuation_sheet(openpyxl, program)
+    libreoffice(program, source)
     return 0
 
 
