@@ -207,6 +207,14 @@ Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::s
 
 // Ends every file as `end` says, in order; the first failure.
 Status finishKindFiles(const Status& written, KindFilesOpened& files, OutputEnd end) {
+    // Every file reaches the disk before any is renamed: a full disk found on the last one
+    // leaves every old file as it was.
+    for (std::size_t i = 0; written && i < files.outputs.size(); ++i) {
+        if (end != OutputEnd::Replace && !files.outputs[i]->writesThrough()) continue;
+        if (Status sealed = files.outputs[i]->seal(); !sealed) {
+            return fileFailure(FailureSubject::OutputWrite, files.names[i].path, sealed.error());
+        }
+    }
     for (std::size_t i = 0; i < files.outputs.size(); ++i) {
         const Status finished = finishOutput(written, *files.outputs[i], files.names[i].path, end);
         if (!finished) return finished;

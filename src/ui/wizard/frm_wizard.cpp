@@ -32,6 +32,7 @@
 #include "editor/output_format.h"
 #include "engine/byte_profile.h"
 #include "engine/inspection.h"
+#include "engine/kind_files.h"
 #include "engine/record_length_hints.h"
 #include "engine/tran_crlf.h"
 #include "platform/number_text.h"
@@ -376,8 +377,17 @@ void frmWizard::apply(const StepChange& change) {
     if (change.fillSummary) {
         lstParam->clear();
         for (const std::string& line : summaryLines(state_.job)) lstParam->addItem(q(line));
-        if (runState().recordDefTable.output.format == OutputFormat::Xlsx) {
+        const AppState run = runState();
+        const CsvOutputOptions& output = run.recordDefTable.output;
+        if (run.job.JobKind == kJobRec2Csv && output.format == OutputFormat::Xlsx) {
             lstParam->addItem(q(std::string("出力形式: ") + kFormatChoices[1].caption));
+        }
+        // A file per kind: the files written instead of the output named above.
+        if (run.job.JobKind == kJobRec2Csv && output.writesFilePerKind()) {
+            lstParam->addItem(QStringLiteral("種類ごとの出力ファイル:"));
+            for (const KindFile& file : kindFiles(run.job.JobParams[1], run.recordDefTable)) {
+                lstParam->addItem(QStringLiteral("    ") + q(file.path));
+            }
         }
     }
     if (change.nextEnabled) cmdNext->setEnabled(*change.nextEnabled);
