@@ -78,6 +78,18 @@ def random_cells(openpyxl, program):
         subprocess.run([program, "--format", "xlsx", "--trim", "/C", path("in.dat"),
                         path("book.xlsx"), path("def.trd")], check=True)
         book = openpyxl.load_workbook(path("book.xlsx"))
+        # A job that stops (an invalid packed field, told to fail) keeps the old output and
+        # leaves no file of its own.
+        with open(path("old.xlsx"), "wb") as f:
+            f.write(b"old")
+        before = sorted(os.listdir(folder))
+        stopped = subprocess.run([program, "--format", "xlsx", "--invalid-packed", "fail", "/C",
+                                  path("in.dat"), path("old.xlsx"), path("def.trd")],
+                                 capture_output=True)
+        assert stopped.returncode == 1, stopped
+        assert sorted(os.listdir(folder)) == before, os.listdir(folder)
+        with open(path("old.xlsx"), "rb") as f:
+            assert f.read() == b"old"
     assert book.sheetnames == ["受注明細", "B_x"], book.sheetnames
     titles = {"受注明細": ["名前", "数量", "金額"], "B_x": ["名前", "件数"]}
     for name, rows in expected.items():
@@ -114,9 +126,10 @@ def continuation_sheet(openpyxl, program):
             f.write(definition.encode("cp932"))
         with open(os.path.join(folder, "rows.dat"), "wb") as f:
             f.write(b"".join(b"A%07d" % i for i in range(count)))
-        subprocess.run([program, "--format", "xlsx", "/C", os.path.join(folder, "rows.dat"),
-                        os.path.join(folder, "rows.xlsx"), os.path.join(folder, "rows.trd")],
-                       check=True)
+        # In parts (two workers): the rows still in the input's order.
+        subprocess.run([program, "--format", "xlsx", "--jobs", "2", "/C",
+                        os.path.join(folder, "rows.dat"), os.path.join(folder, "rows.xlsx"),
+                        os.path.join(folder, "rows.trd")], check=True)
         book = openpyxl.load_workbook(os.path.join(folder, "rows.xlsx"), read_only=True)
         assert book.sheetnames == ["明細", "明細 (2)"], book.sheetnames
         values = []
