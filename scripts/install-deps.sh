@@ -3,8 +3,8 @@
 # already present. Runs apt-get as root (through sudo when not root).
 set -eu
 
-PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev
-  libgtest-dev libgmock-dev libbenchmark-dev python3-pandas
+PACKAGES="build-essential cmake ninja-build pkg-config libcli11-dev libxlsxwriter-dev
+  libgtest-dev libgmock-dev libbenchmark-dev python3-pandas python3-openpyxl libreoffice-calc-nogui
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   clang clang-format clang-tidy libclang-rt-14-dev
   qt6-translations-l10n xvfb xauth fonts-noto-cjk

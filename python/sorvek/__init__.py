@@ -14,7 +14,8 @@ names with "_": encoding ("cp932", "utf-8", "utf-8-bom"), quote ("none", "minima
 trim (bool), zoned_sign ("off", "trailing", "leading"), invalid_packed ("keep", "empty",
 "fail"), title_line (bool), line_end ("crlf", "lf"), split_kinds (bool: one file per record
 kind, "out.csv" written as "out.<kind>.csv", each with its own title line; convert returns
-their paths), and for the input input_code_page
+their paths), format ("csv", "xlsx": an Excel workbook with a sheet per record kind, numbers as
+numbers), and for the input input_code_page
 ("cp932", "ibm930", ...) and record_format ("fixed", "v", "vb").
 
 The parts of a plan convert independently (in other threads, processes or machines; a Part

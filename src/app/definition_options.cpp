@@ -120,6 +120,14 @@ const DefinitionOption kOptions[] = {
      true, OptionTarget::Text, noWords,
      takeOutputWord<&CsvOutputOverrides::splitKinds, kOnOffWords>,
      [](const AppState& s) { return onOff(outputOf(s).splitKinds); }},
+    {"format",
+     "      出力の形式。xlsx は Excel のブック (レコードの種類ごとに1シート、\n"
+     "      数値項目は数値のセル) に出力します。既定は csv。\n",
+     false, OptionTarget::Text, wordList<kOutputFormatWords>,
+     takeOutputWord<&CsvOutputOverrides::format, kOutputFormatWords>,
+     [](const AppState& s) {
+         return std::string(optionWord(kOutputFormatWords, outputOf(s).format));
+     }},
     {"record-end",
      "      固定長のレコードの後に付ける改行。既定は none (レコードを続けて書きます)。\n", false,
      OptionTarget::Records, wordList<kRecordEndWords>,

@@ -6,6 +6,7 @@
 #include "app/run_job.h"
 #include "engine/kind_files.h"
 #include "engine/tran_rec2csv.h"
+#include "engine/xlsx_cells.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"
 
@@ -31,9 +32,22 @@ std::vector<WrittenFile> splitFiles(const AppState& state, const DefinitionFindi
     return files;
 }
 
+// The rows of a workbook: each kind's lines under a title row on each of its sheets.
+std::int64_t workbookRows(const RecordDefTable& table, const DefinitionFindings& d) {
+    std::int64_t rows = 0;
+    for (const KindFile& file : kindFiles("", table)) {
+        const auto k = static_cast<std::size_t>(file.kind);
+        const std::int64_t lines = k < d.recordsByKind.size() ? d.recordsByKind[k] : 0;
+        const std::int64_t perSheet = kXlsxRowsPerSheet - 1;
+        rows += lines + std::max<std::int64_t>(1, (lines + perSheet - 1) / perSheet);
+    }
+    return rows;
+}
+
 void summarize(const AppState& state, const InspectionReport& input, JobSummary& summary) {
     const DefinitionFindings& d = input.definition;
-    if (state.recordDefTable.output.splitKinds) {
+    const CsvOutputOptions& output = state.recordDefTable.output;
+    if (output.writesFilePerKind()) {
         summary.files = splitFiles(state, d);
         summary.outputSize = -1;
     }
@@ -42,8 +56,10 @@ void summarize(const AppState& state, const InspectionReport& input, JobSummary&
         lines = 0;
         for (const WrittenFile& file : summary.files) lines += file.lines;
     }
+    const bool workbook = output.format == OutputFormat::Xlsx;
+    if (workbook) lines = workbookRows(state.recordDefTable, d);
     summary.countText = "書き出した行数: " + groupedNumber(lines) + " 行" +
-                        (d.titleLine ? " (見出し行を含む)" : "");
+                        (d.titleLine || workbook ? " (見出し行を含む)" : "");
     summary.warnings = completionWarnings(input);
 }
 

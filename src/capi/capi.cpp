@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "app/definition_options.h"
 #include "app/failure_message.h"
 #include "capi/include/sorvek.h"
 #include "engine/job_files.h"
@@ -20,6 +21,8 @@
 
 struct sorvek_definition {
     sorvek::RecordDefTable table;
+    // The layout of the records sorvek_to_records makes (its record_end argument over it).
+    sorvek::RecordOutputOverrides records;
 };
 
 struct sorvek_plan {
@@ -142,6 +145,36 @@ int sorvek_definition_load(const char* path, sorvek_definition** definition) {
 
 void sorvek_definition_free(sorvek_definition* definition) {
     delete definition;
+}
+
+int sorvek_definition_set_option(sorvek_definition* definition, const char* name,
+                                 const char* value) {
+    return guarded([&] {
+        if (definition == nullptr || name == nullptr || value == nullptr) {
+            return refused("引数がありません。");
+        }
+        const std::string key = name;
+        const sorvek::DefinitionOption* option = sorvek::findDefinitionOption(key);
+        if (option == nullptr || key.find('-') != std::string::npos) {
+            return refused(("不明な出力形式です: " + key).c_str());
+        }
+        sorvek::RunOverrides overrides;
+        if (!option->take(value, overrides)) {
+            return refused(sorvek::optionValueRefusal(*option, key, value).c_str());
+        }
+        // Tried on a copy: a value the definition check refuses leaves the definition as it was.
+        sorvek::RecordDefTable table = definition->table;
+        sorvek::applyOutputOverrides(overrides.output, table);
+        sorvek::applyInputOverrides(overrides.input, table);
+        if (sorvek::Status checked = sorvek::checkRec2CsvDefinition(table); !checked) {
+            return failed(checked.error());
+        }
+        definition->table = std::move(table);
+        if (overrides.records.end) definition->records.end = overrides.records.end;
+        if (overrides.records.blockSize)
+            definition->records.blockSize = overrides.records.blockSize;
+        return SORVEK_OK;
+    });
 }
 
 int sorvek_plan_make(const char* input, const sorvek_definition* definition, int parts,
@@ -268,6 +301,7 @@ int sorvek_to_records(const char* input, const char* output, const sorvek_defini
         static_assert(static_cast<int>(sorvek::RecordEnd::CrLf) == SORVEK_RECORD_END_CRLF &&
                       static_cast<int>(sorvek::RecordEnd::Lf) == SORVEK_RECORD_END_LF);
         sorvek::RecordOutputOptions layout;
+        definition->records.applyTo(layout);
         layout.end = static_cast<sorvek::RecordEnd>(record_end);
         const sorvek::Status made = sorvek::tranCsv2Rec(input, output, table, layout, context);
         if (made) return SORVEK_OK;

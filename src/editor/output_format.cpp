@@ -2,6 +2,18 @@
 
 namespace sorvek {
 
+OutputFormat outputFormatFor(std::string_view outputPath, OutputFormat defined) {
+    constexpr std::string_view kSuffix = ".xlsx";
+    if (outputPath.size() <= kSuffix.size()) return defined;
+    const std::string_view end = outputPath.substr(outputPath.size() - kSuffix.size());
+    for (std::size_t i = 0; i < kSuffix.size(); ++i) {
+        const char c = end[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kSuffix[i])
+            return defined;
+    }
+    return OutputFormat::Xlsx;
+}
+
 OutputFormatForm loadOutputFormat(const RecordDefTable& table) {
     OutputFormatForm form;
     form.options = table.output;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/record_def.h"
@@ -45,6 +46,21 @@ inline constexpr std::array<OutputChoice<CsvLineEnd>, 2> kLineEndChoices{{
     {"LF", CsvLineEnd::Lf},
 }};
 
+inline constexpr std::array<OutputChoice<OutputFormat>, 2> kFormatChoices{{
+    {"CSV (区切り文字付きのテキスト)", OutputFormat::Csv},
+    {"Excel ブック (レコードの種類ごとのシート)", OutputFormat::Xlsx},
+}};
+// The note under the format: the output's name has the last word in the desktop program.
+inline constexpr const char* kXlsxNameNote =
+    "出力ファイル名が .xlsx で終わるときは、常に Excel ブックに出力します。";
+// The output file types of record-to-CSV, as the save dialog offers them.
+inline constexpr const char* kRec2CsvOutputFilter =
+    "CSV ファイル (*.csv)|*.csv|Excel ブック (*.xlsx)|*.xlsx|全てのファイル (*)|*";
+
+// What a wizard's record-to-CSV run writes to `outputPath`: a workbook when the name ends in
+// ".xlsx" (any case), as a save dialog's file type chooses it, else what the definition says.
+OutputFormat outputFormatFor(std::string_view outputPath, OutputFormat defined);
+
 // The check box of an output split by record kind (CsvOutputOptions::splitKinds).
 inline constexpr const char* kSplitKindsCaption =
     "レコードの種類ごとに別のファイルに出力する (出力ファイル名.種類名.csv)";
@@ -71,6 +87,8 @@ struct OutputFormatForm {
     std::vector<ZonedField> zonedFields;
     // The per-field sign position matters only while trailing signs are decoded.
     bool zonedFieldsEnabled() const { return options.zonedSign == ZonedSign::Trailing; }
+    // The encoding, quoting, line end and a file per kind shape delimited text only.
+    bool textOptionsEnabled() const { return options.format == OutputFormat::Csv; }
 };
 
 // The form for `table`'s options and zoned fields.

@@ -13,6 +13,7 @@
 #include "engine/parallel_jobs.h"
 #include "engine/part_carry.h"
 #include "engine/part_pipeline.h"
+#include "engine/rec2csv_by_kind.h"
 #include "engine/split_plan.h"
 #include "platform/thread_annotations.h"
 
@@ -206,6 +207,14 @@ Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::s
 
 // Ends every file as `end` says, in order; the first failure.
 Status finishKindFiles(const Status& written, KindFilesOpened& files, OutputEnd end) {
+    // Every file reaches the disk before any is renamed: a full disk found on the last one
+    // leaves every old file as it was.
+    for (std::size_t i = 0; written && i < files.outputs.size(); ++i) {
+        if (end != OutputEnd::Replace && !files.outputs[i]->writesThrough()) continue;
+        if (Status sealed = files.outputs[i]->seal(); !sealed) {
+            return fileFailure(FailureSubject::OutputWrite, files.names[i].path, sealed.error());
+        }
+    }
     for (std::size_t i = 0; i < files.outputs.size(); ++i) {
         const Status finished = finishOutput(written, *files.outputs[i], files.names[i].path, end);
         if (!finished) return finished;
@@ -214,6 +223,24 @@ Status finishKindFiles(const Status& written, KindFilesOpened& files, OutputEnd 
 }
 
 }  // namespace
+
+Rec2CsvByKindRun runRec2CsvByKind(JobInput& input, RecordDefTable& table, const Rec2CsvText& text,
+                                  std::vector<WritableFile*> streams,
+                                  const std::vector<std::size_t>& streamOfKind,
+                                  const std::vector<std::string>& preambles, EngineContext& context,
+                                  ProgressReporter& progress) {
+    InOrderWriter writer(std::move(streams));
+    for (std::size_t i = 0; i < preambles.size(); ++i) {
+        writer.writeFirst(preambles[i].data(), preambles[i].size(), i);
+    }
+    BufferPool pool;
+    Rec2CsvParts kind(table, text, input, writer, pool, context, &streamOfKind);
+    Rec2CsvByKindRun run;
+    run.outcome = runParts(kind, {std::max(context.jobs, 1u), progress, context.cancelled}, input,
+                           static_cast<std::int64_t>(partLength(context)), true);
+    run.written = writer.finish(run.outcome.parts);
+    return run;
+}
 
 Status tranRec2CsvByKind(const std::string& inputPath, const std::string& outputPath,
                          RecordDefTable& table, EngineContext& context) {
@@ -227,19 +254,16 @@ Status tranRec2CsvByKind(const std::string& inputPath, const std::string& output
     const Rec2CsvText text = prepareRec2CsvRun(table);
     std::vector<WritableFile*> streams;
     for (const auto& output : files->outputs) streams.push_back(&output->file());
-    InOrderWriter writer(std::move(streams));
     // A kind without lines still gets its file with its title line: whoever reads the set of
     // files finds every kind's columns.
-    for (std::size_t i = 0; i < files->names.size(); ++i) {
-        const std::string preamble = kindPreamble(table, text, files->names[i].kind);
-        writer.writeFirst(preamble.data(), preamble.size(), i);
-    }
-    BufferPool pool;
-    Rec2CsvParts kind(table, text, **input, writer, pool, context, &files->streamOfKind);
-    const PartPipelineOutcome outcome =
-        runParts(kind, {std::max(context.jobs, 1u), progress, context.cancelled}, **input,
-                 static_cast<std::int64_t>(partLength(context)), true);
-    const Status written = writer.finish(outcome.parts);
+    std::vector<std::string> preambles;
+    for (const KindFile& name : files->names)
+        preambles.push_back(kindPreamble(table, text, name.kind));
+    const Rec2CsvByKindRun run =
+        runRec2CsvByKind(**input, table, text, std::move(streams), files->streamOfKind, preambles,
+                         context, progress);
+    const PartPipelineOutcome& outcome = run.outcome;
+    const Status& written = run.written;
     if (!outcome.failure) return jobOutcome(outcome.failure, context);
     if (outcome.cancelled) return cancelledFailure();
     if (outcome.stopped) {

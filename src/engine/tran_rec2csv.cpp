@@ -15,6 +15,7 @@
 #include "engine/rec2csv_definition_check.h"
 #include "engine/rec2csv_text.h"
 #include "engine/record_converter.h"
+#include "engine/tran_rec2xlsx.h"
 #include "platform/codepage.h"
 #include "platform/number_text.h"
 
@@ -118,7 +119,11 @@ BlocksEnd convertBlocks(JobInput& input, OutputBuffer& output,
 Status tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
                    RecordDefTable& table, EngineContext& context) {
     if (Status definition = checkRec2CsvDefinition(table); !definition) return definition;
-    if (table.output.splitKinds) return tranRec2CsvByKind(inputPath, outputPath, table, context);
+    if (table.output.format == OutputFormat::Xlsx) {
+        return tranRec2Xlsx(inputPath, outputPath, table, context);
+    }
+    if (table.output.writesFilePerKind())
+        return tranRec2CsvByKind(inputPath, outputPath, table, context);
     if (context.jobs > 1) {
         return tranRec2CsvInParts(inputPath, outputPath, table, context);
     }

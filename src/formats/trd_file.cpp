@@ -117,6 +117,7 @@ Status readOutputSection(const IniDocument& doc, RecordDefTable& table) {
         if (!value) return badOutputValue("SplitKinds", split);
         o.splitKinds = *value;
     }
+    if (Status s = readOutputWord(doc, "Format", kOutputFormatWords, o.format); !s) return s;
     // The zoned fields whose first digit carries the sign, by record: field indices.
     for (int i = 1; i <= table.maxIndex(); ++i) {
         const std::string key = leadingSignKey(i);
@@ -156,6 +157,8 @@ void writeOutputSection(IniDocument& doc, const RecordDefTable& table) {
     doc.set(kOutputSection, "LineEnd", optionWord(kLineEndWords, o.lineEnd));
     // Written only when on, so that a file with the other options saves as it always did.
     if (o.splitKinds) doc.set(kOutputSection, "SplitKinds", "True");
+    if (o.format != OutputFormat::Csv)
+        doc.set(kOutputSection, "Format", optionWord(kOutputFormatWords, o.format));
     for (const auto& [i, list] : leading) doc.set(kOutputSection, leadingSignKey(i), list);
 }
 

@@ -10,6 +10,7 @@ void CsvOutputOverrides::applyTo(CsvOutputOptions& options) const {
     if (invalidPacked) options.invalidPacked = *invalidPacked;
     if (lineEnd) options.lineEnd = *lineEnd;
     if (splitKinds) options.splitKinds = *splitKinds;
+    if (format) options.format = *format;
 }
 
 }  // namespace sorvek

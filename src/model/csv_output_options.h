@@ -18,6 +18,8 @@ enum class CsvQuoting : std::uint8_t { None, Minimal, All };
 enum class ZonedSign : std::uint8_t { Off, Trailing, Leading };
 enum class InvalidPacked : std::uint8_t { Keep, Empty, Fail };
 enum class CsvLineEnd : std::uint8_t { CrLf, Lf };
+// What the output is: delimited text, or a workbook of sheets (engine/tran_rec2xlsx.h).
+enum class OutputFormat : std::uint8_t { Csv, Xlsx };
 
 struct CsvOutputOptions {
     CsvEncoding encoding = CsvEncoding::Cp932;
@@ -32,8 +34,13 @@ struct CsvOutputOptions {
     // One file per record kind that writes lines, named after the output and the kind, each
     // with its own title line, instead of the one output (engine/kind_files.h).
     bool splitKinds = false;
+    // A workbook has a sheet per record kind that writes lines, with typed cells; the text
+    // options that shape a line's bytes (encoding, quoting, line end) do not apply to it.
+    OutputFormat format = OutputFormat::Csv;
 
     bool operator==(const CsvOutputOptions&) const = default;
+    // True when the job writes a CSV file per kind (a workbook has its sheets per kind instead).
+    bool writesFilePerKind() const { return splitKinds && format == OutputFormat::Csv; }
     // True when the output is written as it always was.
     bool isDefault() const { return *this == CsvOutputOptions{}; }
 };
@@ -48,10 +55,11 @@ struct CsvOutputOverrides {
     std::optional<CsvLineEnd> lineEnd;
     std::optional<bool> titleLine;
     std::optional<bool> splitKinds;
+    std::optional<OutputFormat> format;
 
     bool empty() const {
         return !encoding && !quoting && !trimBlanks && !zonedSign && !invalidPacked && !lineEnd &&
-               !titleLine && !splitKinds;
+               !titleLine && !splitKinds && !format;
     }
     // Sets in `options` what is given here (all but the title line, which is the caller's).
     void applyTo(CsvOutputOptions& options) const;
@@ -87,6 +95,10 @@ inline constexpr std::array<OptionWord<InvalidPacked>, 3> kInvalidPackedWords{{
 inline constexpr std::array<OptionWord<CsvLineEnd>, 2> kLineEndWords{{
     {"crlf", CsvLineEnd::CrLf},
     {"lf", CsvLineEnd::Lf},
+}};
+inline constexpr std::array<OptionWord<OutputFormat>, 2> kOutputFormatWords{{
+    {"csv", OutputFormat::Csv},
+    {"xlsx", OutputFormat::Xlsx},
 }};
 inline constexpr std::array<OptionWord<bool>, 2> kOnOffWords{{
     {"on", true},

@@ -90,13 +90,19 @@ SafeOutput::~SafeOutput() {
     if (!finished_) discard();
 }
 
-Status SafeOutput::commit() {
-    finished_ = true;
-    Status status;
-    if (mode_ != Mode::AsItIs && flushes_) status = file_->sync();
+Status SafeOutput::seal() {
+    if (sealed_) return sealing_;
+    sealed_ = true;
+    if (mode_ != Mode::AsItIs && flushes_) sealing_ = file_->sync();
     // Closed even after a failed flush: the descriptor must not outlive the output.
     Status closed = file_->close();
-    if (status) status = closed;
+    if (sealing_) sealing_ = closed;
+    return sealing_;
+}
+
+Status SafeOutput::commit() {
+    Status status = seal();
+    finished_ = true;
     if (status && mode_ == Mode::Replace) {
         status = fs_.replaceFile(temporary_, target_);
         if (status) return flushes_ ? fs_.syncFolder(folderOf(target_)) : status;

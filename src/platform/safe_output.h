@@ -60,6 +60,11 @@ class SafeOutput {
     // A failure removes the temporary file (the final name keeps what it held) and carries the
     // reason. Call once.
     Status commit();
+    // The first half of commit, for a set of outputs that is to replace its old files together:
+    // flushes the output to the disk (as Flush says) and closes it, so that what can fail for
+    // want of room fails before any file of the set is renamed. commit then only renames. A
+    // failure carries the reason; the output is then to be discarded (its destructor does).
+    Status seal();
 
   private:
     enum class Mode { Replace, AsItIs, InPlace };
@@ -79,6 +84,8 @@ class SafeOutput {
     std::string target_;
     std::string temporary_;  // empty unless mode_ is Replace
     std::unique_ptr<WritableFile> file_;
+    bool sealed_ = false;
+    Status sealing_;  // what seal() met
     bool finished_ = false;
 };
 

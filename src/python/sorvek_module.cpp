@@ -184,7 +184,7 @@ std::vector<std::string> convertFile(const std::string& input, const std::string
     }
     if (!converted) fail(converted.error());
     std::vector<std::string> written;
-    if (table.output.splitKinds) {
+    if (table.output.writesFilePerKind()) {
         for (const KindFile& file : kindFiles(output, table)) written.push_back(file.path);
     }
     return written;

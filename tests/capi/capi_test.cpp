@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <string>
@@ -135,6 +136,35 @@ TEST_F(CapiTest, FailuresSayWhyAndPartsGoToFiles) {
               sorvek_plan_make((samples + "orders.dat").c_str(), definition, 10000000, &huge));
     EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
     EXPECT_STREQ(SORVEK_VERSION_FOR_TESTS, sorvek_version());
+}
+
+TEST_F(CapiTest, OptionsOverTheDefinitionShapeTheOutputOrAreRefusedLeavingItAsItWas) {
+    const std::string samples = std::string(std::getenv("SORVEK_SOURCE_DIR")) + "/samples/";
+    const std::string in = samples + "orders.dat";
+    ASSERT_EQ(SORVEK_OK, sorvek_definition_load((samples + "orders.trd").c_str(), &definition));
+    EXPECT_EQ(SORVEK_FAILED, sorvek_definition_set_option(definition, "format", "pdf"));
+    EXPECT_EQ(SORVEK_ERROR_REFUSED_ARGUMENT, sorvek_last_error_kind());
+    EXPECT_NE(std::string::npos, std::string(sorvek_last_error()).find("csv|xlsx"));
+    EXPECT_EQ(SORVEK_FAILED, sorvek_definition_set_option(definition, "zoned-sign", "off"));
+    EXPECT_EQ(SORVEK_FAILED, sorvek_definition_set_option(definition, "colour", "red"));
+    const std::string out = dir.file("out.csv");
+    ASSERT_EQ(SORVEK_OK, sorvek_convert(in.c_str(), out.c_str(), definition, 1));
+    EXPECT_BYTES_EQ(readFile(samples + "orders.csv"), readFile(out));
+
+    ASSERT_EQ(SORVEK_OK, sorvek_definition_set_option(definition, "split_kinds", "on"));
+    ASSERT_EQ(SORVEK_OK, sorvek_convert(in.c_str(), dir.file("kinds.csv").c_str(), definition, 2));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("kinds.csv")));
+    int kindFiles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        kindFiles += entry.path().filename().string().starts_with("kinds.");
+    }
+    EXPECT_EQ(1, kindFiles);  // its header and detail make one line: one kind writes lines
+
+    // A workbook is one file, a zip archive, whatever split_kinds says.
+    ASSERT_EQ(SORVEK_OK, sorvek_definition_set_option(definition, "format", "xlsx"));
+    ASSERT_EQ(SORVEK_OK, sorvek_convert(in.c_str(), dir.file("book.xlsx").c_str(), definition, 1))
+        << sorvek_last_error();
+    EXPECT_EQ("PK\x03\x04", readFile(dir.file("book.xlsx")).substr(0, 4));
 }
 
 }  // namespace

@@ -50,5 +50,19 @@ TEST(OutputFormat, FormListsTheMarkedZonedFieldsAndWritesBackOptionsAndSigns) {
     EXPECT_EQ(2u, table[2].Fields.size());
 }
 
+TEST(OutputFormat, AWorkbookIsChosenByTheDialogOrByAnOutputNamedXlsx) {
+    OutputFormatForm form;
+    EXPECT_TRUE(form.textOptionsEnabled());
+    form.options.format = OutputFormat::Xlsx;
+    EXPECT_FALSE(form.textOptionsEnabled());
+
+    EXPECT_EQ(OutputFormat::Xlsx, outputFormatFor("/data/受注.xlsx", OutputFormat::Csv));
+    EXPECT_EQ(OutputFormat::Xlsx, outputFormatFor("C:\\受注.XLSX", OutputFormat::Csv));
+    EXPECT_EQ(OutputFormat::Csv, outputFormatFor("/data/受注.csv", OutputFormat::Csv));
+    EXPECT_EQ(OutputFormat::Csv, outputFormatFor(".xlsx", OutputFormat::Csv));
+    EXPECT_EQ(OutputFormat::Csv, outputFormatFor("受注.xlsx.csv", OutputFormat::Csv));
+    EXPECT_EQ(OutputFormat::Xlsx, outputFormatFor("受注.csv", OutputFormat::Xlsx));
+}
+
 }  // namespace
 }  // namespace sorvek::testing

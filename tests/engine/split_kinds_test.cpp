@@ -125,16 +125,21 @@ TEST_F(SplitKindsTest, FilesAreWrittenTogetherAndAFailureAnywhereLeavesEveryOldF
         folder.write(file.path.substr(folder.path().size() + 1), "old");
     const std::vector<std::string> before = folder.names();
 
-    // Each of the five writes (three title lines, two of lines), or the first commit, fails:
-    // nothing is replaced, nothing is left.
+    // Each of the five writes (three title lines, two of lines), the flush of any of the three
+    // files to the disk (a full disk is found there), or the first rename fails: nothing is
+    // replaced, nothing is left.
     for (int call = 1; call <= 5; ++call) {
-        for (const bool replaceFails : {false, true}) {
+        for (const int fault : {0, 1, 2}) {
             FaultyFileSystem faulty;
-            if (replaceFails) {
+            if (fault == 1) {
                 faulty.failReplace = true;
+            } else if (fault == 2) {
+                if (call > 3) continue;
+                faulty.failSyncCall = call;
             } else {
                 faulty.failWriteCall = call;
             }
+            const bool replaceFails = fault == 1;
             RecordDefTable table = headerDetailTable();
             EngineContext ctx{progress, faulty};
             ctx.jobs = 1 + static_cast<unsigned>(call % 3);

@@ -117,6 +117,12 @@ class SorvekModuleTest(CaseFolder, unittest.TestCase):
         with open(written[0], "rb") as got, \
                 open(os.path.join(SAMPLES, "orders.csv"), "rb") as want:
             self.assertEqual(want.read(), got.read())
+        # A workbook is the one output, split_kinds or not: its sheets are the kinds.
+        self.assertIsNone(sorvek.convert(os.path.join(SAMPLES, "orders.dat"),
+                                         self.path("book.xlsx"), definition, format="xlsx",
+                                         split_kinds=True))
+        with open(self.path("book.xlsx"), "rb") as book:
+            self.assertEqual(b"PK\x03\x04", book.read(4))
         with open(self.path("bad.csv"), "wb") as f:
             f.write(b"title\r\n1,2\r\n")  # after the title line two values: no kind's line
         with self.assertRaises(sorvek.Error) as raised:

@@ -44,7 +44,10 @@ class FaultyWritable final : public WritableFile {
         return real_->write(data, n);
     }
     Status sync() override {
-        if (fs_.failSync) return FaultyFileSystem::injectedFailure();
+        ++fs_.syncCalls;
+        if (fs_.failSync || fs_.syncCalls == fs_.failSyncCall) {
+            return FaultyFileSystem::injectedFailure();
+        }
         return real_->sync();
     }
     Status copyPermissions(const FileInfo& like) override {

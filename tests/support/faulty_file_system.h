@@ -34,6 +34,8 @@ class FaultyFileSystem final : public FileSystem {
     bool failOpenWrite = false;
     // sync() of a written file fails.
     bool failSync = false;
+    // The sync() call of this number (1 the first, over all files) fails; 0 none.
+    std::int64_t failSyncCall = 0;
     // copyPermissions() fails.
     bool failPermissions = false;
     // replaceFile fails.
@@ -89,6 +91,7 @@ class FaultyFileSystem final : public FileSystem {
     std::atomic<std::int64_t> bytesRead{0};
     std::int64_t bytesWritten = 0;
     std::int64_t writeCalls = 0;
+    std::int64_t syncCalls = 0;
 
   private:
     std::unique_ptr<WritableFile> faulty(std::unique_ptr<WritableFile> real);

@@ -70,6 +70,16 @@ const char* sorvek_error_kind_name(int kind);
 int sorvek_definition_load(const char* path, sorvek_definition** definition);
 void sorvek_definition_free(sorvek_definition* definition);
 
+/* Sets one option over the definition's own, by the Python module's name and the console
+ * program's word for its value: ("format", "xlsx"), ("split_kinds", "on"), ("encoding",
+ * "utf-8"), ("trim", "on"), ("input_code_page", "ibm930"), ("block_size", "4096"), ... A name or
+ * a value that is none of them is refused (SORVEK_ERROR_REFUSED_ARGUMENT) and the definition
+ * stays as it was. With split_kinds on (and format csv), sorvek_convert writes one file per record
+ * kind, "out.csv" as "out.<kind>.csv", instead of `output`; with format xlsx, one workbook with a
+ * sheet per kind. */
+int sorvek_definition_set_option(sorvek_definition* definition, const char* name,
+                                 const char* value);
+
 /* Plans `parts` parts (at least 1, at most 100000: more is refused) of the regular file `input`:
  * one sequential read of its class codes. Parts may be empty. */
 int sorvek_plan_make(const char* input, const sorvek_definition* definition, int parts,

@@ -37,6 +37,7 @@ frmOutputFormat::frmOutputFormat(RecordDefTable& table, QWidget* parent)
     setObjectName(QStringLiteral("frmOutputFormat"));
     setWindowTitle(q(kOutputFormatTitle));
     const CsvOutputOptions& o = form_.options;
+    cmbFormat = choiceBox(kFormatChoices, o.format, "cmbFormat", this);
     cmbEncoding = choiceBox(kEncodingChoices, o.encoding, "cmbEncoding", this);
     cmbQuote = choiceBox(kQuotingChoices, o.quoting, "cmbQuote", this);
     chkTrim =
@@ -58,7 +59,12 @@ frmOutputFormat::frmOutputFormat(RecordDefTable& table, QWidget* parent)
     chkSplitKinds->setObjectName(QStringLiteral("chkSplitKinds"));
     chkSplitKinds->setChecked(o.splitKinds);
 
+    auto* xlsxNote = new QLabel(q(kXlsxNameNote), this);
+    xlsxNote->setWordWrap(true);
+
     auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("形式:"), cmbFormat);
+    form->addRow(QString(), xlsxNote);
     form->addRow(QStringLiteral("文字コード:"), cmbEncoding);
     form->addRow(QStringLiteral("引用符 (\"):"), cmbQuote);
     form->addRow(QString(), chkTrim);
@@ -90,13 +96,16 @@ frmOutputFormat::frmOutputFormat(RecordDefTable& table, QWidget* parent)
 
     connect(cmbZonedSign, &QComboBox::currentIndexChanged, this,
             &frmOutputFormat::zonedSignChanged);
+    connect(cmbFormat, &QComboBox::currentIndexChanged, this, &frmOutputFormat::formatChanged);
     connect(cmdOK, &QPushButton::clicked, this, &frmOutputFormat::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     zonedSignChanged();
+    formatChanged();
 }
 
 OutputFormatForm frmOutputFormat::formFromControls() const {
     OutputFormatForm form = form_;
+    form.options.format = chosen(kFormatChoices, cmbFormat);
     form.options.encoding = chosen(kEncodingChoices, cmbEncoding);
     form.options.quoting = chosen(kQuotingChoices, cmbQuote);
     form.options.trimBlanks = chkTrim->isChecked();
@@ -113,6 +122,14 @@ OutputFormatForm frmOutputFormat::formFromControls() const {
 
 void frmOutputFormat::zonedSignChanged() {
     lstLeadingSign->setEnabled(formFromControls().zonedFieldsEnabled());
+}
+
+void frmOutputFormat::formatChanged() {
+    const bool text = formFromControls().textOptionsEnabled();
+    for (QWidget* w : {static_cast<QWidget*>(cmbEncoding), static_cast<QWidget*>(cmbQuote),
+                       static_cast<QWidget*>(cmbLineEnd), static_cast<QWidget*>(chkSplitKinds)}) {
+        w->setEnabled(text);
+    }
 }
 
 void frmOutputFormat::cmdOK_Click() {

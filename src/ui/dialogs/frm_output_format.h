@@ -20,6 +20,7 @@ class frmOutputFormat : public QDialog {
 
     void cmdOK_Click();
 
+    QComboBox* cmbFormat = nullptr;
     QComboBox* cmbEncoding = nullptr;
     QComboBox* cmbQuote = nullptr;
     QCheckBox* chkTrim = nullptr;
@@ -35,6 +36,8 @@ class frmOutputFormat : public QDialog {
     // The form as the controls show it.
     OutputFormatForm formFromControls() const;
     void zonedSignChanged();
+    // Greys the options of delimited text while a workbook is chosen.
+    void formatChanged();
 
     RecordDefTable& table_;
     OutputFormatForm form_;

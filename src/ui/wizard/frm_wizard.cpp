@@ -24,12 +24,15 @@
 #include <QVBoxLayout>
 
 #include "app/check_report.h"
+#include "app/job_registry.h"
 #include "app/page_checks.h"
 #include "app/record_data_check.h"
 #include "app/settings.h"
 #include "app/window_layout.h"
+#include "editor/output_format.h"
 #include "engine/byte_profile.h"
 #include "engine/inspection.h"
+#include "engine/kind_files.h"
 #include "engine/record_length_hints.h"
 #include "engine/tran_crlf.h"
 #include "platform/number_text.h"
@@ -375,6 +378,18 @@ void frmWizard::apply(const StepChange& change) {
     if (change.fillSummary) {
         lstParam->clear();
         for (const std::string& line : summaryLines(state_.job)) lstParam->addItem(q(line));
+        const AppState run = runState();
+        const CsvOutputOptions& output = run.recordDefTable.output;
+        if (run.job.JobKind == kJobRec2Csv && output.format == OutputFormat::Xlsx) {
+            lstParam->addItem(q(std::string("出力形式: ") + kFormatChoices[1].caption));
+        }
+        // A file per kind: the files written instead of the output named above.
+        if (run.job.JobKind == kJobRec2Csv && output.writesFilePerKind()) {
+            lstParam->addItem(QStringLiteral("種類ごとの出力ファイル:"));
+            for (const KindFile& file : kindFiles(run.job.JobParams[1], run.recordDefTable)) {
+                lstParam->addItem(QStringLiteral("    ") + q(file.path));
+            }
+        }
     }
     if (change.nextEnabled) cmdNext->setEnabled(*change.nextEnabled);
     cmdBack->setEnabled(change.backEnabled);
@@ -496,17 +511,31 @@ void frmWizard::runPageCheck(int page) {
 void frmWizard::cmdFileRef_Click(int index) {
     QComboBox* box = index == kHistoryInput ? cmbFileName0 : cmbFileName5;
     const QString start = q(browseStartPath(s(box->currentText()), state_.IniFilePath));
+    // Record-to-CSV offers its two file types; the one chosen names the output's form.
+    const bool rec2csv = state_.job.JobKind == kJobRec2Csv;
+    const QString outputFilter = rec2csv ? q(kRec2CsvOutputFilter) : kAllFiles;
+    const int outputFilterIndex =
+        rec2csv && state_.recordDefTable.output.format == OutputFormat::Xlsx ? 2 : 1;
     cDialog dialog;
     const QString path =
         index == kHistoryInput
             ? dialog.showOpenDialog(this, kOfnFileMustExist | kOfnHideReadOnly, kAllFiles, 1,
                                     QStringLiteral("入力ファイルの指定"), start)
-            : dialog.showSaveDialog(this, kOfnOverwritePrompt, kAllFiles, 1,
+            : dialog.showSaveDialog(this, kOfnOverwritePrompt, outputFilter, outputFilterIndex,
                                     QStringLiteral("出力ファイルの指定"), start);
     if (path.isEmpty()) return;
     // The save dialog has asked before an existing file was chosen.
     if (index == kHistoryOutput) overwriteConfirmed_ = q(getFullPath(s(path)));
     box->setEditText(path);
+}
+
+AppState frmWizard::runState() const {
+    AppState run = state_;
+    if (run.job.JobKind == kJobRec2Csv) {
+        CsvOutputOptions& output = run.recordDefTable.output;
+        output.format = outputFormatFor(run.job.JobParams[1], output.format);
+    }
+    return run;
 }
 
 void frmWizard::execute() {
@@ -531,7 +560,7 @@ void frmWizard::execute() {
     // ｷｬﾝｾﾙ stays usable: it asks, then stops the job between two blocks. An unattended run
     // has no one to ask.
     cmdCancel->setEnabled(!state_.unattended);
-    const ExecuteResult result = runner_->run(state_);
+    const ExecuteResult result = runner_->run(runState());
     cmdBack->setEnabled(true);
     cmdCancel->setEnabled(true);
     cmdNext->setEnabled(true);

@@ -111,6 +111,8 @@ class frmWizard : public QWidget {
     void restoreLayout(const QWidget* near);
     void saveLayout();
     void execute();
+    // The state a run takes: record-to-CSV writes a workbook to an output named "*.xlsx".
+    AppState runState() const;
     void runCurrentPageCheck() { runPageCheck(steps_.page()); }
     // The step's caption, with " *" while the definition has unsaved changes.
     void updateTitle();
