@@ -374,6 +374,8 @@ class RecordDefTest : public QObject {
                  QStringLiteral("NEWを削除してもよろしいですか？"));
         QCOMPARE(MessageBox::shown().last().title, QStringLiteral("フィールド定義の削除"));
         QCOMPARE(MessageBox::shown().last().icon, MessageIcon::None);
+        // Enter keeps the field: No is the default.
+        QCOMPARE(MessageBox::shown().last().defaultButton, QMessageBox::No);
         QCOMPARE(layout(state_.recordDefTable[1]),
                  (QStringList{"F1@1", "F2@11", "F3@21", "F4@26"}));
         QCOMPARE(list->selectedRow(), 3);  // the field that took its place
@@ -482,6 +484,8 @@ class RecordDefTest : public QObject {
         MessageBox::setNextAnswer(QMessageBox::No);
         page->mnuRecDef[2]->trigger();
         QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Aを削除してもよろしいですか？"));
+        QCOMPARE(MessageBox::shown().last().icon, MessageIcon::None);
+        QCOMPARE(MessageBox::shown().last().defaultButton, QMessageBox::No);
 
         // A record with fields can be copied.
         select(page, 1);
