@@ -988,6 +988,40 @@ class RecordDefTest : public QObject {
         QVERIFY(!page->cmdDefFileSave->isEnabled());
     }
 
+    void nextIsGreyedWithTheReasonForADefinitionTheJobRefuses() {
+        // 9 decimal places on a packed field of 4 bytes (7 digits), as a file may hold it.
+        RecordDefTable table = sampleTable();
+        FieldDef& packed = table[4].Fields[0];
+        packed.Type = "P";
+        packed.Size = 4;
+        packed.Dec = 9;
+        RecordDefPage* page = pageWith(table);
+        QVERIFY(!wizard_->cmdNext->isEnabled());
+        QVERIFY(wizard_->lblReason->isVisible());
+        QVERIFY2(wizard_->lblReason->text().startsWith(QStringLiteral(
+                     "この定義では変換できません: 小数点以下桁数に誤りがあります。")),
+                 qPrintable(wizard_->lblReason->text()));
+        QVERIFY(page->cmdDefFileSave->isEnabled());  // it may still be saved and mended later
+
+        // Mended in the field dialog, which refuses the places beyond the digits first.
+        select(page, 4);
+        page->lvwFldDef->selectRow(1);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.txtFldDec->text(), QStringLiteral("9"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QCOMPARE(MessageBox::shown().last().text,
+                     QStringLiteral("小数点以下桁数にはフィールドの桁数 (7) 以下の数値を指定"
+                                    "してください。"));
+            QCOMPARE(QApplication::focusWidget(), d.txtFldDec);
+            d.txtFldDec->setText(QStringLiteral("7"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        QCOMPARE(state_.recordDefTable[4].Fields[0].Dec, 7);
+        QVERIFY(wizard_->cmdNext->isEnabled());
+        QVERIFY(!wizard_->lblReason->isVisible());
+    }
+
     void failedOpenKeepsTheDefinitionAndItsTree() {
         RecordDefPage* page = pageWith(sampleTable());
         const QString given = file(QStringLiteral("given.trd"));

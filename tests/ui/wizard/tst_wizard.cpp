@@ -253,8 +253,12 @@ class WizardTest : public QObject {
         QCOMPARE(w->currentPage(), 11);
         state_.recordDefTable.reset(3);
         state_.recordDefTable[0].Name = "受注";
-        state_.recordDefTable[2].Fields.push_back(FieldDef{});  // other records do not count
-        if (fieldInRecordOne) state_.recordDefTable[1].Fields.push_back(FieldDef{});
+        // A field the job takes: one text byte of a record of one byte.
+        FieldDef field;
+        field.Type = "X", field.Pos = 1, field.Size = 1, field.Check = -1;
+        for (int i : {1, 2}) state_.recordDefTable[i].Size = 1;
+        state_.recordDefTable[2].Fields.push_back(field);  // other records do not count
+        if (fieldInRecordOne) state_.recordDefTable[1].Fields.push_back(field);
         QTreeWidget* tree = w->recordDefPage->tvwRecDef;
         for (int i = 0; i < nodes; ++i) tree->addTopLevelItem(new QTreeWidgetItem({"n"}));
         emit w->recordDefPage->pageCheckRequested();
