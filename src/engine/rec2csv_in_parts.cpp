@@ -189,7 +189,8 @@ Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::s
     // The files are named after the output: standard output names none.
     if (outputPath == kStandardStream) {
         return failure(
-            "種類ごとのファイルに分けるときは、標準出力 (-) ではなく出力ファイルを指定して下さい。",
+            "種類ごとのファイルに分けるときは、標準出力 (-) "
+            "ではなく出力ファイルを指定してください。",
             FailureKind::RefusedArgument);
     }
     KindFilesOpened files;

@@ -813,8 +813,10 @@ class RecordDefTest : public QObject {
             d.cmbFldType->setCurrentText(QStringLiteral("BIN"));
             // Enter walks the enabled inputs in their order.
             d.txtFldSize->setFocus();
+            // After the memo, OK: the next Enter presses it.
             const std::vector<QWidget*> order{d.txtFldDec,   d.chkFldSigned, d.cmbFldByteOrder,
-                                              d.txtFldScale, d.cmbFldTotal,  d.txtFldMemo};
+                                              d.txtFldScale, d.cmbFldTotal,  d.txtFldMemo,
+                                              d.cmdOk};
             for (QWidget* next : order) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                 QCOMPARE(QApplication::focusWidget(), next);
@@ -986,6 +988,19 @@ class RecordDefTest : public QObject {
         QCOMPARE(page->lblRecLen->text(), QString());
         QVERIFY(!wizard_->cmdNext->isEnabled());
         QVERIFY(!page->cmdDefFileSave->isEnabled());
+    }
+
+    void addWithoutASelectedRowPutsTheFieldAfterTheLast() {
+        // A definition just opened shows its fields with none selected.
+        RecordDefPage* page = pageWith(sampleTable());
+        select(page, 1);
+        QCOMPARE(page->lvwFldDef->rowCount(), 4);
+        QCOMPARE(page->lvwFldDef->selectedRow(), 0);
+        onNextEditDialog([](frmWizSub& d) { enterField(d, "NEW", "X", "2"); });
+        page->mnuFldDef[0]->trigger();
+        QCOMPARE(layout(state_.recordDefTable[1]),
+                 (QStringList{"F1@1", "F2@11", "F3@21", "F4@26", "NEW@31"}));
+        QCOMPARE(page->lvwFldDef->selectedRow(), 5);
     }
 
     void nextIsGreyedWithTheReasonForADefinitionTheJobRefuses() {
