@@ -72,17 +72,21 @@ TEST_F(JobGateTest, AHeldJobThatHasWrittenAllWaitsAndACancelThenKeepsTheOldOutpu
 
 TEST_F(JobGateTest, AHeldJobStopsBetweenBlocksUntilReleased) {
     blockSize = 16;
-    JobGate gate;
-    ASSERT_TRUE(gate.hold());
-    start(gate, 1);
-    std::this_thread::sleep_for(100ms);
-    // The job waits before its second block.
-    EXPECT_EQ(1, blocks.load());
-    EXPECT_FALSE(gate.waitingToReplace());
-    gate.release();
-    job.join();
-    EXPECT_TRUE(outcome.ok());
-    EXPECT_EQ(1000u / 10 * 12, readFile(output).size());
+    for (unsigned jobs : {1u, 4u}) {
+        JobGate gate;
+        blocks = 0;
+        ASSERT_TRUE(gate.hold());
+        start(gate, jobs);
+        std::this_thread::sleep_for(100ms);
+        // The job waits before its second block (workers, before their second part).
+        EXPECT_LE(blocks.load(), 1) << jobs;
+        EXPECT_FALSE(gate.waitingToReplace());
+        EXPECT_EQ("the old output", readFile(output));
+        gate.release();
+        job.join();
+        EXPECT_TRUE(outcome.ok());
+        EXPECT_EQ(1000u / 10 * 12, readFile(output).size());
+    }
 }
 
 }  // namespace
