@@ -55,9 +55,8 @@ std::string failureText(const Failure& f) {
 }
 
 std::string failureTitle(const Failure& f) {
-    if (fileLines(f.about).text != nullptr || f.kind == FailureKind::Cancelled) {
-        return kJobFileTitle;
-    }
+    // A cancel is no failure of the record-length job's files: it gets the application's title.
+    if (fileLines(f.about).text != nullptr) return kJobFileTitle;
     if (f.about == FailureSubject::LineEnding) return "tranCrlf()";
     return kAppTitle;
 }

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "engine/csv_record_lines.h"
+#include "engine/rec2csv_definition_check.h"
 #include "engine/tran_crlf.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"
@@ -11,6 +13,22 @@ namespace {
 
 PageCheck refused(std::string reason) {
     return {false, std::move(reason)};
+}
+
+// Why the job of `state` would refuse its definition at the start (its lines joined by " / "),
+// or nothing when it would take it.
+std::string definitionRefusal(const AppState& state) {
+    Status check;
+    if (state.job.JobKind == kJobRec2Csv) check = checkRec2CsvDefinition(state.recordDefTable);
+    if (state.job.JobKind == kJobCsv2Rec) {
+        check = checkCsvToRecordsRun(state.recordDefTable, state.recordOutput);
+    }
+    if (check) return {};
+    std::string reason = check.error().reason;
+    for (std::size_t i = reason.find('\n'); i != std::string::npos; i = reason.find('\n', i)) {
+        reason.replace(i, 1, " / ");
+    }
+    return "この定義では変換できません: " + reason;
 }
 
 // The folder a path's file is in: what the job would create the output in.
@@ -138,6 +156,13 @@ std::optional<PageCheckResult> checkPage(std::int32_t page, const PageInputs& in
         case kPageRecordDefinition: {
             RecordDefinitionCheck check =
                 checkRecordDefinitionPage(inputs.treeNodeCount, state.recordDefTable, state.job);
+            // A definition the job would refuse greys Next with the job's reason.
+            if (check.nextEnabled) {
+                if (std::string refused = definitionRefusal(state); !refused.empty()) {
+                    check.nextEnabled = false;
+                    check.reason = std::move(refused);
+                }
+            }
             return PageCheckResult{check.nextEnabled, check.saveEnabled, check.reason};
         }
         case kPageLineEnding:

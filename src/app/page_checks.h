@@ -83,7 +83,8 @@ struct PageCheckResult {
 };
 
 // The check of page `page`; nothing (and nothing changed) for the execute page or a number
-// that is no page.
+// that is no page. On page 11 a definition that the job would refuse at its start greys Next
+// too, the job's reason after "この定義では変換できません: ".
 std::optional<PageCheckResult> checkPage(std::int32_t page, const PageInputs& inputs,
                                          AppState& state, FileSystem& files = osFileSystem());
 

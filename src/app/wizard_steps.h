@@ -37,6 +37,18 @@ std::string overwriteQuestion(const std::string& outputPath);
 inline constexpr const char* kCancelRunQuestion =
     "実行中の変換を中止しますか？\n出力ファイルは変換を始める前のまま残ります。";
 
+// The execute page's guidance while a job runs, while the cancel question holds it, after a
+// yes while it stops, and after it stopped.
+inline constexpr const char* kRunningComment = "変換しています。しばらくお待ちください。";
+inline constexpr const char* kPausedComment =
+    "変換を一時停止しています。中止するかどうかを選んでください。";
+inline constexpr const char* kStoppingComment = "変換を中止しています…";
+inline constexpr const char* kCancelledComment =
+    "変換を中止しました。出力ファイルは変換を始める前のままです。";
+// Said instead of the cancel question once the job has begun to replace its outputs.
+inline constexpr const char* kTooLateToCancel =
+    "変換は既に完了し、出力ファイルを置き換えています。中止はできません。";
+
 // What the window changes when the step moves.
 struct StepChange {
     std::int32_t hiddenPage;

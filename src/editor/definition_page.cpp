@@ -96,7 +96,11 @@ bool deleteSelectedDefinition(RecordDefTable& table, RecordTree& tree, Messages&
     if (tag < 0) return false;
     const std::string title =
         tree.isFileNodeSelected() ? kDeleteFileDefinitionTitle : kDeleteRecordDefinitionTitle;
-    if (!messages.askYesNo(deleteQuestion(tree.nodes[tree.selected].text), title)) return false;
+    // The question of a deletion has no icon, but No is what Enter answers.
+    if (!messages.askBeforeHarm(deleteQuestion(tree.nodes[tree.selected].text), title,
+                                MessageIcon::None)) {
+        return false;
+    }
     DeleteRecordDef(table, tree, tag, messages);
     return true;
 }
@@ -107,7 +111,9 @@ bool deleteSelectedField(RecordDefTable& table, std::int32_t record, std::int32_
     RecordDef& entry = table[record];
     if (sel < 1 || static_cast<std::size_t>(sel) > entry.Fields.size()) return false;
     const std::string& name = entry.Fields[static_cast<std::size_t>(sel - 1)].Name;
-    if (!messages.askYesNo(deleteQuestion(name), kDeleteFieldTitle)) return false;
+    if (!messages.askBeforeHarm(deleteQuestion(name), kDeleteFieldTitle, MessageIcon::None)) {
+        return false;
+    }
     return DeleteFieldDef(table, record, sel - 1);
 }
 

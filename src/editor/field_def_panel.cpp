@@ -1,6 +1,7 @@
 #include "editor/field_def_panel.h"
 
 #include <optional>
+#include <string>
 
 #include "model/record_table_edit.h"
 #include "platform/number_text.h"
@@ -117,6 +118,12 @@ EditCheck validateField(const FieldInput& input) {
         if (!dec) return editInfo(kMsgFieldDec, EditControl::txtFldDec);
         if (binaryFormEnabled(type) && *dec > kMaxBinaryDecimals) {
             return editInfo(kMsgBinaryDec, EditControl::txtFldDec);
+        }
+        // More places than the field has digits: the conversion would refuse the definition.
+        if (const std::int64_t digits = maxDecimalPlaces(type, size); *dec > digits) {
+            return EditError{"小数点以下桁数にはフィールドの桁数 (" + std::to_string(digits) +
+                                 ") 以下の数値を指定してください。",
+                             MessageIcon::Information, EditControl::txtFldDec};
         }
     }
     if (txtFldScaleEnabled(type) && !scaleValue(input.txtFldScale)) {

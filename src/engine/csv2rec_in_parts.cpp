@@ -347,7 +347,7 @@ Status tranCsv2RecInParts(const std::string& inputPath, const std::string& outpu
     if (outcome.cancelled) return cancelledFailure();
     // A line that makes no record: the output keeps what it held.
     if (outcome.stopped) return jobOutcome(kind.stop(), context);
-    if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, written, *files->output, outputPath); !finished) {
         return jobOutcome(finished, context);
     }
     progress.finished();

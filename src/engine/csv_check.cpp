@@ -45,7 +45,7 @@ CsvCheckReport emptyReport(const RecordDefTable& table) {
 Result<CsvCheckReport> checkCsvFile(const std::string& path, const RecordDefTable& table,
                                     const RecordOutputOptions& records, EngineContext& context,
                                     std::size_t kept) {
-    auto input = openJobInput(path, context.files, context.cancelled);
+    auto input = openJobInput(path, context.files, context.cancelled, context.gate);
     if (!input) return input.error();
     CsvCheckReport report = emptyReport(table);
     if (Status refused = checkCsvToRecordsRun(table, records); !refused) {

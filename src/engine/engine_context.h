@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/job_gate.h"
 #include "platform/files.h"
 #include "ports/progress.h"
 
@@ -33,6 +34,9 @@ struct EngineContext {
     // Set (by a signal, or a cancel button) to end the job between two blocks, through the same
     // path as any failure: the output is not replaced. May be null.
     const std::atomic<bool>* cancelled = nullptr;
+    // When set, consulted between two blocks and before the outputs are replaced (JobGate): the
+    // desktop program holds the job there while it asks whether to cancel. Null: never waits.
+    JobGate* gate = nullptr;
     // Workers that convert parts of the input at once; 1 is the sequential run. The output is
     // the same bytes either way.
     unsigned jobs = 1;

@@ -132,11 +132,12 @@ Status OutputBuffer::finish() {
 }
 
 JobInput::JobInput(std::unique_ptr<ReadableFile> file, std::string path, std::int64_t length,
-                   const std::atomic<bool>* cancelled, std::string probed)
+                   const std::atomic<bool>* cancelled, std::string probed, JobGate* gate)
     : file_(std::move(file)),
       path_(std::move(path)),
       length_(length),
       cancelled_(cancelled),
+      gate_(gate),
       probed_(std::move(probed)) {}
 
 Failure JobInput::readFailure(Failure cause) const {
@@ -144,7 +145,7 @@ Failure JobInput::readFailure(Failure cause) const {
 }
 
 Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
-    if (cancelled()) return cancelledFailure();
+    if (cancelled(consumed_)) return cancelledFailure();
     if (atEnd()) return std::size_t{0};
     std::size_t want = n;
     if (length_ >= 0 && length_ - consumed_ < static_cast<std::int64_t>(n)) {
@@ -155,10 +156,10 @@ Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
     probedUsed_ += got;
     // A pipe hands over what it has; the block is filled unless the input ends.
     while (got < want) {
-        if (cancelled()) return cancelledFailure();
+        if (cancelled(consumed_ + static_cast<std::int64_t>(got))) return cancelledFailure();
         Result<std::size_t> more = file_->read(buffer + got, want - got);
         if (!more) {
-            if (cancelled()) return cancelledFailure();
+            if (cancelled(0)) return cancelledFailure();
             return readFailure(more.error());
         }
         if (*more == 0) break;
@@ -175,12 +176,12 @@ Result<std::size_t> JobInput::read(char* buffer, std::size_t n) {
 }
 
 Result<std::size_t> JobInput::readAt(std::int64_t offset, char* buffer, std::size_t n) const {
-    if (cancelled()) return cancelledFailure();
+    if (cancelled(offset)) return cancelledFailure();
     const std::size_t want = static_cast<std::size_t>(
         std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
     Result<std::size_t> got = file_->readAt(offset, buffer, want);
     if (!got) {
-        if (cancelled()) return cancelledFailure();
+        if (cancelled(0)) return cancelledFailure();
         return readFailure(got.error());
     }
     // As in `read`: a regular file shorter than when it was opened was cut short by someone.
@@ -203,7 +204,7 @@ Result<OpenedInput> openInputFile(const std::string& inputPath, FileSystem& fs) 
 }
 
 Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, FileSystem& fs,
-                                               const std::atomic<bool>* cancelled) {
+                                               const std::atomic<bool>* cancelled, JobGate* gate) {
     Result<OpenedInput> opened = openInputFile(inputPath, fs);
     if (!opened) return opened.error();
     std::int64_t length = opened->length;
@@ -216,7 +217,7 @@ Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, Fil
         if (!probed.empty()) length = -1;
     }
     return std::make_unique<JobInput>(std::move(opened->file), inputPath, length, cancelled,
-                                      std::move(probed));
+                                      std::move(probed), gate);
 }
 
 Result<std::unique_ptr<SafeOutput>> openJobOutput(const std::string& inputPath,
@@ -246,7 +247,7 @@ Result<std::unique_ptr<SafeOutput>> openJobOutput(const std::string& inputPath,
 Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& outputPath,
                               EngineContext& context) {
     Result<std::unique_ptr<JobInput>> input =
-        openJobInput(inputPath, context.files, context.cancelled);
+        openJobInput(inputPath, context.files, context.cancelled, context.gate);
     if (!input) return input.error();
     auto output = openJobOutput(inputPath, outputPath, context);
     if (!output) return output.error();
@@ -256,13 +257,17 @@ Result<JobFiles> openJobFiles(const std::string& inputPath, const std::string& o
     return files;
 }
 
-Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
-                    OutputEnd end) {
-    return finishOutput(output.finish(), file, outputPath, end);
+Status finishOutput(const EngineContext& context, OutputBuffer& output, SafeOutput& file,
+                    const std::string& outputPath, OutputEnd end) {
+    return finishOutput(context, output.finish(), file, outputPath, end);
 }
 
-Status finishOutput(Status written, SafeOutput& file, const std::string& outputPath,
-                    OutputEnd end) {
+Status finishOutput(const EngineContext& context, Status written, SafeOutput& file,
+                    const std::string& outputPath, OutputEnd end) {
+    if (written && end == OutputEnd::Replace && context.gate != nullptr &&
+        !context.gate->enterReplace(context.cancelled)) {
+        return cancelledFailure();
+    }
     if (written && (end == OutputEnd::Replace || file.writesThrough())) written = file.commit();
     if (written) return {};
     return fileFailure(FailureSubject::OutputWrite, outputPath, written.error());
@@ -295,7 +300,7 @@ Status convertByBlocks(const std::string& inputPath, const std::string& outputPa
         progress.reached(input.consumed());
     }
     if (isCancelled(context)) return cancelledFailure();
-    if (Status finished = finishOutput(output, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, output, *files->output, outputPath); !finished) {
         return finished;
     }
     progress.finished();

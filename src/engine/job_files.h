@@ -95,8 +95,9 @@ class JobInput {
   public:
     // `length`: the bytes a regular file holds, or -1 when not known in advance. `probed`: bytes
     // already read from `file`, served first.
+    // `gate` (may be null) is waited at before each read but the first.
     JobInput(std::unique_ptr<ReadableFile> file, std::string path, std::int64_t length,
-             const std::atomic<bool>* cancelled, std::string probed = {});
+             const std::atomic<bool>* cancelled, std::string probed = {}, JobGate* gate = nullptr);
 
     // The bytes the input holds, or -1 while not known.
     std::int64_t length() const { return length_; }
@@ -121,7 +122,11 @@ class JobInput {
     Result<std::size_t> readAt(std::int64_t offset, char* buffer, std::size_t n) const;
 
   private:
-    bool cancelled() const {
+    // Before a read: waits at the gate between two blocks (not before the first, so that an
+    // input of one block is held only before its output replaces the old one), then whether
+    // the job was cancelled.
+    bool cancelled(std::int64_t offset) const {
+        if (gate_ != nullptr && offset > 0) gate_->pause();
         return cancelled_ != nullptr && cancelled_->load(std::memory_order_acquire);
     }
     Failure readFailure(Failure cause) const;
@@ -130,6 +135,7 @@ class JobInput {
     std::string path_;
     std::int64_t length_;
     const std::atomic<bool>* cancelled_;
+    JobGate* gate_;
     std::string probed_;
     std::size_t probedUsed_ = 0;
     std::int64_t consumed_ = 0;
@@ -156,9 +162,10 @@ Result<OpenedInput> openInputFile(const std::string& inputPath, FileSystem& file
 // The opening step of a job's input: it must exist (about
 // InputMissing, kind NotFound), must be no folder (InputOpen, IsDirectory) and must open
 // (InputOpen, with the reason). A regular file that says it is empty (a file of /proc) is read
-// ahead to see whether it has contents all the same. `cancelled` may be null.
+// ahead to see whether it has contents all the same. `cancelled` and `gate` may be null.
 Result<std::unique_ptr<JobInput>> openJobInput(const std::string& inputPath, FileSystem& files,
-                                               const std::atomic<bool>* cancelled);
+                                               const std::atomic<bool>* cancelled,
+                                               JobGate* gate = nullptr);
 
 // The opening steps. The input opens as openJobInput opens it; the output must not name the
 // input or one of `context.keptFiles` (about OutputOpen, kind RefusedArgument, with the reason
@@ -179,12 +186,14 @@ enum class OutputEnd { Replace, KeepOldFile };
 
 // Finishes the output: flushes the buffers and commits the file as `end` says (the old output
 // is replaced only now). A failure is about OutputWrite on `outputPath`, with the reason; the
-// old output is then as it was.
-Status finishOutput(OutputBuffer& output, SafeOutput& file, const std::string& outputPath,
-                    OutputEnd end = OutputEnd::Replace);
+// old output is then as it was. Before a replacing commit the job waits at `context.gate`
+// while it is held (JobGate::enterReplace), and fails with cancelledFailure() when it was
+// cancelled meanwhile, the old output as it was.
+Status finishOutput(const EngineContext& context, OutputBuffer& output, SafeOutput& file,
+                    const std::string& outputPath, OutputEnd end = OutputEnd::Replace);
 // The same for an output written by other means: `written` is the outcome of the writes.
-Status finishOutput(Status written, SafeOutput& file, const std::string& outputPath,
-                    OutputEnd end = OutputEnd::Replace);
+Status finishOutput(const EngineContext& context, Status written, SafeOutput& file,
+                    const std::string& outputPath, OutputEnd end = OutputEnd::Replace);
 
 // Converts one block: writes at most the promised bound at `out` and returns the end of what it
 // wrote. State that must run on across blocks lives in the function object.

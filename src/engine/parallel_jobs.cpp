@@ -123,7 +123,7 @@ Status convertTextInParts(const std::string& inputPath, const std::string& outpu
         (context.cancelled != nullptr && context.cancelled->load(std::memory_order_acquire))) {
         return cancelledFailure();
     }
-    if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, written, *files->output, outputPath); !finished) {
         return finished;
     }
     progress.finished();

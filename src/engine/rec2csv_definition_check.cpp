@@ -47,10 +47,8 @@ Status checkField(const RecordDefTable& table, int index, const FieldDef& f) {
         return invalid("桁の位取りに誤りがあります。" + fieldLines(table, index, f) +
                        "\n位取り = " + std::to_string(f.scale));
     }
-    const std::int64_t maxDec = f.Type == kTypeBinary ? kMaxBinaryDecimals
-                                : f.Type == "9"       ? f.Size
-                                : f.Type == "P"       ? 2 * static_cast<std::int64_t>(f.Size) - 1
-                                                      : INT32_MAX;
+    const std::int64_t digits = maxDecimalPlaces(f.Type, f.Size);
+    const std::int64_t maxDec = digits >= 0 ? digits : INT32_MAX;
     if (f.Dec < 0 || f.Dec > maxDec) {
         return invalid("小数点以下桁数に誤りがあります。" + fieldLines(table, index, f) +
                        "\n小数点以下桁数 = " + std::to_string(f.Dec));

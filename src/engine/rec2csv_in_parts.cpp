@@ -190,7 +190,8 @@ Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::s
     // The files are named after the output: standard output names none.
     if (outputPath == kStandardStream) {
         return failure(
-            "種類ごとのファイルに分けるときは、標準出力 (-) ではなく出力ファイルを指定して下さい。",
+            "種類ごとのファイルに分けるときは、標準出力 (-) "
+            "ではなく出力ファイルを指定してください。",
             FailureKind::RefusedArgument);
     }
     KindFilesOpened files;
@@ -206,7 +207,8 @@ Result<KindFilesOpened> openKindFiles(const std::string& inputPath, const std::s
 }
 
 // Ends every file as `end` says, in order; the first failure.
-Status finishKindFiles(const Status& written, KindFilesOpened& files, OutputEnd end) {
+Status finishKindFiles(const EngineContext& context, const Status& written, KindFilesOpened& files,
+                       OutputEnd end) {
     // Every file reaches the disk before any is renamed: a full disk found on the last one
     // leaves every old file as it was.
     for (std::size_t i = 0; written && i < files.outputs.size(); ++i) {
@@ -216,7 +218,8 @@ Status finishKindFiles(const Status& written, KindFilesOpened& files, OutputEnd 
         }
     }
     for (std::size_t i = 0; i < files.outputs.size(); ++i) {
-        const Status finished = finishOutput(written, *files.outputs[i], files.names[i].path, end);
+        const Status finished =
+            finishOutput(context, written, *files.outputs[i], files.names[i].path, end);
         if (!finished) return finished;
     }
     return {};
@@ -244,7 +247,7 @@ Rec2CsvByKindRun runRec2CsvByKind(JobInput& input, RecordDefTable& table, const 
 
 Status tranRec2CsvByKind(const std::string& inputPath, const std::string& outputPath,
                          RecordDefTable& table, EngineContext& context) {
-    auto input = openJobInput(inputPath, context.files, context.cancelled);
+    auto input = openJobInput(inputPath, context.files, context.cancelled, context.gate);
     if (!input) return jobOutcome(input.error(), context);
     auto files = openKindFiles(inputPath, outputPath, table, context);
     if (!files) return jobOutcome(files.error(), context);
@@ -267,11 +270,12 @@ Status tranRec2CsvByKind(const std::string& inputPath, const std::string& output
     if (!outcome.failure) return jobOutcome(outcome.failure, context);
     if (outcome.cancelled) return cancelledFailure();
     if (outcome.stopped) {
-        const Status flushed = finishKindFiles(written, *files, OutputEnd::KeepOldFile);
+        const Status flushed = finishKindFiles(context, written, *files, OutputEnd::KeepOldFile);
         if (!flushed) return jobOutcome(flushed, context);
         return dataStop(outcome.stopMessage);
     }
-    if (Status finished = finishKindFiles(written, *files, OutputEnd::Replace); !finished) {
+    if (Status finished = finishKindFiles(context, written, *files, OutputEnd::Replace);
+        !finished) {
         return jobOutcome(finished, context);
     }
     progress.finished();
@@ -302,11 +306,11 @@ Status tranRec2CsvInParts(const std::string& inputPath, const std::string& outpu
         // As in the sequential run: the lines before it reach a pipe or a device; a file keeps
         // what it held.
         const Status flushed =
-            finishOutput(written, *files->output, outputPath, OutputEnd::KeepOldFile);
+            finishOutput(context, written, *files->output, outputPath, OutputEnd::KeepOldFile);
         if (!flushed) return jobOutcome(flushed, context);
         return dataStop(outcome.stopMessage);
     }
-    if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, written, *files->output, outputPath); !finished) {
         return jobOutcome(finished, context);
     }
     progress.finished();

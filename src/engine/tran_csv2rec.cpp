@@ -59,7 +59,7 @@ Status tranCsv2Rec(const std::string& inputPath, const std::string& outputPath,
     }
     if (!sink.outcome()) return jobOutcome(sink.outcome(), context);
     framer.finish();
-    if (Status finished = finishOutput(output, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, output, *files->output, outputPath); !finished) {
         return jobOutcome(finished, context);
     }
     progress.finished();

@@ -151,11 +151,11 @@ Status tranRec2Csv(const std::string& inputPath, const std::string& outputPath,
         // The lines of the records before it reach an output that takes them as they come (a
         // pipe, a device); a file keeps what it held, as after any failure.
         const Status flushed =
-            finishOutput(output, *files->output, outputPath, OutputEnd::KeepOldFile);
+            finishOutput(context, output, *files->output, outputPath, OutputEnd::KeepOldFile);
         if (!flushed) return jobOutcome(flushed, context);
         return dataStop(end.stopMessage);
     }
-    if (Status finished = finishOutput(output, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, output, *files->output, outputPath); !finished) {
         return jobOutcome(finished, context);
     }
     if (converter.wroteLines()) progress.finished();

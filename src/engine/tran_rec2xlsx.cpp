@@ -231,7 +231,7 @@ Status tranRec2Xlsx(const std::string& inputPath, const std::string& outputPath,
     Status written = run.written;
     if (written && closed != LXW_NO_ERROR) written = workbookFailure(closed);
     if (written) written = copyFile(context.files, temporary->path, files->output->file());
-    if (Status finished = finishOutput(written, *files->output, outputPath); !finished) {
+    if (Status finished = finishOutput(context, written, *files->output, outputPath); !finished) {
         return jobOutcome(finished, context);
     }
     progress.finished();

@@ -102,6 +102,16 @@ inline constexpr std::array<OptionWord<ByteOrder>, 2> kByteOrderWords{{
 inline constexpr std::int32_t kMaxScale = 64;
 inline constexpr std::int32_t kMaxBinaryDecimals = 20;
 
+// The most decimal places a numeric field of `type` and `size` bytes can hold: its digits (a
+// zoned byte holds one, a packed field two a byte but for the sign's half), or
+// kMaxBinaryDecimals for a binary field; -1 for a type that holds no number.
+inline std::int64_t maxDecimalPlaces(std::string_view type, std::int64_t size) {
+    if (type == kTypeBinary) return kMaxBinaryDecimals;
+    if (type == kTypeZoned) return size;
+    if (type == kTypePacked) return 2 * size - 1;
+    return -1;
+}
+
 // What the command line sets for one run of the record-to-CSV job, over the definition.
 struct InputOverrides {
     std::optional<InputCodePage> codePage;

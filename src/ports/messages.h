@@ -14,6 +14,13 @@ class Messages {
     virtual void show(const std::string& text, const std::string& title, MessageIcon icon) = 0;
     // Asks a Yes/No question (no icon); true for Yes.
     virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    // Asks a question whose Yes may lose the user's data: No is the answer Enter gives, and
+    // `icon` is shown beside it. Ports without a default answer ask as askYesNo does.
+    virtual bool askBeforeHarm(const std::string& text, const std::string& title,
+                               MessageIcon icon) {
+        (void)icon;
+        return askYesNo(text, title);
+    }
 };
 
 }  // namespace sorvek

@@ -13,6 +13,7 @@
 #include "engine/tran_crlf.h"
 #include "engine/tran_rec_len.h"
 #include "platform/paths.h"
+#include "ports/app_title.h"
 #include "support/engine_fixture.h"
 
 namespace sorvek::testing {
@@ -38,10 +39,12 @@ class JobFilesTest : public EngineTest {
         std::string ending = "LF";
         return shown(tranCrlf(in, out, ending, ctx));
     }
-    void expectOnly(const std::string& text) {
+    // The failures of the jobs' files are titled after the record-length job; a cancel, which
+    // is none of them, with the application's title.
+    void expectOnly(const std::string& text, const std::string& title = "tranRecLen()") {
         ShownMessage m = onlyMessage();
         EXPECT_EQ(text, m.text);
-        EXPECT_EQ("tranRecLen()", m.title);
+        EXPECT_EQ(title, m.title);
         EXPECT_EQ(MessageIcon::Exclamation, m.icon);
     }
 
@@ -259,7 +262,7 @@ TEST_F(JobFilesTest, CancelledJobEndsBetweenBlocksAndKeepsTheOldOutput) {
     std::string out = dir.write("out.dat", "old output");
     cancelled = true;
     EXPECT_FALSE(crlf(in, out));
-    expectOnly("変換を中止しました。");
+    expectOnly("変換を中止しました。", kAppTitle);
     EXPECT_EQ("old output", readFile(out));
 
     // Cancelled half-way, as a signal or a cancel button would.
@@ -279,7 +282,7 @@ TEST_F(JobFilesTest, CancelledJobEndsBetweenBlocksAndKeepsTheOldOutput) {
     messages.shown.clear();
     EngineContext ctx{cancelling, files, 4096, &cancelled};
     EXPECT_FALSE(shown(tranRecLen(in, out, 3, ctx)));
-    expectOnly("変換を中止しました。");
+    expectOnly("変換を中止しました。", kAppTitle);
     EXPECT_LT(files.bytesRead.load(), 1 << 20);
     EXPECT_EQ("old output", readFile(out));
     EXPECT_EQ((std::vector<std::string>{"in.dat", "out.dat"}), dir.names());

@@ -749,7 +749,8 @@ TEST_P(CliTest, AFilePerKindIsNamedAfterTheOutputAndListed) {
 
     r = cli("--split-kinds /C '" + samples + "orders.dat' - '" + samples + "orders.trd'");
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("標準出力 (-) ではなく出力ファイルを指定して下さい。"))
+    EXPECT_NE(std::string::npos,
+              r.err.find("標準出力 (-) ではなく出力ファイルを指定してください。"))
         << r.err;
     EXPECT_EQ("", r.out);
 }

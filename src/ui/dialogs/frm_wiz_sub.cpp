@@ -1,5 +1,6 @@
 #include "ui/dialogs/frm_wiz_sub.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -420,6 +421,29 @@ void frmWizSub::setTabOrderOfAll() {
                         cmdCancel};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* control : order) watchKeys(control);
+    focusOrder_.assign(std::begin(order), std::end(order));
+}
+
+void frmWizSub::focusNextInOrder(QWidget* from) {
+    // The order is walked by hand, so that Enter goes where the order says: from the last input
+    // of the panel on to OK, whose next Enter presses it.
+    auto at = std::find_if(focusOrder_.begin(), focusOrder_.end(), [from](QWidget* w) {
+        return w == from || (from != nullptr && w->isAncestorOf(from));
+    });
+    if (at == focusOrder_.end()) {
+        focusNextChild();
+        return;
+    }
+    const std::size_t start = static_cast<std::size_t>(at - focusOrder_.begin());
+    for (std::size_t step = 1; step <= focusOrder_.size(); ++step) {
+        QWidget* next = focusOrder_[(start + step) % focusOrder_.size()];
+        if (next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)) {
+            // Drawn as a focus moved by the keyboard: a focused button shows it.
+            setAttribute(Qt::WA_KeyboardFocusChange);
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void frmWizSub::watchKeys(QWidget* control) {
@@ -737,7 +761,7 @@ bool frmWizSub::eventFilter(QObject* watched, QEvent* event) {
             if (auto* button = qobject_cast<QPushButton*>(watched)) {
                 button->click();
             } else {
-                focusNextChild();
+                focusNextInOrder(qobject_cast<QWidget*>(watched));
             }
             return true;
         }
@@ -755,7 +779,7 @@ void frmWizSub::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        focusNextChild();
+        focusNextInOrder(QApplication::focusWidget());
         return;
     }
     QDialog::keyPressEvent(event);

@@ -6,6 +6,7 @@
 // after a cancel (button, Esc, close box), when nothing has changed.
 #include <QDialog>
 #include <cstdint>
+#include <vector>
 
 #include "editor/edit_dialog.h"
 #include "editor/field_def_panel.h"
@@ -105,6 +106,9 @@ class frmWizSub : public QDialog {
     QWidget* buildButtonPanel();
     void setTabOrderOfAll();
     void watchKeys(QWidget* control);
+    // Gives the focus to the control after `from` in the focus order that can take it (shown and
+    // enabled), coming round to the first after the last.
+    void focusNextInOrder(QWidget* from);
     void Form_Load();
 
     // The enabling rules.
@@ -129,6 +133,9 @@ class frmWizSub : public QDialog {
     RecordTree& tree_;
     std::int32_t record_;
     std::int32_t sel_;
+    // Every control Enter moves through, in the focus order: the inputs of all panels, then OK
+    // and Cancel.
+    std::vector<QWidget*> focusOrder_;
 };
 
 }  // namespace sorvek

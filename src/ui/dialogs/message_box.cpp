@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QQueue>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace sorvek {
 namespace {
@@ -13,6 +15,7 @@ struct Hooks {
     bool testMode = false;
     QQueue<QMessageBox::StandardButton> answers;
     QList<MessageBox::Shown> shown;
+    std::function<void()> whileOpen;
 };
 
 Hooks& hooks() {
@@ -37,18 +40,24 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
 // The queued or default answer when no box is to be shown; nothing when the box must be shown.
 std::optional<QMessageBox::StandardButton> presetAnswer(QMessageBox::StandardButton fallback) {
     Hooks& h = hooks();
-    if (!h.answers.isEmpty()) return h.answers.dequeue();
+    if (!h.answers.isEmpty()) {
+        // What happens while the user reads the box, before the queued answer comes.
+        if (std::function<void()> meanwhile = std::exchange(h.whileOpen, {})) meanwhile();
+        return h.answers.dequeue();
+    }
     if (h.testMode) return fallback;
     return std::nullopt;
 }
 
-QMessageBox::StandardButton exec(QWidget* parent, const QString& text, const QString& title,
-                                 MessageIcon icon, QMessageBox::StandardButtons buttons,
-                                 QMessageBox::StandardButton fallback) {
+QMessageBox::StandardButton exec(
+    QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton fallback,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     const QString shownTitle = title.isEmpty() ? QString::fromUtf8(kAppTitle) : title;
-    hooks().shown.append({text, shownTitle, icon});
+    hooks().shown.append({text, shownTitle, icon, defaultButton});
     if (auto answer = presetAnswer(fallback)) return *answer;
     QMessageBox box(qtIcon(icon), shownTitle, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -61,6 +70,12 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& title
 
 bool MessageBox::askYesNo(QWidget* parent, const QString& text, const QString& title) {
     return exec(parent, text, title, MessageIcon::None, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool MessageBox::askBeforeHarm(QWidget* parent, const QString& text, const QString& title,
+                               MessageIcon icon) {
+    return exec(parent, text, title, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
                 QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -80,12 +95,16 @@ bool MessageBox::showWithAction(QWidget* parent, const QString& text, const QStr
 QMessageBox::StandardButton MessageBox::askSaveDiscardCancel(QWidget* parent, const QString& text,
                                                              const QString& title) {
     return exec(parent, text, title, MessageIcon::Exclamation,
-                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                QMessageBox::Cancel);
+                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Cancel,
+                QMessageBox::Save);
 }
 
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) {
     hooks().answers.enqueue(answer);
+}
+
+void MessageBox::setWhileOpen(std::function<void()> meanwhile) {
+    hooks().whileOpen = std::move(meanwhile);
 }
 
 void MessageBox::setTestMode(bool on) {
@@ -99,6 +118,7 @@ const QList<MessageBox::Shown>& MessageBox::shown() {
 void MessageBox::clearShown() {
     hooks().shown.clear();
     hooks().answers.clear();
+    hooks().whileOpen = {};
 }
 
 void WidgetMessages::show(const std::string& text, const std::string& title, MessageIcon icon) {
@@ -108,6 +128,12 @@ void WidgetMessages::show(const std::string& text, const std::string& title, Mes
 bool WidgetMessages::askYesNo(const std::string& text, const std::string& title) {
     return MessageBox::askYesNo(parent_, QString::fromStdString(text),
                                 QString::fromStdString(title));
+}
+
+bool WidgetMessages::askBeforeHarm(const std::string& text, const std::string& title,
+                                   MessageIcon icon) {
+    return MessageBox::askBeforeHarm(parent_, QString::fromStdString(text),
+                                     QString::fromStdString(title), icon);
 }
 
 }  // namespace sorvek

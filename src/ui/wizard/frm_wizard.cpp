@@ -459,7 +459,8 @@ bool frmWizard::confirmOverwrite() {
     if (output == kStandardStream) return true;
     const QString absolute = q(getFullPath(output));
     if (absolute == overwriteConfirmed_ || !QFileInfo(absolute).isFile()) return true;
-    if (!MessageBox::askYesNo(this, q(overwriteQuestion(s(absolute))), q(state_.job.JobTitle))) {
+    if (!MessageBox::askBeforeHarm(this, q(overwriteQuestion(s(absolute))),
+                                   q(state_.job.JobTitle))) {
         return false;
     }
     overwriteConfirmed_ = absolute;
@@ -479,15 +480,29 @@ void frmWizard::cmdCancel_Click() {
     close();
 }
 
+bool frmWizard::jobWaitingToReplace() const {
+    return runner_->waitingToReplace();
+}
+
+void frmWizard::holdNextRun() {
+    runner_->holdAtStart();
+}
+
 bool frmWizard::askToCancelRun() {
     if (!running_ || runner_->cancelRequested()) return false;
-    if (!MessageBox::askYesNo(this, QString::fromUtf8(kCancelRunQuestion),
-                              q(state_.job.JobTitle))) {
+    // The job waits while the question is open, so that the answer keeps what it promises.
+    if (!runner_->hold()) {
+        MessageBox::show(this, QString::fromUtf8(kTooLateToCancel), q(state_.job.JobTitle),
+                         MessageIcon::Information);
         return false;
     }
-    // The job may have ended while the question was open; then there is nothing to stop.
-    if (running_) runner_->cancel();
-    return true;
+    lblComment->setText(QString::fromUtf8(kPausedComment));
+    const bool yes =
+        MessageBox::askYesNo(this, QString::fromUtf8(kCancelRunQuestion), q(state_.job.JobTitle));
+    if (yes) runner_->cancel();
+    runner_->release();
+    if (running_) lblComment->setText(QString::fromUtf8(yes ? kStoppingComment : kRunningComment));
+    return yes;
 }
 
 void frmWizard::runPageCheck(int page) {
@@ -549,18 +564,27 @@ void frmWizard::execute() {
                 unattendedNotes_->show(recordDataWarning(*recordData, title), kAppTitle,
                                        MessageIcon::Exclamation);
             }
-        } else if (!MessageBox::askYesNo(this, q(recordDataQuestion(*recordData, title)),
-                                         q(title))) {
+        } else if (!MessageBox::askBeforeHarm(this, q(recordDataQuestion(*recordData, title)),
+                                              q(title))) {
             return;
         }
     }
     running_ = true;
     cmdBack->setEnabled(false);
     cmdNext->setEnabled(false);
-    // ｷｬﾝｾﾙ stays usable: it asks, then stops the job between two blocks. An unattended run
-    // has no one to ask.
+    // The cancel button stays usable: it holds the job while it asks, then stops it. An
+    // unattended run has no one to ask.
     cmdCancel->setEnabled(!state_.unattended);
+    lblComment->setText(QString::fromUtf8(kRunningComment));
     const ExecuteResult result = runner_->run(runState());
+    if (runner_->cancelled()) {
+        // Nothing of the stopped run stands: the bar starts again from nothing.
+        lblComment->setText(QString::fromUtf8(kCancelledComment));
+        ProgressBar->setValue(ProgressBar->minimum());
+        lblProgressBar->setVisible(false);
+    } else {
+        lblComment->setText(q(steps_.comment()));
+    }
     cmdBack->setEnabled(true);
     cmdCancel->setEnabled(true);
     cmdNext->setEnabled(true);

@@ -45,7 +45,14 @@ class frmWizard : public QWidget {
     // Whether the last Execute succeeded.
     bool lastRunSucceeded() const { return lastRunSucceeded_; }
     bool isRunning() const { return running_; }
-    // Asks whether the running job is to stop, and asks it to; true when the user said yes.
+    // True while the job, held by the cancel question, has written everything and waits to
+    // replace its output.
+    bool jobWaitingToReplace() const;
+    // For tests: the next run starts held (JobRunner::holdAtStart).
+    void holdNextRun();
+    // Asks whether the running job is to stop, holding it while the question is open, and asks
+    // it to; true when the user said yes. When the job has already begun to replace its output,
+    // says so instead and returns false.
     bool askToCancelRun();
     // Where an unattended run writes what it tells without waiting for an answer (that its
     // input looks like record data): the program's standard error. Outlives the wizard.

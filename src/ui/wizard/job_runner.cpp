@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
+#include <utility>
 
 #include "engine/part_workers.h"
 #include "ui/dialogs/message_box.h"
@@ -33,6 +34,15 @@ class ForwardedMessages final : public Messages {
         });
         return yes;
     }
+    bool askBeforeHarm(const std::string& text, const std::string& title,
+                       MessageIcon icon) override {
+        bool yes = false;
+        onWindowThread([&] {
+            yes = MessageBox::askBeforeHarm(window_, QString::fromStdString(text),
+                                            QString::fromStdString(title), icon);
+        });
+        return yes;
+    }
 
   private:
     template <typename F>
@@ -52,6 +62,7 @@ JobRunner::JobRunner(QWidget* window, WidgetProgress& display)
 
 JobRunner::~JobRunner() {
     cancel_ = true;
+    if (gate_) gate_->release();
     if (thread_.joinable()) thread_.join();
 }
 
@@ -59,6 +70,8 @@ ExecuteResult JobRunner::run(const AppState& state) {
     running_ = true;
     cancelled_ = false;
     cancel_ = false;
+    gate_ = std::make_unique<JobGate>();
+    if (std::exchange(holdAtStart_, false)) (void)gate_->hold();  // nothing runs yet: it holds
     ExecuteResult result{false, false, {}};
     std::atomic<bool> done{false};
     QEventLoop loop;
@@ -66,6 +79,7 @@ ExecuteResult JobRunner::run(const AppState& state) {
         ForwardedMessages messages(window_);
         EngineContext context{progress_};
         context.cancelled = &cancel_;
+        context.gate = gate_.get();
         context.jobs = kDefaultJobs;
         result = executeJob(job, context, messages);
         done = true;
@@ -77,6 +91,7 @@ ExecuteResult JobRunner::run(const AppState& state) {
     // messages are still answered while it ends.
     while (!done) {
         cancel_ = true;
+        gate_->release();
         // The redraw timer wakes this up at least every few tens of milliseconds.
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
@@ -90,6 +105,14 @@ ExecuteResult JobRunner::run(const AppState& state) {
 
 void JobRunner::cancel() {
     cancel_ = true;
+}
+
+bool JobRunner::hold() {
+    return running_ && gate_->hold();
+}
+
+void JobRunner::release() {
+    if (gate_) gate_->release();
 }
 
 }  // namespace sorvek

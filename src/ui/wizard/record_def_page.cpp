@@ -627,9 +627,12 @@ void RecordDefPage::runFieldCommand(FieldCommand command) {
     };
     switch (command) {
         case FieldCommand::Add: {
-            if (!showEditDialog(kEditAddField, sel)) return;
+            // A new field goes after the selected row; with none selected, after the last, since
+            // none may be put in front of the first field.
+            const int after = sel > 0 ? sel : lvwFldDef->rowCount();
+            if (!showEditDialog(kEditAddField, after)) return;
             const int count = refilled();
-            placeFields(placementAfterAdd(sel, top, lvwFldDef->getRowsPerPage(), count));
+            placeFields(placementAfterAdd(after, top, lvwFldDef->getRowsPerPage(), count));
             break;
         }
         case FieldCommand::Change: {

@@ -375,6 +375,8 @@ class RecordDefTest : public QObject {
                  QStringLiteral("NEWを削除してもよろしいですか？"));
         QCOMPARE(MessageBox::shown().last().title, QStringLiteral("フィールド定義の削除"));
         QCOMPARE(MessageBox::shown().last().icon, MessageIcon::None);
+        // Enter keeps the field: No is the default.
+        QCOMPARE(MessageBox::shown().last().defaultButton, QMessageBox::No);
         QCOMPARE(layout(state_.recordDefTable[1]),
                  (QStringList{"F1@1", "F2@11", "F3@21", "F4@26"}));
         QCOMPARE(list->selectedRow(), 3);  // the field that took its place
@@ -483,6 +485,8 @@ class RecordDefTest : public QObject {
         MessageBox::setNextAnswer(QMessageBox::No);
         page->mnuRecDef[2]->trigger();
         QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Aを削除してもよろしいですか？"));
+        QCOMPARE(MessageBox::shown().last().icon, MessageIcon::None);
+        QCOMPARE(MessageBox::shown().last().defaultButton, QMessageBox::No);
 
         // A record with fields can be copied.
         select(page, 1);
@@ -810,8 +814,10 @@ class RecordDefTest : public QObject {
             d.cmbFldType->setCurrentText(QStringLiteral("BIN"));
             // Enter walks the enabled inputs in their order.
             d.txtFldSize->setFocus();
+            // After the memo, OK: the next Enter presses it.
             const std::vector<QWidget*> order{d.txtFldDec,   d.chkFldSigned, d.cmbFldByteOrder,
-                                              d.txtFldScale, d.cmbFldTotal,  d.txtFldMemo};
+                                              d.txtFldScale, d.cmbFldTotal,  d.txtFldMemo,
+                                              d.cmdOk};
             for (QWidget* next : order) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                 QCOMPARE(QApplication::focusWidget(), next);
@@ -983,6 +989,53 @@ class RecordDefTest : public QObject {
         QCOMPARE(page->lblRecLen->text(), QString());
         QVERIFY(!wizard_->cmdNext->isEnabled());
         QVERIFY(!page->cmdDefFileSave->isEnabled());
+    }
+
+    void addWithoutASelectedRowPutsTheFieldAfterTheLast() {
+        // A definition just opened shows its fields with none selected.
+        RecordDefPage* page = pageWith(sampleTable());
+        select(page, 1);
+        QCOMPARE(page->lvwFldDef->rowCount(), 4);
+        QCOMPARE(page->lvwFldDef->selectedRow(), 0);
+        onNextEditDialog([](frmWizSub& d) { enterField(d, "NEW", "X", "2"); });
+        page->mnuFldDef[0]->trigger();
+        QCOMPARE(layout(state_.recordDefTable[1]),
+                 (QStringList{"F1@1", "F2@11", "F3@21", "F4@26", "NEW@31"}));
+        QCOMPARE(page->lvwFldDef->selectedRow(), 5);
+    }
+
+    void nextIsGreyedWithTheReasonForADefinitionTheJobRefuses() {
+        // 9 decimal places on a packed field of 4 bytes (7 digits), as a file may hold it.
+        RecordDefTable table = sampleTable();
+        FieldDef& packed = table[4].Fields[0];
+        packed.Type = "P";
+        packed.Size = 4;
+        packed.Dec = 9;
+        RecordDefPage* page = pageWith(table);
+        QVERIFY(!wizard_->cmdNext->isEnabled());
+        QVERIFY(wizard_->lblReason->isVisible());
+        QVERIFY2(wizard_->lblReason->text().startsWith(QStringLiteral(
+                     "この定義では変換できません: 小数点以下桁数に誤りがあります。")),
+                 qPrintable(wizard_->lblReason->text()));
+        QVERIFY(page->cmdDefFileSave->isEnabled());  // it may still be saved and mended later
+
+        // Mended in the field dialog, which refuses the places beyond the digits first.
+        select(page, 4);
+        page->lvwFldDef->selectRow(1);
+        onNextEditDialog([](frmWizSub& d) {
+            QCOMPARE(d.txtFldDec->text(), QStringLiteral("9"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QCOMPARE(MessageBox::shown().last().text,
+                     QStringLiteral("小数点以下桁数にはフィールドの桁数 (7) 以下の数値を指定"
+                                    "してください。"));
+            QCOMPARE(QApplication::focusWidget(), d.txtFldDec);
+            d.txtFldDec->setText(QStringLiteral("7"));
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        });
+        page->mnuFldDef[1]->trigger();
+        QCOMPARE(state_.recordDefTable[4].Fields[0].Dec, 7);
+        QVERIFY(wizard_->cmdNext->isEnabled());
+        QVERIFY(!wizard_->lblReason->isVisible());
     }
 
     void failedOpenKeepsTheDefinitionAndItsTree() {

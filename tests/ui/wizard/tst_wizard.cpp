@@ -253,8 +253,12 @@ class WizardTest : public QObject {
         QCOMPARE(w->currentPage(), 11);
         state_.recordDefTable.reset(3);
         state_.recordDefTable[0].Name = "受注";
-        state_.recordDefTable[2].Fields.push_back(FieldDef{});  // other records do not count
-        if (fieldInRecordOne) state_.recordDefTable[1].Fields.push_back(FieldDef{});
+        // A field the job takes: one text byte of a record of one byte.
+        FieldDef field;
+        field.Type = "X", field.Pos = 1, field.Size = 1, field.Check = -1;
+        for (int i : {1, 2}) state_.recordDefTable[i].Size = 1;
+        state_.recordDefTable[2].Fields.push_back(field);  // other records do not count
+        if (fieldInRecordOne) state_.recordDefTable[1].Fields.push_back(field);
         QTreeWidget* tree = w->recordDefPage->tvwRecDef;
         for (int i = 0; i < nodes; ++i) tree->addTopLevelItem(new QTreeWidgetItem({"n"}));
         emit w->recordDefPage->pageCheckRequested();
@@ -456,6 +460,94 @@ class WizardTest : public QObject {
         QFile::remove(input);
     }
 
+    void questionsThatMayLoseDataWarnAndDefaultToNo() {
+        // Record data (zero bytes) over an existing output: replacing it, then cutting records
+        // into lines, are asked with a warning, and Enter (the default) answers No.
+        const QString input = file(QStringLiteral("zeros.dat"));
+        const QString output = file(QStringLiteral("spoiled.out"));
+        writeBytes(input, QByteArray(4096, '\0'));
+        writeBytes(output, "the old output");
+        frmWizard* w = open(0);
+        toJobPage(w, input, output);  // the test's answer is No
+        QCOMPARE(w->currentPage(), 0);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        typeInto(w->cmbRecLen, "100");
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+        QTest::mouseClick(w->cmdNext, Qt::LeftButton);  // Execute: asked, No
+        QVERIFY(!w->lastRunSucceeded());
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QVERIFY(MessageBox::shown()[0].text.endsWith(QStringLiteral("上書きしますか？")));
+        QVERIFY(MessageBox::shown()[2].text.endsWith(QStringLiteral("このまま実行しますか？")));
+        for (int i : {0, 1, 2}) {
+            QCOMPARE(MessageBox::shown()[i].icon, MessageIcon::Exclamation);
+            QCOMPARE(MessageBox::shown()[i].defaultButton, QMessageBox::No);
+        }
+        QCOMPARE(readBytes(output), QByteArray("the old output"));
+        QFile::remove(input);
+        QFile::remove(output);
+    }
+
+    void cancelQuestionHoldsAJobThatFinishesMeanwhile() {
+        // One block of input: converted long before the answer comes, the job then waits to
+        // replace the old output. はい keeps the old output; いいえ lets the job complete.
+        QByteArray lines;
+        for (int i = 0; i < 2000; ++i) lines += "line " + QByteArray::number(i) + "\n";
+        const QString input = file(QStringLiteral("held.txt"));
+        const QString output = file(QStringLiteral("held.out"));
+        writeBytes(input, lines);
+        for (const bool yes : {true, false}) {
+            writeBytes(output, "the old output");
+            frmWizard* w = open(0);
+            MessageBox::setNextAnswer(QMessageBox::Yes);  // replace it
+            toJobPage(w, input, output);
+            typeInto(w->cmbRecLen, "10");
+            QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+            // The question opens before the job ends, however fast it is.
+            w->holdNextRun();
+            bool waited = false, oldKeptMeanwhile = false;
+            QString pausedComment;
+            QTimer::singleShot(0, this, [&] {
+                MessageBox::clearShown();
+                MessageBox::setWhileOpen([&] {
+                    waited = QTest::qWaitFor([&] { return w->jobWaitingToReplace(); }, 10000);
+                    oldKeptMeanwhile = readBytes(output) == "the old output";
+                    pausedComment = w->lblComment->text();
+                });
+                MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+                QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+            });
+            MessageBox::setNextAnswer(QMessageBox::Ok);  // the completion message
+            QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+            QVERIFY(waited);
+            QVERIFY(oldKeptMeanwhile);
+            QCOMPARE(pausedComment, QString::fromUtf8(kPausedComment));
+            QCOMPARE(MessageBox::shown()[0].text, QString::fromUtf8(kCancelRunQuestion));
+            QCOMPARE(MessageBox::shown().size(), 2);
+            if (yes) {
+                QCOMPARE(readBytes(output), QByteArray("the old output"));
+                QCOMPARE(MessageBox::shown()[1].text, QStringLiteral("変換を中止しました。"));
+                QCOMPARE(MessageBox::shown()[1].title, QStringLiteral("Sorvek"));
+                QVERIFY(!w->lastRunSucceeded());
+                QCOMPARE(w->lblComment->text(), QString::fromUtf8(kCancelledComment));
+                QCOMPARE(w->ProgressBar->value(), w->ProgressBar->minimum());
+                QCOMPARE(QDir(dir_.path()).entryList({QStringLiteral("*held.out*")}, QDir::Files),
+                         QStringList{QStringLiteral("held.out")});
+            } else {
+                QVERIFY(w->lastRunSucceeded());
+                QVERIFY(
+                    MessageBox::shown()[1].text.startsWith(QString::fromUtf8(kCompletionMessage)));
+                // The line breaks go; every whole record of 10 bytes gets CR LF.
+                const qint64 data = lines.size() - 2000;
+                QCOMPARE(QFileInfo(output).size(), data + data / 10 * 2);
+            }
+            wizard_.reset();
+            MessageBox::clearShown();
+        }
+        QFile::remove(input);
+        QFile::remove(output);
+    }
+
     void recordLengthPageSuggestsLengthsOfTheInput() {
         // 64-byte records: a class code, a number, blanks.
         QByteArray records;
@@ -516,7 +608,8 @@ class WizardTest : public QObject {
         QCOMPARE(MessageBox::shown().size(), 1);
         const MessageBox::Shown question = MessageBox::shown()[0];
         QCOMPARE(question.title, QStringLiteral("改行コード変換"));
-        QCOMPARE(question.icon, MessageIcon::None);
+        QCOMPARE(question.icon, MessageIcon::Exclamation);
+        QCOMPARE(question.defaultButton, QMessageBox::No);
         QVERIFY(question.text.startsWith(
             QStringLiteral("入力ファイルは固定長のレコードデータのようです。\n")));
         QVERIFY(question.text.contains(QStringLiteral("\n・テキストに現れない制御コードが ")));
