@@ -24,8 +24,10 @@
 #include <QVBoxLayout>
 
 #include "app/check_report.h"
+#include "app/job_registry.h"
 #include "app/page_checks.h"
 #include "app/record_data_check.h"
+#include "app/run_summary.h"
 #include "app/settings.h"
 #include "app/window_layout.h"
 #include "engine/byte_profile.h"
@@ -374,7 +376,8 @@ void frmWizard::apply(const StepChange& change) {
     if (change.shownPage == kPageRecordLength) showRecordLengthHints();
     if (change.fillSummary) {
         lstParam->clear();
-        for (const std::string& line : summaryLines(state_.job)) lstParam->addItem(q(line));
+        const bool unsaved = recordDefPage->hasUnsavedChanges();
+        for (const std::string& line : summaryLines(state_, unsaved)) lstParam->addItem(q(line));
     }
     if (change.nextEnabled) cmdNext->setEnabled(*change.nextEnabled);
     cmdBack->setEnabled(change.backEnabled);

@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -106,7 +108,7 @@ QStringList treeTexts(const RecordDefTree* tree) {
 void enterField(frmWizSub& d, const QString& name, const QString& type, const QString& size,
                 const QString& dec = "0") {
     d.txtFldName->setText(name);
-    d.cmbFldType->setCurrentText(type);
+    d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(type));
     d.txtFldSize->setText(size);
     d.txtFldDec->setText(dec);
     QTest::mouseClick(d.cmdOk, Qt::LeftButton);
@@ -318,6 +320,8 @@ class RecordDefTest : public QObject {
         QCOMPARE(state_.job.JobParams[2], std::string("受注"));
         QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
         QCOMPARE(wizard_->currentPage(), 99);
+        // The summary names the file the definition is in, saved as it is.
+        QCOMPARE(wizard_->lstParam->item(4)->text(), QStringLiteral("定義ファイル: ") + trd);
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
         QVERIFY(MessageBox::shown().last().text.startsWith(
@@ -760,7 +764,7 @@ class RecordDefTest : public QObject {
         page->lvwFldDef->selectRow(1);
         onNextEditDialog([](frmWizSub& d) {
             QVERIFY(!d.txtFldDec->isVisible());
-            d.cmbFldType->setCurrentText(QStringLiteral("9"));
+            d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(QStringLiteral("9")));
             QVERIFY(d.txtFldDec->isVisible() && d.lblFldDec->isVisible());
             d.txtFldDec->setText(QStringLiteral("-1"));
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
@@ -803,11 +807,11 @@ class RecordDefTest : public QObject {
             QCOMPARE(d.cmbFldByteOrder->currentText(),
                      QStringLiteral("ビッグエンディアン (COMP、BINARY)"));
             QVERIFY(!d.cmbFldSign->isEnabled() && !d.lblFldSign->isEnabled());
-            d.cmbFldType->setCurrentText(QStringLiteral("X"));
+            d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(QStringLiteral("X")));
             for (QWidget* w : std::initializer_list<QWidget*>{d.cmbFldSign, d.chkFldSigned,
                                                               d.cmbFldByteOrder, d.txtFldScale})
                 QVERIFY(!w->isEnabled());
-            d.cmbFldType->setCurrentText(QStringLiteral("BIN"));
+            d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(QStringLiteral("BIN")));
             // Enter walks the enabled inputs in their order.
             d.txtFldSize->setFocus();
             const std::vector<QWidget*> order{d.txtFldDec,   d.chkFldSigned, d.cmbFldByteOrder,
@@ -867,9 +871,10 @@ class RecordDefTest : public QObject {
         // The file's code page is shown and chosen in the file definition.
         select(page, 0);
         onNextEditDialog([](frmWizSub& d) {
-            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("CP932"));
+            // Shown in words, kept as the page's name.
+            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("CP932 Shift-JIS"));
             QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("固定長 (fixed)"));
-            d.cmbCodePage->setCurrentText(QStringLiteral("IBM930"));
+            d.cmbCodePage->setCurrentIndex(d.cmbCodePage->findData(QStringLiteral("IBM930")));
             d.cmbRecordFormat->setCurrentIndex(2);
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
         });
@@ -878,7 +883,7 @@ class RecordDefTest : public QObject {
         QVERIFY(state_.recordDefTable[0].recordFormat == RecordFormat::VB);
         select(page, 0);
         onNextEditDialog([](frmWizSub& d) {
-            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("IBM930"));
+            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("IBM930 日本語EBCDIC (カナ)"));
             QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("VB: BDW・RDW 付き (vb)"));
             d.cmdCancel->click();
         });
