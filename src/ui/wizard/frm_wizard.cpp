@@ -98,7 +98,12 @@ frmWizard::frmWizard(AppState& state, QWidget* parent, const QWidget* near)
     band->setPalette(bandPalette);
     Image1 = new QLabel(band);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QIcon(QStringLiteral(":/sorvek/sorvek.svg")).pixmap(40, 40));
+    // The job's own picture, as on its button in the main window; the program's for a job without.
+    const JobEntry* entry = findJobByKind(state_.job.JobKind);
+    const QString picture = entry != nullptr && entry->iconName[0] != '\0'
+                                ? QString::fromUtf8(entry->iconName)
+                                : QStringLiteral("sorvek");
+    Image1->setPixmap(QIcon(QStringLiteral(":/sorvek/%1.svg").arg(picture)).pixmap(40, 40));
     lblComment = new QLabel(band);
     lblComment->setObjectName(QStringLiteral("lblComment"));
     lblComment->setWordWrap(true);
@@ -418,6 +423,8 @@ void frmWizard::showLineEndingCounts(const PreviewSource& source) {
     profiler.add(reinterpret_cast<const unsigned char*>(source.bytes.data()), source.bytes.size());
     const ByteProfile profile = profiler.finish();
     lineEndingMixed_ = lineEndingsMixed(profile);
+    // The first ending found is not the file's ending when it has several.
+    if (lineEndingMixed_) lblCrlfFrom->setText(QString::fromUtf8(kMixedLineEndingCaption));
     QString text = q(lineEndingCountsText(profile));
     if (!source.reachesEnd()) {
         text += QStringLiteral("\n(ファイルの先頭 %1 バイトを調べました)")

@@ -281,14 +281,16 @@ class RecordDefTest : public QObject {
         page->lvwFldDef->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
         QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 4 バイト"));
 
-        // Save: no current file and no definition folder, so the name is proposed at the root.
+        // Save: no current file and no definition folder, so the name is proposed in the input's
+        // folder (never the root).
         const QString trd = file(QStringLiteral("orders.trd"));
         cDialog::setNextFileName(trd);
         QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);
         QCOMPARE(cDialog::calls().last().kind, QStringLiteral("save"));
         QCOMPARE(cDialog::calls().last().title, QStringLiteral("レコード定義ファイルの保存"));
         QCOMPARE(cDialog::calls().last().flags, 0x806);
-        QCOMPARE(cDialog::calls().last().startPath, QStringLiteral("/受注.trd"));
+        QCOMPARE(cDialog::calls().last().startPath,
+                 QFileInfo(trd).absolutePath() + QStringLiteral("/受注.trd"));
         QCOMPARE(MessageBox::shown().size(), 2 + 1);  // only the dialogs' refusals so far
         const QByteArray saved = readBytes(trd);
         QVERIFY2(saved.contains("Field_1=QTY,9,2,3,0,-1,\r\n"), saved.constData());
