@@ -89,15 +89,18 @@ std::size_t misfits(std::span<const unsigned char> head, const LetterTable& lett
 }  // namespace
 
 EbcdicGuess guessEbcdic(std::span<const unsigned char> head) {
+    // EBCDIC blanks and digits come in runs (padding, numbers); in Shift-JIS 0x40 and 0xF0 to
+    // 0xF9 are second bytes (the full-width blank is 81 40) and never two in a row.
+    auto ebcdicDigit = [](unsigned char b) { return b >= 0xF0 && b <= 0xF9; };
     std::size_t ebcdic = 0;
     std::size_t ascii = 0;
+    unsigned char previous = 0;
     for (const unsigned char b : head) {
-        ebcdic += b == 0x40 || (b >= 0xF0 && b <= 0xF9);
+        ebcdic += (b == 0x40 && previous == 0x40) || (ebcdicDigit(b) && ebcdicDigit(previous));
         ascii += b == 0x20 || (b >= 0x30 && b <= 0x39) || b == 0x0A || b == 0x0D;
+        previous = b;
     }
     EbcdicGuess guess;
-    // Shift-JIS text has blanks and digits of its own; its second bytes may be 0x40 or 0xF0 to
-    // 0xF9, but never three times as often as ASCII's blanks, digits and line ends.
     guess.looksEbcdic = ebcdic >= 16 && ebcdic >= 3 * ascii;
     if (!guess.looksEbcdic) return guess;
     static const LetterTable ibm930 = lettersOf(InputCodePage::Ibm930);

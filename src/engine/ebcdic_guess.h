@@ -13,7 +13,7 @@
 namespace sorvek {
 
 struct EbcdicGuess {
-    // Blanks and digits are mostly EBCDIC's (0x40, 0xF0-0xF9) rather than ASCII's.
+    // Runs of blanks and digits are mostly EBCDIC's (0x40, 0xF0-0xF9) rather than ASCII's.
     bool looksEbcdic = false;
     // IBM930 or IBM939 when the one-byte text reads clearly better on one of them; nothing when
     // neither does (no katakana or Latin words, or as many fit both).

@@ -61,6 +61,11 @@ TEST(EbcdicGuess, ShiftJisTextAndItsFullWidthBlanksAreNoEbcdic) {
     }
     EXPECT_EQ(EbcdicGuess{}, guess(text));
     EXPECT_EQ(EbcdicGuess{}, guess(""));
+    // Records of full-width text padded with full-width blanks (81 40), without one ASCII byte.
+    std::string records;
+    for (int i = 0; i < 40; ++i)
+        records += utf8ToCp932("山田　太郎　　　　　東京都　品川区　　　　");
+    EXPECT_FALSE(guess(records).looksEbcdic);
 }
 
 }  // namespace
