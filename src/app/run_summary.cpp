@@ -53,6 +53,8 @@ void addTextLines(const AppState& state, std::vector<std::string>& lines) {
     const RecordDefTable& table = state.recordDefTable;
     const CsvOutputOptions& o = table.output;
     const std::string& delimiter = table[0].Delimiter;
+    if (state.job.JobKind == kJobRec2Csv)
+        lines.emplace_back("出力形式: CSV (区切り記号で区切ったテキスト)");
     lines.push_back("区切り記号: " +
                     (delimiter == "\\t" ? std::string("タブ") : "「" + delimiter + "」"));
     lines.push_back(std::string("1行目: ") +

@@ -13,9 +13,9 @@ namespace sorvek {
 // its own label ("レコード長: ", "レコード定義: ", "改行コード: "). A job that reads a
 // definition adds its file ("定義ファイル: ", with "(保存していない変更があります)" when
 // `unsavedEdits`), how its records are read or laid out (code page, record format, descriptor
-// words, a line end after each record made), its text (delimiter, title line, encoding,
-// quoting, trimming, zoned signs, invalid packed digits, line end) and, for the record-to-CSV
-// job, the files of an output split by kind, one line each.
+// words, a line end after each record made), its text (the record-to-CSV job's format first,
+// then delimiter, title line, encoding, quoting, trimming, zoned signs, invalid packed digits,
+// line end) and, for the record-to-CSV job, the files of an output split by kind, one each.
 std::vector<std::string> summaryLines(const AppState& state, bool unsavedEdits = false);
 
 }  // namespace sorvek

@@ -129,6 +129,7 @@ TEST(RunSummary, TellsEverySettingThatShapesTheOutput) {
         "入力の文字コード: IBM930 日本語EBCDIC (カナ)",
         "レコード形式: VB: BDW・RDW 付き (vb)",
         "記述語: 上位バイトが先 (big、ホスト)、記述語の4バイトを含む (inclusive、ホスト)",
+        "出力形式: CSV (区切り記号で区切ったテキスト)",
         "区切り記号: タブ",
         "1行目: フィールド名を出力する",
         "テキストの文字コード: UTF-8 (BOM付き)",
