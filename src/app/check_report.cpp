@@ -3,10 +3,21 @@
 #include <algorithm>
 
 #include "app/untold_kinds.h"
+#include "platform/input_code_page.h"
 #include "platform/number_text.h"
 
 namespace sorvek {
 namespace {
+
+// What the first bytes say of the page the file is read on (engine/ebcdic_guess.h); empty when
+// it fits.
+std::string ebcdicNote(const InspectionReport& report) {
+    const InputCodePage page =
+        report.pageText.present
+            ? parseInputCodePage(report.pageText.page).value_or(InputCodePage::Cp932)
+            : InputCodePage::Cp932;
+    return ebcdicGuessNote(report.ebcdic, page);
+}
 
 // Places shown per finding in the text report (the JSON report and the desktop list have all).
 constexpr std::size_t kPlacesInText = 5;
@@ -276,6 +287,8 @@ std::vector<FindingGroup> reportFindings(const InspectionReport& report) {
     std::vector<FindingGroup> out;
     if (report.withDefinition) definitionGroups(report.definition, out);
     if (const auto note = untoldKindsNote(report); note) out.push_back({*note, false, {}});
+    if (const std::string note = ebcdicNote(report); !note.empty())
+        out.push_back({note, false, {}});
     const ByteProfile& b = report.bytes;
     if (report.pageText.present) {
         const PageTextProfile& t = report.pageText;
@@ -324,6 +337,9 @@ std::vector<std::string> reportLines(const InspectionReport& report, const std::
         }
     } else {
         textProfileLines(report, lines);
+    }
+    if (const std::string note = ebcdicNote(report); !note.empty()) {
+        lines.push_back("  注意: " + note);
     }
     lines.push_back("  レコード長の候補:");
 

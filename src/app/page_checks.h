@@ -20,6 +20,8 @@ inline constexpr const char* kLineEndingChoices[] = {"CR+LF", "CR", "LF"};
 // The caption of a file's present line ending (a detectLineEnding code): "改行無し", "CR+LF",
 // "CR", "LF", "ファイル無し", or "不明" for any other code.
 std::string lineEndingCaption(int code);
+// What the line-ending page shows as the present ending of a file with more than one form.
+inline constexpr const char* kMixedLineEndingCaption = "混在";
 
 // What the line-ending page says of the endings found in the whole input: "見つかった改行:
 // CR+LF 1,200 行、LF 3 行 (混在しています)", or "改行はありません。".

@@ -12,13 +12,6 @@ std::string wizardCaption(const JobState& job, int step) {
            std::to_string(job.PageSequence.size()) + ")";
 }
 
-std::vector<std::string> summaryLines(const JobState& job) {
-    const JobEntry* entry = findJobByKind(job.JobKind);
-    const std::string parameter = entry != nullptr ? entry->parameterLabel : "パラメータ: ";
-    return {"変換の種類: " + job.JobTitle, "入力ファイル: " + job.JobParams[0],
-            "出力ファイル: " + job.JobParams[1], parameter + job.JobParams[2]};
-}
-
 std::string manualTopic(std::int32_t page, const std::string& jobKind) {
     if (page == kPageRecordLength) return "reclen";
     if (page == kPageRecordDefinition) return "editor";

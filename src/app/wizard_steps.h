@@ -20,11 +20,6 @@ inline constexpr const char* kCompletionMessage = "変換が完了しました�
 // the number of steps.
 std::string wizardCaption(const JobState& job, int step);
 
-// The lines of the execute page's summary, each value after its label: "変換の種類: " and the job
-// title, "入力ファイル: " and "出力ファイル: " with the paths as typed, and the job's parameter
-// after its own label ("レコード長: ", "レコード定義: ", "改行コード: ").
-std::vector<std::string> summaryLines(const JobState& job);
-
 // The manual's topic (the anchor in its page) of wizard page `page` of a job of kind `jobKind`:
 // the job's own section for the files and execute pages, the editor's for the definition page.
 std::string manualTopic(std::int32_t page, const std::string& jobKind);

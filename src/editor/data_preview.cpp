@@ -7,6 +7,7 @@
 #include "editor/record_cells.h"
 #include "editor/record_texts.h"
 #include "engine/control_totals.h"
+#include "engine/ebcdic_guess.h"
 #include "engine/field_checks.h"
 #include "engine/rec2csv_definition_check.h"
 #include "engine/record_lineage.h"
@@ -150,6 +151,13 @@ std::string hexBytes(const unsigned char* p, std::size_t n) {
 
 }  // namespace
 
+std::string withEbcdicNote(std::string status, const PreviewSource& source, InputCodePage page) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(source.bytes.data());
+    const std::string note = ebcdicGuessNote(guessEbcdic({bytes, source.bytes.size()}), page);
+    if (note.empty()) return status;
+    return status.empty() ? note : status + "\n" + note;
+}
+
 Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, int columnKind,
                      std::size_t maxRows) {
     Preview out;
@@ -203,6 +211,7 @@ Preview buildPreview(const RecordDefTable& table, const PreviewSource& source, i
                      groupedNumber(out.rows.back().number) + " (ファイルサイズ " +
                      groupedNumber(source.fileSize) + " バイト)";
     }
+    out.status = withEbcdicNote(std::move(out.status), source, table[0].codePage);
     return out;
 }
 

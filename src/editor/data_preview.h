@@ -101,6 +101,11 @@ struct Preview {
     bool uncut = false;
 };
 
+// `status` followed, on a line of its own, by what the bytes of `source` say of `page`, the
+// page they are read on (engine/ebcdic_guess.h: EBCDIC read as Shift-JIS, or the other
+// Japanese EBCDIC page), when they say anything.
+std::string withEbcdicNote(std::string status, const PreviewSource& source, InputCodePage page);
+
 // Builds the preview of `source` through `table`. `columnKind` names the record whose fields
 // head the columns (1..N; any other value takes kind 1). At most `maxRows` rows; records after
 // them are still followed, so that a record with children learns whether a child came.

@@ -6,6 +6,14 @@
 
 namespace sorvek {
 
+std::string definitionFolder(const std::string& setting, const std::string& inputPath,
+                             const std::string& home) {
+    if (!setting.empty()) return setting;
+    const std::size_t slash = inputPath.find_last_of(folderSeparator());
+    if (slash != std::string::npos) return inputPath.substr(0, slash + 1);
+    return home;
+}
+
 std::string openDefinitionStartPath(const RecordTree& tree, const std::string& trdFolder) {
     if (!tree.Tag.empty()) return tree.Tag;
     return withTrailingSeparator(trdFolder);

@@ -22,10 +22,16 @@ inline constexpr const char* kSaveDefinitionTitle = "レコード定義ファイ
 inline constexpr const char* kOpenDefinitionFilter =
     "レコード定義ファイル(*.trd;*.rcdef;*.cpy;*.cob;*.cbl)|*.trd;*.rcdef;*.cpy;*.cob;*.cbl|"
     "Sorvek レコード定義ファイル(*.trd)|*.trd|SEWB3 レコード定義ファイル(*.rcdef)|*.rcdef|"
-    "COBOL コピー句(*.cpy;*.cob;*.cbl)|*.cpy;*.cob;*.cbl";
+    "COBOL コピー句(*.cpy;*.cob;*.cbl)|*.cpy;*.cob;*.cbl|全てのファイル(*)|*";
 inline constexpr const char* kSaveDefinitionFilter =
     "Sorvek レコード定義ファイル(*.trd)|*.trd|Sorvek レコード定義ファイル(*.trd)|*.trd";
 inline constexpr std::int32_t kDefinitionFilterIndex = 1;
+
+// The folder the definition dialogs open in without a current definition file: the definition
+// folder `setting` when set, else the folder of the job's input file `inputPath` when there is
+// one, else the user's `home` (never the root, where no definition lives).
+std::string definitionFolder(const std::string& setting, const std::string& inputPath,
+                             const std::string& home);
 
 // The open dialog's start path: the current definition file (the tree's `Tag`) when there is
 // one, else the definition folder `trdFolder` with the folder separator appended when missing

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/host_data.h"
+#include "model/option_captions.h"
 #include "model/record_def.h"
 #include "ports/messages.h"
 #include "ports/status.h"
@@ -32,16 +33,8 @@ inline std::int32_t editPanelIndex(std::int32_t mode) {
 inline constexpr std::array<const char*, 3> kRecLenAllChoices{"64", "128", "256"};
 // "\t" is the two characters backslash and t; the conversion turns it into a tab.
 inline constexpr std::array<const char*, 4> kDelimiterChoices{",", ";", "|", "\\t"};
-// Text, zoned, packed, and the host types: binary and double-byte text (model/host_data.h).
-inline constexpr std::array<const char*, 5> kFieldTypeChoices{"X", "9", "P", "BIN", "DBCS"};
 inline constexpr const char* kNoParent = "(無し)";
 
-// A value of a list the user picks from and the caption that shows it.
-template <typename T>
-struct CaptionedChoice {
-    T value;
-    const char* caption;
-};
 // The list "符号の位置" of a zoned field, in its order.
 inline constexpr std::array<CaptionedChoice<SignPosition>, 5> kSignChoices{{
     {SignPosition::Undeclared, "指定なし"},
@@ -49,21 +42,6 @@ inline constexpr std::array<CaptionedChoice<SignPosition>, 5> kSignChoices{{
     {SignPosition::Leading, "先頭の桁のゾーン"},
     {SignPosition::TrailingSeparate, "末尾に独立 (+/-)"},
     {SignPosition::LeadingSeparate, "先頭に独立 (+/-)"},
-}};
-// The list "レコード形式" of the file definition, in its order.
-inline constexpr std::array<CaptionedChoice<RecordFormat>, 3> kRecordFormatChoices{{
-    {RecordFormat::Fixed, "固定長 (fixed)"},
-    {RecordFormat::V, "V: RDW 付き (v)"},
-    {RecordFormat::VB, "VB: BDW・RDW 付き (vb)"},
-}};
-// The lists "記述語のバイト順" and "記述語の長さ" of the file definition, in their order.
-inline constexpr std::array<CaptionedChoice<DescriptorByteOrder>, 2> kDescriptorByteOrderChoices{{
-    {DescriptorByteOrder::Big, "上位バイトが先 (big、ホスト)"},
-    {DescriptorByteOrder::Little, "下位バイトが先 (little)"},
-}};
-inline constexpr std::array<CaptionedChoice<DescriptorLength>, 2> kDescriptorLengthChoices{{
-    {DescriptorLength::Inclusive, "記述語の4バイトを含む (inclusive、ホスト)"},
-    {DescriptorLength::Exclusive, "続くバイトだけ (exclusive)"},
 }};
 // The list "バイト順" of a binary field, in its order.
 inline constexpr std::array<CaptionedChoice<ByteOrder>, 2> kByteOrderChoices{{

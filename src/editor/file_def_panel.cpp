@@ -29,7 +29,8 @@ FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table) {
             std::string(optionWord(kDescriptorLengthWords, file.descriptorWords.length));
         return input;
     }
-    input.cmbRecLenAll = "0";
+    // Fixed length, its length to be typed: "0" would be refused as no length at all.
+    input.cmbRecLenAll.clear();
     setRecLenAll(input, true);
     setRecClass(input, false);
     input.cmbDelimiter = ",";
@@ -40,6 +41,8 @@ FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table) {
 void setRecLenAll(FileDefInput& input, bool ticked) {
     input.chkRecLenAll = ticked;
     if (!ticked) input.cmbRecLenAll = "0";
+    // Ticked again: the length is to be typed, not the "0" of no common length.
+    if (ticked && input.cmbRecLenAll == "0") input.cmbRecLenAll.clear();
 }
 
 void setRecClass(FileDefInput& input, bool ticked) {

@@ -33,9 +33,10 @@ struct FileDefInput {
 // (mode 1: CP932 and fixed).
 FileDefInput fillFileDefPanel(std::int32_t mode, const RecordDefTable& table);
 
-// The enabling rules. Ticking `chkRecLenAll` enables `cmbRecLenAll`; unticking shows "0" in it
-// and disables it. Ticking `chkRecClass` enables `txtRecClassPos` and proposes "1"; unticking
-// empties and disables it. `chkTitleLine` is enabled while `cmbDelimiter` is not empty.
+// The enabling rules. Ticking `chkRecLenAll` enables `cmbRecLenAll` (empty where it showed "0");
+// unticking shows "0" in it and disables it. A new definition starts ticked and empty. Ticking
+// `chkRecClass` enables `txtRecClassPos` and proposes "1"; unticking empties and disables it.
+// `chkTitleLine` is enabled while `cmbDelimiter` is not empty.
 void setRecLenAll(FileDefInput& input, bool ticked);
 void setRecClass(FileDefInput& input, bool ticked);
 inline bool cmbRecLenAllEnabled(const FileDefInput& input) {

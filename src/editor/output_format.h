@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/option_captions.h"
 #include "model/record_def.h"
 
 namespace sorvek {
@@ -15,41 +16,6 @@ inline constexpr const char* kOutputFormatTitle = "出力形式";
 inline constexpr const char* kNoDefinitionForOutputFormat =
     "レコード定義がありません。先にファイル定義を作成するか、定義を開いてください。";
 
-// A choice of a list: its caption and its value.
-template <typename E>
-struct OutputChoice {
-    const char* caption;
-    E value;
-};
-inline constexpr std::array<OutputChoice<CsvEncoding>, 3> kEncodingChoices{{
-    {"Shift-JIS (CP932)", CsvEncoding::Cp932},
-    {"UTF-8", CsvEncoding::Utf8},
-    {"UTF-8 (BOM付き)", CsvEncoding::Utf8Bom},
-}};
-inline constexpr std::array<OutputChoice<CsvQuoting>, 3> kQuotingChoices{{
-    {"囲まない", CsvQuoting::None},
-    {"必要な値だけ囲む (区切り文字・\"・改行を含む値)", CsvQuoting::Minimal},
-    {"すべての値を囲む", CsvQuoting::All},
-}};
-inline constexpr std::array<OutputChoice<ZonedSign>, 3> kZonedSignChoices{{
-    {"読み取らない (そのまま出力)", ZonedSign::Off},
-    {"最後の桁のゾーン (先頭に指定したフィールドを除く)", ZonedSign::Trailing},
-    {"最初の桁のゾーン", ZonedSign::Leading},
-}};
-inline constexpr std::array<OutputChoice<InvalidPacked>, 3> kInvalidPackedChoices{{
-    {"そのまま出力 (: から ? の文字)", InvalidPacked::Keep},
-    {"空の値にする", InvalidPacked::Empty},
-    {"エラーとして変換を中止する", InvalidPacked::Fail},
-}};
-inline constexpr std::array<OutputChoice<CsvLineEnd>, 2> kLineEndChoices{{
-    {"CR LF", CsvLineEnd::CrLf},
-    {"LF", CsvLineEnd::Lf},
-}};
-
-inline constexpr std::array<OutputChoice<OutputFormat>, 2> kFormatChoices{{
-    {"CSV (区切り文字付きのテキスト)", OutputFormat::Csv},
-    {"Excel ブック (レコードの種類ごとのシート)", OutputFormat::Xlsx},
-}};
 // The note under the format: the output's name has the last word in the desktop program.
 inline constexpr const char* kXlsxNameNote =
     "出力ファイル名が .xlsx で終わるときは、常に Excel ブックに出力します。";

@@ -21,7 +21,10 @@ std::string pictureDisplay(const FieldDef& field) {
     const std::int64_t size =
         field.Type == kTypeZoned && separateSign(field.sign) ? field.Size - 1 : field.Size;
     const std::int64_t digits = (field.Type == "P" ? 2 * size - 1 : size) - field.Dec;
+    // No whole digits (PIC SV99): the decimal places alone, after the type unless it is the
+    // zoned 9 that the places repeat.
     std::string text = field.Type + "(" + std::to_string(digits) + ")";
+    if (digits == 0 && field.Dec > 0) text = field.Type == kTypeZoned ? "" : field.Type + " ";
     if (field.Dec != 0) {
         text += "V";
         if (field.Dec > kMostNinesWritten) {

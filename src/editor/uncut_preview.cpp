@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "editor/byte_text.h"
+#include "editor/data_preview.h"
 
 namespace sorvek {
 
@@ -12,7 +13,9 @@ Preview uncutPreview(const PreviewSource& source, std::size_t maxRows) {
     out.fromText = true;
     out.uncut = true;
     out.columnTitles = {"内容"};
-    out.status = "レコード定義が選ばれていないため、ファイルを切り出さずに行ごとに表示しています。";
+    out.status = withEbcdicNote(
+        "レコード定義が選ばれていないため、ファイルを切り出さずに行ごとに表示しています。", source,
+        InputCodePage::Cp932);
     const std::string_view bytes(source.bytes);
     std::size_t at = 0;
     while (at < bytes.size() && out.rows.size() < maxRows) {

@@ -133,6 +133,7 @@ InspectionReport Inspector::finish(bool cancelled) {
     }
     const auto* head = reinterpret_cast<const unsigned char*>(head_.data());
     report.suggestions = suggestRecordLengths({head, head_.size()}, b.size, b, !cancelled);
+    report.ebcdic = guessEbcdic({head, head_.size()});
 
     report.withDefinition = withDefinition_;
     if (records_) {

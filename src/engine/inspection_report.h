@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ebcdic_guess.h"
+
 namespace sorvek {
 
 // How many places of one finding are listed (the count goes on).
@@ -201,6 +203,8 @@ struct InspectionReport {
     // The first bytes can be read as UTF-8 text (and hold characters beyond ASCII).
     bool looksUtf8 = false;
     std::vector<RecordLengthSuggestion> suggestions;
+    // Whether the first bytes look like EBCDIC, and which Japanese page fits them.
+    EbcdicGuess ebcdic;
     bool withDefinition = false;
     DefinitionFindings definition;
     // The reading was cancelled: the report covers the bytes read until then.

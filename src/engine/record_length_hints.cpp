@@ -1,6 +1,7 @@
 #include "engine/record_length_hints.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -43,24 +44,54 @@ double alignmentScore(std::span<const unsigned char> head, std::size_t length) {
     return static_cast<double>(same) / static_cast<double>(n);
 }
 
+// A byte a class code is written with: an ASCII letter, digit or mark, a half-width katakana,
+// or an EBCDIC letter or digit.
+bool classCodeByte(unsigned char b) {
+    return (b >= 0x21 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || (b >= 0xC1 && b <= 0xC9) ||
+           (b >= 0xD1 && b <= 0xD9) || (b >= 0xE2 && b <= 0xE9) || (b >= 0xF0 && b <= 0xF9);
+}
+
+bool digitByte(unsigned char b) {
+    return (b >= '0' && b <= '9') || (b >= 0xF0 && b <= 0xF9);
+}
+
+// An ASCII mark: no class code on its own when it is the only value.
+bool markByte(unsigned char b) {
+    return b >= 0x21 && b <= 0x7E && !std::isalnum(static_cast<int>(b));
+}
+
+// A value as the note lists it: an ASCII character as itself, any other byte in hex.
+std::string classValueText(unsigned char v) {
+    if (v >= 0x21 && v <= 0x7E) return std::string(1, static_cast<char>(v));
+    static const char kHex[] = "0123456789ABCDEF";
+    return std::string{kHex[v >> 4], kHex[v & 0x0F]};
+}
+
 // "、1 バイト目に識別区分らしい値 (D, H)" when a column among the first ones holds, in every
-// record, one of a few printable characters; empty otherwise.
+// record, one of a few characters; empty otherwise. The first byte, where layouts put the class
+// code, may hold one value throughout (a head of records of one kind); a later column needs
+// several, and is passed by when it and the next are digits in every record (a number's digit).
 std::string classCodeNote(std::span<const unsigned char> head, std::size_t length) {
     const std::size_t records = std::min(head.size() / length, kClassRecords);
     if (records < kLeastRecords) return {};
     for (std::size_t c = 0; c < std::min(length, kClassColumns); ++c) {
         std::set<unsigned char> values;
-        bool printable = true;
-        for (std::size_t r = 0; r < records && printable && values.size() <= 8; ++r) {
+        bool character = true;
+        bool digits = true;  // this column and the next hold digits only
+        for (std::size_t r = 0; r < records && character && values.size() <= 8; ++r) {
             const unsigned char b = head[r * length + c];
-            printable = b >= 0x21 && b <= 0x7E;
+            character = classCodeByte(b);
+            digits =
+                digits && digitByte(b) && c + 1 < length && digitByte(head[r * length + c + 1]);
             values.insert(b);
         }
-        if (!printable || values.size() < 2 || values.size() > 8) continue;
+        if (!character || values.empty() || values.size() > 8) continue;
+        if (c > 0 && (values.size() < 2 || digits)) continue;
+        if (c == 0 && values.size() == 1 && markByte(*values.begin())) continue;
         std::string list;
         for (unsigned char v : values) {
             if (!list.empty()) list += ", ";
-            list += static_cast<char>(v);
+            list += classValueText(v);
         }
         return "、" + std::to_string(c + 1) + " バイト目に識別区分らしい値 (" + list + ")";
     }

@@ -6,6 +6,7 @@
 
 #include "app/job_registry.h"
 #include "app/page_checks.h"
+#include "app/run_summary.h"
 #include "support/engine_fixture.h"
 
 namespace sorvek::testing {
@@ -75,7 +76,8 @@ TEST(WizardSteps, LineEndingPageAsksForThePresentEnding) {
 }
 
 TEST(WizardSteps, UnattendedRunIsOneStepAndSummaryShowsPathsAsTyped) {
-    JobState job;
+    AppState state;
+    JobState& job = state.job;
     job.JobTitle = "改行コード変換";
     job.PageSequence = {kPageExecute};
     job.PageComments = {"コマンドライン実行中です。"};
@@ -86,11 +88,92 @@ TEST(WizardSteps, UnattendedRunIsOneStepAndSummaryShowsPathsAsTyped) {
     job.JobKind = kJobCrlf;
     EXPECT_EQ((std::vector<std::string>{"変換の種類: 改行コード変換", "入力ファイル: in.txt",
                                         "出力ファイル: ../out.txt", "改行コード: lf"}),
-              summaryLines(job));
+              summaryLines(state));
     job.JobKind = kJobRecLen;
-    EXPECT_EQ("レコード長: lf", summaryLines(job)[3]);
+    EXPECT_EQ("レコード長: lf", summaryLines(state)[3]);
     job.JobKind = kJobRec2Csv;
-    EXPECT_EQ("レコード定義: lf", summaryLines(job)[3]);
+    EXPECT_EQ("レコード定義: lf", summaryLines(state)[3]);
+}
+
+// Every setting that shapes the output is told in the words of its list, the definition's file
+// with its unsaved edits, and the files of an output split by kind.
+TEST(RunSummary, TellsEverySettingThatShapesTheOutput) {
+    AppState state;
+    state.job.JobKind = kJobRec2Csv;
+    state.job.JobTitle = "REC→CSV変換";
+    state.job.JobParams = {"/d/in.dat", "/d/out.csv", "受注"};
+    RecordDefTable& table = state.recordDefTable;
+    table.reset(3);
+    table[0].Name = "受注";
+    table[0].Delimiter = "\\t";
+    table[0].TitleLine = true;
+    table[0].codePage = InputCodePage::Ibm930;
+    table[0].recordFormat = RecordFormat::VB;
+    table[1].Name = "見出し";
+    table[2].Name = "明細";
+    table.output.encoding = CsvEncoding::Utf8Bom;
+    table.output.quoting = CsvQuoting::Minimal;
+    table.output.trimBlanks = true;
+    table.output.zonedSign = ZonedSign::Leading;
+    table.output.invalidPacked = InvalidPacked::Fail;
+    table.output.lineEnd = CsvLineEnd::Lf;
+    table.output.splitKinds = true;
+    state.definitionFile = "/d/受注.trd";
+
+    const std::vector<std::string> expected{
+        "変換の種類: REC→CSV変換",
+        "入力ファイル: /d/in.dat",
+        "出力ファイル: /d/out.csv",
+        "レコード定義: 受注",
+        "定義ファイル: /d/受注.trd (保存していない変更があります)",
+        "入力の文字コード: IBM930 日本語EBCDIC (カナ)",
+        "レコード形式: VB: BDW・RDW 付き (vb)",
+        "記述語: 上位バイトが先 (big、ホスト)、記述語の4バイトを含む (inclusive、ホスト)",
+        "出力形式: CSV (区切り文字付きのテキスト)",
+        "区切り記号: タブ",
+        "1行目: フィールド名を出力する",
+        "テキストの文字コード: UTF-8 (BOM付き)",
+        "引用符: 必要な値だけ囲む (区切り文字・\"・改行を含む値)",
+        "文字項目の末尾の空白: 取り除く",
+        "ゾーン10進数の符号: 最初の桁のゾーン",
+        "不正なパック10進数: エラーとして変換を中止する",
+        "改行: LF",
+        "種類ごとのファイル: 分ける (出力ファイルは作りません)",
+        "　出力ファイル (見出し): /d/out.見出し.csv",
+        "　出力ファイル (明細): /d/out.明細.csv",
+    };
+    EXPECT_EQ(expected, summaryLines(state, true));
+
+    // A workbook: the options of its cells, no text's options, no files per kind.
+    table.output.format = OutputFormat::Xlsx;
+    const std::vector<std::string> workbook = summaryLines(state, true);
+    EXPECT_EQ((std::vector<std::string>{"出力形式: Excel ブック (レコードの種類ごとのシート)",
+                                        "文字項目の末尾の空白: 取り除く",
+                                        "ゾーン10進数の符号: 最初の桁のゾーン",
+                                        "不正なパック10進数: エラーとして変換を中止する"}),
+              std::vector<std::string>(workbook.begin() + 8, workbook.end()));
+    table.output.format = OutputFormat::Csv;
+
+    // Saved, one output, and the job that makes records from the text: how they are laid out.
+    table.output.splitKinds = false;
+    table[0].recordFormat = RecordFormat::Fixed;
+    state.job.JobKind = kJobCsv2Rec;
+    state.recordOutput.end = RecordEnd::CrLf;
+    const std::vector<std::string> csv2rec = summaryLines(state, false);
+    ASSERT_EQ(16u, csv2rec.size());
+    EXPECT_EQ("定義ファイル: /d/受注.trd", csv2rec[4]);
+    EXPECT_EQ("レコードの文字コード: IBM930 日本語EBCDIC (カナ)", csv2rec[5]);
+    EXPECT_EQ("レコードの後の改行: CR LF", csv2rec[7]);
+    EXPECT_EQ("改行: LF", csv2rec[15]);
+
+    // A definition never saved; the check of records tells how they are read, nothing of text.
+    state.definitionFile.clear();
+    state.job.JobKind = kJobCheck;
+    const std::vector<std::string> check = summaryLines(state);
+    EXPECT_EQ((std::vector<std::string>{"定義ファイル: (保存していない定義)",
+                                        "入力の文字コード: IBM930 日本語EBCDIC (カナ)",
+                                        "レコード形式: 固定長 (fixed)"}),
+              std::vector<std::string>(check.begin() + 4, check.end()));
 }
 
 TEST(WizardSteps, ManualTopicOfEachPageAndTheOverwriteQuestion) {

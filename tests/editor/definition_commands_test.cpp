@@ -20,6 +20,11 @@ TEST(DefinitionDialogs, StartPaths) {
     EXPECT_EQ("/受注.trd", saveDefinitionStartPath(tree, ""));
     EXPECT_EQ("/defs/受注.trd", saveDefinitionStartPath(tree, "/defs"));
 
+    // Without a folder set, the input's folder, else home: never the root.
+    EXPECT_EQ("/defs", definitionFolder("/defs", "/data/in.dat", "/home/u"));
+    EXPECT_EQ("/data/", definitionFolder("", "/data/in.dat", "/home/u"));
+    EXPECT_EQ("/home/u", definitionFolder("", "", "/home/u"));
+
     tree.Tag = "/data/in/x.rcdef";
     EXPECT_EQ("/data/in/x.rcdef", openDefinitionStartPath(tree, "/defs"));
     EXPECT_EQ("/data/in/x.trd", saveDefinitionStartPath(tree, "/defs"));

@@ -22,7 +22,8 @@ TEST(ValidateFileDef, FirstFailureInOrder) {
         {"fresh dialog", [](FileDefInput&) {},
          EditError{"ファイル定義名が入力されていません。", MessageIcon::Exclamation,
                    EditControl::txtFileDefName}},
-        {"name but length still 0", named, EditError{kRecLenMsg, kInfo, EditControl::cmbRecLenAll}},
+        {"name but no length typed", named,
+         EditError{kRecLenMsg, kInfo, EditControl::cmbRecLenAll}},
         {"length with a letter", [&](FileDefInput& in) { named(in), in.cmbRecLenAll = "12a"; },
          EditError{kRecLenMsg, kInfo, EditControl::cmbRecLenAll}},
         {"length beyond 32 bits",
@@ -59,13 +60,15 @@ TEST(ValidateFileDef, FirstFailureInOrder) {
 
 TEST(FileDefEdit, FillingAndEnablingRules) {
     FileDefInput fresh = fillFileDefPanel(kEditNewFileDef, RecordDefTable{});
-    EXPECT_EQ((FileDefInput{"", true, "0", false, "", true, ","}), fresh);
+    EXPECT_EQ((FileDefInput{"", true, "", false, "", true, ","}), fresh);
     EXPECT_TRUE(cmbRecLenAllEnabled(fresh));
     EXPECT_FALSE(txtRecClassPosEnabled(fresh));
     setRecClass(fresh, true);
     EXPECT_EQ("1", fresh.txtRecClassPos);
     setRecLenAll(fresh, false);
     EXPECT_EQ("0", fresh.cmbRecLenAll);
+    setRecLenAll(fresh, true);
+    EXPECT_EQ("", fresh.cmbRecLenAll);
     fresh.cmbDelimiter = "";
     EXPECT_FALSE(chkTitleLineEnabled(fresh));
 

@@ -61,6 +61,9 @@ TEST(TypeDisplay, DigitsAndDecimalsByType) {
     EXPECT_EQ("9(5)V99", typeDisplay(field("", 1, 7, "9", 2)));
     EXPECT_EQ("P(5)V99", typeDisplay(field("", 1, 4, "P", 2)));
     EXPECT_EQ("P(5)", typeDisplay(field("", 1, 3, "P")));
+    // PIC SV99 and PIC SV999 COMP-3: decimal places only, no "9(0)".
+    EXPECT_EQ("V99", typeDisplay(field("", 1, 2, "9", 2)));
+    EXPECT_EQ("P V999", typeDisplay(field("", 1, 2, "P", 3)));
     EXPECT_EQ("X(6)V99", typeDisplay(field("", 1, 8, "X", 2)));
     EXPECT_EQ("X(4)", typeDisplay(field("", 1, 4)));
     // Absurd values read from a file neither overflow nor build a huge text.

@@ -33,6 +33,32 @@ std::string records(std::size_t length, int count, std::mt19937& rng) {
     return out;
 }
 
+// Records whose first byte holds one kind throughout ("2", then a bank code "0001" and a branch
+// "1" or "3"), or EBCDIC class codes: the note names the first byte, not a digit of a number.
+TEST(RecordLengthHints, ClassCodeOfOneKindOrInEbcdicIsTheFirstByte) {
+    std::mt19937 rng(5);
+    for (const bool ebcdic : {false, true}) {
+        std::string file;
+        for (int i = 0; i < 100; ++i) {
+            std::string r(120, ebcdic ? '\x40' : ' ');
+            const std::string code = std::string(1, ebcdic && i == 0 ? '1' : '2') + "0001" +
+                                     (rng() % 2 == 0 ? "1" : "3") + std::to_string(100 + i);
+            for (std::size_t j = 0; j < code.size(); ++j) {
+                r[j] = ebcdic ? static_cast<char>(0xF0 + (code[j] - '0')) : code[j];
+            }
+            r[118] = static_cast<char>(rng() % 256);
+            file += r;
+        }
+        const auto s = suggest(file);
+        ASSERT_FALSE(s.empty()) << ebcdic;
+        EXPECT_EQ(120, s[0].length);
+        EXPECT_NE(std::string::npos,
+                  s[0].reason.find(ebcdic ? "1 バイト目に識別区分らしい値 (F1, F2)"
+                                          : "1 バイト目に識別区分らしい値 (2)"))
+            << s[0].reason;
+    }
+}
+
 TEST(RecordLengthHints, LinesOfOneLengthSuggestThatLengthWithoutTheBreak) {
     std::string text;
     for (int i = 0; i < 50; ++i) text += std::string(72, 'a' + i % 26) + "\r\n";

@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QQueue>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -33,6 +35,33 @@ std::optional<QString> presetAnswer(const cDialog::Call& call) {
     return std::nullopt;
 }
 
+// Qt's own file dialog is wide enough for its details (name, size, type, date) to be read
+// whole: the name takes the room the others leave. A native dialog has no such view.
+void makeRoomy(QFileDialog& dialog) {
+    dialog.resize(std::max(dialog.width(), 860), std::max(dialog.height(), 520));
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (view == nullptr) return;
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
+// Opens the dialog at `startPath`: a path that names a file opens its folder with its name
+// filled in; a folder path (ending in the separator) just opens that folder.
+void startAt(QFileDialog& dialog, const QString& startPath) {
+    if (startPath.isEmpty() || startPath.endsWith(QDir::separator()) ||
+        startPath.endsWith(QLatin1Char('/'))) {
+        if (!startPath.isEmpty()) dialog.setDirectory(startPath);
+        return;
+    }
+    const QFileInfo start(startPath);
+    dialog.setDirectory(start.absolutePath());
+    dialog.selectFile(start.fileName());
+}
+
 // Qt's own open dialog, with the folders of `places` after its own places in the side bar.
 QString showOpenDialogWithPlaces(QWidget* owner, const QStringList& filters,
                                  const QString& selected, const QString& title,
@@ -42,20 +71,14 @@ QString showOpenDialogWithPlaces(QWidget* owner, const QStringList& filters,
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(selected);
-    if (startPath.isEmpty() || startPath.endsWith(QDir::separator()) ||
-        startPath.endsWith(QLatin1Char('/'))) {
-        if (!startPath.isEmpty()) dialog.setDirectory(startPath);
-    } else {
-        const QFileInfo start(startPath);
-        dialog.setDirectory(start.absolutePath());
-        dialog.selectFile(start.fileName());
-    }
+    startAt(dialog, startPath);
     QList<QUrl> sidebar = dialog.sidebarUrls();
     for (const QString& place : places) {
         const QUrl url = QUrl::fromLocalFile(place);
         if (QFileInfo(place).isDir() && !sidebar.contains(url)) sidebar.append(url);
     }
     dialog.setSidebarUrls(sidebar);
+    makeRoomy(dialog);
     // The places are named by their folders: wide enough to read the names.
     if (auto* split = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
         const int side = split->widget(0)->sizeHint().width() * 3 / 2;
@@ -72,17 +95,22 @@ QString showFileDialog(bool save, QWidget* owner, int flags, const QString& filt
         return *answer;
     }
     const QStringList filters = cDialog::qtFilters(filter);
-    QString selected = filters.value(filterIndex - 1);
-    QFileDialog::Options options;
-    if (save && (flags & kOfnOverwritePrompt) == 0) options |= QFileDialog::DontConfirmOverwrite;
-    // Qt opens the folder of a start path that names a file and fills in its name; a folder
-    // path (ending in the separator) just opens that folder.
+    const QString selected = filters.value(filterIndex - 1);
     if (!save && !places.isEmpty()) {
         return showOpenDialogWithPlaces(owner, filters, selected, title, startPath, places);
     }
-    const QString joined = filters.join(QStringLiteral(";;"));
-    return save ? QFileDialog::getSaveFileName(owner, title, startPath, joined, &selected, options)
-                : QFileDialog::getOpenFileName(owner, title, startPath, joined, &selected, options);
+    QFileDialog dialog(owner, title);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save && (flags & kOfnOverwritePrompt) == 0) {
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(selected);
+    startAt(dialog, startPath);
+    makeRoomy(dialog);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles().value(0);
 }
 
 }  // namespace

@@ -152,9 +152,11 @@ QWidget* frmWizSub::buildFilePanel() {
 
     // Host data: the records' code page and how they follow one another.
     cmbCodePage = named(new QComboBox(panel), "cmbCodePage");
-    for (const InputCodePageName& page : kInputCodePageNames) {
-        cmbCodePage->addItem(
-            QString::fromUtf8(page.name.data(), static_cast<int>(page.name.size())));
+    // Each page in words; the item's value is its name, as the definition stores it.
+    for (const auto& choice : kInputCodePageChoices) {
+        const std::string_view name = inputCodePageName(choice.value);
+        cmbCodePage->addItem(QString::fromUtf8(choice.caption),
+                             QString::fromUtf8(name.data(), static_cast<int>(name.size())));
     }
     auto* codePageLabel = new QLabel(QStringLiteral("入力の文字コード:"), panel);
     codePageLabel->setBuddy(cmbCodePage);
@@ -231,7 +233,10 @@ QWidget* frmWizSub::buildFieldPanel() {
     QGridLayout* grid = panelGrid(panel);
     txtFldName = named(new QLineEdit(panel), "txtFldName");
     cmbFldType = named(new QComboBox(panel), "cmbFldType");
-    for (const char* type : kFieldTypeChoices) cmbFldType->addItem(QString::fromUtf8(type));
+    // Each type in words; the item's value is its code, as the definition stores it.
+    for (const FieldTypeChoice& choice : kFieldTypeChoices) {
+        cmbFldType->addItem(QString::fromUtf8(choice.caption), QString::fromUtf8(choice.type));
+    }
     txtFldSize = named(new QLineEdit(panel), "txtFldSize");
     lblFldDec = named(new QLabel(QStringLiteral("小数点以下桁数:"), panel), "lblFldDec");
     txtFldDec = named(new QLineEdit(panel), "txtFldDec");
@@ -481,8 +486,10 @@ void frmWizSub::Form_Load() {
         const FieldInput fill = fillFieldPanel(mode, table, record_, sel_);
         txtFldName->setText(q(fill.txtFldName));
         // A type read from a file that the list does not offer stays what it was.
-        if (cmbFldType->findText(q(fill.cmbFldType)) < 0) cmbFldType->addItem(q(fill.cmbFldType));
-        cmbFldType->setCurrentText(q(fill.cmbFldType));
+        if (cmbFldType->findData(q(fill.cmbFldType)) < 0) {
+            cmbFldType->addItem(q(fill.cmbFldType), q(fill.cmbFldType));
+        }
+        cmbFldType->setCurrentIndex(cmbFldType->findData(q(fill.cmbFldType)));
         txtFldSize->setText(q(fill.txtFldSize));
         txtFldDec->setText(q(fill.txtFldDec));
         txtFldMemo->setPlainText(q(fill.txtFldMemo));
@@ -513,7 +520,7 @@ void frmWizSub::showFileInput(const FileDefInput& input) {
     }
     cmbDelimiter->setEditText(q(input.cmbDelimiter));
     cmbDelimiter_Change();
-    cmbCodePage->setCurrentText(q(input.cmbCodePage));
+    cmbCodePage->setCurrentIndex(std::max(0, cmbCodePage->findData(q(input.cmbCodePage))));
     cmbRecordFormat->setCurrentIndex(choiceIndex(
         kRecordFormatChoices,
         parseOptionWord(kRecordFormatWords, input.cmbRecordFormat).value_or(RecordFormat::Fixed)));
@@ -550,7 +557,7 @@ void frmWizSub::cmbDelimiter_Change() {
 }
 
 void frmWizSub::cmbFldType_Change() {
-    const std::string type = s(cmbFldType->currentText());
+    const std::string type = s(cmbFldType->currentData().toString());
     const bool visible = decimalsVisible(type);
     lblFldDec->setVisible(visible);
     txtFldDec->setVisible(visible);
@@ -620,7 +627,7 @@ FileDefInput frmWizSub::fileInput() const {
     input.txtRecClassPos = s(txtRecClassPos->text());
     input.chkTitleLine = chkTitleLine->isChecked();
     input.cmbDelimiter = s(cmbDelimiter->currentText());
-    input.cmbCodePage = s(cmbCodePage->currentText());
+    input.cmbCodePage = s(cmbCodePage->currentData().toString());
     input.cmbRecordFormat = std::string(optionWord(
         kRecordFormatWords, choiceValue(kRecordFormatChoices, cmbRecordFormat->currentIndex())));
     input.cmbRdwByteOrder = std::string(
@@ -644,7 +651,7 @@ RecordInput frmWizSub::recordInput() const {
 FieldInput frmWizSub::fieldInput() const {
     FieldInput input;
     input.txtFldName = s(txtFldName->text());
-    input.cmbFldType = s(cmbFldType->currentText());
+    input.cmbFldType = s(cmbFldType->currentData().toString());
     input.txtFldSize = s(txtFldSize->text());
     input.txtFldDec = s(txtFldDec->text());
     input.txtFldMemo = s(txtFldMemo->toPlainText());

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "app/app_state.h"
+#include "app/run_summary.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "console/console_ports.h"
@@ -75,7 +76,7 @@ int DesktopSession::runUnattended() {
     wizard.setUnattendedNotes(&notes);
     wizard.cmdNext->setText(QString::fromUtf8(kExecuteCaption));
     wizard.lstParam->clear();
-    for (const std::string& line : summaryLines(state_.job)) {
+    for (const std::string& line : summaryLines(state_)) {
         wizard.lstParam->addItem(QString::fromStdString(line));
     }
     wizard.cmdCancel->setEnabled(false);

@@ -6,7 +6,8 @@ class QCoreApplication;
 namespace sorvek {
 
 // Loads Qt's Japanese translation ("qtbase_ja") from Qt's translations folder and installs it
-// into `app`, which keeps it. False when the file is missing or unreadable: Qt's texts then stay
+// into `app`, which keeps it, with the few texts of Qt's file dialog that translation lacks.
+// False when the file is missing or unreadable: Qt's texts then stay
 // in English and nothing else changes.
 bool installQtTranslation(QCoreApplication& app);
 

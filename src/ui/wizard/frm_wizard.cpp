@@ -27,12 +27,12 @@
 #include "app/job_registry.h"
 #include "app/page_checks.h"
 #include "app/record_data_check.h"
+#include "app/run_summary.h"
 #include "app/settings.h"
 #include "app/window_layout.h"
 #include "editor/output_format.h"
 #include "engine/byte_profile.h"
 #include "engine/inspection.h"
-#include "engine/kind_files.h"
 #include "engine/record_length_hints.h"
 #include "engine/tran_crlf.h"
 #include "platform/number_text.h"
@@ -99,7 +99,12 @@ frmWizard::frmWizard(AppState& state, QWidget* parent, const QWidget* near)
     band->setPalette(bandPalette);
     Image1 = new QLabel(band);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QIcon(QStringLiteral(":/sorvek/sorvek.svg")).pixmap(40, 40));
+    // The job's own picture, as on its button in the main window; the program's for a job without.
+    const JobEntry* entry = findJobByKind(state_.job.JobKind);
+    const QString picture = entry != nullptr && entry->iconName[0] != '\0'
+                                ? QString::fromUtf8(entry->iconName)
+                                : QStringLiteral("sorvek");
+    Image1->setPixmap(QIcon(QStringLiteral(":/sorvek/%1.svg").arg(picture)).pixmap(40, 40));
     lblComment = new QLabel(band);
     lblComment->setObjectName(QStringLiteral("lblComment"));
     lblComment->setWordWrap(true);
@@ -377,18 +382,10 @@ void frmWizard::apply(const StepChange& change) {
     if (change.shownPage == kPageRecordLength) showRecordLengthHints();
     if (change.fillSummary) {
         lstParam->clear();
-        for (const std::string& line : summaryLines(state_.job)) lstParam->addItem(q(line));
-        const AppState run = runState();
-        const CsvOutputOptions& output = run.recordDefTable.output;
-        if (run.job.JobKind == kJobRec2Csv && output.format == OutputFormat::Xlsx) {
-            lstParam->addItem(q(std::string("出力形式: ") + kFormatChoices[1].caption));
-        }
-        // A file per kind: the files written instead of the output named above.
-        if (run.job.JobKind == kJobRec2Csv && output.writesFilePerKind()) {
-            lstParam->addItem(QStringLiteral("種類ごとの出力ファイル:"));
-            for (const KindFile& file : kindFiles(run.job.JobParams[1], run.recordDefTable)) {
-                lstParam->addItem(QStringLiteral("    ") + q(file.path));
-            }
+        // The run's own state: an output named "*.xlsx" makes it a workbook.
+        const bool unsaved = recordDefPage->hasUnsavedChanges();
+        for (const std::string& line : summaryLines(runState(), unsaved)) {
+            lstParam->addItem(q(line));
         }
     }
     if (change.nextEnabled) cmdNext->setEnabled(*change.nextEnabled);
@@ -430,6 +427,8 @@ void frmWizard::showLineEndingCounts(const PreviewSource& source) {
     profiler.add(reinterpret_cast<const unsigned char*>(source.bytes.data()), source.bytes.size());
     const ByteProfile profile = profiler.finish();
     lineEndingMixed_ = lineEndingsMixed(profile);
+    // The first ending found is not the file's ending when it has several.
+    if (lineEndingMixed_) lblCrlfFrom->setText(QString::fromUtf8(kMixedLineEndingCaption));
     QString text = q(lineEndingCountsText(profile));
     if (!source.reachesEnd()) {
         text += QStringLiteral("\n(ファイルの先頭 %1 バイトを調べました)")

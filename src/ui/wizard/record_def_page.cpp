@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include "editor/output_format.h"
 #include "editor/record_texts.h"
 #include "formats/trd_file.h"
+#include "platform/paths.h"
 #include "ui/dialogs/c_dialog.h"
 #include "ui/dialogs/frm_output_format.h"
 #include "ui/dialogs/frm_wiz_sub.h"
@@ -144,8 +147,12 @@ RecordDefPage::RecordDefPage(AppState& state, QWidget* parent)
     pageSplitter->setChildrenCollapsible(false);
     pageSplitter->addWidget(definition);
     pageSplitter->addWidget(preview);
-    pageSplitter->setStretchFactor(0, 2);
-    pageSplitter->setStretchFactor(1, 3);
+    // The definition and the preview share the height evenly, and the field list keeps room
+    // for eight rows on a small screen (1024×768), where the preview gives way first.
+    pageSplitter->setStretchFactor(0, 1);
+    pageSplitter->setStretchFactor(1, 1);
+    lvwFldDef->setMinimumHeight(lvwFldDef->header()->sizeHint().height() +
+                                8 * lvwFldDef->fontMetrics().height() * 3 / 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
@@ -532,7 +539,10 @@ void RecordDefPage::cmdNewRec_Click() {
 // ---- Open and save -------------------------------------------------------------------------
 
 std::string RecordDefPage::trdFolder() const {
-    return readSetting(state_.IniFilePath, kSectionDefault, kKeyTrdFolder);
+    const std::string input =
+        state_.job.JobParams[0].empty() ? std::string() : getFullPath(state_.job.JobParams[0]);
+    return definitionFolder(readSetting(state_.IniFilePath, kSectionDefault, kKeyTrdFolder), input,
+                            QDir::homePath().toStdString());
 }
 
 void RecordDefPage::cmdDefFileOpen_Click() {

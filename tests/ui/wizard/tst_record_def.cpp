@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -106,7 +108,7 @@ QStringList treeTexts(const RecordDefTree* tree) {
 void enterField(frmWizSub& d, const QString& name, const QString& type, const QString& size,
                 const QString& dec = "0") {
     d.txtFldName->setText(name);
-    d.cmbFldType->setCurrentText(type);
+    d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(type));
     d.txtFldSize->setText(size);
     d.txtFldDec->setText(dec);
     QTest::mouseClick(d.cmdOk, Qt::LeftButton);
@@ -279,14 +281,16 @@ class RecordDefTest : public QObject {
         page->lvwFldDef->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
         QCOMPARE(page->lblFldLenSum->text(), QStringLiteral("フィールド長の合計: 4 バイト"));
 
-        // Save: no current file and no definition folder, so the name is proposed at the root.
+        // Save: no current file and no definition folder, so the name is proposed in the input's
+        // folder (never the root).
         const QString trd = file(QStringLiteral("orders.trd"));
         cDialog::setNextFileName(trd);
         QTest::mouseClick(page->cmdDefFileSave, Qt::LeftButton);
         QCOMPARE(cDialog::calls().last().kind, QStringLiteral("save"));
         QCOMPARE(cDialog::calls().last().title, QStringLiteral("レコード定義ファイルの保存"));
         QCOMPARE(cDialog::calls().last().flags, 0x806);
-        QCOMPARE(cDialog::calls().last().startPath, QStringLiteral("/受注.trd"));
+        QCOMPARE(cDialog::calls().last().startPath,
+                 QFileInfo(trd).absolutePath() + QStringLiteral("/受注.trd"));
         QCOMPARE(MessageBox::shown().size(), 2 + 1);  // only the dialogs' refusals so far
         const QByteArray saved = readBytes(trd);
         QVERIFY2(saved.contains("Field_1=QTY,9,2,3,0,-1,\r\n"), saved.constData());
@@ -318,6 +322,8 @@ class RecordDefTest : public QObject {
         QCOMPARE(state_.job.JobParams[2], std::string("受注"));
         QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
         QCOMPARE(wizard_->currentPage(), 99);
+        // The summary names the file the definition is in, saved as it is.
+        QCOMPARE(wizard_->lstParam->item(4)->text(), QStringLiteral("定義ファイル: ") + trd);
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(wizard_->cmdNext, Qt::LeftButton);
         QVERIFY(MessageBox::shown().last().text.startsWith(
@@ -764,7 +770,7 @@ class RecordDefTest : public QObject {
         page->lvwFldDef->selectRow(1);
         onNextEditDialog([](frmWizSub& d) {
             QVERIFY(!d.txtFldDec->isVisible());
-            d.cmbFldType->setCurrentText(QStringLiteral("9"));
+            d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(QStringLiteral("9")));
             QVERIFY(d.txtFldDec->isVisible() && d.lblFldDec->isVisible());
             d.txtFldDec->setText(QStringLiteral("-1"));
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
@@ -807,11 +813,11 @@ class RecordDefTest : public QObject {
             QCOMPARE(d.cmbFldByteOrder->currentText(),
                      QStringLiteral("ビッグエンディアン (COMP、BINARY)"));
             QVERIFY(!d.cmbFldSign->isEnabled() && !d.lblFldSign->isEnabled());
-            d.cmbFldType->setCurrentText(QStringLiteral("X"));
+            d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(QStringLiteral("X")));
             for (QWidget* w : std::initializer_list<QWidget*>{d.cmbFldSign, d.chkFldSigned,
                                                               d.cmbFldByteOrder, d.txtFldScale})
                 QVERIFY(!w->isEnabled());
-            d.cmbFldType->setCurrentText(QStringLiteral("BIN"));
+            d.cmbFldType->setCurrentIndex(d.cmbFldType->findData(QStringLiteral("BIN")));
             // Enter walks the enabled inputs in their order.
             d.txtFldSize->setFocus();
             // After the memo, OK: the next Enter presses it.
@@ -873,9 +879,10 @@ class RecordDefTest : public QObject {
         // The file's code page is shown and chosen in the file definition.
         select(page, 0);
         onNextEditDialog([](frmWizSub& d) {
-            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("CP932"));
+            // Shown in words, kept as the page's name.
+            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("CP932 Shift-JIS"));
             QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("固定長 (fixed)"));
-            d.cmbCodePage->setCurrentText(QStringLiteral("IBM930"));
+            d.cmbCodePage->setCurrentIndex(d.cmbCodePage->findData(QStringLiteral("IBM930")));
             d.cmbRecordFormat->setCurrentIndex(2);
             QTest::mouseClick(d.cmdOk, Qt::LeftButton);
         });
@@ -884,7 +891,7 @@ class RecordDefTest : public QObject {
         QVERIFY(state_.recordDefTable[0].recordFormat == RecordFormat::VB);
         select(page, 0);
         onNextEditDialog([](frmWizSub& d) {
-            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("IBM930"));
+            QCOMPARE(d.cmbCodePage->currentText(), QStringLiteral("IBM930 日本語EBCDIC (カナ)"));
             QCOMPARE(d.cmbRecordFormat->currentText(), QStringLiteral("VB: BDW・RDW 付き (vb)"));
             d.cmdCancel->click();
         });
