@@ -1,10 +1,7 @@
 #include "platform/codepage.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -12,89 +9,26 @@
 #endif
 #include <utility>
 
+#include "platform/code_page_tables.h"
 #include "platform/cp932_decode_wide.h"
 
 namespace sorvek {
 namespace {
 
-// One iconv descriptor per conversion call: descriptors carry shift state and are not
-// thread-safe, and conversions happen at the edges only (messages, names), never per record.
-class Converter {
-  public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (available()) iconv_close(cd_);
-    }
-    // False when the system has no such conversion (checkCodePages tells at start-up).
-    bool available() const { return cd_ != kNoDescriptor; }
-    iconv_t descriptor() const { return cd_; }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+const code_tables::PageTables& cp932Tables() {
+    return code_tables::pageTables(InputCodePage::Cp932);
+}
 
-    // Converts `in`; on a sequence that cannot be converted, appends `replacement`, skips
-    // `skip(in)` bytes of input and goes on.
-    template <typename SkipFn>
-    std::string run(std::string_view in, std::string_view replacement, SkipFn skip) {
-        std::string out;
-        if (!available()) {
-            // Without a converter ASCII stays and every other character is replaced.
-            while (!in.empty()) {
-                if (static_cast<unsigned char>(in[0]) < 0x80) {
-                    out += in[0];
-                    in.remove_prefix(1);
-                } else {
-                    out.append(replacement);
-                    in.remove_prefix(std::min(in.size(), skip(in)));
-                }
-            }
-            return out;
-        }
-        out.reserve(in.size() * 2 + 8);
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        char buffer[4096];
-        // iconv is handed the input in pieces: after a sequence it cannot convert, glibc works
-        // its way again through the input of the call, which over a large text full of such
-        // sequences would cost time by the square of its length. After a failure the pieces
-        // start small and grow again while they convert cleanly.
-        std::size_t pieceBytes = kMaxPieceBytes;
-        while (srcLeft > 0) {
-            const std::size_t piece = std::min(srcLeft, pieceBytes);
-            std::size_t pieceLeft = piece;
-            char* dst = buffer;
-            std::size_t dstLeft = sizeof buffer;
-            std::size_t rc = iconv(cd_, &src, &pieceLeft, &dst, &dstLeft);
-            srcLeft -= piece - pieceLeft;
-            out.append(buffer, static_cast<std::size_t>(dst - buffer));
-            if (rc != static_cast<std::size_t>(-1)) {
-                pieceBytes = std::min(2 * pieceBytes, kMaxPieceBytes);
-            } else {
-                if (errno == E2BIG) continue;
-                // A sequence cut by the end of the piece is whole in the next one.
-                if (errno == EINVAL && pieceLeft < srcLeft && pieceLeft < piece) continue;
-                // EILSEQ, or EINVAL (truncated sequence at the end): replace and resynchronise.
-                out.append(replacement);
-                pieceBytes = kMinPieceBytes;
-                std::size_t n = std::min(srcLeft, skip(std::string_view(src, srcLeft)));
-                src += n;
-                srcLeft -= n;
-                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
-        return out;
-    }
-
-  private:
-    static constexpr std::size_t kMinPieceBytes = 16;
-    static constexpr std::size_t kMaxPieceBytes = 4096;
-    static inline const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
-    iconv_t cd_;
-};
-
-// A lead byte with a bad trail byte: replace the lead byte only, so that an ASCII byte after it
-// survives.
-std::size_t skipOneByte(std::string_view) {
-    return 1;
+// The code point of the CP932 character at the start of the `n` bytes at `p` and its length in
+// `length`; kNoCharacter (length 1) where no character starts there: a byte that is none alone
+// and no lead byte of a pair with the byte after it.
+std::uint32_t cp932CharacterAt(const unsigned char* p, std::size_t n, std::size_t& length) {
+    length = 1;
+    const std::uint32_t single = code_tables::decodeSingle(cp932Tables(), p[0]);
+    if (single != code_tables::kNoCharacter || n < 2) return single;
+    const std::uint32_t pair = code_tables::decodePair(cp932Tables(), p[0], p[1]);
+    if (pair != code_tables::kNoCharacter) length = 2;
+    return pair;
 }
 
 std::size_t utf8SequenceLength(unsigned char b) {
@@ -182,14 +116,15 @@ std::size_t wellFormedUtf8Length(const unsigned char* p, std::size_t left) {
 
 // True when every byte sequence of `bytes` is a CP932 character.
 bool isValidCp932(std::string_view bytes) {
-    Converter converter("UTF-8", "CP932");
-    if (!converter.available()) return false;
-    bool valid = true;
-    converter.run(bytes, "", [&valid](std::string_view) -> std::size_t {
-        valid = false;
-        return 1;
-    });
-    return valid;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t length = 1;
+        if (cp932CharacterAt(p + at, bytes.size() - at, length) == code_tables::kNoCharacter) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
 }
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -232,29 +167,55 @@ std::string decodeText(std::string_view bytes, TextEncoding encoding) {
 }
 
 Status checkCodePages() {
-    for (const auto& [to, from] : {std::pair{"UTF-8", "CP932"}, std::pair{"CP932", "UTF-8"}}) {
-        if (!Converter(to, from).available()) {
-            return failure(std::string("文字コードの変換ができません (") + from + " → " + to +
-                           ")。iconv の文字コード表 (gconv) を確認してください。");
-        }
-    }
+    // The tables are part of the program.
     return {};
 }
 
 std::string cp932ToUtf8(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);  // CP932 and UTF-8 agree on ASCII
-    Converter converter("UTF-8", "CP932");
-    return converter.run(bytes, "\xEF\xBF\xBD", skipOneByte);
+    std::string out;
+    out.reserve(bytes.size() * 2 + 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        // A lead byte with a bad trail byte: the lead byte alone is replaced, so that an ASCII
+        // byte after it survives.
+        std::size_t length = 1;
+        const std::uint32_t cp = cp932CharacterAt(p + at, bytes.size() - at, length);
+        if (cp == code_tables::kNoCharacter) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            appendUtf8(out, cp);
+        }
+        at += length;
+    }
+    return out;
 }
 
 std::string utf8ToCp932(std::string_view text) {
     if (isAscii(text)) return std::string(text);
-    Converter converter("CP932", "UTF-8");
-    return converter.run(text, "?", [](std::string_view rest) -> std::size_t {
-        std::size_t length = 1;
-        decodeUtf8(reinterpret_cast<const unsigned char*>(rest.data()), rest.size(), length);
-        return length;
-    });
+    std::string out;
+    out.reserve(text.size() + 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t left = text.size() - at;
+        std::size_t length = wellFormedUtf8Length(p + at, left);
+        if (length != 0) {
+            std::size_t n = length;
+            const code_tables::Encoded e =
+                code_tables::encode(cp932Tables(), decodeUtf8(p + at, left, n));
+            if (e.found) {
+                if (e.length == 2) out += static_cast<char>(e.code >> 8);
+                if (e.length != 0) out += static_cast<char>(e.code & 0xFF);
+                at += length;
+                continue;
+            }
+        }
+        // A character CP932 lacks, or a malformed sequence: "?" for the whole of it.
+        out += '?';
+        decodeUtf8(p + at, left, length);
+        at += std::min(left, length);
+    }
+    return out;
 }
 
 namespace {
@@ -287,45 +248,37 @@ inline int copyAscii16(const unsigned char* in, char* out) {
 }  // namespace
 
 Cp932Decoder::Cp932Decoder() : entries_(256 * 256) {
-    Converter converter("UTF-8", "CP932");
-    // The entry of one CP932 sequence, or 0 when iconv takes it for no whole character.
-    auto convert = [&converter](const char* bytes, std::size_t n) -> Entry {
-        if (!converter.available()) return 0;
-        char* src = const_cast<char*>(bytes);
-        std::size_t srcLeft = n;
-        char buffer[8];
-        char* dst = buffer;
-        std::size_t dstLeft = sizeof buffer;
-        const std::size_t rc = iconv(converter.descriptor(), &src, &srcLeft, &dst, &dstLeft);
-        iconv(converter.descriptor(), nullptr, nullptr, nullptr, nullptr);
-        const std::size_t length = sizeof buffer - dstLeft;
-        if (rc == static_cast<std::size_t>(-1) || srcLeft != 0 || length == 0 || length > 3) {
-            return 0;
-        }
+    // The entry of the character at one or two bytes, or 0 for none (or one beyond three bytes
+    // of UTF-8, which no entry holds).
+    auto entryOf = [](std::uint32_t cp, unsigned n) -> Entry {
+        const std::string utf8 = code_tables::utf8Of(cp);
+        if (utf8.empty() || utf8.size() > 3) return 0;
         Entry e = 0;
-        std::memcpy(&e, buffer, length);
-        return e | static_cast<Entry>(length) << 24 | static_cast<Entry>(n) << 26;
+        std::memcpy(&e, utf8.data(), utf8.size());
+        return e | static_cast<Entry>(utf8.size()) << 24 | static_cast<Entry>(n) << 26;
     };
+    const code_tables::PageTables& tables = cp932Tables();
     // A byte that is no character and starts none: U+FFFD, and the next byte is read anew.
     const Entry replacement = 0xBDBFEFu | 3u << 24 | 1u << 26;
     for (int b = 0; b < 0x100; ++b) {
         Entry* row = &entries_[static_cast<std::size_t>(b) << 8];
-        const char one = static_cast<char>(b);
-        Entry single = b < 0x80 ? static_cast<Entry>(b) | 1u << 24 | 1u << 26 : convert(&one, 1);
+        const auto byte = static_cast<unsigned char>(b);
+        Entry single = b < 0x80 ? static_cast<Entry>(b) | 1u << 24 | 1u << 26
+                                : entryOf(code_tables::decodeSingle(tables, byte), 1);
         if (single != 0) {
             std::fill(row, row + 256, single);
             continue;
         }
         // A lead byte: its pair with each byte after it, where that makes a character.
         for (int t = 0; t < 0x100; ++t) {
-            const char two[2] = {one, static_cast<char>(t)};
-            const Entry pair = convert(two, 2);
+            const Entry pair =
+                entryOf(code_tables::decodePair(tables, byte, static_cast<unsigned char>(t)), 2);
             row[t] = pair != 0 ? pair : replacement;
         }
     }
     // The lead bytes are the usual ones: a byte takes the one after it only where it is in
     // their range, and then with every byte that makes a character with it.
-    leadsInRange_ = converter.available();
+    leadsInRange_ = true;
     wide_ = cp932_decode::wideAvailable();
     for (unsigned b = 0x80; b < 0x100; ++b) {
         for (unsigned t = 0; t < 0x100; ++t) {

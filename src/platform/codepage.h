@@ -13,9 +13,8 @@
 
 namespace sorvek {
 
-// Whether the system can convert between CP932 and UTF-8 (iconv with its code tables). The
-// programs check once at start-up and refuse to run without; the conversions below never fail,
-// and without a converter they keep ASCII and replace every other character.
+// Whether the code pages can be converted. The tables are part of the program, so this always
+// succeeds; the programs still ask once at start-up. The conversions below never fail.
 Status checkCodePages();
 
 // Decodes CP932 bytes. Never fails: a byte sequence that is not CP932 becomes U+FFFD.
@@ -44,7 +43,7 @@ class Cp932Decoder {
     static constexpr std::size_t kMaxGrowth = 3;
     static constexpr std::size_t kSlack = 8;
 
-    // The decoder of the process, built from the system's converter at its first use.
+    // The decoder of the process, built from the generated tables at its first use.
     static const Cp932Decoder& get();
 
     // Writes the UTF-8 of the `n` bytes at `in` to `out` and returns the end of what it wrote.
@@ -58,7 +57,7 @@ class Cp932Decoder {
     // second byte of a pair, while no byte beyond ASCII decodes to ASCII and the blanks are
     // 20 and 81 40 only. Text cut just before and after such bytes decodes piece by piece as
     // it decodes whole, so it may be quoted and trimmed in CP932 and decoded afterwards. False
-    // for every byte where the system's table is not like that.
+    // for every byte where the table is not like that.
     bool standsAlone(unsigned char byte) const {
         return byte < 0x80 && (standAlone_[byte / 64] >> (byte % 64) & 1) != 0;
     }

@@ -1,44 +1,13 @@
 #include "platform/ebcdic_decoder.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "platform/code_page_tables.h"
+#include "platform/page_encoder.h"
+
 namespace sorvek {
 namespace {
-
-// One iconv descriptor for building a table: reset before every character, so that a shift
-// state never carries from one conversion to the next.
-class TableConverter {
-  public:
-    TableConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~TableConverter() {
-        if (cd_ != kNone) iconv_close(cd_);
-    }
-    TableConverter(const TableConverter&) = delete;
-    TableConverter& operator=(const TableConverter&) = delete;
-
-    // The whole conversion of `in`, or "" when any of it does not convert.
-    std::string convert(std::string_view in) {
-        if (cd_ == kNone) return {};
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        std::string buffer(4 * in.size() + 16, '\0');
-        char* dst = buffer.data();
-        std::size_t dstLeft = buffer.size();
-        if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return {};
-        // The shift back to the initial state, which a stateful target writes at the end.
-        if (iconv(cd_, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return {};
-        buffer.resize(static_cast<std::size_t>(dst - buffer.data()));
-        return buffer;
-    }
-
-  private:
-    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
-    iconv_t cd_;
-};
 
 constexpr std::uint64_t kEightBlanks = 0x4040404040404040ull;
 
@@ -69,7 +38,7 @@ bool isBlankText(const std::string& utf8) {
     return utf8 == " " || utf8 == std::string(1, '\0') || utf8 == "\xE3\x80\x80";
 }
 
-// A byte's class by the UTF-8 text the system's converter gives it.
+// A byte's class by the UTF-8 text it decodes to.
 EbcdicDecoder::ByteClass classOfText(const std::string& utf8) {
     using ByteClass = EbcdicDecoder::ByteClass;
     if (utf8.empty()) return ByteClass::NoCharacter;
@@ -142,13 +111,11 @@ const EbcdicDecoder& EbcdicDecoder::get(InputCodePage page) {
 }
 
 EbcdicDecoder::EbcdicDecoder(InputCodePage page)
-    : iconvName_(inputCodePageIconvName(page)), doubleByte_(hasShiftedDoubleByte(page)) {
-    TableConverter toUtf8("UTF-8", iconvName_.c_str());
-    TableConverter toCp932("CP932", iconvName_.c_str());
+    : tables_(&code_tables::pageTables(page)), doubleByte_(hasShiftedDoubleByte(page)) {
     for (int b = 0; b < 256; ++b) {
-        const std::string one(1, static_cast<char>(b));
-        const std::string utf8 = toUtf8.convert(one);
-        const std::string cp932 = utf8.empty() ? std::string() : toCp932.convert(one);
+        const std::uint32_t cp = code_tables::decodeSingle(*tables_, static_cast<unsigned char>(b));
+        const std::string utf8 = code_tables::utf8Of(cp);
+        const std::string cp932 = code_tables::cp932Of(cp);
         const std::uint32_t blank = isBlankText(utf8) ? kBlankBit : 0;
         singleUtf8_[b] = entryOrFallback(utf8, kUtf8Replacement) | blank;
         singleCp932_[b] = entryOrFallback(cp932, kCp932Replacement) | blank;
@@ -169,20 +136,19 @@ EbcdicDecoder::EbcdicDecoder(InputCodePage page)
     classes_[kShiftIn] = ByteClass::ShiftIn;
     pairUtf8_.assign(256 * 256, kUtf8Replacement);
     pairCp932_.assign(256 * 256, kCp932Replacement);
-    // Double-byte characters have both bytes in 41-FE, and the blank is 40 40.
-    for (int first = 0x40; first <= 0xFE; ++first) {
-        for (int second = 0x40; second <= 0xFE; ++second) {
+    // Double-byte characters have both bytes in 41-FE, and the blank is 40 40; every other
+    // pair stays no character.
+    for (const code_tables::DecodeRun& run : tables_->pairs) {
+        for (unsigned i = 0; i < run.count; ++i) {
+            const unsigned code = run.code + i;
+            const unsigned first = code >> 8, second = code & 0xFF;
+            if (first < 0x40 || first > 0xFE || second < 0x40 || second > 0xFE) continue;
             if ((first == 0x40) != (second == 0x40)) continue;
-            const char shifted[4] = {static_cast<char>(kShiftOut), static_cast<char>(first),
-                                     static_cast<char>(second), static_cast<char>(kShiftIn)};
-            const std::string_view in(shifted, 4);
-            const std::string utf8 = toUtf8.convert(in);
-            if (utf8.empty()) continue;
-            const std::string cp932 = toCp932.convert(in);
+            const std::string utf8 = code_tables::utf8Of(run.codePoint + i);
+            const std::string cp932 = code_tables::cp932Of(run.codePoint + i);
             const std::uint32_t blank = isBlankText(utf8) ? kBlankBit : 0;
-            const std::size_t at = static_cast<std::size_t>(first) << 8 | second;
-            pairUtf8_[at] = entryOrFallback(utf8, kUtf8Replacement) | blank;
-            pairCp932_[at] = entryOrFallback(cp932, kCp932Replacement) | blank;
+            pairUtf8_[code] = entryOrFallback(utf8, kUtf8Replacement) | blank;
+            pairCp932_[code] = entryOrFallback(cp932, kCp932Replacement) | blank;
         }
     }
 }
@@ -291,7 +257,28 @@ std::string EbcdicDecoder::textToUtf8(std::string_view bytes) const {
 }
 
 std::string EbcdicDecoder::fromUtf8(std::string_view text) const {
-    return TableConverter(iconvName_.c_str(), "UTF-8").convert(text);
+    std::string out;
+    bool shifted = false;  // inside double-byte text
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 1;
+        const std::uint32_t cp = decodeUtf8At(p + at, text.size() - at, length);
+        const code_tables::Encoded e =
+            cp == 0xFFFFFFFFu ? code_tables::Encoded{} : code_tables::encode(*tables_, cp);
+        if (!e.found) return {};
+        at += length;
+        if (e.length == 0) continue;  // taken, and written as nothing
+        const bool pair = e.length == 2;
+        if (pair != shifted) {
+            out += static_cast<char>(pair ? kShiftOut : kShiftIn);
+            shifted = pair;
+        }
+        if (pair) out += static_cast<char>(e.code >> 8);
+        out += static_cast<char>(e.code & 0xFF);
+    }
+    // Double-byte text is closed at the end.
+    if (shifted) out += static_cast<char>(kShiftIn);
+    return out;
 }
 
 EbcdicDecoder::TextEnd EbcdicDecoder::textEnd(const unsigned char* in, std::size_t n) const {

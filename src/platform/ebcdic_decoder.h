@@ -1,7 +1,7 @@
 #pragma once
 // EBCDIC text of record fields decoded by table lookups: the tables of a code page are built
-// once from the system's converter (iconv), so that decoding a field is a walk over its bytes,
-// never a conversion call. The text is written as Shift-JIS (CP932) or UTF-8.
+// once from its generated tables (platform/code_page_tables.h), so that decoding a field is a
+// walk over its bytes. The text is written as Shift-JIS (CP932) or UTF-8.
 //
 // Text fields ("X") start with one-byte characters; on the Japanese pages a shift-out byte
 // (0x0E) starts double-byte text and a shift-in byte (0x0F) ends it. Each field is decoded on
@@ -24,6 +24,9 @@
 #include "platform/one_byte_text.h"
 
 namespace sorvek {
+namespace code_tables {
+struct PageTables;
+}
 
 enum class TextTarget : std::uint8_t { Cp932, Utf8 };
 
@@ -59,8 +62,9 @@ class EbcdicDecoder {
 
     // The UTF-8 text of a text field, as decodeText writes it (for display and messages).
     std::string textToUtf8(std::string_view bytes) const;
-    // The page's bytes for UTF-8 text, through the system's converter; "" when some character
-    // has none. For the class codes that tell record kinds apart.
+    // The page's bytes for UTF-8 text, double-byte characters between shift bytes; "" when
+    // some character has none or the text is not well-formed UTF-8. For the class codes that tell
+    // record kinds apart.
     std::string fromUtf8(std::string_view text) const;
 
     // What a byte outside double-byte text is on this page: a character, a control code (C0 or
@@ -100,7 +104,7 @@ class EbcdicDecoder {
     char* decodeShifted(const unsigned char* in, std::size_t n, TextTarget target, bool trim,
                         bool startDoubleByte, char* out, char* kept) const;
 
-    std::string iconvName_;
+    const code_tables::PageTables* tables_;
     bool doubleByte_ = false;
     std::uint32_t singleCp932_[256] = {};
     std::uint32_t singleUtf8_[256] = {};

@@ -29,9 +29,9 @@ inline constexpr std::array<InputCodePageName, 5> kInputCodePageNames{{
 
 // The page named `name` (ASCII letters in any case), or nothing.
 std::optional<InputCodePage> parseInputCodePage(std::string_view name);
-// The name of `page` ("IBM930"), which is also iconv's name of it.
+// The name of `page` ("IBM930").
 std::string_view inputCodePageName(InputCodePage page);
-// The same name, NUL-terminated, for iconv_open.
+// The same name, NUL-terminated.
 const char* inputCodePageIconvName(InputCodePage page);
 // Every name, joined by "|", for usage texts and refusals.
 std::string inputCodePageNameList();

@@ -15,8 +15,8 @@ namespace sorvek {
 
 class PageEncoder {
   public:
-    // The encoder of `page`, built from the system's converter at its first use (a table of
-    // every character of the Basic Multilingual Plane). Thread-safe.
+    // The encoder of `page`, built from its generated tables at its first use (a table of every
+    // character of the Basic Multilingual Plane). Thread-safe.
     static const PageEncoder& get(InputCodePage page);
 
     // Appends the page's bytes for the UTF-8 text `text` to `out`. Double-byte characters of an
