@@ -4,7 +4,7 @@
 # the bytes of /L, /C and /E on the samples, standard output as bytes, a Japanese folder name
 # and a path beyond 260 characters on wine's C: drive, and a failing job that keeps the old
 # output, its messages in the console's page (932 under a Japanese locale, which is made for the
-# run with localedef). Bounded in time; the first start of wine sets up its prefix (under /tmp).
+# run with localedef), and the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix (under /tmp).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -90,6 +90,18 @@ if [ -n "$PAGE" ]; then
   check "messages in the console's page" \
     [ "$(tail -n 1 "$WORK/failed.txt")" = "ファイルまたはフォルダが存在しません。" ]
   sed 's/^/     /' "$WORK/failed.txt"
+fi
+
+# The C API through sorvek.dll and its import library: the bytes of /C, a failure's kind.
+if [ -f build-windows/sorvek.dll ]; then
+  x86_64-w64-mingw32-gcc-posix -O2 -Isrc/capi/include tests/windows/capi_convert.c \
+    -Lbuild-windows -lsorvek -o "$WORK/capi_convert.exe"
+  cp build-windows/sorvek.dll "$WORK/"
+  capi() { timeout 300 "$WINE" "$WORK/capi_convert.exe" "$@"; }
+  capi samples/orders.dat "$WORK/capi.csv" samples/orders.trd >/dev/null
+  check "sorvek.dll converts" cmp -s "$WORK/capi.csv" "$WORK/csv.linux"
+  check "sorvek.dll names a failure's kind" \
+    [ "$(capi samples/orders.dat "$WORK/capi.csv" none.trd | head -n 1 | tr -d "\r")" = not_found ]
 fi
 
 rm -rf "$WINEPREFIX/drive_c/users/$user/受注" "$WINEPREFIX/drive_c/users/$user/${part}_1"
