@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the Windows program (build-windows/sorvek-cli.exe, scripts/build-windows.sh) under wine
 # and holds it to the Linux program (build/sorvek-cli, or $SORVEK_LINUX_CLI): the help of /?,
-# the bytes of /L, /C and /E on the samples, standard output as bytes, a Japanese folder name
+# the bytes of /L, /C (also in parts) and /E on the samples, standard output as bytes, a Japanese folder name
 # and a path beyond 260 characters on wine's C: drive, and a failing job that keeps the old
 # output, its messages in the console's page (932 under a Japanese locale, which is made for the
 # run with localedef), and the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix (under /tmp).
@@ -49,6 +49,13 @@ job() {  # job NAME SWITCH INPUT PARAMETER: the Windows and Linux outputs are th
 check "/L record length" job len /L samples/orders.dat 100 2>/dev/null
 check "/C records to CSV" job csv /C samples/orders.dat samples/orders.trd
 check "/E line endings" job crlf /E samples/mixed-endings.txt CRLF
+
+# Parts read at their offsets by several threads: 20 MB of records in four jobs.
+for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14; do cat samples/orders.dat; done >"$WORK/big.dat"
+for i in 1 2 3 4 5 6 7 8 9 10 11 12; do cat "$WORK/big.dat" "$WORK/big.dat" >"$WORK/twice.dat"; mv "$WORK/twice.dat" "$WORK/big.dat"; done
+win -q --jobs 4 /C "$WORK/big.dat" "$WORK/big.win" samples/orders.trd
+"$LINUX_CLI" -q --jobs 4 /C "$WORK/big.dat" "$WORK/big.linux" samples/orders.trd
+check "/C in four jobs" cmp -s "$WORK/big.win" "$WORK/big.linux"
 
 # "-": standard output as bytes, CR LF as two bytes.
 win -q /E samples/mixed-endings.txt - CRLF >"$WORK/stdout.win"
