@@ -3,7 +3,7 @@
 # and holds it to the Linux program (build/sorvek-cli, or $SORVEK_LINUX_CLI): the help of /?,
 # the bytes of /L, /C (also in parts) and /E on the samples, standard output as bytes, a Japanese folder name
 # and a path beyond 260 characters on wine's C: drive, and a failing job that keeps the old
-# output, its messages in the console's page (932 under a Japanese locale, which is made for the
+# output, Ctrl+C, its messages in the console's page (932 under a Japanese locale, which is made for the
 # run with localedef), and the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix (under /tmp).
 set -eu
 cd "$(dirname "$0")/.."
@@ -98,6 +98,21 @@ if [ -n "$PAGE" ]; then
     [ "$(tail -n 1 "$WORK/failed.txt")" = "ファイルまたはフォルダが存在しません。" ]
   sed 's/^/     /' "$WORK/failed.txt"
 fi
+
+# Ctrl+C (wine makes SIGINT one) while the job waits on a pipe: the job stops, exit status 130,
+# the old output stays, no temporary file is left.
+echo old >"$folder/stopped.len"
+{ head -c 100000 "$WORK/big.dat"; sleep 10; } |
+  timeout 300 "$WINE" "$EXE" -q /L - "C:\\users\\$user\\受注\\stopped.len" 100 2>"$WORK/stopped.err" &
+job=$!
+sleep 5
+kill -INT "$job"
+status=0
+wait "$job" || status=$?
+check "Ctrl+C exits 130" [ "$status" -eq 130 ]
+check "Ctrl+C keeps the old output" [ "$(cat "$folder/stopped.len")" = old ]
+check "Ctrl+C leaves no temporary file" [ -z "$(ls -A "$folder" | grep sorvek- || true)" ]
+[ -z "$PAGE" ] || iconv -f "$PAGE" -t UTF-8 "$WORK/stopped.err" | sed 's/^/     /'
 
 # The C API through sorvek.dll and its import library: the bytes of /C, a failure's kind.
 if [ -f build-windows/sorvek.dll ]; then
