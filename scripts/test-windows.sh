@@ -1,10 +1,12 @@
 #!/bin/sh
 # Runs the Windows program (build-windows/sorvek-cli.exe, scripts/build-windows.sh) under wine
 # and holds it to the Linux program (build/sorvek-cli, or $SORVEK_LINUX_CLI): the help of /?,
-# the bytes of /L, /C (also in parts) and /E on the samples, standard output as bytes, a Japanese folder name
-# and a path beyond 260 characters on wine's C: drive, and a failing job that keeps the old
-# output, Ctrl+C, its messages in the console's page (932 under a Japanese locale, which is made for the
-# run with localedef), and the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix (under /tmp).
+# the bytes of /L, /C (also in parts) and /E on the samples, standard input and output as
+# bytes, NUL, a Japanese folder name and a path beyond 260 characters on wine's C: drive, a
+# failing job and a refused workbook that keep the old output, Ctrl+C, the messages in the
+# console's page (932 under a Japanese locale, which is made for the run with localedef), and
+# the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix
+# (under /tmp).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -61,6 +63,13 @@ check "/C in four jobs" cmp -s "$WORK/big.win" "$WORK/big.linux"
 win -q /E samples/mixed-endings.txt - CRLF >"$WORK/stdout.win"
 check "standard output as bytes" cmp -s "$WORK/stdout.win" "$WORK/crlf.linux"
 
+# "-" as input: a pipe read to its end.
+cat samples/orders.dat | win -q /L - "$WORK/pipe.win" 100 2>/dev/null
+check "standard input read to its end" cmp -s "$WORK/pipe.win" "$WORK/len.win"
+
+# NUL takes the output as a device: written, never replaced.
+check "NUL as the output" win -q /E samples/mixed-endings.txt NUL CRLF
+
 # A Japanese folder on wine's C: drive, named as a Windows user types it; an old output there
 # is replaced.
 user=$(whoami)
@@ -98,6 +107,14 @@ if [ -n "$PAGE" ]; then
     [ "$(tail -n 1 "$WORK/failed.txt")" = "ファイルまたはフォルダが存在しません。" ]
   sed 's/^/     /' "$WORK/failed.txt"
 fi
+
+# No workbook writer in this build: --format xlsx is refused, the old output stays.
+echo old >"$folder/kept.xlsx"
+status=0
+win -q --format xlsx /C samples/orders.dat "C:\\users\\$user\\受注\\kept.xlsx" samples/orders.trd \
+  2>/dev/null || status=$?
+check "--format xlsx refused" [ "$status" -eq 1 ]
+check "--format xlsx keeps the old output" [ "$(cat "$folder/kept.xlsx")" = old ]
 
 # Ctrl+C (wine makes SIGINT one) while the job waits on a pipe: the job stops, exit status 130,
 # the old output stays, no temporary file is left.

@@ -109,7 +109,10 @@ constexpr DWORD kChunk = 1 << 20;  // bytes of one ReadFile or WriteFile call
 
 class Win32ReadableFile final : public ReadableFile {
   public:
-    explicit Win32ReadableFile(HANDLE handle) : handle_(handle), disk_(isDiskFile(handle)) {}
+    explicit Win32ReadableFile(HANDLE handle)
+        : handle_(handle),
+          disk_(isDiskFile(handle)),
+          pipe_(::GetFileType(handle) == FILE_TYPE_PIPE) {}
     ~Win32ReadableFile() override { ::CloseHandle(handle_); }
 
     Result<std::size_t> read(char* buffer, std::size_t n) override {
@@ -118,6 +121,10 @@ class Win32ReadableFile final : public ReadableFile {
         while (total < n) {
             // A stop requested between two reads: the next one could wait on an idle pipe.
             if (stopRequested()) {
+                if (total > 0) break;
+                return systemFailure(EINTR);
+            }
+            if (pipe_ && !pipeReady()) {
                 if (total > 0) break;
                 return systemFailure(EINTR);
             }
@@ -166,8 +173,22 @@ class Win32ReadableFile final : public ReadableFile {
     }
 
   private:
+    // Waits until the pipe holds bytes or its writer has closed it (ReadFile then says so);
+    // false when a stop is requested meanwhile. A read of an idle pipe cannot be interrupted,
+    // so the pipe is looked at, first every millisecond, then every 50.
+    bool pipeReady() const {
+        for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 50)) {
+            DWORD available = 0;
+            if (!::PeekNamedPipe(handle_, nullptr, 0, nullptr, &available, nullptr)) return true;
+            if (available > 0) return true;
+            if (stopRequested()) return false;
+            ::Sleep(pause);
+        }
+    }
+
     HANDLE handle_;
     bool disk_;
+    bool pipe_;
 };
 
 class Win32WritableFile final : public WritableFile {
