@@ -57,6 +57,8 @@ std::vector<std::string> knownLongOptions() {
 ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     CLI::App app;
     app.set_help_flag();  // --help is answered in the program's own words
+    // The switches (/C, /L, ...) are arguments, not options, on Windows as well.
+    app.allow_windows_style_options(false);
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     bool help = false, version = false, layouts = false, quiet = false, verbose = false;
     bool check = false, json = false, csv = false;

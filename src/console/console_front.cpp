@@ -1,8 +1,5 @@
 #include "console/console_front.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 
 #include "app/app_state.h"
@@ -19,6 +16,7 @@
 #include "console/check_command.h"
 #include "console/command_options.h"
 #include "console/console_ports.h"
+#include "console/process_arguments.h"
 #include "console/stop_signals.h"
 #include "console/usage_text.h"
 #include "engine/control_totals.h"
@@ -75,7 +73,7 @@ int listLayouts(const ConsoleStreams& streams) {
 }  // namespace
 
 ConsoleStreams processStreams(const char* programName) {
-    return ConsoleStreams{stdout, stderr, ::isatty(STDERR_FILENO) == 1, programName};
+    return ConsoleStreams{stdout, stderr, standardErrorIsTerminal(), programName};
 }
 
 bool isConsoleOnlyRequest(const std::vector<std::string>& args) {

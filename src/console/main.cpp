@@ -3,8 +3,9 @@
 #include <vector>
 
 #include "console/console_front.h"
+#include "console/process_arguments.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = sorvek::processArguments(argc, argv);
     return sorvek::runConsole(args, sorvek::processStreams());
 }

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "platform/paths.h"
+
 namespace sorvek {
 
 std::string safeKindName(std::string_view name, int kind) {
@@ -19,7 +21,7 @@ std::string safeKindName(std::string_view name, int kind) {
 
 std::vector<KindFile> kindFiles(const std::string& outputPath, const RecordDefTable& table) {
     // The extension is what follows the last "." of the file name, unless the name begins there.
-    const std::size_t nameAt = outputPath.find_last_of('/') + 1;
+    const std::size_t nameAt = outputPath.size() - nameOfPath(outputPath).size();
     std::size_t dot = outputPath.find_last_of('.');
     if (dot == std::string::npos || dot <= nameAt) dot = outputPath.size();
     const std::string stem = outputPath.substr(0, dot);

@@ -20,16 +20,24 @@ std::string getFullPath(const std::string& path) {
 }
 
 char folderSeparator() {
-#ifdef _WIN32
-    return '\\';
-#else
     return '/';
-#endif
 }
 
 std::string withTrailingSeparator(const std::string& folder) {
     if (!folder.empty() && folder.back() == folderSeparator()) return folder;
     return folder + folderSeparator();
+}
+
+std::string folderOfPath(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string nameOfPath(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 namespace {

@@ -2,30 +2,19 @@
 
 #include <cerrno>
 
+#include "platform/paths.h"
 #include "platform/system_error.h"
 
 namespace sorvek {
 namespace {
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // ".NAME.sorvek-": the temporary file's name without the six characters that make it unique.
 // A long name is shortened so that the whole stays within the 255 bytes a name may have.
 std::string temporaryPrefix(const std::string& target) {
     constexpr std::size_t kMaxNameBytes = 255 - 1 - 8 - 6;  // ".", ".sorvek-", XXXXXX
-    std::string name = nameOf(target);
+    std::string name = nameOfPath(target);
     if (name.size() > kMaxNameBytes) name.resize(kMaxNameBytes);
-    return folderOf(target) + "/." + name + ".sorvek-";
+    return folderOfPath(target) + "/." + name + ".sorvek-";
 }
 
 }  // namespace
@@ -58,7 +47,7 @@ Result<std::unique_ptr<SafeOutput>> SafeOutput::open(FileSystem& fs, const std::
             break;
     }
 
-    const std::string folder = folderOf(*target);
+    const std::string folder = folderOfPath(*target);
     Result<FileInfo> folderInfo = fs.inspect(folder);
     if (!folderInfo) return folderInfo.error();
     if (folderInfo->kind == FileKind::Missing)
@@ -105,7 +94,7 @@ Status SafeOutput::commit() {
     finished_ = true;
     if (status && mode_ == Mode::Replace) {
         status = fs_.replaceFile(temporary_, target_);
-        if (status) return flushes_ ? fs_.syncFolder(folderOf(target_)) : status;
+        if (status) return flushes_ ? fs_.syncFolder(folderOfPath(target_)) : status;
     }
     if (!status) discard();
     return status;

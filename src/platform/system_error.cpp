@@ -14,7 +14,9 @@ std::string systemErrorText(int error) {
         case EPERM:
             return "アクセスが拒否されました。";
         case ENOSPC:
+#ifdef EDQUOT  // not on Windows
         case EDQUOT:
+#endif
             return "ディスクの空き容量が不足しています。";
         case EROFS:
             return "読み取り専用のファイルシステムです。";
@@ -60,7 +62,9 @@ FailureKind systemFailureKind(int error) {
         case EISDIR:
             return FailureKind::IsDirectory;
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
         case EFBIG:
             return FailureKind::NoSpace;
         case ENXIO:

@@ -1,0 +1,148 @@
+#!/bin/sh
+# Runs the Windows program (build-windows/sorvek-cli.exe, scripts/build-windows.sh) under wine
+# and holds it to the Linux program (build/sorvek-cli, or $SORVEK_LINUX_CLI): the help of /?,
+# the bytes of /L, /C (also in parts) and /E on the samples, standard input and output as
+# bytes, NUL, a Japanese folder name and a path beyond 260 characters on wine's C: drive, a
+# failing job and a refused workbook that keep the old output, Ctrl+C, the messages in the
+# console's page (932 under a Japanese locale, which is made for the run with localedef), and
+# the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix
+# (under /tmp).
+set -eu
+cd "$(dirname "$0")/.."
+
+EXE=build-windows/sorvek-cli.exe
+LINUX_CLI="${SORVEK_LINUX_CLI:-build/sorvek-cli}"
+[ -x "$EXE" ] || { echo "missing $EXE: run scripts/build-windows.sh" >&2; exit 2; }
+[ -x "$LINUX_CLI" ] || { echo "missing $LINUX_CLI: build the Linux sorvek-cli" >&2; exit 2; }
+WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export WINEDEBUG=-all
+export WINEPREFIX="${WINEPREFIX:-/tmp/sorvek-wine-$(id -u)}"
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+# Wine takes the system's code page from the locale: Japanese Windows's 932.
+if localedef -i ja_JP -f UTF-8 "$WORK/ja_JP.UTF-8" 2>/dev/null; then
+  export LOCPATH="$WORK" LANG=ja_JP.UTF-8
+  PAGE=CP932
+else
+  echo "no ja_JP locale: the messages are checked in wine's page" >&2
+  PAGE=
+fi
+failures=0
+win() { timeout 300 "$WINE" "$EXE" "$@"; }
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  name=$1
+  shift
+  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
+}
+
+# The prefix is made at the first start.
+win --version >/dev/null 2>&1
+
+win '/?' >"$WORK/help.win"
+"$LINUX_CLI" --help >"$WORK/help.linux"
+check "/? shows the help" cmp -s "$WORK/help.win" "$WORK/help.linux"
+
+job() {  # job NAME SWITCH INPUT PARAMETER: the Windows and Linux outputs are the same bytes
+  win -q "$2" "$3" "$WORK/$1.win" "$4"
+  "$LINUX_CLI" -q "$2" "$3" "$WORK/$1.linux" "$4"
+  cmp -s "$WORK/$1.win" "$WORK/$1.linux"
+}
+check "/L record length" job len /L samples/orders.dat 100 2>/dev/null
+check "/C records to CSV" job csv /C samples/orders.dat samples/orders.trd
+check "/E line endings" job crlf /E samples/mixed-endings.txt CRLF
+
+# Parts read at their offsets by several threads: 20 MB of records in four jobs.
+for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14; do cat samples/orders.dat; done >"$WORK/big.dat"
+for i in 1 2 3 4 5 6 7 8 9 10 11 12; do cat "$WORK/big.dat" "$WORK/big.dat" >"$WORK/twice.dat"; mv "$WORK/twice.dat" "$WORK/big.dat"; done
+win -q --jobs 4 /C "$WORK/big.dat" "$WORK/big.win" samples/orders.trd
+"$LINUX_CLI" -q --jobs 4 /C "$WORK/big.dat" "$WORK/big.linux" samples/orders.trd
+check "/C in four jobs" cmp -s "$WORK/big.win" "$WORK/big.linux"
+
+# "-": standard output as bytes, CR LF as two bytes.
+win -q /E samples/mixed-endings.txt - CRLF >"$WORK/stdout.win"
+check "standard output as bytes" cmp -s "$WORK/stdout.win" "$WORK/crlf.linux"
+
+# "-" as input: a pipe read to its end.
+cat samples/orders.dat | win -q /L - "$WORK/pipe.win" 100 2>/dev/null
+check "standard input read to its end" cmp -s "$WORK/pipe.win" "$WORK/len.win"
+
+# NUL takes the output as a device: written, never replaced.
+check "NUL as the output" win -q /E samples/mixed-endings.txt NUL CRLF
+
+# A Japanese folder on wine's C: drive, named as a Windows user types it; an old output there
+# is replaced.
+user=$(whoami)
+folder="$WINEPREFIX/drive_c/users/$user/受注"
+mkdir -p "$folder"
+cp samples/orders.dat "$folder/202412.dat"
+echo old >"$folder/202412.csv"
+win -q /C "C:\\users\\$user\\受注\\202412.dat" "C:\\users\\$user\\受注\\202412.csv" samples/orders.trd
+check "Japanese folder names" cmp -s "$folder/202412.csv" "$WORK/csv.linux"
+
+# A path beyond 260 characters.
+long="C:\\users\\$user"
+unix="$WINEPREFIX/drive_c/users/$user"
+part="受注データの保存先フォルダ_0123456789012345678901234567890123456789"
+for i in 1 2 3 4 5 6; do
+  long="$long\\${part}_$i"
+  unix="$unix/${part}_$i"
+done
+mkdir -p "$unix"
+cp samples/orders.dat "$unix/202412.dat"
+win -q /C "$long\\202412.dat" "$long\\202412.csv" samples/orders.trd
+check "a path of $(printf %s "$long\\202412.csv" | LC_ALL=C.UTF-8 wc -m) characters" cmp -s "$unix/202412.csv" "$WORK/csv.linux"
+
+# A failing job (its definition is missing) keeps the old output and leaves no temporary file.
+echo old >"$folder/kept.csv"
+status=0
+win -q /C "C:\\users\\$user\\受注\\202412.dat" "C:\\users\\$user\\受注\\kept.csv" \
+  "C:\\users\\$user\\受注\\none.trd" 2>"$WORK/failed.err" || status=$?
+check "a failed job exits 1" [ "$status" -eq 1 ]
+check "a failed job keeps the old output" [ "$(cat "$folder/kept.csv")" = old ]
+check "a failed job leaves no temporary file" [ -z "$(ls -A "$folder" | grep sorvek- || true)" ]
+if [ -n "$PAGE" ]; then
+  iconv -f "$PAGE" -t UTF-8 "$WORK/failed.err" >"$WORK/failed.txt"
+  check "messages in the console's page" \
+    [ "$(tail -n 1 "$WORK/failed.txt")" = "ファイルまたはフォルダが存在しません。" ]
+  sed 's/^/     /' "$WORK/failed.txt"
+fi
+
+# No workbook writer in this build: --format xlsx is refused, the old output stays.
+echo old >"$folder/kept.xlsx"
+status=0
+win -q --format xlsx /C samples/orders.dat "C:\\users\\$user\\受注\\kept.xlsx" samples/orders.trd \
+  2>/dev/null || status=$?
+check "--format xlsx refused" [ "$status" -eq 1 ]
+check "--format xlsx keeps the old output" [ "$(cat "$folder/kept.xlsx")" = old ]
+
+# Ctrl+C (wine makes SIGINT one) while the job waits on a pipe: the job stops, exit status 130,
+# the old output stays, no temporary file is left.
+echo old >"$folder/stopped.len"
+{ head -c 100000 "$WORK/big.dat"; sleep 10; } |
+  timeout 300 "$WINE" "$EXE" -q /L - "C:\\users\\$user\\受注\\stopped.len" 100 2>"$WORK/stopped.err" &
+job=$!
+sleep 5
+kill -INT "$job"
+status=0
+wait "$job" || status=$?
+check "Ctrl+C exits 130" [ "$status" -eq 130 ]
+check "Ctrl+C keeps the old output" [ "$(cat "$folder/stopped.len")" = old ]
+check "Ctrl+C leaves no temporary file" [ -z "$(ls -A "$folder" | grep sorvek- || true)" ]
+[ -z "$PAGE" ] || iconv -f "$PAGE" -t UTF-8 "$WORK/stopped.err" | sed 's/^/     /'
+
+# The C API through sorvek.dll and its import library: the bytes of /C, a failure's kind.
+if [ -f build-windows/sorvek.dll ]; then
+  x86_64-w64-mingw32-gcc-posix -O2 -Isrc/capi/include tests/windows/capi_convert.c \
+    -Lbuild-windows -lsorvek -o "$WORK/capi_convert.exe"
+  cp build-windows/sorvek.dll "$WORK/"
+  capi() { timeout 300 "$WINE" "$WORK/capi_convert.exe" "$@"; }
+  capi samples/orders.dat "$WORK/capi.csv" samples/orders.trd >/dev/null
+  check "sorvek.dll converts" cmp -s "$WORK/capi.csv" "$WORK/csv.linux"
+  check "sorvek.dll names a failure's kind" \
+    [ "$(capi samples/orders.dat "$WORK/capi.csv" none.trd | head -n 1 | tr -d "\r")" = not_found ]
+fi
+
+rm -rf "$WINEPREFIX/drive_c/users/$user/受注" "$WINEPREFIX/drive_c/users/$user/${part}_1"
+[ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }
+echo "all passed"
