@@ -11,8 +11,9 @@ set(CMAKE_RC_COMPILER ${SORVEK_MINGW_TRIPLET}-windres)
 
 # Libraries and headers of the target only; programs (pkg-config, the generators) of the build
 # machine. Header-only libraries of the build machine (CLI11, nlohmann-json) are found through
-# CMAKE_PREFIX_PATH, which the script sets.
-set(CMAKE_FIND_ROOT_PATH /usr/${SORVEK_MINGW_TRIPLET})
+# CMAKE_PREFIX_PATH, which the script sets. Target libraries built here (the workbook writer)
+# are roots of their own, given with -DCMAKE_FIND_ROOT_PATH, searched before the system's.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${SORVEK_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)

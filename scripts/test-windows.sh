@@ -3,10 +3,11 @@
 # and holds it to the Linux program (build/sorvek-cli, or $SORVEK_LINUX_CLI): the help of /?,
 # the bytes of /L, /C (also in parts) and /E on the samples, standard input and output as
 # bytes, NUL, a Japanese folder name and a path beyond 260 characters on wine's C: drive, a
-# failing job and a refused workbook that keep the old output, Ctrl+C, the messages in the
-# console's page (932 under a Japanese locale, which is made for the run with localedef), and
-# the C API through sorvek.dll. Bounded in time; the first start of wine sets up its prefix
-# (under /tmp).
+# failing job that keeps the old output, Ctrl+C, the messages in the console's page (932 under
+# a Japanese locale, which is made for the run with localedef), the C API through sorvek.dll,
+# and workbooks: their cells are the Linux program's (a build without the workbook writer
+# refuses them and keeps the old output). Bounded in time; the first start of wine sets up
+# its prefix (under /tmp).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -108,13 +109,16 @@ if [ -n "$PAGE" ]; then
   sed 's/^/     /' "$WORK/failed.txt"
 fi
 
-# No workbook writer in this build: --format xlsx is refused, the old output stays.
-echo old >"$folder/kept.xlsx"
-status=0
-win -q --format xlsx /C samples/orders.dat "C:\\users\\$user\\受注\\kept.xlsx" samples/orders.trd \
-  2>/dev/null || status=$?
-check "--format xlsx refused" [ "$status" -eq 1 ]
-check "--format xlsx keeps the old output" [ "$(cat "$folder/kept.xlsx")" = old ]
+# A build without the workbook writer (-DSORVEK_XLSX=OFF): --format xlsx is refused, the old
+# output stays.
+if grep -q '^SORVEK_XLSX:BOOL=OFF' build-windows/CMakeCache.txt; then
+  echo old >"$folder/kept.xlsx"
+  status=0
+  win -q --format xlsx /C samples/orders.dat "C:\\users\\$user\\受注\\kept.xlsx" samples/orders.trd \
+    2>/dev/null || status=$?
+  check "--format xlsx refused" [ "$status" -eq 1 ]
+  check "--format xlsx keeps the old output" [ "$(cat "$folder/kept.xlsx")" = old ]
+fi
 
 # Ctrl+C (wine makes SIGINT one) while the job waits on a pipe: the job stops, exit status 130,
 # the old output stays, no temporary file is left.
@@ -142,6 +146,37 @@ if [ -f build-windows/sorvek.dll ]; then
   check "sorvek.dll names a failure's kind" \
     [ "$(capi samples/orders.dat "$WORK/capi.csv" none.trd | head -n 1 | tr -d "\r")" = not_found ]
 fi
+
+# ---- The workbook writer ------------------------------------------------------------------
+# A workbook written under wine, into a Japanese folder, holds the parts of the Linux
+# program's, byte for byte (the sheets' cells, styles, workbook), all but docProps/core.xml,
+# which carries the time it was made.
+same_workbook() {  # same_workbook A B
+  /usr/bin/python3 - "$1" "$2" <<'PY'
+import sys, zipfile
+def parts(path):
+    with zipfile.ZipFile(path) as z:
+        return {n: z.read(n) for n in z.namelist() if n != "docProps/core.xml"}
+a, b = parts(sys.argv[1]), parts(sys.argv[2])
+sys.exit(0 if a == b and any(n.startswith("xl/worksheets/sheet") for n in a) else 1)
+PY
+}
+if grep -q '^SORVEK_XLSX:BOOL=ON' build-windows/CMakeCache.txt; then
+  temp="$WINEPREFIX/drive_c/users/$user/Temp"
+  before=$(ls -A "$temp" 2>/dev/null | wc -l)
+  echo old >"$folder/受注.xlsx"
+  win -q --format xlsx /C samples/orders.dat "C:\\users\\$user\\受注\\受注.xlsx" samples/orders.trd
+  "$LINUX_CLI" -q --format xlsx /C samples/orders.dat "$WORK/orders.xlsx" samples/orders.trd
+  check "a workbook holds the Linux program's cells" same_workbook "$folder/受注.xlsx" "$WORK/orders.xlsx"
+  check "a workbook leaves no temporary file" [ -z "$(ls -A "$folder" | grep -F .受注.xlsx. || true)" \
+    -a "$(ls -A "$temp" 2>/dev/null | wc -l)" -eq "$before" ]
+  win -q --format xlsx /C layouts/samples/zengin-sogo.dat "$WORK/sogo.win.xlsx" layouts/zengin-sogo.trd
+  "$LINUX_CLI" -q --format xlsx /C layouts/samples/zengin-sogo.dat "$WORK/sogo.xlsx" layouts/zengin-sogo.trd
+  check "a workbook of several kinds holds the Linux program's sheets" \
+    same_workbook "$WORK/sogo.win.xlsx" "$WORK/sogo.xlsx"
+fi
+
+# ---------------------------------------------------------------------------------------------
 
 rm -rf "$WINEPREFIX/drive_c/users/$user/受注" "$WINEPREFIX/drive_c/users/$user/${part}_1"
 [ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }

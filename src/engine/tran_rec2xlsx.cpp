@@ -2,7 +2,6 @@
 
 #include <xlsxwriter.h>
 
-#include <filesystem>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -182,10 +181,11 @@ Status tranRec2Xlsx(const std::string& inputPath, const std::string& outputPath,
     const Rec2CsvText text = prepareRec2CsvRun(table);
 
     // The workbook is made beside the output, under a name of its own; it is then copied through
-    // the output's SafeOutput, which knows how the output is to be replaced.
-    const std::filesystem::path full(getFullPath(outputPath));
-    auto temporary = context.files.createTemporary(
-        (full.parent_path() / ("." + full.filename().string() + ".xlsx-")).string());
+    // the output's SafeOutput, which knows how the output is to be replaced. The path stays
+    // UTF-8 text (a std::filesystem::path would read it in Windows's code page).
+    const std::string full = getFullPath(outputPath);
+    auto temporary = context.files.createTemporary(withTrailingSeparator(folderOfPath(full)) + "." +
+                                                   nameOfPath(full) + ".xlsx-");
     if (!temporary)
         return jobOutcome(fileFailure(FailureSubject::OutputOpen, outputPath, temporary.error()),
                           context);
