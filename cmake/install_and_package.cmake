@@ -1,6 +1,10 @@
 # Installed files by component: `cli` (sorvek-cli, the manual, its man page and completion, the
 # shipped layouts with their samples, the licence) and `desktop` (sorvek, its desktop entry, icon and man page). A build without the
-# desktop program installs the manual all the same.
+# desktop program installs the manual all the same. Windows has a zip of its own.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows_package.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 # Man pages, compressed as Debian keeps them.

@@ -6,8 +6,9 @@
 # failing job that keeps the old output, Ctrl+C, the messages in the console's page (932 under
 # a Japanese locale, which is made for the run with localedef), the C API through sorvek.dll,
 # and workbooks: their cells are the Linux program's (a build without the workbook writer
-# refuses them and keeps the old output). Bounded in time; the first start of wine sets up
-# its prefix (under /tmp).
+# refuses them and keeps the old output). The zip of scripts/package-windows.sh, when made, is
+# unpacked into a Japanese folder and run from there. Bounded in time; the first start of wine
+# sets up its prefix (under /tmp).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -147,7 +148,7 @@ if [ -f build-windows/sorvek.dll ]; then
     [ "$(capi samples/orders.dat "$WORK/capi.csv" none.trd | head -n 1 | tr -d "\r")" = not_found ]
 fi
 
-# ---- The workbook writer ------------------------------------------------------------------
+# ---- The workbook writer and the zip -------------------------------------------------------
 # A workbook written under wine, into a Japanese folder, holds the parts of the Linux
 # program's, byte for byte (the sheets' cells, styles, workbook), all but docProps/core.xml,
 # which carries the time it was made.
@@ -176,6 +177,45 @@ if grep -q '^SORVEK_XLSX:BOOL=ON' build-windows/CMakeCache.txt; then
     same_workbook "$WORK/sogo.win.xlsx" "$WORK/sogo.xlsx"
 fi
 
+# The zip (scripts/package-windows.sh) unpacked into a Japanese folder on C:: the program names
+# a shipped layout and converts as the Linux program; README.txt is UTF-8 with a byte order mark
+# and CR LF line ends; a .bat saved in the system's page runs a job in a Japanese folder.
+zip=$(ls -t build-windows/sorvek-*-win64.zip 2>/dev/null | head -n 1 || true)
+if [ -z "$zip" ]; then
+  echo "skip the zip: none in build-windows (scripts/package-windows.sh makes it)"
+else
+  soft="$WINEPREFIX/drive_c/users/$user/ソフト"
+  rm -rf "$soft"
+  mkdir -p "$soft"
+  /usr/bin/python3 -m zipfile -e "$zip" "$soft"
+  top=$(basename "$zip" .zip)
+  cp layouts/samples/zengin-sogo.dat "$soft/総合振込.dat"
+  timeout 300 "$WINE" "$soft/$top/bin/sorvek-cli.exe" -q /C "C:\\users\\$user\\ソフト\\総合振込.dat" \
+    "C:\\users\\$user\\ソフト\\総合振込.csv" zengin-sogo
+  "$LINUX_CLI" -q /C layouts/samples/zengin-sogo.dat "$WORK/sogo.linux" zengin-sogo
+  check "the zip's program converts by a shipped layout's name" \
+    cmp -s "$soft/総合振込.csv" "$WORK/sogo.linux"
+  readme="$soft/$top/README.txt"
+  check "README.txt: UTF-8 with a byte order mark, CR LF line ends" [ \
+    "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf -a \
+    "$(grep -c "$(printf '\r')\$" "$readme")" = "$(wc -l <"$readme")" -a \
+    "$(tail -c 2 "$readme" | od -An -tx1 | tr -d ' ')" = 0d0a ]
+  if [ -n "$PAGE" ]; then
+    sed 's/$/\r/' <<EOF | iconv -f UTF-8 -t "$PAGE" >"$soft/変換.bat"
+@echo off
+set SORVEK=C:\\users\\$user\\ソフト\\$top\\bin\\sorvek-cli.exe
+set DATA=C:\\users\\$user\\ソフト
+"%SORVEK%" -q /E "%DATA%\\総合振込.csv" "%DATA%\\総合振込.lf" LF
+exit /b %ERRORLEVEL%
+EOF
+    status=0
+    (cd "$soft" && timeout 300 "$WINE" cmd /c "C:\\users\\$user\\ソフト\\変換.bat") || status=$?
+    "$LINUX_CLI" -q /E "$WORK/sogo.linux" "$WORK/sogo.lf" LF
+    check "a .bat in the system's page runs a job" [ "$status" -eq 0 ]
+    check "the .bat's job wrote its output" cmp -s "$soft/総合振込.lf" "$WORK/sogo.lf"
+  fi
+  rm -rf "$soft"
+fi
 # ---------------------------------------------------------------------------------------------
 
 rm -rf "$WINEPREFIX/drive_c/users/$user/受注" "$WINEPREFIX/drive_c/users/$user/${part}_1"
