@@ -59,7 +59,8 @@ def _definition(definition, output_options=None):
 
 def convert(input, output, definition, jobs=0, **output_options):
     """Converts the file `input` into `output` (replaced only when the conversion succeeded) with
-    `jobs` threads (0: one per core). With split_kinds, `output` itself is not written: one file
+    `jobs` workers (0: as many as pay on this machine; a count that cannot beat one job here
+    runs as one job, with the same bytes). With split_kinds, `output` itself is not written: one file
     per record kind that writes lines is, all replaced only when the conversion succeeded, and
     the list of their paths is returned (else None)."""
     written = _sorvek.convert(_path("input", input), _path("output", output),
@@ -103,8 +104,8 @@ def convert_part(input, definition, part):
 def check(input, definition=None, jobs=1):
     """The check report of sorvek-cli --check --json as a dict: line breaks, what the bytes
     look like, record-length hints and, with a definition, what the conversion would meet.
-    `jobs`: workers that read parts of a regular file at once (0: one per core); the report is
-    the same."""
+    `jobs`: workers that read parts of a regular file at once (0: as many as pay on this
+    machine); the report is the same."""
     path = definition.path if isinstance(definition, Definition) else definition
     return json.loads(
         _sorvek.check_json(_path("input", input), _path("definition", path) if path else "",

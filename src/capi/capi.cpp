@@ -10,6 +10,7 @@
 #include "app/definition_options.h"
 #include "app/failure_message.h"
 #include "capi/include/sorvek.h"
+#include "engine/job_count.h"
 #include "engine/job_files.h"
 #include "engine/part_workers.h"
 #include "engine/rec2csv_definition_check.h"
@@ -273,14 +274,13 @@ int sorvek_convert(const char* input, const char* output, const sorvek_definitio
             return refused("引数が正しくありません。");
         }
         if (jobs > sorvek::kMaxJobs) {
-            const std::string text = "jobs には 0 (コアの数) から " +
-                                     std::to_string(sorvek::kMaxJobs) +
+            const std::string text = "jobs には 0 (自動) から " + std::to_string(sorvek::kMaxJobs) +
                                      " までを指定してください: " + std::to_string(jobs);
             return refused(text.c_str());
         }
         sorvek::SilentProgress progress;
         sorvek::EngineContext context{progress};
-        context.jobs = jobs == 0 ? sorvek::defaultJobCount() : jobs;
+        context.jobs = sorvek::chooseJobCount(jobs, input, context.files).jobs;
         sorvek::RecordDefTable table = definition->table;
         const sorvek::Status converted = sorvek::tranRec2Csv(input, output, table, context);
         if (converted) return SORVEK_OK;

@@ -10,7 +10,7 @@
 #include "app/run_job.h"
 #include "app/startup.h"
 #include "console/console_ports.h"
-#include "engine/part_workers.h"
+#include "engine/job_count.h"
 
 namespace sorvek {
 namespace {
@@ -279,7 +279,7 @@ int runCheck(const CheckRequest& request, const ConsoleStreams& streams) {
     applyOverrides(request.overrides, state);
 
     EngineContext context{progress};
-    context.jobs = request.jobs != 0 ? request.jobs : kDefaultJobs;
+    context.jobs = chooseJobCount(request.jobs, request.input, context.files).jobs;
     const bool checked = runJob(state, context, messages);
     progress.endLine();
     if (!checked) return kExitFailure;

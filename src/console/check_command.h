@@ -19,7 +19,7 @@ struct CheckRequest {
     std::string definition;  // empty: the input is looked at without a definition
     bool json = false;
     bool quiet = false;  // -q: no progress bar
-    // --jobs: workers that read parts of a regular input at once; 0: kDefaultJobs.
+    // --jobs: workers that read parts of a regular input at once; 0: chosen (engine/job_count.h).
     unsigned jobs = 0;
     // --csv: the input is the text of the CSV-to-records job, read through the definition (which
     // it needs) with `overrides` over it.

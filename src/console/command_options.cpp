@@ -117,8 +117,8 @@ ConsoleCommand parseConsoleCommand(const std::vector<std::string>& args) {
     ConsoleCommand command;
     if (jobsOption->count() > 0) {
         const std::optional<std::int32_t> count = parseInt32(jobs);
-        if (!count || *count < 1 || *count > static_cast<int>(kMaxJobs)) {
-            return refused("--jobs には 1 から " + std::to_string(kMaxJobs) +
+        if (!count || *count < 0 || *count > static_cast<int>(kMaxJobs)) {
+            return refused("--jobs には 0 (自動) から " + std::to_string(kMaxJobs) +
                            " までの整数を指定してください: " + jobs);
         }
         command.jobs = static_cast<unsigned>(*count);

@@ -43,7 +43,8 @@ struct ConsoleCommand {
     std::vector<std::string> checkArgs;
     bool json = false;
     bool csv = false;
-    // --jobs: workers that convert parts of the input at once; 0 when not given (kDefaultJobs).
+    // --jobs: workers that convert parts of the input at once; 0 when not given or 0: chosen by the
+    // machine (engine/job_count.h).
     unsigned jobs = 0;
     bool quiet = false;    // -q: no progress bar
     bool verbose = false;  // -v: the job, its files and its outcome on standard error

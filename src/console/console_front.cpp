@@ -20,7 +20,7 @@
 #include "console/stop_signals.h"
 #include "console/usage_text.h"
 #include "engine/control_totals.h"
-#include "engine/part_workers.h"
+#include "engine/job_count.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/stop_request.h"
@@ -54,6 +54,28 @@ void describeJob(const AppState& state, const ConsoleStreams& streams) {
     if (const auto note = untoldKindsNote(state.recordDefTable); note) {
         std::fprintf(streams.err, "%s: 注意: %s\n", name, note->c_str());
     }
+}
+
+// What -v says of the workers a job runs with, and why.
+std::string jobCountText(const JobCount& count) {
+    const std::string jobs = "ジョブ数: " + std::to_string(count.jobs);
+    const std::string cores = std::to_string(count.cores);
+    switch (count.reason) {
+        case JobCountReason::Asked:
+            return jobs + " (指定どおり)";
+        case JobCountReason::ByCores:
+            return jobs + " (使えるコア " + cores + " 個に合わせて選びました)";
+        case JobCountReason::CappedToCores:
+            return jobs + " (指定の " + std::to_string(count.asked) + " は使えるコア " + cores +
+                   " 個より多いため)";
+        case JobCountReason::FewCores:
+            return jobs + " (使えるコア " + cores +
+                   " 個は、1 つのジョブの変換と書き込みの 2 "
+                   "つのスレッドで埋まるため。出力は同じです)";
+        case JobCountReason::SmallInput:
+            return jobs + " (入力が 64 MiB より小さいため)";
+    }
+    return jobs;
 }
 
 // --layouts: the name and title of every shipped layout whose file is there, one a line.
@@ -133,7 +155,11 @@ int runConsole(const std::vector<std::string>& args, const ConsoleStreams& strea
     const auto started = std::chrono::steady_clock::now();
     EngineContext context{progress};
     context.cancelled = &stopRequestFlag();
-    context.jobs = command.jobs != 0 ? command.jobs : kDefaultJobs;
+    const JobCount jobs = chooseJobCount(command.jobs, state.job.JobParams[0], context.files);
+    context.jobs = jobs.jobs;
+    if (command.verbose) {
+        std::fprintf(streams.err, "%s: %s\n", streams.programName, jobCountText(jobs).c_str());
+    }
     // With -v the input is inspected alongside, so that what was left out of the output (an
     // incomplete last record, records skipped) is said as the desktop program's completion says
     // it; the output is the same bytes.

@@ -47,8 +47,4 @@ void PartWorkers::run() {
     }
 }
 
-unsigned defaultJobCount() {
-    return std::max(std::thread::hardware_concurrency(), 1u);
-}
-
 }  // namespace sorvek

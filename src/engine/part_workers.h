@@ -41,12 +41,4 @@ class PartWorkers {
     std::vector<std::thread> threads_;
 };
 
-// One worker per core: what the library and the Python module use for 0 workers.
-unsigned defaultJobCount();
-
-// Workers of a job when none are asked for. One, for now: the sequential run already writes on
-// a thread of its own, so that on two cores the parts have little left to share, and they take
-// more memory.
-inline constexpr unsigned kDefaultJobs = 1;
-
 }  // namespace sorvek

@@ -13,6 +13,7 @@
 #include "app/job_registry.h"
 #include "app/run_job.h"
 #include "console/check_command.h"
+#include "engine/job_count.h"
 #include "engine/job_files.h"
 #include "engine/kind_files.h"
 #include "engine/part_workers.h"
@@ -43,13 +44,14 @@ PyObject* errorClass = nullptr;
     fail(failure(text, FailureKind::RefusedArgument));
 }
 
-// The workers asked for: 0 (one per core) up to kMaxJobs; more is a ValueError naming `jobs`.
-unsigned workers(unsigned jobs) {
+// The workers for `jobs` asked for over `input`: 0 (chosen by the machine) up to kMaxJobs, as
+// many as pay (engine/job_count.h); more is a ValueError naming `jobs`.
+unsigned workers(unsigned jobs, const std::string& input) {
     if (jobs > kMaxJobs) {
-        throw py::value_error("jobs には 0 (コアの数) から " + std::to_string(kMaxJobs) +
+        throw py::value_error("jobs には 0 (自動) から " + std::to_string(kMaxJobs) +
                               " までを指定してください: " + std::to_string(jobs));
     }
-    return jobs == 0 ? defaultJobCount() : jobs;
+    return chooseJobCount(jobs, input, osFileSystem()).jobs;
 }
 
 // A definition that could not be loaded, as one failure: the text the console writes.
@@ -175,7 +177,7 @@ std::vector<std::string> convertFile(const std::string& input, const std::string
                                      const Definition& definition, unsigned jobs) {
     SilentProgress progress;
     EngineContext context{progress};
-    context.jobs = workers(jobs);
+    context.jobs = workers(jobs, input);
     RecordDefTable table = definition.table;
     Status converted;
     {
@@ -222,7 +224,7 @@ std::string checkJson(const std::string& input, const std::string& definition, u
     }
     SilentProgress progress;
     EngineContext context{progress};
-    context.jobs = workers(jobs);
+    context.jobs = workers(jobs, input);
     Status checked;
     {
         py::gil_scoped_release unlocked;

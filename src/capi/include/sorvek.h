@@ -99,8 +99,10 @@ int sorvek_convert_part_bytes(const void* data, size_t size, const sorvek_defini
 int sorvek_convert_part_to_file(const char* input, const sorvek_definition* definition,
                                 const sorvek_plan* plan, int part, const char* output);
 
-/* Converts the whole file `input` into `output` with `jobs` workers (0: one per core, at most
- * 256; more is refused, SORVEK_ERROR_REFUSED_ARGUMENT), the output replaced only when the
+/* Converts the whole file `input` into `output` with `jobs` workers (0: as many as pay on this
+ * machine; a count that cannot beat one job here, on two cores or fewer or for a file under
+ * 64 MiB, runs as one job, with the same bytes; at most 256, more is refused,
+ * SORVEK_ERROR_REFUSED_ARGUMENT), the output replaced only when the
  * conversion succeeded: SORVEK_OK, or SORVEK_FAILED with the message (a stop in the data
  * included) as the last error. */
 int sorvek_convert(const char* input, const char* output, const sorvek_definition* definition,

@@ -5,7 +5,7 @@
 #include "app/failure_message.h"
 #include "engine/csv_check.h"
 #include "engine/inspection.h"
-#include "engine/part_workers.h"
+#include "engine/job_count.h"
 
 namespace sorvek {
 
@@ -50,8 +50,8 @@ void CheckRunner::start(const QString& path, const RecordDefTable& table) {
                                                     const std::atomic<bool>& cancel) {
         InspectionContext context{progress};
         context.cancel = &cancel;
-        // As the wizard's jobs: more than one reads a regular file in parts, with the same report.
-        context.jobs = kDefaultJobs;
+        // As the wizard's jobs: workers where they pay, with the same report.
+        context.jobs = chooseJobCount(0, file, osFileSystem()).jobs;
         Result<InspectionReport> report = inspectFile(file, &table, context);
         if (!report) return deliverFailure(report.error());
         return deliverReport(report->cancelled,

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <utility>
 
-#include "engine/part_workers.h"
+#include "engine/job_count.h"
 #include "ui/dialogs/message_box.h"
 
 namespace sorvek {
@@ -80,7 +80,8 @@ ExecuteResult JobRunner::run(const AppState& state) {
         EngineContext context{progress_};
         context.cancelled = &cancel_;
         context.gate = gate_.get();
-        context.jobs = kDefaultJobs;
+        // Workers where they pay on this machine (engine/job_count.h); the same bytes either way.
+        context.jobs = chooseJobCount(0, job.job.JobParams[0], context.files).jobs;
         result = executeJob(job, context, messages);
         done = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
