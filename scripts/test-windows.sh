@@ -215,5 +215,35 @@ for name in engine_tests formats_tests console_tests; do
   fi
 done
 
+# The console tests that run the program through a POSIX shell (left out of console_tests.exe):
+# the Linux test program (build/tests/console_tests, or $SORVEK_LINUX_CONSOLE_TESTS) with the
+# Windows program in the place of the Linux one, its messages made UTF-8 again. Left out: the
+# cases whose expected messages name a path as Linux does (the Windows program names /tmp/x as
+# Z:\tmp\x), and the shipped layouts found beside the sources (under wine the program's folder
+# is Z:\..., which is not the build folder as the Linux build named it).
+LINUX_CONSOLE_TESTS="${SORVEK_LINUX_CONSOLE_TESTS:-build/tests/console_tests}"
+if [ -x "$LINUX_CONSOLE_TESTS" ] && [ -n "$PAGE" ]; then
+  cat >"$WORK/sorvek-cli" <<EOF
+#!/bin/bash
+set -o pipefail
+{ "$WINE" "$PWD/$EXE" "\$@" 2>&1 1>&3 3>&- | iconv -f $PAGE -t UTF-8 >&2; } 3>&1
+EOF
+  chmod +x "$WORK/sorvek-cli"
+  paths="FailedJobsExitWithOneAndSayWhy:DefinitionThatCannotBeLoadedEndsWithOne"
+  paths="$paths:CheckRefusesWrongCommandLinesWithTwoAndMissingFilesWithOne"
+  paths="$paths:CheckOfATextListsTheLinesTheJobWouldStopAt:OutputOptionsOverrideTheDefinition"
+  paths="$paths:AFilePerKindIsNamedAfterTheOutputAndListed"
+  layouts="ShippedLayoutsAreListedAndNamedInsteadOfADefinitionFile"
+  left_out=$(printf %s "$paths:$layouts" | sed 's|\([^:]*\)|Programs/CliTest.\1/*|g')
+  cli_tests() {
+    timeout "${SORVEK_SUITE_SECONDS:-600}" env SORVEK_TEST_CLI="$WORK/sorvek-cli" \
+      SORVEK_SOURCE_DIR="$PWD" GTEST_FILTER="Programs/CliTest.*-$left_out" \
+      "$LINUX_CONSOLE_TESTS" >"$WORK/cli_tests.log" 2>&1 ||
+      { grep -a -E "^\[  FAILED|Failure" -A6 "$WORK/cli_tests.log" | head -n 40; return 1; }
+    grep -E "^\[  PASSED" "$WORK/cli_tests.log" | sed 's/^/     /'
+  }
+  check "the console program's tests, with the Windows program" cli_tests
+fi
+
 [ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }
 echo "all passed"
