@@ -1,7 +1,6 @@
 #include "formats/trd_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -10,6 +9,7 @@
 #include "platform/codepage.h"
 #include "support/bytes_equal.h"
 #include "support/faulty_file_system.h"
+#include "support/fresh_folder.h"
 #include "support/recorders.h"
 #include "support/temp_dir.h"
 
@@ -172,7 +172,7 @@ TEST_F(TrdFileTest, AFileThatIsNoDefinitionFileIsRefusedWithANotice) {
 
 TEST_F(TrdFileTest, WhatCannotBeADefinitionFileIsRefusedWithoutBeingRead) {
     std::filesystem::create_directory(dir.file("folder.trd"));
-    ASSERT_EQ(0, ::mkfifo(dir.file("fifo.trd").c_str(), 0600));  // opening it would wait
+    ASSERT_TRUE(makeFifo(dir.file("fifo.trd")));  // opening it would wait
     // Larger than any definition: a data file given by mistake (sparse, so the test is cheap).
     const std::string large = dir.file("large.trd");
     std::filesystem::resize_file(writeDefinition(kOrderFile, "large.trd"), 65 << 20);
@@ -197,7 +197,8 @@ TEST_F(TrdFileTest, AFileSavedAsUtf8ReadsAsTheSameDefinitionAndIsSavedBackAsShif
 
 TEST_F(TrdFileTest, SavingKeepsThePermissionBitsAndFollowsALink) {
     const std::string path = writeDefinition(kOrderFile);
-    ASSERT_EQ(0, ::chmod(path.c_str(), 0600));
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::filesystem::create_symlink("def.trd", dir.file("link.trd"));
     RecordDefTable t = orderTable();
     t[0].Name = "新しい定義";
