@@ -4,6 +4,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 
 def timed(command, runs, before=None):
@@ -13,13 +14,17 @@ def timed(command, runs, before=None):
         if before:
             before()
         with tempfile.NamedTemporaryFile(mode="r", suffix=".time") as report:
+            # The wall time to the microsecond (time's own is in hundredths, too coarse for runs
+            # of half a second that differ by a few per cent).
+            start = time.perf_counter()
             result = subprocess.run(
                 ["/usr/bin/time", "-f", "%e %M", "-o", report.name, "sh", "-c", command],
                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            seconds = time.perf_counter() - start
             if result.returncode != 0:
                 sys.exit(f"failed ({result.returncode}): {command}\n{result.stderr.decode(errors='replace')}")
-            seconds, kib = report.read().split()
-            times.append(float(seconds))
+            _, kib = report.read().split()
+            times.append(seconds)
             peaks.append(int(kib))
     return statistics.median(times), max(peaks)
 
@@ -29,8 +34,11 @@ def timed_in_turns(commands, runs, before=None):
     on the machine falls on all of them alike. Returns [(name, median seconds, peak KiB)]."""
     times = {name: [] for name, _ in commands}
     peaks = {name: 0 for name, _ in commands}
-    for _ in range(runs):
-        for name, command in commands:
+    for round_ in range(runs):
+        # Each round starts one command later, so that no command always follows the same one
+        # (the writing back and freeing of the output before it, the page cache's state).
+        shift = round_ % len(commands)
+        for name, command in commands[shift:] + commands[:shift]:
             secs, kib = timed(command, 1, before)
             times[name].append(secs)
             peaks[name] = max(peaks[name], kib)

@@ -10,7 +10,7 @@ With --taskset CPUS every command runs on those processors alone (taskset -c), a
 of that many cores. --before CLI adds the same rows for another build of sorvek-cli.
 
 usage: parallel.py SORVEK_CLI REC2CSV_TOOL [--size-mib N] [--runs N] [--jobs N] [--dir DIR]
-                   [--taskset CPUS] [--before CLI]
+                   [--taskset CPUS] [--before CLI] [--only TITLE]
                    [--package BUILD/python]   (then also the Dask path, one worker against two)
 """
 import argparse
@@ -47,6 +47,7 @@ def main():
     parser.add_argument("--package", help="the built Python package's folder: time Dask too")
     parser.add_argument("--taskset", help="processors every command runs on (taskset -c)")
     parser.add_argument("--before", help="another sorvek-cli timed in the same rounds")
+    parser.add_argument("--only", help="the cases whose title starts so (e.g. /E)")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
     size = args.size_mib << 20
@@ -67,6 +68,8 @@ def main():
         ("/L 80", f"{d}/text.txt", lambda o: f"/L {d}/text.txt {o} 80"),
         ("--check one", f"{d}/one.dat", lambda o: f"--check --json {d}/one.dat {d}/one.trd > {o}"),
     ]
+    if args.only:
+        cases = [case for case in cases if case[0].startswith(args.only)]
     counts = [("--jobs 1", "--jobs 1"), (f"--jobs {n}", f"--jobs {n}"), ("default", "")]
     programs = [("", args.cli)] + ([("before ", args.before)] if args.before else [])
     met = []
