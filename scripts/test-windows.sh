@@ -123,10 +123,13 @@ if grep -q '^SORVEK_XLSX:BOOL=OFF' build-windows/CMakeCache.txt; then
 fi
 
 # Ctrl+C (wine makes SIGINT one) while the job waits on a pipe: the job stops, exit status 130,
-# the old output stays, no temporary file is left.
+# the old output stays, no temporary file is left. One press: timeout passes the signal on to
+# the program alone (--foreground); without it, it sends it to its process group as well, the
+# program gets two, and a second press is left to the system, which ends the process at once.
 echo old >"$folder/stopped.len"
 { head -c 100000 "$WORK/big.dat"; sleep 10; } |
-  timeout 300 "$WINE" "$EXE" -q /L - "C:\\users\\$user\\受注\\stopped.len" 100 2>"$WORK/stopped.err" &
+  timeout --foreground 300 "$WINE" "$EXE" -q /L - "C:\\users\\$user\\受注\\stopped.len" 100 \
+    2>"$WORK/stopped.err" &
 job=$!
 sleep 5
 kill -INT "$job"
