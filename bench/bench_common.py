@@ -7,6 +7,13 @@ import tempfile
 import time
 
 
+def ensure(path, size, make):
+    """Makes the input file `path` with `make(path)` unless it holds about `size` bytes already."""
+    if not os.path.exists(path) or os.path.getsize(path) < size * 0.9:
+        print(f"making {path}", flush=True)
+        make(path)
+
+
 def timed(command, runs, before=None):
     """Runs a shell command `runs` times; returns (median seconds, peak resident KiB)."""
     times, peaks = [], []

@@ -19,7 +19,7 @@ import os
 import subprocess
 import sys
 
-from bench_common import remove, report, timed_in_turns
+from bench_common import ensure, remove, report, timed_in_turns
 from text_jobs import make_text_file
 
 
@@ -28,12 +28,6 @@ def digest_of(f):
     for chunk in iter(lambda: f.read(1 << 20), b""):
         h.update(chunk)
     return h.hexdigest()
-
-
-def ensure(path, size, make):
-    if not os.path.exists(path) or os.path.getsize(path) < size * 0.9:
-        print(f"making {path}", flush=True)
-        make(path)
 
 
 def main():

@@ -13,14 +13,8 @@ import shutil
 import subprocess
 import sys
 
-from bench_common import remove, report, timed_in_turns
+from bench_common import ensure, remove, report, timed_in_turns
 from text_jobs import make_text_file
-
-
-def ensure(path, size, make):
-    if not os.path.exists(path) or os.path.getsize(path) < size * 0.9:
-        print(f"making {path}", flush=True)
-        make(path)
 
 
 def wine_command(exe):

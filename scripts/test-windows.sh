@@ -84,13 +84,18 @@ win -q /C "C:\\users\\$user\\受注\\202412.dat" "C:\\users\\$user\\受注\\2024
 check "Japanese folder names" cmp -s "$folder/202412.csv" "$WORK/csv.linux"
 
 # A path beyond 260 characters.
-long="C:\\users\\$user"
-unix="$WINEPREFIX/drive_c/users/$user"
 part="受注データの保存先フォルダ_0123456789012345678901234567890123456789"
-for i in 1 2 3 4 5 6; do
-  long="$long\\${part}_$i"
-  unix="$unix/${part}_$i"
-done
+deepen() {  # deepen WINDOWS UNIX COUNT: long, unix = the two paths COUNT folders of $part deeper
+  long=$1
+  unix=$2
+  i=1
+  while [ "$i" -le "$3" ]; do
+    long="$long\\${part}_$i"
+    unix="$unix/${part}_$i"
+    i=$((i + 1))
+  done
+}
+deepen "C:\\users\\$user" "$WINEPREFIX/drive_c/users/$user" 6
 mkdir -p "$unix"
 cp samples/orders.dat "$unix/202412.dat"
 win -q /C "$long\\202412.dat" "$long\\202412.csv" samples/orders.trd
@@ -186,12 +191,9 @@ echo old >"$WORK/share/受注/202412.csv"
 unc="\\\\server\\$share\\受注"
 win -q /C "$unc\\202412.dat" "$unc\\202412.csv" samples/orders.trd
 check "a UNC path (\\\\server\\share\\受注\\202412.dat)" cmp -s "$WORK/share/受注/202412.csv" "$WORK/csv.linux"
-longunc="$unc\\$part"
-longunix="$WORK/share/受注/$part"
-for i in 1 2 3 4 5; do
-  longunc="$longunc\\${part}_$i"
-  longunix="$longunix/${part}_$i"
-done
+deepen "$unc\\$part" "$WORK/share/受注/$part" 5
+longunc=$long
+longunix=$unix
 mkdir -p "$longunix"
 cp samples/orders.dat "$longunix/202412.dat"
 win -q /C "$longunc\\202412.dat" "$longunc\\202412.csv" samples/orders.trd
